@@ -1,0 +1,19 @@
+# Common settings for the project's own targets: warnings as errors and src/ as the include root.
+function(zu_target_defaults target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+endfunction()
+
+# A core library: the standard library only. Qt is never linked, so a Qt include fails to build.
+function(zu_core_library target)
+  add_library(${target} STATIC ${ARGN})
+  zu_target_defaults(${target})
+endfunction()
+
+# A user-interface library linked with Qt Widgets.
+function(zu_ui_library target)
+  add_library(${target} STATIC ${ARGN})
+  zu_target_defaults(${target})
+  set_target_properties(${target} PROPERTIES AUTOMOC ON)
+  target_link_libraries(${target} PUBLIC Qt6::Widgets)
+endfunction()

@@ -1,0 +1,297 @@
+#include "app/unMain.h"
+
+#include "app/unMainDialogs.h"
+#include "canvas/unProgrammingImage.h"
+#include "canvas/unQtStrings.h"
+#include "model/unIModule.h"
+#include "model/unProject.h"
+#include "platform/unIntText.h"
+
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const GridRows[] = {"Name",   "Description", "Type",     "Height",
+                                "Width",  "PositionX",   "PositionY"};
+
+// The grid's text of one row of the module.
+QString ModuleValue(const IModule& module, const QString& key) {
+  if (key == "Name")
+    return ToQString(module.GetName());
+  if (key == "Description")
+    return ToQString(module.GetDescription());
+  if (key == "Type")
+    return ToQString(module.GetType());
+  if (key == "Height")
+    return QString::number(module.GetHeight());
+  if (key == "Width")
+    return QString::number(module.GetWidth());
+  if (key == "PositionX")
+    return QString::number(module.GetPosition().X);
+  if (key == "PositionY")
+    return QString::number(module.GetPosition().Y);
+  return {};
+}
+
+} // namespace
+
+TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent)
+    : QMainWindow(parent), Dialogs(std::move(dialogs)) {
+  if (!Dialogs)
+    Dialogs = std::make_unique<TQtMainDialogs>(this);
+  setObjectName("fmMain");
+  setWindowTitle("Kven.ZU.Programming");
+  BuildMenu();
+  BuildLayout();
+  resize(688, 434);
+
+  Canvas->OnModuleSelect = [this](const std::shared_ptr<IModule>& m) { ShowModuleProperties(m); };
+  Canvas->OnModuleMove = [this](const std::shared_ptr<IModule>& m) { ShowModulePosition(m); };
+  Canvas->OnModuleEdit = [this](const std::shared_ptr<IModule>& m) { EditModule(m); };
+}
+
+TfmMain::~TfmMain() {
+  Canvas->SetProject(nullptr);
+  if (Project)
+    Project->Close();
+  Project.reset();
+}
+
+QAction* TfmMain::AddItem(QMenu* menu, const char* caption, const char* name,
+                          void (TfmMain::*slot)()) {
+  QAction* action = menu->addAction(QString::fromUtf8(caption));
+  action->setObjectName(name);
+  connect(action, &QAction::triggered, this, slot);
+  return action;
+}
+
+void TfmMain::BuildMenu() {
+  QMenu* file = menuBar()->addMenu("File");
+  file->setObjectName("miFile");
+  QMenu* fileNew = file->addMenu("New");
+  fileNew->setObjectName("miNew");
+  AddItem(fileNew, "Project", "miNewProject", &TfmMain::NewProject);
+  AddItem(fileNew, "Module", "miNewModule", &TfmMain::NewModule);
+  AddItem(fileNew, "Method", "miNewMethod", &TfmMain::Nothing);
+  AddItem(fileNew, "Property", "miNewProperty", &TfmMain::Nothing);
+  AddItem(fileNew, "Point", "miNewPoint", &TfmMain::Nothing);
+  AddItem(file, "Open Project...", "miOpenProject", &TfmMain::OpenProject);
+  AddItem(file, "Save Project", "miSaveProject", &TfmMain::Nothing);
+  AddItem(file, "Save Project As...", "miSaveProjectAs", &TfmMain::Nothing);
+  file->addSeparator();
+  AddItem(file, "Settings", "miSettings", &TfmMain::Nothing);
+  file->addSeparator();
+  AddItem(file, "Exit", "miExit1", &TfmMain::Exit);
+
+  QMenu* view = menuBar()->addMenu("View");
+  view->setObjectName("miView");
+  AddItem(view, "Refresh", "miRefresh", &TfmMain::RefreshView);
+  AddItem(view, "Components", "miComponents", &TfmMain::Nothing);
+  AddItem(view, "Log", "miLog", &TfmMain::Nothing);
+  AddItem(view, "Teach", "miTeach", &TfmMain::Nothing);
+
+  QMenu* project = menuBar()->addMenu("Project");
+  project->setObjectName("miProject");
+  AddItem(project, "Run", "miRun", &TfmMain::Nothing);
+
+  QMenu* help = menuBar()->addMenu("Help");
+  help->setObjectName("miHelp");
+  AddItem(help, "Description", "miDescription", &TfmMain::Nothing);
+  AddItem(help, "About", "miAbout", &TfmMain::Nothing);
+}
+
+void TfmMain::BuildLayout() {
+  auto* panel1 = new QWidget(this);
+  panel1->setObjectName("Panel1");
+  auto* layout = new QVBoxLayout(panel1);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  TabControl1 = new QTabBar(panel1);
+  TabControl1->setObjectName("TabControl1");
+  TabControl1->setExpanding(false);
+  TabControl1->setDrawBase(false);
+  layout->addWidget(TabControl1);
+
+  auto* split = new QSplitter(Qt::Horizontal, panel1);
+  split->setObjectName("Splitter1");
+  auto* left = new QSplitter(Qt::Vertical, split);
+  left->setObjectName("PanelLeft");
+  tvMain = new QTreeWidget(left);
+  tvMain->setObjectName("tvMain");
+  tvMain->setHeaderHidden(true);
+  tvMain->setIndentation(19);
+  ValueListEditor = new QTableWidget(0, 2, left);
+  ValueListEditor->setObjectName("ValueListEditor");
+  ValueListEditor->setHorizontalHeaderLabels({"Key", "Value"});
+  ValueListEditor->verticalHeader()->hide();
+  ValueListEditor->setColumnWidth(0, 70);
+  ValueListEditor->setColumnWidth(1, 59);
+  ValueListEditor->horizontalHeader()->setStretchLastSection(true);
+  left->setSizes({168, 200});
+  Canvas = new TProgrammingImage(split);
+  split->addWidget(left);
+  split->addWidget(Canvas);
+  split->setStretchFactor(1, 1);
+  split->setSizes({137, 551});
+  layout->addWidget(split, 1);
+
+  TabControlType = new QTabBar(panel1);
+  TabControlType->setObjectName("TabControlType");
+  TabControlType->setShape(QTabBar::RoundedSouth);
+  layout->addWidget(TabControlType);
+  setCentralWidget(panel1);
+
+  sbMain = new QStatusBar(this);
+  sbMain->setObjectName("sbMain");
+  setStatusBar(sbMain);
+
+  connect(ValueListEditor, &QTableWidget::itemChanged, this, &TfmMain::GridItemChanged);
+}
+
+void TfmMain::NewProject() {
+  if (Project && Dialogs->ConfirmYesNo(QString::fromUtf8("Вы хотите закрыть текущий проект?")) !=
+                     IMainDialogs::mrYes)
+    return;
+  auto project = std::make_shared<TProject>(nullptr, TAddToLog(), u"", u"Project1");
+  try {
+    if (auto modules = project->GetMainModules())
+      modules->AddModule(100, 100, u"Module1", 100, 100);
+  } catch (...) {
+  }
+  CloseProject();
+  SetProject(std::move(project));
+}
+
+void TfmMain::OpenProject() {}
+
+void TfmMain::CloseProject() {
+  if (!Project)
+    return;
+  try {
+    Project->Close();
+  } catch (...) {
+  }
+  SetProject(nullptr);
+}
+
+void TfmMain::SetProject(std::shared_ptr<TProject> project) {
+  Project = std::move(project);
+  Canvas->SetProject(Project.get());
+  while (TabControl1->count() > 0)
+    TabControl1->removeTab(0);
+  if (Project)
+    TabControl1->addTab(ToQString(Project->GetName()));
+  RefreshView();
+}
+
+void TfmMain::RefreshView() {
+  update();
+  tvMain->clear();
+  if (!Project)
+    return;
+  Canvas->Redraw();
+  auto* root = new QTreeWidgetItem(tvMain, {ToQString(Project->GetName())});
+  if (auto modules = Project->GetMainModules())
+    for (std::int32_t i = 0; i < modules->Count(); ++i)
+      new QTreeWidgetItem(root, {ToQString(modules->GetItem(i)->GetName())});
+  tvMain->expandAll();
+}
+
+void TfmMain::NewModule() {
+  if (!Project)
+    return;
+  auto modules = Project->GetMainModules();
+  if (!modules)
+    return;
+  modules->AddNew();
+  RefreshView();
+}
+
+void TfmMain::EditModule(const std::shared_ptr<IModule>&) {}
+
+void TfmMain::SetGridValue(const QString& key, const QString& value) {
+  for (int row = 0; row < ValueListEditor->rowCount(); ++row) {
+    if (ValueListEditor->item(row, 0)->text() == key) {
+      ValueListEditor->item(row, 1)->setText(value);
+      return;
+    }
+  }
+  const int row = ValueListEditor->rowCount();
+  ValueListEditor->insertRow(row);
+  auto* keyItem = new QTableWidgetItem(key);
+  keyItem->setFlags(keyItem->flags() & ~Qt::ItemIsEditable);
+  ValueListEditor->setItem(row, 0, keyItem);
+  ValueListEditor->setItem(row, 1, new QTableWidgetItem(value));
+}
+
+void TfmMain::ShowModuleProperties(const std::shared_ptr<IModule>& module) {
+  if (!module)
+    return;
+  GridModule = module;
+  FillingGrid = true;
+  for (const char* key : GridRows)
+    SetGridValue(key, ModuleValue(*module, key));
+  FillingGrid = false;
+}
+
+void TfmMain::ShowModulePosition(const std::shared_ptr<IModule>& module) {
+  if (!module)
+    return;
+  FillingGrid = true;
+  SetGridValue("PositionX", ModuleValue(*module, "PositionX"));
+  SetGridValue("PositionY", ModuleValue(*module, "PositionY"));
+  FillingGrid = false;
+  update();
+}
+
+void TfmMain::GridItemChanged(QTableWidgetItem* item) {
+  if (FillingGrid || item->column() != 1)
+    return;
+  auto module = GridModule.lock();
+  QTableWidgetItem* keyItem = ValueListEditor->item(item->row(), 0);
+  if (!module || !keyItem)
+    return;
+  const QString key = keyItem->text();
+  const std::u16string text = ToU16(item->text());
+  if (key == "Name") {
+    module->SetName(text);
+  } else if (key == "Description") {
+    module->SetDescription(text);
+  } else if (key == "Type") {
+    module->SetType(text);
+  } else {
+    const TIntTextResult number = ParseIntText(text, 32);
+    if (!number.Ok) {
+      FillingGrid = true;
+      item->setText(ModuleValue(*module, key));
+      FillingGrid = false;
+      sbMain->showMessage(QString::fromUtf8("Значение «%1» поля %2 не является целым числом")
+                              .arg(ToQString(text), key));
+      return;
+    }
+    const auto value = static_cast<std::int32_t>(number.Value);
+    const TPoint position = module->GetPosition();
+    if (key == "Height")
+      module->SetHeight(value);
+    else if (key == "Width")
+      module->SetWidth(value);
+    else if (key == "PositionX")
+      module->SetPosition({value, position.Y});
+    else if (key == "PositionY")
+      module->SetPosition({position.X, value});
+    else
+      return;
+  }
+  sbMain->clearMessage();
+  if (Project)
+    Project->Modified = true;
+  RefreshView();
+}

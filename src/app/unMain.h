@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+#include "app/unMainDialogs.h"
+class IModule;
+class QAction;
+class QMenu;
+class QStatusBar;
+class QTabBar;
+class QTableWidget;
+class QTableWidgetItem;
+class QTreeWidget;
+class TProgrammingImage;
+class TProject;
+
+// The editor's main window: owns the open project, the canvas, the module tree and the property
+// grid, and runs the project commands of its menu.
+class TfmMain : public QMainWindow {
+  Q_OBJECT
+public:
+  // Without dialogs the window uses the real ones.
+  explicit TfmMain(std::unique_ptr<IMainDialogs> dialogs = nullptr, QWidget* parent = nullptr);
+  ~TfmMain() override;
+
+  void NewProject();
+  void OpenProject();
+  // Closes the project if one is open and shows none.
+  void CloseProject();
+  // Shows the project (or none) in the canvas, the tab strip and the tree.
+  void SetProject(std::shared_ptr<TProject> project);
+  void RefreshView();
+  void NewModule();
+  void EditModule(const std::shared_ptr<IModule>& module);
+  void ShowModuleProperties(const std::shared_ptr<IModule>& module);
+  void ShowModulePosition(const std::shared_ptr<IModule>& module);
+
+  TProject* GetProject() const { return Project.get(); }
+  TProgrammingImage* GetCanvas() const { return Canvas; }
+
+private:
+  void BuildMenu();
+  void BuildLayout();
+  QAction* AddItem(QMenu* menu, const char* caption, const char* name, void (TfmMain::*slot)());
+  void Nothing() {}
+  void Exit() { close(); }
+  void SetGridValue(const QString& key, const QString& value);
+  void GridItemChanged(QTableWidgetItem* item);
+
+  std::unique_ptr<IMainDialogs> Dialogs;
+  std::shared_ptr<TProject> Project;
+  TProgrammingImage* Canvas = nullptr;
+  QTreeWidget* tvMain = nullptr;
+  QTableWidget* ValueListEditor = nullptr;
+  QTabBar* TabControl1 = nullptr;
+  QTabBar* TabControlType = nullptr;
+  QStatusBar* sbMain = nullptr;
+  // The module whose values the grid shows; the grid does not keep it alive.
+  std::weak_ptr<IModule> GridModule;
+  bool FillingGrid = false;
+};

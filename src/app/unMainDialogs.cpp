@@ -1,0 +1,32 @@
+#include "app/unMainDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+int TQtMainDialogs::ConfirmYesNo(const QString& text) {
+  auto answer = QMessageBox::question(Parent, QApplication::applicationName(), text,
+                                      QMessageBox::Yes | QMessageBox::No);
+  return answer == QMessageBox::Yes ? mrYes : mrNo;
+}
+
+int TQtMainDialogs::AskYesNoCancel(const QString& text) {
+  auto answer = QMessageBox::question(Parent, QApplication::applicationName(), text,
+                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  return answer == QMessageBox::Yes ? mrYes : answer == QMessageBox::No ? mrNo : mrCancel;
+}
+
+void TQtMainDialogs::ShowError(const QString& text) {
+  QMessageBox::critical(Parent, QApplication::applicationName(), text, QMessageBox::Ok);
+}
+
+std::optional<QString> TQtMainDialogs::ChooseOpenFile() {
+  QString file = QFileDialog::getOpenFileName(Parent);
+  return file.isEmpty() ? std::nullopt : std::optional<QString>(file);
+}
+
+std::optional<QString> TQtMainDialogs::ChooseSaveFile() {
+  QString file = QFileDialog::getSaveFileName(Parent, QString(), QString(), QString(), nullptr,
+                                              QFileDialog::DontConfirmOverwrite);
+  return file.isEmpty() ? std::nullopt : std::optional<QString>(file);
+}

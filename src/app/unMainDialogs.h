@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+// The questions and dialogs of the main window, behind one interface so that tests can answer them.
+class IMainDialogs {
+public:
+  // Modal results of the window toolkit.
+  static constexpr int mrOk = 1;
+  static constexpr int mrCancel = 2;
+  static constexpr int mrYes = 6;
+  static constexpr int mrNo = 7;
+
+  virtual ~IMainDialogs() = default;
+  // A confirmation with Yes and No; returns mrYes or mrNo.
+  virtual int ConfirmYesNo(const QString& text) = 0;
+  // A question with Yes, No and Cancel; returns mrYes, mrNo or mrCancel.
+  virtual int AskYesNoCancel(const QString& text) = 0;
+  // An error message with an OK button.
+  virtual void ShowError(const QString& text) = 0;
+  // The chosen file, or nothing when cancelled.
+  virtual std::optional<QString> ChooseOpenFile() = 0;
+  virtual std::optional<QString> ChooseSaveFile() = 0;
+};
+
+// The real dialogs, parented to a window.
+class TQtMainDialogs : public IMainDialogs {
+public:
+  explicit TQtMainDialogs(QWidget* parent) : Parent(parent) {}
+  int ConfirmYesNo(const QString& text) override;
+  int AskYesNoCancel(const QString& text) override;
+  void ShowError(const QString& text) override;
+  std::optional<QString> ChooseOpenFile() override;
+  std::optional<QString> ChooseSaveFile() override;
+
+private:
+  QWidget* Parent;
+};

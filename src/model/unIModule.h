@@ -1,0 +1,73 @@
+#pragma once
+
+#include "platform/unTypes.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TCanvas;
+class IComponentList;
+class IModuleList;
+
+class IParamList {
+public:
+  virtual ~IParamList() = default;
+  virtual std::int32_t Count() const = 0;
+};
+
+class IProject {
+public:
+  virtual ~IProject() = default;
+  // The component registry the project was made with; not owned, may be null.
+  virtual IComponentList* GetComponents() const = 0;
+};
+
+// A module of the project tree. Empty references are null shared pointers.
+class IModule {
+public:
+  virtual ~IModule() = default;
+  virtual std::shared_ptr<IParamList> GetParamIn() const = 0;
+  virtual std::shared_ptr<IParamList> GetParamOut() const = 0;
+  virtual void SetParamIn(std::shared_ptr<IParamList> list) = 0;
+  virtual void SetParamOut(std::shared_ptr<IParamList> list) = 0;
+  virtual std::u16string GetDescription() const = 0;
+  virtual TWordBool GetFocused() const = 0;
+  virtual std::int32_t GetHeight() const = 0;
+  virtual std::shared_ptr<IModuleList> GetModules() const = 0;
+  virtual std::u16string GetName() const = 0;
+  virtual TPoint GetPosition() const = 0;
+  virtual std::u16string GetType() const = 0;
+  virtual std::int32_t GetWidth() const = 0;
+  virtual void SetDescription(const std::u16string& value) = 0;
+  virtual void SetFocused(TWordBool value) = 0;
+  virtual void SetHeight(std::int32_t value) = 0;
+  virtual void SetName(const std::u16string& value) = 0;
+  virtual void SetPosition(TPoint value) = 0;
+  virtual void SetType(const std::u16string& value) = 0;
+  virtual void SetWidth(std::int32_t value) = 0;
+  virtual void Draw(TCanvas& canvas) = 0;
+  // True when the point lies in the module's box, edges included.
+  virtual bool HitTest(std::int32_t x, std::int32_t y) const = 0;
+};
+
+class IModuleList {
+public:
+  virtual ~IModuleList() = default;
+  virtual std::int32_t Count() const = 0;
+  // Null outside 0 .. Count-1.
+  virtual std::shared_ptr<IModule> GetItem(std::int32_t index) const = 0;
+  // Drops the first occurrence (by identity); false when the module is null or not held.
+  virtual bool Remove(const std::shared_ptr<IModule>& module) = 0;
+  // The first focused module, or null.
+  virtual std::shared_ptr<IModule> GetFocused() const = 0;
+  // The last module whose box contains the point (the one drawn on top), or null.
+  virtual std::shared_ptr<IModule> FindAt(std::int32_t x, std::int32_t y) const = 0;
+  virtual std::shared_ptr<IModule> AddNew() = 0;
+  virtual std::shared_ptr<IModule> AddModule(std::int32_t x, std::int32_t y,
+                                             const std::u16string& name, std::int32_t height,
+                                             std::int32_t width) = 0;
+  // Draws every module from first to last.
+  virtual void Draw(TCanvas& canvas) = 0;
+  virtual void ClearFocus() = 0;
+};

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "model/unIModule.h"
+#include "model/unPoints.h"
+
+#include <memory>
+
+// A module: a box on the canvas with its own child list and points.
+class TModule : public IModule {
+public:
+  // The project is set for the main module only; the parent list is not owned.
+  TModule(IProject* project, std::weak_ptr<IModuleList> parentList);
+
+  std::shared_ptr<IParamList> GetParamIn() const override { return ParamIn; }
+  std::shared_ptr<IParamList> GetParamOut() const override { return ParamOut; }
+  void SetParamIn(std::shared_ptr<IParamList> list) override { ParamIn = std::move(list); }
+  void SetParamOut(std::shared_ptr<IParamList> list) override { ParamOut = std::move(list); }
+  std::u16string GetDescription() const override { return Description; }
+  TWordBool GetFocused() const override { return Focused; }
+  std::int32_t GetHeight() const override { return Height; }
+  std::shared_ptr<IModuleList> GetModules() const override { return Modules; }
+  std::u16string GetName() const override { return Name; }
+  TPoint GetPosition() const override { return {PositionX, PositionY}; }
+  std::u16string GetType() const override { return Type; }
+  std::int32_t GetWidth() const override { return Width; }
+  void SetDescription(const std::u16string& value) override { Description = value; }
+  void SetFocused(TWordBool value) override { Focused = ToWordBool(value != 0); }
+  void SetHeight(std::int32_t value) override { Height = value; }
+  void SetName(const std::u16string& value) override { Name = value; }
+  void SetPosition(TPoint value) override;
+  void SetType(const std::u16string& value) override { Type = value; }
+  void SetWidth(std::int32_t value) override { Width = value; }
+  void Draw(TCanvas& canvas) override;
+  bool HitTest(std::int32_t x, std::int32_t y) const override;
+
+  // Drops every reference the module holds (children, parent, parameters, points, project).
+  void ReleaseReferences();
+  TPrPoints* GetPoints() const { return Points.get(); }
+  std::shared_ptr<IModuleList> GetParentList() const { return ParentList.lock(); }
+  IProject* GetProject() const { return Project; }
+
+private:
+  struct TBox {
+    std::int32_t Left, Top, Right, Bottom;
+  };
+  TBox Box() const;
+
+  std::u16string Description;
+  TWordBool Focused = WordFalse;
+  std::int32_t Height = 100;
+  std::shared_ptr<IModuleList> Modules;
+  std::u16string Name = u"Module";
+  std::weak_ptr<IModuleList> ParentList;
+  std::shared_ptr<IParamList> ParamIn;
+  std::shared_ptr<IParamList> ParamOut;
+  std::unique_ptr<TPrPoints> Points;
+  std::int32_t PositionX = 100;
+  std::int32_t PositionY = 100;
+  IProject* Project = nullptr;
+  std::u16string Type;
+  std::int32_t Width = 100;
+};

@@ -1,0 +1,67 @@
+#include "model/unModuleList.h"
+
+#include "model/unModule.h"
+
+#include <algorithm>
+
+std::int32_t TModuleList::Count() const { return static_cast<std::int32_t>(Items.size()); }
+
+std::shared_ptr<IModule> TModuleList::GetItem(std::int32_t index) const {
+  return index >= 0 && index < Count() ? Items[static_cast<std::size_t>(index)] : nullptr;
+}
+
+bool TModuleList::Remove(const std::shared_ptr<IModule>& module) {
+  if (!module)
+    return false;
+  auto it = std::find(Items.begin(), Items.end(), module);
+  if (it == Items.end())
+    return false;
+  Items.erase(it);
+  return true;
+}
+
+std::shared_ptr<IModule> TModuleList::GetFocused() const {
+  for (const auto& item : Items)
+    if (item->GetFocused())
+      return item;
+  return nullptr;
+}
+
+std::shared_ptr<IModule> TModuleList::FindAt(std::int32_t x, std::int32_t y) const {
+  for (auto it = Items.rbegin(); it != Items.rend(); ++it)
+    if ((*it)->HitTest(x, y))
+      return *it;
+  return nullptr;
+}
+
+std::int32_t TModuleList::Append(std::shared_ptr<IModule> module) {
+  Items.push_back(std::move(module));
+  return Count() - 1;
+}
+
+std::shared_ptr<IModule> TModuleList::AddNew() {
+  auto module = std::make_shared<TModule>(Project, weak_from_this());
+  Append(module);
+  return module;
+}
+
+std::shared_ptr<IModule> TModuleList::AddModule(std::int32_t x, std::int32_t y,
+                                                const std::u16string& name, std::int32_t height,
+                                                std::int32_t width) {
+  auto module = AddNew();
+  module->SetHeight(height);
+  module->SetName(name);
+  module->SetPosition({x, y});
+  module->SetWidth(width);
+  return module;
+}
+
+void TModuleList::Draw(TCanvas& canvas) {
+  for (const auto& item : Items)
+    item->Draw(canvas);
+}
+
+void TModuleList::ClearFocus() {
+  for (const auto& item : Items)
+    item->SetFocused(WordFalse);
+}

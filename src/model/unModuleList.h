@@ -1,0 +1,29 @@
+#pragma once
+
+#include "model/unIModule.h"
+
+#include <memory>
+#include <vector>
+
+// An ordered list of modules; each held reference keeps its module alive.
+class TModuleList : public IModuleList, public std::enable_shared_from_this<TModuleList> {
+public:
+  std::int32_t Count() const override;
+  std::shared_ptr<IModule> GetItem(std::int32_t index) const override;
+  bool Remove(const std::shared_ptr<IModule>& module) override;
+  std::shared_ptr<IModule> GetFocused() const override;
+  std::shared_ptr<IModule> FindAt(std::int32_t x, std::int32_t y) const override;
+  // Creates a module with default values whose parent is this list. The list must be owned by a
+  // shared pointer.
+  std::shared_ptr<IModule> AddNew() override;
+  std::shared_ptr<IModule> AddModule(std::int32_t x, std::int32_t y, const std::u16string& name,
+                                     std::int32_t height, std::int32_t width) override;
+  void Draw(TCanvas& canvas) override;
+  void ClearFocus() override;
+
+private:
+  std::int32_t Append(std::shared_ptr<IModule> module);
+
+  std::vector<std::shared_ptr<IModule>> Items;
+  IProject* Project = nullptr; // handed to new modules; nothing sets it
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "model/unIModule.h"
+#include "model/unParam.h"
+
+#include <memory>
+#include <vector>
+
+// An ordered list of parameters; owns them.
+class TParamList : public IParamList {
+public:
+  std::int32_t Count() const override;
+  // Appends and returns the new index.
+  std::int32_t Add(std::unique_ptr<TParam> param);
+  TParam* AddNew();
+  void Clear();
+  // Null outside 0 .. Count-1.
+  TParam* Get(std::int32_t index) const;
+
+private:
+  std::vector<std::unique_ptr<TParam>> Items;
+};

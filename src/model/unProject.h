@@ -1,0 +1,39 @@
+#pragma once
+
+#include "log/unLogGlobals.h"
+#include "model/unIModule.h"
+
+#include <memory>
+#include <string>
+
+class TModule;
+
+// A project: a name, the file it belongs to and one main module named "Main".
+class TProject : public IProject {
+public:
+  // The registry is not owned. A non-empty file name is loaded at once; the result is not reported.
+  TProject(IComponentList* components, TAddToLog onLog, std::u16string fileName,
+           std::u16string name);
+  ~TProject() override;
+
+  IComponentList* GetComponents() const override { return Components; }
+  // Releases the whole module tree; afterwards GetMainModules is null.
+  void Close();
+  // The main module's child list, or null after Close.
+  std::shared_ptr<IModuleList> GetMainModules() const;
+  std::shared_ptr<TModule> GetMainModule() const { return MainModule; }
+  const std::u16string& GetName() const { return Name; }
+  void SetName(const std::u16string& name) { Name = name; }
+  // Draws the main module's children; failures while drawing are swallowed.
+  void Draw(IComponentList* components, TCanvas& canvas);
+
+  std::u16string FileName;
+  // Set by every change the user makes, cleared by a successful open or save.
+  bool Modified = false;
+  TAddToLog OnLog;
+
+private:
+  IComponentList* Components;
+  std::shared_ptr<TModule> MainModule;
+  std::u16string Name;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/unTypes.h"
+
+#include <span>
+#include <string>
+
+// A drawing surface with a current pen colour, a solid fill brush and a font. Coordinates are pixels
+// of the retained picture; right and bottom edges given to Rectangle are included.
+class TCanvas {
+public:
+  virtual ~TCanvas() = default;
+  virtual void SetPenColor(TColor color) = 0;
+  // Fills the box with the current brush and outlines it with the pen.
+  virtual void Rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
+                         std::int32_t bottom) = 0;
+  // Connects the points in order with the pen; the figure is not closed implicitly.
+  virtual void Polyline(std::span<const TPoint> points) = 0;
+  // Writes text with its top-left corner at (x, y) in the current font.
+  virtual void TextOut(std::int32_t x, std::int32_t y, const std::u16string& text) = 0;
+  virtual TSize TextExtent(const std::u16string& text) = 0;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Wide strings are UTF-16; narrow strings are UTF-8. Malformed input becomes U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
+
+// Windows-1251 bytes to UTF-16: every byte has a character, so the decoding is total.
+std::u16string Cp1251ToUtf16(std::string_view bytes);
+// Code units without a Windows-1251 byte become '?'.
+std::string Utf16ToCp1251(std::u16string_view text);
+bool Cp1251HasChar(char16_t ch);
+
+// Upper case by the Russian code page's rules: Latin and Cyrillic letters, everything else as is.
+std::u16string UpperCaseAnsi(std::u16string_view text);
