@@ -18,8 +18,8 @@
 
 namespace {
 
-const char* const GridRows[] = {"Name",   "Description", "Type",     "Height",
-                                "Width",  "PositionX",   "PositionY"};
+const char* const GridRows[] = {"Name",  "Description", "Type",     "Height",
+                                "Width", "PositionX",   "PositionY"};
 
 // The grid's text of one row of the module.
 QString ModuleValue(const IModule& module, const QString& key) {
@@ -58,6 +58,8 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent)
 }
 
 TfmMain::~TfmMain() {
+  // An open grid editor commits while the child widgets are destroyed; nothing may reach us then.
+  disconnect(ValueListEditor, nullptr, this, nullptr);
   Canvas->SetProject(nullptr);
   if (Project)
     Project->Close();

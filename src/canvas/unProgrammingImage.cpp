@@ -1,6 +1,5 @@
 #include "canvas/unProgrammingImage.h"
 
-#include "canvas/unQtCanvas.h"
 #include "model/unIModule.h"
 #include "model/unProject.h"
 
@@ -15,17 +14,28 @@ TProgrammingImage::TProgrammingImage(QWidget* owner) : QWidget(owner) {
   Image.fill(Qt::white);
 }
 
-void TProgrammingImage::SetProject(TProject* project) { Project = project; }
+void TProgrammingImage::SetProject(TProject* project) {
+  Project = project;
+}
+
+bool TProgrammingImage::FitPicture() {
+  const QSize size = this->size().expandedTo(QSize(1, 1));
+  if (size == Image.size())
+    return false;
+  Image = QImage(size, QImage::Format_RGB32);
+  Image.fill(Qt::white);
+  return true;
+}
 
 void TProgrammingImage::Redraw() {
   update();
-  QPainter painter(&Image);
-  painter.setFont(font());
-  TQtCanvas canvas(painter);
-  canvas.SetPenColor(clBlack);
-  canvas.Rectangle(0, 0, Image.width() - 1, Image.height() - 1);
+  FitPicture();
+  Canvas.SetFont(font());
+  Canvas.SetTarget(&Image);
+  Canvas.SetPenColor(clBlack);
+  Canvas.Rectangle(0, 0, Image.width() - 1, Image.height() - 1);
   if (Project)
-    Project->Draw(nullptr, canvas);
+    Project->Draw(nullptr, Canvas);
 }
 
 void TProgrammingImage::MouseDown(int x, int y) {
@@ -88,12 +98,8 @@ void TProgrammingImage::paintEvent(QPaintEvent*) {
 
 void TProgrammingImage::resizeEvent(QResizeEvent*) {
   // The retained picture follows the control's size.
-  const QSize size = this->size().expandedTo(QSize(1, 1));
-  if (size == Image.size())
-    return;
-  Image = QImage(size, QImage::Format_RGB32);
-  Image.fill(Qt::white);
-  Redraw();
+  if (FitPicture())
+    Redraw();
 }
 
 void TProgrammingImage::mousePressEvent(QMouseEvent* event) {
@@ -106,7 +112,9 @@ void TProgrammingImage::mouseMoveEvent(QMouseEvent* event) {
   MouseMove(p.x(), p.y());
 }
 
-void TProgrammingImage::mouseReleaseEvent(QMouseEvent*) { MouseUp(); }
+void TProgrammingImage::mouseReleaseEvent(QMouseEvent*) {
+  MouseUp();
+}
 
 void TProgrammingImage::mouseDoubleClickEvent(QMouseEvent* event) {
   // Qt sends the double-click in place of the second press, so that press is the one to skip:

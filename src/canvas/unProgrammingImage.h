@@ -1,5 +1,7 @@
 #pragma once
 
+#include "canvas/unImageCanvas.h"
+
 #include <QImage>
 #include <QWidget>
 #include <functional>
@@ -43,6 +45,9 @@ protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+  // Gives the picture the control's size; true when it had to change.
+  bool FitPicture();
+
   int DragOffsetX = 0;
   int DragOffsetY = 0;
   bool SkipNextPress = false;
@@ -50,4 +55,5 @@ private:
   std::shared_ptr<IModule> SelectedModule;
   TProject* Project = nullptr;
   QImage Image;
+  TImageCanvas Canvas;
 };

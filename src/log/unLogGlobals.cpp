@@ -24,7 +24,8 @@ template <class F> TLogStatus Guarded(F&& body) {
 }
 
 // Index of the code in the table, or -1.
-template <std::size_t N> int IndexOfCode(const std::array<std::int32_t, N>& table, std::int32_t code) {
+template <std::size_t N>
+int IndexOfCode(const std::array<std::int32_t, N>& table, std::int32_t code) {
   auto it = std::find(table.begin(), table.end(), code);
   return it == table.end() ? -1 : static_cast<int>(it - table.begin());
 }
@@ -42,7 +43,9 @@ bool TLogNode::AddToLog(TLogGroupMessage group, TLogTypeMessage type, const std:
   return AddToLogW(group, type, Utf8ToUtf16(format), args) > 0;
 }
 
-void TLogNode::Dispose() { delete this; }
+void TLogNode::Dispose() {
+  delete this;
+}
 
 std::int32_t TLogNode::AddToLogW(TLogGroupMessage group, TLogTypeMessage type,
                                  const std::u16string& format, const TLogArgs& args) {
@@ -108,8 +111,8 @@ TLogStatus TLogNode::SetMark(std::int32_t code) {
 TLogDocument::TLogDocument(TLogType logType, const std::u16string& text, TLogDocument* owner)
     : TLogNode(owner, 0, Utf16ToUtf8(text), 0), LogType(logType) {}
 
-bool TLogDocument::AddToLog(TLogGroupMessage group, TLogTypeMessage type,
-                            const std::string& format, const TLogArgs& args) {
+bool TLogDocument::AddToLog(TLogGroupMessage group, TLogTypeMessage type, const std::string& format,
+                            const TLogArgs& args) {
   return OnAddToLog ? OnAddToLog(group, type, format, args) : false;
 }
 
@@ -118,18 +121,32 @@ std::int32_t TLogDocument::AddToLogW(TLogGroupMessage, TLogTypeMessage, const st
   return -1;
 }
 
-void TLogDocument::SetOnCommand(TKvenMessage handler) { OnCommand = std::move(handler); }
-bool TLogDocument::LoadConfig() { return Config != nullptr; }
-bool TLogDocument::SaveConfig() { return Config != nullptr; }
-bool TLogDocument::Close() { return true; }
-TLogNode* TLogDocument::FindNode(std::int32_t) { return nullptr; }
-bool TLogDocument::Open() { return true; }
+void TLogDocument::SetOnCommand(TKvenMessage handler) {
+  OnCommand = std::move(handler);
+}
+bool TLogDocument::LoadConfig() {
+  return Config != nullptr;
+}
+bool TLogDocument::SaveConfig() {
+  return Config != nullptr;
+}
+bool TLogDocument::Close() {
+  return true;
+}
+TLogNode* TLogDocument::FindNode(std::int32_t) {
+  return nullptr;
+}
+bool TLogDocument::Open() {
+  return true;
+}
 TLogNode* TLogDocument::AddNode(TLogTypeMessage, const std::string&, std::int32_t, std::int32_t) {
   return nullptr;
 }
 void TLogDocument::Show() {}
 
-std::int32_t TLogDocumentA::NextID() const { return static_cast<std::int32_t>(Nodes.size()) + 1; }
+std::int32_t TLogDocumentA::NextID() const {
+  return static_cast<std::int32_t>(Nodes.size()) + 1;
+}
 
 TLogNode* TLogDocumentA::FindNode(std::int32_t id) {
   for (const auto& node : Nodes)

@@ -33,7 +33,8 @@ void TModule::Draw(TCanvas& canvas) {
       canvas.SetPenColor(clGreen);
       for (std::int32_t k = 0; k < n; ++k) {
         const std::int32_t y = box.Top + k * step;
-        const std::array<TPoint, 3> chevron{{{box.Left, y - 2}, {box.Left + 3, y}, {box.Left, y + 2}}};
+        const std::array<TPoint, 3> chevron{
+            {{box.Left, y - 2}, {box.Left + 3, y}, {box.Left, y + 2}}};
         canvas.Polyline(chevron);
       }
     }

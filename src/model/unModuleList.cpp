@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
-std::int32_t TModuleList::Count() const { return static_cast<std::int32_t>(Items.size()); }
+std::int32_t TModuleList::Count() const {
+  return static_cast<std::int32_t>(Items.size());
+}
 
 std::shared_ptr<IModule> TModuleList::GetItem(std::int32_t index) const {
   return index >= 0 && index < Count() ? Items[static_cast<std::size_t>(index)] : nullptr;

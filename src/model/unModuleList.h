@@ -20,10 +20,10 @@ public:
                                      std::int32_t height, std::int32_t width) override;
   void Draw(TCanvas& canvas) override;
   void ClearFocus() override;
-
-private:
+  // Appends a module as it is (its parent list is not changed); returns its index.
   std::int32_t Append(std::shared_ptr<IModule> module);
 
+private:
   std::vector<std::shared_ptr<IModule>> Items;
   IProject* Project = nullptr; // handed to new modules; nothing sets it
 };

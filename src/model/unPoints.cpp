@@ -1,6 +1,8 @@
 #include "model/unPoints.h"
 
-void TPrPoints::Add(std::unique_ptr<TPrPoint> point) { Items.push_back(std::move(point)); }
+void TPrPoints::Add(std::unique_ptr<TPrPoint> point) {
+  Items.push_back(std::move(point));
+}
 
 TPrPoint* TPrPoints::AddNew() {
   auto* point = new TPrPoint;

@@ -10,7 +10,9 @@ TProject::TProject(IComponentList* components, TAddToLog onLog, std::u16string f
   Name = std::move(name);
 }
 
-TProject::~TProject() { Close(); }
+TProject::~TProject() {
+  Close();
+}
 
 void TProject::Close() {
   if (!MainModule)

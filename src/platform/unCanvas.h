@@ -5,8 +5,8 @@
 #include <span>
 #include <string>
 
-// A drawing surface with a current pen colour, a solid fill brush and a font. Coordinates are pixels
-// of the retained picture; right and bottom edges given to Rectangle are included.
+// A drawing surface with a current pen colour, a solid fill brush and a font. Coordinates are
+// pixels of the retained picture; right and bottom edges given to Rectangle are included.
 class TCanvas {
 public:
   virtual ~TCanvas() = default;

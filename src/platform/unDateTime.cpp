@@ -19,8 +19,8 @@ TDateTime EncodeDateTime(const TDateTimeParts& p) {
   using namespace std::chrono;
   sys_days day{year{p.Year} / month{static_cast<unsigned>(p.Month)} / static_cast<unsigned>(p.Day)};
   auto days = (day - Epoch()).count();
-  std::int64_t ms = ((static_cast<std::int64_t>(p.Hour) * 60 + p.Minute) * 60 + p.Second) * 1000 +
-                    p.Millisecond;
+  std::int64_t ms =
+      ((static_cast<std::int64_t>(p.Hour) * 60 + p.Minute) * 60 + p.Second) * 1000 + p.Millisecond;
   return static_cast<double>(days) + static_cast<double>(ms) / MsPerDay;
 }
 

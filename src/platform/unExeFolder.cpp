@@ -23,4 +23,6 @@ std::string ExeFolder() {
   return folder;
 }
 
-std::string ExeName() { return ExePath().filename().string(); }
+std::string ExeName() {
+  return ExePath().filename().string();
+}

@@ -15,13 +15,14 @@ TIntTextResult ParseIntText(std::u16string_view text, int bits) {
   if (i < text.size() && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
     base = 16;
     ++i;
-  } else if (i + 1 < text.size() && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+  } else if (i + 1 < text.size() && text[i] == u'0' &&
+             (text[i + 1] == u'x' || text[i + 1] == u'X')) {
     base = 16;
     i += 2;
   }
   const std::uint64_t signedLimit = bits == 32 ? 0x7FFFFFFFULL : 0x7FFFFFFFFFFFFFFFULL;
-  const std::uint64_t limit = base == 16 ? (bits == 32 ? 0xFFFFFFFFULL : ~0ULL)
-                                         : signedLimit + (negative ? 1 : 0);
+  const std::uint64_t limit =
+      base == 16 ? (bits == 32 ? 0xFFFFFFFFULL : ~0ULL) : signedLimit + (negative ? 1 : 0);
   std::uint64_t magnitude = 0;
   std::size_t digits = 0;
   bool overflow = false;
@@ -53,8 +54,9 @@ TIntTextResult ParseIntText(std::u16string_view text, int bits) {
     result.Value = bits == 32 ? static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude))
                               : static_cast<std::int64_t>(magnitude);
     if (negative)
-      result.Value = bits == 32 ? static_cast<std::int32_t>(0U - static_cast<std::uint32_t>(magnitude))
-                                : static_cast<std::int64_t>(0ULL - magnitude);
+      result.Value = bits == 32
+                         ? static_cast<std::int32_t>(0U - static_cast<std::uint32_t>(magnitude))
+                         : static_cast<std::int64_t>(0ULL - magnitude);
   } else {
     result.Value = negative ? static_cast<std::int64_t>(0ULL - magnitude)
                             : static_cast<std::int64_t>(magnitude);
@@ -66,7 +68,8 @@ std::u16string IntToText(std::int64_t value) {
   char16_t buf[24];
   char16_t* end = buf + 24;
   char16_t* p = end;
-  std::uint64_t m = value < 0 ? 0ULL - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  std::uint64_t m =
+      value < 0 ? 0ULL - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   do {
     *--p = static_cast<char16_t>(u'0' + m % 10);
     m /= 10;

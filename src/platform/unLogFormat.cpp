@@ -47,7 +47,8 @@ std::string IntegerBody(const TLogArg& arg, const TSpec& spec) {
   } else if (const auto* v64 = std::get_if<std::int64_t>(&arg)) {
     if (spec.Conversion == 'd') {
       negative = *v64 < 0;
-      magnitude = negative ? 0ULL - static_cast<std::uint64_t>(*v64) : static_cast<std::uint64_t>(*v64);
+      magnitude =
+          negative ? 0ULL - static_cast<std::uint64_t>(*v64) : static_cast<std::uint64_t>(*v64);
     } else {
       magnitude = static_cast<std::uint64_t>(*v64);
     }
@@ -55,7 +56,8 @@ std::string IntegerBody(const TLogArg& arg, const TSpec& spec) {
     throw TFormatError("integer placeholder given a non-integer argument");
   }
   char digits[32];
-  auto res = std::to_chars(digits, digits + sizeof digits, magnitude, spec.Conversion == 'x' ? 16 : 10);
+  auto res =
+      std::to_chars(digits, digits + sizeof digits, magnitude, spec.Conversion == 'x' ? 16 : 10);
   std::string body = negative ? "-" : "";
   std::size_t count = static_cast<std::size_t>(res.ptr - digits);
   if (spec.Precision > 0 && static_cast<std::size_t>(spec.Precision) > count)

@@ -6,7 +6,9 @@
 using TWordBool = std::int16_t;
 inline constexpr TWordBool WordTrue = -1;
 inline constexpr TWordBool WordFalse = 0;
-inline constexpr TWordBool ToWordBool(bool value) { return value ? WordTrue : WordFalse; }
+inline constexpr TWordBool ToWordBool(bool value) {
+  return value ? WordTrue : WordFalse;
+}
 
 struct TPoint {
   std::int32_t X = 0;

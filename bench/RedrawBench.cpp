@@ -1,0 +1,47 @@
+#include "canvas/unProgrammingImage.h"
+#include "model/unModuleList.h"
+#include "model/unParamList.h"
+#include "model/unProject.h"
+
+#include <benchmark/benchmark.h>
+#include <random>
+
+namespace {
+
+std::shared_ptr<TParamList> FourParams() {
+  auto list = std::make_shared<TParamList>();
+  for (int i = 0; i < 4; ++i)
+    list->AddNew()->Index = i;
+  return list;
+}
+
+// 1 000 modules of 100 x 100 with 4 inputs and 4 outputs, spread over a 1920 x 1080 picture.
+void BM_Redraw1000Modules(benchmark::State& state) {
+  TProject project(nullptr, {}, u"", u"Bench");
+  auto in = FourParams();
+  auto out = FourParams();
+  std::mt19937 random(42);
+  std::uniform_int_distribution<int> x(50, 1870), y(50, 1030);
+  auto modules = project.GetMainModules();
+  for (int i = 0; i < 1000; ++i) {
+    auto m = modules->AddModule(x(random), y(random), u"Module" + std::u16string(1, u'0' + i % 10),
+                                100, 100);
+    m->SetParamIn(in);
+    m->SetParamOut(out);
+  }
+  modules->GetItem(500)->SetFocused(WordTrue);
+  TProgrammingImage image;
+  image.resize(1920, 1080);
+  image.SetProject(&project);
+  image.Redraw();
+  if (image.Picture().size() != QSize(1920, 1080))
+    state.SkipWithError("picture did not take the control's size");
+  for (auto _ : state) {
+    image.Redraw();
+    benchmark::ClobberMemory();
+  }
+  state.counters["modules"] = 1000;
+}
+BENCHMARK(BM_Redraw1000Modules)->Unit(benchmark::kMillisecond);
+
+} // namespace

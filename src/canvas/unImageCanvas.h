@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/unCanvas.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <unordered_map>
+
+// Draws into a 32-bit picture: boxes and lines are written straight into its pixels (one-pixel
+// pen, solid white brush, every pixel clipped to the picture), and text is the picture's font in
+// black on the brush colour, like an opaque text cell. Rendered texts are cached across redraws.
+class TImageCanvas : public TCanvas {
+public:
+  explicit TImageCanvas(const QFont& font = QFont());
+
+  // The picture to draw on, of QImage::Format_RGB32; not owned. Null draws nothing.
+  void SetTarget(QImage* image) { Target = image; }
+  void SetFont(const QFont& font);
+
+  void SetPenColor(TColor color) override;
+  void Rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
+                 std::int32_t bottom) override;
+  void Polyline(std::span<const TPoint> points) override;
+  void TextOut(std::int32_t x, std::int32_t y, const std::u16string& text) override;
+  TSize TextExtent(const std::u16string& text) override;
+
+private:
+  struct TLabel {
+    QImage Picture; // null until first drawn
+    TSize Extent;
+  };
+  TLabel& Label(const std::u16string& text);
+  void FillRow(std::int64_t y, std::int64_t x0, std::int64_t x1, std::uint32_t color);
+  void Line(TPoint from, TPoint to);
+
+  QImage* Target = nullptr;
+  std::uint32_t Pen = 0xFF000000;
+  std::uint32_t Brush = 0xFFFFFFFF;
+  QFont Font;
+  QFontMetrics Metrics;
+  std::unordered_map<std::u16string, TLabel> Labels;
+};

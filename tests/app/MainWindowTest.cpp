@@ -1,0 +1,210 @@
+#include "app/unMain.h"
+#include "canvas/unProgrammingImage.h"
+#include "model/unIModule.h"
+#include "model/unProject.h"
+#include "support/ScriptedMainDialogs.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Window = std::make_unique<TfmMain>(std::make_unique<TScriptedMainDialogs>(Script));
+    Window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+  }
+
+  void Trigger(const char* name) {
+    auto* action = Window->findChild<QAction*>(name);
+    ASSERT_NE(action, nullptr) << name;
+    action->trigger();
+  }
+  QTreeWidget* Tree() { return Window->findChild<QTreeWidget*>("tvMain"); }
+  QTableWidget* Grid() { return Window->findChild<QTableWidget*>("ValueListEditor"); }
+  QTabBar* Tabs() { return Window->findChild<QTabBar*>("TabControl1"); }
+  TProgrammingImage* Canvas() { return Window->GetCanvas(); }
+
+  QString GridValue(const QString& key) {
+    for (int r = 0; r < Grid()->rowCount(); ++r)
+      if (Grid()->item(r, 0)->text() == key)
+        return Grid()->item(r, 1)->text();
+    return "<missing>";
+  }
+  void TypeIntoGrid(const QString& key, const QString& text) {
+    for (int r = 0; r < Grid()->rowCount(); ++r) {
+      if (Grid()->item(r, 0)->text() != key)
+        continue;
+      Grid()->setCurrentCell(r, 1);
+      Grid()->editItem(Grid()->item(r, 1));
+      auto* editor = Grid()->findChild<QLineEdit*>();
+      ASSERT_NE(editor, nullptr);
+      editor->selectAll();
+      QTest::keyClicks(editor, text);
+      QTest::keyClick(editor, Qt::Key_Return);
+      QCoreApplication::processEvents(); // the delegate commits on the next event-loop turn
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      return;
+    }
+    FAIL() << "no row " << key.toStdString();
+  }
+  std::shared_ptr<IModule> FirstModule() {
+    return Window->GetProject()->GetMainModules()->GetItem(0);
+  }
+
+  TScriptedMainDialogs::TScript Script;
+  std::unique_ptr<TfmMain> Window;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, MenuHasEveryItemWithItsCaption) {
+  const std::pair<const char*, const char*> items[] = {{"miNewProject", "Project"},
+                                                       {"miNewModule", "Module"},
+                                                       {"miNewMethod", "Method"},
+                                                       {"miNewProperty", "Property"},
+                                                       {"miNewPoint", "Point"},
+                                                       {"miOpenProject", "Open Project..."},
+                                                       {"miSaveProject", "Save Project"},
+                                                       {"miSaveProjectAs", "Save Project As..."},
+                                                       {"miSettings", "Settings"},
+                                                       {"miExit1", "Exit"},
+                                                       {"miRefresh", "Refresh"},
+                                                       {"miComponents", "Components"},
+                                                       {"miLog", "Log"},
+                                                       {"miTeach", "Teach"},
+                                                       {"miRun", "Run"},
+                                                       {"miDescription", "Description"},
+                                                       {"miAbout", "About"}};
+  for (auto [name, caption] : items) {
+    auto* action = Window->findChild<QAction*>(name);
+    ASSERT_NE(action, nullptr) << name;
+    EXPECT_EQ(action->text(), caption);
+    EXPECT_TRUE(action->isEnabled()) << name;
+  }
+  QStringList top;
+  for (QAction* a : Window->menuBar()->actions())
+    top << a->text();
+  EXPECT_EQ(top, (QStringList{"File", "View", "Project", "Help"}));
+  // Separators stand before Settings and before Exit.
+  auto fileActions = Window->menuBar()->actions()[0]->menu()->actions();
+  QStringList file;
+  for (QAction* a : fileActions)
+    file << (a->isSeparator() ? "-" : a->text());
+  EXPECT_EQ(file, (QStringList{"New", "Open Project...", "Save Project", "Save Project As...", "-",
+                               "Settings", "-", "Exit"}));
+  EXPECT_EQ(Window->windowTitle(), "Kven.ZU.Programming");
+}
+
+TEST_F(MainWindowTest, StartsWithoutAProject) {
+  EXPECT_EQ(Window->GetProject(), nullptr);
+  EXPECT_EQ(Tree()->topLevelItemCount(), 0);
+  EXPECT_EQ(Tabs()->count(), 0);
+  Trigger("miNewModule");
+  Trigger("miNewMethod");
+  Trigger("miRun");
+  EXPECT_EQ(Window->GetProject(), nullptr);
+  EXPECT_TRUE(Script.Asked.isEmpty());
+}
+
+TEST_F(MainWindowTest, NewProjectShowsProject1WithModule1) {
+  Trigger("miNewProject");
+  EXPECT_TRUE(Script.Asked.isEmpty()); // no project was open, so nothing is asked
+  ASSERT_EQ(Tabs()->count(), 1);
+  EXPECT_EQ(Tabs()->tabText(0), "Project1");
+  ASSERT_EQ(Tree()->topLevelItemCount(), 1);
+  QTreeWidgetItem* root = Tree()->topLevelItem(0);
+  EXPECT_EQ(root->text(0), "Project1");
+  ASSERT_EQ(root->childCount(), 1);
+  EXPECT_EQ(root->child(0)->text(0), "Module1");
+
+  const QImage& pic = Canvas()->Picture();
+  EXPECT_EQ(QColor(pic.pixel(0, 0)), QColor(Qt::black));
+  EXPECT_EQ(QColor(pic.pixel(pic.width() - 1, pic.height() - 1)), QColor(Qt::black));
+  EXPECT_EQ(QColor(pic.pixel(50, 50)), QColor(Qt::black));
+  EXPECT_EQ(QColor(pic.pixel(150, 150)), QColor(Qt::black));
+  EXPECT_EQ(QColor(pic.pixel(151, 151)), QColor(Qt::white));
+  EXPECT_EQ(QColor(pic.pixel(60, 140)), QColor(Qt::white));
+}
+
+TEST_F(MainWindowTest, NewProjectOverAnOpenOneAsksFirst) {
+  Trigger("miNewProject");
+  TProject* first = Window->GetProject();
+  Script.Answers = {IMainDialogs::mrNo};
+  Trigger("miNewProject");
+  EXPECT_EQ(Script.Asked, QStringList{QString::fromUtf8("Вы хотите закрыть текущий проект?")});
+  EXPECT_EQ(Window->GetProject(), first);
+  Script.Answers = {IMainDialogs::mrYes};
+  Trigger("miNewProject");
+  EXPECT_NE(Window->GetProject(), first);
+  EXPECT_EQ(Tabs()->count(), 1);
+}
+
+TEST_F(MainWindowTest, PressOnTheBoxTurnsItRedAndFillsTheGrid) {
+  Trigger("miNewProject");
+  QTest::mouseClick(Canvas(), Qt::LeftButton, {}, QPoint(100, 100));
+  EXPECT_EQ(QColor(Canvas()->Picture().pixel(50, 50)), QColor(Qt::red));
+  ASSERT_EQ(Grid()->rowCount(), 7);
+  QStringList keys;
+  for (int r = 0; r < 7; ++r)
+    keys << Grid()->item(r, 0)->text();
+  EXPECT_EQ(keys, (QStringList{"Name", "Description", "Type", "Height", "Width", "PositionX",
+                               "PositionY"}));
+  EXPECT_EQ(GridValue("Name"), "Module1");
+  EXPECT_EQ(GridValue("Height"), "100");
+  EXPECT_EQ(GridValue("PositionX"), "100");
+
+  // Pressing empty space keeps the rows; dragging updates the position rows.
+  QTest::mouseClick(Canvas(), Qt::LeftButton, {}, QPoint(300, 300));
+  EXPECT_EQ(GridValue("Name"), "Module1");
+  QTest::mousePress(Canvas(), Qt::LeftButton, {}, QPoint(100, 100));
+  QTest::mouseMove(Canvas(), QPoint(110, 105));
+  QTest::mouseRelease(Canvas(), Qt::LeftButton, {}, QPoint(110, 105));
+  EXPECT_EQ(GridValue("PositionX"), "110");
+  EXPECT_EQ(GridValue("PositionY"), "105");
+}
+
+TEST_F(MainWindowTest, TypingAWidthIntoTheGridResizesTheBox) {
+  Trigger("miNewProject");
+  QTest::mouseClick(Canvas(), Qt::LeftButton, {}, QPoint(100, 100));
+  TypeIntoGrid("Width", "40");
+  EXPECT_EQ(FirstModule()->GetWidth(), 40);
+  EXPECT_TRUE(Window->GetProject()->Modified);
+  // The box now spans 80..120 and the canvas was redrawn.
+  const QImage& pic = Canvas()->Picture();
+  EXPECT_EQ(QColor(pic.pixel(80, 60)), QColor(Qt::red));
+  EXPECT_EQ(QColor(pic.pixel(50, 60)), QColor(Qt::white));
+  TypeIntoGrid("Name", "Renamed");
+  EXPECT_EQ(Tree()->topLevelItem(0)->child(0)->text(0), "Renamed");
+}
+
+TEST_F(MainWindowTest, ANonNumericWidthIsRefused) {
+  Trigger("miNewProject");
+  QTest::mouseClick(Canvas(), Qt::LeftButton, {}, QPoint(100, 100));
+  TypeIntoGrid("Width", "wide");
+  EXPECT_EQ(FirstModule()->GetWidth(), 100);
+  EXPECT_EQ(GridValue("Width"), "100");
+  EXPECT_FALSE(Window->statusBar()->currentMessage().isEmpty());
+  EXPECT_FALSE(Window->GetProject()->Modified);
+}
+
+TEST_F(MainWindowTest, NewModuleAddsADefaultModule) {
+  Trigger("miNewProject");
+  Trigger("miNewModule");
+  auto modules = Window->GetProject()->GetMainModules();
+  ASSERT_EQ(modules->Count(), 2);
+  EXPECT_EQ(modules->GetItem(1)->GetName(), u"Module");
+  EXPECT_EQ(Tree()->topLevelItem(0)->childCount(), 2);
+  Trigger("miRefresh");
+  EXPECT_EQ(Tree()->topLevelItem(0)->child(1)->text(0), "Module");
+}

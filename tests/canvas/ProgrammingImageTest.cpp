@@ -1,0 +1,171 @@
+#include "canvas/unProgrammingImage.h"
+#include "model/unModule.h"
+#include "model/unProject.h"
+
+#include <QGuiApplication>
+#include <QStyleHints>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ProgrammingImageTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Image.resize(400, 300);
+    Image.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Image));
+    Image.SetProject(&Project);
+    Image.OnModuleSelect = [this](const std::shared_ptr<IModule>& m) { Selected.push_back(m); };
+    Image.OnModuleMove = [this](const std::shared_ptr<IModule>& m) { Moved.push_back(m); };
+    Image.OnModuleEdit = [this](const std::shared_ptr<IModule>& m) { Edited.push_back(m); };
+  }
+
+  std::shared_ptr<IModule> Add(int x, int y) {
+    return Project.GetMainModules()->AddModule(x, y, u"M", 100, 100);
+  }
+
+  TProject Project{nullptr, {}, u"", u"P"};
+  TProgrammingImage Image;
+  std::vector<std::shared_ptr<IModule>> Selected, Moved, Edited;
+};
+
+} // namespace
+
+TEST_F(ProgrammingImageTest, RedrawPaintsTheFrameAndTheBox) {
+  Add(100, 100);
+  Image.Redraw();
+  const QImage& pic = Image.Picture();
+  ASSERT_EQ(pic.size(), QSize(400, 300));
+  EXPECT_EQ(QColor(pic.pixel(0, 0)), QColor(Qt::black));
+  EXPECT_EQ(QColor(pic.pixel(399, 299)), QColor(Qt::black));
+  EXPECT_EQ(QColor(pic.pixel(200, 0)), QColor(Qt::black));
+  EXPECT_EQ(QColor(pic.pixel(1, 1)), QColor(Qt::white));
+  EXPECT_EQ(QColor(pic.pixel(50, 50)), QColor(Qt::black));
+  EXPECT_EQ(QColor(pic.pixel(150, 150)), QColor(Qt::black));
+  EXPECT_EQ(QColor(pic.pixel(150, 70)), QColor(Qt::black));
+  EXPECT_EQ(QColor(pic.pixel(151, 150)), QColor(Qt::white));
+  EXPECT_EQ(QColor(pic.pixel(49, 70)), QColor(Qt::white));
+  EXPECT_EQ(QColor(pic.pixel(60, 60)), QColor(Qt::white)); // filled with the brush
+}
+
+TEST_F(ProgrammingImageTest, PictureFollowsTheControlSize) {
+  Image.resize(500, 320);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Image.Picture().size(), QSize(500, 320));
+  EXPECT_EQ(QColor(Image.Picture().pixel(499, 319)), QColor(Qt::black));
+}
+
+TEST_F(ProgrammingImageTest, PressSelectsTheTopmostAndOnlyItTurnsRed) {
+  auto below = Add(100, 100);
+  auto above = Add(120, 120);
+  QTest::mousePress(&Image, Qt::LeftButton, {}, QPoint(110, 110));
+  QTest::mouseRelease(&Image, Qt::LeftButton, {}, QPoint(110, 110));
+  ASSERT_EQ(Selected.size(), 1u);
+  EXPECT_EQ(Selected[0], above);
+  EXPECT_TRUE(above->GetFocused());
+  EXPECT_FALSE(below->GetFocused());
+  EXPECT_EQ(QColor(Image.Picture().pixel(170, 170)), QColor(Qt::red));
+  EXPECT_EQ(QColor(Image.Picture().pixel(50, 50)), QColor(Qt::black));
+}
+
+TEST_F(ProgrammingImageTest, PressOnEmptySpaceClearsFocusAndReportsNothing) {
+  auto m = Add(100, 100);
+  QTest::mouseClick(&Image, Qt::LeftButton, {}, QPoint(100, 100));
+  ASSERT_TRUE(m->GetFocused());
+  QTest::mouseClick(&Image, Qt::LeftButton, {}, QPoint(151, 150));
+  ASSERT_EQ(Selected.size(), 2u);
+  EXPECT_EQ(Selected[1], nullptr);
+  EXPECT_FALSE(m->GetFocused());
+}
+
+TEST_F(ProgrammingImageTest, DragMovesTheCentreByTheMouseDistance) {
+  for (QPoint grab : {QPoint(100, 100), QPoint(60, 140), QPoint(150, 50)}) {
+    auto m = Add(100, 100);
+    Project.GetMainModules()->ClearFocus();
+    QTest::mousePress(&Image, Qt::LeftButton, {}, grab);
+    QTest::mouseMove(&Image, grab + QPoint(4, 0));
+    QTest::mouseMove(&Image, grab + QPoint(10, 0));
+    QTest::mouseRelease(&Image, Qt::LeftButton, {}, grab + QPoint(10, 0));
+    EXPECT_EQ(m->GetPosition(), (TPoint{110, 100})) << grab.x() << "," << grab.y();
+    Project.GetMainModules()->Remove(m);
+  }
+  EXPECT_EQ(Moved.size(), 6u);
+}
+
+TEST_F(ProgrammingImageTest, MovesWithoutAPressDoNothing) {
+  auto m = Add(100, 100);
+  QTest::mouseMove(&Image, QPoint(100, 100));
+  QTest::mouseMove(&Image, QPoint(120, 100));
+  Image.MouseMove(130, 100);
+  EXPECT_EQ(m->GetPosition(), (TPoint{100, 100}));
+  EXPECT_TRUE(Moved.empty());
+}
+
+TEST_F(ProgrammingImageTest, RightButtonSelectsAndDrags) {
+  auto m = Add(100, 100);
+  QTest::mousePress(&Image, Qt::RightButton, {}, QPoint(90, 90));
+  Image.MouseMove(95, 80);
+  QTest::mouseRelease(&Image, Qt::RightButton, {}, QPoint(95, 80));
+  ASSERT_EQ(Selected.size(), 1u);
+  EXPECT_EQ(Selected[0], m);
+  EXPECT_EQ(m->GetPosition(), (TPoint{105, 90}));
+}
+
+TEST_F(ProgrammingImageTest, DoubleClickEditsOnceAndTheNextPressStillSelects) {
+  auto m = Add(100, 100);
+  auto other = Add(300, 200);
+  // Through the window, as the platform delivers it: press, release, double-click, release.
+  QTest::mouseDClick(Image.windowHandle(), Qt::LeftButton, {}, QPoint(100, 100));
+  ASSERT_EQ(Edited.size(), 1u);
+  EXPECT_EQ(Edited[0], m);
+  EXPECT_TRUE(m->GetFocused());
+  // The next real press selects as usual.
+  QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
+  QTest::mouseClick(Image.windowHandle(), Qt::LeftButton, {}, QPoint(300, 200));
+  EXPECT_TRUE(other->GetFocused());
+  EXPECT_FALSE(m->GetFocused());
+  EXPECT_EQ(Edited.size(), 1u);
+  EXPECT_EQ(Selected.back(), other);
+}
+
+TEST_F(ProgrammingImageTest, DoubleClickWithoutAFocusedModuleDoesNotEdit) {
+  Add(100, 100);
+  Image.DblClick();
+  EXPECT_TRUE(Edited.empty());
+  Image.MouseDown(100, 100); // no skip pending: this press selects
+  EXPECT_EQ(Selected.size(), 1u);
+}
+
+TEST_F(ProgrammingImageTest, WithoutAProjectOnlyReleaseDoesAnything) {
+  Add(100, 100);
+  Image.SetProject(nullptr);
+  QTest::mouseClick(&Image, Qt::LeftButton, {}, QPoint(100, 100));
+  QTest::mouseDClick(&Image, Qt::LeftButton, {}, QPoint(100, 100));
+  EXPECT_TRUE(Selected.empty());
+  EXPECT_TRUE(Edited.empty());
+}
+
+TEST_F(ProgrammingImageTest, ModulesPartlyOrWhollyOutsideThePictureAreClipped) {
+  auto m = Add(-10, 20);
+  m->SetParamIn(nullptr);
+  Add(100000, -100000);
+  Add(395, 295)->SetName(u"A long name that runs past the right edge of the picture");
+  Image.Redraw();
+  const QImage& pic = Image.Picture();
+  EXPECT_EQ(QColor(pic.pixel(40, 30)), QColor(Qt::black));   // right edge of the first box
+  EXPECT_EQ(QColor(pic.pixel(20, 30)), QColor(Qt::white));   // inside it
+  EXPECT_EQ(QColor(pic.pixel(345, 245)), QColor(Qt::black)); // top-left of the last box
+}
+
+TEST_F(ProgrammingImageTest, NameIsWrittenAtTheCentreOfTheBox) {
+  auto m = Add(100, 100);
+  m->SetName(u"WWWW");
+  Image.Redraw();
+  const QImage& pic = Image.Picture();
+  int dark = 0;
+  for (int x = 85; x <= 115; ++x)
+    for (int y = 92; y <= 108; ++y)
+      dark += qGray(pic.pixel(x, y)) < 128;
+  EXPECT_GT(dark, 10);
+}

@@ -1,0 +1,55 @@
+#include "platform/unExeFolder.h"
+#include "platform/unStrings.h"
+
+#include <gtest/gtest.h>
+
+TEST(Strings, Utf8RoundTripKeepsEveryPlaneAndScript) {
+  const std::u16string text = u"abc Привет \u20AC \U0001F600 \uFFFF";
+  EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);
+  EXPECT_EQ(Utf16ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
+}
+
+TEST(Strings, MalformedUtf8BecomesReplacementCharacters) {
+  EXPECT_EQ(Utf8ToUtf16("a\xFF"
+                        "b"),
+            u"a\uFFFDb");
+  EXPECT_EQ(Utf8ToUtf16("\xC3"), u"\uFFFD");                            // truncated sequence
+  EXPECT_EQ(Utf8ToUtf16("\xC0\x80"), u"\uFFFD");                        // overlong
+  EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD");                    // encoded surrogate
+  EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD"); // lone surrogate
+}
+
+TEST(Strings, Cp1251DecodesTheCyrillicAndPunctuationHalf) {
+  EXPECT_EQ(Cp1251ToUtf16("\xC0\xDF\xE0\xFF"), u"АЯая");
+  EXPECT_EQ(Cp1251ToUtf16("\xA8\xB8\xB9\x88\x96\x97"), u"Ёё№€–—");
+  EXPECT_EQ(Cp1251ToUtf16("\x80\x8F\xA5\xB4"), u"ЂЏҐґ");
+}
+
+TEST(Strings, Cp1251RoundTripsEveryByte) {
+  std::string all;
+  for (int b = 0; b < 256; ++b)
+    all += static_cast<char>(b);
+  const std::u16string wide = Cp1251ToUtf16(all);
+  ASSERT_EQ(wide.size(), 256u);
+  EXPECT_EQ(Utf16ToCp1251(wide), all);
+  for (char16_t c : wide)
+    EXPECT_TRUE(Cp1251HasChar(c));
+}
+
+TEST(Strings, CharactersOutsideCp1251BecomeQuestionMarks) {
+  EXPECT_EQ(Utf16ToCp1251(u"a\u4E2Db\u00E9"), "a?b?");
+  EXPECT_FALSE(Cp1251HasChar(u'\u4E2D'));
+  EXPECT_FALSE(Cp1251HasChar(u'\u00E9'));
+  EXPECT_TRUE(Cp1251HasChar(u'Ж'));
+}
+
+TEST(Strings, UpperCaseCoversLatinAndCyrillic) {
+  EXPECT_EQ(UpperCaseAnsi(u"abc xyz ая ёђ 1_"), u"ABC XYZ АЯ ЁЂ 1_");
+}
+
+TEST(ExeFolder, EndsWithSlashAndHoldsTheTestBinary) {
+  const std::string folder = ExeFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), '/');
+  EXPECT_EQ(ExeName(), "platform_tests");
+}
