@@ -1,6 +1,10 @@
 # Common settings for the project's own targets: warnings as errors and src/ as the include root.
 function(zu_target_defaults target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  # GCC 12 reports false -Wrestrict positives inside libstdc++ string code (GCC bug 105329).
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -Wno-restrict)
+  endif()
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
 endfunction()
 

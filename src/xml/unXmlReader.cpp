@@ -1,0 +1,370 @@
+// The XML reader: one pass over the text with an explicit stack of open elements, so that time is
+// linear in the text's length and nesting depth never reaches the machine stack.
+
+#include "xml/unXml.h"
+
+#include "platform/unStrings.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+constexpr std::size_t npos = std::size_t(-1);
+
+// Text in UTF-16.
+class TWideSource {
+public:
+  explicit TWideSource(std::u16string_view text) : Text(text) {}
+  std::size_t Size() const { return Text.size(); }
+  char16_t operator[](std::size_t i) const { return Text[i]; }
+  std::size_t Find(char16_t c, std::size_t from) const {
+    const std::size_t p = Text.find(c, from);
+    return p == std::u16string_view::npos ? npos : p;
+  }
+  void Append(std::u16string& out, std::size_t begin, std::size_t end) const {
+    out.append(Text.substr(begin, end - begin));
+  }
+
+private:
+  std::u16string_view Text;
+};
+
+// Text in Windows-1251 bytes, decoded as it is read.
+class TBytesSource {
+public:
+  explicit TBytesSource(std::string_view bytes) : Bytes(bytes) {
+    static const std::u16string table = [] {
+      std::string all(256, '\0');
+      for (int b = 0; b < 256; ++b)
+        all[static_cast<std::size_t>(b)] = static_cast<char>(b);
+      return Cp1251ToUtf16(all);
+    }();
+    Table = table.data();
+  }
+  std::size_t Size() const { return Bytes.size(); }
+  char16_t operator[](std::size_t i) const { return Table[static_cast<unsigned char>(Bytes[i])]; }
+  std::size_t Find(char16_t c, std::size_t from) const {
+    if (from >= Bytes.size())
+      return npos;
+    const void* p = std::memchr(Bytes.data() + from, static_cast<char>(c), Bytes.size() - from);
+    return p ? static_cast<std::size_t>(static_cast<const char*>(p) - Bytes.data()) : npos;
+  }
+  void Append(std::u16string& out, std::size_t begin, std::size_t end) const {
+    const std::size_t old = out.size();
+    out.resize(old + (end - begin));
+    char16_t* o = out.data() + old;
+    for (std::size_t i = begin; i < end; ++i)
+      *o++ = Table[static_cast<unsigned char>(Bytes[i])];
+  }
+
+private:
+  std::string_view Bytes;
+  const char16_t* Table;
+};
+
+template <class S> std::size_t FindText(const S& s, std::u16string_view what, std::size_t from) {
+  for (std::size_t p = s.Find(what[0], from); p != npos; p = s.Find(what[0], p + 1)) {
+    if (p + what.size() > s.Size())
+      return npos;
+    std::size_t k = 1;
+    while (k < what.size() && s[p + k] == what[k])
+      ++k;
+    if (k == what.size())
+      return p;
+  }
+  return npos;
+}
+
+template <class S>
+bool StartsWith(const S& s, std::size_t at, std::size_t end, std::u16string_view what) {
+  if (at + what.size() > end)
+    return false;
+  for (std::size_t k = 0; k < what.size(); ++k)
+    if (s[at + k] != what[k])
+      return false;
+  return true;
+}
+
+template <class S> bool IsBlank(const S& s, std::size_t begin, std::size_t end) {
+  for (std::size_t i = begin; i < end; ++i) {
+    const char16_t c = s[i];
+    if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n')
+      return false;
+  }
+  return true;
+}
+
+template <class S> std::int32_t LineAt(const S& s, std::size_t pos) {
+  std::int32_t line = 1;
+  for (std::size_t p = s.Find(u'\n', 0); p != npos && p < pos; p = s.Find(u'\n', p + 1))
+    ++line;
+  return line;
+}
+
+// Appends the text with its entities decoded.
+template <class S>
+void AppendDecoded(const S& s, std::size_t begin, std::size_t end, std::u16string& out) {
+  std::size_t amp = s.Find(u'&', begin);
+  if (amp == npos || amp >= end) {
+    s.Append(out, begin, end);
+    return;
+  }
+  std::u16string raw;
+  s.Append(raw, begin, end);
+  out += UnescapeText(raw);
+}
+
+template <class S> std::u16string Slice(const S& s, std::size_t begin, std::size_t end) {
+  std::u16string out;
+  s.Append(out, begin, end);
+  return out;
+}
+
+} // namespace
+
+class TXmlParser {
+public:
+  // Parses the element markup in s[begin, end) into the target node.
+  template <class S>
+  static bool Parse(TKvenXmlNode1& target, const S& s, std::size_t begin, std::size_t end);
+
+private:
+  struct TFrame {
+    TKvenXmlNode1* Node;
+    std::size_t ScratchBase;
+    bool HasChildren;
+  };
+
+  template <class S>
+  static void StartTag(TKvenXmlNode1& node, const S& s, std::size_t begin, std::size_t end) {
+    bool plain = true;
+    for (std::size_t i = begin; i < end && plain; ++i)
+      plain = s[i] != u' ';
+    if (plain) {
+      node.Name.clear();
+      s.Append(node.Name, begin, end);
+    } else {
+      node.ParseStartTag(Slice(s, begin, end));
+    }
+  }
+
+  // Moves the children parsed for the frame into its node.
+  static void Close(const TFrame& frame, std::vector<std::unique_ptr<TKvenXmlNode1>>& scratch) {
+    auto& items = frame.Node->ChildNodes.Items;
+    items.reserve(items.size() + (scratch.size() - frame.ScratchBase));
+    for (std::size_t i = frame.ScratchBase; i < scratch.size(); ++i) {
+      scratch[i]->Document = frame.Node->Document;
+      items.push_back(std::move(scratch[i]));
+    }
+    scratch.resize(frame.ScratchBase);
+  }
+};
+
+template <class S>
+bool TXmlParser::Parse(TKvenXmlNode1& target, const S& s, std::size_t pos, std::size_t end) {
+  std::vector<TFrame> stack;
+  std::vector<std::unique_ptr<TKvenXmlNode1>> scratch;
+  auto fail = [&](const std::string& format, const TLogArgs& args) {
+    target.Log(lgGeneral, ltError, format, args);
+    while (!stack.empty()) {
+      Close(stack.back(), scratch);
+      stack.pop_back();
+    }
+    return false;
+  };
+
+  // Before the element: comments, instructions and a document type are passed over.
+  std::size_t lt;
+  for (;;) {
+    lt = s.Find(u'<', pos);
+    if (lt == npos || lt >= end) {
+      target.Value.clear();
+      AppendDecoded(s, pos, end, target.Value);
+      return true;
+    }
+    if (StartsWith(s, lt, end, u"<!--")) {
+      const std::size_t close = FindText(s, u"-->", lt + 4);
+      if (close == npos || close + 3 > end)
+        return fail("Не найден конец комментария \"-->\" Line=%d", {LineAt(s, lt)});
+      pos = close + 3;
+    } else if (StartsWith(s, lt, end, u"<?") || StartsWith(s, lt, end, u"<!")) {
+      const std::size_t close = s.Find(u'>', lt);
+      if (close == npos || close >= end)
+        return fail("Не найден закрывающий символ \">\"", {});
+      pos = close + 1;
+    } else {
+      break;
+    }
+  }
+
+  std::size_t gt = s.Find(u'>', lt);
+  if (gt == npos || gt >= end)
+    return fail("Не найден закрывающий символ \">\"", {});
+  const bool rootClosed = gt > lt + 1 && s[gt - 1] == u'/';
+  StartTag(target, s, lt + 1, rootClosed ? gt - 1 : gt);
+  target.Value.clear();
+  if (rootClosed)
+    return true;
+  stack.push_back({&target, 0, false});
+  pos = gt + 1;
+
+  while (!stack.empty()) {
+    TFrame& top = stack.back();
+    lt = s.Find(u'<', pos);
+    if (lt == npos || lt >= end)
+      return fail("Не найден закрывающий тег \"</%s>\" Line=%d", {top.Node->Name, LineAt(s, end)});
+    const bool endTag = lt + 1 < end && s[lt + 1] == u'/';
+    const bool comment = StartsWith(s, lt, end, u"<!--");
+    const bool cdata = StartsWith(s, lt, end, u"<![CDATA[");
+    // Text between markup: white space between tags is layout, not part of a value.
+    if (pos < lt) {
+      const bool keep = endTag ? !top.HasChildren || !IsBlank(s, pos, lt) : !IsBlank(s, pos, lt);
+      if (keep)
+        AppendDecoded(s, pos, lt, top.Node->Value);
+    }
+
+    if (comment) {
+      const std::size_t close = FindText(s, u"-->", lt + 4);
+      if (close == npos || close + 3 > end)
+        return fail("Не найден конец комментария \"-->\" Line=%d", {LineAt(s, lt)});
+      pos = close + 3;
+      continue;
+    }
+    if (cdata) {
+      const std::size_t close = FindText(s, u"]]>", lt + 9);
+      if (close == npos || close + 3 > end)
+        return fail("Не найден конец раздела \"]]>\" Line=%d", {LineAt(s, lt)});
+      s.Append(top.Node->Value, lt + 9, close);
+      pos = close + 3;
+      continue;
+    }
+    gt = s.Find(u'>', lt);
+    if (gt == npos || gt >= end)
+      return fail("Не найдена закрывающая символ \">\"", {});
+    if (s[lt + 1] == u'?' || s[lt + 1] == u'!') {
+      pos = gt + 1;
+      continue;
+    }
+    if (endTag) {
+      std::size_t nameEnd = gt;
+      while (nameEnd > lt + 2 && (s[nameEnd - 1] == u' ' || s[nameEnd - 1] == u'\t' ||
+                                  s[nameEnd - 1] == u'\r' || s[nameEnd - 1] == u'\n'))
+        --nameEnd;
+      const std::u16string& name = top.Node->Name;
+      bool match = nameEnd - (lt + 2) == name.size();
+      for (std::size_t k = 0; match && k < name.size(); ++k)
+        match = s[lt + 2 + k] == name[k];
+      if (!match)
+        return fail("Закрывающий тег \"</%s>\" не соответствует элементу \"%s\" Line=%d",
+                    {Slice(s, lt + 2, nameEnd), name, LineAt(s, lt)});
+      Close(top, scratch);
+      stack.pop_back();
+      pos = gt + 1;
+      continue;
+    }
+
+    const bool selfClosing = gt > lt + 1 && s[gt - 1] == u'/';
+    auto child = std::make_unique<TKvenXmlNode1>(nullptr);
+    StartTag(*child, s, lt + 1, selfClosing ? gt - 1 : gt);
+    TKvenXmlNode1* raw = child.get();
+    top.HasChildren = true;
+    scratch.push_back(std::move(child));
+    pos = gt + 1;
+    if (!selfClosing) {
+      if (stack.size() >= static_cast<std::size_t>(XmlMaxDepth))
+        return fail("Превышена допустимая глубина вложенности элементов (%d) Line=%d",
+                    {XmlMaxDepth, LineAt(s, lt)});
+      stack.push_back({raw, scratch.size(), false});
+    }
+  }
+  return true;
+}
+
+bool TKvenXmlNode1::ParseElement(std::u16string_view text) {
+  try {
+    return TXmlParser::Parse(*this, TWideSource(text), 0, text.size());
+  } catch (...) {
+    return false;
+  }
+}
+
+template <class S> bool TKvenXmlDocument1::LoadSource(const S& s) {
+  std::int32_t counter = 0;
+  std::size_t pos = 0;
+  for (;;) {
+    ++counter;
+    const std::size_t open = FindText(s, u"<?", pos);
+    if (open == npos)
+      break;
+    const std::size_t close = FindText(s, u"?>", pos);
+    if (close == npos) {
+      Log(lgGeneral, ltError, "Не найден закрывающий тег \"?>\" Line=%d", {counter});
+      return false;
+    }
+    // The instruction is taken to stand at the very start of the remaining text.
+    std::u16string content = close > pos + 2 ? Slice(s, pos + 2, close) : std::u16string();
+    pos = close + 2;
+    const std::size_t a = s.Find(u'<', pos);
+    if (a == npos)
+      Log(lgGeneral, ltError, "Не задан элемент Line=%d", {counter});
+    const std::size_t lineBreak = FindText(s, u"\r\n", pos);
+    if (a != npos && (lineBreak == npos || a > lineBreak))
+      ++counter;
+    if (a != npos)
+      pos = a;
+
+    TKvenXmlNode1 instruction(nullptr);
+    instruction.ParseElement(u"<" + content + u"/>");
+    if (UpperCaseAnsi(instruction.GetName()) == u"XML") {
+      Encoding = instruction.GetAttribute(u"encoding");
+      Version = instruction.GetAttribute(u"version");
+    } else {
+      try {
+        OnInstruction(&instruction);
+      } catch (...) {
+      }
+    }
+    if (a == npos)
+      break;
+  }
+  return TXmlParser::Parse(*Root, s, pos, s.Size());
+}
+
+bool TKvenXmlDocument1::LoadXml(std::u16string_view text) {
+  try {
+    return LoadSource(TWideSource(text));
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TKvenXmlDocument1::LoadXmlBytes(std::string_view bytes) {
+  try {
+    return LoadSource(TBytesSource(bytes));
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TKvenXmlDocument1::LoadFromFile(const std::u16string& fileName) {
+  if (FileName.empty())
+    FileName = fileName;
+  const std::u16string& name = fileName.empty() ? FileName : fileName;
+  Log(lgGeneral, ltInformation, "Загрузка XML файла \"%s\"", {name});
+  try {
+    std::ifstream file(Utf16ToUtf8(name), std::ios::binary);
+    if (!file)
+      return false;
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad())
+      return false;
+    // The DOS end-of-file character ends the text.
+    if (const std::size_t eof = bytes.find('\x1A'); eof != std::string::npos)
+      bytes.resize(eof);
+    return LoadXmlBytes(bytes);
+  } catch (...) {
+    return false;
+  }
+}

@@ -1,0 +1,193 @@
+#include "xml/unXml.h"
+
+#include <gtest/gtest.h>
+
+TEST(XmlDocument, NewDocumentHasAnEmptyConfigRoot) {
+  TKvenXmlDocument1 doc;
+  EXPECT_EQ(doc.GetRoot()->GetName(), u"Config");
+  EXPECT_EQ(doc.GetRoot()->ChildCount(), 0);
+  EXPECT_EQ(doc.GetRoot()->GetDocument(), &doc);
+  EXPECT_EQ(doc.Encoding, u"Windows-1251");
+  EXPECT_EQ(doc.Version, u"1.0");
+  EXPECT_EQ(doc.GetXml(),
+            u"<? xml version=\"1.0\" encoding=\"Windows-1251\" ?>\r\n<Config></Config>\r\n");
+}
+
+TEST(XmlNode, IntegerReadersStorePartialNumbers) {
+  struct Row {
+    const char16_t* Text;
+    std::int32_t Value;
+    bool Ok;
+  };
+  const Row rows[] = {{u"12a", 12, false}, {u"$1F", 31, true}, {u"", 0, false},
+                      {u"-7", -7, true},   {u"x10", 16, true}, {u"99999999999", 999999999, false}};
+  for (const Row& row : rows) {
+    TKvenXmlNode1 node;
+    node.WriteString(u"N", row.Text);
+    std::int32_t value = -1;
+    EXPECT_EQ(node.ReadInteger(u"N", value), row.Ok) << value;
+    EXPECT_EQ(value, row.Value);
+  }
+  TKvenXmlNode1 node;
+  std::int32_t untouched = 42;
+  EXPECT_FALSE(node.ReadInteger(u"Missing", untouched));
+  EXPECT_EQ(untouched, 42);
+  node.WriteString(u"B", u"300");
+  std::uint8_t byte = 0;
+  EXPECT_TRUE(node.ReadByte(u"B", byte));
+  EXPECT_EQ(byte, 44);
+  node.WriteString(u"L", u"-9000000000");
+  std::int64_t large = 0;
+  EXPECT_TRUE(node.ReadInt64(u"L", large));
+  EXPECT_EQ(large, -9000000000LL);
+}
+
+TEST(XmlNode, BooleansAreTheExactWordTrue) {
+  TKvenXmlNode1 node;
+  for (const char16_t* text : {u"true", u"TRUE", u"1", u""}) {
+    node.WriteString(u"F", text);
+    bool value = true;
+    EXPECT_TRUE(node.ReadBoolean(u"F", value));
+    EXPECT_FALSE(value);
+  }
+  node.WriteBoolean(u"F", true);
+  EXPECT_EQ(node.FindChild(u"F")->GetValue(), u"True");
+  node.WriteBoolean(u"F", false);
+  EXPECT_EQ(node.FindChild(u"F")->GetValue(), u"False");
+}
+
+TEST(XmlNode, WritersReuseTheFirstChildAndAppendNewOnes) {
+  TKvenXmlNode1 node;
+  node.WriteString(u"A", u"a");
+  EXPECT_TRUE(node.WriteInteger(u"W", 1));
+  EXPECT_TRUE(node.WriteInteger(u"W", -20));
+  ASSERT_EQ(node.ChildCount(), 2);
+  EXPECT_EQ(node.GetChildNodes().GetNode(1)->GetName(), u"W");
+  EXPECT_EQ(node.GetChildNodes().GetNode(1)->GetValue(), u"-20");
+  EXPECT_TRUE(node.WriteLargeInt(u"Big", 1LL << 40)); // the whole value
+  EXPECT_EQ(node.FindChild(u"Big")->GetValue(), u"1099511627776");
+  EXPECT_FALSE(node.WriteInteger(u"", 1));
+  EXPECT_TRUE(node.WriteString(u"", u"ignored"));
+  EXPECT_EQ(node.ChildCount(), 3);
+  EXPECT_EQ(node.GetChild(u""), nullptr);
+  EXPECT_EQ(node.ChildCount(), 3);
+}
+
+TEST(XmlNode, FloatTextUsesAFullStopBothWays) {
+  TKvenXmlNode1 node;
+  struct Row {
+    double Value;
+    const char16_t* Text;
+  };
+  const Row rows[] = {{1.5, u"1.5"}, {1e20, u"1E20"},     {-0.25, u"-0.25"},
+                      {100, u"100"}, {0.0001, u"0.0001"}, {1.5e-7, u"1.5E-7"},
+                      {0, u"0"},     {0.1, u"0.1"},       {123456789012345.0, u"123456789012345"}};
+  for (const Row& row : rows) {
+    node.WriteFloat(u"F", row.Value);
+    EXPECT_EQ(node.FindChild(u"F")->GetValue(), row.Text);
+    double back = 0;
+    EXPECT_TRUE(node.ReadFloat(u"F", back));
+    EXPECT_DOUBLE_EQ(back, row.Value);
+  }
+  node.WriteString(u"F", u"2.5x");
+  double partial = 0;
+  EXPECT_FALSE(node.ReadFloat(u"F", partial));
+  EXPECT_DOUBLE_EQ(partial, 2.5);
+  node.WriteString(u"F", u"1,5");
+  EXPECT_FALSE(node.ReadFloat(u"F", partial));
+}
+
+TEST(XmlNode, DateTimeReadsTheRussianShortFormat) {
+  TKvenXmlNode1 node;
+  node.WriteString(u"D", u"07.12.2026 05:33:29");
+  TDateTime t = 0;
+  ASSERT_TRUE(node.ReadDateTime(u"D", t));
+  EXPECT_DOUBLE_EQ(t, EncodeDateTime({2026, 12, 7, 5, 33, 29, 0}));
+  node.WriteString(u"D", u"31.02.2026");
+  t = 7;
+  EXPECT_FALSE(node.ReadDateTime(u"D", t));
+  EXPECT_EQ(t, 7);
+}
+
+TEST(XmlNode, AttributesReplaceExactNamesAndFindIgnoringCase) {
+  TKvenXmlNode1 node;
+  node.SetAttribute(u"a", u"1");
+  node.SetAttribute(u"a", u"2");
+  EXPECT_EQ(node.GetAttributeCount(), 1);
+  node.SetAttribute(u"A", u"3");
+  EXPECT_EQ(node.GetAttributeCount(), 2);
+  EXPECT_EQ(node.GetAttribute(u"A"), u"2");
+  EXPECT_EQ(node.FindAttribute(u"A", true), u"3");
+  node.SetAttribute(u"", u"x");
+  EXPECT_EQ(node.GetAttributeCount(), 2);
+  node.SetAttribute(u"имя", u"z");
+  EXPECT_EQ(node.GetAttribute(u"ИМЯ"), u"z");
+  EXPECT_EQ(node.GetAttributeName(5), u"");
+  EXPECT_EQ(node.GetAttributeValue(-1), u"");
+}
+
+TEST(XmlCollection, RemoveTakesTheNodeOutWithoutDestroyingIt) {
+  TKvenXmlDocument1 doc;
+  TKvenXmlNode1* root = doc.GetRoot();
+  root->AddChild(u"first");
+  TKvenXmlNode1* second = root->AddChild(u"second");
+  root->AddChild(u"third");
+  EXPECT_EQ(second->GetDocument(), &doc);
+  ASSERT_TRUE(root->GetChildNodes().Remove(second));
+  EXPECT_EQ(root->ChildCount(), 2);
+  EXPECT_EQ(root->GetChildNodes().GetNode(0)->GetName(), u"first");
+  EXPECT_EQ(root->GetChildNodes().GetNode(1)->GetName(), u"third");
+  EXPECT_EQ(second->GetName(), u"second"); // still alive, now ours
+  EXPECT_FALSE(root->GetChildNodes().Remove(second));
+  second->Dispose();
+  EXPECT_EQ(root->GetChildNodes().GetNode(2), nullptr);
+  root->Clear();
+  EXPECT_EQ(root->ChildCount(), 0);
+  EXPECT_EQ(root->GetName(), u"Config");
+}
+
+TEST(XmlText, CleanSpacesFlags) {
+  EXPECT_EQ(CleanSpaces(u"  a   b  ", csLeading), u"a   b  ");
+  EXPECT_EQ(CleanSpaces(u"  a   b  ", csTrailing), u"  a   b");
+  EXPECT_EQ(CleanSpaces(u"  a   b  ", csLeading | csTrailing | csRuns), u"a b");
+  EXPECT_EQ(CleanSpaces(u"\r\n x \r\n", csLeading | csTrailing), u"x");
+  EXPECT_EQ(CleanSpaces(u"    ", csLeading), u"");
+  EXPECT_EQ(CleanSpaces(u"", csRuns), u"");
+  EXPECT_EQ(CleanSpaces(u"a\t\tb", csRuns), u"a\t\tb");
+}
+
+TEST(XmlText, EscapeAndUnescape) {
+  EXPECT_EQ(EscapeText(u"x<y & z>\"'"), u"x&lt;y &amp; z&gt;\"'");
+  EXPECT_EQ(EscapeAttributeText(u"say \"hi\""), u"say &quot;hi&quot;");
+  EXPECT_EQ(EscapeText(u"a\r\nb\tc"), u"a&#13;&#10;b&#9;c");
+  EXPECT_EQ(UnescapeText(u"a&lt;b&gt;c&amp;d&quot;e&apos;f"), u"a<b>c&d\"e'f");
+  EXPECT_EQ(UnescapeText(u"&#1046;&#x416;&#128512;"), u"ЖЖ\U0001F600");
+  // A bare '&' or an unknown entity stays as it stands.
+  EXPECT_EQ(UnescapeText(u"R&D &nbsp; & &#; &#xZZ; &"), u"R&D &nbsp; & &#; &#xZZ; &");
+  EXPECT_EQ(UnescapeText(u"&amp;lt;"), u"&lt;");
+}
+
+TEST(XmlText, ParseTagTextAttributeRules) {
+  TAttributes attrs;
+  EXPECT_EQ(ParseTagText(u"N", attrs), u"N");
+  EXPECT_TRUE(attrs.empty());
+  EXPECT_EQ(ParseTagText(u"N a=1", attrs), u"N");
+  ASSERT_EQ(attrs.size(), 1u);
+  EXPECT_EQ(attrs[0].Name, u"a");
+  EXPECT_EQ(attrs[0].Value, u""); // unquoted value at the end
+  attrs.clear();
+  ParseTagText(u"N a=1 b=\"2\"", attrs);
+  ASSERT_EQ(attrs.size(), 2u);
+  EXPECT_EQ(attrs[0].Value, u"1");
+  EXPECT_EQ(attrs[1].Value, u"2");
+  attrs.clear();
+  ParseTagText(u"N  x=\"1\"", attrs); // a second space joins the attribute's name
+  ASSERT_EQ(attrs.size(), 1u);
+  EXPECT_EQ(attrs[0].Name, u" x");
+  attrs.clear();
+  ParseTagText(u"N a=\"x &amp; y\"   b=\"two  spaces\"", attrs);
+  ASSERT_EQ(attrs.size(), 2u);
+  EXPECT_EQ(attrs[0].Value, u"x & y");
+  EXPECT_EQ(attrs[1].Name, u"b");
+  EXPECT_EQ(attrs[1].Value, u"two  spaces");
+}

@@ -1,0 +1,106 @@
+#include "XmlTestSupport.h"
+#include "xml/unXml.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+TEST(XmlWriter, ANewDocumentOnDisk) {
+  TTempFolder folder;
+  const std::u16string file = folder.File("new.xml");
+  TKvenXmlDocument1 doc;
+  ASSERT_TRUE(doc.SaveToFile(file));
+  EXPECT_EQ(ReadBytes(file), "<? xml version=\"1.0\" encoding=\"Windows-1251\" ?>\r\n"
+                             "<Config></Config>\r\n"
+                             "\r\n");
+  TKvenXmlDocument1 back;
+  EXPECT_TRUE(back.LoadFromFile(file));
+  EXPECT_EQ(back.GetRoot()->GetName(), u"Config");
+  EXPECT_EQ(back.Encoding, u"Windows-1251");
+  EXPECT_EQ(back.Version, u"1.0");
+}
+
+TEST(XmlWriter, IndentedLayout) {
+  TKvenXmlDocument1 doc;
+  doc.GetRoot()->SetName(u"R");
+  doc.GetRoot()->WriteString(u"Title", u"");
+  TKvenXmlNode1* inner = doc.GetRoot()->GetChild(u"Inner");
+  inner->WriteInteger(u"N", 5);
+  inner->SetAttribute(u"k", u"v \"q\"");
+  doc.GetRoot()->AddChild(u""); // an empty name writes nothing
+  EXPECT_EQ(doc.GetXml(), u"<? xml version=\"1.0\" encoding=\"Windows-1251\" ?>\r\n"
+                          u"<R>\r\n"
+                          u"  <Title></Title>\r\n"
+                          u"  <Inner k=\"v &quot;q&quot;\">\r\n"
+                          u"    <N>5</N>\r\n"
+                          u"  </Inner>\r\n"
+                          u"</R>\r\n");
+  doc.Version.clear();
+  EXPECT_TRUE(doc.GetXml().starts_with(u"<R>\r\n"));
+}
+
+TEST(XmlWriter, ValuesAreEscapedAndStayOnOneLine) {
+  TKvenXmlNode1 node;
+  node.SetName(u"V");
+  node.SetValue(u"x<y & \"z\"\r\n\t");
+  EXPECT_EQ(node.GetXml(), u"<V>x&lt;y &amp; \"z\"&#13;&#10;&#9;</V>");
+}
+
+TEST(XmlWriter, CharactersOutsideTheCodePageBecomeReferences) {
+  TTempFolder folder;
+  const std::u16string file = folder.File("refs.xml");
+  TKvenXmlDocument1 doc;
+  doc.GetRoot()->WriteString(u"V", u"Ж\u4E2D\U0001F600é");
+  ASSERT_TRUE(doc.SaveToFile(file));
+  const std::string bytes = ReadBytes(file);
+  EXPECT_NE(bytes.find("<V>\xC6&#20013;&#128512;&#233;</V>"), std::string::npos) << bytes;
+  TKvenXmlDocument1 back;
+  ASSERT_TRUE(back.LoadFromFile(file));
+  EXPECT_EQ(back.GetRoot()->FindChild(u"V")->GetValue(), u"Ж\u4E2D\U0001F600é");
+}
+
+TEST(XmlWriter, SaveKeepsTheTargetsPermissionsAndLeavesNoTemporaryFile) {
+  TTempFolder folder;
+  const std::u16string file = folder.File("perm.xml");
+  WriteBytes(file, "old");
+  chmod(Utf16ToUtf8(file).c_str(), 0640);
+  TKvenXmlDocument1 doc;
+  ASSERT_TRUE(doc.SaveToFile(file));
+  struct stat st {};
+  ASSERT_EQ(stat(Utf16ToUtf8(file).c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  int entries = 0;
+  for (const auto& e : std::filesystem::directory_iterator(folder.Path)) {
+    (void)e;
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1);
+}
+
+TEST(XmlWriter, SaveIntoAReadOnlyFolderFailsAndKeepsTheOldFile) {
+  TTempFolder folder;
+  const std::u16string file = folder.File("keep.xml");
+  WriteBytes(file, "old contents");
+  chmod(folder.Path.c_str(), 0555);
+  // The write is tried by a process without the right to bypass permissions.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (geteuid() == 0 && setuid(65534) != 0)
+      _exit(3);
+    TKvenXmlDocument1 doc;
+    _exit(doc.SaveToFile(file) ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the save reported success";
+  EXPECT_EQ(ReadBytes(file), "old contents");
+}
+
+TEST(XmlWriter, SaveToAMissingFolderOrWithoutANameFails) {
+  TKvenXmlDocument1 doc;
+  EXPECT_FALSE(doc.SaveToFile(u"/nonexistent/zu/out.xml"));
+  EXPECT_FALSE(doc.SaveToFile(u""));
+}
