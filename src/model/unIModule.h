@@ -7,6 +7,7 @@
 #include <string>
 
 class TCanvas;
+class TKvenXmlNode1;
 class IComponentList;
 class IModuleList;
 
@@ -46,9 +47,15 @@ public:
   virtual void SetPosition(TPoint value) = 0;
   virtual void SetType(const std::u16string& value) = 0;
   virtual void SetWidth(std::int32_t value) = 0;
+  // Reads what the element holds; missing values keep theirs. False when the element asks for
+  // an absurd number of entries (the reason is logged through the element's document). A null
+  // element reads nothing.
+  virtual bool LoadFromXml(const TKvenXmlNode1* element) = 0;
   virtual void Draw(TCanvas& canvas) = 0;
   // True when the point lies in the module's box, edges included.
   virtual bool HitTest(std::int32_t x, std::int32_t y) const = 0;
+  // Writes every value into the element; a null element writes nothing.
+  virtual void SaveToXml(TKvenXmlNode1* element) const = 0;
 };
 
 class IModuleList {
@@ -63,11 +70,14 @@ public:
   virtual std::shared_ptr<IModule> GetFocused() const = 0;
   // The last module whose box contains the point (the one drawn on top), or null.
   virtual std::shared_ptr<IModule> FindAt(std::int32_t x, std::int32_t y) const = 0;
+  // Appends the modules the element describes to the list; false as for IModule::LoadFromXml.
+  virtual bool LoadFromXml(const TKvenXmlNode1* element) = 0;
   virtual std::shared_ptr<IModule> AddNew() = 0;
   virtual std::shared_ptr<IModule> AddModule(std::int32_t x, std::int32_t y,
                                              const std::u16string& name, std::int32_t height,
                                              std::int32_t width) = 0;
   // Draws every module from first to last.
   virtual void Draw(TCanvas& canvas) = 0;
+  virtual void SaveToXml(TKvenXmlNode1* element) const = 0;
   virtual void ClearFocus() = 0;
 };

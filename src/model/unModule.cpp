@@ -2,6 +2,7 @@
 
 #include "model/unModuleList.h"
 #include "platform/unCanvas.h"
+#include "xml/unXml.h"
 
 #include <array>
 
@@ -69,4 +70,41 @@ void TModule::ReleaseReferences() {
   ParamOut.reset();
   Points.reset();
   Project = nullptr;
+}
+
+bool TModule::LoadFromXml(const TKvenXmlNode1* element) {
+  if (!element)
+    return true;
+  element->ReadString(u"Name", Name);
+  element->ReadString(u"Description", Description);
+  element->ReadInteger(u"Height", Height);
+  element->ReadInteger(u"Width", Width);
+  if (const TKvenXmlNode1* focused = element->FindChild(u"Focused"))
+    Focused = ToWordBool(focused->GetValue() == u"True");
+  std::int32_t value = 0;
+  if (element->ReadInteger(u"PositionX", value))
+    PositionX = value;
+  if (element->ReadInteger(u"PositionY", value))
+    PositionY = value;
+  element->ReadString(u"Type", Type);
+  if (Modules && !Modules->LoadFromXml(element->FindChild(u"Modules")))
+    return false;
+  return !Points || Points->LoadFromXml(element->FindChild(u"Points"));
+}
+
+void TModule::SaveToXml(TKvenXmlNode1* element) const {
+  if (!element)
+    return;
+  element->WriteString(u"Name", Name);
+  element->WriteString(u"Description", Description);
+  element->WriteBoolean(u"Focused", Focused != 0);
+  element->WriteInteger(u"Height", Height);
+  element->WriteInteger(u"Width", Width);
+  element->WriteInteger(u"PositionX", PositionX);
+  element->WriteInteger(u"PositionY", PositionY);
+  element->WriteString(u"Type", Type);
+  if (Modules)
+    Modules->SaveToXml(element->GetChild(u"Modules"));
+  if (Points)
+    Points->SaveToXml(element->GetChild(u"Points"));
 }

@@ -30,8 +30,10 @@ public:
   void SetPosition(TPoint value) override;
   void SetType(const std::u16string& value) override { Type = value; }
   void SetWidth(std::int32_t value) override { Width = value; }
+  bool LoadFromXml(const TKvenXmlNode1* element) override;
   void Draw(TCanvas& canvas) override;
   bool HitTest(std::int32_t x, std::int32_t y) const override;
+  void SaveToXml(TKvenXmlNode1* element) const override;
 
   // Drops every reference the module holds (children, parent, parameters, points, project).
   void ReleaseReferences();

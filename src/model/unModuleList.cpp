@@ -1,6 +1,7 @@
 #include "model/unModuleList.h"
 
 #include "model/unModule.h"
+#include "model/unXmlChildIndex.h"
 
 #include <algorithm>
 
@@ -66,4 +67,29 @@ void TModuleList::Draw(TCanvas& canvas) {
 void TModuleList::ClearFocus() {
   for (const auto& item : Items)
     item->SetFocused(WordFalse);
+}
+
+bool TModuleList::LoadFromXml(const TKvenXmlNode1* element) {
+  if (!element)
+    return true;
+  std::int32_t count = 0;
+  if (!ReadEntryCount(*element, "TModuleList", count))
+    return false;
+  const TXmlChildIndex index(*element);
+  for (std::int32_t i = 0; i < count; ++i)
+    if (!AddNew()->LoadFromXml(index.Find(NumberedName(u"Module", i))))
+      return false;
+  return true;
+}
+
+void TModuleList::SaveToXml(TKvenXmlNode1* element) const {
+  if (!element)
+    return;
+  element->WriteInteger(u"Count", Count());
+  const TXmlChildIndex index(*element);
+  for (std::int32_t i = 0; i < Count(); ++i) {
+    const std::u16string name = NumberedName(u"Module", i);
+    TKvenXmlNode1* child = index.Find(name);
+    Items[static_cast<std::size_t>(i)]->SaveToXml(child ? child : element->AddChild(name));
+  }
 }

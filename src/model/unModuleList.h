@@ -13,12 +13,14 @@ public:
   bool Remove(const std::shared_ptr<IModule>& module) override;
   std::shared_ptr<IModule> GetFocused() const override;
   std::shared_ptr<IModule> FindAt(std::int32_t x, std::int32_t y) const override;
+  bool LoadFromXml(const TKvenXmlNode1* element) override;
   // Creates a module with default values whose parent is this list. The list must be owned by a
   // shared pointer.
   std::shared_ptr<IModule> AddNew() override;
   std::shared_ptr<IModule> AddModule(std::int32_t x, std::int32_t y, const std::u16string& name,
                                      std::int32_t height, std::int32_t width) override;
   void Draw(TCanvas& canvas) override;
+  void SaveToXml(TKvenXmlNode1* element) const override;
   void ClearFocus() override;
   // Appends a module as it is (its parent list is not changed); returns its index.
   std::int32_t Append(std::shared_ptr<IModule> module);

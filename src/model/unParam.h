@@ -2,10 +2,16 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // One input or output parameter of a component.
 class TParam {
 public:
+  // Reads the "Index", "Name", "Title" and "Description" children of a "Param" element's markup;
+  // each field changes only when its element is present ("Index" takes the partial number of a
+  // bad text). False when the markup does not parse; what was read stays.
+  bool LoadFromText(std::u16string_view text);
+
   std::u16string Description;
   std::int32_t Index = 0;
   std::u16string Name;

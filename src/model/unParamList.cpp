@@ -1,5 +1,7 @@
 #include "model/unParamList.h"
 
+#include "xml/unXml.h"
+
 std::int32_t TParamList::Count() const {
   return static_cast<std::int32_t>(Items.size());
 }
@@ -21,4 +23,17 @@ void TParamList::Clear() {
 
 TParam* TParamList::Get(std::int32_t index) const {
   return index >= 0 && index < Count() ? Items[static_cast<std::size_t>(index)].get() : nullptr;
+}
+
+bool LoadParamList(TParamList& list, std::u16string_view answer) {
+  list.Clear();
+  TKvenXmlDocument1 document;
+  const bool parsed = document.LoadXml(answer);
+  const TKvenXmlCollection& children = document.GetRoot()->GetChildNodes();
+  for (std::int32_t i = 0; i < children.GetCount(); ++i) {
+    const TKvenXmlNode1* child = children.GetNode(i);
+    if (child->GetName() == u"Param")
+      list.AddNew()->LoadFromText(child->GetXml());
+  }
+  return parsed;
 }

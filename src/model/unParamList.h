@@ -20,3 +20,8 @@ public:
 private:
   std::vector<std::unique_ptr<TParam>> Items;
 };
+
+// Refills the list from a component's answer: one parameter per child named exactly "Param" of
+// the answer document's root, in document order; other children are skipped. False when the
+// answer does not parse (the parameters found before the damage stay).
+bool LoadParamList(TParamList& list, std::u16string_view answer);

@@ -14,6 +14,10 @@ public:
   std::int32_t Count() const { return static_cast<std::int32_t>(Items.size()); }
   // Null outside 0 .. Count-1.
   TPrPoint* Get(std::int32_t index) const;
+  // Appends the points the element describes ("Count" and "Point0", "Point1", ...); false, with a
+  // logged reason, when "Count" is absurdly larger than the elements present.
+  bool LoadFromXml(const TKvenXmlNode1* element);
+  void SaveToXml(TKvenXmlNode1* element) const;
 
 private:
   std::vector<std::unique_ptr<TPrPoint>> Items;

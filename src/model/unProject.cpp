@@ -1,6 +1,7 @@
 #include "model/unProject.h"
 
 #include "model/unModule.h"
+#include "xml/unXml.h"
 
 TProject::TProject(IComponentList* components, TAddToLog onLog, std::u16string fileName,
                    std::u16string name)
@@ -8,6 +9,8 @@ TProject::TProject(IComponentList* components, TAddToLog onLog, std::u16string f
       MainModule(std::make_shared<TModule>(this, std::weak_ptr<IModuleList>())) {
   MainModule->SetName(u"Main");
   Name = std::move(name);
+  if (!FileName.empty())
+    Load(FileName);
 }
 
 TProject::~TProject() {
@@ -31,4 +34,44 @@ void TProject::Draw(IComponentList*, TCanvas& canvas) {
       modules->Draw(canvas);
   } catch (...) {
   }
+}
+
+bool TProject::ForwardLog(TLogGroupMessage group, TLogTypeMessage type, const std::string& format,
+                          const TLogArgs& args) const {
+  if (!OnLog)
+    return false;
+  try {
+    return OnLog(group, type, format, args);
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TProject::Save(const std::u16string& fileName) {
+  const std::u16string& file = fileName.empty() ? FileName : fileName;
+  if (file.empty())
+    return false;
+  TKvenXmlDocument1 document(u"",
+                             [this](TLogGroupMessage g, TLogTypeMessage t, const std::string& f,
+                                    const TLogArgs& a) { return ForwardLog(g, t, f, a); });
+  TKvenXmlNode1* root = document.GetRoot();
+  root->SetName(u"Kven_ZU_Programming_Project");
+  root->WriteString(u"Name", Name);
+  if (MainModule)
+    MainModule->SaveToXml(root->GetChild(u"ModuleMain"));
+  return document.SaveToFile(file);
+}
+
+bool TProject::Load(const std::u16string& fileName) {
+  const std::u16string file = fileName.empty() ? FileName : fileName;
+  if (file.empty())
+    return false;
+  TKvenXmlDocument1 document(u"",
+                             [this](TLogGroupMessage g, TLogTypeMessage t, const std::string& f,
+                                    const TLogArgs& a) { return ForwardLog(g, t, f, a); });
+  if (!document.LoadFromFile(file))
+    return false;
+  const TKvenXmlNode1* root = document.GetRoot();
+  root->ReadString(u"Name", Name);
+  return !MainModule || MainModule->LoadFromXml(root->FindChild(u"ModuleMain"));
 }

@@ -26,6 +26,13 @@ public:
   void SetName(const std::u16string& name) { Name = name; }
   // Draws the main module's children; failures while drawing are swallowed.
   void Draw(IComponentList* components, TCanvas& canvas);
+  // Writes the whole tree to the file (an empty name means FileName); false when there is no
+  // name or the file cannot be written. FileName does not change.
+  bool Save(const std::u16string& fileName);
+  // Reads the file (an empty name means FileName) into the project; false when there is no name,
+  // the file cannot be read or does not parse, or it describes absurdly many entries. The reasons
+  // go to OnLog.
+  bool Load(const std::u16string& fileName);
 
   std::u16string FileName;
   // Set by every change the user makes, cleared by a successful open or save.
@@ -33,6 +40,10 @@ public:
   TAddToLog OnLog;
 
 private:
+  // Passes the XML documents' messages on to OnLog; false without it or when it fails.
+  bool ForwardLog(TLogGroupMessage group, TLogTypeMessage type, const std::string& format,
+                  const TLogArgs& args) const;
+
   IComponentList* Components;
   std::shared_ptr<TModule> MainModule;
   std::u16string Name;

@@ -150,14 +150,13 @@ private:
     }
   }
 
-  // Moves the children parsed for the frame into its node.
+  // Moves the children parsed for the frame into its node. They were made with the target's
+  // document, which every node of one parse shares.
   static void Close(const TFrame& frame, std::vector<std::unique_ptr<TKvenXmlNode1>>& scratch) {
     auto& items = frame.Node->ChildNodes.Items;
     items.reserve(items.size() + (scratch.size() - frame.ScratchBase));
-    for (std::size_t i = frame.ScratchBase; i < scratch.size(); ++i) {
-      scratch[i]->Document = frame.Node->Document;
+    for (std::size_t i = frame.ScratchBase; i < scratch.size(); ++i)
       items.push_back(std::move(scratch[i]));
-    }
     scratch.resize(frame.ScratchBase);
   }
 };
@@ -266,7 +265,7 @@ bool TXmlParser::Parse(TKvenXmlNode1& target, const S& s, std::size_t pos, std::
     }
 
     const bool selfClosing = gt > lt + 1 && s[gt - 1] == u'/';
-    auto child = std::make_unique<TKvenXmlNode1>(nullptr);
+    auto child = std::make_unique<TKvenXmlNode1>(target.Document);
     StartTag(*child, s, lt + 1, selfClosing ? gt - 1 : gt);
     TKvenXmlNode1* raw = child.get();
     top.HasChildren = true;

@@ -28,6 +28,12 @@ TEST(XmlReader, EntitiesAreDecodedAtEveryDepthAndInAttributes) {
       p.ParseElement(u"<P k=\"a&quot;b&lt;\"><T>a&lt;b &amp; c&#33;</T><U><V>&gt;</V></U></P>"));
   EXPECT_EQ(p.FindChild(u"T")->GetValue(), u"a<b & c!");
   EXPECT_EQ(p.FindChild(u"U")->FindChild(u"V")->GetValue(), u">");
+  TKvenXmlDocument1 doc;
+  ASSERT_TRUE(doc.LoadXml(u"<r><a><b><c/></b></a></r>"));
+  // Every parsed node reports to the document, at every depth.
+  const TKvenXmlNode1* c = doc.GetRoot()->FindChild(u"a")->FindChild(u"b")->FindChild(u"c");
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->GetDocument(), &doc);
   EXPECT_EQ(p.GetAttribute(u"k"), u"a\"b<");
   TKvenXmlNode1 plain;
   plain.SetXml(u"a&lt;b");

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "xml/unXml.h"
+
+#include <string_view>
+#include <unordered_map>
+
+// The first child of each name of one element, for the numbered entries of lists ("Module0",
+// "Point1", ...), which a linear search per entry would make quadratic.
+class TXmlChildIndex {
+public:
+  explicit TXmlChildIndex(const TKvenXmlNode1& element);
+  // The first child with exactly this name, or null.
+  TKvenXmlNode1* Find(std::u16string_view name) const;
+
+private:
+  std::unordered_map<std::u16string_view, TKvenXmlNode1*> First;
+};
+
+// "Module" followed by the decimal index.
+std::u16string NumberedName(std::u16string_view prefix, std::int32_t index);
+
+// Numbered entries may exceed the elements present by at most this many; beyond it a "Count" is
+// taken for damage and the load fails instead of exhausting memory.
+inline constexpr std::int32_t MaxMissingEntries = 100000;
+
+// Reads the element's "Count" (0 when missing, the partial number for a bad text) into count;
+// false, with an error logged for the class's LoadFromXml, when it is absurdly large.
+bool ReadEntryCount(const TKvenXmlNode1& element, const char* className, std::int32_t& count);
