@@ -7,6 +7,7 @@
 #include "model/unProject.h"
 #include "platform/unIntText.h"
 
+#include <QCloseEvent>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QSplitter>
@@ -53,7 +54,10 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent)
   resize(688, 434);
 
   Canvas->OnModuleSelect = [this](const std::shared_ptr<IModule>& m) { ShowModuleProperties(m); };
-  Canvas->OnModuleMove = [this](const std::shared_ptr<IModule>& m) { ShowModulePosition(m); };
+  Canvas->OnModuleMove = [this](const std::shared_ptr<IModule>& m) {
+    MarkModified();
+    ShowModulePosition(m);
+  };
   Canvas->OnModuleEdit = [this](const std::shared_ptr<IModule>& m) { EditModule(m); };
 }
 
@@ -85,8 +89,8 @@ void TfmMain::BuildMenu() {
   AddItem(fileNew, "Property", "miNewProperty", &TfmMain::Nothing);
   AddItem(fileNew, "Point", "miNewPoint", &TfmMain::Nothing);
   AddItem(file, "Open Project...", "miOpenProject", &TfmMain::OpenProject);
-  AddItem(file, "Save Project", "miSaveProject", &TfmMain::Nothing);
-  AddItem(file, "Save Project As...", "miSaveProjectAs", &TfmMain::Nothing);
+  AddItem(file, "Save Project", "miSaveProject", &TfmMain::SaveProjectClick);
+  AddItem(file, "Save Project As...", "miSaveProjectAs", &TfmMain::SaveProjectAsClick);
   file->addSeparator();
   AddItem(file, "Settings", "miSettings", &TfmMain::Nothing);
   file->addSeparator();
@@ -159,9 +163,13 @@ void TfmMain::BuildLayout() {
 }
 
 void TfmMain::NewProject() {
-  if (Project && Dialogs->ConfirmYesNo(QString::fromUtf8("Вы хотите закрыть текущий проект?")) !=
-                     IMainDialogs::mrYes)
+  if (Project && Project->Modified) {
+    if (!ConfirmDiscard())
+      return;
+  } else if (Project && Dialogs->ConfirmYesNo(QString::fromUtf8(
+                            "Вы хотите закрыть текущий проект?")) != IMainDialogs::mrYes) {
     return;
+  }
   auto project = std::make_shared<TProject>(nullptr, TAddToLog(), u"", u"Project1");
   try {
     if (auto modules = project->GetMainModules())
@@ -172,7 +180,96 @@ void TfmMain::NewProject() {
   SetProject(std::move(project));
 }
 
-void TfmMain::OpenProject() {}
+void TfmMain::OpenProject() {
+  if (!ConfirmDiscard())
+    return;
+  const std::optional<QString> file = Dialogs->ChooseOpenFile();
+  if (!file)
+    return;
+  auto project = std::make_shared<TProject>(nullptr, TAddToLog(), u"", u"");
+  bool loaded = false;
+  try {
+    loaded = project->Load(ToU16(*file));
+  } catch (...) {
+    loaded = false;
+  }
+  if (!loaded) {
+    Dialogs->ShowError(QString::fromUtf8("Ошибка загрузки из файла."));
+    project->Close();
+    return;
+  }
+  project->FileName = ToU16(*file);
+  project->Modified = false;
+  CloseProject();
+  SetProject(std::move(project));
+}
+
+bool TfmMain::SaveProject() {
+  if (!Project)
+    return false;
+  if (Project->FileName.empty())
+    return SaveProjectAs();
+  if (!Project->Save(Project->FileName)) {
+    Dialogs->ShowError(QString::fromUtf8("Ошибка при сохранении."));
+    return false;
+  }
+  Project->Modified = false;
+  UpdateProjectTab();
+  return true;
+}
+
+bool TfmMain::SaveProjectAs() {
+  if (!Project)
+    return false;
+  const std::optional<QString> file = Dialogs->ChooseSaveFile();
+  if (!file)
+    return false;
+  if (!Project->Save(ToU16(*file))) {
+    Dialogs->ShowError(QString::fromUtf8("Ошибка при сохранении."));
+    return false;
+  }
+  Project->FileName = ToU16(*file);
+  Project->Modified = false;
+  UpdateProjectTab();
+  return true;
+}
+
+bool TfmMain::ConfirmDiscard() {
+  if (!Project || !Project->Modified)
+    return true;
+  switch (Dialogs->AskYesNoCancel(QString::fromUtf8("Сохранить изменения в проекте?"))) {
+  case IMainDialogs::mrYes:
+    return SaveProject();
+  case IMainDialogs::mrNo:
+    return true;
+  default:
+    return false;
+  }
+}
+
+void TfmMain::MarkModified() {
+  if (!Project || Project->Modified)
+    return;
+  Project->Modified = true;
+  UpdateProjectTab();
+}
+
+void TfmMain::UpdateProjectTab() {
+  if (!Project || TabControl1->count() == 0)
+    return;
+  QString text = ToQString(Project->GetName());
+  if (Project->Modified)
+    text += " *";
+  TabControl1->setTabText(0, text);
+}
+
+void TfmMain::closeEvent(QCloseEvent* event) {
+  if (!ConfirmDiscard()) {
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
+}
 
 void TfmMain::CloseProject() {
   if (!Project)
@@ -189,8 +286,10 @@ void TfmMain::SetProject(std::shared_ptr<TProject> project) {
   Canvas->SetProject(Project.get());
   while (TabControl1->count() > 0)
     TabControl1->removeTab(0);
-  if (Project)
-    TabControl1->addTab(ToQString(Project->GetName()));
+  if (Project) {
+    TabControl1->addTab(QString());
+    UpdateProjectTab();
+  }
   RefreshView();
 }
 
@@ -214,6 +313,7 @@ void TfmMain::NewModule() {
   if (!modules)
     return;
   modules->AddNew();
+  MarkModified();
   RefreshView();
 }
 
@@ -293,7 +393,6 @@ void TfmMain::GridItemChanged(QTableWidgetItem* item) {
       return;
   }
   sbMain->clearMessage();
-  if (Project)
-    Project->Modified = true;
+  MarkModified();
   RefreshView();
 }

@@ -26,6 +26,10 @@ public:
 
   void NewProject();
   void OpenProject();
+  // Saves to the project's file, or asks for one when it has none; false when nothing was saved.
+  bool SaveProject();
+  // Saves to a chosen file, which becomes the project's file; false when nothing was saved.
+  bool SaveProjectAs();
   // Closes the project if one is open and shows none.
   void CloseProject();
   // Shows the project (or none) in the canvas, the tab strip and the tree.
@@ -39,12 +43,22 @@ public:
   TProject* GetProject() const { return Project.get(); }
   TProgrammingImage* GetCanvas() const { return Canvas; }
 
+protected:
+  void closeEvent(QCloseEvent* event) override;
+
 private:
+  // Before unsaved work is dropped: asks whether to save it; false when the command must stop.
+  bool ConfirmDiscard();
+  void MarkModified();
+  // The tab names the project, with " *" while it has unsaved changes.
+  void UpdateProjectTab();
   void BuildMenu();
   void BuildLayout();
   QAction* AddItem(QMenu* menu, const char* caption, const char* name, void (TfmMain::*slot)());
   void Nothing() {}
   void Exit() { close(); }
+  void SaveProjectClick() { SaveProject(); }
+  void SaveProjectAsClick() { SaveProjectAs(); }
   void SetGridValue(const QString& key, const QString& value);
   void GridItemChanged(QTableWidgetItem* item);
 
