@@ -1,0 +1,74 @@
+#include "xml/XmlTestSupport.h"
+
+#include <array>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace {
+
+struct TRun {
+  int Code = -1;
+  std::string Out; // standard output and standard error together
+};
+
+TRun RunCli(const std::string& arguments) {
+  TRun run;
+  const std::string command = std::string(ZU_CLI) + " " + arguments + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe)
+    return run;
+  std::array<char, 4096> buffer{};
+  while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+    run.Out.append(buffer.data(), n);
+  const int status = pclose(pipe);
+  run.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+const std::string Data = ZU_TEST_DATA;
+
+} // namespace
+
+TEST(Cli, CheckCountsModulesAtEveryDepth) {
+  TRun run = RunCli("project check " + Data + "/nested-project.xml");
+  EXPECT_EQ(run.Code, 0) << run.Out;
+  EXPECT_EQ(run.Out, "Project: Nested\n"
+                     "Depth 1: 2 module(s)\n"
+                     "Depth 2: 1 module(s)\n"
+                     "Depth 3: 2 module(s)\n"
+                     "Modules: 5\n"
+                     "Deepest level: 3\n");
+}
+
+TEST(Cli, CheckOfADamagedFilePrintsTheReasonAndFails) {
+  TRun truncated = RunCli("project check " + Data + "/truncated-project.xml");
+  EXPECT_EQ(truncated.Code, 1);
+  EXPECT_NE(truncated.Out.find("Не найден закрывающий тег"), std::string::npos) << truncated.Out;
+  TRun mismatched = RunCli("project check " + Data + "/mismatched-project.xml");
+  EXPECT_EQ(mismatched.Code, 1);
+  EXPECT_NE(mismatched.Out.find("не соответствует элементу \"Name\""), std::string::npos)
+      << mismatched.Out;
+}
+
+TEST(Cli, ResaveAndRoundTripWriteTheSameTree) {
+  TTempFolder folder;
+  const std::string out = Utf16ToUtf8(folder.File("out.xml"));
+  ASSERT_EQ(RunCli("project resave " + Data + "/nested-project.xml " + out).Code, 0);
+  TRun again = RunCli("project check " + out);
+  EXPECT_EQ(again.Code, 0);
+  EXPECT_NE(again.Out.find("Modules: 5"), std::string::npos);
+  const std::string copy = Utf16ToUtf8(folder.File("copy.xml"));
+  ASSERT_EQ(RunCli("xml roundtrip " + out + " " + copy).Code, 0);
+  EXPECT_EQ(ReadBytes(folder.File("copy.xml")), ReadBytes(folder.File("out.xml")));
+  EXPECT_NE(ReadBytes(folder.File("out.xml")).find("<Name>\xC1</Name>"), std::string::npos);
+}
+
+TEST(Cli, WrongCommandLinesShowTheUsage) {
+  EXPECT_EQ(RunCli("").Code, 2);
+  EXPECT_EQ(RunCli("project").Code, 2);
+  TRun help = RunCli("--help");
+  EXPECT_EQ(help.Code, 0);
+  EXPECT_NE(help.Out.find("project check FILE"), std::string::npos);
+  EXPECT_EQ(RunCli("project resave /nonexistent/in.xml /tmp/zu-never.xml").Code, 1);
+}
