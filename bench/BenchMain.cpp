@@ -1,3 +1,5 @@
+#include "BenchRatios.h"
+
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
@@ -9,7 +11,9 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))
     return 1;
-  benchmark::RunSpecifiedBenchmarks();
+  TRatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintSummary();
   benchmark::Shutdown();
   return 0;
 }

@@ -145,6 +145,11 @@ bool Cp1251HasChar(char16_t ch) {
   return ch == 0 || EncodeTable()[ch] != 0;
 }
 
+int Cp1251ByteOf(char16_t ch) {
+  const std::uint8_t b = EncodeTable()[ch];
+  return b != 0 || ch == 0 ? b : -1;
+}
+
 std::u16string UpperCaseAnsi(std::u16string_view text) {
   std::u16string out(text);
   for (char16_t& c : out) {

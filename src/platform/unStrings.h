@@ -12,6 +12,8 @@ std::u16string Cp1251ToUtf16(std::string_view bytes);
 // Code units without a Windows-1251 byte become '?'.
 std::string Utf16ToCp1251(std::u16string_view text);
 bool Cp1251HasChar(char16_t ch);
+// The Windows-1251 byte of a code unit, or -1 when the code page has none.
+int Cp1251ByteOf(char16_t ch);
 
 // Upper case by the Russian code page's rules: Latin and Cyrillic letters, everything else as is.
 std::u16string UpperCaseAnsi(std::u16string_view text);

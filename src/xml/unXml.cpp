@@ -213,6 +213,58 @@ void TKvenXmlCollection::Clear() {
 
 // ---- node ----
 
+namespace {
+
+// Recycled node blocks. Single-threaded like the rest of the tree; blocks are allocated in slabs
+// and kept for reuse.
+struct TNodePool {
+  union TBlock {
+    TBlock* Next;
+    alignas(TKvenXmlNode1) unsigned char Storage[sizeof(TKvenXmlNode1)];
+  };
+  static constexpr std::size_t SlabBlocks = 1024;
+
+  void* Take() {
+    if (!Free) {
+      Slabs.push_back(std::make_unique<TBlock[]>(SlabBlocks));
+      TBlock* slab = Slabs.back().get();
+      for (std::size_t i = 0; i < SlabBlocks; ++i) {
+        slab[i].Next = Free;
+        Free = &slab[i];
+      }
+    }
+    TBlock* block = Free;
+    Free = block->Next;
+    return block;
+  }
+  void Give(void* p) {
+    auto* block = static_cast<TBlock*>(p);
+    block->Next = Free;
+    Free = block;
+  }
+
+  TBlock* Free = nullptr;
+  std::vector<std::unique_ptr<TBlock[]>> Slabs;
+};
+
+TNodePool& NodePool() {
+  static TNodePool pool;
+  return pool;
+}
+
+} // namespace
+
+void* TKvenXmlNode1::operator new(std::size_t size) {
+  return size == sizeof(TKvenXmlNode1) ? NodePool().Take() : ::operator new(size);
+}
+
+void TKvenXmlNode1::operator delete(void* block, std::size_t size) noexcept {
+  if (size == sizeof(TKvenXmlNode1))
+    NodePool().Give(block);
+  else
+    ::operator delete(block);
+}
+
 TKvenXmlNode1::TKvenXmlNode1(TKvenXmlDocument1* document) : Document(document) {}
 
 TKvenXmlNode1::~TKvenXmlNode1() = default;

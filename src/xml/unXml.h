@@ -178,6 +178,11 @@ public:
   TKvenXmlDocument1* GetDocument() const { return Document; }
   const TAttributes& GetAttributes() const { return Attributes; }
 
+  // Nodes come from a free list of recycled blocks: a document of many thousand elements is built
+  // and destroyed without a call into the general allocator per element.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* block, std::size_t size) noexcept;
+
 private:
   friend class TKvenXmlCollection;
   friend class TXmlParser;

@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -19,8 +18,12 @@ public:
   explicit TWideSource(std::u16string_view text) : Text(text) {}
   std::size_t Size() const { return Text.size(); }
   char16_t operator[](std::size_t i) const { return Text[i]; }
-  std::size_t Find(char16_t c, std::size_t from) const {
-    const std::size_t p = Text.find(c, from);
+  std::size_t Find(char16_t c, std::size_t from) const { return Find(c, from, Text.size()); }
+  // The first c in [from, to), or npos.
+  std::size_t Find(char16_t c, std::size_t from, std::size_t to) const {
+    if (from >= to)
+      return npos;
+    const std::size_t p = Text.substr(0, to).find(c, from);
     return p == std::u16string_view::npos ? npos : p;
   }
   void Append(std::u16string& out, std::size_t begin, std::size_t end) const {
@@ -45,10 +48,12 @@ public:
   }
   std::size_t Size() const { return Bytes.size(); }
   char16_t operator[](std::size_t i) const { return Table[static_cast<unsigned char>(Bytes[i])]; }
-  std::size_t Find(char16_t c, std::size_t from) const {
-    if (from >= Bytes.size())
+  std::size_t Find(char16_t c, std::size_t from) const { return Find(c, from, Bytes.size()); }
+  // The first c in [from, to), or npos.
+  std::size_t Find(char16_t c, std::size_t from, std::size_t to) const {
+    if (from >= to)
       return npos;
-    const void* p = std::memchr(Bytes.data() + from, static_cast<char>(c), Bytes.size() - from);
+    const void* p = std::memchr(Bytes.data() + from, static_cast<char>(c), to - from);
     return p ? static_cast<std::size_t>(static_cast<const char*>(p) - Bytes.data()) : npos;
   }
   void Append(std::u16string& out, std::size_t begin, std::size_t end) const {
@@ -106,8 +111,7 @@ template <class S> std::int32_t LineAt(const S& s, std::size_t pos) {
 // Appends the text with its entities decoded.
 template <class S>
 void AppendDecoded(const S& s, std::size_t begin, std::size_t end, std::u16string& out) {
-  std::size_t amp = s.Find(u'&', begin);
-  if (amp == npos || amp >= end) {
+  if (s.Find(u'&', begin, end) == npos) {
     s.Append(out, begin, end);
     return;
   }
@@ -353,11 +357,15 @@ bool TKvenXmlDocument1::LoadFromFile(const std::u16string& fileName) {
   const std::u16string& name = fileName.empty() ? FileName : fileName;
   Log(lgGeneral, ltInformation, "Загрузка XML файла \"%s\"", {name});
   try {
-    std::ifstream file(Utf16ToUtf8(name), std::ios::binary);
+    std::ifstream file(Utf16ToUtf8(name), std::ios::binary | std::ios::ate);
     if (!file)
       return false;
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
+    const std::streamoff size = file.tellg();
+    if (size < 0)
+      return false;
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    file.seekg(0);
+    if (!file.read(bytes.data(), size))
       return false;
     // The DOS end-of-file character ends the text.
     if (const std::size_t eof = bytes.find('\x1A'); eof != std::string::npos)

@@ -30,21 +30,17 @@ public:
   void Put(char16_t c) {
     if (c < 0x80) {
       Out += static_cast<char>(c);
-      return;
+    } else if (const int b = Cp1251ByteOf(c); b >= 0) {
+      Out += static_cast<char>(b);
+    } else {
+      PutReference(c);
     }
-    if (Cp1251HasChar(c)) {
-      Out += Utf16ToCp1251(std::u16string_view(&c, 1));
-      return;
-    }
-    PutReference(c);
   }
   void Put(std::u16string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
       const char16_t c = text[i];
-      if (c < 0x80) {
-        Out += static_cast<char>(c);
-      } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                 text[i + 1] <= 0xDFFF) {
+      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+          text[i + 1] <= 0xDFFF) {
         PutReference(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) +
                      (text[i + 1] - 0xDC00));
         ++i;
