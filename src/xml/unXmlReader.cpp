@@ -143,15 +143,45 @@ private:
 
   template <class S>
   static void StartTag(TKvenXmlNode1& node, const S& s, std::size_t begin, std::size_t end) {
+    // TAB, CR and LF in a tag count as spaces, as in XML, so that a tag written over several
+    // lines has the same name.
     bool plain = true;
-    for (std::size_t i = begin; i < end && plain; ++i)
-      plain = s[i] != u' ';
+    for (std::size_t i = begin; i < end && plain; ++i) {
+      const char16_t c = s[i];
+      plain = c != u' ' && c != u'\t' && c != u'\r' && c != u'\n';
+    }
     if (plain) {
       node.Name.clear();
       s.Append(node.Name, begin, end);
-    } else {
-      node.ParseStartTag(Slice(s, begin, end));
+      TrimName(node);
+      return;
     }
+    std::u16string tag = Slice(s, begin, end);
+    for (char16_t& c : tag)
+      if (c == u'\t' || c == u'\r' || c == u'\n')
+        c = u' ';
+    node.ParseStartTag(tag);
+    TrimName(node);
+  }
+
+  // A name never ends with '/': the writer would make such an element self-closing.
+  static void TrimName(TKvenXmlNode1& node) {
+    while (!node.Name.empty() && node.Name.back() == u'/')
+      node.Name.pop_back();
+  }
+
+  // True when the tag s[lt, tagEnd) ends with '/' (white space after it allowed); tagEnd then
+  // moves to the '/'.
+  template <class S> static bool SelfClosing(const S& s, std::size_t lt, std::size_t& tagEnd) {
+    std::size_t e = tagEnd;
+    while (e > lt + 1 &&
+           (s[e - 1] == u' ' || s[e - 1] == u'\t' || s[e - 1] == u'\r' || s[e - 1] == u'\n'))
+      --e;
+    if (e > lt + 1 && s[e - 1] == u'/') {
+      tagEnd = e - 1;
+      return true;
+    }
+    return false;
   }
 
   // Moves the children parsed for the frame into its node. They were made with the target's
@@ -203,10 +233,15 @@ bool TXmlParser::Parse(TKvenXmlNode1& target, const S& s, std::size_t pos, std::
   }
 
   std::size_t gt = s.Find(u'>', lt);
-  if (gt == npos || gt >= end)
+  // A '<' before the '>' means the first '<' was never closed.
+  if (gt == npos || gt >= end || s.Find(u'<', lt + 1, gt) != npos)
     return fail("Не найден закрывающий символ \">\"", {});
-  const bool rootClosed = gt > lt + 1 && s[gt - 1] == u'/';
-  StartTag(target, s, lt + 1, rootClosed ? gt - 1 : gt);
+  if (s[lt + 1] == u'/')
+    return fail("Закрывающий тег \"<%s>\" без открывающего Line=%d",
+                {Slice(s, lt + 1, gt), LineAt(s, lt)});
+  std::size_t tagEnd = gt;
+  const bool rootClosed = SelfClosing(s, lt, tagEnd);
+  StartTag(target, s, lt + 1, tagEnd);
   target.Value.clear();
   if (rootClosed)
     return true;
@@ -244,7 +279,7 @@ bool TXmlParser::Parse(TKvenXmlNode1& target, const S& s, std::size_t pos, std::
       continue;
     }
     gt = s.Find(u'>', lt);
-    if (gt == npos || gt >= end)
+    if (gt == npos || gt >= end || s.Find(u'<', lt + 1, gt) != npos)
       return fail("Не найдена закрывающая символ \">\"", {});
     if (s[lt + 1] == u'?' || s[lt + 1] == u'!') {
       pos = gt + 1;
@@ -268,9 +303,10 @@ bool TXmlParser::Parse(TKvenXmlNode1& target, const S& s, std::size_t pos, std::
       continue;
     }
 
-    const bool selfClosing = gt > lt + 1 && s[gt - 1] == u'/';
+    std::size_t tagEnd = gt;
+    const bool selfClosing = SelfClosing(s, lt, tagEnd);
     auto child = std::make_unique<TKvenXmlNode1>(target.Document);
-    StartTag(*child, s, lt + 1, selfClosing ? gt - 1 : gt);
+    StartTag(*child, s, lt + 1, tagEnd);
     TKvenXmlNode1* raw = child.get();
     top.HasChildren = true;
     scratch.push_back(std::move(child));

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 TEST(XmlReader, SelfClosingAndEmptyRootsBothParse) {
-  for (const char16_t* text : {u"<r/>", u"<r></r>", u"<r />", u"  <r/>  "}) {
+  for (const char16_t* text : {u"<r/>", u"<r></r>", u"<r />", u"  <r/>  ", u"<r/ >"}) {
     TKvenXmlDocument1 doc;
     EXPECT_TRUE(doc.LoadXml(text)) << Utf16ToUtf8(text);
     EXPECT_EQ(doc.GetRoot()->GetName(), u"r");
@@ -71,6 +71,8 @@ TEST(XmlReader, StructuralDamageFailsWithAMessage) {
        "Закрывающий тег \"</b>\" не соответствует элементу \"a\" Line=2"},
       {u"<r><a", "Не найдена закрывающая символ \">\""},
       {u"<r", "Не найден закрывающий символ \">\""},
+      {u"<r<c/>", "Не найден закрывающий символ \">\""},
+      {u"<r><a<c/></r>", "Не найдена закрывающая символ \">\""},
       {u"<r><!-- open", "Не найден конец комментария \"-->\" Line=1"},
       {u"<?xml version=\"1.0\"", "Не найден закрывающий тег \"?>\" Line=1"},
   };
@@ -190,4 +192,35 @@ TEST(XmlReader, EndOfFileCharacterEndsTheText) {
 TEST(XmlReader, AMissingFileIsFalse) {
   TKvenXmlDocument1 doc;
   EXPECT_FALSE(doc.LoadFromFile(u"/nonexistent/zu/file.xml"));
+}
+
+TEST(XmlReader, LineBreaksInsideATagSeparateLikeSpaces) {
+  TKvenXmlDocument1 doc;
+  ASSERT_TRUE(doc.LoadXml(u"<K\r\n  g=\"1\"\tk=\"2\"><A\r\n>x</A\r\n></K\r\n>"));
+  const TKvenXmlNode1* root = doc.GetRoot();
+  EXPECT_EQ(root->GetName(), u"K");
+  EXPECT_EQ(root->GetAttribute(u"k"), u"2");
+  EXPECT_EQ(root->FindChild(u"A")->GetValue(), u"x");
+  TKvenXmlDocument1 again;
+  ASSERT_TRUE(again.LoadXml(doc.GetXml()));
+  EXPECT_EQ(again.GetRoot()->FormatXml(u""), root->FormatXml(u""));
+}
+
+TEST(XmlReader, AnEndTagInPlaceOfTheRootFails) {
+  TRecordingLog log;
+  TKvenXmlDocument1 doc(u"", log.Handler());
+  EXPECT_FALSE(doc.LoadXml(u"<!x>Main<//>"));
+  EXPECT_EQ(log.Errors(),
+            std::vector<std::string>{"Закрывающий тег \"<//>\" без открывающего Line=1"});
+}
+
+TEST(XmlReader, NamesNeverEndWithASlash) {
+  for (const char16_t* text : {u"<a//>", u"<a/ b></a>"}) {
+    TKvenXmlDocument1 doc;
+    ASSERT_TRUE(doc.LoadXml(text)) << Utf16ToUtf8(text);
+    EXPECT_EQ(doc.GetRoot()->GetName(), u"a");
+    TKvenXmlDocument1 again;
+    ASSERT_TRUE(again.LoadXml(doc.GetXml()));
+    EXPECT_EQ(again.GetRoot()->FormatXml(u""), doc.GetRoot()->FormatXml(u""));
+  }
 }
