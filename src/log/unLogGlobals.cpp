@@ -34,6 +34,17 @@ const std::u16string NewNodeFormat = u"###<NewNode ParentNodeID=%d>%s</NewNode>"
 
 } // namespace
 
+bool CallLogHandler(const TAddToLog& handler, TLogGroupMessage group, TLogTypeMessage type,
+                    const std::string& format, const TLogArgs& args) {
+  if (!handler)
+    return false;
+  try {
+    return handler(group, type, format, args);
+  } catch (...) {
+    return false;
+  }
+}
+
 TLogNode::TLogNode(TLogDocument* document, std::int32_t parentId, const std::string& text,
                    std::int32_t id)
     : TimeStamp(Now()), ID(id), Text(Utf8ToUtf16(text)), Document(document), ParentID(parentId) {}

@@ -62,6 +62,10 @@ private:
 // A log handler: group, type, narrow format and its arguments. The result is informational.
 using TAddToLog =
     std::function<bool(TLogGroupMessage, TLogTypeMessage, const std::string&, const TLogArgs&)>;
+// Calls the handler when it is set; false without one or when it fails. Exceptions stay inside.
+bool CallLogHandler(const TAddToLog& handler, TLogGroupMessage group, TLogTypeMessage type,
+                    const std::string& format, const TLogArgs& args);
+
 // A command handler taking one wide text.
 using TKvenMessage = std::function<TWordBool(const std::u16string&)>;
 

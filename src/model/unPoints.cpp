@@ -31,11 +31,7 @@ bool TPrPoints::LoadFromXml(const TKvenXmlNode1* element) {
 void TPrPoints::SaveToXml(TKvenXmlNode1* element) const {
   if (!element)
     return;
-  element->WriteInteger(u"Count", Count());
-  const TXmlChildIndex index(*element);
-  for (std::int32_t i = 0; i < Count(); ++i) {
-    const std::u16string name = NumberedName(u"Point", i);
-    TKvenXmlNode1* child = index.Find(name);
-    Items[static_cast<std::size_t>(i)]->SaveToXml(child ? child : element->AddChild(name));
-  }
+  SaveNumbered(*element, u"Point", Count(), [this](std::int32_t i, TKvenXmlNode1* entry) {
+    Items[static_cast<std::size_t>(i)]->SaveToXml(entry);
+  });
 }

@@ -38,13 +38,7 @@ void TProject::Draw(IComponentList*, TCanvas& canvas) {
 
 bool TProject::ForwardLog(TLogGroupMessage group, TLogTypeMessage type, const std::string& format,
                           const TLogArgs& args) const {
-  if (!OnLog)
-    return false;
-  try {
-    return OnLog(group, type, format, args);
-  } catch (...) {
-    return false;
-  }
+  return CallLogHandler(OnLog, group, type, format, args);
 }
 
 bool TProject::Save(const std::u16string& fileName) {

@@ -20,6 +20,20 @@ private:
 // "Module" followed by the decimal index.
 std::u16string NumberedName(std::u16string_view prefix, std::int32_t index);
 
+// Writes "Count" and, for each index, reaches the entry named prefix + index (the existing one,
+// or a new one at the end) and hands it to save(index, entry).
+template <class TSave>
+void SaveNumbered(TKvenXmlNode1& element, std::u16string_view prefix, std::int32_t count,
+                  TSave&& save) {
+  element.WriteInteger(u"Count", count);
+  const TXmlChildIndex index(element);
+  for (std::int32_t i = 0; i < count; ++i) {
+    const std::u16string name = NumberedName(prefix, i);
+    TKvenXmlNode1* child = index.Find(name);
+    save(i, child ? child : element.AddChild(name));
+  }
+}
+
 // Numbered entries may exceed the elements present by at most this many; beyond it a "Count" is
 // taken for damage and the load fails instead of exhausting memory.
 inline constexpr std::int32_t MaxMissingEntries = 100000;

@@ -27,16 +27,10 @@ TIntTextResult ParseIntText(std::u16string_view text, int bits) {
   std::size_t digits = 0;
   bool overflow = false;
   for (; i < text.size(); ++i) {
-    char16_t c = text[i];
-    unsigned d;
-    if (c >= u'0' && c <= u'9')
-      d = c - u'0';
-    else if (base == 16 && c >= u'a' && c <= u'f')
-      d = c - u'a' + 10;
-    else if (base == 16 && c >= u'A' && c <= u'F')
-      d = c - u'A' + 10;
-    else
+    const int digit = DigitValue(text[i], base);
+    if (digit < 0)
       break;
+    const auto d = static_cast<unsigned>(digit);
     if (magnitude > (limit - d) / base) {
       overflow = true;
       break;

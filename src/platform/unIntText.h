@@ -16,5 +16,16 @@ struct TIntTextResult {
 // numbers may use the full unsigned range of the width and wrap to negative values.
 TIntTextResult ParseIntText(std::u16string_view text, int bits);
 
+// The value of a digit in base 10 or 16, or -1 when the character is none.
+inline int DigitValue(char16_t c, unsigned base) {
+  if (c >= u'0' && c <= u'9')
+    return c - u'0';
+  if (base == 16 && c >= u'a' && c <= u'f')
+    return c - u'a' + 10;
+  if (base == 16 && c >= u'A' && c <= u'F')
+    return c - u'A' + 10;
+  return -1;
+}
+
 // Decimal text of a signed value: an optional '-' and digits, nothing else.
 std::u16string IntToText(std::int64_t value);

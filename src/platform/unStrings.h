@@ -7,6 +7,9 @@
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// Appends a code point, as a surrogate pair above U+FFFF.
+void AppendUtf16(std::u16string& out, char32_t codePoint);
+
 // Windows-1251 bytes to UTF-16: every byte has a character, so the decoding is total.
 std::u16string Cp1251ToUtf16(std::string_view bytes);
 // Code units without a Windows-1251 byte become '?'.

@@ -470,11 +470,5 @@ bool TKvenXmlDocument1::OnInstruction(TKvenXmlNode1*) {
 
 bool TKvenXmlDocument1::Log(TLogGroupMessage group, TLogTypeMessage type, const std::string& format,
                             const TLogArgs& args) const {
-  if (!OnLog)
-    return false;
-  try {
-    return OnLog(group, type, format, args);
-  } catch (...) {
-    return false;
-  }
+  return CallLogHandler(OnLog, group, type, format, args);
 }

@@ -5,16 +5,6 @@
 
 namespace {
 
-void AppendCodePoint(std::u16string& out, char32_t cp) {
-  if (cp >= 0x10000) {
-    cp -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (cp >> 10));
-    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-  } else {
-    out += static_cast<char16_t>(cp);
-  }
-}
-
 // Decodes the entity starting at text[i] == '&'; returns its length, 0 when it is none.
 std::size_t DecodeEntity(std::u16string_view text, std::size_t i, std::u16string& out) {
   static constexpr struct {
@@ -33,20 +23,13 @@ std::size_t DecodeEntity(std::u16string_view text, std::size_t i, std::u16string
     const std::size_t first = j;
     char32_t cp = 0;
     for (; j < rest.size() && j - first <= 8; ++j) {
-      char16_t c = rest[j];
-      unsigned d;
-      if (c >= u'0' && c <= u'9')
-        d = c - u'0';
-      else if (base == 16 && c >= u'a' && c <= u'f')
-        d = c - u'a' + 10;
-      else if (base == 16 && c >= u'A' && c <= u'F')
-        d = c - u'A' + 10;
-      else
+      const int d = DigitValue(rest[j], base);
+      if (d < 0)
         break;
-      cp = cp * base + d;
+      cp = cp * base + static_cast<char32_t>(d);
     }
     if (j > first && j < rest.size() && rest[j] == u';' && cp <= 0x10FFFF) {
-      AppendCodePoint(out, cp);
+      AppendUtf16(out, cp);
       return j + 1;
     }
     return 0;
