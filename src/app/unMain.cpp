@@ -138,6 +138,8 @@ void TfmMain::BuildLayout() {
   ValueListEditor->setObjectName("ValueListEditor");
   ValueListEditor->setHorizontalHeaderLabels({"Key", "Value"});
   ValueListEditor->verticalHeader()->hide();
+  ValueListEditor->verticalHeader()->setDefaultSectionSize(ValueListEditor->fontMetrics().height() +
+                                                           6);
   ValueListEditor->setColumnWidth(0, 70);
   ValueListEditor->setColumnWidth(1, 59);
   ValueListEditor->horizontalHeader()->setStretchLastSection(true);
