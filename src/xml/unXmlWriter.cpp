@@ -5,6 +5,7 @@
 #include "platform/unIntText.h"
 #include "platform/unStrings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -20,23 +21,58 @@ public:
   void Put(char16_t c) { Out += c; }
   void Put(std::u16string_view text) { Out.append(text); }
   void PutAscii(std::string_view text) { Out.append(text.begin(), text.end()); }
+  void PutSpaces(std::size_t count) { Out.append(count, u' '); }
   std::u16string Out;
 };
 
 // Collects Windows-1251 bytes; characters the code page lacks become character references,
-// one per code point.
+// one per code point. The buffer grows by doubling and is cut to size by Finish.
 class TBytesSink {
 public:
   void Put(char16_t c) {
-    if (c < 0x80) {
-      Out += static_cast<char>(c);
-    } else if (const int b = Cp1251ByteOf(c); b >= 0) {
-      Out += static_cast<char>(b);
+    if (const int b = Byte(c); b >= 0) {
+      *Reserve(1) = static_cast<char>(b);
+      ++Used;
     } else {
       PutReference(c);
     }
   }
   void Put(std::u16string_view text) {
+    char* o = Reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const int b = Byte(text[i]);
+      if (b < 0) {
+        // The first unit without a byte finishes the text slowly.
+        PutSlowly(text.substr(i));
+        return;
+      }
+      *o++ = static_cast<char>(b);
+      ++Used;
+    }
+  }
+  void PutAscii(std::string_view text) {
+    std::copy(text.begin(), text.end(), Reserve(text.size()));
+    Used += text.size();
+  }
+  void PutSpaces(std::size_t count) {
+    std::fill_n(Reserve(count), count, ' ');
+    Used += count;
+  }
+  std::string Finish() {
+    Out.resize(Used);
+    return std::move(Out);
+  }
+
+private:
+  // Room for n more bytes at the end; returns where they go.
+  char* Reserve(std::size_t n) {
+    if (Used + n > Out.size())
+      Out.resize(std::max(Out.size() * 2, Used + n + 4096));
+    return Out.data() + Used;
+  }
+  // The byte of a code unit; -1 for units without one and for surrogates.
+  static int Byte(char16_t c) { return c < 0x80 ? c : Cp1251ByteOf(c); }
+  void PutSlowly(std::u16string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
       const char16_t c = text[i];
       if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
@@ -49,15 +85,14 @@ public:
       }
     }
   }
-  void PutAscii(std::string_view text) { Out.append(text); }
-  std::string Out;
-
-private:
   void PutReference(char32_t cp) {
     char buf[16];
     const int n = std::snprintf(buf, sizeof buf, "&#%u;", static_cast<unsigned>(cp));
-    Out.append(buf, static_cast<std::size_t>(n));
+    PutAscii(std::string_view(buf, static_cast<std::size_t>(n)));
   }
+
+  std::string Out;
+  std::size_t Used = 0;
 };
 
 template <class Sink> void PutNumberReference(Sink& out, char16_t c) {
@@ -140,8 +175,7 @@ template <class Sink> void PutCompact(Sink& out, const TKvenXmlNode1& node) {
 
 template <class Sink> void PutIndent(Sink& out, std::u16string_view indent, std::size_t depth) {
   out.Put(indent);
-  for (std::size_t i = 0; i < depth; ++i)
-    out.PutAscii("  ");
+  out.PutSpaces(2 * depth);
 }
 
 template <class Sink>
@@ -257,7 +291,7 @@ std::string TKvenXmlDocument1::GetXmlBytes() const {
   try {
     TBytesSink out;
     PutDocument(out, *this);
-    return std::move(out.Out);
+    return out.Finish();
   } catch (...) {
     return {};
   }
