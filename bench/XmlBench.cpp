@@ -127,7 +127,7 @@ void BM_GetXmlBytes(benchmark::State& state) {
   TKvenXmlDocument1 doc;
   doc.LoadXmlBytes(bytes);
   for (auto _ : state) {
-    std::string out = doc.GetXmlBytes();
+    TByteBuffer out = doc.GetXmlBytes();
     if (out.size() + 2 != bytes.size())
       state.SkipWithError("text differs from the file");
     benchmark::DoNotOptimize(out);

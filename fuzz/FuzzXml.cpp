@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // The file form: Windows-1251 bytes with character references.
   TKvenXmlDocument1 third;
-  if (!third.LoadXmlBytes(first.GetXmlBytes()) || third.GetRoot()->FormatXml(u"") != a) {
+  if (!third.LoadXmlBytes(first.GetXmlBytes().View()) || third.GetRoot()->FormatXml(u"") != a) {
     std::fprintf(stderr, "unstable through bytes:\n%s\n", Utf16ToUtf8(a).c_str());
     std::abort();
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "log/unLogGlobals.h"
+#include "platform/unByteBuffer.h"
 #include "platform/unDateTime.h"
 
 #include <cstdint>
@@ -213,7 +214,8 @@ public:
   // The declaration line and the indented tree.
   std::u16string GetXml() const;
   // GetXml in Windows-1251 bytes; characters the code page lacks become character references.
-  std::string GetXmlBytes() const;
+  // Empty when memory runs out.
+  TByteBuffer GetXmlBytes() const;
   // Replaces the file atomically with GetXmlBytes and one more CR LF; an empty name means
   // FileName, which does not change. False, with the old file untouched, on any failure.
   bool SaveToFile(const std::u16string& fileName);

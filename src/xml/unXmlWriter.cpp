@@ -26,50 +26,40 @@ public:
 };
 
 // Collects Windows-1251 bytes; characters the code page lacks become character references,
-// one per code point. The buffer grows by doubling and is cut to size by Finish.
+// one per code point.
 class TBytesSink {
 public:
   void Put(char16_t c) {
     if (const int b = Byte(c); b >= 0) {
-      *Reserve(1) = static_cast<char>(b);
-      ++Used;
+      *Out.Reserve(1) = static_cast<char>(b);
+      Out.Commit(1);
     } else {
       PutReference(c);
     }
   }
   void Put(std::u16string_view text) {
-    char* o = Reserve(text.size());
+    char* const start = Out.Reserve(text.size());
+    char* o = start;
     for (std::size_t i = 0; i < text.size(); ++i) {
       const int b = Byte(text[i]);
       if (b < 0) {
         // The first unit without a byte finishes the text slowly.
+        Out.Commit(static_cast<std::size_t>(o - start));
         PutSlowly(text.substr(i));
         return;
       }
       *o++ = static_cast<char>(b);
-      ++Used;
     }
+    Out.Commit(text.size());
   }
-  void PutAscii(std::string_view text) {
-    std::copy(text.begin(), text.end(), Reserve(text.size()));
-    Used += text.size();
-  }
+  void PutAscii(std::string_view text) { Out.Append(text); }
   void PutSpaces(std::size_t count) {
-    std::fill_n(Reserve(count), count, ' ');
-    Used += count;
+    std::fill_n(Out.Reserve(count), count, ' ');
+    Out.Commit(count);
   }
-  std::string Finish() {
-    Out.resize(Used);
-    return std::move(Out);
-  }
+  TByteBuffer Out;
 
 private:
-  // Room for n more bytes at the end; returns where they go.
-  char* Reserve(std::size_t n) {
-    if (Used + n > Out.size())
-      Out.resize(std::max(Out.size() * 2, Used + n + 4096));
-    return Out.data() + Used;
-  }
   // The byte of a code unit; -1 for units without one and for surrogates.
   static int Byte(char16_t c) { return c < 0x80 ? c : Cp1251ByteOf(c); }
   void PutSlowly(std::u16string_view text) {
@@ -90,9 +80,6 @@ private:
     const int n = std::snprintf(buf, sizeof buf, "&#%u;", static_cast<unsigned>(cp));
     PutAscii(std::string_view(buf, static_cast<std::size_t>(n)));
   }
-
-  std::string Out;
-  std::size_t Used = 0;
 };
 
 template <class Sink> void PutNumberReference(Sink& out, char16_t c) {
@@ -191,8 +178,19 @@ void PutFormatted(Sink& out, const TKvenXmlNode1& node, std::u16string_view inde
   out.Put(u'>');
   if (children.GetCount() > 0) {
     out.PutAscii("\r\n");
-    for (std::int32_t i = 0; i < children.GetCount(); ++i)
+    const std::int32_t count = children.GetCount();
+    for (std::int32_t i = 0; i < count; ++i) {
+      // A large tree is far bigger than the cache: the next siblings' nodes and texts are asked
+      // for while this one is written.
+      if (i + 2 < count)
+        __builtin_prefetch(children.GetNode(i + 2));
+      if (i + 1 < count) {
+        const TKvenXmlNode1* next = children.GetNode(i + 1);
+        __builtin_prefetch(next->GetName().data());
+        __builtin_prefetch(next->GetValue().data());
+      }
       PutFormatted(out, *children.GetNode(i), indent, depth + 1);
+    }
     PutIndent(out, indent, depth);
   } else {
     PutEscaped(out, node.GetValue(), false);
@@ -219,7 +217,7 @@ template <class Sink> void PutDocument(Sink& out, const TKvenXmlDocument1& docum
 
 // Writes the bytes to a temporary file beside the target, flushes it and renames it over the
 // target, keeping the target's permissions. The target is untouched on failure.
-bool ReplaceFile(const std::string& target, const std::string& bytes) {
+bool ReplaceFile(const std::string& target, std::string_view bytes) {
   namespace fs = std::filesystem;
   std::error_code ec;
   const fs::path path(target);
@@ -287,11 +285,11 @@ std::u16string TKvenXmlDocument1::GetXml() const {
   }
 }
 
-std::string TKvenXmlDocument1::GetXmlBytes() const {
+TByteBuffer TKvenXmlDocument1::GetXmlBytes() const {
   try {
     TBytesSink out;
     PutDocument(out, *this);
-    return out.Finish();
+    return std::move(out.Out);
   } catch (...) {
     return {};
   }
@@ -299,11 +297,11 @@ std::string TKvenXmlDocument1::GetXmlBytes() const {
 
 bool TKvenXmlDocument1::SaveToFile(const std::u16string& fileName) {
   try {
-    std::string bytes = GetXmlBytes();
+    TByteBuffer bytes = GetXmlBytes();
     if (bytes.empty())
       return false;
-    bytes += "\r\n";
-    return ReplaceFile(Utf16ToUtf8(fileName.empty() ? FileName : fileName), bytes);
+    bytes.Append("\r\n");
+    return ReplaceFile(Utf16ToUtf8(fileName.empty() ? FileName : fileName), bytes.View());
   } catch (...) {
     return false;
   }

@@ -60,6 +60,29 @@ TEST(XmlWriter, CharactersOutsideTheCodePageBecomeReferences) {
   EXPECT_EQ(back.GetRoot()->FindChild(u"V")->GetValue(), u"Ж\u4E2D\U0001F600é");
 }
 
+TEST(XmlWriter, AFileOfSeveralMegabytesIsWrittenWhole) {
+  // Big enough for the byte buffer to be remapped several times, with references and Cyrillic
+  // text falling on every kind of boundary.
+  TTempFolder folder;
+  const std::u16string file = folder.File("big.xml");
+  TKvenXmlDocument1 doc;
+  std::u16string value;
+  for (int i = 0; i < 40000; ++i) {
+    TKvenXmlNode1* item = doc.GetRoot()->AddChild(u"Item");
+    value.assign(static_cast<std::size_t>(i % 97), u'Ж');
+    value += (i % 3 == 0) ? u"中" : u"&";
+    item->WriteString(u"Text", value);
+    item->WriteInteger(u"N", i);
+  }
+  ASSERT_TRUE(doc.SaveToFile(file));
+  const std::string bytes = ReadBytes(file);
+  EXPECT_GT(bytes.size(), 4 * TByteBuffer::LargeSize);
+  EXPECT_TRUE(bytes.ends_with("</Config>\r\n\r\n"));
+  TKvenXmlDocument1 back;
+  ASSERT_TRUE(back.LoadFromFile(file));
+  EXPECT_EQ(back.GetXml(), doc.GetXml());
+}
+
 TEST(XmlWriter, SaveKeepsTheTargetsPermissionsAndLeavesNoTemporaryFile) {
   TTempFolder folder;
   const std::u16string file = folder.File("perm.xml");
