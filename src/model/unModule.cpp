@@ -6,6 +6,27 @@
 
 #include <array>
 
+namespace {
+
+// One mark per parameter, spaced evenly down the box from its top. A failing parameter list
+// must not keep the box from being drawn, so its failure ends only the marks.
+template <class TMark>
+void DrawMarks(TCanvas& canvas, IParamList* params, TColor color, std::int32_t top,
+               std::int32_t height, TMark mark) {
+  try {
+    const std::int32_t n = params ? params->Count() : 0;
+    if (n <= 0)
+      return;
+    const std::int32_t step = height / n;
+    canvas.SetPenColor(color);
+    for (std::int32_t k = 0; k < n; ++k)
+      mark(top + k * step);
+  } catch (...) {
+  }
+}
+
+} // namespace
+
 TModule::TModule(IProject* project, std::weak_ptr<IModuleList> parentList)
     : Modules(std::make_shared<TModuleList>()), ParentList(std::move(parentList)),
       Points(std::make_unique<TPrPoints>()), Project(project) {}
@@ -27,35 +48,15 @@ void TModule::Draw(TCanvas& canvas) {
   const TSize extent = canvas.TextExtent(Name);
   canvas.TextOut(PositionX - extent.Width / 2, PositionY - extent.Height / 2, Name);
 
-  // A failing parameter list must not keep the box from being drawn.
-  try {
-    if (const std::int32_t n = ParamIn ? ParamIn->Count() : 0; n > 0) {
-      const std::int32_t step = Height / n;
-      canvas.SetPenColor(clGreen);
-      for (std::int32_t k = 0; k < n; ++k) {
-        const std::int32_t y = box.Top + k * step;
-        const std::array<TPoint, 3> chevron{
-            {{box.Left, y - 2}, {box.Left + 3, y}, {box.Left, y + 2}}};
-        canvas.Polyline(chevron);
-      }
-    }
-  } catch (...) {
-  }
-  try {
-    if (const std::int32_t n = ParamOut ? ParamOut->Count() : 0; n > 0) {
-      const std::int32_t step = Height / n;
-      canvas.SetPenColor(clBlue);
-      for (std::int32_t k = 0; k < n; ++k) {
-        const std::int32_t y = box.Top + k * step;
-        const std::array<TPoint, 4> triangle{{{box.Right - 3, y - 2},
-                                              {box.Right, y},
-                                              {box.Right - 3, y + 2},
-                                              {box.Right - 3, y - 2}}};
-        canvas.Polyline(triangle);
-      }
-    }
-  } catch (...) {
-  }
+  DrawMarks(canvas, ParamIn.get(), clGreen, box.Top, Height, [&](std::int32_t y) {
+    const std::array<TPoint, 3> chevron{{{box.Left, y - 2}, {box.Left + 3, y}, {box.Left, y + 2}}};
+    canvas.Polyline(chevron);
+  });
+  DrawMarks(canvas, ParamOut.get(), clBlue, box.Top, Height, [&](std::int32_t y) {
+    const std::array<TPoint, 4> triangle{
+        {{box.Right - 3, y - 2}, {box.Right, y}, {box.Right - 3, y + 2}, {box.Right - 3, y - 2}}};
+    canvas.Polyline(triangle);
+  });
 }
 
 bool TModule::HitTest(std::int32_t x, std::int32_t y) const {

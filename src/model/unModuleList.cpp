@@ -70,16 +70,8 @@ void TModuleList::ClearFocus() {
 }
 
 bool TModuleList::LoadFromXml(const TKvenXmlNode1* element) {
-  if (!element)
-    return true;
-  std::int32_t count = 0;
-  if (!ReadEntryCount(*element, "TModuleList", count))
-    return false;
-  const TXmlChildIndex index(*element);
-  for (std::int32_t i = 0; i < count; ++i)
-    if (!AddNew()->LoadFromXml(index.Find(NumberedName(u"Module", i))))
-      return false;
-  return true;
+  return LoadNumbered(element, "TModuleList", u"Module",
+                      [this](const TKvenXmlNode1* entry) { return AddNew()->LoadFromXml(entry); });
 }
 
 void TModuleList::SaveToXml(TKvenXmlNode1* element) const {

@@ -17,15 +17,10 @@ TPrPoint* TPrPoints::Get(std::int32_t index) const {
 }
 
 bool TPrPoints::LoadFromXml(const TKvenXmlNode1* element) {
-  if (!element)
+  return LoadNumbered(element, "TPrPoints", u"Point", [this](const TKvenXmlNode1* entry) {
+    AddNew()->LoadFromXml(entry);
     return true;
-  std::int32_t count = 0;
-  if (!ReadEntryCount(*element, "TPrPoints", count))
-    return false;
-  const TXmlChildIndex index(*element);
-  for (std::int32_t i = 0; i < count; ++i)
-    AddNew()->LoadFromXml(index.Find(NumberedName(u"Point", i)));
-  return true;
+  });
 }
 
 void TPrPoints::SaveToXml(TKvenXmlNode1* element) const {

@@ -41,3 +41,21 @@ inline constexpr std::int32_t MaxMissingEntries = 100000;
 // Reads the element's "Count" (0 when missing, the partial number for a bad text) into count;
 // false, with an error logged for the class's LoadFromXml, when it is absurdly large.
 bool ReadEntryCount(const TKvenXmlNode1& element, const char* className, std::int32_t& count);
+
+// Reads "Count" as ReadEntryCount does, then hands the entry named prefix + index of each index
+// (null when it is missing) to load(entry), stopping at the first false. A null element holds no
+// entries and loads; false when the count is absurd or an entry fails.
+template <class TLoad>
+bool LoadNumbered(const TKvenXmlNode1* element, const char* className, std::u16string_view prefix,
+                  TLoad&& load) {
+  if (!element)
+    return true;
+  std::int32_t count = 0;
+  if (!ReadEntryCount(*element, className, count))
+    return false;
+  const TXmlChildIndex index(*element);
+  for (std::int32_t i = 0; i < count; ++i)
+    if (!load(index.Find(NumberedName(prefix, i))))
+      return false;
+  return true;
+}

@@ -215,6 +215,17 @@ template <class Sink> void PutDocument(Sink& out, const TKvenXmlDocument1& docum
   PutFormatted(out, *document.GetRoot(), u"", 0);
 }
 
+// What put writes into a fresh sink; empty when memory runs out on the way.
+template <class Sink, class TPut> auto Collect(TPut put) -> decltype(Sink::Out) {
+  try {
+    Sink out;
+    put(out);
+    return std::move(out.Out);
+  } catch (...) {
+    return {};
+  }
+}
+
 // Writes the bytes to a temporary file beside the target, flushes it and renames it over the
 // target, keeping the target's permissions. The target is untouched on failure.
 bool ReplaceFile(const std::string& target, std::string_view bytes) {
@@ -256,43 +267,19 @@ bool ReplaceFile(const std::string& target, std::string_view bytes) {
 } // namespace
 
 std::u16string TKvenXmlNode1::GetXml() const {
-  try {
-    TWideSink out;
-    PutCompact(out, *this);
-    return std::move(out.Out);
-  } catch (...) {
-    return {};
-  }
+  return Collect<TWideSink>([this](auto& out) { PutCompact(out, *this); });
 }
 
 std::u16string TKvenXmlNode1::FormatXml(const std::u16string& indent) const {
-  try {
-    TWideSink out;
-    PutFormatted(out, *this, indent, 0);
-    return std::move(out.Out);
-  } catch (...) {
-    return {};
-  }
+  return Collect<TWideSink>([&](auto& out) { PutFormatted(out, *this, indent, 0); });
 }
 
 std::u16string TKvenXmlDocument1::GetXml() const {
-  try {
-    TWideSink out;
-    PutDocument(out, *this);
-    return std::move(out.Out);
-  } catch (...) {
-    return {};
-  }
+  return Collect<TWideSink>([this](auto& out) { PutDocument(out, *this); });
 }
 
 TByteBuffer TKvenXmlDocument1::GetXmlBytes() const {
-  try {
-    TBytesSink out;
-    PutDocument(out, *this);
-    return std::move(out.Out);
-  } catch (...) {
-    return {};
-  }
+  return Collect<TBytesSink>([this](auto& out) { PutDocument(out, *this); });
 }
 
 bool TKvenXmlDocument1::SaveToFile(const std::u16string& fileName) {
