@@ -180,7 +180,8 @@ public:
   const TAttributes& GetAttributes() const { return Attributes; }
 
   // Nodes come from a free list of recycled blocks: a document of many thousand elements is built
-  // and destroyed without a call into the general allocator per element.
+  // and destroyed without a call into the general allocator per element. The list is shared by
+  // every tree and unlocked, so all trees belong to one thread (the user-interface thread).
   static void* operator new(std::size_t size);
   static void operator delete(void* block, std::size_t size) noexcept;
 
