@@ -215,35 +215,34 @@ void TKvenXmlCollection::Clear() {
 
 namespace {
 
-// Recycled node blocks. Single-threaded like the rest of the tree; blocks are allocated in slabs
-// and kept for reuse.
+// Recycled node blocks, allocated in slabs and kept for reuse. The free blocks are kept in an
+// array rather than linked through themselves: taking one then reads no cold block, so building a
+// large tree does not wait on one cache miss after another. Unlocked: see operator new.
 struct TNodePool {
   union TBlock {
-    TBlock* Next;
+    void* Unused;
     alignas(TKvenXmlNode1) unsigned char Storage[sizeof(TKvenXmlNode1)];
   };
   static constexpr std::size_t SlabBlocks = 1024;
 
+  // Throws std::bad_alloc.
   void* Take() {
-    if (!Free) {
-      Slabs.push_back(std::make_unique<TBlock[]>(SlabBlocks));
+    if (Free.empty()) {
+      // Room for every block there will be, so that Give never allocates.
+      Free.reserve((Slabs.size() + 1) * SlabBlocks);
+      Slabs.push_back(std::make_unique_for_overwrite<TBlock[]>(SlabBlocks));
       TBlock* slab = Slabs.back().get();
-      for (std::size_t i = 0; i < SlabBlocks; ++i) {
-        slab[i].Next = Free;
-        Free = &slab[i];
-      }
+      // Taken from the back: the slab is handed out from its start.
+      for (std::size_t i = SlabBlocks; i-- > 0;)
+        Free.push_back(&slab[i]);
     }
-    TBlock* block = Free;
-    Free = block->Next;
+    void* block = Free.back();
+    Free.pop_back();
     return block;
   }
-  void Give(void* p) {
-    auto* block = static_cast<TBlock*>(p);
-    block->Next = Free;
-    Free = block;
-  }
+  void Give(void* block) noexcept { Free.push_back(block); }
 
-  TBlock* Free = nullptr;
+  std::vector<void*> Free;
   std::vector<std::unique_ptr<TBlock[]>> Slabs;
 };
 
