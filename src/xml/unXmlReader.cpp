@@ -69,15 +69,19 @@ private:
   const char16_t* Table;
 };
 
+// The first occurrence of what at or after from, or npos. '<' opens every tag, so a needle that
+// starts with it is searched for by its second character, which is far rarer in markup.
 template <class S> std::size_t FindText(const S& s, std::u16string_view what, std::size_t from) {
-  for (std::size_t p = s.Find(what[0], from); p != npos; p = s.Find(what[0], p + 1)) {
-    if (p + what.size() > s.Size())
+  const std::size_t key = what.size() > 1 && what[0] == u'<' ? 1 : 0;
+  for (std::size_t p = s.Find(what[key], from + key); p != npos; p = s.Find(what[key], p + 1)) {
+    const std::size_t start = p - key;
+    if (start + what.size() > s.Size())
       return npos;
-    std::size_t k = 1;
-    while (k < what.size() && s[p + k] == what[k])
+    std::size_t k = 0;
+    while (k < what.size() && s[start + k] == what[k])
       ++k;
     if (k == what.size())
-      return p;
+      return start;
   }
   return npos;
 }
