@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -83,22 +84,25 @@ void TfmMain::BuildMenu() {
   file->setObjectName("miFile");
   QMenu* fileNew = file->addMenu("New");
   fileNew->setObjectName("miNew");
-  AddItem(fileNew, "Project", "miNewProject", &TfmMain::NewProject);
+  AddItem(fileNew, "Project", "miNewProject", &TfmMain::NewProject)->setShortcut(QKeySequence::New);
   AddItem(fileNew, "Module", "miNewModule", &TfmMain::NewModule);
   AddItem(fileNew, "Method", "miNewMethod", &TfmMain::Nothing);
   AddItem(fileNew, "Property", "miNewProperty", &TfmMain::Nothing);
   AddItem(fileNew, "Point", "miNewPoint", &TfmMain::Nothing);
-  AddItem(file, "Open Project...", "miOpenProject", &TfmMain::OpenProject);
-  AddItem(file, "Save Project", "miSaveProject", &TfmMain::SaveProjectClick);
-  AddItem(file, "Save Project As...", "miSaveProjectAs", &TfmMain::SaveProjectAsClick);
+  AddItem(file, "Open Project...", "miOpenProject", &TfmMain::OpenProject)
+      ->setShortcut(QKeySequence::Open);
+  AddItem(file, "Save Project", "miSaveProject", &TfmMain::SaveProjectClick)
+      ->setShortcut(QKeySequence::Save);
+  AddItem(file, "Save Project As...", "miSaveProjectAs", &TfmMain::SaveProjectAsClick)
+      ->setShortcut(QKeySequence::SaveAs);
   file->addSeparator();
   AddItem(file, "Settings", "miSettings", &TfmMain::Nothing);
   file->addSeparator();
-  AddItem(file, "Exit", "miExit1", &TfmMain::Exit);
+  AddItem(file, "Exit", "miExit1", &TfmMain::Exit)->setShortcut(QKeySequence::Quit);
 
   QMenu* view = menuBar()->addMenu("View");
   view->setObjectName("miView");
-  AddItem(view, "Refresh", "miRefresh", &TfmMain::RefreshView);
+  AddItem(view, "Refresh", "miRefresh", &TfmMain::RefreshView)->setShortcut(QKeySequence::Refresh);
   AddItem(view, "Components", "miComponents", &TfmMain::Nothing);
   AddItem(view, "Log", "miLog", &TfmMain::Nothing);
   AddItem(view, "Teach", "miTeach", &TfmMain::Nothing);

@@ -184,3 +184,19 @@ TEST_F(MainWindowFileTest, AProjectSurvivesSaveAsExitANewStartAndOpen) {
   auto* tree = Window->findChild<QTreeWidget*>("tvMain");
   EXPECT_EQ(tree->topLevelItem(0)->child(1)->text(0), QString::fromUtf8("Второй & <2>"));
 }
+
+TEST_F(MainWindowFileTest, TheFileCommandsAnswerTheirUsualKeys) {
+  Window->activateWindow();
+  QTest::keyClick(Window.get(), Qt::Key_N, Qt::ControlModifier);
+  ASSERT_NE(Window->GetProject(), nullptr);
+  EXPECT_EQ(Tab(), "Project1");
+  Script.Files = {File("keys.xml")};
+  QTest::keyClick(Window.get(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(Script.FileDialogs, 1);
+  EXPECT_EQ(Window->GetProject()->FileName, Folder.File("keys.xml"));
+  Script.Files = {File("keys.xml")};
+  QTest::keyClick(Window.get(), Qt::Key_O, Qt::ControlModifier);
+  EXPECT_EQ(Script.FileDialogs, 2);
+  EXPECT_TRUE(Script.Errors.isEmpty());
+  EXPECT_EQ(Window->GetProject()->FileName, Folder.File("keys.xml"));
+}
