@@ -227,11 +227,19 @@ template <class Sink, class TPut> auto Collect(TPut put) -> decltype(Sink::Out) 
 }
 
 // Writes the bytes to a temporary file beside the target, flushes it and renames it over the
-// target, keeping the target's permissions. The target is untouched on failure.
-bool ReplaceFile(const std::string& target, std::string_view bytes) {
+// target, keeping the target's permissions. A symbolic link is followed: the file it points at is
+// replaced and the link stays. The target is untouched on failure.
+bool ReplaceFile(const std::string& name, std::string_view bytes) {
   namespace fs = std::filesystem;
+  fs::path path(name);
   std::error_code ec;
-  const fs::path path(target);
+  for (int hops = 0; fs::is_symlink(fs::symlink_status(path, ec)); ++hops) {
+    const fs::path link = fs::read_symlink(path, ec);
+    if (ec || hops == 40)
+      return false;
+    path = link.is_absolute() ? link : (path.parent_path() / link).lexically_normal();
+  }
+  const std::string target = path.string();
   if (path.filename().empty())
     return false;
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
@@ -259,9 +267,16 @@ bool ReplaceFile(const std::string& target, std::string_view bytes) {
   ok = ok && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
   ok = ok && rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok)
+  if (!ok) {
     unlink(temp.c_str());
-  return ok;
+    return false;
+  }
+  // The rename itself reaches the disk with the folder; the file is in place either way.
+  if (const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY); dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+  return true;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 TEST(XmlWriter, ANewDocumentOnDisk) {
   TTempFolder folder;
@@ -99,6 +100,29 @@ TEST(XmlWriter, SaveKeepsTheTargetsPermissionsAndLeavesNoTemporaryFile) {
     ++entries;
   }
   EXPECT_EQ(entries, 1);
+}
+
+TEST(XmlWriter, SaveThroughALinkReplacesTheFileItPointsAt) {
+  TTempFolder folder;
+  const std::u16string real = folder.File("real.xml");
+  const std::u16string link = folder.File("link.xml");
+  WriteBytes(real, "old");
+  ASSERT_EQ(symlink("real.xml", Utf16ToUtf8(link).c_str()), 0);
+  TKvenXmlDocument1 doc;
+  doc.GetRoot()->WriteString(u"V", u"new");
+  ASSERT_TRUE(doc.SaveToFile(link));
+  EXPECT_TRUE(std::filesystem::is_symlink(Utf16ToUtf8(link)));
+  EXPECT_NE(ReadBytes(real).find("<V>new</V>"), std::string::npos);
+  // A link whose file does not exist yet gets that file.
+  const std::u16string dangling = folder.File("dangling.xml");
+  ASSERT_EQ(symlink("later.xml", Utf16ToUtf8(dangling).c_str()), 0);
+  ASSERT_TRUE(doc.SaveToFile(dangling));
+  EXPECT_TRUE(std::filesystem::is_symlink(Utf16ToUtf8(dangling)));
+  EXPECT_NE(ReadBytes(folder.File("later.xml")).find("<V>new</V>"), std::string::npos);
+  // Links that point at each other lead nowhere: the save fails.
+  ASSERT_EQ(symlink("loop2.xml", Utf16ToUtf8(folder.File("loop1.xml")).c_str()), 0);
+  ASSERT_EQ(symlink("loop1.xml", Utf16ToUtf8(folder.File("loop2.xml")).c_str()), 0);
+  EXPECT_FALSE(doc.SaveToFile(folder.File("loop1.xml")));
 }
 
 TEST(XmlWriter, SaveIntoAReadOnlyFolderFailsAndKeepsTheOldFile) {
