@@ -2,6 +2,7 @@
 
 #include "platform/unIntText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -228,8 +229,10 @@ struct TNodePool {
   // Throws std::bad_alloc.
   void* Take() {
     if (Free.empty()) {
-      // Room for every block there will be, so that Give never allocates.
-      Free.reserve((Slabs.size() + 1) * SlabBlocks);
+      // Room for every block there will be, so that Give never allocates; grown by doubling.
+      const std::size_t blocks = (Slabs.size() + 1) * SlabBlocks;
+      if (Free.capacity() < blocks)
+        Free.reserve(std::max(blocks, 2 * Free.capacity()));
       Slabs.push_back(std::make_unique_for_overwrite<TBlock[]>(SlabBlocks));
       TBlock* slab = Slabs.back().get();
       // Taken from the back: the slab is handed out from its start.
