@@ -31,6 +31,8 @@ void TRatioReporter::PrintSummary() const {
               ratio("BM_LoadXml/10000", "BM_Tinyxml2Parse/10000"));
   std::printf("  LoadXml 10000 / pugixml load_buffer:    %8.2f      [<= 5.0]\n",
               ratio("BM_LoadXml/10000", "BM_PugixmlLoad/10000"));
+  std::printf("    the same without freeing the trees:   %8.2f\n",
+              ratio("BM_LoadXmlOnly", "BM_PugixmlLoadOnly"));
   std::printf("  GetXml+1251 10000 / tinyxml2 printer:   %8.2f      [<= 1.0]\n",
               ratio("BM_GetXmlBytes/10000", "BM_Tinyxml2Print/10000"));
   std::printf("  LoadXml 100000 / LoadXml 10000:         %8.2f      [<= 11]\n",

@@ -26,6 +26,8 @@ template <class TSave>
 void SaveNumbered(TKvenXmlNode1& element, std::u16string_view prefix, std::int32_t count,
                   TSave&& save) {
   element.WriteInteger(u"Count", count);
+  if (count <= 0)
+    return;
   const TXmlChildIndex index(element);
   for (std::int32_t i = 0; i < count; ++i) {
     const std::u16string name = NumberedName(prefix, i);
@@ -53,6 +55,8 @@ bool LoadNumbered(const TKvenXmlNode1* element, const char* className, std::u16s
   std::int32_t count = 0;
   if (!ReadEntryCount(*element, className, count))
     return false;
+  if (count <= 0)
+    return true;
   const TXmlChildIndex index(*element);
   for (std::int32_t i = 0; i < count; ++i)
     if (!load(index.Find(NumberedName(prefix, i))))
