@@ -1,6 +1,8 @@
 #include "model/unProject.h"
 
+#include "model/unMissingEntries.h"
 #include "model/unModule.h"
+#include "model/unXmlChildIndex.h"
 #include "xml/unXml.h"
 
 TProject::TProject(IComponentList* components, TAddToLog onLog, std::u16string fileName,
@@ -41,31 +43,44 @@ bool TProject::ForwardLog(TLogGroupMessage group, TLogTypeMessage type, const st
   return CallLogHandler(OnLog, group, type, format, args);
 }
 
+TAddToLog TProject::Forwarder() const {
+  return [this](TLogGroupMessage g, TLogTypeMessage t, const std::string& f, const TLogArgs& a) {
+    return ForwardLog(g, t, f, a);
+  };
+}
+
 bool TProject::Save(const std::u16string& fileName) {
   const std::u16string& file = fileName.empty() ? FileName : fileName;
   if (file.empty())
     return false;
-  TKvenXmlDocument1 document(u"",
-                             [this](TLogGroupMessage g, TLogTypeMessage t, const std::string& f,
-                                    const TLogArgs& a) { return ForwardLog(g, t, f, a); });
-  TKvenXmlNode1* root = document.GetRoot();
-  root->SetName(u"Kven_ZU_Programming_Project");
-  root->WriteString(u"Name", Name);
-  if (MainModule)
-    MainModule->SaveToXml(root->GetChild(u"ModuleMain"));
-  return document.SaveToFile(file);
+  try {
+    TKvenXmlDocument1 document(u"", Forwarder());
+    TKvenXmlNode1* root = document.GetRoot();
+    root->SetName(u"Kven_ZU_Programming_Project");
+    root->WriteString(u"Name", Name);
+    if (MainModule)
+      MainModule->SaveToXml(root->GetChild(u"ModuleMain"));
+    return document.SaveToFile(file);
+  } catch (...) {
+    ForwardLog(lgGeneral, ltError, "Ошибка при сохранении проекта \"%s\"", {file});
+    return false;
+  }
 }
 
 bool TProject::Load(const std::u16string& fileName) {
   const std::u16string file = fileName.empty() ? FileName : fileName;
   if (file.empty())
     return false;
-  TKvenXmlDocument1 document(u"",
-                             [this](TLogGroupMessage g, TLogTypeMessage t, const std::string& f,
-                                    const TLogArgs& a) { return ForwardLog(g, t, f, a); });
-  if (!document.LoadFromFile(file))
+  try {
+    TKvenXmlDocument1 document(u"", Forwarder());
+    if (!document.LoadFromFile(file))
+      return false;
+    const TKvenXmlNode1* root = document.GetRoot();
+    root->ReadString(u"Name", Name);
+    const TMissingEntries budget(MaxMissingEntries);
+    return !MainModule || MainModule->LoadFromXml(root->FindChild(u"ModuleMain"));
+  } catch (...) {
+    ForwardLog(lgGeneral, ltError, "Ошибка при загрузке проекта \"%s\"", {file});
     return false;
-  const TKvenXmlNode1* root = document.GetRoot();
-  root->ReadString(u"Name", Name);
-  return !MainModule || MainModule->LoadFromXml(root->FindChild(u"ModuleMain"));
+  }
 }

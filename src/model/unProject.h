@@ -43,6 +43,8 @@ private:
   // Passes the XML documents' messages on to OnLog; false without it or when it fails.
   bool ForwardLog(TLogGroupMessage group, TLogTypeMessage type, const std::string& format,
                   const TLogArgs& args) const;
+  // ForwardLog as a handler for the documents of Save and Load.
+  TAddToLog Forwarder() const;
 
   IComponentList* Components;
   std::shared_ptr<TModule> MainModule;

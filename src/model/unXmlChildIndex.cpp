@@ -1,5 +1,6 @@
 #include "model/unXmlChildIndex.h"
 
+#include "model/unMissingEntries.h"
 #include "platform/unIntText.h"
 
 TXmlChildIndex::TXmlChildIndex(const TKvenXmlNode1& element) {
@@ -25,10 +26,19 @@ std::u16string NumberedName(std::u16string_view prefix, std::int32_t index) {
 bool ReadEntryCount(const TKvenXmlNode1& element, const char* className, std::int32_t& count) {
   count = 0;
   element.ReadInteger(u"Count", count);
-  if (count <= element.ChildCount() + MaxMissingEntries)
-    return true;
-  element.Log(lgGeneral, ltError,
-              "Число элементов \"Count\"=%d намного больше числа имеющихся элементов (%d) <%s.%s>",
-              {count, element.ChildCount(), std::string(className), std::string("LoadFromXml")});
-  return false;
+  const std::int64_t missing = std::int64_t{count} - element.ChildCount();
+  if (missing > MaxMissingEntries) {
+    element.Log(
+        lgGeneral, ltError,
+        "Число элементов \"Count\"=%d намного больше числа имеющихся элементов (%d) <%s.%s>",
+        {count, element.ChildCount(), std::string(className), std::string("LoadFromXml")});
+    return false;
+  }
+  if (!TMissingEntries::Take(missing)) {
+    element.Log(lgGeneral, ltError,
+                "Недостающих элементов в списках файла больше %d: \"Count\"=%d <%s.%s>",
+                {MaxMissingEntries, count, std::string(className), std::string("LoadFromXml")});
+    return false;
+  }
+  return true;
 }

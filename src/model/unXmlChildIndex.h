@@ -37,11 +37,13 @@ void SaveNumbered(TKvenXmlNode1& element, std::u16string_view prefix, std::int32
 }
 
 // Numbered entries may exceed the elements present by at most this many; beyond it a "Count" is
-// taken for damage and the load fails instead of exhausting memory.
+// taken for damage and the load fails instead of exhausting memory. A whole project load may miss
+// no more than this many entries in all of its lists together (TMissingEntries).
 inline constexpr std::int32_t MaxMissingEntries = 100000;
 
-// Reads the element's "Count" (0 when missing, the partial number for a bad text) into count;
-// false, with an error logged for the class's LoadFromXml, when it is absurdly large.
+// Reads the element's "Count" (0 when missing, the partial number for a bad text) into count and
+// takes the entries it lacks from the current TMissingEntries budget; false, with an error logged
+// for the class's LoadFromXml, when it is absurdly large or the budget is spent.
 bool ReadEntryCount(const TKvenXmlNode1& element, const char* className, std::int32_t& count);
 
 // Reads "Count" as ReadEntryCount does, then hands the entry named prefix + index of each index

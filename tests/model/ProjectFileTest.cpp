@@ -205,6 +205,33 @@ TEST(ProjectFile, DamagedFilesFailWithAMessage) {
   }
 }
 
+TEST(ProjectFile, ListsTogetherMayNotMissTooManyEntries) {
+  // Each list stays under its own limit, but a small file of such lists would ask for millions of
+  // default entries: the whole load shares one budget and fails once it is spent.
+  TTempFolder folder;
+  std::string lists = "<Modules><Count>3</Count>";
+  for (int i = 0; i < 3; ++i)
+    lists += "<Module" + std::to_string(i) + "><Points><Count>40000</Count></Points></Module" +
+             std::to_string(i) + ">";
+  lists += "</Modules>";
+  const std::u16string file = ProjectFile(folder, lists);
+  TRecordingLog log;
+  TProject project(nullptr, log.Handler(), u"", u"");
+  EXPECT_FALSE(project.Load(file));
+  ASSERT_EQ(log.Errors().size(), 1u);
+  EXPECT_EQ(log.Errors()[0], "Недостающих элементов в списках файла больше 100000: \"Count\"=40000 "
+                             "<TPrPoints.LoadFromXml>");
+
+  // The budget belongs to one load: the next one starts afresh, and lists within it load.
+  const std::u16string smaller = ProjectFile(
+      folder, "<Modules><Count>2</Count><Module0><Points><Count>60000</Count></Points></Module0>"
+              "<Module1><Points><Count>39000</Count></Points></Module1></Modules>");
+  TProject again(nullptr, log.Handler(), u"", u"");
+  ASSERT_TRUE(again.Load(smaller));
+  EXPECT_EQ(static_cast<TModule*>(again.GetMainModules()->GetItem(1).get())->GetPoints()->Count(),
+            39000);
+}
+
 TEST(ProjectFile, NoFileNameMeansNoFileAtAll) {
   TProject project(nullptr, {}, u"", u"P");
   EXPECT_FALSE(project.Save(u""));
