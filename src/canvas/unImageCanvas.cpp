@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -65,21 +66,68 @@ void TImageCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t r
   }
 }
 
+namespace {
+
+// Cuts the segment to the rectangle [left, right] x [top, bottom] (Liang-Barsky); false when no
+// part of it lies inside.
+bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double left, double top,
+                 double right, double bottom) {
+  double t0 = 0, t1 = 1;
+  const double dx = x1 - x0, dy = y1 - y0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x0 - left, right - x0, y0 - top, bottom - y0};
+  for (int k = 0; k < 4; ++k) {
+    if (p[k] == 0) {
+      if (q[k] < 0)
+        return false;
+      continue;
+    }
+    const double t = q[k] / p[k];
+    if (p[k] < 0)
+      t0 = std::max(t0, t);
+    else
+      t1 = std::min(t1, t);
+    if (t0 > t1)
+      return false;
+  }
+  const double sx = x0, sy = y0;
+  x0 = sx + t0 * dx;
+  y0 = sy + t0 * dy;
+  x1 = sx + t1 * dx;
+  y1 = sy + t1 * dy;
+  return true;
+}
+
+} // namespace
+
 void TImageCanvas::Line(TPoint from, TPoint to) {
-  // Bresenham, both end points included.
-  std::int64_t x = from.X, y = from.Y;
-  const std::int64_t dx = std::llabs(static_cast<std::int64_t>(to.X) - x);
-  const std::int64_t dy = -std::llabs(static_cast<std::int64_t>(to.Y) - y);
-  const int sx = x < to.X ? 1 : -1, sy = y < to.Y ? 1 : -1;
-  std::int64_t err = dx + dy;
   const std::int64_t w = Target->width(), h = Target->height();
-  // Segments far outside the picture are skipped rather than walked.
-  if ((x < 0 && to.X < 0) || (x >= w && to.X >= w) || (y < 0 && to.Y < 0) || (y >= h && to.Y >= h))
+  // Segments wholly on one side of the picture are skipped rather than walked.
+  if ((from.X < 0 && to.X < 0) || (from.X >= w && to.X >= w) || (from.Y < 0 && to.Y < 0) ||
+      (from.Y >= h && to.Y >= h))
     return;
+  // A segment far longer than the picture is cut to it first, so that walking it costs no more
+  // than the picture's size; shorter ones are walked whole, pixel for pixel.
+  std::int64_t x = from.X, y = from.Y, endX = to.X, endY = to.Y;
+  if (std::max(std::llabs(endX - x), std::llabs(endY - y)) > 4 * (w + h)) {
+    double x0 = static_cast<double>(x), y0 = static_cast<double>(y);
+    double x1 = static_cast<double>(endX), y1 = static_cast<double>(endY);
+    if (!ClipSegment(x0, y0, x1, y1, -1, -1, static_cast<double>(w), static_cast<double>(h)))
+      return;
+    x = std::llround(x0);
+    y = std::llround(y0);
+    endX = std::llround(x1);
+    endY = std::llround(y1);
+  }
+  // Bresenham, both end points included.
+  const std::int64_t dx = std::llabs(endX - x);
+  const std::int64_t dy = -std::llabs(endY - y);
+  const int sx = x < endX ? 1 : -1, sy = y < endY ? 1 : -1;
+  std::int64_t err = dx + dy;
   for (;;) {
     if (x >= 0 && x < w && y >= 0 && y < h)
       reinterpret_cast<std::uint32_t*>(Target->scanLine(static_cast<int>(y)))[x] = Pen;
-    if (x == to.X && y == to.Y)
+    if (x == endX && y == endY)
       break;
     const std::int64_t e2 = 2 * err;
     if (e2 >= dy) {
