@@ -27,18 +27,24 @@ void TRatioReporter::PrintSummary() const {
                 ms("BM_Redraw1000Modules"));
   if (Seconds("BM_LoadXml/10000") == 0)
     return;
-  std::printf("  LoadXml 10000 / tinyxml2 Parse:         %8.2f      [<= 1.0]\n",
-              ratio("BM_LoadXml/10000", "BM_Tinyxml2Parse/10000"));
-  std::printf("  LoadXml 10000 / pugixml load_buffer:    %8.2f      [<= 5.0]\n",
-              ratio("BM_LoadXml/10000", "BM_PugixmlLoad/10000"));
-  std::printf("    the same without freeing the trees:   %8.2f\n",
-              ratio("BM_LoadXmlOnly", "BM_PugixmlLoadOnly"));
-  std::printf("  GetXml+1251 10000 / tinyxml2 printer:   %8.2f      [<= 1.0]\n",
-              ratio("BM_GetXmlBytes/10000", "BM_Tinyxml2Print/10000"));
-  std::printf("  LoadXml 100000 / LoadXml 10000:         %8.2f      [<= 11]\n",
-              ratio("BM_LoadXml/100000", "BM_LoadXml/10000"));
-  std::printf("  GetXml+1251 100000 / 10000:             %8.2f      [<= 11]\n",
-              ratio("BM_GetXmlBytes/100000", "BM_GetXmlBytes/10000"));
+  struct TRatio {
+    const char* Caption;
+    const char* Measured;
+    const char* Against;
+    const char* Goal;
+  };
+  const TRatio ratios[] = {
+      {"LoadXml 10000 / tinyxml2 Parse:", "BM_LoadXml/10000", "BM_Tinyxml2Parse/10000", "[<= 1.0]"},
+      {"LoadXml 10000 / pugixml load_buffer:", "BM_LoadXml/10000", "BM_PugixmlLoad/10000",
+       "[<= 5.0]"},
+      {"  the same without freeing the trees:", "BM_LoadXmlOnly", "BM_PugixmlLoadOnly", ""},
+      {"GetXml+1251 10000 / tinyxml2 printer:", "BM_GetXmlBytes/10000", "BM_Tinyxml2Print/10000",
+       "[<= 1.0]"},
+      {"LoadXml 100000 / LoadXml 10000:", "BM_LoadXml/100000", "BM_LoadXml/10000", "[<= 11]"},
+      {"GetXml+1251 100000 / 10000:", "BM_GetXmlBytes/100000", "BM_GetXmlBytes/10000", "[<= 11]"},
+  };
+  for (const TRatio& r : ratios)
+    std::printf("  %-38s %8.2f      %s\n", r.Caption, ratio(r.Measured, r.Against), r.Goal);
   std::printf("  TProject.Load 10000:                    %8.2f ms   [< 50 ms]\n",
               ms("BM_ProjectLoad"));
   std::printf("  TProject.Save 10000:                    %8.2f ms   [< 50 ms]\n",

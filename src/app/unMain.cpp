@@ -193,13 +193,8 @@ void TfmMain::OpenProject() {
   if (!file)
     return;
   auto project = std::make_shared<TProject>(nullptr, TAddToLog(), u"", u"");
-  bool loaded = false;
-  try {
-    loaded = project->Load(ToU16(*file));
-  } catch (...) {
-    loaded = false;
-  }
-  if (!loaded) {
+  // Load reports every failure, errors inside it included, as false.
+  if (!project->Load(ToU16(*file))) {
     Dialogs->ShowError(QString::fromUtf8("Ошибка загрузки из файла."));
     project->Close();
     return;
