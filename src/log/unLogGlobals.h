@@ -172,13 +172,13 @@ public:
   virtual bool SaveConfig();
   virtual bool Close();
   virtual TLogNode* FindNode(std::int32_t id);
+  virtual bool Open();
   virtual TLogNode* AddNode(TLogTypeMessage type, const std::string& text, std::int32_t parentId,
                             std::int32_t id);
   virtual void Show();
 
   TLogType GetLogType() const { return LogType; }
   const TKvenMessage& GetOnCommand() const { return OnCommand; }
-  virtual bool Open();
 
   TAddToLog OnAddToLog;
   TConfigLogDocument* Config = nullptr; // not owned

@@ -209,7 +209,18 @@ bool TKvenXmlCollection::Remove(TKvenXmlNode1* node) {
 }
 
 void TKvenXmlCollection::Clear() {
+  // Every node reached is emptied of its children before it is destroyed, so no destructor ever
+  // runs into a subtree.
+  std::vector<std::unique_ptr<TKvenXmlNode1>> pending = std::move(Items);
   Items.clear();
+  while (!pending.empty()) {
+    std::unique_ptr<TKvenXmlNode1> node = std::move(pending.back());
+    pending.pop_back();
+    auto& children = node->ChildNodes.Items;
+    for (auto& child : children)
+      pending.push_back(std::move(child));
+    children.clear();
+  }
 }
 
 // ---- node ----

@@ -50,11 +50,15 @@ std::u16string ParseTagText(std::u16string_view tagText, TAttributes& attributes
 
 // Nesting deeper than this makes a parse fail.
 inline constexpr int XmlMaxDepth = 10000;
+// The indented writer indents by two spaces per level up to this depth and no further, so that
+// the text of a deep tree stays linear in its size.
+inline constexpr std::size_t XmlMaxIndentDepth = 256;
 
 // The ordered children of one element; owns them.
 class TKvenXmlCollection {
 public:
   explicit TKvenXmlCollection(TKvenXmlNode1* owner) : Owner(owner) {}
+  ~TKvenXmlCollection() { Clear(); }
   TKvenXmlCollection(const TKvenXmlCollection&) = delete;
   TKvenXmlCollection& operator=(const TKvenXmlCollection&) = delete;
 
@@ -71,6 +75,7 @@ public:
   TKvenXmlNode1* GetItem(std::int32_t index) const { return GetNode(index); }
   // Takes the node out without destroying it; the caller then owns it and must Dispose it.
   bool Remove(TKvenXmlNode1* node);
+  // Destroys every item and everything below it, without recursion however deep the tree.
   void Clear();
   TKvenXmlNode1* GetOwner() const { return Owner; }
 
@@ -227,6 +232,9 @@ public:
            const TLogArgs& args) const;
 
   TKvenXmlNode1* GetRoot() const { return Root.get(); }
+  // Whether the text of the last load held an element; text without markup loads as the root's
+  // value and leaves this false.
+  bool HasElement() const { return ElementRead; }
 
   std::u16string Encoding = u"Windows-1251";
   std::u16string FileName;
@@ -237,4 +245,5 @@ private:
   template <class TSource> bool LoadSource(const TSource& source);
 
   std::unique_ptr<TKvenXmlNode1> Root;
+  bool ElementRead = false;
 };

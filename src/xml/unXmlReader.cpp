@@ -134,9 +134,11 @@ template <class S> std::u16string Slice(const S& s, std::size_t begin, std::size
 
 class TXmlParser {
 public:
-  // Parses the element markup in s[begin, end) into the target node.
+  // Parses the element markup in s[begin, end) into the target node. elementFound, when given,
+  // tells whether the text held a start tag at all (text without markup only sets the value).
   template <class S>
-  static bool Parse(TKvenXmlNode1& target, const S& s, std::size_t begin, std::size_t end);
+  static bool Parse(TKvenXmlNode1& target, const S& s, std::size_t begin, std::size_t end,
+                    bool* elementFound = nullptr);
 
 private:
   struct TFrame {
@@ -200,7 +202,8 @@ private:
 };
 
 template <class S>
-bool TXmlParser::Parse(TKvenXmlNode1& target, const S& s, std::size_t pos, std::size_t end) {
+bool TXmlParser::Parse(TKvenXmlNode1& target, const S& s, std::size_t pos, std::size_t end,
+                       bool* elementFound) {
   std::vector<TFrame> stack;
   std::vector<std::unique_ptr<TKvenXmlNode1>> scratch;
   auto fail = [&](const std::string& format, const TLogArgs& args) {
@@ -245,6 +248,8 @@ bool TXmlParser::Parse(TKvenXmlNode1& target, const S& s, std::size_t pos, std::
                 {Slice(s, lt + 1, gt), LineAt(s, lt)});
   std::size_t tagEnd = gt;
   const bool rootClosed = SelfClosing(s, lt, tagEnd);
+  if (elementFound)
+    *elementFound = true;
   StartTag(target, s, lt + 1, tagEnd);
   target.Value.clear();
   if (rootClosed)
@@ -334,8 +339,13 @@ bool TKvenXmlNode1::ParseElement(std::u16string_view text) {
 }
 
 template <class S> bool TKvenXmlDocument1::LoadSource(const S& s) {
+  ElementRead = false;
   std::int32_t counter = 0;
   std::size_t pos = 0;
+  // The next CR LF is looked for again only once the text before it is used up, so that many
+  // leading instructions are read in one pass.
+  std::size_t lineBreak = 0;
+  bool lineBreakKnown = false;
   for (;;) {
     ++counter;
     const std::size_t open = FindText(s, u"<?", pos);
@@ -352,7 +362,10 @@ template <class S> bool TKvenXmlDocument1::LoadSource(const S& s) {
     const std::size_t a = s.Find(u'<', pos);
     if (a == npos)
       Log(lgGeneral, ltError, "Не задан элемент Line=%d", {counter});
-    const std::size_t lineBreak = FindText(s, u"\r\n", pos);
+    if (!lineBreakKnown || (lineBreak != npos && lineBreak < pos)) {
+      lineBreak = FindText(s, u"\r\n", pos);
+      lineBreakKnown = true;
+    }
     if (a != npos && (lineBreak == npos || a > lineBreak))
       ++counter;
     if (a != npos)
@@ -372,7 +385,7 @@ template <class S> bool TKvenXmlDocument1::LoadSource(const S& s) {
     if (a == npos)
       break;
   }
-  return TXmlParser::Parse(*Root, s, pos, s.Size());
+  return TXmlParser::Parse(*Root, s, pos, s.Size(), &ElementRead);
 }
 
 bool TKvenXmlDocument1::LoadXml(std::u16string_view text) {
@@ -396,6 +409,7 @@ bool TKvenXmlDocument1::LoadFromFile(const std::u16string& fileName) {
     FileName = fileName;
   const std::u16string& name = fileName.empty() ? FileName : fileName;
   Log(lgGeneral, ltInformation, "Загрузка XML файла \"%s\"", {name});
+  ElementRead = false;
   try {
     std::ifstream file(Utf16ToUtf8(name), std::ios::binary | std::ios::ate);
     if (!file)

@@ -3,6 +3,8 @@
 #include "platform/unIntText.h"
 #include "platform/unStrings.h"
 
+#include <unordered_map>
+
 namespace {
 
 // Decodes the entity starting at text[i] == '&'; returns its length, 0 when it is none.
@@ -21,15 +23,18 @@ std::size_t DecodeEntity(std::u16string_view text, std::size_t i, std::u16string
       ++j;
     }
     const std::size_t first = j;
-    char32_t cp = 0;
-    for (; j < rest.size() && j - first <= 8; ++j) {
+    // Accumulated in 64 bits and capped, so that a long run of digits cannot wrap into a small
+    // code point: a reference beyond U+10FFFF stays text.
+    std::uint64_t cp = 0;
+    for (; j < rest.size(); ++j) {
       const int d = DigitValue(rest[j], base);
       if (d < 0)
         break;
-      cp = cp * base + static_cast<char32_t>(d);
+      if (cp <= 0x10FFFF)
+        cp = cp * base + static_cast<std::uint64_t>(d);
     }
     if (j > first && j < rest.size() && rest[j] == u';' && cp <= 0x10FFFF) {
-      AppendUtf16(out, cp);
+      AppendUtf16(out, static_cast<char32_t>(cp));
       return j + 1;
     }
     return 0;
@@ -105,45 +110,109 @@ std::u16string UnescapeText(std::u16string_view text) {
   return out;
 }
 
-std::u16string CleanSpaces(std::u16string text, int flags) {
-  bool changed = true;
-  while (changed) {
+namespace {
+
+// The front of text[begin, end) after the clean-up passes that only remove from the ends: spaces
+// (flag csLeading, csTrailing) and one CR LF pair per pass at either end, until a pass changes
+// nothing. False when the text becomes empty through a space flag.
+bool CleanEnds(std::u16string_view text, std::size_t& begin, std::size_t& end, int flags) {
+  for (bool changed = true; changed;) {
     changed = false;
     if (flags & csLeading) {
-      const std::size_t first = text.find_first_not_of(u' ');
-      if (first == std::u16string::npos)
-        return {};
-      if (first > 0) {
-        text.erase(0, first);
+      for (; begin < end && text[begin] == u' '; ++begin)
         changed = true;
-      }
+      if (begin == end)
+        return false;
     }
     if (flags & csTrailing) {
-      const std::size_t last = text.find_last_not_of(u' ');
-      if (last == std::u16string::npos)
-        return {};
-      if (last + 1 < text.size()) {
-        text.erase(last + 1);
+      for (; end > begin && text[end - 1] == u' '; --end)
         changed = true;
-      }
+      if (begin == end)
+        return false;
     }
-    if (flags & csRuns) {
-      std::u16string reduced;
-      reduced.reserve(text.size());
-      for (char16_t c : text)
-        if (!(c == u' ' && !reduced.empty() && reduced.back() == u' '))
-          reduced += c;
-      text = std::move(reduced);
-    }
-    if (text.size() >= 2 && text.starts_with(u"\r\n")) {
-      text.erase(0, 2);
+    if (end - begin >= 2 && text[begin] == u'\r' && text[begin + 1] == u'\n') {
+      begin += 2;
       changed = true;
     }
-    if (text.size() >= 2 && text.ends_with(u"\r\n")) {
-      text.erase(text.size() - 2);
+    if (end - begin >= 2 && text[end - 2] == u'\r' && text[end - 1] == u'\n') {
+      end -= 2;
       changed = true;
     }
   }
+  return true;
+}
+
+// The first c at or after from in a text that only ever loses characters at its front: the answer
+// of an earlier search is reused while it still lies ahead, so repeated searches cost one pass.
+class TCachedFind {
+public:
+  explicit TCachedFind(char16_t c) : Char(c) {}
+  std::size_t Find(std::u16string_view text, std::size_t from) {
+    if (!Known || (Found != std::u16string_view::npos && Found < from)) {
+      Found = text.find(Char, from);
+      Known = true;
+    }
+    return Found;
+  }
+  void Reset() { Known = false; }
+
+private:
+  char16_t Char;
+  bool Known = false;
+  std::size_t Found = std::u16string_view::npos;
+};
+
+// SetAttributeValue for many names: a hash of the names present keeps a tag with thousands of
+// attributes linear. Small arrays are searched as they are.
+class TAttributeSetter {
+public:
+  explicit TAttributeSetter(TAttributes& attributes) : Attributes(attributes) {}
+  void Set(std::u16string_view name, std::u16string value) {
+    if (name.empty())
+      return;
+    if (Attributes.size() < IndexFrom) {
+      for (auto& a : Attributes) {
+        if (a.Name == name) {
+          a.Value = std::move(value);
+          return;
+        }
+      }
+      Attributes.push_back({std::u16string(name), std::move(value)});
+      return;
+    }
+    if (Index.empty())
+      for (std::size_t i = 0; i < Attributes.size(); ++i)
+        Index.emplace(Attributes[i].Name, i);
+    const auto [it, added] = Index.emplace(std::u16string(name), Attributes.size());
+    if (added)
+      Attributes.push_back({it->first, std::move(value)});
+    else
+      Attributes[it->second].Value = std::move(value);
+  }
+
+private:
+  static constexpr std::size_t IndexFrom = 16;
+  TAttributes& Attributes;
+  std::unordered_map<std::u16string, std::size_t> Index;
+};
+
+} // namespace
+
+std::u16string CleanSpaces(std::u16string text, int flags) {
+  // Reducing runs once is enough: removing spaces or CR LF at the ends never brings two spaces
+  // together anywhere but at an end.
+  if (flags & csRuns) {
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+      if (!(text[i] == u' ' && out > 0 && text[out - 1] == u' '))
+        text[out++] = text[i];
+    text.resize(out);
+  }
+  std::size_t begin = 0, end = text.size();
+  if (!CleanEnds(text, begin, end, flags))
+    return {};
+  text.resize(end);
+  text.erase(0, begin);
   return text;
 }
 
@@ -153,33 +222,57 @@ std::u16string ParseTagText(std::u16string_view t, TAttributes& attributes) {
     return std::u16string(t);
   std::u16string name(t.substr(0, space));
   // Only the one space after the name is skipped; further spaces join the first attribute name.
-  std::u16string rest(t.substr(space + 1));
-  while (!rest.empty()) {
-    const std::size_t eq = rest.find(u'=');
-    if (eq == std::u16string::npos)
+  // The rest of the tag is read through a moving front, never copied or erased, so that a tag
+  // is read in one pass however many attributes it has.
+  std::u16string_view rest = t.substr(space + 1);
+  std::size_t pos = 0;
+  std::u16string cleaned;
+  bool isCleaned = false;
+  TCachedFind quote(u'"'), blank(u' ');
+  TAttributeSetter setter(attributes);
+  while (pos < rest.size()) {
+    const std::size_t eq = rest.find(u'=', pos);
+    if (eq == std::u16string_view::npos)
       break;
-    std::u16string attrName = rest.substr(0, eq);
-    rest.erase(0, eq + 1);
+    const std::u16string_view attrName = rest.substr(pos, eq - pos);
+    pos = eq + 1;
     std::u16string value;
-    if (!rest.empty()) {
-      if (rest.front() == u'"') {
-        const std::size_t close = rest.find(u'"', 1);
-        if (close != std::u16string::npos) {
-          value = UnescapeText(std::u16string_view(rest).substr(1, close - 1));
-          rest.erase(0, close + 1);
-          // Spaces between attributes go; spaces inside later values stay as written.
-          rest = CleanSpaces(std::move(rest), csLeading | csTrailing);
+    bool taken = false;
+    if (pos < rest.size()) {
+      if (rest[pos] == u'"') {
+        const std::size_t close = quote.Find(rest, pos + 1);
+        if (close != std::u16string_view::npos) {
+          value = UnescapeText(rest.substr(pos + 1, close - pos - 1));
+          pos = close + 1;
+          taken = true;
         }
       } else {
-        const std::size_t next = rest.find(u' ');
-        if (next != std::u16string::npos) {
-          value = UnescapeText(std::u16string_view(rest).substr(0, next));
-          rest.erase(0, next + 1);
-          rest = CleanSpaces(std::move(rest), csLeading | csTrailing);
+        const std::size_t next = blank.Find(rest, pos);
+        if (next != std::u16string_view::npos) {
+          value = UnescapeText(rest.substr(pos, next - pos));
+          pos = next + 1;
+          taken = true;
         }
       }
     }
-    SetAttributeValue(attributes, attrName, value);
+    // What follows a value is cleaned with flags 1+2+4. The first clean-up reduces every run of
+    // spaces in the rest of the tag; later ones can only find spaces at its front.
+    if (taken && !isCleaned) {
+      cleaned = CleanSpaces(std::u16string(rest.substr(pos)), csLeading | csTrailing | csRuns);
+      setter.Set(attrName, std::move(value)); // still a view of t
+      rest = cleaned;
+      pos = 0;
+      isCleaned = true;
+      quote.Reset();
+      blank.Reset();
+      continue;
+    }
+    if (taken) {
+      std::size_t end = rest.size();
+      if (!CleanEnds(rest, pos, end, csLeading | csTrailing))
+        pos = rest.size();
+    }
+    setter.Set(attrName, std::move(value));
   }
   return name;
 }

@@ -3,15 +3,13 @@
 #include "xml/unXml.h"
 
 #include "platform/unIntText.h"
+#include "platform/unReplaceFile.h"
 #include "platform/unStrings.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
-#include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -89,13 +87,14 @@ template <class Sink> void PutNumberReference(Sink& out, char16_t c) {
   out.Put(u';');
 }
 
-// Element or attribute text with its markup characters escaped.
+// Element or attribute text with its markup characters escaped. The reader reduces runs of
+// spaces in attribute text, so there every space after a space is written as a reference.
 template <class Sink> void PutEscaped(Sink& out, std::u16string_view text, bool attribute) {
   std::size_t run = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
-    const bool special =
-        c == u'&' || c == u'<' || c == u'>' || c < 0x20 || (attribute && c == u'"');
+    const bool special = c == u'&' || c == u'<' || c == u'>' || c < 0x20 ||
+                         (attribute && (c == u'"' || (c == u' ' && i > 0 && text[i - 1] == u' ')));
     if (!special)
       continue;
     out.Put(text.substr(run, i - run));
@@ -130,74 +129,105 @@ template <class Sink> void PutAttributes(Sink& out, const TAttributes& attribute
   }
 }
 
-template <class Sink> void PutCompact(Sink& out, const TKvenXmlNode1& node) {
-  const TKvenXmlCollection& children = node.GetChildNodes();
-  if (children.GetCount() > 0) {
-    out.Put(u'<');
-    out.Put(node.GetName());
-    PutAttributes(out, node.GetAttributes());
-    out.Put(u'>');
-    for (std::int32_t i = 0; i < children.GetCount(); ++i)
-      PutCompact(out, *children.GetNode(i));
-    out.PutAscii("</");
-    out.Put(node.GetName());
-    out.Put(u'>');
-    return;
+// Walks the tree in document order without recursion, so that a tree of any depth is written
+// with the machine stack it starts with: open(node, depth) writes what comes before a node's
+// children and tells whether it has any; close(node, depth) writes its end tag after them.
+template <class TOpen, class TClose>
+void WalkTree(const TKvenXmlNode1& root, TOpen&& open, TClose&& close) {
+  struct TFrame {
+    const TKvenXmlNode1* Node;
+    std::int32_t Next;
+  };
+  std::vector<TFrame> stack;
+  if (open(root, std::size_t{0}))
+    stack.push_back({&root, 0});
+  while (!stack.empty()) {
+    const std::size_t depth = stack.size();
+    TFrame& top = stack.back();
+    const TKvenXmlCollection& children = top.Node->GetChildNodes();
+    const std::int32_t count = children.GetCount();
+    if (top.Next >= count) {
+      close(*top.Node, depth - 1);
+      stack.pop_back();
+      continue;
+    }
+    const TKvenXmlNode1* child = children.GetNode(top.Next++);
+    // A large tree is far bigger than the cache: the next sibling's node and texts are asked for
+    // while this one is written.
+    if (top.Next < count) {
+      const TKvenXmlNode1* next = children.GetNode(top.Next);
+      __builtin_prefetch(next);
+      __builtin_prefetch(next->GetName().data());
+      __builtin_prefetch(next->GetValue().data());
+    }
+    if (open(*child, depth))
+      stack.push_back({child, 0});
   }
-  if (node.GetName().empty())
-    return;
-  out.Put(u'<');
-  out.Put(node.GetName());
-  PutAttributes(out, node.GetAttributes());
-  if (node.GetValue().empty()) {
-    out.PutAscii(" />");
-    return;
-  }
-  out.Put(u'>');
-  PutEscaped(out, node.GetValue(), false);
+}
+
+template <class Sink> void PutEndTag(Sink& out, const TKvenXmlNode1& node) {
   out.PutAscii("</");
   out.Put(node.GetName());
   out.Put(u'>');
+}
+
+template <class Sink> void PutCompact(Sink& out, const TKvenXmlNode1& root) {
+  WalkTree(
+      root,
+      [&out](const TKvenXmlNode1& node, std::size_t) {
+        if (node.GetChildNodes().GetCount() == 0 && node.GetName().empty())
+          return false;
+        out.Put(u'<');
+        out.Put(node.GetName());
+        PutAttributes(out, node.GetAttributes());
+        if (node.GetChildNodes().GetCount() > 0) {
+          out.Put(u'>');
+          return true;
+        }
+        if (node.GetValue().empty()) {
+          out.PutAscii(" />");
+          return false;
+        }
+        out.Put(u'>');
+        PutEscaped(out, node.GetValue(), false);
+        PutEndTag(out, node);
+        return false;
+      },
+      [&out](const TKvenXmlNode1& node, std::size_t) { PutEndTag(out, node); });
 }
 
 template <class Sink> void PutIndent(Sink& out, std::u16string_view indent, std::size_t depth) {
   out.Put(indent);
-  out.PutSpaces(2 * depth);
+  out.PutSpaces(2 * std::min(depth, XmlMaxIndentDepth));
 }
 
 template <class Sink>
-void PutFormatted(Sink& out, const TKvenXmlNode1& node, std::u16string_view indent,
-                  std::size_t depth) {
-  const TKvenXmlCollection& children = node.GetChildNodes();
-  if (children.GetCount() == 0 && node.GetName().empty())
-    return;
-  PutIndent(out, indent, depth);
-  out.Put(u'<');
-  out.Put(node.GetName());
-  PutAttributes(out, node.GetAttributes());
-  out.Put(u'>');
-  if (children.GetCount() > 0) {
-    out.PutAscii("\r\n");
-    const std::int32_t count = children.GetCount();
-    for (std::int32_t i = 0; i < count; ++i) {
-      // A large tree is far bigger than the cache: the next siblings' nodes and texts are asked
-      // for while this one is written.
-      if (i + 2 < count)
-        __builtin_prefetch(children.GetNode(i + 2));
-      if (i + 1 < count) {
-        const TKvenXmlNode1* next = children.GetNode(i + 1);
-        __builtin_prefetch(next->GetName().data());
-        __builtin_prefetch(next->GetValue().data());
-      }
-      PutFormatted(out, *children.GetNode(i), indent, depth + 1);
-    }
-    PutIndent(out, indent, depth);
-  } else {
-    PutEscaped(out, node.GetValue(), false);
-  }
-  out.PutAscii("</");
-  out.Put(node.GetName());
-  out.PutAscii(">\r\n");
+void PutFormatted(Sink& out, const TKvenXmlNode1& root, std::u16string_view indent) {
+  WalkTree(
+      root,
+      [&](const TKvenXmlNode1& node, std::size_t depth) {
+        const bool hasChildren = node.GetChildNodes().GetCount() > 0;
+        if (!hasChildren && node.GetName().empty())
+          return false;
+        PutIndent(out, indent, depth);
+        out.Put(u'<');
+        out.Put(node.GetName());
+        PutAttributes(out, node.GetAttributes());
+        out.Put(u'>');
+        if (hasChildren) {
+          out.PutAscii("\r\n");
+          return true;
+        }
+        PutEscaped(out, node.GetValue(), false);
+        PutEndTag(out, node);
+        out.PutAscii("\r\n");
+        return false;
+      },
+      [&](const TKvenXmlNode1& node, std::size_t depth) {
+        PutIndent(out, indent, depth);
+        PutEndTag(out, node);
+        out.PutAscii("\r\n");
+      });
 }
 
 template <class Sink> void PutDocument(Sink& out, const TKvenXmlDocument1& document) {
@@ -212,98 +242,56 @@ template <class Sink> void PutDocument(Sink& out, const TKvenXmlDocument1& docum
     }
     out.PutAscii(" ?>\r\n");
   }
-  PutFormatted(out, *document.GetRoot(), u"", 0);
+  PutFormatted(out, *document.GetRoot(), u"");
 }
 
-// What put writes into a fresh sink; empty when memory runs out on the way.
-template <class Sink, class TPut> auto Collect(TPut put) -> decltype(Sink::Out) {
+// What put writes into a fresh sink; nothing when memory runs out on the way.
+template <class Sink, class TPut> auto Collect(TPut put) -> std::optional<decltype(Sink::Out)> {
   try {
     Sink out;
     put(out);
     return std::move(out.Out);
   } catch (...) {
-    return {};
+    return std::nullopt;
   }
-}
-
-// Writes the bytes to a temporary file beside the target, flushes it and renames it over the
-// target, keeping the target's permissions. A symbolic link is followed: the file it points at is
-// replaced and the link stays. The target is untouched on failure.
-bool ReplaceFile(const std::string& name, std::string_view bytes) {
-  namespace fs = std::filesystem;
-  fs::path path(name);
-  std::error_code ec;
-  for (int hops = 0; fs::is_symlink(fs::symlink_status(path, ec)); ++hops) {
-    const fs::path link = fs::read_symlink(path, ec);
-    if (ec || hops == 40)
-      return false;
-    path = link.is_absolute() ? link : (path.parent_path() / link).lexically_normal();
-  }
-  const std::string target = path.string();
-  if (path.filename().empty())
-    return false;
-  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-  std::string temp = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-  const int fd = mkstemp(temp.data());
-  if (fd < 0)
-    return false;
-  bool ok = true;
-  struct stat st {};
-  if (stat(target.c_str(), &st) == 0) {
-    ok = S_ISREG(st.st_mode) && fchmod(fd, st.st_mode & 07777) == 0;
-  } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    ok = fchmod(fd, 0666 & ~mask) == 0;
-  }
-  for (std::size_t done = 0; ok && done < bytes.size();) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    ok = n > 0;
-    if (ok)
-      done += static_cast<std::size_t>(n);
-  }
-  ok = ok && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    unlink(temp.c_str());
-    return false;
-  }
-  // The rename itself reaches the disk with the folder; the file is in place either way.
-  if (const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY); dir >= 0) {
-    fsync(dir);
-    close(dir);
-  }
-  return true;
 }
 
 } // namespace
 
 std::u16string TKvenXmlNode1::GetXml() const {
-  return Collect<TWideSink>([this](auto& out) { PutCompact(out, *this); });
+  return Collect<TWideSink>([this](auto& out) { PutCompact(out, *this); }).value_or(u"");
 }
 
 std::u16string TKvenXmlNode1::FormatXml(const std::u16string& indent) const {
-  return Collect<TWideSink>([&](auto& out) { PutFormatted(out, *this, indent, 0); });
+  return Collect<TWideSink>([&](auto& out) { PutFormatted(out, *this, indent); }).value_or(u"");
 }
 
 std::u16string TKvenXmlDocument1::GetXml() const {
-  return Collect<TWideSink>([this](auto& out) { PutDocument(out, *this); });
+  return Collect<TWideSink>([this](auto& out) { PutDocument(out, *this); }).value_or(u"");
 }
 
 TByteBuffer TKvenXmlDocument1::GetXmlBytes() const {
-  return Collect<TBytesSink>([this](auto& out) { PutDocument(out, *this); });
+  auto bytes = Collect<TBytesSink>([this](auto& out) { PutDocument(out, *this); });
+  return bytes ? std::move(*bytes) : TByteBuffer();
 }
 
 bool TKvenXmlDocument1::SaveToFile(const std::u16string& fileName) {
+  const std::u16string& file = fileName.empty() ? FileName : fileName;
   try {
-    TByteBuffer bytes = GetXmlBytes();
-    if (bytes.empty())
+    auto bytes = Collect<TBytesSink>([this](auto& out) {
+      PutDocument(out, *this);
+      out.PutAscii("\r\n");
+    });
+    if (!bytes) {
+      Log(lgGeneral, ltError, "Недостаточно памяти для записи файла \"%s\"", {file});
       return false;
-    bytes.Append("\r\n");
-    return ReplaceFile(Utf16ToUtf8(fileName.empty() ? FileName : fileName), bytes.View());
+    }
+    const TReplaceResult result = ReplaceFile(Utf16ToUtf8(file), bytes->View());
+    for (const std::string& note : result.Notes)
+      Log(lgGeneral, ltWarning, "Файл \"%s\" записан, но %s", {file, note});
+    if (!result.Ok)
+      Log(lgGeneral, ltError, "Ошибка записи файла \"%s\": %s", {file, result.Reason});
+    return result.Ok;
   } catch (...) {
     return false;
   }

@@ -185,9 +185,16 @@ TEST(XmlText, ParseTagTextAttributeRules) {
   ASSERT_EQ(attrs.size(), 1u);
   EXPECT_EQ(attrs[0].Name, u" x");
   attrs.clear();
-  ParseTagText(u"N a=\"x &amp; y\"   b=\"two  spaces\"", attrs);
-  ASSERT_EQ(attrs.size(), 2u);
-  EXPECT_EQ(attrs[0].Value, u"x & y");
+  ParseTagText(u"N a=\"x &amp;  y\"   b=\"two  spaces\" c=\"&#32; &#32;\"", attrs);
+  ASSERT_EQ(attrs.size(), 3u);
+  EXPECT_EQ(attrs[0].Value, u"x &  y"); // the first value is taken before any clean-up
   EXPECT_EQ(attrs[1].Name, u"b");
-  EXPECT_EQ(attrs[1].Value, u"two  spaces");
+  EXPECT_EQ(attrs[1].Value, u"two spaces"); // runs after a value are reduced, quotes or not
+  EXPECT_EQ(attrs[2].Value, u"   ");        // references are not spaces to the clean-up
+  attrs.clear();
+  ParseTagText(u"N  a=\"1\"  b=\"x   y\"", attrs);
+  ASSERT_EQ(attrs.size(), 2u);
+  EXPECT_EQ(attrs[0].Name, u" a");
+  EXPECT_EQ(attrs[1].Name, u"b");
+  EXPECT_EQ(attrs[1].Value, u"x y");
 }
