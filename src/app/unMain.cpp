@@ -17,6 +17,7 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -52,7 +53,7 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent)
   setWindowTitle("Kven.ZU.Programming");
   BuildMenu();
   BuildLayout();
-  resize(688, 434);
+  FitClientArea();
 
   Canvas->OnModuleSelect = [this](const std::shared_ptr<IModule>& m) { ShowModuleProperties(m); };
   Canvas->OnModuleMove = [this](const std::shared_ptr<IModule>& m) {
@@ -80,41 +81,45 @@ QAction* TfmMain::AddItem(QMenu* menu, const char* caption, const char* name,
 }
 
 void TfmMain::BuildMenu() {
-  QMenu* file = menuBar()->addMenu("File");
+  // Captions carry their Alt mnemonic as '&'; the caption shown is the text without it.
+  QMenu* file = menuBar()->addMenu("&File");
   file->setObjectName("miFile");
-  QMenu* fileNew = file->addMenu("New");
+  QMenu* fileNew = file->addMenu("&New");
   fileNew->setObjectName("miNew");
-  AddItem(fileNew, "Project", "miNewProject", &TfmMain::NewProject)->setShortcut(QKeySequence::New);
-  AddItem(fileNew, "Module", "miNewModule", &TfmMain::NewModule);
-  AddItem(fileNew, "Method", "miNewMethod", &TfmMain::Nothing);
-  AddItem(fileNew, "Property", "miNewProperty", &TfmMain::Nothing);
-  AddItem(fileNew, "Point", "miNewPoint", &TfmMain::Nothing);
-  AddItem(file, "Open Project...", "miOpenProject", &TfmMain::OpenProject)
+  AddItem(fileNew, "&Project", "miNewProject", &TfmMain::NewProject)
+      ->setShortcut(QKeySequence::New);
+  AddItem(fileNew, "&Module", "miNewModule", &TfmMain::NewModule);
+  AddItem(fileNew, "M&ethod", "miNewMethod", &TfmMain::Nothing);
+  AddItem(fileNew, "P&roperty", "miNewProperty", &TfmMain::Nothing);
+  AddItem(fileNew, "Poin&t", "miNewPoint", &TfmMain::Nothing);
+  AddItem(file, "&Open Project...", "miOpenProject", &TfmMain::OpenProject)
       ->setShortcut(QKeySequence::Open);
-  AddItem(file, "Save Project", "miSaveProject", &TfmMain::SaveProjectClick)
+  AddItem(file, "&Save Project", "miSaveProject", &TfmMain::SaveProjectClick)
       ->setShortcut(QKeySequence::Save);
-  AddItem(file, "Save Project As...", "miSaveProjectAs", &TfmMain::SaveProjectAsClick)
-      ->setShortcut(QKeySequence::SaveAs);
+  // The platform's standard Save As key may be empty, so the usual one is given outright.
+  AddItem(file, "Save Project &As...", "miSaveProjectAs", &TfmMain::SaveProjectAsClick)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   file->addSeparator();
-  AddItem(file, "Settings", "miSettings", &TfmMain::Nothing);
+  AddItem(file, "Se&ttings", "miSettings", &TfmMain::Nothing);
   file->addSeparator();
-  AddItem(file, "Exit", "miExit1", &TfmMain::Exit)->setShortcut(QKeySequence::Quit);
+  AddItem(file, "E&xit", "miExit1", &TfmMain::Exit)->setShortcut(QKeySequence::Quit);
 
-  QMenu* view = menuBar()->addMenu("View");
+  QMenu* view = menuBar()->addMenu("&View");
   view->setObjectName("miView");
-  AddItem(view, "Refresh", "miRefresh", &TfmMain::RefreshView)->setShortcut(QKeySequence::Refresh);
-  AddItem(view, "Components", "miComponents", &TfmMain::Nothing);
-  AddItem(view, "Log", "miLog", &TfmMain::Nothing);
-  AddItem(view, "Teach", "miTeach", &TfmMain::Nothing);
+  AddItem(view, "&Refresh", "miRefresh", &TfmMain::RefreshView)
+      ->setShortcut(QKeySequence::Refresh);
+  AddItem(view, "&Components", "miComponents", &TfmMain::Nothing);
+  AddItem(view, "&Log", "miLog", &TfmMain::Nothing);
+  AddItem(view, "&Teach", "miTeach", &TfmMain::Nothing);
 
-  QMenu* project = menuBar()->addMenu("Project");
+  QMenu* project = menuBar()->addMenu("&Project");
   project->setObjectName("miProject");
-  AddItem(project, "Run", "miRun", &TfmMain::Nothing);
+  AddItem(project, "&Run", "miRun", &TfmMain::Nothing);
 
-  QMenu* help = menuBar()->addMenu("Help");
+  QMenu* help = menuBar()->addMenu("&Help");
   help->setObjectName("miHelp");
-  AddItem(help, "Description", "miDescription", &TfmMain::Nothing);
-  AddItem(help, "About", "miAbout", &TfmMain::Nothing);
+  AddItem(help, "&Description", "miDescription", &TfmMain::Nothing);
+  AddItem(help, "&About", "miAbout", &TfmMain::Nothing);
 }
 
 void TfmMain::BuildLayout() {
@@ -146,14 +151,17 @@ void TfmMain::BuildLayout() {
                                                            6);
   ValueListEditor->setColumnWidth(0, 70);
   ValueListEditor->setColumnWidth(1, 59);
-  ValueListEditor->horizontalHeader()->setStretchLastSection(true);
-  left->setSizes({168, 200});
+  // The tree and the left panel keep their sizes when the window grows.
+  left->setStretchFactor(0, 0);
+  left->setStretchFactor(1, 1);
   Canvas = new TProgrammingImage(split);
   split->addWidget(left);
   split->addWidget(Canvas);
+  split->setStretchFactor(0, 0);
   split->setStretchFactor(1, 1);
-  split->setSizes({137, 551});
   layout->addWidget(split, 1);
+  PanelLeft = left;
+  Splitter1 = split;
 
   TabControlType = new QTabBar(panel1);
   TabControlType->setObjectName("TabControlType");
@@ -166,6 +174,21 @@ void TfmMain::BuildLayout() {
   setStatusBar(sbMain);
 
   connect(ValueListEditor, &QTableWidget::itemChanged, this, &TfmMain::GridItemChanged);
+}
+
+void TfmMain::FitClientArea() {
+  // The sizes are in the toolkit's device-independent pixels, which it scales by the screen's
+  // device-pixel ratio.
+  const int menuHeight = menuBar()->heightForWidth(ClientWidth) > 0
+                             ? menuBar()->heightForWidth(ClientWidth)
+                             : menuBar()->sizeHint().height();
+  resize(ClientWidth, ClientHeight + menuHeight + sbMain->sizeHint().height());
+  layout()->activate();
+  centralWidget()->layout()->activate();
+  const int splitWidth = Splitter1->width() - Splitter1->handleWidth();
+  Splitter1->setSizes({LeftPanelWidth, std::max(splitWidth - LeftPanelWidth, 0)});
+  const int leftHeight = PanelLeft->height() - PanelLeft->handleWidth();
+  PanelLeft->setSizes({TreeHeight, std::max(leftHeight - TreeHeight, 0)});
 }
 
 void TfmMain::NewProject() {
@@ -208,7 +231,8 @@ void TfmMain::OpenProject() {
 bool TfmMain::SaveProject() {
   if (!Project)
     return false;
-  if (Project->FileName.empty())
+  // A file that held something other than a project is never written over by a plain save.
+  if (Project->FileName.empty() || Project->ForeignFile)
     return SaveProjectAs();
   if (!Project->Save(Project->FileName)) {
     Dialogs->ShowError(QString::fromUtf8("Ошибка при сохранении."));
@@ -230,6 +254,7 @@ bool TfmMain::SaveProjectAs() {
     return false;
   }
   Project->FileName = ToU16(*file);
+  Project->ForeignFile = false;
   Project->Modified = false;
   UpdateProjectTab();
   return true;
@@ -283,6 +308,10 @@ void TfmMain::CloseProject() {
 }
 
 void TfmMain::SetProject(std::shared_ptr<TProject> project) {
+  // The grid showed a module of the project that goes: its rows would edit nothing.
+  GridModule.reset();
+  ValueListEditor->setRowCount(0);
+  sbMain->clearMessage();
   Project = std::move(project);
   Canvas->SetProject(Project.get());
   while (TabControl1->count() > 0)

@@ -7,6 +7,7 @@
 class IModule;
 class QAction;
 class QMenu;
+class QSplitter;
 class QStatusBar;
 class QTabBar;
 class QTableWidget;
@@ -54,6 +55,9 @@ private:
   void UpdateProjectTab();
   void BuildMenu();
   void BuildLayout();
+  // Sizes the window so that the area between the menu bar and the status bar is the client
+  // size, and gives the left panel and the tree their sizes.
+  void FitClientArea();
   QAction* AddItem(QMenu* menu, const char* caption, const char* name, void (TfmMain::*slot)());
   void Nothing() {}
   void Exit() { close(); }
@@ -62,9 +66,16 @@ private:
   void SetGridValue(const QString& key, const QString& value);
   void GridItemChanged(QTableWidgetItem* item);
 
+  static constexpr int ClientWidth = 688;
+  static constexpr int ClientHeight = 434;
+  static constexpr int LeftPanelWidth = 137;
+  static constexpr int TreeHeight = 168;
+
   std::unique_ptr<IMainDialogs> Dialogs;
   std::shared_ptr<TProject> Project;
   TProgrammingImage* Canvas = nullptr;
+  QSplitter* Splitter1 = nullptr;
+  QSplitter* PanelLeft = nullptr;
   QTreeWidget* tvMain = nullptr;
   QTableWidget* ValueListEditor = nullptr;
   QTabBar* TabControl1 = nullptr;

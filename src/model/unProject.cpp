@@ -56,7 +56,7 @@ bool TProject::Save(const std::u16string& fileName) {
   try {
     TKvenXmlDocument1 document(u"", Forwarder());
     TKvenXmlNode1* root = document.GetRoot();
-    root->SetName(u"Kven_ZU_Programming_Project");
+    root->SetName(std::u16string(ProjectRootName));
     root->WriteString(u"Name", Name);
     if (MainModule)
       MainModule->SaveToXml(root->GetChild(u"ModuleMain"));
@@ -75,7 +75,15 @@ bool TProject::Load(const std::u16string& fileName) {
     TKvenXmlDocument1 document(u"", Forwarder());
     if (!document.LoadFromFile(file))
       return false;
+    // Text without markup parses as a document, but it is not a project: an empty file, a text
+    // file or a picture must not open as an empty project that a save then writes over.
+    if (!document.HasElement()) {
+      ForwardLog(lgGeneral, ltError, "В файле \"%s\" нет ни одного элемента XML <%s.%s>",
+                 {file, std::string("TProject"), std::string("Load")});
+      return false;
+    }
     const TKvenXmlNode1* root = document.GetRoot();
+    ForeignFile = root->GetName() != ProjectRootName;
     root->ReadString(u"Name", Name);
     const TMissingEntries budget(MaxMissingEntries);
     return !MainModule || MainModule->LoadFromXml(root->FindChild(u"ModuleMain"));

@@ -5,8 +5,12 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 class TModule;
+
+// The root element of a project file.
+inline constexpr std::u16string_view ProjectRootName = u"Kven_ZU_Programming_Project";
 
 // A project: a name, the file it belongs to and one main module named "Main".
 class TProject : public IProject {
@@ -37,6 +41,9 @@ public:
   std::u16string FileName;
   // Set by every change the user makes, cleared by a successful open or save.
   bool Modified = false;
+  // Set by Load when the file's root element is not a project's: such a file loads, but saving
+  // the project must go to a file the user chooses, never over the file it came from.
+  bool ForeignFile = false;
   TAddToLog OnLog;
 
 private:

@@ -23,15 +23,45 @@ std::u16string NumberedName(std::u16string_view prefix, std::int32_t index) {
   return name;
 }
 
-bool ReadEntryCount(const TKvenXmlNode1& element, const char* className, std::int32_t& count) {
-  count = 0;
-  element.ReadInteger(u"Count", count);
-  const std::int64_t missing = std::int64_t{count} - element.ChildCount();
+namespace {
+
+// The index in a name of the form prefix + decimal index as NumberedName writes it (no sign, no
+// leading zero), or -1.
+std::int64_t NumberOf(std::u16string_view name, std::u16string_view prefix) {
+  if (!name.starts_with(prefix))
+    return -1;
+  name.remove_prefix(prefix.size());
+  if (name.empty() || name.size() > 10 || (name[0] == u'0' && name.size() > 1))
+    return -1;
+  std::int64_t n = 0;
+  for (char16_t c : name) {
+    if (c < u'0' || c > u'9')
+      return -1;
+    n = n * 10 + (c - u'0');
+  }
+  return n;
+}
+
+} // namespace
+
+bool CheckEntryCount(const TKvenXmlNode1& element, const TXmlChildIndex& index,
+                     const char* className, std::u16string_view prefix, std::int32_t count) {
+  std::int64_t present = 0;
+  const TKvenXmlCollection& children = element.GetChildNodes();
+  for (std::int32_t i = 0; i < children.GetCount(); ++i) {
+    const TKvenXmlNode1* child = children.GetNode(i);
+    const std::int64_t n = NumberOf(child->GetName(), prefix);
+    // A second child of one name is never read, so it fills no entry.
+    if (n >= 0 && n < count && index.Find(child->GetName()) == child)
+      ++present;
+  }
+  const std::int64_t missing = std::int64_t{count} - present;
   if (missing > MaxMissingEntries) {
     element.Log(
         lgGeneral, ltError,
         "Число элементов \"Count\"=%d намного больше числа имеющихся элементов (%d) <%s.%s>",
-        {count, element.ChildCount(), std::string(className), std::string("LoadFromXml")});
+        {count, static_cast<std::int32_t>(present), std::string(className),
+         std::string("LoadFromXml")});
     return false;
   }
   if (!TMissingEntries::Take(missing)) {

@@ -41,25 +41,29 @@ void SaveNumbered(TKvenXmlNode1& element, std::u16string_view prefix, std::int32
 // no more than this many entries in all of its lists together (TMissingEntries).
 inline constexpr std::int32_t MaxMissingEntries = 100000;
 
-// Reads the element's "Count" (0 when missing, the partial number for a bad text) into count and
-// takes the entries it lacks from the current TMissingEntries budget; false, with an error logged
-// for the class's LoadFromXml, when it is absurdly large or the budget is spent.
-bool ReadEntryCount(const TKvenXmlNode1& element, const char* className, std::int32_t& count);
+// Checks the element's count of entries named prefix + index against the distinct entries of
+// that form present (index below count), and takes the entries it lacks from the current
+// TMissingEntries budget; false, with an error logged for the class's LoadFromXml, when it asks for
+// absurdly many or the budget is spent. Other children, "Count" among them, count for nothing.
+bool CheckEntryCount(const TKvenXmlNode1& element, const TXmlChildIndex& index,
+                     const char* className, std::u16string_view prefix, std::int32_t count);
 
-// Reads "Count" as ReadEntryCount does, then hands the entry named prefix + index of each index
-// (null when it is missing) to load(entry), stopping at the first false. A null element holds no
-// entries and loads; false when the count is absurd or an entry fails.
+// Reads "Count" (0 when missing, the partial number for a bad text), checks it with
+// CheckEntryCount, then hands the entry named prefix + index of each index (null when it is
+// missing) to load(entry), stopping at the first false. A null element holds no entries and loads;
+// false when the count is absurd or an entry fails.
 template <class TLoad>
 bool LoadNumbered(const TKvenXmlNode1* element, const char* className, std::u16string_view prefix,
                   TLoad&& load) {
   if (!element)
     return true;
   std::int32_t count = 0;
-  if (!ReadEntryCount(*element, className, count))
-    return false;
+  element->ReadInteger(u"Count", count);
   if (count <= 0)
     return true;
   const TXmlChildIndex index(*element);
+  if (!CheckEntryCount(*element, index, className, prefix, count))
+    return false;
   for (std::int32_t i = 0; i < count; ++i)
     if (!load(index.Find(NumberedName(prefix, i))))
       return false;

@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTableWidget>
+#include <QSet>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -66,6 +67,13 @@ protected:
   std::unique_ptr<TfmMain> Window;
 };
 
+// The caption as shown: the text without its mnemonic marks.
+QString Caption(const QAction* action) {
+  QString text = action->text();
+  text.replace("&&", "\x01").remove('&').replace("\x01", "&");
+  return text;
+}
+
 } // namespace
 
 TEST_F(MainWindowTest, MenuHasEveryItemWithItsCaption) {
@@ -89,32 +97,70 @@ TEST_F(MainWindowTest, MenuHasEveryItemWithItsCaption) {
   for (auto [name, caption] : items) {
     auto* action = Window->findChild<QAction*>(name);
     ASSERT_NE(action, nullptr) << name;
-    EXPECT_EQ(action->text(), caption);
+    EXPECT_EQ(Caption(action), caption);
     EXPECT_TRUE(action->isEnabled()) << name;
   }
-  QStringList top;
-  for (QAction* a : Window->menuBar()->actions())
-    top << a->text();
+  QStringList top, mnemonics;
+  for (QAction* a : Window->menuBar()->actions()) {
+    top << Caption(a);
+    mnemonics << QKeySequence::mnemonic(a->text()).toString();
+  }
   EXPECT_EQ(top, (QStringList{"File", "View", "Project", "Help"}));
+  EXPECT_EQ(mnemonics, (QStringList{"Alt+F", "Alt+V", "Alt+P", "Alt+H"}));
   // Separators stand before Settings and before Exit.
   auto fileActions = Window->menuBar()->actions()[0]->menu()->actions();
-  QStringList file;
-  for (QAction* a : fileActions)
-    file << (a->isSeparator() ? "-" : a->text());
+  QStringList file, fileKeys;
+  for (QAction* a : fileActions) {
+    file << (a->isSeparator() ? "-" : Caption(a));
+    if (!a->isSeparator())
+      fileKeys << QKeySequence::mnemonic(a->text()).toString();
+  }
+  // Every item of a menu has its own mnemonic.
+  EXPECT_EQ(QSet<QString>(fileKeys.begin(), fileKeys.end()).size(), fileKeys.size());
+  EXPECT_FALSE(fileKeys.contains(""));
   EXPECT_EQ(file, (QStringList{"New", "Open Project...", "Save Project", "Save Project As...", "-",
                                "Settings", "-", "Exit"}));
   EXPECT_EQ(Window->windowTitle(), "Kven.ZU.Programming");
+}
+
+TEST_F(MainWindowTest, ClientAreaTreeAndGridHaveTheirSizes) {
+  EXPECT_EQ(Window->centralWidget()->size(), QSize(688, 434));
+  EXPECT_EQ(Tree()->height(), 168);
+  EXPECT_EQ(Window->findChild<QWidget*>("PanelLeft")->width(), 137);
+  EXPECT_EQ(Grid()->columnWidth(0), 70);
+  EXPECT_EQ(Grid()->columnWidth(1), 59);
+  EXPECT_EQ(Window->findChild<QAction*>("miSaveProjectAs")->shortcut(),
+            QKeySequence("Ctrl+Shift+S"));
 }
 
 TEST_F(MainWindowTest, StartsWithoutAProject) {
   EXPECT_EQ(Window->GetProject(), nullptr);
   EXPECT_EQ(Tree()->topLevelItemCount(), 0);
   EXPECT_EQ(Tabs()->count(), 0);
-  Trigger("miNewModule");
-  Trigger("miNewMethod");
-  Trigger("miRun");
+  for (const char* item : {"miNewModule", "miNewMethod", "miRun", "miSaveProject",
+                           "miSaveProjectAs"})
+    Trigger(item);
   EXPECT_EQ(Window->GetProject(), nullptr);
   EXPECT_TRUE(Script.Asked.isEmpty());
+  EXPECT_EQ(Script.FileDialogs, 0);
+  EXPECT_TRUE(Script.Errors.isEmpty());
+}
+
+TEST_F(MainWindowTest, ItemsWithoutAnActionChangeNothing) {
+  Trigger("miNewProject");
+  const QByteArray before = Window->GetProject()->GetMainModules()->GetItem(0)->GetName().empty()
+                                ? QByteArray()
+                                : QByteArray("Module1");
+  for (const char* item : {"miNewMethod", "miNewProperty", "miNewPoint", "miRun"})
+    Trigger(item);
+  auto modules = Window->GetProject()->GetMainModules();
+  EXPECT_EQ(modules->Count(), 1);
+  EXPECT_EQ(modules->GetItem(0)->GetName(), u"Module1");
+  EXPECT_EQ(before, "Module1");
+  EXPECT_FALSE(Window->GetProject()->Modified);
+  EXPECT_EQ(Tree()->topLevelItem(0)->childCount(), 1);
+  EXPECT_TRUE(Script.Asked.isEmpty());
+  EXPECT_EQ(Script.FileDialogs, 0);
 }
 
 TEST_F(MainWindowTest, NewProjectShowsProject1WithModule1) {
@@ -188,14 +234,46 @@ TEST_F(MainWindowTest, TypingAWidthIntoTheGridResizesTheBox) {
   EXPECT_EQ(Tree()->topLevelItem(0)->child(0)->text(0), "Renamed");
 }
 
-TEST_F(MainWindowTest, ANonNumericWidthIsRefused) {
+TEST_F(MainWindowTest, EveryGridRowWritesItsOwnField) {
   Trigger("miNewProject");
   QTest::mouseClick(Canvas(), Qt::LeftButton, {}, QPoint(100, 100));
-  TypeIntoGrid("Width", "wide");
-  EXPECT_EQ(FirstModule()->GetWidth(), 100);
-  EXPECT_EQ(GridValue("Width"), "100");
-  EXPECT_FALSE(Window->statusBar()->currentMessage().isEmpty());
-  EXPECT_FALSE(Window->GetProject()->Modified);
+  auto m = FirstModule();
+  m->SetPosition({100, 100});
+  const struct {
+    const char* Row;
+    const char* Text;
+  } rows[] = {{"Name", "N"},   {"Description", "D"}, {"Type", "T"},      {"Height", "11"},
+              {"Width", "12"}, {"PositionX", "13"},  {"PositionY", "-14"}};
+  for (const auto& row : rows)
+    TypeIntoGrid(row.Row, row.Text);
+  EXPECT_EQ(m->GetName(), u"N");
+  EXPECT_EQ(m->GetDescription(), u"D");
+  EXPECT_EQ(m->GetType(), u"T");
+  EXPECT_EQ(m->GetHeight(), 11);
+  EXPECT_EQ(m->GetWidth(), 12);
+  EXPECT_EQ(m->GetPosition().X, 13);
+  EXPECT_EQ(m->GetPosition().Y, -14);
+}
+
+TEST_F(MainWindowTest, ATextThatIsNotWhollyAnIntegerIsRefused) {
+  Trigger("miNewProject");
+  QTest::mouseClick(Canvas(), Qt::LeftButton, {}, QPoint(100, 100));
+  for (const char* text : {"wide", "40px", " ", "4 0", "99999999999"}) {
+    TypeIntoGrid("Width", text);
+    EXPECT_EQ(FirstModule()->GetWidth(), 100) << text;
+    EXPECT_EQ(GridValue("Width"), "100") << text;
+    EXPECT_FALSE(Window->statusBar()->currentMessage().isEmpty()) << text;
+    EXPECT_FALSE(Window->GetProject()->Modified) << text;
+  }
+}
+
+TEST_F(MainWindowTest, AnotherProjectEmptiesTheGrid) {
+  Trigger("miNewProject");
+  QTest::mouseClick(Canvas(), Qt::LeftButton, {}, QPoint(100, 100));
+  ASSERT_EQ(Grid()->rowCount(), 7);
+  Script.Answers = {IMainDialogs::mrYes};
+  Trigger("miNewProject");
+  EXPECT_EQ(Grid()->rowCount(), 0);
 }
 
 TEST_F(MainWindowTest, NewModuleAddsADefaultModule) {
