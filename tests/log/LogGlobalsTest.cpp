@@ -152,4 +152,11 @@ TEST(LogTime, ThreeLayouts) {
   EXPECT_EQ(FormatNodeTime(t), "07.12.2026 05:33:29");
   EXPECT_EQ(FormatFileLineTime(t), "2026.12.07 05:33:29:123");
   EXPECT_EQ(FormatWindowTime(t), "33:29:123");
+  // Every field keeps its width: milliseconds below 100 and single digits are padded with zeros.
+  for (auto [ms, text] : {std::pair{7, "007"}, std::pair{45, "045"}, std::pair{0, "000"}}) {
+    const TDateTime early = EncodeDateTime({2026, 1, 2, 3, 4, 5, ms});
+    EXPECT_EQ(FormatFileLineTime(early), std::string("2026.01.02 03:04:05:") + text);
+    EXPECT_EQ(FormatWindowTime(early), std::string("04:05:") + text);
+    EXPECT_EQ(FormatNodeTime(early), "02.01.2026 03:04:05");
+  }
 }

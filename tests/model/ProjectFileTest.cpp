@@ -301,3 +301,78 @@ TEST(Points, KeepTheOrderAdded) {
     EXPECT_EQ(points.Get(i)->PositionX, i);
   EXPECT_EQ(points.Get(5), nullptr);
 }
+
+TEST(ProjectFile, OnlyNumberedEntriesCountAsPresent) {
+  // Count may exceed the entries present by 100 000 and no more; "Count" itself, junk children,
+  // a second child of one name and names the list never reads are not entries.
+  TTempFolder folder;
+  std::string junk;
+  for (int i = 0; i < 1000; ++i)
+    junk += "<a/>";
+  const struct {
+    std::string Lists;
+    bool Loads;
+    std::int32_t Modules;
+  } rows[] = {
+      {"<Modules><Count>100000</Count></Modules>", true, 100000},
+      {"<Modules><Count>100001</Count></Modules>", false, 0},
+      {"<Modules><Count>101001</Count>" + junk + "</Modules>", false, 0},
+      {"<Modules><Count>100002</Count><Module0/><Module0/><Module007/><Module100002/></Modules>",
+       false, 0},
+      {"<Modules><Count>100001</Count><Module100000/></Modules>", true, 100001},
+      {"<Points><Count>100001</Count></Points>", false, 0},
+  };
+  for (const auto& row : rows) {
+    TRecordingLog log;
+    TProject project(nullptr, log.Handler(), u"", u"");
+    EXPECT_EQ(project.Load(ProjectFile(folder, row.Lists)), row.Loads) << row.Lists.substr(0, 60);
+    if (row.Loads)
+      EXPECT_EQ(project.GetMainModules()->Count(), row.Modules);
+    else
+      EXPECT_EQ(log.Errors().size(), 1u) << row.Lists.substr(0, 60);
+  }
+}
+
+TEST(ProjectFile, AFileWithoutAnElementIsNoProject) {
+  TTempFolder folder;
+  const std::u16string file = folder.File("x");
+  for (const std::string& text :
+       {std::string(), std::string("<?xml version=\"1.0\"?>"), std::string("plain text\r\n"),
+        std::string("\x89PNG\r\n\x1A\n\0\0", 10), std::string("<!-- only a comment -->")}) {
+    WriteBytes(file, text);
+    TRecordingLog log;
+    TProject project(nullptr, log.Handler(), u"", u"Before");
+    EXPECT_FALSE(project.Load(file)) << text;
+    ASSERT_FALSE(log.Errors().empty()) << text;
+    EXPECT_EQ(log.Errors().back(),
+              "В файле \"" + Utf16ToUtf8(file) + "\" нет ни одного элемента XML <TProject.Load>");
+  }
+  // Another root loads, as it always did, but is marked as not a project file.
+  WriteBytes(file, "<html><body>page</body></html>");
+  TProject page(nullptr, {}, u"", u"");
+  EXPECT_TRUE(page.Load(file));
+  EXPECT_TRUE(page.ForeignFile);
+  ASSERT_TRUE(NewProject1()->Save(file));
+  TProject project(nullptr, {}, u"", u"");
+  EXPECT_TRUE(project.Load(file));
+  EXPECT_FALSE(project.ForeignFile);
+}
+
+TEST(ProjectFile, SaveWithoutANameWritesTheProjectsFile) {
+  TTempFolder folder;
+  auto project = NewProject1();
+  project->FileName = folder.File("own.xml");
+  ASSERT_TRUE(project->Save(u""));
+  EXPECT_NE(ReadBytes(folder.File("own.xml")).find("<Name>Module1</Name>"), std::string::npos);
+}
+
+TEST(ProjectFile, AFailedSaveNamesTheFileAndTheSystemsReason) {
+  TTempFolder folder;
+  TRecordingLog log;
+  TProject project(nullptr, log.Handler(), u"", u"P");
+  const std::u16string file = folder.File("missing/p.xml");
+  EXPECT_FALSE(project.Save(file));
+  ASSERT_EQ(log.Errors().size(), 1u);
+  EXPECT_EQ(log.Errors()[0],
+            "Ошибка записи файла \"" + Utf16ToUtf8(file) + "\": No such file or directory");
+}

@@ -1,5 +1,6 @@
 #include "platform/unDateTime.h"
 
+#include <ctime>
 #include <gtest/gtest.h>
 
 TEST(DateTime, CountsDaysFromTheEpoch) {
@@ -23,6 +24,21 @@ TEST(DateTime, DecodesWhatItEncodes) {
   EXPECT_EQ(late.Millisecond, 999);
 }
 
-TEST(DateTime, NowIsAfter2020) {
-  EXPECT_GT(Now(), EncodeDateTime({2020, 1, 1, 0, 0, 0, 0}));
+TEST(DateTime, NowIsTheSystemClocksLocalDateAndTime) {
+  auto local = [] {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return tm;
+  };
+  const std::tm before = local();
+  const TDateTimeParts now = DecodeDateTime(Now());
+  const std::tm after = local();
+  // The clock may pass midnight between the readings; then either day is right.
+  auto matches = [&](const std::tm& tm) {
+    return now.Year == tm.tm_year + 1900 && now.Month == tm.tm_mon + 1 && now.Day == tm.tm_mday &&
+           now.Hour == tm.tm_hour;
+  };
+  EXPECT_TRUE(matches(before) || matches(after))
+      << now.Year << "-" << now.Month << "-" << now.Day << " " << now.Hour;
 }

@@ -20,6 +20,8 @@ TEST(LogFormat, FillsPlaceholdersInOrder) {
       {"[%6s][%-6s][%.2s]",
        {TLogArg("ab"s), TLogArg("ab"s), TLogArg(u"Привет"s)},
        "[    ab][ab    ][Пр]"},
+      // Widths count characters, not bytes of their UTF-8 text.
+      {"[%6s][%-5s]", {TLogArg(u"Жук"s), TLogArg("Ёж"s)}, "[   Жук][Ёж   ]"},
       {"%f %.2f", {TLogArg(1.5), TLogArg(2.0)}, "1.500000 2.00"},
       {"%g %e", {TLogArg(0.0001), TLogArg(12345.0)}, "0.0001 1.234500e+04"},
       {"100%%", {}, "100%"},
