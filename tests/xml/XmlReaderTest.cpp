@@ -224,3 +224,31 @@ TEST(XmlReader, NamesNeverEndWithASlash) {
     EXPECT_EQ(again.GetRoot()->FormatXml(u""), doc.GetRoot()->FormatXml(u""));
   }
 }
+
+TEST(XmlReader, AnInstructionLaterInTheTextSwallowsWhatComesBeforeIt) {
+  TKvenXmlDocument1 doc;
+  ASSERT_TRUE(doc.LoadXml(u"<r><a>1</a><?pi?><b>2</b></r>"));
+  EXPECT_EQ(doc.GetRoot()->GetName(), u"b");
+  EXPECT_EQ(doc.GetRoot()->GetValue(), u"2");
+  EXPECT_EQ(doc.GetRoot()->ChildCount(), 0);
+}
+
+TEST(XmlReader, ADeclarationWithoutAnElementIsReported) {
+  const struct {
+    const char16_t* Text;
+    std::vector<std::string> Errors;
+    bool Element;
+  } rows[] = {
+      {u"<?xml version=\"1.0\"?>", {"Не задан элемент Line=1"}, false},
+      {u"<?a?>\r\n<?b?>tail", {"Не задан элемент Line=3"}, false}, // one per line and per step
+      {u"<?a?><r/>", {}, true},
+      {u"no markup", {}, false},
+  };
+  for (const auto& row : rows) {
+    TRecordingLog log;
+    TKvenXmlDocument1 doc(u"", log.Handler());
+    EXPECT_TRUE(doc.LoadXml(row.Text)) << Utf16ToUtf8(row.Text);
+    EXPECT_EQ(log.Errors(), row.Errors) << Utf16ToUtf8(row.Text);
+    EXPECT_EQ(doc.HasElement(), row.Element) << Utf16ToUtf8(row.Text);
+  }
+}

@@ -151,3 +151,49 @@ TEST(XmlWriter, SaveToAMissingFolderOrWithoutANameFails) {
   EXPECT_FALSE(doc.SaveToFile(u"/nonexistent/zu/out.xml"));
   EXPECT_FALSE(doc.SaveToFile(u""));
 }
+
+// A chain of a elements depth deep whose innermost holds "x".
+TKvenXmlNode1* Chain(TKvenXmlNode1* node, int depth) {
+  node->SetName(u"a");
+  for (int i = 1; i < depth; ++i)
+    node = node->AddChild(u"a");
+  node->SetValue(u"x");
+  return node;
+}
+
+TEST(XmlWriter, AMillionLevelChainIsWrittenAndFreedWithoutRecursion) {
+  constexpr std::size_t depth = 1000000;
+  auto doc = std::make_unique<TKvenXmlDocument1>();
+  Chain(doc->GetRoot(), depth);
+  const std::u16string compact = doc->GetRoot()->GetXml();
+  EXPECT_EQ(compact.size(), 7 * (depth - 1) + 8);
+  EXPECT_EQ(compact.find(u"<a>x</a></a>"), 3 * (depth - 1));
+  doc.reset();
+  TKvenXmlNode1 root;
+  Chain(&root, depth);
+  root.Clear();
+  EXPECT_EQ(root.ChildCount(), 0);
+  Chain(root.AddChild(u"b"), depth); // and the destructor of a node on the stack
+}
+
+TEST(XmlWriter, IndentationStopsGrowingAt256Levels) {
+  TTempFolder folder;
+  const std::u16string file = folder.File("deep.xml");
+  TKvenXmlDocument1 doc;
+  Chain(doc.GetRoot(), 20000);
+  ASSERT_TRUE(doc.SaveToFile(file));
+  const std::string bytes = ReadBytes(file);
+  std::vector<std::size_t> indents;
+  for (std::size_t at = bytes.find("\r\n") + 2; at < bytes.size();) {
+    const std::size_t end = bytes.find("\r\n", at);
+    indents.push_back(bytes.find_first_not_of(' ', at) - at);
+    at = end + 2;
+  }
+  ASSERT_EQ(indents.size(), 2 * 20000u - 1 + 1); // start and end tags, the leaf, the last CR LF
+  for (std::size_t level : {0u, 1u, 100u, 255u, 256u})
+    EXPECT_EQ(indents[level], 2 * level) << level;
+  EXPECT_EQ(indents[257], 512u);
+  EXPECT_EQ(indents[19999], 512u); // the leaf
+  EXPECT_EQ(indents[2 * 20000 - 2], 0u); // the root's end tag
+  EXPECT_LT(bytes.size(), 20000u * 2 * 530);
+}
