@@ -106,8 +106,7 @@ void TfmMain::BuildMenu() {
 
   QMenu* view = menuBar()->addMenu("&View");
   view->setObjectName("miView");
-  AddItem(view, "&Refresh", "miRefresh", &TfmMain::RefreshView)
-      ->setShortcut(QKeySequence::Refresh);
+  AddItem(view, "&Refresh", "miRefresh", &TfmMain::RefreshView)->setShortcut(QKeySequence::Refresh);
   AddItem(view, "&Components", "miComponents", &TfmMain::Nothing);
   AddItem(view, "&Log", "miLog", &TfmMain::Nothing);
   AddItem(view, "&Teach", "miTeach", &TfmMain::Nothing);

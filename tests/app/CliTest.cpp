@@ -72,3 +72,21 @@ TEST(Cli, WrongCommandLinesShowTheUsage) {
   EXPECT_NE(help.Out.find("project check FILE"), std::string::npos);
   EXPECT_EQ(RunCli("project resave /nonexistent/in.xml /tmp/zu-never.xml").Code, 1);
 }
+
+TEST(Cli, AFileWithoutAnElementIsNotResavedAndSaveErrorsNameTheirCause) {
+  TTempFolder folder;
+  const std::string empty = Utf16ToUtf8(folder.File("empty.xml"));
+  const std::string out = Utf16ToUtf8(folder.File("out.xml"));
+  WriteBytes(folder.File("empty.xml"), "");
+  WriteBytes(folder.File("out.xml"), "good");
+  TRun run = RunCli("project resave " + empty + " " + out);
+  EXPECT_EQ(run.Code, 1);
+  EXPECT_NE(run.Out.find("нет ни одного элемента XML"), std::string::npos) << run.Out;
+  EXPECT_EQ(ReadBytes(folder.File("out.xml")), "good");
+  TRun missing = RunCli("project resave " + Data + "/nested-project.xml /nonexistent/zu/p.xml");
+  EXPECT_EQ(missing.Code, 1);
+  EXPECT_NE(missing.Out.find("Ошибка записи файла \"/nonexistent/zu/p.xml\": No such file or "
+                             "directory"),
+            std::string::npos)
+      << missing.Out;
+}

@@ -200,3 +200,40 @@ TEST_F(MainWindowFileTest, TheFileCommandsAnswerTheirUsualKeys) {
   EXPECT_TRUE(Script.Errors.isEmpty());
   EXPECT_EQ(Window->GetProject()->FileName, Folder.File("keys.xml"));
 }
+
+TEST_F(MainWindowFileTest, CtrlShiftSAsksForAFileEvenWhenTheProjectHasOne) {
+  Trigger("miNewProject");
+  Script.Files = {File("one.xml"), File("two.xml")};
+  Trigger("miSaveProjectAs");
+  Window->activateWindow();
+  QTest::keyClick(Window.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Script.FileDialogs, 2);
+  EXPECT_EQ(Window->GetProject()->FileName, Folder.File("two.xml"));
+}
+
+TEST_F(MainWindowFileTest, FilesThatAreNoProjectsAreNeverWrittenOver) {
+  // Without an element a file does not open at all; with another root it opens, and a save
+  // goes to a file the user chooses.
+  for (const char* bytes : {"", "just text\r\n"}) {
+    WriteBytes(Folder.File("not.xml"), bytes);
+    Script.Files = {File("not.xml")};
+    Script.Errors.clear();
+    Trigger("miOpenProject");
+    EXPECT_EQ(Script.Errors, QStringList{QString::fromUtf8("Ошибка загрузки из файла.")});
+    EXPECT_EQ(Window->GetProject(), nullptr);
+  }
+  const std::string page = "<html><body><p>A page</p></body></html>";
+  WriteBytes(Folder.File("page.html"), page);
+  Script.Files = {File("page.html")};
+  Trigger("miOpenProject");
+  ASSERT_NE(Window->GetProject(), nullptr);
+  Trigger("miSaveProject"); // the file dialog is cancelled
+  EXPECT_EQ(Script.FileDialogs, 4);
+  EXPECT_EQ(ReadBytes(Folder.File("page.html")), page);
+  Script.Files = {File("saved.xml")};
+  Trigger("miSaveProject");
+  EXPECT_EQ(Window->GetProject()->FileName, Folder.File("saved.xml"));
+  Trigger("miSaveProject"); // a project file now: saved in place
+  EXPECT_EQ(Script.FileDialogs, 5);
+  EXPECT_EQ(ReadBytes(Folder.File("page.html")), page);
+}

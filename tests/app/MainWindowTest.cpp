@@ -8,10 +8,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSet>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTableWidget>
-#include <QSet>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -137,8 +137,8 @@ TEST_F(MainWindowTest, StartsWithoutAProject) {
   EXPECT_EQ(Window->GetProject(), nullptr);
   EXPECT_EQ(Tree()->topLevelItemCount(), 0);
   EXPECT_EQ(Tabs()->count(), 0);
-  for (const char* item : {"miNewModule", "miNewMethod", "miRun", "miSaveProject",
-                           "miSaveProjectAs"})
+  for (const char* item :
+       {"miNewModule", "miNewMethod", "miRun", "miSaveProject", "miSaveProjectAs"})
     Trigger(item);
   EXPECT_EQ(Window->GetProject(), nullptr);
   EXPECT_TRUE(Script.Asked.isEmpty());
@@ -242,7 +242,7 @@ TEST_F(MainWindowTest, EveryGridRowWritesItsOwnField) {
   const struct {
     const char* Row;
     const char* Text;
-  } rows[] = {{"Name", "N"},   {"Description", "D"}, {"Type", "T"},      {"Height", "11"},
+  } rows[] = {{"Name", "N"},   {"Description", "D"}, {"Type", "T"},       {"Height", "11"},
               {"Width", "12"}, {"PositionX", "13"},  {"PositionY", "-14"}};
   for (const auto& row : rows)
     TypeIntoGrid(row.Row, row.Text);

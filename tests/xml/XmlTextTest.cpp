@@ -56,7 +56,7 @@ std::u16string SlowParseTagText(std::u16string t, TAttributes& attributes) {
     const std::u16string attrName = t.substr(0, eq);
     t.erase(0, eq + 1);
     std::u16string value;
-    const std::size_t end = t.empty()            ? std::u16string::npos
+    const std::size_t end = t.empty()           ? std::u16string::npos
                             : t.front() == u'"' ? t.find(u'"', 1)
                                                 : t.find(u' ');
     if (end != std::u16string::npos) {

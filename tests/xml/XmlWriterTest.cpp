@@ -193,7 +193,7 @@ TEST(XmlWriter, IndentationStopsGrowingAt256Levels) {
   for (std::size_t level : {0u, 1u, 100u, 255u, 256u})
     EXPECT_EQ(indents[level], 2 * level) << level;
   EXPECT_EQ(indents[257], 512u);
-  EXPECT_EQ(indents[19999], 512u); // the leaf
+  EXPECT_EQ(indents[19999], 512u);       // the leaf
   EXPECT_EQ(indents[2 * 20000 - 2], 0u); // the root's end tag
   EXPECT_LT(bytes.size(), 20000u * 2 * 530);
 }
