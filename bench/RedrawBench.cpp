@@ -2,6 +2,7 @@
 #include "model/unModuleList.h"
 #include "model/unParamList.h"
 #include "model/unProject.h"
+#include "platform/unIntText.h"
 
 #include <benchmark/benchmark.h>
 #include <random>
@@ -15,21 +16,22 @@ std::shared_ptr<TParamList> FourParams() {
   return list;
 }
 
-// 1 000 modules of 100 x 100 with 4 inputs and 4 outputs, spread over a 1920 x 1080 picture.
-void BM_Redraw1000Modules(benchmark::State& state) {
+// count modules of 100 x 100 with 4 inputs and 4 outputs, spread over a 1920 x 1080 picture; the
+// names repeat every ten modules, or are all different.
+void Redraw(benchmark::State& state, int count, bool distinctNames) {
   TProject project(nullptr, {}, u"", u"Bench");
   auto in = FourParams();
   auto out = FourParams();
   std::mt19937 random(42);
   std::uniform_int_distribution<int> x(50, 1870), y(50, 1030);
   auto modules = project.GetMainModules();
-  for (int i = 0; i < 1000; ++i) {
-    auto m = modules->AddModule(x(random), y(random), u"Module" + std::u16string(1, u'0' + i % 10),
-                                100, 100);
+  for (int i = 0; i < count; ++i) {
+    const int n = distinctNames ? i : i % 10;
+    auto m = modules->AddModule(x(random), y(random), u"Module" + IntToText(n), 100, 100);
     m->SetParamIn(in);
     m->SetParamOut(out);
   }
-  modules->GetItem(500)->SetFocused(WordTrue);
+  modules->GetItem(count / 2)->SetFocused(WordTrue);
   TProgrammingImage image;
   image.resize(1920, 1080);
   image.SetProject(&project);
@@ -40,8 +42,17 @@ void BM_Redraw1000Modules(benchmark::State& state) {
     image.Redraw();
     benchmark::ClobberMemory();
   }
-  state.counters["modules"] = 1000;
+  state.counters["modules"] = count;
+}
+
+void BM_Redraw1000Modules(benchmark::State& state) {
+  Redraw(state, 1000, false);
 }
 BENCHMARK(BM_Redraw1000Modules)->Unit(benchmark::kMillisecond);
+
+void BM_Redraw10000DistinctModules(benchmark::State& state) {
+  Redraw(state, 10000, true);
+}
+BENCHMARK(BM_Redraw10000DistinctModules)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -10,8 +10,8 @@
 
 namespace {
 
-// Rendered texts kept at most; the cache starts afresh beyond it.
-constexpr std::size_t MaxLabels = 4096;
+// Texts kept whatever their last use; beyond this, texts no picture used lately are dropped.
+constexpr std::size_t KeptLabels = 4096;
 
 } // namespace
 
@@ -22,6 +22,7 @@ void TImageCanvas::SetFont(const QFont& font) {
     return;
   Font = font;
   Metrics = QFontMetrics(font);
+  Last = nullptr;
   Labels.clear();
 }
 
@@ -29,14 +30,23 @@ void TImageCanvas::SetPenColor(TColor color) {
   Pen = qRgb(color.R, color.G, color.B);
 }
 
+void TImageCanvas::SetTarget(QImage* image) {
+  Target = image;
+  // Taken once per picture: the picture is detached from any copy here, not at every row.
+  Pixels = Target ? reinterpret_cast<std::uint32_t*>(Target->bits()) : nullptr;
+  Stride = Target ? Target->bytesPerLine() / 4 : 0;
+  Width = Target ? Target->width() : 0;
+  Height = Target ? Target->height() : 0;
+}
+
 void TImageCanvas::FillRow(std::int64_t y, std::int64_t x0, std::int64_t x1, std::uint32_t color) {
-  if (y < 0 || y >= Target->height())
+  if (y < 0 || y >= Height)
     return;
   x0 = std::max<std::int64_t>(x0, 0);
-  x1 = std::min<std::int64_t>(x1, Target->width() - 1);
+  x1 = std::min<std::int64_t>(x1, Width - 1);
   if (x0 > x1)
     return;
-  auto* row = reinterpret_cast<std::uint32_t*>(Target->scanLine(static_cast<int>(y)));
+  std::uint32_t* row = Row(y);
   std::fill(row + x0, row + x1 + 1, color);
 }
 
@@ -47,14 +57,14 @@ void TImageCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t r
   const std::int64_t x0 = std::min(left, right), x1 = std::max(left, right);
   const std::int64_t y0 = std::min(top, bottom), y1 = std::max(top, bottom);
   const std::int64_t firstRow = std::max<std::int64_t>(y0, 0);
-  const std::int64_t lastRow = std::min<std::int64_t>(y1, Target->height() - 1);
-  const std::int64_t width = Target->width();
+  const std::int64_t lastRow = std::min<std::int64_t>(y1, Height - 1);
+  const std::int64_t width = Width;
   for (std::int64_t y = firstRow; y <= lastRow; ++y) {
     if (y == y0 || y == y1) {
       FillRow(y, x0, x1, Pen);
       continue;
     }
-    auto* row = reinterpret_cast<std::uint32_t*>(Target->scanLine(static_cast<int>(y)));
+    std::uint32_t* row = Row(y);
     if (x0 >= 0 && x0 < width)
       row[x0] = Pen;
     if (x1 >= 0 && x1 < width)
@@ -101,7 +111,7 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double left, do
 } // namespace
 
 void TImageCanvas::Line(TPoint from, TPoint to) {
-  const std::int64_t w = Target->width(), h = Target->height();
+  const std::int64_t w = Width, h = Height;
   // Segments wholly on one side of the picture are skipped rather than walked.
   if ((from.X < 0 && to.X < 0) || (from.X >= w && to.X >= w) || (from.Y < 0 && to.Y < 0) ||
       (from.Y >= h && to.Y >= h))
@@ -126,7 +136,7 @@ void TImageCanvas::Line(TPoint from, TPoint to) {
   std::int64_t err = dx + dy;
   for (;;) {
     if (x >= 0 && x < w && y >= 0 && y < h)
-      reinterpret_cast<std::uint32_t*>(Target->scanLine(static_cast<int>(y)))[x] = Pen;
+      Row(y)[x] = Pen;
     if (x == endX && y == endY)
       break;
     const std::int64_t e2 = 2 * err;
@@ -150,15 +160,36 @@ void TImageCanvas::Polyline(std::span<const TPoint> points) {
     Line(points[i - 1], points[i]);
 }
 
+void TImageCanvas::BeginPicture() {
+  ++Picture;
+  const std::size_t used = Used;
+  Used = 0;
+  // The cache is looked through only when it has grown well beyond what a picture uses.
+  if (Labels.size() <= KeptLabels || Labels.size() <= 2 * used)
+    return;
+  Last = nullptr;
+  // Texts of the last two pictures stay: a project's own names are never dropped, however many
+  // there are, while names gone from it free their room.
+  std::erase_if(Labels, [this](const auto& entry) { return entry.second.LastUsed + 1 < Picture; });
+}
+
 TImageCanvas::TLabel& TImageCanvas::Label(const std::u16string& text) {
+  // A text is asked for its extent and then drawn: the second lookup is the first one's.
+  if (Last && Last->first == text) {
+    Last->second.LastUsed = Picture;
+    return Last->second;
+  }
   auto it = Labels.find(text);
-  if (it != Labels.end())
-    return it->second;
-  if (Labels.size() >= MaxLabels)
-    Labels.clear();
-  TLabel label;
-  label.Extent = {Metrics.horizontalAdvance(ToQString(text)), Metrics.height()};
-  return Labels.emplace(text, std::move(label)).first->second;
+  if (it == Labels.end()) {
+    TLabel label;
+    label.Extent = {Metrics.horizontalAdvance(ToQString(text)), Metrics.height()};
+    it = Labels.emplace(text, std::move(label)).first;
+  }
+  if (it->second.LastUsed != Picture)
+    ++Used;
+  it->second.LastUsed = Picture;
+  Last = &*it;
+  return it->second;
 }
 
 TSize TImageCanvas::TextExtent(const std::u16string& text) {
@@ -171,6 +202,11 @@ void TImageCanvas::TextOut(std::int32_t x, std::int32_t y, const std::u16string&
   TLabel& label = Label(text);
   if (label.Extent.Width <= 0 || label.Extent.Height <= 0)
     return;
+  const std::int64_t w = Width, h = Height;
+  // A text outside the picture is not even rendered.
+  if (x >= w || y >= h || std::int64_t{x} + label.Extent.Width <= 0 ||
+      std::int64_t{y} + label.Extent.Height <= 0)
+    return;
   if (label.Picture.isNull()) {
     label.Picture = QImage(label.Extent.Width, label.Extent.Height, QImage::Format_RGB32);
     label.Picture.fill(Brush);
@@ -179,7 +215,6 @@ void TImageCanvas::TextOut(std::int32_t x, std::int32_t y, const std::u16string&
     painter.setPen(Qt::black);
     painter.drawText(QPoint(0, Metrics.ascent()), ToQString(text));
   }
-  const std::int64_t w = Target->width(), h = Target->height();
   const std::int64_t x0 = std::max<std::int64_t>(x, 0);
   const std::int64_t x1 =
       std::min<std::int64_t>(static_cast<std::int64_t>(x) + label.Extent.Width, w);
@@ -191,7 +226,7 @@ void TImageCanvas::TextOut(std::int32_t x, std::int32_t y, const std::u16string&
       continue;
     const auto* src =
         reinterpret_cast<const std::uint32_t*>(label.Picture.constScanLine(static_cast<int>(row)));
-    auto* dst = reinterpret_cast<std::uint32_t*>(Target->scanLine(static_cast<int>(ty)));
+    std::uint32_t* dst = Row(ty);
     std::memcpy(dst + x0, src + (x0 - x),
                 static_cast<std::size_t>(x1 - x0) * sizeof(std::uint32_t));
   }

@@ -15,7 +15,9 @@ public:
   explicit TImageCanvas(const QFont& font = QFont());
 
   // The picture to draw on, of QImage::Format_RGB32; not owned. Null draws nothing.
-  void SetTarget(QImage* image) { Target = image; }
+  void SetTarget(QImage* image);
+  // Starts a new picture: rendered texts that the last pictures did not use may be dropped.
+  void BeginPicture();
   void SetFont(const QFont& font);
 
   void SetPenColor(TColor color) override;
@@ -24,20 +26,30 @@ public:
   void Polyline(std::span<const TPoint> points) override;
   void TextOut(std::int32_t x, std::int32_t y, const std::u16string& text) override;
   TSize TextExtent(const std::u16string& text) override;
+  TSize PictureSize() override {
+    return {static_cast<std::int32_t>(Width), static_cast<std::int32_t>(Height)};
+  }
 
 private:
   struct TLabel {
     QImage Picture; // null until first drawn
     TSize Extent;
+    std::uint64_t LastUsed = 0; // the picture that last asked for it
   };
   TLabel& Label(const std::u16string& text);
   void FillRow(std::int64_t y, std::int64_t x0, std::int64_t x1, std::uint32_t color);
+  std::uint32_t* Row(std::int64_t y) const { return Pixels + y * Stride; }
   void Line(TPoint from, TPoint to);
 
   QImage* Target = nullptr;
+  std::uint32_t* Pixels = nullptr;
+  std::int64_t Stride = 0, Width = 0, Height = 0;
   std::uint32_t Pen = 0xFF000000;
   std::uint32_t Brush = 0xFFFFFFFF;
   QFont Font;
   QFontMetrics Metrics;
   std::unordered_map<std::u16string, TLabel> Labels;
+  std::pair<const std::u16string, TLabel>* Last = nullptr; // the text asked for last
+  std::uint64_t Picture = 0;
+  std::size_t Used = 0; // texts the current picture asked for
 };

@@ -32,6 +32,7 @@ void TProgrammingImage::Redraw() {
   FitPicture();
   Canvas.SetFont(font());
   Canvas.SetTarget(&Image);
+  Canvas.BeginPicture();
   Canvas.SetPenColor(clBlack);
   Canvas.Rectangle(0, 0, Image.width() - 1, Image.height() - 1);
   if (Project)

@@ -7,6 +7,7 @@
 #include <string>
 
 class TCanvas;
+class TCoverage;
 class TKvenXmlNode1;
 class IComponentList;
 class IModuleList;
@@ -56,6 +57,10 @@ public:
   virtual bool HitTest(std::int32_t x, std::int32_t y) const = 0;
   // Writes every value into the element; a null element writes nothing.
   virtual void SaveToXml(TKvenXmlNode1* element) const = 0;
+  // For drawing a list from its top module down: true when everything Draw would paint lies
+  // under what above already hides, so that drawing it can be left out; otherwise adds the
+  // module's opaque box to above.
+  virtual bool Occlude(TCoverage& above, TCanvas& canvas) const = 0;
 };
 
 class IModuleList {

@@ -2,8 +2,10 @@
 
 #include "model/unModuleList.h"
 #include "platform/unCanvas.h"
+#include "platform/unCoverage.h"
 #include "xml/unXml.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -57,6 +59,21 @@ void TModule::Draw(TCanvas& canvas) {
         {{box.Right - 3, y - 2}, {box.Right, y}, {box.Right - 3, y + 2}, {box.Right - 3, y - 2}}};
     canvas.Polyline(triangle);
   });
+}
+
+bool TModule::Occlude(TCoverage& above, TCanvas& canvas) const {
+  const TBox box = Box();
+  const std::int64_t left = std::min(box.Left, box.Right), right = std::max(box.Left, box.Right);
+  const std::int64_t top = std::min(box.Top, box.Bottom), bottom = std::max(box.Top, box.Bottom);
+  // The marks reach up to 3 pixels beyond the box; the name may be wider than it.
+  const TSize text = canvas.TextExtent(Name);
+  const std::int64_t textLeft = PositionX - text.Width / 2, textTop = PositionY - text.Height / 2;
+  if (above.Hides(std::min(left - 3, textLeft), std::min(top - 3, textTop),
+                  std::max(right + 3, textLeft + text.Width),
+                  std::max(bottom + 3, textTop + text.Height)))
+    return true;
+  above.Add(left, top, right, bottom);
+  return false;
 }
 
 bool TModule::HitTest(std::int32_t x, std::int32_t y) const {

@@ -34,6 +34,7 @@ public:
   void Draw(TCanvas& canvas) override;
   bool HitTest(std::int32_t x, std::int32_t y) const override;
   void SaveToXml(TKvenXmlNode1* element) const override;
+  bool Occlude(TCoverage& above, TCanvas& canvas) const override;
 
   // Drops every reference the module holds (children, parent, parameters, points, project).
   void ReleaseReferences();

@@ -2,6 +2,8 @@
 
 #include "model/unModule.h"
 #include "model/unXmlChildIndex.h"
+#include "platform/unCanvas.h"
+#include "platform/unCoverage.h"
 
 #include <algorithm>
 
@@ -60,8 +62,18 @@ std::shared_ptr<IModule> TModuleList::AddModule(std::int32_t x, std::int32_t y,
 }
 
 void TModuleList::Draw(TCanvas& canvas) {
-  for (const auto& item : Items)
-    item->Draw(canvas);
+  // Later modules lie on top. Going down from the top first finds the modules that nothing of
+  // would show (wholly under others or outside the picture); the rest are drawn bottom up.
+  const TSize picture = canvas.PictureSize();
+  std::vector<bool> hidden(Items.size(), false);
+  if (picture.Width > 0 && picture.Height > 0) {
+    TCoverage above(picture.Width, picture.Height);
+    for (std::size_t i = Items.size(); i-- > 0;)
+      hidden[i] = Items[i]->Occlude(above, canvas);
+  }
+  for (std::size_t i = 0; i < Items.size(); ++i)
+    if (!hidden[i])
+      Items[i]->Draw(canvas);
 }
 
 void TModuleList::ClearFocus() {

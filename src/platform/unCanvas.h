@@ -19,4 +19,7 @@ public:
   // Writes text with its top-left corner at (x, y) in the current font.
   virtual void TextOut(std::int32_t x, std::int32_t y, const std::u16string& text) = 0;
   virtual TSize TextExtent(const std::u16string& text) = 0;
+  // The size of the picture drawn on, or 0 x 0 when it has no bounds or they are unknown; with a
+  // size, drawing that cannot show may be left out.
+  virtual TSize PictureSize() { return {0, 0}; }
 };

@@ -29,6 +29,9 @@ public:
   void Append(std::u16string& out, std::size_t begin, std::size_t end) const {
     out.append(Text.substr(begin, end - begin));
   }
+  std::u16string_view View(std::size_t begin, std::size_t end) const {
+    return Text.substr(begin, end - begin);
+  }
 
 private:
   std::u16string_view Text;
@@ -161,6 +164,19 @@ private:
       s.Append(node.Name, begin, end);
       TrimName(node);
       return;
+    }
+    bool spacesOnly = true;
+    for (std::size_t i = begin; i < end && spacesOnly; ++i) {
+      const char16_t c = s[i];
+      spacesOnly = c != u'\t' && c != u'\r' && c != u'\n';
+    }
+    // A wide text whose tag separates by spaces alone is read where it stands.
+    if constexpr (requires { s.View(begin, end); }) {
+      if (spacesOnly) {
+        node.ParseStartTag(s.View(begin, end));
+        TrimName(node);
+        return;
+      }
     }
     std::u16string tag = Slice(s, begin, end);
     for (char16_t& c : tag)

@@ -3,7 +3,9 @@
 #include "platform/unIntText.h"
 #include "platform/unStrings.h"
 
-#include <unordered_map>
+#include <algorithm>
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -162,15 +164,30 @@ private:
   std::size_t Found = std::u16string_view::npos;
 };
 
-// SetAttributeValue for many names: a hash of the names present keeps a tag with thousands of
-// attributes linear. Small arrays are searched as they are.
+// SetAttributeValue for many names. An open-addressing table of positions in the array keeps a
+// tag with thousands of attributes linear; each slot keeps half of its name's hash beside the
+// position, so that a probe reads the array only for a likely match. Names are put in in small
+// batches whose slots are asked for from memory ahead, so that a large table costs little more per
+// name than a small one. Small arrays are searched as they are. Flush before reading the array.
 class TAttributeSetter {
 public:
-  explicit TAttributeSetter(TAttributes& attributes) : Attributes(attributes) {}
+  // At most expected more names will be set: the array and the table get their room at once.
+  TAttributeSetter(TAttributes& attributes, std::size_t expected) : Attributes(attributes) {
+    Attributes.reserve(Attributes.size() + expected);
+    if (Attributes.size() + expected >= IndexFrom)
+      Rebuild(Attributes.size() + expected);
+  }
+  TAttributeSetter(const TAttributeSetter&) = delete;
+  TAttributeSetter& operator=(const TAttributeSetter&) = delete;
+  ~TAttributeSetter() {
+    if (Slots.capacity() > KeptSlots)
+      std::vector<TSlot>().swap(Slots);
+  }
+
   void Set(std::u16string_view name, std::u16string value) {
     if (name.empty())
       return;
-    if (Attributes.size() < IndexFrom) {
+    if (Slots.empty()) {
       for (auto& a : Attributes) {
         if (a.Name == name) {
           a.Value = std::move(value);
@@ -180,20 +197,80 @@ public:
       Attributes.push_back({std::u16string(name), std::move(value)});
       return;
     }
-    if (Index.empty())
-      for (std::size_t i = 0; i < Attributes.size(); ++i)
-        Index.emplace(Attributes[i].Name, i);
-    const auto [it, added] = Index.emplace(std::u16string(name), Attributes.size());
-    if (added)
-      Attributes.push_back({it->first, std::move(value)});
-    else
-      Attributes[it->second].Value = std::move(value);
+    TPending& next = Pending[Waiting++];
+    next = {name, std::move(value), std::hash<std::u16string_view>()(name)};
+    __builtin_prefetch(&Slots[next.Hash & (Slots.size() - 1)]);
+    if (Waiting == Batch)
+      Flush();
+  }
+
+  void Flush() {
+    for (std::size_t k = 0; k < Waiting; ++k)
+      Put(Pending[k]);
+    Waiting = 0;
   }
 
 private:
   static constexpr std::size_t IndexFrom = 16;
+  static constexpr std::size_t Batch = 32;
+  static constexpr std::size_t KeptSlots = std::size_t{1} << 20;
+  static constexpr std::uint32_t Empty = 0xFFFFFFFF;
+  struct TSlot {
+    std::uint32_t Index;
+    std::uint32_t Hash; // the hash's high half
+  };
+  struct TPending {
+    std::u16string_view Name;
+    std::u16string Value;
+    std::size_t Hash;
+  };
+
+  void Put(TPending& p) {
+    if (2 * Attributes.size() + 2 > Slots.size())
+      Rebuild(2 * Attributes.size());
+    TSlot& slot = Find(p.Name, p.Hash);
+    if (slot.Index != Empty) {
+      Attributes[slot.Index].Value = std::move(p.Value);
+      return;
+    }
+    slot = {static_cast<std::uint32_t>(Attributes.size()),
+            static_cast<std::uint32_t>(p.Hash >> 32)};
+    Attributes.push_back({std::u16string(p.Name), std::move(p.Value)});
+  }
+  // The slot holding the name, or the empty slot where it belongs.
+  TSlot& Find(std::u16string_view name, std::size_t hash) {
+    const std::size_t mask = Slots.size() - 1;
+    const auto high = static_cast<std::uint32_t>(hash >> 32);
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      TSlot& slot = Slots[i];
+      if (slot.Index == Empty || (slot.Hash == high && Attributes[slot.Index].Name == name))
+        return slot;
+    }
+  }
+  // A table for count names, filled with the array's.
+  void Rebuild(std::size_t count) {
+    std::size_t size = 64;
+    while (size < 2 * count + 2)
+      size *= 2;
+    Slots.assign(size, TSlot{Empty, 0});
+    // Names are unique in the array, so each finds its own empty slot.
+    for (std::size_t i = 0; i < Attributes.size(); ++i) {
+      const std::size_t hash = std::hash<std::u16string_view>()(Attributes[i].Name);
+      Find(Attributes[i].Name, hash) = {static_cast<std::uint32_t>(i),
+                                        static_cast<std::uint32_t>(hash >> 32)};
+    }
+  }
+  // The table's memory stays with the thread for the next tag, unless it grew large.
+  static std::vector<TSlot>& Scratch() {
+    thread_local std::vector<TSlot> slots;
+    slots.clear();
+    return slots;
+  }
+
   TAttributes& Attributes;
-  std::unordered_map<std::u16string, std::size_t> Index;
+  std::vector<TSlot>& Slots = Scratch();
+  TPending Pending[Batch];
+  std::size_t Waiting = 0;
 };
 
 } // namespace
@@ -229,7 +306,12 @@ std::u16string ParseTagText(std::u16string_view t, TAttributes& attributes) {
   std::u16string cleaned;
   bool isCleaned = false;
   TCachedFind quote(u'"'), blank(u' ');
-  TAttributeSetter setter(attributes);
+  // Every attribute ends its name right before an '=' that follows something else.
+  std::size_t names = 0;
+  for (std::size_t i = 1; i < rest.size(); ++i)
+    names += rest[i] == u'=' && rest[i - 1] != u'=';
+  TAttributeSetter setter(attributes, names);
+
   while (pos < rest.size()) {
     const std::size_t eq = rest.find(u'=', pos);
     if (eq == std::u16string_view::npos)
@@ -258,13 +340,25 @@ std::u16string ParseTagText(std::u16string_view t, TAttributes& attributes) {
     // What follows a value is cleaned with flags 1+2+4. The first clean-up reduces every run of
     // spaces in the rest of the tag; later ones can only find spaces at its front.
     if (taken && !isCleaned) {
-      cleaned = CleanSpaces(std::u16string(rest.substr(pos)), csLeading | csTrailing | csRuns);
-      setter.Set(attrName, std::move(value)); // still a view of t
-      rest = cleaned;
-      pos = 0;
       isCleaned = true;
+      // Without a run of spaces there is nothing to reduce, and the rest is read where it is.
+      if (rest.find(u"  ", pos) != std::u16string_view::npos) {
+        cleaned = CleanSpaces(std::u16string(rest.substr(pos)), csLeading | csTrailing | csRuns);
+        setter.Set(attrName, std::move(value)); // still a view of t
+        rest = cleaned;
+        pos = 0;
+        quote.Reset();
+        blank.Reset();
+        continue;
+      }
+      std::size_t end = rest.size();
+      if (!CleanEnds(rest, pos, end, csLeading | csTrailing))
+        pos = end = rest.size();
+      // The end stays where the clean-up left it: later clean-ups only move the front.
+      rest = rest.substr(0, end);
       quote.Reset();
       blank.Reset();
+      setter.Set(attrName, std::move(value));
       continue;
     }
     if (taken) {
@@ -274,6 +368,7 @@ std::u16string ParseTagText(std::u16string_view t, TAttributes& attributes) {
     }
     setter.Set(attrName, std::move(value));
   }
+  setter.Flush();
   return name;
 }
 

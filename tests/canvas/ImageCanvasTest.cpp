@@ -1,8 +1,11 @@
 #include "canvas/unImageCanvas.h"
+#include "model/unParamList.h"
+#include "model/unProject.h"
 
 #include <QImage>
 #include <array>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -68,4 +71,44 @@ TEST_F(ImageCanvasTest, RectanglesAreClippedAndFilledWithTheBrush) {
   }
   EXPECT_EQ(Picture.pixel(0, 9), QColor(Qt::gray).rgb());
   EXPECT_EQ(Picture.pixel(0, 21), QColor(Qt::gray).rgb());
+}
+
+TEST(ImageCanvas, LeavingOutHiddenModulesChangesNoPixel) {
+  // Dense stacks of boxes of every shape, some far beyond the picture, names wider than their
+  // boxes and more marks than rows: drawn with hidden modules left out and drawn one by one in
+  // order, the pictures are the same.
+  auto marks = [](int n) {
+    auto list = std::make_shared<TParamList>();
+    for (int i = 0; i < n; ++i)
+      list->AddNew();
+    return list;
+  };
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    std::mt19937 random(seed);
+    auto pick = [&](int from, int to) {
+      return std::uniform_int_distribution<int>(from, to)(random);
+    };
+    TProject project(nullptr, {}, u"", u"P");
+    auto modules = project.GetMainModules();
+    for (int i = 0; i < 1500; ++i) {
+      const std::u16string name(static_cast<std::size_t>(pick(0, 30)), u"aЖ W"[i % 4]);
+      auto m =
+          modules->AddModule(pick(-80, 480), pick(-80, 380), name, pick(-40, 120), pick(-40, 120));
+      m->SetParamIn(marks(pick(0, 3) == 0 ? 200 : pick(0, 5)));
+      m->SetParamOut(marks(pick(0, 5)));
+      m->SetFocused(ToWordBool(i % 7 == 0));
+    }
+    modules->AddModule(100000, 100000, u"far away", 100, 100);
+    QImage culled(400, 300, QImage::Format_RGB32), plain(400, 300, QImage::Format_RGB32);
+    culled.fill(Qt::white);
+    plain.fill(Qt::white);
+    TImageCanvas canvas;
+    canvas.SetTarget(&culled);
+    canvas.BeginPicture();
+    modules->Draw(canvas);
+    canvas.SetTarget(&plain);
+    for (std::int32_t i = 0; i < modules->Count(); ++i)
+      modules->GetItem(i)->Draw(canvas);
+    ASSERT_EQ(culled, plain) << "seed " << seed;
+  }
 }
