@@ -18,6 +18,8 @@ public:
   void SetTarget(QImage* image);
   // Starts a new picture: rendered texts that the last pictures did not use may be dropped.
   void BeginPicture();
+  // The number of texts whose extent or rendering is kept.
+  std::size_t CachedTexts() const { return Labels.size(); }
   void SetFont(const QFont& font);
 
   void SetPenColor(TColor color) override;

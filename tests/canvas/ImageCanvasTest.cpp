@@ -112,3 +112,23 @@ TEST(ImageCanvas, LeavingOutHiddenModulesChangesNoPixel) {
     ASSERT_EQ(culled, plain) << "seed " << seed;
   }
 }
+
+TEST(ImageCanvas, TextsInUseStayCachedHoweverManyAndOthersLeave) {
+  QImage picture(200, 100, QImage::Format_RGB32);
+  TImageCanvas canvas;
+  canvas.SetTarget(&picture);
+  auto draw = [&](int from, int count) {
+    canvas.BeginPicture();
+    for (int i = from; i < from + count; ++i)
+      canvas.TextOut(0, 0, u"name " + std::u16string(1, static_cast<char16_t>(0x400 + i % 200)) +
+                               std::u16string(static_cast<std::size_t>(i / 200), u'x'));
+  };
+  draw(0, 6000);
+  draw(0, 6000);
+  EXPECT_EQ(canvas.CachedTexts(), 6000u); // nothing was thrown away while still in use
+  draw(0, 10);
+  draw(0, 10);
+  draw(0, 10);
+  EXPECT_LE(canvas.CachedTexts(), 4096u);
+  EXPECT_GE(canvas.CachedTexts(), 10u);
+}
