@@ -1,5 +1,6 @@
 #include "log/unLogGlobals.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace std::string_literals;
@@ -159,4 +160,29 @@ TEST(LogTime, ThreeLayouts) {
     EXPECT_EQ(FormatWindowTime(early), std::string("04:05:") + text);
     EXPECT_EQ(FormatNodeTime(early), "02.01.2026 03:04:05");
   }
+}
+
+namespace {
+
+// The virtual-table slot of a virtual member function (the Itanium C++ ABI stores the slot's byte
+// offset plus one in a pointer to a virtual member).
+template <class TMember> std::ptrdiff_t Slot(TMember member) {
+  std::ptrdiff_t word = 0;
+  std::memcpy(&word, &member, sizeof word);
+  return (word - 1) / static_cast<std::ptrdiff_t>(sizeof(void*));
+}
+
+} // namespace
+
+TEST(LogDocument, VirtualOperationsKeepTheirSlotOrder) {
+  const std::ptrdiff_t slots[] = {
+      Slot(&TLogDocument::SetOnCommand), Slot(&TLogDocument::LoadConfig),
+      Slot(&TLogDocument::SaveConfig),   Slot(&TLogDocument::Close),
+      Slot(&TLogDocument::FindNode),     Slot(&TLogDocument::Open),
+      Slot(&TLogDocument::AddNode),      Slot(&TLogDocument::Show)};
+  for (std::size_t i = 1; i < std::size(slots); ++i)
+    EXPECT_EQ(slots[i], slots[i - 1] + 1) << "operation " << i;
+  EXPECT_LT(Slot(&TLogNode::AddToLog), Slot(&TLogNode::Dispose));
+  EXPECT_LT(Slot(&TLogNode::Dispose), Slot(&TLogNode::AddToLogW));
+  EXPECT_LT(Slot(&TLogNode::AddToLogW), slots[0]);
 }
