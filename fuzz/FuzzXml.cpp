@@ -10,13 +10,28 @@
 
 namespace {
 
+// Attribute names are written as they stand, so one that holds what separates or quotes the
+// parts of a tag (a space at an end or in a run, which the reader reduces, a quote, '=', a
+// bracket or a control character) cannot come back as it was.
+bool WritableAttributeName(std::u16string_view name) {
+  if (name.starts_with(u' ') || name.ends_with(u' ') || name.find(u"  ") != name.npos)
+    return false;
+  for (char16_t c : name)
+    if (c == u'"' || c == u'=' || c == u'<' || c == u'>' || c < 0x20)
+      return false;
+  return true;
+}
+
 // Elements without a name are not written at all (nor, with them, their subtrees), so a tree
-// holding one cannot come back whole.
-bool HasUnnamedElement(const TKvenXmlNode1& node) {
+// holding one cannot come back whole; nor can one with an attribute name as above.
+bool HasUnwritableNames(const TKvenXmlNode1& node) {
   if (node.GetName().empty())
     return true;
+  for (std::int32_t i = 0; i < node.GetAttributeCount(); ++i)
+    if (!WritableAttributeName(node.GetAttributeName(i)))
+      return true;
   for (std::int32_t i = 0; i < node.ChildCount(); ++i)
-    if (HasUnnamedElement(*node.GetChildNodes().GetNode(i)))
+    if (HasUnwritableNames(*node.GetChildNodes().GetNode(i)))
       return true;
   return false;
 }
@@ -27,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TKvenXmlDocument1 first;
   if (!first.LoadXmlBytes(std::string_view(reinterpret_cast<const char*>(data), size)))
     return 0;
-  if (HasUnnamedElement(*first.GetRoot()))
+  if (HasUnwritableNames(*first.GetRoot()))
     return 0;
   const std::u16string text = first.GetXml();
   TKvenXmlDocument1 second;
