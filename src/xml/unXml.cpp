@@ -209,17 +209,26 @@ bool TKvenXmlCollection::Remove(TKvenXmlNode1* node) {
 }
 
 void TKvenXmlCollection::Clear() {
-  // Every node reached is emptied of its children before it is destroyed, so no destructor ever
-  // runs into a subtree.
-  std::vector<std::unique_ptr<TKvenXmlNode1>> pending = std::move(Items);
-  Items.clear();
-  while (!pending.empty()) {
-    std::unique_ptr<TKvenXmlNode1> node = std::move(pending.back());
-    pending.pop_back();
-    auto& children = node->ChildNodes.Items;
-    for (auto& child : children)
-      pending.push_back(std::move(child));
-    children.clear();
+  if (Items.empty())
+    return;
+  // Depth first and in document order, as recursion would go, but with a stack of its own: a
+  // node is destroyed once its children are, so no destructor runs into a subtree.
+  using TItems = std::vector<std::unique_ptr<TKvenXmlNode1>>;
+  std::vector<std::pair<TItems*, std::size_t>> stack{{&Items, 0}};
+  while (!stack.empty()) {
+    auto [items, next] = stack.back();
+    if (next == items->size()) {
+      items->clear();
+      stack.pop_back();
+      continue;
+    }
+    std::unique_ptr<TKvenXmlNode1>& item = (*items)[next];
+    if (item->ChildNodes.Items.empty()) {
+      item.reset();
+      ++stack.back().second;
+    } else {
+      stack.push_back({&item->ChildNodes.Items, 0});
+    }
   }
 }
 

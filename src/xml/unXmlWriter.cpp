@@ -152,11 +152,12 @@ void WalkTree(const TKvenXmlNode1& root, TOpen&& open, TClose&& close) {
       continue;
     }
     const TKvenXmlNode1* child = children.GetNode(top.Next++);
-    // A large tree is far bigger than the cache: the next sibling's node and texts are asked for
-    // while this one is written.
+    // A large tree is far bigger than the cache: the sibling after next is asked for, and the
+    // texts of the next one (asked for a step earlier), while this one is written.
+    if (top.Next + 1 < count)
+      __builtin_prefetch(children.GetNode(top.Next + 1));
     if (top.Next < count) {
       const TKvenXmlNode1* next = children.GetNode(top.Next);
-      __builtin_prefetch(next);
       __builtin_prefetch(next->GetName().data());
       __builtin_prefetch(next->GetValue().data());
     }
