@@ -21,3 +21,13 @@ function(zu_ui_library target)
   set_target_properties(${target} PROPERTIES AUTOMOC ON)
   target_link_libraries(${target} PUBLIC Qt6::Widgets)
 endfunction()
+
+# A plug-in component: a shared library named <name>.so in the folder, exporting only what the
+# plug-in interface asks for.
+function(zu_component name folder)
+  add_library(${name} MODULE ${ARGN})
+  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
+    LIBRARY_OUTPUT_DIRECTORY ${folder} C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/sdk)
+  target_compile_options(${name} PRIVATE -Wall -Wextra -Werror)
+endfunction()

@@ -2,7 +2,10 @@
 
 #include "model/unIModule.h"
 #include "model/unProject.h"
+#include "platform/unExeFolder.h"
 #include "platform/unStrings.h"
+#include "plugins/unComponentList.h"
+#include "plugins/unComponentReport.h"
 #include "xml/unXml.h"
 
 #include <cstdio>
@@ -20,10 +23,14 @@ const char* const Usage =
     "                          every depth and the deepest level\n"
     "  project resave IN OUT   load a project file and save it again to OUT\n"
     "  xml roundtrip IN OUT    load any XML file and save it again to OUT\n"
+    "  components [FOLDER]     scan FOLDER (default: the program's folder) for plug-in\n"
+    "                          components; print each one's report as the components\n"
+    "                          browser shows it, then each skipped file with the reason\n"
     "  --help                  show this text\n"
     "\n"
     "Files are read and written in Windows-1251. Errors go to standard error; the exit code is 0\n"
-    "on success, 1 when a file cannot be loaded or saved, 2 for a wrong command line.\n";
+    "on success, 1 when a file cannot be loaded or saved (or, for components, when a file was\n"
+    "skipped), 2 for a wrong command line.\n";
 
 // Collects the messages of one load or save.
 struct TMessages {
@@ -108,6 +115,23 @@ int RoundTripXml(const std::string& in, const std::string& out) {
   return 0;
 }
 
+int ListComponents(std::string folder) {
+  if (folder.empty())
+    folder = ExeFolder();
+  if (!folder.ends_with('/'))
+    folder += '/';
+  TComponentList registry;
+  registry.ProbeProgram = ExeFolder() + "zu-probe";
+  registry.Path = folder;
+  registry.Refresh();
+  for (std::int32_t i = 0; i < registry.Count(); ++i)
+    for (const std::u16string& line : ComponentReport(*registry.GetComponent(i)))
+      std::printf("%s\n", Utf16ToUtf8(line).c_str());
+  for (const auto& skipped : registry.GetSkipped())
+    std::printf("Skipped %s: %s\n", skipped.File.c_str(), skipped.Cause.c_str());
+  return registry.GetSkipped().empty() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -120,6 +144,8 @@ int main(int argc, char** argv) {
     return CheckProject(args[2]);
   if (args.size() == 4 && args[0] == "project" && args[1] == "resave")
     return ResaveProject(args[2], args[3]);
+  if (!args.empty() && args.size() <= 2 && args[0] == "components")
+    return ListComponents(args.size() == 2 ? args[1] : "");
   if (args.size() == 4 && args[0] == "xml" && args[1] == "roundtrip")
     return RoundTripXml(args[2], args[3]);
   std::fputs(Usage, stderr);

@@ -1,0 +1,94 @@
+/* Helpers shared by the sample components: a component is a table of texts and two tables of
+ * parameters, and these turn them into the plug-in interface's answers. */
+#ifndef ZU_COMPONENT_H
+#define ZU_COMPONENT_H
+
+#include "zu_plugin.h"
+
+#include <stdio.h>
+
+typedef struct TZUParamDesc {
+  int32_t Index;
+  const char* Name;
+  const char* Title;
+  const char* Description;
+} TZUParamDesc;
+
+typedef struct TZUComponentDesc {
+  const char* Name;
+  const char* Title;
+  const char* Description;
+  const char* Author;
+  const char* Copyright;
+  const char* HomePage;
+  TZUVersion Version;
+  const TZUParamDesc* In;
+  int InCount;
+  const TZUParamDesc* Out;
+  int OutCount;
+} TZUComponentDesc;
+
+static inline void ZU_FillInfo(const TZUComponentDesc* c, TZUInfo* info, TZUVersion* version) {
+  ZU_SetStringUtf8(&info->Name, c->Name);
+  ZU_SetStringUtf8(&info->Title, c->Title);
+  ZU_SetStringUtf8(&info->Description, c->Description);
+  ZU_SetStringUtf8(&info->Author, c->Author);
+  ZU_SetStringUtf8(&info->Copyright, c->Copyright);
+  ZU_SetStringUtf8(&info->HomePage, c->HomePage);
+  *version = c->Version;
+}
+
+/* Appends text to buf (of size cap, used so far *len) with '&', '<' and '>' escaped. */
+static inline void ZU_AppendEscaped(char* buf, size_t cap, size_t* len, const char* text) {
+  for (; *text && *len + 6 < cap; ++text) {
+    const char* entity = *text == '&' ? "&amp;" : *text == '<' ? "&lt;" : *text == '>' ? "&gt;" : 0;
+    if (entity) {
+      for (; *entity; ++entity)
+        buf[(*len)++] = *entity;
+    } else {
+      buf[(*len)++] = *text;
+    }
+  }
+  buf[*len] = 0;
+}
+
+/* Replaces *text with the XML description of the parameters. */
+static inline void ZU_SetParams(BSTR* text, const TZUParamDesc* params, int count) {
+  char buf[8192];
+  size_t len = 0;
+  len += (size_t)snprintf(buf + len, sizeof buf - len, "<Params>");
+  for (int i = 0; i < count && len + 64 < sizeof buf; ++i) {
+    len += (size_t)snprintf(buf + len, sizeof buf - len, "<Param><Index>%d</Index><Name>",
+                            (int)params[i].Index);
+    ZU_AppendEscaped(buf, sizeof buf, &len, params[i].Name);
+    len += (size_t)snprintf(buf + len, sizeof buf - len, "</Name><Title>");
+    ZU_AppendEscaped(buf, sizeof buf, &len, params[i].Title);
+    len += (size_t)snprintf(buf + len, sizeof buf - len, "</Title><Description>");
+    ZU_AppendEscaped(buf, sizeof buf, &len, params[i].Description);
+    len += (size_t)snprintf(buf + len, sizeof buf - len, "</Description></Param>");
+  }
+  if (len + 10 < sizeof buf)
+    snprintf(buf + len, sizeof buf - len, "</Params>");
+  ZU_SetStringUtf8(text, buf);
+}
+
+/* Defines the four entry points of a component described by the table. */
+#define ZU_DEFINE_COMPONENT(desc)                                                                  \
+  ZU_EXPORT ZU_BOOL ZU_Plugin_Info(TZUInfo* info, TZUVersion* version) {                          \
+    ZU_FillInfo(&(desc), info, version);                                                           \
+    return ZU_TRUE;                                                                                \
+  }                                                                                                \
+  ZU_EXPORT int32_t ZU_Plugin_Run(int32_t command, int32_t argument, BSTR* text) {                \
+    (void)argument;                                                                                \
+    if (command == ZU_RUN_PARAM_IN)                                                                \
+      ZU_SetParams(text, (desc).In, (desc).InCount);                                               \
+    else if (command == ZU_RUN_PARAM_OUT)                                                          \
+      ZU_SetParams(text, (desc).Out, (desc).OutCount);                                             \
+    return 0;                                                                                      \
+  }                                                                                                \
+  ZU_EXPORT void ZU_Plugin_Load(void) {}                                                           \
+  ZU_EXPORT void ZU_Plugin_UnLoad(void) {}
+
+#define ZU_COUNT(a) ((int)(sizeof(a) / sizeof((a)[0])))
+
+#endif

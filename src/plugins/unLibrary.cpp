@@ -1,0 +1,85 @@
+#include "plugins/unLibrary.h"
+
+#include "platform/unStrings.h"
+
+#include <cerrno>
+#include <dlfcn.h>
+
+namespace {
+
+const std::string ClassName = "TKvenLibrary";
+
+std::int64_t HandleValue(void* handle) {
+  return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(handle));
+}
+
+} // namespace
+
+TKvenLibrary::TKvenLibrary(TAddToLog onLog) : OnLog(std::move(onLog)) {}
+
+TKvenLibrary::~TKvenLibrary() {
+  if (Handle)
+    dlclose(Handle);
+}
+
+void TKvenLibrary::Log(TLogTypeMessage type, const std::string& format,
+                       const TLogArgs& args) const {
+  CallLogHandler(OnLog, lgGeneral, type, format, args);
+}
+
+void TKvenLibrary::SetFileName(const std::u16string& name) {
+  if (!Handle)
+    FileName = name;
+}
+
+bool TKvenLibrary::Initialize() {
+  Log(ltInformation, "Инициализация библиотеки \"%s\" <%s.%s>",
+      {FileName, ClassName, std::string("Initialize")});
+  if (Handle) {
+    Log(ltInformation, "Уже инициализировано <%s.%s>", {ClassName, std::string("Initialize")});
+    return true;
+  }
+  if (FileName.empty())
+    return false;
+  errno = 0;
+  void* handle = dlopen(Utf16ToUtf8(FileName).c_str(), RTLD_NOW | RTLD_LOCAL);
+  const int error = errno;
+  if (!handle) {
+    const char* reason = dlerror();
+    Log(ltError, "Ошибка при инициализации. Не правильное значение Handle=%d Error=%d <%s.%s>",
+        {std::int64_t{0}, error, ClassName, std::string("Initialize")});
+    if (reason)
+      Log(ltError, "%s <%s.%s>", {std::string(reason), ClassName, std::string("Initialize")});
+    Handle = nullptr;
+    return false;
+  }
+  Handle = handle;
+  Log(ltInformation, "Инициализировано <%s.%s>", {ClassName, std::string("Initialize")});
+  return true;
+}
+
+void* TKvenLibrary::FindProcedure(const std::u16string& name) {
+  void* address = Handle ? dlsym(Handle, Utf16ToUtf8(name).c_str()) : nullptr;
+  if (address)
+    Log(ltInformation, "Адрес процедуры \"%s\" из модуля \"%s\" получен", {name, FileName});
+  else
+    Log(ltError, "Адрес процедуры \"%s\" не получен. Модуль \"%s\"", {name, FileName});
+  return address;
+}
+
+bool TKvenLibrary::Finalize() {
+  Log(ltInformation, "Финализация библиотеки Handle=%d", {HandleValue(Handle)});
+  if (!Handle) {
+    Log(ltInformation, "Уже финализировано", {});
+    return true;
+  }
+  dlclose(Handle);
+  Handle = nullptr;
+  Log(ltInformation, "Финализировано", {});
+  return true;
+}
+
+void TKvenLibrary::Dispose() {
+  Finalize();
+  delete this;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "log/unLogGlobals.h"
+
+#include <string>
+
+// One dynamic library: loads it, finds its procedures and unloads it, with a log message for every
+// step through the optional handler.
+class TKvenLibrary {
+public:
+  explicit TKvenLibrary(TAddToLog onLog = {});
+  TKvenLibrary(const TKvenLibrary&) = delete;
+  TKvenLibrary& operator=(const TKvenLibrary&) = delete;
+  // Unloads the library when it is still loaded.
+  virtual ~TKvenLibrary();
+
+  // Unloads the library; always true, also when it was not loaded.
+  virtual bool Finalize();
+  // Finalize, then destroys the object.
+  virtual void Dispose();
+  // Loads FileName; true when it is loaded (also when it already was), false without a name or
+  // when the system refuses it (the reason is logged).
+  virtual bool Initialize();
+
+  // The address of an exported procedure, or null (logged) when there is none or nothing is loaded.
+  void* FindProcedure(const std::u16string& name);
+
+  const std::u16string& GetFileName() const { return FileName; }
+  // Takes effect only while nothing is loaded.
+  void SetFileName(const std::u16string& name);
+  // The system's handle; null while nothing is loaded.
+  void* GetHandle() const { return Handle; }
+
+  TAddToLog OnLog;
+
+private:
+  void Log(TLogTypeMessage type, const std::string& format, const TLogArgs& args) const;
+
+  std::u16string FileName;
+  void* Handle = nullptr;
+};
