@@ -8,9 +8,16 @@ static const TZUParamDesc In[] = {
 static const TZUParamDesc Out[] = {
     {0, "Sum", "Сумма", "A + B"},
 };
-static const TZUComponentDesc Component = {
-    "Adder", "Сумматор", "Adds two values", "ZU Programming", "(c) 2026 ZU Programming",
-    "https://zu-programming.example/components", {1, 0, 0, 1}, In, ZU_COUNT(In), Out,
-    ZU_COUNT(Out)};
+static const TZUComponentDesc Component = {"Adder",
+                                           "Сумматор",
+                                           "Adds two values",
+                                           "ZU Programming",
+                                           "(c) 2026 ZU Programming",
+                                           "https://zu-programming.example/components",
+                                           {1, 0, 0, 1},
+                                           In,
+                                           ZU_COUNT(In),
+                                           Out,
+                                           ZU_COUNT(Out)};
 
 ZU_DEFINE_COMPONENT(Component)

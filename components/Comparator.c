@@ -10,9 +10,16 @@ static const TZUParamDesc Out[] = {
     {0, "Above", "Выше", "True while Value > Threshold"},
     {1, "Below", "Ниже", "True while Value < Threshold - Hysteresis"},
 };
-static const TZUComponentDesc Component = {
-    "Comparator", "Компаратор", "Compares a value with a threshold, with hysteresis",
-    "ZU Programming", "(c) 2026 ZU Programming", "https://zu-programming.example/components",
-    {1, 1, 0, 2}, In, ZU_COUNT(In), Out, ZU_COUNT(Out)};
+static const TZUComponentDesc Component = {"Comparator",
+                                           "Компаратор",
+                                           "Compares a value with a threshold, with hysteresis",
+                                           "ZU Programming",
+                                           "(c) 2026 ZU Programming",
+                                           "https://zu-programming.example/components",
+                                           {1, 1, 0, 2},
+                                           In,
+                                           ZU_COUNT(In),
+                                           Out,
+                                           ZU_COUNT(Out)};
 
 ZU_DEFINE_COMPONENT(Component)

@@ -11,9 +11,16 @@ static const TZUParamDesc Out[] = {
     {0, "RowsWritten", "Записано строк", "Rows written since the start"},
     {1, "LastError", "Последняя ошибка", "The database's last error, empty when none"},
 };
-static const TZUComponentDesc Component = {
-    "DatabaseWriter", "Запись в базу данных", "Writes values & time stamps into a database table",
-    "ZU Programming", "(c) 2026 ZU Programming", "https://zu-programming.example/components",
-    {1, 3, 0, 12}, In, ZU_COUNT(In), Out, ZU_COUNT(Out)};
+static const TZUComponentDesc Component = {"DatabaseWriter",
+                                           "Запись в базу данных",
+                                           "Writes values & time stamps into a database table",
+                                           "ZU Programming",
+                                           "(c) 2026 ZU Programming",
+                                           "https://zu-programming.example/components",
+                                           {1, 3, 0, 12},
+                                           In,
+                                           ZU_COUNT(In),
+                                           Out,
+                                           ZU_COUNT(Out)};
 
 ZU_DEFINE_COMPONENT(Component)

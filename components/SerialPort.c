@@ -12,9 +12,16 @@ static const TZUParamDesc Out[] = {
     {1, "Connected", "Подключено", "True while the port is open"},
     {2, "Error", "Ошибка", "The last error of the line, empty when none"},
 };
-static const TZUComponentDesc Component = {
-    "SerialPort", "Последовательный порт", "Talks to a device over RS-232 or RS-485",
-    "ZU Programming", "(c) 2026 ZU Programming", "https://zu-programming.example/components",
-    {2, 0, 1, 7}, In, ZU_COUNT(In), Out, ZU_COUNT(Out)};
+static const TZUComponentDesc Component = {"SerialPort",
+                                           "Последовательный порт",
+                                           "Talks to a device over RS-232 or RS-485",
+                                           "ZU Programming",
+                                           "(c) 2026 ZU Programming",
+                                           "https://zu-programming.example/components",
+                                           {2, 0, 1, 7},
+                                           In,
+                                           ZU_COUNT(In),
+                                           Out,
+                                           ZU_COUNT(Out)};
 
 ZU_DEFINE_COMPONENT(Component)

@@ -10,9 +10,16 @@ static const TZUParamDesc In[] = {
 static const TZUParamDesc Out[] = {
     {0, "Signal", "Сигнал", "The generated value at each step"},
 };
-static const TZUComponentDesc Component = {
-    "SignalGenerator", "Генератор сигнала", "Produces a sine, square, triangle or sawtooth signal",
-    "ZU Programming", "(c) 2026 ZU Programming", "https://zu-programming.example/components",
-    {1, 0, 0, 1}, In, ZU_COUNT(In), Out, ZU_COUNT(Out)};
+static const TZUComponentDesc Component = {"SignalGenerator",
+                                           "Генератор сигнала",
+                                           "Produces a sine, square, triangle or sawtooth signal",
+                                           "ZU Programming",
+                                           "(c) 2026 ZU Programming",
+                                           "https://zu-programming.example/components",
+                                           {1, 0, 0, 1},
+                                           In,
+                                           ZU_COUNT(In),
+                                           Out,
+                                           ZU_COUNT(Out)};
 
 ZU_DEFINE_COMPONENT(Component)

@@ -74,11 +74,11 @@ static inline void ZU_SetParams(BSTR* text, const TZUParamDesc* params, int coun
 
 /* Defines the four entry points of a component described by the table. */
 #define ZU_DEFINE_COMPONENT(desc)                                                                  \
-  ZU_EXPORT ZU_BOOL ZU_Plugin_Info(TZUInfo* info, TZUVersion* version) {                          \
+  ZU_EXPORT ZU_BOOL ZU_Plugin_Info(TZUInfo* info, TZUVersion* version) {                           \
     ZU_FillInfo(&(desc), info, version);                                                           \
     return ZU_TRUE;                                                                                \
   }                                                                                                \
-  ZU_EXPORT int32_t ZU_Plugin_Run(int32_t command, int32_t argument, BSTR* text) {                \
+  ZU_EXPORT int32_t ZU_Plugin_Run(int32_t command, int32_t argument, BSTR* text) {                 \
     (void)argument;                                                                                \
     if (command == ZU_RUN_PARAM_IN)                                                                \
       ZU_SetParams(text, (desc).In, (desc).InCount);                                               \

@@ -28,12 +28,13 @@ TParam* TParamList::Get(std::int32_t index) const {
 bool LoadParamList(TParamList& list, std::u16string_view answer) {
   list.Clear();
   TKvenXmlDocument1 document;
-  const bool parsed = document.LoadXml(answer);
+  if (!document.LoadXml(answer))
+    return false;
   const TKvenXmlCollection& children = document.GetRoot()->GetChildNodes();
   for (std::int32_t i = 0; i < children.GetCount(); ++i) {
     const TKvenXmlNode1* child = children.GetNode(i);
     if (child->GetName() == u"Param")
       list.AddNew()->LoadFromText(child->GetXml());
   }
-  return parsed;
+  return true;
 }

@@ -22,6 +22,6 @@ private:
 };
 
 // Refills the list from a component's answer: one parameter per child named exactly "Param" of
-// the answer document's root, in document order; other children are skipped. False when the
-// answer does not parse (the parameters found before the damage stay).
+// the answer document's root, in document order; other children are skipped. False, with the
+// list left empty, when the answer does not parse.
 bool LoadParamList(TParamList& list, std::u16string_view answer);

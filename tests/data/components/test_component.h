@@ -18,7 +18,7 @@ static inline void FillInfo(TZUInfo* info, TZUVersion* version, const char* name
 }
 
 #define TEST_PARAMS_IN                                                                             \
-  "<Params><Param><Index>0</Index><Name>a</Name><Title>A</Title><Description>first</Description>" \
+  "<Params><Param><Index>0</Index><Name>a</Name><Title>A</Title><Description>first</Description>"  \
   "</Param><Param><Index>1</Index><Name>b</Name></Param></Params>"
 #define TEST_PARAMS_OUT "<Params><Param><Index>5</Index><Name>sum</Name></Param></Params>"
 

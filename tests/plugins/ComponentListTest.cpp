@@ -1,0 +1,223 @@
+#include "PluginTestSupport.h"
+#include "plugins/unComponentList.h"
+#include "plugins/unComponentReport.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <link.h>
+
+namespace {
+
+TComponentList& Prepared(TComponentList& registry, TRecordingLog& log) {
+  registry.OnLog = log.Handler();
+  registry.ProbeProgram = ZU_PROBE;
+  registry.ProbeTimeoutMs = 1500;
+  return registry;
+}
+
+// How many loaded objects of the process come from the file.
+int TimesLoaded(const std::string& file) {
+  struct TCount {
+    std::string File;
+    int N = 0;
+  } count{std::filesystem::canonical(file).string()};
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, std::size_t, void* data) {
+        auto* c = static_cast<TCount*>(data);
+        std::error_code ec;
+        if (info->dlpi_name && *info->dlpi_name &&
+            std::filesystem::canonical(info->dlpi_name, ec).string() == c->File)
+          ++c->N;
+        return 0;
+      },
+      &count);
+  return count.N;
+}
+
+std::vector<std::u16string> ParamNames(const TParamList& list) {
+  std::vector<std::u16string> names;
+  for (std::int32_t i = 0; i < list.Count(); ++i)
+    names.push_back(list.Get(i)->Name);
+  return names;
+}
+
+} // namespace
+
+TEST(ComponentList, EveryTestComponentEndsAsItShould) {
+  const struct {
+    const char* File;
+    const char* Cause; // null: registered
+    const char16_t* Name;
+    std::vector<std::u16string> In, Out;
+  } rows[] = {
+      {"no_info", "нет процедуры ZU_Plugin_Info", u"", {}, {}},
+      {"info_crash", "процесс проверки завершён сигналом 11", u"", {}, {}},
+      {"info_hang", "процесс проверки не ответил за 1500 мс и остановлен", u"", {}, {}},
+      {"info_throws", "исключение в ZU_Plugin_Info", u"", {}, {}},
+      {"not_a_library.so", "библиотека не загружается: ", u"", {}, {}},
+      {"keeps_text", nullptr, u"KeepsText", {u"a", u"b"}, {u"a", u"b"}},
+      {"no_load", nullptr, u"NoLoad", {u"a", u"b"}, {u"sum"}},
+      {"bad_xml", nullptr, u"BadXml", {}, {}},
+      {"three_children", nullptr, u"ThreeChildren", {u"one"}, {u"one"}},
+  };
+  for (const auto& row : rows) {
+    TRecordingLog log;
+    TComponentList registry;
+    const std::string file = TestComponent(row.File);
+    EXPECT_EQ(Prepared(registry, log).AddComponent(file), row.Cause == nullptr) << row.File;
+    ASSERT_FALSE(log.Entries.empty());
+    EXPECT_EQ(log.Entries[0].Text,
+              "Добавление компонента \"" + file + "\" <TComponentList.AddComponent>");
+    if (row.Cause) {
+      EXPECT_EQ(registry.Count(), 0) << row.File;
+      ASSERT_EQ(log.Errors().size(), 1u) << row.File;
+      const std::string prefix = "Компонент \"" + file + "\" пропущен: " + row.Cause;
+      EXPECT_TRUE(log.Errors()[0].starts_with(prefix)) << log.Errors()[0];
+      EXPECT_TRUE(log.Errors()[0].ends_with(" <TComponentList.AddComponent>"));
+      ASSERT_EQ(registry.GetSkipped().size(), 1u);
+      EXPECT_EQ(registry.GetSkipped()[0].File, file);
+      continue;
+    }
+    ASSERT_EQ(registry.Count(), 1) << row.File;
+    EXPECT_TRUE(log.Errors().empty()) << row.File;
+    const TComponent& c = *registry.GetComponent(0);
+    EXPECT_EQ(c.GetFileName(), Utf8ToUtf16(file));
+    EXPECT_EQ(c.Info.Name, row.Name);
+    EXPECT_EQ(c.Info.HomePage, u"https://example.org/zu");
+    EXPECT_EQ(c.Version.Major * 1000 + c.Version.Minor * 100 + c.Version.Release * 10 +
+                  c.Version.Build,
+              1234);
+    EXPECT_EQ(ParamNames(*c.GetParamInList()), row.In) << row.File;
+    EXPECT_EQ(ParamNames(*c.GetParamOutList()), row.Out) << row.File;
+    EXPECT_NE(c.RunProc, nullptr);
+    // A component without ZU_Plugin_Load is registered all the same, with what it filled.
+    EXPECT_EQ(c.LoadProc == nullptr, std::string(row.File) == "no_load") << row.File;
+  }
+}
+
+TEST(ComponentList, WithoutTheProbeProgramAForkedCopyProbes) {
+  for (const char* file : {"info_crash", "keeps_text"}) {
+    TRecordingLog log;
+    TComponentList registry;
+    Prepared(registry, log).ProbeProgram = "/nonexistent/zu-probe";
+    EXPECT_EQ(registry.AddComponent(TestComponent(file)), std::string(file) == "keeps_text");
+  }
+}
+
+TEST(ComponentList, AThrowingPluginNeverReachesTheHost) {
+  // Connected without a probe, as a library that passed one could still behave.
+  std::unique_ptr<TComponent, TComponentDisposer> c(new TComponent);
+  c->GetLibrary().SetFileName(Utf8ToUtf16(TestComponent("info_throws")));
+  EXPECT_NO_THROW(c->Connect());
+  EXPECT_EQ(c->Info.Name, u"Throws"); // what it filled before it threw
+  EXPECT_EQ(c->RunProc, nullptr);     // the sequence stopped there
+  EXPECT_EQ(c->GetParamInList()->Count(), 0);
+}
+
+TEST(ComponentList, RefreshRegistersAFolderInNameOrderOnceEach) {
+  TTempFolder folder;
+  namespace fs = std::filesystem;
+  for (const char* name : {"SerialPort.so", "Adder.so"})
+    fs::copy_file(Samples + name, folder.Path / name);
+  fs::copy_file(TestComponent("info_crash"), folder.Path / "Crash.so");
+  fs::copy_file(TestComponent("not_a_library.so"), folder.Path / "Text.so");
+  fs::create_directory(folder.Path / "Folder.so");
+  WriteBytes(folder.File("Adder.dll"), "not scanned");
+  TRecordingLog log;
+  TComponentList registry;
+  Prepared(registry, log).Path = folder.Path.string() + "/";
+  for (int pass = 0; pass < 2; ++pass) {
+    log.Entries.clear();
+    registry.Refresh();
+    ASSERT_EQ(registry.Count(), 2);
+    EXPECT_EQ(registry.GetComponent(0)->Info.Name, u"Adder");
+    EXPECT_EQ(registry.GetComponent(1)->Info.Name, u"SerialPort");
+    EXPECT_EQ(registry.GetSkipped().size(), 2u);
+    EXPECT_EQ(log.Errors().size(), 2u);
+    EXPECT_EQ(log.Entries.front().Text, "Обновление списка компонент Path=\"" + registry.Path +
+                                            "\" <TComponentList.Refresh>");
+    EXPECT_EQ(log.Entries.back().Text,
+              "Обновление списка компонент закончено <TComponentList.Refresh>");
+    // The components of the first refresh are gone, their libraries with them.
+    EXPECT_EQ(TimesLoaded((folder.Path / "Adder.so").string()), 1);
+    EXPECT_EQ(TimesLoaded((folder.Path / "SerialPort.so").string()), 1);
+  }
+  EXPECT_EQ(registry.GetComponent(-1), nullptr);
+  EXPECT_EQ(registry.GetComponent(2), nullptr);
+  EXPECT_EQ(registry.GetItem(2), nullptr);
+  registry.Clear();
+  EXPECT_EQ(TimesLoaded((folder.Path / "Adder.so").string()), 0);
+}
+
+TEST(ComponentList, AFolderWithoutLibrariesLogsOnlyTheOpening) {
+  TTempFolder folder;
+  TRecordingLog log;
+  TComponentList registry;
+  Prepared(registry, log).Path = folder.Path.string() + "/";
+  registry.Refresh();
+  EXPECT_EQ(registry.Count(), 0);
+  ASSERT_EQ(log.Entries.size(), 1u);
+  EXPECT_TRUE(log.Entries[0].Text.starts_with("Обновление списка компонент Path="));
+}
+
+TEST(ComponentList, ModulesKeepEmptiedListsAfterTheirComponentIsGone) {
+  TRecordingLog log;
+  TComponentList registry;
+  ASSERT_TRUE(Prepared(registry, log).AddComponent(Samples + "Adder.so"));
+  std::shared_ptr<IParamList> in = registry.GetComponent(0)->GetParamIn();
+  EXPECT_EQ(in->Count(), 2);
+  registry.Clear();
+  EXPECT_EQ(in->Count(), 0);
+}
+
+TEST(ComponentReport, ASampleLineByLine) {
+  TRecordingLog log;
+  TComponentList registry;
+  ASSERT_TRUE(Prepared(registry, log).AddComponent(Samples + "Adder.so"));
+  const std::vector<std::u16string> expected = {
+      u"============================================",
+      u"Name:        Adder",
+      u"Title:       Сумматор",
+      u"Description: Adds two values",
+      u"Author:      ZU Programming",
+      u"Copyright:   (c) 2026 ZU Programming",
+      u"HomePage:    https://zu-programming.example/components",
+      u"Version:     1.0.0.1",
+      u"--------------------------------------------",
+      u"  --- ParamIn[0] ---",
+      u"Index:       0",
+      u"Name:        A",
+      u"Title:       Слагаемое A",
+      u"Description: First term",
+      u"  --- ParamIn[1] ---",
+      u"Index:       1",
+      u"Name:        B",
+      u"Title:       Слагаемое B",
+      u"Description: Second term",
+      u"--------------------------------------------",
+      u"  --- ParamOut[0] ---",
+      u"Index:       0",
+      u"Name:        Sum",
+      u"Title:       Сумма",
+      u"Description: A + B",
+      u"============================================"};
+  EXPECT_EQ(ComponentReport(*registry.GetComponent(0)), expected);
+}
+
+TEST(ComponentReport, AComponentThatDidNotConnect) {
+  std::unique_ptr<TComponent, TComponentDisposer> c(new TComponent);
+  c->GetLibrary().SetFileName(u"/no/such.so");
+  c->Connect();
+  const std::vector<std::u16string> expected = {u"============================================",
+                                                u"Name:        ",
+                                                u"Title:       ",
+                                                u"Description: ",
+                                                u"Author:      ",
+                                                u"Copyright:   ",
+                                                u"HomePage:    ",
+                                                u"Version:     0.0.0.0",
+                                                u"--------------------------------------------",
+                                                u"--------------------------------------------",
+                                                u"============================================"};
+  EXPECT_EQ(ComponentReport(*c), expected);
+}
