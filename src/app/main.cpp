@@ -6,6 +6,6 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Kven.ZU.Programming");
   TfmMain window;
-  window.show();
+  window.Start();
   return QApplication::exec();
 }

@@ -5,8 +5,15 @@
 #include "canvas/unQtStrings.h"
 #include "model/unIModule.h"
 #include "model/unProject.h"
+#include "platform/unExeFolder.h"
 #include "platform/unIntText.h"
+#include "plugins/unComponentList.h"
+#include "shell/unCheck1.h"
+#include "shell/unComponents.h"
+#include "shell/unModuleMaster.h"
+#include "shell/unSettings.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -49,6 +56,8 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent)
     : QMainWindow(parent), Dialogs(std::move(dialogs)) {
   if (!Dialogs)
     Dialogs = std::make_unique<TQtMainDialogs>(this);
+  Components = std::make_unique<TComponentList>();
+  Components->Path = ExeFolder();
   setObjectName("fmMain");
   setWindowTitle("Kven.ZU.Programming");
   BuildMenu();
@@ -70,6 +79,57 @@ TfmMain::~TfmMain() {
   if (Project)
     Project->Close();
   Project.reset();
+  Components->Clear();
+}
+
+void TfmMain::Start() {
+  show();
+  QApplication::processEvents();
+  RefreshComponents();
+  TFormCheck1 check(this);
+  switch (Dialogs->Execute(check)) {
+  case IMainDialogs::mrYes:
+    NewProject();
+    break;
+  case IMainDialogs::mrNo:
+    OpenProject();
+    break;
+  default:
+    break;
+  }
+}
+
+void TfmMain::RefreshComponents() {
+  Components->Refresh();
+  const auto& skipped = Components->GetSkipped();
+  if (skipped.empty()) {
+    sbMain->clearMessage();
+    return;
+  }
+  QStringList files;
+  for (const auto& s : skipped)
+    files << QString::fromStdString(s.File).section('/', -1);
+  sbMain->showMessage(
+      QString::fromUtf8("Компоненты пропущены (%1): %2").arg(skipped.size()).arg(files.join(", ")));
+}
+
+void TfmMain::Settings() {
+  TFormSettings settings(this);
+  Dialogs->Execute(settings);
+}
+
+void TfmMain::ShowComponents() {
+  RefreshComponents();
+  TfmComponents browser(this);
+  browser.SetComponents(Components.get());
+  Dialogs->Execute(browser);
+}
+
+bool TfmMain::RunModuleMaster(const std::shared_ptr<IModule>& module) {
+  TFormModuleMaster master(this);
+  master.SetModule(module);
+  master.SetComponents(Components.get());
+  return Dialogs->Execute(master) == IMainDialogs::mrOk;
 }
 
 QAction* TfmMain::AddItem(QMenu* menu, const char* caption, const char* name,
@@ -100,14 +160,14 @@ void TfmMain::BuildMenu() {
   AddItem(file, "Save Project &As...", "miSaveProjectAs", &TfmMain::SaveProjectAsClick)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   file->addSeparator();
-  AddItem(file, "Se&ttings", "miSettings", &TfmMain::Nothing);
+  AddItem(file, "Se&ttings", "miSettings", &TfmMain::Settings);
   file->addSeparator();
   AddItem(file, "E&xit", "miExit1", &TfmMain::Exit)->setShortcut(QKeySequence::Quit);
 
   QMenu* view = menuBar()->addMenu("&View");
   view->setObjectName("miView");
   AddItem(view, "&Refresh", "miRefresh", &TfmMain::RefreshView)->setShortcut(QKeySequence::Refresh);
-  AddItem(view, "&Components", "miComponents", &TfmMain::Nothing);
+  AddItem(view, "&Components", "miComponents", &TfmMain::ShowComponents);
   AddItem(view, "&Log", "miLog", &TfmMain::Nothing);
   AddItem(view, "&Teach", "miTeach", &TfmMain::Nothing);
 
@@ -198,7 +258,7 @@ void TfmMain::NewProject() {
                             "Вы хотите закрыть текущий проект?")) != IMainDialogs::mrYes) {
     return;
   }
-  auto project = std::make_shared<TProject>(nullptr, TAddToLog(), u"", u"Project1");
+  auto project = std::make_shared<TProject>(Components.get(), TAddToLog(), u"", u"Project1");
   try {
     if (auto modules = project->GetMainModules())
       modules->AddModule(100, 100, u"Module1", 100, 100);
@@ -214,7 +274,7 @@ void TfmMain::OpenProject() {
   const std::optional<QString> file = Dialogs->ChooseOpenFile();
   if (!file)
     return;
-  auto project = std::make_shared<TProject>(nullptr, TAddToLog(), u"", u"");
+  auto project = std::make_shared<TProject>(Components.get(), TAddToLog(), u"", u"");
   // Load reports every failure, errors inside it included, as false.
   if (!project->Load(ToU16(*file))) {
     Dialogs->ShowError(QString::fromUtf8("Ошибка загрузки из файла."));
@@ -341,12 +401,26 @@ void TfmMain::NewModule() {
   auto modules = Project->GetMainModules();
   if (!modules)
     return;
-  modules->AddNew();
+  auto module = modules->AddNew();
+  RefreshView();
+  if (!RunModuleMaster(module)) {
+    modules->Remove(module);
+    RefreshView();
+    return;
+  }
   MarkModified();
   RefreshView();
+  ShowModuleProperties(module);
 }
 
-void TfmMain::EditModule(const std::shared_ptr<IModule>&) {}
+void TfmMain::EditModule(const std::shared_ptr<IModule>& module) {
+  if (!module || !RunModuleMaster(module))
+    return;
+  // The tree, the grid and the canvas show the new values at once.
+  MarkModified();
+  RefreshView();
+  ShowModuleProperties(module);
+}
 
 void TfmMain::SetGridValue(const QString& key, const QString& value) {
   for (int row = 0; row < ValueListEditor->rowCount(); ++row) {

@@ -13,6 +13,7 @@ class QTabBar;
 class QTableWidget;
 class QTableWidgetItem;
 class QTreeWidget;
+class TComponentList;
 class TProgrammingImage;
 class TProject;
 
@@ -25,6 +26,9 @@ public:
   explicit TfmMain(std::unique_ptr<IMainDialogs> dialogs = nullptr, QWidget* parent = nullptr);
   ~TfmMain() override;
 
+  // The rest of the start once the window is shown: the components are scanned and the start
+  // dialog asks for a new or an existing project.
+  void Start();
   void NewProject();
   void OpenProject();
   // Saves to the project's file, or asks for one when it has none; false when nothing was saved.
@@ -41,7 +45,12 @@ public:
   void ShowModuleProperties(const std::shared_ptr<IModule>& module);
   void ShowModulePosition(const std::shared_ptr<IModule>& module);
 
+  void Settings();
+  // Rescans the components and shows them.
+  void ShowComponents();
+
   TProject* GetProject() const { return Project.get(); }
+  TComponentList* GetComponents() const { return Components.get(); }
   TProgrammingImage* GetCanvas() const { return Canvas; }
 
 protected:
@@ -71,7 +80,13 @@ private:
   static constexpr int LeftPanelWidth = 137;
   static constexpr int TreeHeight = 168;
 
+  // Scans the folder and says in the status bar what was skipped.
+  void RefreshComponents();
+  // Runs the wizard on the module; true on OK.
+  bool RunModuleMaster(const std::shared_ptr<IModule>& module);
+
   std::unique_ptr<IMainDialogs> Dialogs;
+  std::unique_ptr<TComponentList> Components;
   std::shared_ptr<TProject> Project;
   TProgrammingImage* Canvas = nullptr;
   QSplitter* Splitter1 = nullptr;

@@ -1,6 +1,7 @@
 #include "app/unMainDialogs.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -29,4 +30,8 @@ std::optional<QString> TQtMainDialogs::ChooseSaveFile() {
   QString file = QFileDialog::getSaveFileName(Parent, QString(), QString(), QString(), nullptr,
                                               QFileDialog::DontConfirmOverwrite);
   return file.isEmpty() ? std::nullopt : std::optional<QString>(file);
+}
+
+int TQtMainDialogs::Execute(QDialog& dialog) {
+  return dialog.exec();
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 // The questions and dialogs of the main window, behind one interface so that tests can answer them.
@@ -24,6 +25,8 @@ public:
   // The chosen file, or nothing when cancelled.
   virtual std::optional<QString> ChooseOpenFile() = 0;
   virtual std::optional<QString> ChooseSaveFile() = 0;
+  // Shows a filled dialog modally; its result.
+  virtual int Execute(QDialog& dialog) = 0;
 };
 
 // The real dialogs, parented to a window.
@@ -35,6 +38,7 @@ public:
   void ShowError(const QString& text) override;
   std::optional<QString> ChooseOpenFile() override;
   std::optional<QString> ChooseSaveFile() override;
+  int Execute(QDialog& dialog) override;
 
 private:
   QWidget* Parent;

@@ -110,6 +110,7 @@ TEST_F(MainWindowFileTest, ExitWithoutChangesAsksNothing) {
 
 TEST_F(MainWindowFileTest, NewAndOpenWithUnsavedChangesAskToSave) {
   Trigger("miNewProject");
+  Script.Dialogs = {[](QDialog&) { return IMainDialogs::mrOk; }};
   Trigger("miNewModule");
   TProject* changed = Window->GetProject();
   Script.Answers = {IMainDialogs::mrCancel};
@@ -140,6 +141,7 @@ TEST_F(MainWindowFileTest, AFileThatDoesNotParseKeepsThePreviousProject) {
 
 TEST_F(MainWindowFileTest, AProjectSurvivesSaveAsExitANewStartAndOpen) {
   Trigger("miNewProject");
+  Script.Dialogs = {[](QDialog&) { return IMainDialogs::mrOk; }};
   Trigger("miNewModule");
   auto modules = Window->GetProject()->GetMainModules();
   auto second = modules->GetItem(1);

@@ -278,6 +278,7 @@ TEST_F(MainWindowTest, AnotherProjectEmptiesTheGrid) {
 
 TEST_F(MainWindowTest, NewModuleAddsADefaultModule) {
   Trigger("miNewProject");
+  Script.Dialogs = {[](QDialog&) { return IMainDialogs::mrOk; }};
   Trigger("miNewModule");
   auto modules = Window->GetProject()->GetMainModules();
   ASSERT_EQ(modules->Count(), 2);

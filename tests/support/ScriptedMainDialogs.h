@@ -2,8 +2,10 @@
 
 #include "app/unMainDialogs.h"
 
+#include <QDialog>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 // Answers the main window's dialogs from queues and records what was asked.
 class TScriptedMainDialogs : public IMainDialogs {
@@ -14,6 +16,10 @@ public:
     QStringList Asked;                        // questions, in order
     QStringList Errors;                       // error messages, in order
     int FileDialogs = 0;
+    // Each shown dialog goes to the next of these (which may fill it and press its buttons) and
+    // the answer is the result; without one the dialog is cancelled (result 2).
+    std::deque<std::function<int(QDialog&)>> Dialogs;
+    QStringList Shown; // the object names of the dialogs shown, in order
   };
 
   explicit TScriptedMainDialogs(TScript& script) : Script(script) {}
@@ -23,6 +29,14 @@ public:
   void ShowError(const QString& text) override { Script.Errors << text; }
   std::optional<QString> ChooseOpenFile() override { return File(); }
   std::optional<QString> ChooseSaveFile() override { return File(); }
+  int Execute(QDialog& dialog) override {
+    Script.Shown << dialog.objectName();
+    if (Script.Dialogs.empty())
+      return mrCancel;
+    auto answer = std::move(Script.Dialogs.front());
+    Script.Dialogs.pop_front();
+    return answer(dialog);
+  }
 
 private:
   int Answer(const QString& text, int fallback) {

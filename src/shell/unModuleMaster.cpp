@@ -1,0 +1,177 @@
+#include "shell/unModuleMaster.h"
+
+#include "canvas/unQtStrings.h"
+#include "model/unIModule.h"
+#include "model/unParamList.h"
+#include "platform/unIntText.h"
+#include "plugins/unComponentList.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+constexpr int RowTop = 8, RowStep = 22, RowHeight = 21, InputLeft = 96;
+
+} // namespace
+
+TFormModuleMaster::TFormModuleMaster(QWidget* owner) : QDialog(owner) {
+  setObjectName("FormModuleMaster");
+  setWindowTitle(QString::fromUtf8("Мастер создания модуля"));
+  setFixedSize(332, 168);
+  auto row = [this](int index, const char* label, QWidget* input, int width) {
+    auto* caption = new QLabel(label, this);
+    caption->setGeometry(8, RowTop + index * RowStep + 2, InputLeft - 12, RowHeight - 4);
+    caption->setBuddy(input);
+    input->setGeometry(InputLeft, RowTop + index * RowStep, width, RowHeight);
+  };
+  auto edit = [this](const char* name) {
+    auto* e = new QLineEdit(this);
+    e->setObjectName(name);
+    return e;
+  };
+  edName = edit("edName");
+  edDescription = edit("edDescription");
+  cbType = new QComboBox(this);
+  cbType->setObjectName("cbType");
+  cbType->setEditable(true);
+  cbType->setInsertPolicy(QComboBox::NoInsert);
+  edPositionX = edit("edPositionX");
+  edPositionY = edit("edPositionY");
+  edHeight = edit("edHeight");
+  edWidth = edit("edWidth");
+  row(0, "Name", edName, 233);
+  row(1, "Description", edDescription, 233);
+  row(2, "Type", cbType, 209);
+  row(3, "PositionX", edPositionX, 121);
+  row(4, "PositionY", edPositionY, 121);
+  row(5, "Height", edHeight, 121);
+  row(6, "Width", edWidth, 121);
+  edName->setText("Name");
+  edDescription->setText("Description");
+  for (QLineEdit* e : {edPositionX, edPositionY, edHeight, edWidth})
+    e->setText("100");
+
+  auto* btType = new QPushButton("...", this);
+  btType->setObjectName("btType");
+  btType->setGeometry(InputLeft + 209 + 3, RowTop + 2 * RowStep, 21, RowHeight);
+  auto* btOk = new QPushButton("Ok", this);
+  btOk->setObjectName("btOk");
+  btOk->setDefault(true);
+  btOk->setGeometry(332 - 8 - 75, RowTop + 4 * RowStep, 75, 25);
+  auto* btCancel = new QPushButton("Cancel", this);
+  btCancel->setObjectName("btCancel");
+  btCancel->setGeometry(332 - 8 - 75, RowTop + 5 * RowStep + 6, 75, 25);
+  connect(btType, &QPushButton::clicked, this, &TFormModuleMaster::btTypeClick);
+  connect(btOk, &QPushButton::clicked, this, &TFormModuleMaster::btOkClick);
+  connect(btCancel, &QPushButton::clicked, this, [this] { done(2); });
+
+  ChooseFile = [this]() -> std::optional<QString> {
+    const QString file = QFileDialog::getOpenFileName(this);
+    return file.isEmpty() ? std::nullopt : std::optional<QString>(file);
+  };
+  ShowMessage = [this](const QString& text) { QMessageBox::warning(this, windowTitle(), text); };
+}
+
+void TFormModuleMaster::SetModule(std::shared_ptr<IModule> module) {
+  Module = std::move(module);
+  FillFields();
+}
+
+void TFormModuleMaster::SetComponents(TComponentList* components) {
+  Components = components;
+  FillFields();
+}
+
+void TFormModuleMaster::ClearFields() {
+  for (QLineEdit* e : {edName, edDescription, edPositionX, edPositionY, edHeight, edWidth})
+    e->clear();
+  cbType->clear();
+  cbType->setEditText(QString());
+}
+
+void TFormModuleMaster::FillFields() {
+  ClearFields();
+  update();
+  if (Components)
+    for (std::int32_t i = 0; i < Components->Count(); ++i)
+      cbType->addItem(ToQString(Components->GetComponent(i)->GetFileName()));
+  cbType->setCurrentIndex(-1);
+  if (!Module)
+    return;
+  edName->setText(ToQString(Module->GetName()));
+  edDescription->setText(ToQString(Module->GetDescription()));
+  edPositionX->setText(QString::number(Module->GetPosition().X));
+  edPositionY->setText(QString::number(Module->GetPosition().Y));
+  edHeight->setText(QString::number(Module->GetHeight()));
+  edWidth->setText(QString::number(Module->GetWidth()));
+  // The current type is shown, its registry entry selected when there is one, so that OK without
+  // touching the type keeps it.
+  const QString type = ToQString(Module->GetType());
+  const int entry = type.isEmpty() ? -1 : cbType->findText(type, Qt::MatchExactly);
+  cbType->setCurrentIndex(entry);
+  cbType->setEditText(type);
+}
+
+void TFormModuleMaster::btTypeClick() {
+  const std::optional<QString> file = ChooseFile ? ChooseFile() : std::nullopt;
+  if (!file)
+    return;
+  int entry = cbType->findText(*file, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (entry < 0) {
+    cbType->addItem(*file);
+    entry = cbType->count() - 1;
+  }
+  cbType->setCurrentIndex(entry);
+}
+
+void TFormModuleMaster::btOkClick() {
+  if (!Module) {
+    done(1);
+    return;
+  }
+  // Every number is checked before anything is applied.
+  const struct {
+    QLineEdit* Edit;
+    const char* Field;
+  } numbers[] = {{edPositionX, "PositionX"},
+                 {edPositionY, "PositionY"},
+                 {edHeight, "Height"},
+                 {edWidth, "Width"}};
+  std::int32_t values[4] = {};
+  for (std::size_t i = 0; i < std::size(numbers); ++i) {
+    const TIntTextResult number = ParseIntText(ToU16(numbers[i].Edit->text()), 32);
+    if (!number.Ok) {
+      if (ShowMessage)
+        ShowMessage(QString::fromUtf8("Поле %1: «%2» не является целым числом")
+                        .arg(numbers[i].Field, numbers[i].Edit->text()));
+      numbers[i].Edit->setFocus();
+      numbers[i].Edit->selectAll();
+      return;
+    }
+    values[i] = static_cast<std::int32_t>(number.Value);
+  }
+  const QString type = cbType->currentText();
+  Module->SetName(ToU16(edName->text()));
+  Module->SetDescription(ToU16(edDescription->text()));
+  Module->SetType(ToU16(type));
+  Module->SetPosition({values[0], values[1]});
+  Module->SetHeight(values[2]);
+  Module->SetWidth(values[3]);
+  // The component whose library the type names gives its lists; a type no registered component
+  // stands behind gives empty ones. Without a type the lists stay.
+  const int entry = cbType->findText(type, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  TComponent* component = Components && entry >= 0 ? Components->GetComponent(entry) : nullptr;
+  if (component) {
+    Module->SetParamIn(component->GetParamIn());
+    Module->SetParamOut(component->GetParamOut());
+  } else if (!type.isEmpty()) {
+    Module->SetParamIn(std::make_shared<TParamList>());
+    Module->SetParamOut(std::make_shared<TParamList>());
+  }
+  done(1);
+}
