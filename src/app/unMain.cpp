@@ -370,7 +370,6 @@ void TfmMain::SetProject(std::shared_ptr<TProject> project) {
   // The grid showed a module of the project that goes: its rows would edit nothing.
   GridModule.reset();
   ValueListEditor->setRowCount(0);
-  sbMain->clearMessage();
   Project = std::move(project);
   Canvas->SetProject(Project.get());
   while (TabControl1->count() > 0)

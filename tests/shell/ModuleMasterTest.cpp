@@ -1,0 +1,145 @@
+#include "ShellTestSupport.h"
+#include "canvas/unQtStrings.h"
+#include "model/unProject.h"
+#include "shell/unModuleMaster.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <deque>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ModuleMasterTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Module = Project.GetMainModules()->AddNew();
+    Master.ShowMessage = [this](const QString& text) { Messages << text; };
+    Master.ChooseFile = [this]() -> std::optional<QString> {
+      if (Files.empty())
+        return std::nullopt;
+      QString f = Files.front();
+      Files.pop_front();
+      return f;
+    };
+  }
+  void Open() {
+    Master.SetModule(Module);
+    Master.SetComponents(Registry.get());
+  }
+  QLineEdit* Edit(const char* name) { return Master.findChild<QLineEdit*>(name); }
+  QComboBox* Type() { return Master.findChild<QComboBox*>("cbType"); }
+  QStringList Entries() {
+    QStringList out;
+    for (int i = 0; i < Type()->count(); ++i)
+      out << Type()->itemText(i);
+    return out;
+  }
+
+  std::unique_ptr<TComponentList> Registry = SampleRegistry();
+  TProject Project{nullptr, {}, u"", u"P"};
+  std::shared_ptr<IModule> Module;
+  TFormModuleMaster Master;
+  QStringList Messages;
+  std::deque<QString> Files;
+};
+
+} // namespace
+
+TEST_F(ModuleMasterTest, ANewModuleOpensWithItsDefaultsAndOneEntryPerComponent) {
+  EXPECT_EQ(Master.windowTitle(), QString::fromUtf8("Мастер создания модуля"));
+  Open();
+  EXPECT_EQ(Edit("edName")->text(), "Module");
+  EXPECT_EQ(Edit("edDescription")->text(), "");
+  EXPECT_EQ(Type()->currentText(), "");
+  for (const char* e : {"edPositionX", "edPositionY", "edHeight", "edWidth"})
+    EXPECT_EQ(Edit(e)->text(), "100") << e;
+  EXPECT_EQ(Entries(), (QStringList{QString::fromStdString(Samples + "Adder.so"),
+                                    QString::fromStdString(Samples + "Comparator.so")}));
+}
+
+TEST_F(ModuleMasterTest, OkAppliesEveryFieldAndTheChosenComponentsLists) {
+  Open();
+  Edit("edName")->setText("Sum");
+  Edit("edDescription")->setText("adds");
+  Type()->setCurrentIndex(1);
+  Edit("edPositionX")->setText("10");
+  Edit("edPositionY")->setText("$14"); // integer text as the files have it
+  Edit("edHeight")->setText("30");
+  Edit("edWidth")->setText("-20"); // no range check
+  Master.btOkClick();
+  EXPECT_EQ(Master.result(), 1);
+  EXPECT_EQ(Module->GetName(), u"Sum");
+  EXPECT_EQ(Module->GetDescription(), u"adds");
+  EXPECT_EQ(Module->GetType(), Utf8ToUtf16(Samples + "Comparator.so"));
+  EXPECT_EQ(Module->GetPosition(), (TPoint{10, 20}));
+  EXPECT_EQ(Module->GetHeight(), 30);
+  EXPECT_EQ(Module->GetWidth(), -20);
+  EXPECT_EQ(Module->GetParamIn(), Registry->GetComponent(1)->GetParamIn()); // shared, not copied
+  EXPECT_EQ(Module->GetParamOut()->Count(), 2);
+}
+
+TEST_F(ModuleMasterTest, ANumberThatIsNotOneAppliesNothingAndNamesItsField) {
+  Open();
+  Edit("edName")->setText("Changed");
+  const struct {
+    const char* Field;
+    const char* Text;
+  } rows[] = {
+      {"edPositionX", "1O"}, {"edPositionY", "abc"}, {"edHeight", ""}, {"edWidth", "4294967296"}};
+  for (const auto& row : rows) {
+    Open();
+    Edit("edName")->setText("Changed");
+    Edit(row.Field)->setText(row.Text);
+    Messages.clear();
+    Master.btOkClick();
+    EXPECT_EQ(Master.result(), 0) << row.Field; // still open
+    EXPECT_EQ(Module->GetName(), u"Module") << row.Field;
+    ASSERT_EQ(Messages.size(), 1) << row.Field;
+    EXPECT_TRUE(Messages[0].contains(QString(row.Field).mid(2))) << Messages[0].toStdString();
+  }
+}
+
+TEST_F(ModuleMasterTest, TheTypeIsShownSoThatOkKeepsIt) {
+  Module->SetType(Utf8ToUtf16(Samples + "Adder.so"));
+  Module->SetParamIn(Registry->GetComponent(0)->GetParamIn());
+  Open();
+  EXPECT_EQ(Type()->currentIndex(), 0);
+  Master.btOkClick();
+  EXPECT_EQ(Module->GetType(), Utf8ToUtf16(Samples + "Adder.so"));
+  EXPECT_EQ(Module->GetParamIn(), Registry->GetComponent(0)->GetParamIn());
+  // A type no component stands behind is shown as it is and kept.
+  Module->SetType(u"/opt/other.so");
+  Open();
+  EXPECT_EQ(Type()->currentText(), "/opt/other.so");
+  EXPECT_EQ(Type()->currentIndex(), -1);
+}
+
+TEST_F(ModuleMasterTest, ABrowsedFileIsAddedOnceAndGivesEmptyLists) {
+  Module->SetParamIn(Registry->GetComponent(0)->GetParamIn());
+  Open();
+  Files = {"/opt/zu/extra.so", "/opt/zu/extra.so", QString::fromStdString(Samples + "Adder.so")};
+  Master.btTypeClick();
+  Master.btTypeClick();
+  EXPECT_EQ(Type()->count(), 3);
+  EXPECT_EQ(Type()->currentText(), "/opt/zu/extra.so");
+  Master.btOkClick();
+  EXPECT_EQ(Module->GetType(), u"/opt/zu/extra.so");
+  EXPECT_EQ(Module->GetParamIn()->Count(), 0);
+  Master.btTypeClick(); // a registry entry is selected, not added again
+  EXPECT_EQ(Type()->count(), 3);
+  EXPECT_EQ(Type()->currentIndex(), 0);
+  Master.btTypeClick(); // cancelled: nothing changes
+  EXPECT_EQ(Type()->currentIndex(), 0);
+}
+
+TEST_F(ModuleMasterTest, CancelAndOkWithoutAModule) {
+  Open();
+  Edit("edName")->setText("Changed");
+  Master.reject();
+  EXPECT_EQ(Master.result(), 2);
+  EXPECT_EQ(Module->GetName(), u"Module");
+  TFormModuleMaster empty;
+  empty.btOkClick();
+  EXPECT_EQ(empty.result(), 1);
+}
