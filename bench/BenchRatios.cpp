@@ -2,12 +2,30 @@
 
 #include <cstdio>
 
+std::unique_ptr<benchmark::BenchmarkReporter> TRatioReporter::ForFormat(const std::string& format) {
+  if (format == "json")
+    return std::make_unique<benchmark::JSONReporter>();
+  if (format == "csv") {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    return std::make_unique<benchmark::CSVReporter>();
+#pragma GCC diagnostic pop
+  }
+  return std::make_unique<benchmark::ConsoleReporter>();
+}
+
+bool TRatioReporter::ReportContext(const Context& context) {
+  Shown->SetOutputStream(&GetOutputStream());
+  Shown->SetErrorStream(&GetErrorStream());
+  return Shown->ReportContext(context);
+}
+
 void TRatioReporter::ReportRuns(const std::vector<Run>& runs) {
   for (const Run& run : runs)
     if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
       Times[run.benchmark_name()] =
           run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-  ConsoleReporter::ReportRuns(runs);
+  Shown->ReportRuns(runs);
 }
 
 double TRatioReporter::Seconds(const std::string& name) const {
@@ -15,19 +33,25 @@ double TRatioReporter::Seconds(const std::string& name) const {
   return it == Times.end() ? 0 : it->second;
 }
 
-void TRatioReporter::PrintSummary() const {
+void TRatioReporter::PrintSummary(std::FILE* out) const {
   auto ms = [&](const char* name) { return Seconds(name) * 1000; };
   auto ratio = [&](const char* a, const char* b) {
     const double sb = Seconds(b);
     return sb > 0 ? Seconds(a) / sb : 0.0;
   };
-  std::printf("\nSummary (goal in brackets)\n");
+  std::fprintf(out, "\nSummary (goal in brackets)\n");
   if (Seconds("BM_Redraw1000Modules") > 0)
-    std::printf("  Redraw of 1000 modules:                 %8.3f ms   [<= 4 ms]\n",
-                ms("BM_Redraw1000Modules"));
+    std::fprintf(out, "  Redraw of 1000 modules:                 %8.3f ms   [<= 4 ms]\n",
+                 ms("BM_Redraw1000Modules"));
   if (Seconds("BM_Redraw10000DistinctModules") > 0)
-    std::printf("  Redraw of 10000 differently named:      %8.3f ms   [<= 16 ms]\n",
-                ms("BM_Redraw10000DistinctModules"));
+    std::fprintf(out, "  Redraw of 10000 differently named:      %8.3f ms   [<= 16 ms]\n",
+                 ms("BM_Redraw10000DistinctModules"));
+  if (Seconds("BM_RefreshCopies/100/iterations:3") > 0)
+    std::fprintf(out, "  Refresh of 100 components:              %8.1f ms   [< 1000 ms]\n",
+                 ms("BM_RefreshCopies/100/iterations:3"));
+  if (Seconds("BM_RefreshCopies/1000/iterations:1") > 0)
+    std::fprintf(out, "  Refresh of 1000 / of 100:               %8.2f      [<= 10]\n",
+                 ratio("BM_RefreshCopies/1000/iterations:1", "BM_RefreshCopies/100/iterations:3"));
   struct TRatio {
     const char* Caption;
     const char* Measured;
@@ -45,7 +69,7 @@ void TRatioReporter::PrintSummary() const {
   };
   for (const TRatio& r : hostile)
     if (Seconds(r.Against) > 0)
-      std::printf("  %-38s %8.2f      %s\n", r.Caption, ratio(r.Measured, r.Against), r.Goal);
+      std::fprintf(out, "  %-38s %8.2f      %s\n", r.Caption, ratio(r.Measured, r.Against), r.Goal);
   if (Seconds("BM_LoadXml/10000") == 0)
     return;
   const TRatio ratios[] = {
@@ -59,9 +83,9 @@ void TRatioReporter::PrintSummary() const {
       {"GetXml+1251 100000 / 10000:", "BM_GetXmlBytes/100000", "BM_GetXmlBytes/10000", "[<= 11]"},
   };
   for (const TRatio& r : ratios)
-    std::printf("  %-38s %8.2f      %s\n", r.Caption, ratio(r.Measured, r.Against), r.Goal);
-  std::printf("  TProject.Load 10000:                    %8.2f ms   [< 50 ms]\n",
-              ms("BM_ProjectLoad"));
-  std::printf("  TProject.Save 10000:                    %8.2f ms   [< 50 ms]\n",
-              ms("BM_ProjectSave"));
+    std::fprintf(out, "  %-38s %8.2f      %s\n", r.Caption, ratio(r.Measured, r.Against), r.Goal);
+  std::fprintf(out, "  TProject.Load 10000:                    %8.2f ms   [< 50 ms]\n",
+               ms("BM_ProjectLoad"));
+  std::fprintf(out, "  TProject.Save 10000:                    %8.2f ms   [< 50 ms]\n",
+               ms("BM_ProjectSave"));
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -89,4 +90,22 @@ TEST(Cli, AFileWithoutAnElementIsNotResavedAndSaveErrorsNameTheirCause) {
                              "directory"),
             std::string::npos)
       << missing.Out;
+}
+
+TEST(Cli, ComponentsPrintsEveryReportAndEverySkippedFile) {
+  TTempFolder folder;
+  std::filesystem::copy_file(std::string(ZU_SAMPLES) + "/Adder.so", folder.Path / "Adder.so");
+  std::filesystem::copy_file(std::string(ZU_TEST_COMPONENTS) + "/test_no_info.so",
+                             folder.Path / "NoInfo.so");
+  TRun run = RunCli("components " + folder.Path.string());
+  EXPECT_EQ(run.Code, 1);
+  EXPECT_TRUE(run.Out.starts_with("============================================\n"
+                                  "Name:        Adder\n"))
+      << run.Out;
+  EXPECT_TRUE(run.Out.ends_with("============================================\nSkipped " +
+                                folder.Path.string() +
+                                "/NoInfo.so: нет процедуры ZU_Plugin_Info\n"))
+      << run.Out;
+  std::filesystem::remove(folder.Path / "NoInfo.so");
+  EXPECT_EQ(RunCli("components " + folder.Path.string()).Code, 0);
 }
