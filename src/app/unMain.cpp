@@ -25,6 +25,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -58,6 +59,13 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent)
     Dialogs = std::make_unique<TQtMainDialogs>(this);
   Components = std::make_unique<TComponentList>();
   Components->Path = ExeFolder();
+  // Until the editor has a log of its own, the registry's failures go to standard error.
+  Components->OnLog = [](TLogGroupMessage, TLogTypeMessage type, const std::string& format,
+                         const TLogArgs& args) {
+    if (type == ltError)
+      std::fprintf(stderr, "%s\n", FormatLog(format, args).c_str());
+    return true;
+  };
   setObjectName("fmMain");
   setWindowTitle("Kven.ZU.Programming");
   BuildMenu();
