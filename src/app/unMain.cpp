@@ -3,15 +3,18 @@
 #include "app/unMainDialogs.h"
 #include "canvas/unProgrammingImage.h"
 #include "canvas/unQtStrings.h"
+#include "log/unLogDocumentForm.h"
 #include "model/unIModule.h"
 #include "model/unProject.h"
 #include "platform/unExeFolder.h"
 #include "platform/unIntText.h"
+#include "platform/unStrings.h"
 #include "plugins/unComponentList.h"
 #include "shell/unCheck1.h"
 #include "shell/unComponents.h"
 #include "shell/unModuleMaster.h"
 #include "shell/unSettings.h"
+#include "xml/unXml.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -53,24 +56,27 @@ QString ModuleValue(const IModule& module, const QString& key) {
 
 } // namespace
 
-TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent)
-    : QMainWindow(parent), Dialogs(std::move(dialogs)) {
+TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u16string folder)
+    : TKvenFormMain(parent), Dialogs(std::move(dialogs)) {
   if (!Dialogs)
     Dialogs = std::make_unique<TQtMainDialogs>(this);
-  Components = std::make_unique<TComponentList>();
-  Components->Path = ExeFolder();
-  // Until the editor has a log of its own, the registry's failures go to standard error.
-  Components->OnLog = [](TLogGroupMessage, TLogTypeMessage type, const std::string& format,
-                         const TLogArgs& args) {
-    if (type == ltError)
-      std::fprintf(stderr, "%s\n", FormatLog(format, args).c_str());
-    return true;
-  };
+  if (folder.empty())
+    folder = Utf8ToUtf16(ExeFolder());
   setObjectName("fmMain");
   setWindowTitle("Kven.ZU.Programming");
   BuildMenu();
   BuildLayout();
   FitClientArea();
+
+  LogTypeSet = {lFile, lWindow, lLogSystem};
+  LogFilePath = folder + u"Logs/";
+  ConfigFilePath = folder + u"Configs/";
+  LogName = "ZU_Programming";
+  LogID = 21;
+  MakeLogWindow = [](TKvenXmlNode1* element) -> TLogDocument* { return new TLogForm(element); };
+  Startup();
+  ShowLog();
+  Log(lgGeneral, ltInformation, "Программа запущена", {});
 
   Canvas->OnModuleSelect = [this](const std::shared_ptr<IModule>& m) { ShowModuleProperties(m); };
   Canvas->OnModuleMove = [this](const std::shared_ptr<IModule>& m) {
@@ -78,6 +84,10 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent)
     ShowModulePosition(m);
   };
   Canvas->OnModuleEdit = [this](const std::shared_ptr<IModule>& m) { EditModule(m); };
+
+  Components = std::make_unique<TComponentList>();
+  Components->OnLog = LogHandler();
+  Components->Path = Utf16ToUtf8(folder);
 }
 
 TfmMain::~TfmMain() {
@@ -88,6 +98,42 @@ TfmMain::~TfmMain() {
     Project->Close();
   Project.reset();
   Components->Clear();
+  Log(lgGeneral, ltInformation, "Программа остановлена", {});
+  Shutdown();
+}
+
+bool TfmMain::SaveState() {
+  if (!TKvenFormMain::SaveState())
+    return false;
+  // The items the menu bar itself owns; the window owns the menus' items, so none are written.
+  TKvenXmlNode1* menu = ConfigNode->GetChild(u"MainMenu");
+  for (QAction* item : menuBar()->findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly)) {
+    try {
+      if (!item->objectName().isEmpty())
+        menu->WriteString(ToU16(item->objectName()), ToU16(item->text()));
+    } catch (...) {
+    }
+  }
+  return true;
+}
+
+void TfmMain::ShowLog() {
+  if (LogDocuments)
+    LogDocuments->Show();
+}
+
+TAddToLog TfmMain::LoggingTo(QString* reason) {
+  return [this, reason](TLogGroupMessage g, TLogTypeMessage t, const std::string& f,
+                        const TLogArgs& a) {
+    if (reason && t == ltError) {
+      try {
+        *reason = QString::fromStdString(FormatLog(f, a));
+      } catch (...) {
+        *reason = QString::fromStdString(f);
+      }
+    }
+    return Log(g, t, f, a);
+  };
 }
 
 void TfmMain::Start() {
@@ -176,7 +222,7 @@ void TfmMain::BuildMenu() {
   view->setObjectName("miView");
   AddItem(view, "&Refresh", "miRefresh", &TfmMain::RefreshView)->setShortcut(QKeySequence::Refresh);
   AddItem(view, "&Components", "miComponents", &TfmMain::ShowComponents);
-  AddItem(view, "&Log", "miLog", &TfmMain::Nothing);
+  AddItem(view, "&Log", "miLog", &TfmMain::ShowLog);
   AddItem(view, "&Teach", "miTeach", &TfmMain::Nothing);
 
   QMenu* project = menuBar()->addMenu("&Project");
@@ -266,7 +312,7 @@ void TfmMain::NewProject() {
                             "Вы хотите закрыть текущий проект?")) != IMainDialogs::mrYes) {
     return;
   }
-  auto project = std::make_shared<TProject>(Components.get(), TAddToLog(), u"", u"Project1");
+  auto project = std::make_shared<TProject>(Components.get(), LoggingTo(nullptr), u"", u"Project1");
   try {
     if (auto modules = project->GetMainModules())
       modules->AddModule(100, 100, u"Module1", 100, 100);
@@ -282,13 +328,15 @@ void TfmMain::OpenProject() {
   const std::optional<QString> file = Dialogs->ChooseOpenFile();
   if (!file)
     return;
-  auto project = std::make_shared<TProject>(Components.get(), TAddToLog(), u"", u"");
-  // Load reports every failure, errors inside it included, as false.
+  QString reason;
+  auto project = std::make_shared<TProject>(Components.get(), LoggingTo(&reason), u"", u"");
+  // Load reports every failure, errors inside it included, as false; the reason is in the log.
   if (!project->Load(ToU16(*file))) {
-    Dialogs->ShowError(QString::fromUtf8("Ошибка загрузки из файла."));
+    Dialogs->ShowError(QString::fromUtf8("Ошибка загрузки из файла."), reason);
     project->Close();
     return;
   }
+  project->OnLog = LoggingTo(nullptr);
   project->FileName = ToU16(*file);
   project->Modified = false;
   CloseProject();
@@ -301,10 +349,8 @@ bool TfmMain::SaveProject() {
   // A file that held something other than a project is never written over by a plain save.
   if (Project->FileName.empty() || Project->ForeignFile)
     return SaveProjectAs();
-  if (!Project->Save(Project->FileName)) {
-    Dialogs->ShowError(QString::fromUtf8("Ошибка при сохранении."));
+  if (!SaveTo(Project->FileName))
     return false;
-  }
   Project->Modified = false;
   UpdateProjectTab();
   return true;
@@ -316,15 +362,23 @@ bool TfmMain::SaveProjectAs() {
   const std::optional<QString> file = Dialogs->ChooseSaveFile();
   if (!file)
     return false;
-  if (!Project->Save(ToU16(*file))) {
-    Dialogs->ShowError(QString::fromUtf8("Ошибка при сохранении."));
+  if (!SaveTo(ToU16(*file)))
     return false;
-  }
   Project->FileName = ToU16(*file);
   Project->ForeignFile = false;
   Project->Modified = false;
   UpdateProjectTab();
   return true;
+}
+
+bool TfmMain::SaveTo(const std::u16string& file) {
+  QString reason;
+  Project->OnLog = LoggingTo(&reason);
+  const bool saved = Project->Save(file);
+  Project->OnLog = LoggingTo(nullptr);
+  if (!saved)
+    Dialogs->ShowError(QString::fromUtf8("Ошибка при сохранении."), reason);
+  return saved;
 }
 
 bool TfmMain::ConfirmDiscard() {
@@ -361,7 +415,7 @@ void TfmMain::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  QMainWindow::closeEvent(event);
+  TKvenFormMain::closeEvent(event);
 }
 
 void TfmMain::CloseProject() {

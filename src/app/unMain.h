@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QMainWindow>
+#include "config/unKvenFormMain.h"
+
 #include <memory>
 
 #include "app/unMainDialogs.h"
@@ -19,11 +20,14 @@ class TProject;
 
 // The editor's main window: owns the open project, the canvas, the module tree and the property
 // grid, and runs the project commands of its menu.
-class TfmMain : public QMainWindow {
+class TfmMain : public TKvenFormMain {
   Q_OBJECT
 public:
-  // Without dialogs the window uses the real ones.
-  explicit TfmMain(std::unique_ptr<IMainDialogs> dialogs = nullptr, QWidget* parent = nullptr);
+  // Without dialogs the window uses the real ones. The log and configuration folders ("Logs",
+  // "Configs") and the components lie in the folder (with its trailing '/'), by default the
+  // executable's. Creation reads the configuration, builds and shows the log.
+  explicit TfmMain(std::unique_ptr<IMainDialogs> dialogs = nullptr, QWidget* parent = nullptr,
+                   std::u16string folder = {});
   ~TfmMain() override;
 
   // The rest of the start once the window is shown: the components are scanned and the start
@@ -46,6 +50,10 @@ public:
   void ShowModulePosition(const std::shared_ptr<IModule>& module);
 
   void Settings();
+  // Shows the log window again.
+  void ShowLog();
+  // The window's state, then an element "MainMenu" with the items the menu bar itself owns.
+  bool SaveState() override;
   // Rescans the components and shows them.
   void ShowComponents();
 
@@ -80,6 +88,10 @@ private:
   static constexpr int LeftPanelWidth = 137;
   static constexpr int TreeHeight = 168;
 
+  // The form's log as a handler, keeping the text of the last error in reason when given.
+  TAddToLog LoggingTo(QString* reason);
+  // Saves the project to the file; false, with the error and its reason shown, when it fails.
+  bool SaveTo(const std::u16string& file);
   // Scans the folder and says in the status bar what was skipped.
   void RefreshComponents();
   // Runs the wizard on the module; true on OK.

@@ -17,8 +17,12 @@ int TQtMainDialogs::AskYesNoCancel(const QString& text) {
   return answer == QMessageBox::Yes ? mrYes : answer == QMessageBox::No ? mrNo : mrCancel;
 }
 
-void TQtMainDialogs::ShowError(const QString& text) {
-  QMessageBox::critical(Parent, QApplication::applicationName(), text, QMessageBox::Ok);
+void TQtMainDialogs::ShowError(const QString& text, const QString& details) {
+  QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok,
+                  Parent);
+  if (!details.isEmpty())
+    box.setDetailedText(details);
+  box.exec();
 }
 
 std::optional<QString> TQtMainDialogs::ChooseOpenFile() {

@@ -20,8 +20,8 @@ public:
   virtual int ConfirmYesNo(const QString& text) = 0;
   // A question with Yes, No and Cancel; returns mrYes, mrNo or mrCancel.
   virtual int AskYesNoCancel(const QString& text) = 0;
-  // An error message with an OK button.
-  virtual void ShowError(const QString& text) = 0;
+  // An error message with an OK button; the details, when given, are there to be shown.
+  virtual void ShowError(const QString& text, const QString& details = {}) = 0;
   // The chosen file, or nothing when cancelled.
   virtual std::optional<QString> ChooseOpenFile() = 0;
   virtual std::optional<QString> ChooseSaveFile() = 0;
@@ -35,7 +35,7 @@ public:
   explicit TQtMainDialogs(QWidget* parent) : Parent(parent) {}
   int ConfirmYesNo(const QString& text) override;
   int AskYesNoCancel(const QString& text) override;
-  void ShowError(const QString& text) override;
+  void ShowError(const QString& text, const QString& details = {}) override;
   std::optional<QString> ChooseOpenFile() override;
   std::optional<QString> ChooseSaveFile() override;
   int Execute(QDialog& dialog) override;

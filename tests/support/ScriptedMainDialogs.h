@@ -15,6 +15,7 @@ public:
     std::deque<std::optional<QString>> Files; // for ChooseOpenFile and ChooseSaveFile
     QStringList Asked;                        // questions, in order
     QStringList Errors;                       // error messages, in order
+    QStringList Details;                      // their details
     int FileDialogs = 0;
     // Each shown dialog goes to the next of these (which may fill it and press its buttons) and
     // the answer is the result; without one the dialog is cancelled (result 2).
@@ -26,7 +27,10 @@ public:
 
   int ConfirmYesNo(const QString& text) override { return Answer(text, mrNo); }
   int AskYesNoCancel(const QString& text) override { return Answer(text, mrCancel); }
-  void ShowError(const QString& text) override { Script.Errors << text; }
+  void ShowError(const QString& text, const QString& details = {}) override {
+    Script.Errors << text;
+    Script.Details << details;
+  }
   std::optional<QString> ChooseOpenFile() override { return File(); }
   std::optional<QString> ChooseSaveFile() override { return File(); }
   int Execute(QDialog& dialog) override {
