@@ -1,0 +1,149 @@
+#include "app/unMain.h"
+#include "log/unLogDocumentForm.h"
+#include "log/unLogDocuments.h"
+#include "log/unLogFormTree.h"
+#include "platform/unExeFolder.h"
+#include "support/ScriptedMainDialogs.h"
+#include "xml/XmlTestSupport.h"
+#include "xml/unXml.h"
+
+#include <QAction>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainWindowConfigTest : public ::testing::Test {
+protected:
+  void SetUp() override { std::filesystem::create_directory(Folder.Path / "Configs"); }
+  std::unique_ptr<TfmMain> NewWindow() {
+    auto window = std::make_unique<TfmMain>(std::make_unique<TScriptedMainDialogs>(Script), nullptr,
+                                            Utf8ToUtf16(Folder.Path.string() + "/"));
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    return window;
+  }
+  std::u16string ConfigFile() const {
+    return Utf8ToUtf16((Folder.Path / "Configs" / (ExeName() + ".config")).string());
+  }
+  std::u16string LogFile() const {
+    return Utf8ToUtf16((Folder.Path / "Logs" / (ExeName() + ".log")).string());
+  }
+  // The config file's "FormMain" element, read afresh.
+  std::unique_ptr<TKvenXmlDocument1> Config() {
+    auto doc = std::make_unique<TKvenXmlDocument1>();
+    EXPECT_TRUE(doc->LoadFromFile(ConfigFile()));
+    return doc;
+  }
+  static QTreeWidget* LogTree(TfmMain& window) {
+    auto* all = dynamic_cast<TLogDocuments*>(window.LogDocuments);
+    auto* form = all ? dynamic_cast<TLogForm*>(all->GetDocuments().at(0)) : nullptr;
+    return form ? form->GetWindow()->findChild<QTreeWidget*>("Tree") : nullptr;
+  }
+
+  TTempFolder Folder;
+  TScriptedMainDialogs::TScript Script;
+};
+
+std::vector<std::u16string> Names(const TKvenXmlNode1* node) {
+  std::vector<std::u16string> names;
+  for (std::int32_t i = 0; node && i < node->ChildCount(); ++i)
+    names.push_back(node->GetChildNodes().GetNode(i)->GetName());
+  return names;
+}
+
+} // namespace
+
+TEST_F(MainWindowConfigTest, AFirstRunWritesTheWindowsElementsInOrder) {
+  NewWindow().reset();
+  auto doc = Config();
+  const TKvenXmlNode1* form = doc->GetRoot()->FindChild(u"FormMain");
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(Names(form), (std::vector<std::u16string>{u"Logs", u"Left", u"Top", u"Width", u"Height",
+                                                      u"WindowState", u"Caption", u"MainMenu"}));
+  EXPECT_EQ(Names(form->FindChild(u"Logs")), std::vector<std::u16string>{u"LogForm"});
+  EXPECT_EQ(form->FindChild(u"Logs")->FindChild(u"LogForm")->ChildCount(), 0);
+  EXPECT_EQ(form->FindChild(u"MainMenu")->ChildCount(), 0);
+  EXPECT_EQ(form->FindChild(u"Caption")->GetValue(), u"Kven.ZU.Programming");
+  EXPECT_EQ(form->FindChild(u"WindowState")->GetValue(), u"0");
+}
+
+TEST_F(MainWindowConfigTest, StoredValuesComeBackAndABadOneIsIgnored) {
+  {
+    TKvenXmlDocument1 doc;
+    TKvenXmlNode1* form = doc.GetRoot()->GetChild(u"FormMain");
+    form->WriteString(u"Left", u"12px");
+    form->WriteInteger(u"Top", 34);
+    form->WriteInteger(u"Width", 700);
+    form->WriteInteger(u"Height", 500);
+    form->WriteInteger(u"WindowState", 7); // taken as normal
+    form->WriteString(u"Caption", u"Мой редактор");
+    ASSERT_TRUE(doc.SaveToFile(ConfigFile()));
+  }
+  auto window = NewWindow();
+  EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Мой редактор"));
+  EXPECT_EQ(window->y(), 34);
+  EXPECT_EQ(window->size(), QSize(700, 500));
+  EXPECT_FALSE(window->isMaximized());
+}
+
+TEST_F(MainWindowConfigTest, ClosingMaximisedKeepsTheNormalBounds) {
+  {
+    auto window = NewWindow();
+    window->move(40, 50);
+    window->resize(640, 480);
+  }
+  const std::u16string left =
+      Config()->GetRoot()->FindChild(u"FormMain")->FindChild(u"Left")->GetValue();
+  {
+    auto window = NewWindow();
+    window->showMaximized();
+    QTest::qWait(20);
+  }
+  auto doc = Config();
+  const TKvenXmlNode1* form = doc->GetRoot()->FindChild(u"FormMain");
+  EXPECT_EQ(left, u"40");
+  EXPECT_EQ(form->FindChild(u"Left")->GetValue(), left);
+  EXPECT_EQ(form->FindChild(u"Width")->GetValue(), u"640");
+  EXPECT_EQ(form->FindChild(u"WindowState")->GetValue(), u"2");
+  auto again = NewWindow();
+  EXPECT_TRUE(again->windowState() & Qt::WindowMaximized);
+}
+
+TEST_F(MainWindowConfigTest, WithoutAConfigsFolderNothingPersists) {
+  std::filesystem::remove(Folder.Path / "Configs");
+  NewWindow().reset();
+  EXPECT_FALSE(std::filesystem::exists(Folder.Path / "Configs"));
+  EXPECT_TRUE(Script.Errors.isEmpty());
+}
+
+TEST_F(MainWindowConfigTest, TheLogFileHoldsTheStartAndTheStop) {
+  {
+    auto window = NewWindow();
+    QTreeWidget* tree = LogTree(*window);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_TRUE(
+        tree->topLevelItem(0)->text(0).endsWith(QString::fromUtf8("[I] Gen: Программа запущена")));
+    EXPECT_TRUE(tree->window()->isVisible());
+    tree->window()->close();
+    window->findChild<QAction*>("miLog")->trigger();
+    EXPECT_TRUE(tree->window()->isVisible());
+  }
+  const std::string bytes = ReadBytes(LogFile());
+  EXPECT_NE(bytes.find(" INFO    Gen: Программа запущена\r\n"), std::string::npos) << bytes;
+  EXPECT_TRUE(bytes.ends_with(" INFO    Gen: Программа остановлена\r\n")) << bytes;
+}
+
+TEST_F(MainWindowConfigTest, AFailedOpenShowsTheReadersReasonInTheLog) {
+  auto window = NewWindow();
+  WriteBytes(Folder.File("broken.xml"), "<Kven_ZU_Programming_Project>\r\n<Name>X</Name>\r\n");
+  Script.Files = {QString::fromStdU16String(Folder.File("broken.xml"))};
+  window->findChild<QAction*>("miOpenProject")->trigger();
+  const QString reason =
+      QString::fromUtf8("Не найден закрывающий тег \"</Kven_ZU_Programming_Project>\" Line=3");
+  EXPECT_EQ(Script.Errors, QStringList{QString::fromUtf8("Ошибка загрузки из файла.")});
+  EXPECT_EQ(Script.Details, QStringList{reason});
+  EXPECT_TRUE(LogTree(*window)->topLevelItem(0)->text(0).endsWith("[E] Gen: " + reason));
+}
