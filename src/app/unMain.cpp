@@ -4,6 +4,7 @@
 #include "canvas/unProgrammingImage.h"
 #include "canvas/unQtStrings.h"
 #include "log/unLogDocumentForm.h"
+#include "log/unLogSystem.h"
 #include "model/unIModule.h"
 #include "model/unProject.h"
 #include "platform/unExeFolder.h"
@@ -74,6 +75,9 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   LogName = "ZU_Programming";
   LogID = 21;
   MakeLogWindow = [](TKvenXmlNode1* element) -> TLogDocument* { return new TLogForm(element); };
+  MakeLogService = [](std::int32_t id, const std::string& name) -> TLogDocument* {
+    return new TLogSystem(id, name);
+  };
   Startup();
   ShowLog();
   Log(lgGeneral, ltInformation, "Программа запущена", {});

@@ -56,6 +56,16 @@ bool WriteLogLine(TLogTypeMessage type, const std::string& message, std::string 
     for (std::string* name : {&fileName, &oldFileName})
       if (name->find('/') == std::string::npos)
         *name = ExeFolder() + *name;
+    return AppendLogLine(fileName, oldFileName,
+                         FormatFileLineTime(Now()) + LogLineLabel(type) + message);
+  } catch (...) {
+    return false;
+  }
+}
+
+bool AppendLogLine(const std::string& fileName, const std::string& oldFileName,
+                   const std::string& line) {
+  try {
     std::error_code ec;
     if (fs::is_regular_file(fileName, ec) &&
         static_cast<long long>(fs::file_size(fileName, ec)) > LogFileLimit) {
@@ -63,11 +73,11 @@ bool WriteLogLine(TLogTypeMessage type, const std::string& message, std::string 
       fs::copy_file(fileName, oldFileName, ec);
       fs::remove(fileName, ec);
     }
-    const std::string line = FormatFileLineTime(Now()) + LogLineLabel(type) + message + "\r\n";
+    const std::string text = line + "\r\n";
     std::FILE* file = std::fopen(fileName.c_str(), "ab");
     if (!file)
       return false;
-    const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     return std::fclose(file) == 0 && written;
   } catch (...) {
     return false;

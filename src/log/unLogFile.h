@@ -19,6 +19,11 @@ bool ForceFolders(const std::string& path);
 bool WriteLogLine(TLogTypeMessage type, const std::string& message, std::string fileName,
                   std::string oldFileName);
 
+// Appends the line and CR LF to the file, moving a file above LogFileLimit bytes to the old name
+// first; the file is opened and closed for the line. False when the line is lost.
+bool AppendLogLine(const std::string& fileName, const std::string& oldFileName,
+                   const std::string& line);
+
 // The label of a type ordinal in a file line.
 const char* LogLineLabel(int typeOrdinal);
 
