@@ -3,6 +3,9 @@
 #include "app/unMainDialogs.h"
 #include "canvas/unProgrammingImage.h"
 #include "canvas/unQtStrings.h"
+#include "help/unAbout.h"
+#include "help/unHelp.h"
+#include "help/unTeach.h"
 #include "log/unLogDocumentForm.h"
 #include "log/unLogSystem.h"
 #include "model/unIModule.h"
@@ -63,6 +66,7 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
     Dialogs = std::make_unique<TQtMainDialogs>(this);
   if (folder.empty())
     folder = Utf8ToUtf16(ExeFolder());
+  Folder = folder;
   setObjectName("fmMain");
   setWindowTitle("Kven.ZU.Programming");
   BuildMenu();
@@ -119,6 +123,35 @@ bool TfmMain::SaveState() {
     }
   }
   return true;
+}
+
+void TfmMain::ShowTeach() {
+  if (!Teach)
+    Teach = new TfmTeach(this, ToQString(Folder));
+  Teach->show();
+  Teach->raise();
+}
+
+void TfmMain::ShowHelp() {
+  TfmHelp help(this);
+  Dialogs->Execute(help);
+}
+
+void TfmMain::ShowAbout() {
+  TfmAbout about(this);
+  Dialogs->Execute(about);
+}
+
+bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
+  // Mouse moves over the tree and the status bar ask the teaching window, once it exists, for
+  // their pages.
+  if (event->type() == QEvent::MouseMove && Teach) {
+    if (watched == tvMain->viewport() || watched == tvMain)
+      Teach->ShowPage("DOC\\Programming\\TreeViewMain.html");
+    else if (watched == sbMain)
+      Teach->ShowPage("DOC\\Programming\\StatusBarMain.html");
+  }
+  return TKvenFormMain::eventFilter(watched, event);
 }
 
 void TfmMain::ShowLog() {
@@ -227,7 +260,7 @@ void TfmMain::BuildMenu() {
   AddItem(view, "&Refresh", "miRefresh", &TfmMain::RefreshView)->setShortcut(QKeySequence::Refresh);
   AddItem(view, "&Components", "miComponents", &TfmMain::ShowComponents);
   AddItem(view, "&Log", "miLog", &TfmMain::ShowLog);
-  AddItem(view, "&Teach", "miTeach", &TfmMain::Nothing);
+  AddItem(view, "&Teach", "miTeach", &TfmMain::ShowTeach);
 
   QMenu* project = menuBar()->addMenu("&Project");
   project->setObjectName("miProject");
@@ -235,8 +268,8 @@ void TfmMain::BuildMenu() {
 
   QMenu* help = menuBar()->addMenu("&Help");
   help->setObjectName("miHelp");
-  AddItem(help, "&Description", "miDescription", &TfmMain::Nothing);
-  AddItem(help, "&About", "miAbout", &TfmMain::Nothing);
+  AddItem(help, "&Description", "miDescription", &TfmMain::ShowHelp);
+  AddItem(help, "&About", "miAbout", &TfmMain::ShowAbout);
 }
 
 void TfmMain::BuildLayout() {
@@ -291,6 +324,10 @@ void TfmMain::BuildLayout() {
   setStatusBar(sbMain);
 
   connect(ValueListEditor, &QTableWidget::itemChanged, this, &TfmMain::GridItemChanged);
+  for (QWidget* area : {static_cast<QWidget*>(tvMain->viewport()), static_cast<QWidget*>(sbMain)}) {
+    area->setMouseTracking(true);
+    area->installEventFilter(this);
+  }
 }
 
 void TfmMain::FitClientArea() {

@@ -15,6 +15,7 @@ class QTableWidget;
 class QTableWidgetItem;
 class QTreeWidget;
 class TComponentList;
+class TfmTeach;
 class TProgrammingImage;
 class TProject;
 
@@ -52,6 +53,12 @@ public:
   void Settings();
   // Shows the log window again.
   void ShowLog();
+  // Makes the teaching window the first time, then shows it.
+  void ShowTeach();
+  void ShowHelp();
+  void ShowAbout();
+  // Null until View ▸ Teach was first used; owned by the window.
+  TfmTeach* GetTeach() const { return Teach; }
   // The window's state, then an element "MainMenu" with the items the menu bar itself owns.
   bool SaveState() override;
   // Rescans the components and shows them.
@@ -63,6 +70,7 @@ public:
 
 protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
   // Before unsaved work is dropped: asks whether to save it; false when the command must stop.
@@ -98,6 +106,8 @@ private:
   bool RunModuleMaster(const std::shared_ptr<IModule>& module);
 
   std::unique_ptr<IMainDialogs> Dialogs;
+  std::u16string Folder;
+  TfmTeach* Teach = nullptr;
   std::unique_ptr<TComponentList> Components;
   std::shared_ptr<TProject> Project;
   TProgrammingImage* Canvas = nullptr;

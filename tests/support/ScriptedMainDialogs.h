@@ -55,9 +55,10 @@ private:
     ++Script.FileDialogs;
     if (Script.Files.empty())
       return std::nullopt;
-    auto f = Script.Files.front();
+    const bool chosen = Script.Files.front().has_value();
+    const QString file = chosen ? *Script.Files.front() : QString();
     Script.Files.pop_front();
-    return f;
+    return chosen ? std::optional<QString>(file) : std::nullopt;
   }
 
   TScript& Script;
