@@ -113,7 +113,7 @@ TfmAbout::TfmAbout(QWidget* owner, const TVersionTable* table) : QDialog(owner) 
   // The bottom strip follows the height.
   const int bottom = height();
   line->setGeometry(0, bottom - 34, width + lbCopyright->x() + 5, 2);
-  lbWWW->setGeometry(8, bottom - 26, 190, 18);
+  lbWWW->setGeometry(8, bottom - 26, this->width() - 8 - 75 - 16, 18);
   ok->setGeometry(this->width() - 8 - 75, bottom - 30, 75, 25);
 }
 
