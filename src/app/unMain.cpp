@@ -1,5 +1,6 @@
 #include "app/unMain.h"
 
+#include "app/unEditCommands.h"
 #include "app/unMainDialogs.h"
 #include "canvas/unProgrammingImage.h"
 #include "canvas/unQtStrings.h"
@@ -30,6 +31,7 @@
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
@@ -69,6 +71,14 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   Folder = folder;
   setObjectName("fmMain");
   setWindowTitle("Kven.ZU.Programming");
+  UndoStack = new QUndoStack(this);
+  // The modified mark follows the stack: undoing back to the saved state clears it.
+  connect(UndoStack, &QUndoStack::cleanChanged, this, [this](bool clean) {
+    if (!Project)
+      return;
+    Project->Modified = !clean;
+    UpdateProjectTab();
+  });
   BuildMenu();
   BuildLayout();
   FitClientArea();
@@ -87,9 +97,12 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   Log(lgGeneral, ltInformation, "Программа запущена", {});
 
   Canvas->OnModuleSelect = [this](const std::shared_ptr<IModule>& m) { ShowModuleProperties(m); };
-  Canvas->OnModuleMove = [this](const std::shared_ptr<IModule>& m) {
-    MarkModified();
-    ShowModulePosition(m);
+  Canvas->OnModuleMove = [this](const std::shared_ptr<IModule>& m) { ShowModulePosition(m); };
+  // One step per drag, not per mouse move.
+  Canvas->OnModuleDrop = [this](const std::shared_ptr<IModule>& m, TPoint from) {
+    TModuleValues before = TModuleValues::Of(*m);
+    before.Position = from;
+    Push(new TChangeModuleCommand(tr("Move"), m, before, TModuleValues::Of(*m), Changed()));
   };
   Canvas->OnModuleEdit = [this](const std::shared_ptr<IModule>& m) { EditModule(m); };
 
@@ -255,6 +268,22 @@ void TfmMain::BuildMenu() {
   file->addSeparator();
   AddItem(file, "E&xit", "miExit1", &TfmMain::Exit)->setShortcut(QKeySequence::Quit);
 
+  QMenu* edit = menuBar()->addMenu("&Edit");
+  edit->setObjectName("miEdit");
+  QAction* undo = UndoStack->createUndoAction(this, tr("&Undo"));
+  undo->setObjectName("miUndo");
+  undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  QAction* redo = UndoStack->createRedoAction(this, tr("&Redo"));
+  redo->setObjectName("miRedo");
+  redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                      QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  edit->addAction(undo);
+  edit->addAction(redo);
+  edit->addSeparator();
+  miDelete = AddItem(edit, "&Delete", "miDelete", &TfmMain::DeleteModule);
+  miDelete->setShortcut(QKeySequence::Delete);
+  miDelete->setEnabled(false);
+
   QMenu* view = menuBar()->addMenu("&View");
   view->setObjectName("miView");
   AddItem(view, "&Refresh", "miRefresh", &TfmMain::RefreshView)->setShortcut(QKeySequence::Refresh);
@@ -392,8 +421,7 @@ bool TfmMain::SaveProject() {
     return SaveProjectAs();
   if (!SaveTo(Project->FileName))
     return false;
-  Project->Modified = false;
-  UpdateProjectTab();
+  MarkSaved();
   return true;
 }
 
@@ -407,8 +435,7 @@ bool TfmMain::SaveProjectAs() {
     return false;
   Project->FileName = ToU16(*file);
   Project->ForeignFile = false;
-  Project->Modified = false;
-  UpdateProjectTab();
+  MarkSaved();
   return true;
 }
 
@@ -435,11 +462,42 @@ bool TfmMain::ConfirmDiscard() {
   }
 }
 
-void TfmMain::MarkModified() {
-  if (!Project || Project->Modified)
-    return;
-  Project->Modified = true;
+void TfmMain::MarkSaved() {
+  UndoStack->setClean();
+  Project->Modified = false;
   UpdateProjectTab();
+}
+
+void TfmMain::Push(QUndoCommand* command) {
+  UndoStack->push(command);
+  if (Project && !UndoStack->isClean() && !Project->Modified) {
+    Project->Modified = true;
+    UpdateProjectTab();
+  }
+}
+
+TChanged TfmMain::Changed() {
+  return [this] {
+    RefreshView();
+    if (auto module = GridModule.lock())
+      ShowModuleProperties(module);
+  };
+}
+
+std::shared_ptr<IModule> TfmMain::FocusedModule() const {
+  auto modules = Project ? Project->GetMainModules() : nullptr;
+  return modules ? modules->GetFocused() : nullptr;
+}
+
+void TfmMain::DeleteModule() {
+  auto module = FocusedModule();
+  if (!module)
+    return;
+  if (GridModule.lock() == module) {
+    GridModule.reset();
+    ValueListEditor->setRowCount(0);
+  }
+  Push(new TDeleteModuleCommand(Project->GetMainModules(), module, Changed()));
 }
 
 void TfmMain::UpdateProjectTab() {
@@ -474,6 +532,10 @@ void TfmMain::SetProject(std::shared_ptr<TProject> project) {
   GridModule.reset();
   ValueListEditor->setRowCount(0);
   Project = std::move(project);
+  UndoStack->clear();
+  // A project that comes with changes (recovered work) is not in a saved state.
+  if (Project && Project->Modified)
+    UndoStack->resetClean();
   Canvas->SetProject(Project.get());
   while (TabControl1->count() > 0)
     TabControl1->removeTab(0);
@@ -487,9 +549,12 @@ void TfmMain::SetProject(std::shared_ptr<TProject> project) {
 void TfmMain::RefreshView() {
   update();
   tvMain->clear();
-  if (!Project)
+  if (!Project) {
+    miDelete->setEnabled(false);
     return;
+  }
   Canvas->Redraw();
+  miDelete->setEnabled(FocusedModule() != nullptr);
   auto* root = new QTreeWidgetItem(tvMain, {ToQString(Project->GetName())});
   if (auto modules = Project->GetMainModules())
     for (std::int32_t i = 0; i < modules->Count(); ++i)
@@ -510,16 +575,21 @@ void TfmMain::NewModule() {
     RefreshView();
     return;
   }
-  MarkModified();
+  Push(new TAddModuleCommand(modules, module, Changed()));
   RefreshView();
   ShowModuleProperties(module);
 }
 
 void TfmMain::EditModule(const std::shared_ptr<IModule>& module) {
-  if (!module || !RunModuleMaster(module))
+  if (!module)
     return;
+  const TModuleValues before = TModuleValues::Of(*module);
+  if (!RunModuleMaster(module))
+    return;
+  const TModuleValues after = TModuleValues::Of(*module);
+  if (!(after == before))
+    Push(new TChangeModuleCommand(tr("Edit Module"), module, before, after, Changed()));
   // The tree, the grid and the canvas show the new values at once.
-  MarkModified();
   RefreshView();
   ShowModuleProperties(module);
 }
@@ -568,6 +638,7 @@ void TfmMain::GridItemChanged(QTableWidgetItem* item) {
     return;
   const QString key = keyItem->text();
   const std::u16string text = ToU16(item->text());
+  const TModuleValues before = TModuleValues::Of(*module);
   if (key == "Name") {
     module->SetName(text);
   } else if (key == "Description") {
@@ -598,6 +669,8 @@ void TfmMain::GridItemChanged(QTableWidgetItem* item) {
       return;
   }
   sbMain->clearMessage();
-  MarkModified();
+  const TModuleValues after = TModuleValues::Of(*module);
+  if (!(after == before))
+    Push(new TChangeModuleCommand(tr("Change %1").arg(key), module, before, after, Changed()));
   RefreshView();
 }

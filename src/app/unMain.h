@@ -2,6 +2,7 @@
 
 #include "config/unKvenFormMain.h"
 
+#include <functional>
 #include <memory>
 
 #include "app/unMainDialogs.h"
@@ -14,6 +15,8 @@ class QTabBar;
 class QTableWidget;
 class QTableWidgetItem;
 class QTreeWidget;
+class QUndoCommand;
+class QUndoStack;
 class TComponentList;
 class TfmTeach;
 class TProgrammingImage;
@@ -49,6 +52,9 @@ public:
   void EditModule(const std::shared_ptr<IModule>& module);
   void ShowModuleProperties(const std::shared_ptr<IModule>& module);
   void ShowModulePosition(const std::shared_ptr<IModule>& module);
+  // Takes the selected module out (Edit ▸ Delete); undo puts it back.
+  void DeleteModule();
+  QUndoStack* GetUndoStack() const { return UndoStack; }
 
   void Settings();
   // Shows the log window again.
@@ -75,7 +81,13 @@ protected:
 private:
   // Before unsaved work is dropped: asks whether to save it; false when the command must stop.
   bool ConfirmDiscard();
-  void MarkModified();
+  // The project is saved: the stack's current state is the clean one.
+  void MarkSaved();
+  // Pushes a command (already done, or done by its first redo) onto the undo stack.
+  void Push(QUndoCommand* command);
+  // What a command calls once it changed the project: the tree, canvas and grid are shown again.
+  std::function<void()> Changed();
+  std::shared_ptr<IModule> FocusedModule() const;
   // The tab names the project, with " *" while it has unsaved changes.
   void UpdateProjectTab();
   void BuildMenu();
@@ -106,6 +118,8 @@ private:
   bool RunModuleMaster(const std::shared_ptr<IModule>& module);
 
   std::unique_ptr<IMainDialogs> Dialogs;
+  QUndoStack* UndoStack = nullptr;
+  QAction* miDelete = nullptr;
   std::u16string Folder;
   TfmTeach* Teach = nullptr;
   std::unique_ptr<TComponentList> Components;

@@ -61,6 +61,7 @@ void TProgrammingImage::MouseDown(int x, int y) {
   Dragging = true;
   if (SelectedModule) {
     const TPoint position = SelectedModule->GetPosition();
+    DragStart = position;
     DragOffsetX = position.X - x;
     DragOffsetY = position.Y - y;
   }
@@ -77,7 +78,10 @@ void TProgrammingImage::MouseMove(int x, int y) {
 
 void TProgrammingImage::MouseUp() {
   Dragging = false;
+  std::shared_ptr<IModule> dropped = std::move(SelectedModule);
   SelectedModule.reset();
+  if (dropped && OnModuleDrop && !(dropped->GetPosition() == DragStart))
+    OnModuleDrop(dropped, DragStart);
 }
 
 void TProgrammingImage::DblClick() {

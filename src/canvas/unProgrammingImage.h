@@ -35,6 +35,8 @@ public:
   TModuleEvent OnModuleSelect;
   TModuleEvent OnModuleMove;
   TModuleEvent OnModuleEdit;
+  // After a drag that moved a module: the module and where it was when the drag began.
+  std::function<void(const std::shared_ptr<IModule>&, TPoint from)> OnModuleDrop;
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -52,6 +54,7 @@ private:
   int DragOffsetY = 0;
   bool SkipNextPress = false;
   bool Dragging = false;
+  TPoint DragStart;
   std::shared_ptr<IModule> SelectedModule;
   TProject* Project = nullptr;
   QImage Image;

@@ -85,4 +85,9 @@ public:
   virtual void Draw(TCanvas& canvas) = 0;
   virtual void SaveToXml(TKvenXmlNode1* element) const = 0;
   virtual void ClearFocus() = 0;
+  // Puts a module at the index (0 .. Count; other indices append); its parent list is not
+  // changed.
+  virtual void Insert(std::int32_t index, std::shared_ptr<IModule> module) = 0;
+  // The index of the module (by identity), or -1.
+  virtual std::int32_t IndexOf(const std::shared_ptr<IModule>& module) const = 0;
 };

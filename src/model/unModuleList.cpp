@@ -93,3 +93,14 @@ void TModuleList::SaveToXml(TKvenXmlNode1* element) const {
     Items[static_cast<std::size_t>(i)]->SaveToXml(entry);
   });
 }
+
+void TModuleList::Insert(std::int32_t index, std::shared_ptr<IModule> module) {
+  if (index < 0 || index > Count())
+    index = Count();
+  Items.insert(Items.begin() + index, std::move(module));
+}
+
+std::int32_t TModuleList::IndexOf(const std::shared_ptr<IModule>& module) const {
+  auto it = std::find(Items.begin(), Items.end(), module);
+  return it == Items.end() ? -1 : static_cast<std::int32_t>(it - Items.begin());
+}

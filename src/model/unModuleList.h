@@ -22,6 +22,8 @@ public:
   void Draw(TCanvas& canvas) override;
   void SaveToXml(TKvenXmlNode1* element) const override;
   void ClearFocus() override;
+  void Insert(std::int32_t index, std::shared_ptr<IModule> module) override;
+  std::int32_t IndexOf(const std::shared_ptr<IModule>& module) const override;
   // Appends a module as it is (its parent list is not changed); returns its index.
   std::int32_t Append(std::shared_ptr<IModule> module);
 

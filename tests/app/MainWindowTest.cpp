@@ -105,8 +105,9 @@ TEST_F(MainWindowTest, MenuHasEveryItemWithItsCaption) {
     top << Caption(a);
     mnemonics << QKeySequence::mnemonic(a->text()).toString();
   }
-  EXPECT_EQ(top, (QStringList{"File", "View", "Project", "Help"}));
-  EXPECT_EQ(mnemonics, (QStringList{"Alt+F", "Alt+V", "Alt+P", "Alt+H"}));
+  // The documented menus, with Edit between File and View.
+  EXPECT_EQ(top, (QStringList{"File", "Edit", "View", "Project", "Help"}));
+  EXPECT_EQ(mnemonics, (QStringList{"Alt+F", "Alt+E", "Alt+V", "Alt+P", "Alt+H"}));
   // Separators stand before Settings and before Exit.
   auto fileActions = Window->menuBar()->actions()[0]->menu()->actions();
   QStringList file, fileKeys;

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "model/unIModule.h"
+
+#include <QUndoCommand>
+#include <functional>
+#include <memory>
+#include <string>
+
+// What the user can change of a module, taken at one moment.
+struct TModuleValues {
+  std::u16string Name, Description, Type;
+  TPoint Position;
+  std::int32_t Height = 0, Width = 0;
+  std::shared_ptr<IParamList> ParamIn, ParamOut;
+
+  static TModuleValues Of(const IModule& module);
+  void ApplyTo(IModule& module) const;
+  friend bool operator==(const TModuleValues&, const TModuleValues&) = default;
+};
+
+// Called after a command changed the project, to show the change.
+using TChanged = std::function<void()>;
+
+// A module was added to a list (already done when the command is pushed).
+class TAddModuleCommand : public QUndoCommand {
+public:
+  TAddModuleCommand(std::shared_ptr<IModuleList> list, std::shared_ptr<IModule> module,
+                    TChanged changed);
+  void undo() override;
+  void redo() override;
+
+private:
+  std::shared_ptr<IModuleList> List;
+  std::shared_ptr<IModule> Module;
+  std::int32_t Index;
+  TChanged Changed;
+  bool Done = true;
+};
+
+// Takes a module out of its list; undo puts it back at its index with everything it had.
+class TDeleteModuleCommand : public QUndoCommand {
+public:
+  TDeleteModuleCommand(std::shared_ptr<IModuleList> list, std::shared_ptr<IModule> module,
+                       TChanged changed);
+  void undo() override;
+  void redo() override;
+
+private:
+  std::shared_ptr<IModuleList> List;
+  std::shared_ptr<IModule> Module;
+  std::int32_t Index;
+  TChanged Changed;
+};
+
+// A module's values changed from before to after (already done when the command is pushed):
+// a drag, a grid edit or the wizard.
+class TChangeModuleCommand : public QUndoCommand {
+public:
+  TChangeModuleCommand(const QString& text, std::shared_ptr<IModule> module, TModuleValues before,
+                       TModuleValues after, TChanged changed);
+  void undo() override;
+  void redo() override;
+
+private:
+  std::shared_ptr<IModule> Module;
+  TModuleValues Before, After;
+  TChanged Changed;
+  bool Done = true;
+};
