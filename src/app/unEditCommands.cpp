@@ -1,7 +1,7 @@
 #include "app/unEditCommands.h"
 
 TModuleValues TModuleValues::Of(const IModule& module) {
-  return {module.GetName(),  module.GetDescription(), module.GetType(),    module.GetPosition(),
+  return {module.GetName(),   module.GetDescription(), module.GetType(),    module.GetPosition(),
           module.GetHeight(), module.GetWidth(),       module.GetParamIn(), module.GetParamOut()};
 }
 
@@ -50,12 +50,14 @@ TDeleteModuleCommand::TDeleteModuleCommand(std::shared_ptr<IModuleList> list,
       Index(List->IndexOf(Module)), Changed(std::move(changed)) {}
 
 void TDeleteModuleCommand::undo() {
+  // Back with everything it had, its selection too, which no other module keeps then.
+  if (Module->GetFocused())
+    List->ClearFocus();
   List->Insert(Index, Module);
   Tell(Changed);
 }
 
 void TDeleteModuleCommand::redo() {
-  Module->SetFocused(WordFalse);
   List->Remove(Module);
   Tell(Changed);
 }

@@ -96,7 +96,10 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   ShowLog();
   Log(lgGeneral, ltInformation, "Программа запущена", {});
 
-  Canvas->OnModuleSelect = [this](const std::shared_ptr<IModule>& m) { ShowModuleProperties(m); };
+  Canvas->OnModuleSelect = [this](const std::shared_ptr<IModule>& m) {
+    ShowModuleProperties(m);
+    miDelete->setEnabled(FocusedModule() != nullptr);
+  };
   Canvas->OnModuleMove = [this](const std::shared_ptr<IModule>& m) { ShowModulePosition(m); };
   // One step per drag, not per mouse move.
   Canvas->OnModuleDrop = [this](const std::shared_ptr<IModule>& m, TPoint from) {
@@ -275,8 +278,8 @@ void TfmMain::BuildMenu() {
   undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
   QAction* redo = UndoStack->createRedoAction(this, tr("&Redo"));
   redo->setObjectName("miRedo");
-  redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                      QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  redo->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   edit->addAction(undo);
   edit->addAction(redo);
   edit->addSeparator();

@@ -1,0 +1,153 @@
+#include "app/unMain.h"
+#include "canvas/unProgrammingImage.h"
+#include "model/unProject.h"
+#include "shell/unModuleMaster.h"
+#include "support/ScriptedMainDialogs.h"
+#include "xml/XmlTestSupport.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QUndoStack>
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainWindowEditTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Window = std::make_unique<TfmMain>(std::make_unique<TScriptedMainDialogs>(Script), nullptr,
+                                       Utf8ToUtf16(Folder.Path.string() + "/"));
+    Window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+    Trigger("miNewProject");
+  }
+  void Trigger(const char* name) { Window->findChild<QAction*>(name)->trigger(); }
+  QAction* Action(const char* name) { return Window->findChild<QAction*>(name); }
+  // The project as its file would hold it, but for the selection, which is no step of its own.
+  std::string Text() {
+    TProject& p = *Window->GetProject();
+    const std::u16string file = Folder.File("state.xml");
+    EXPECT_TRUE(p.Save(file));
+    const std::string bytes = ReadBytes(file);
+    std::string text;
+    for (std::size_t at = 0; at < bytes.size();) {
+      const std::size_t end = std::min(bytes.find('\n', at), bytes.size() - 1) + 1;
+      const std::string line = bytes.substr(at, end - at);
+      if (line.find("<Focused>") == std::string::npos)
+        text += line;
+      at = end;
+    }
+    return text;
+  }
+  std::shared_ptr<IModuleList> Modules() { return Window->GetProject()->GetMainModules(); }
+  void Drag(QPoint from, QPoint to) {
+    QTest::mousePress(Window->GetCanvas(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(Window->GetCanvas(), (from + to) / 2);
+    QTest::mouseMove(Window->GetCanvas(), to);
+    QTest::mouseRelease(Window->GetCanvas(), Qt::LeftButton, {}, to);
+  }
+  void TypeIntoGrid(const QString& key, const QString& text) {
+    auto* grid = Window->findChild<QTableWidget*>("ValueListEditor");
+    for (int r = 0; r < grid->rowCount(); ++r)
+      if (grid->item(r, 0)->text() == key)
+        grid->item(r, 1)->setText(text);
+  }
+  QString Tab() { return Window->findChild<QTabBar*>("TabControl1")->tabText(0); }
+
+  TTempFolder Folder;
+  TScriptedMainDialogs::TScript Script;
+  std::unique_ptr<TfmMain> Window;
+};
+
+// The wizard with the name changed and OK pressed.
+std::function<int(QDialog&)> Rename(const QString& name) {
+  return [name](QDialog& dialog) {
+    auto* master = qobject_cast<TFormModuleMaster*>(&dialog);
+    master->findChild<QLineEdit*>("edName")->setText(name);
+    master->btOkClick();
+    return master->result();
+  };
+}
+
+} // namespace
+
+TEST_F(MainWindowEditTest, EveryKindOfChangeUndoesAndRedoesExactly) {
+  EXPECT_FALSE(Action("miUndo")->isEnabled());
+  EXPECT_FALSE(Action("miRedo")->isEnabled());
+  struct TStep {
+    const char* Undo;
+    std::function<void()> Change;
+  };
+  const TStep steps[] = {
+      {"Undo Add Module",
+       [&] {
+         Script.Dialogs = {Rename("Added")};
+         Trigger("miNewModule");
+       }},
+      {"Undo Move",
+       [&] {
+         Drag({100, 100}, {160, 130});
+       }},
+      {"Undo Change Width", [&] { TypeIntoGrid("Width", "44"); }},
+      {"Undo Edit Module",
+       [&] {
+         Script.Dialogs = {Rename("Edited")};
+         Window->EditModule(Modules()->GetItem(0));
+       }},
+      {"Undo Delete", [&] { Trigger("miDelete"); }},
+  };
+  std::vector<std::string> states{Text()};
+  for (const TStep& step : steps) {
+    step.Change();
+    states.push_back(Text());
+    EXPECT_NE(states.back(), states[states.size() - 2]) << step.Undo;
+    EXPECT_EQ(Action("miUndo")->text().remove('&'), step.Undo);
+  }
+  for (std::size_t i = std::size(steps); i-- > 0;) {
+    Trigger("miUndo");
+    EXPECT_EQ(Text(), states[i]) << steps[i].Undo;
+  }
+  EXPECT_FALSE(Action("miUndo")->isEnabled());
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    Trigger("miRedo");
+    EXPECT_EQ(Text(), states[i + 1]) << steps[i].Undo;
+  }
+}
+
+TEST_F(MainWindowEditTest, UndoingBackToTheSavedStateClearsTheMark) {
+  Script.Files = {QString::fromStdU16String(Folder.File("p.xml"))};
+  Trigger("miSaveProject");
+  EXPECT_EQ(Tab(), "Project1");
+  Drag({100, 100}, {150, 100});
+  EXPECT_EQ(Tab(), "Project1 *");
+  Trigger("miUndo");
+  EXPECT_EQ(Tab(), "Project1");
+  EXPECT_FALSE(Window->GetProject()->Modified);
+  Trigger("miRedo");
+  EXPECT_TRUE(Window->GetProject()->Modified);
+}
+
+TEST_F(MainWindowEditTest, DeleteThenUndoPutsTheModuleBackAtItsPlace) {
+  Modules()->AddModule(300, 100, u"Second", 50, 50);
+  Modules()->AddModule(300, 300, u"Third", 50, 50);
+  Window->RefreshView();
+  EXPECT_FALSE(Action("miDelete")->isEnabled());
+  QTest::mouseClick(Window->GetCanvas(), Qt::LeftButton, {}, QPoint(300, 100));
+  ASSERT_TRUE(Action("miDelete")->isEnabled());
+  auto second = Modules()->GetItem(1);
+  Window->GetCanvas()->setFocus();
+  QTest::keyClick(Window->GetCanvas(), Qt::Key_Delete);
+  ASSERT_EQ(Modules()->Count(), 2);
+  EXPECT_EQ(Modules()->IndexOf(second), -1);
+  Trigger("miUndo");
+  ASSERT_EQ(Modules()->Count(), 3);
+  EXPECT_EQ(Modules()->GetItem(1), second);
+  EXPECT_EQ(second->GetName(), u"Second");
+  // A new project forgets the steps of the old one.
+  Script.Answers = {IMainDialogs::mrNo, IMainDialogs::mrYes};
+  Trigger("miNewProject");
+  EXPECT_FALSE(Action("miUndo")->isEnabled());
+}
