@@ -98,6 +98,7 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
 
   Canvas->OnModuleSelect = [this](const std::shared_ptr<IModule>& m) {
     ShowModuleProperties(m);
+    ShowSelectionInTree();
     miDelete->setEnabled(FocusedModule() != nullptr);
   };
   Canvas->OnModuleMove = [this](const std::shared_ptr<IModule>& m) { ShowModulePosition(m); };
@@ -325,6 +326,9 @@ void TfmMain::BuildLayout() {
   tvMain->setObjectName("tvMain");
   tvMain->setHeaderHidden(true);
   tvMain->setIndentation(19);
+  // Choosing a module in the tree selects it on the canvas.
+  connect(tvMain, &QTreeWidget::itemClicked, this,
+          [this](QTreeWidgetItem* item) { SelectFromTree(item); });
   ValueListEditor = new QTableWidget(0, 2, left);
   ValueListEditor->setObjectName("ValueListEditor");
   ValueListEditor->setHorizontalHeaderLabels({"Key", "Value"});
@@ -492,6 +496,32 @@ std::shared_ptr<IModule> TfmMain::FocusedModule() const {
   return modules ? modules->GetFocused() : nullptr;
 }
 
+void TfmMain::SelectFromTree(QTreeWidgetItem* item) {
+  auto modules = Project ? Project->GetMainModules() : nullptr;
+  if (!modules || !item || !item->parent())
+    return;
+  auto module = modules->GetItem(item->parent()->indexOfChild(item));
+  if (!module)
+    return;
+  modules->ClearFocus();
+  module->SetFocused(WordTrue);
+  Canvas->Redraw();
+  ShowModuleProperties(module);
+  miDelete->setEnabled(true);
+}
+
+void TfmMain::ShowSelectionInTree() {
+  auto modules = Project ? Project->GetMainModules() : nullptr;
+  QTreeWidgetItem* root = tvMain->topLevelItem(0);
+  if (!modules || !root)
+    return;
+  const std::int32_t index = modules->IndexOf(modules->GetFocused());
+  QTreeWidgetItem* item = index >= 0 ? root->child(index) : nullptr;
+  tvMain->setCurrentItem(item);
+  if (!item)
+    tvMain->clearSelection();
+}
+
 void TfmMain::DeleteModule() {
   auto module = FocusedModule();
   if (!module)
@@ -510,6 +540,7 @@ void TfmMain::UpdateProjectTab() {
   if (Project->Modified)
     text += " *";
   TabControl1->setTabText(0, text);
+  TabControl1->setTabToolTip(0, ToQString(Project->FileName));
 }
 
 void TfmMain::closeEvent(QCloseEvent* event) {
@@ -563,6 +594,7 @@ void TfmMain::RefreshView() {
     for (std::int32_t i = 0; i < modules->Count(); ++i)
       new QTreeWidgetItem(root, {ToQString(modules->GetItem(i)->GetName())});
   tvMain->expandAll();
+  ShowSelectionInTree();
 }
 
 void TfmMain::NewModule() {

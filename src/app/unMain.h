@@ -15,6 +15,7 @@ class QTabBar;
 class QTableWidget;
 class QTableWidgetItem;
 class QTreeWidget;
+class QTreeWidgetItem;
 class QUndoCommand;
 class QUndoStack;
 class TComponentList;
@@ -52,6 +53,10 @@ public:
   void EditModule(const std::shared_ptr<IModule>& module);
   void ShowModuleProperties(const std::shared_ptr<IModule>& module);
   void ShowModulePosition(const std::shared_ptr<IModule>& module);
+  // Selects the module of a tree entry, as a press on its box would.
+  void SelectFromTree(QTreeWidgetItem* item);
+  // Makes the selected module's entry the tree's current one.
+  void ShowSelectionInTree();
   // Takes the selected module out (Edit ▸ Delete); undo puts it back.
   void DeleteModule();
   QUndoStack* GetUndoStack() const { return UndoStack; }

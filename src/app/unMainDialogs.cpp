@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 int TQtMainDialogs::ConfirmYesNo(const QString& text) {
@@ -25,15 +26,20 @@ void TQtMainDialogs::ShowError(const QString& text, const QString& details) {
   box.exec();
 }
 
+std::optional<QString> TQtMainDialogs::Chosen(const QString& file) {
+  if (file.isEmpty())
+    return std::nullopt;
+  LastFolder = QFileInfo(file).absolutePath();
+  return file;
+}
+
 std::optional<QString> TQtMainDialogs::ChooseOpenFile() {
-  QString file = QFileDialog::getOpenFileName(Parent);
-  return file.isEmpty() ? std::nullopt : std::optional<QString>(file);
+  return Chosen(QFileDialog::getOpenFileName(Parent, QString(), LastFolder));
 }
 
 std::optional<QString> TQtMainDialogs::ChooseSaveFile() {
-  QString file = QFileDialog::getSaveFileName(Parent, QString(), QString(), QString(), nullptr,
-                                              QFileDialog::DontConfirmOverwrite);
-  return file.isEmpty() ? std::nullopt : std::optional<QString>(file);
+  return Chosen(QFileDialog::getSaveFileName(Parent, QString(), LastFolder, QString(), nullptr,
+                                             QFileDialog::DontConfirmOverwrite));
 }
 
 int TQtMainDialogs::Execute(QDialog& dialog) {

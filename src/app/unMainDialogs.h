@@ -41,5 +41,9 @@ public:
   int Execute(QDialog& dialog) override;
 
 private:
+  // Remembers the folder of a chosen file, where the next file dialog starts.
+  std::optional<QString> Chosen(const QString& file);
+
   QWidget* Parent;
+  QString LastFolder;
 };

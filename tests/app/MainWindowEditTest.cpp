@@ -6,10 +6,13 @@
 #include "xml/XmlTestSupport.h"
 
 #include <QAction>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QTranslator>
+#include <QTreeWidget>
 #include <QUndoStack>
 #include <gtest/gtest.h>
 
@@ -150,4 +153,29 @@ TEST_F(MainWindowEditTest, DeleteThenUndoPutsTheModuleBackAtItsPlace) {
   Script.Answers = {IMainDialogs::mrNo, IMainDialogs::mrYes};
   Trigger("miNewProject");
   EXPECT_FALSE(Action("miUndo")->isEnabled());
+}
+
+TEST_F(MainWindowEditTest, TreeAndCanvasShowOneSelection) {
+  Modules()->AddModule(300, 100, u"Second", 50, 50);
+  Window->RefreshView();
+  auto* tree = Window->findChild<QTreeWidget*>("tvMain");
+  QTreeWidgetItem* second = tree->topLevelItem(0)->child(1);
+  const QRect area = tree->visualItemRect(second);
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, area.center());
+  EXPECT_TRUE(Modules()->GetItem(1)->GetFocused());
+  EXPECT_FALSE(Modules()->GetItem(0)->GetFocused());
+  EXPECT_EQ(QColor(Window->GetCanvas()->Picture().pixel(275, 75)), QColor(Qt::red));
+  QTest::mouseClick(Window->GetCanvas(), Qt::LeftButton, {}, QPoint(100, 100));
+  EXPECT_EQ(tree->currentItem(), tree->topLevelItem(0)->child(0));
+  Script.Files = {QString::fromStdU16String(Folder.File("p.xml"))};
+  Trigger("miSaveProjectAs");
+  EXPECT_EQ(Window->findChild<QTabBar*>("TabControl1")->tabToolTip(0),
+            QString::fromStdU16String(Folder.File("p.xml")));
+}
+
+TEST(QtTranslations, StandardButtonsReadInRussian) {
+  QTranslator texts;
+  ASSERT_TRUE(texts.load(QLocale(QLocale::Russian), "qtbase", "_",
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+  EXPECT_EQ(texts.translate("QPlatformTheme", "&Yes"), QString::fromUtf8("&Да"));
 }
