@@ -2,6 +2,7 @@
 
 #include "app/unEditCommands.h"
 #include "app/unMainDialogs.h"
+#include "canvas/unPictureExport.h"
 #include "canvas/unProgrammingImage.h"
 #include "canvas/unQtStrings.h"
 #include "help/unAbout.h"
@@ -267,6 +268,7 @@ void TfmMain::BuildMenu() {
   // The platform's standard Save As key may be empty, so the usual one is given outright.
   AddItem(file, "Save Project &As...", "miSaveProjectAs", &TfmMain::SaveProjectAsClick)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  AddItem(file, "Export &Picture...", "miExportPicture", &TfmMain::ExportPictureClick);
   file->addSeparator();
   AddItem(file, "Se&ttings", "miSettings", &TfmMain::Settings);
   file->addSeparator();
@@ -494,6 +496,19 @@ TChanged TfmMain::Changed() {
 std::shared_ptr<IModule> TfmMain::FocusedModule() const {
   auto modules = Project ? Project->GetMainModules() : nullptr;
   return modules ? modules->GetFocused() : nullptr;
+}
+
+void TfmMain::ExportPictureClick() {
+  if (!Project)
+    return;
+  const std::optional<QString> file = Dialogs->ChooseExportFile();
+  if (!file)
+    return;
+  QString reason;
+  if (!ExportPicture(*Project, *file, &reason)) {
+    Log(lgGeneral, ltError, "%s", {ToU16(reason)});
+    Dialogs->ShowError(QString::fromUtf8("Рисунок не сохранён."), reason);
+  }
 }
 
 void TfmMain::SelectFromTree(QTreeWidgetItem* item) {

@@ -105,6 +105,8 @@ private:
   void Exit() { close(); }
   void SaveProjectClick() { SaveProject(); }
   void SaveProjectAsClick() { SaveProjectAs(); }
+  // File ▸ Export Picture: the project's picture as PNG or SVG.
+  void ExportPictureClick();
   void SetGridValue(const QString& key, const QString& value);
   void GridItemChanged(QTableWidgetItem* item);
 

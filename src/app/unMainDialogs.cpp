@@ -45,3 +45,8 @@ std::optional<QString> TQtMainDialogs::ChooseSaveFile() {
 int TQtMainDialogs::Execute(QDialog& dialog) {
   return dialog.exec();
 }
+
+std::optional<QString> TQtMainDialogs::ChooseExportFile() {
+  return Chosen(
+      QFileDialog::getSaveFileName(Parent, QString(), LastFolder, "PNG (*.png);;SVG (*.svg)"));
+}

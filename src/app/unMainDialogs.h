@@ -25,6 +25,8 @@ public:
   // The chosen file, or nothing when cancelled.
   virtual std::optional<QString> ChooseOpenFile() = 0;
   virtual std::optional<QString> ChooseSaveFile() = 0;
+  // A file for a picture (".png" or ".svg").
+  virtual std::optional<QString> ChooseExportFile() = 0;
   // Shows a filled dialog modally; its result.
   virtual int Execute(QDialog& dialog) = 0;
 };
@@ -38,6 +40,7 @@ public:
   void ShowError(const QString& text, const QString& details = {}) override;
   std::optional<QString> ChooseOpenFile() override;
   std::optional<QString> ChooseSaveFile() override;
+  std::optional<QString> ChooseExportFile() override;
   int Execute(QDialog& dialog) override;
 
 private:

@@ -1,5 +1,6 @@
 // zu-cli: checks and batch-processes project and XML files without the window.
 
+#include "canvas/unPictureExport.h"
 #include "model/unIModule.h"
 #include "model/unProject.h"
 #include "platform/unExeFolder.h"
@@ -8,6 +9,7 @@
 #include "plugins/unComponentReport.h"
 #include "xml/unXml.h"
 
+#include <QGuiApplication>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -22,6 +24,7 @@ const char* const Usage =
     "  project check FILE      load a project file; print its name, the number of modules at\n"
     "                          every depth and the deepest level\n"
     "  project resave IN OUT   load a project file and save it again to OUT\n"
+    "  project render FILE OUT draw the project's picture into OUT, a .png or .svg file\n"
     "  xml roundtrip IN OUT    load any XML file and save it again to OUT\n"
     "  components [FOLDER]     scan FOLDER (default: the program's folder) for plug-in\n"
     "                          components; print each one's report as the components\n"
@@ -105,6 +108,23 @@ int ResaveProject(const std::string& in, const std::string& out) {
   return 0;
 }
 
+int RenderProject(int argc, char** argv, const std::string& in, const std::string& out) {
+  TMessages messages;
+  TProject project(nullptr, messages.Handler(), u"", u"");
+  if (!project.Load(Utf8ToUtf16(in)))
+    return Fail("cannot load the project", in, messages);
+  // Drawing needs the toolkit, not a screen.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  QString reason;
+  if (!ExportPicture(project, QString::fromStdString(out), &reason)) {
+    std::fprintf(stderr, "zu-cli: %s\n", reason.toStdString().c_str());
+    return 1;
+  }
+  return 0;
+}
+
 int RoundTripXml(const std::string& in, const std::string& out) {
   TMessages messages;
   TKvenXmlDocument1 document(u"", messages.Handler());
@@ -146,6 +166,8 @@ int main(int argc, char** argv) {
     return ResaveProject(args[2], args[3]);
   if (!args.empty() && args.size() <= 2 && args[0] == "components")
     return ListComponents(args.size() == 2 ? args[1] : "");
+  if (args.size() == 4 && args[0] == "project" && args[1] == "render")
+    return RenderProject(argc, argv, args[2], args[3]);
   if (args.size() == 4 && args[0] == "xml" && args[1] == "roundtrip")
     return RoundTripXml(args[2], args[3]);
   std::fputs(Usage, stderr);

@@ -109,3 +109,17 @@ TEST(Cli, ComponentsPrintsEveryReportAndEverySkippedFile) {
   std::filesystem::remove(folder.Path / "NoInfo.so");
   EXPECT_EQ(RunCli("components " + folder.Path.string()).Code, 0);
 }
+
+TEST(Cli, RenderDrawsTheProjectWithoutAWindow) {
+  TTempFolder folder;
+  const std::string png = (folder.Path / "n.png").string();
+  EXPECT_EQ(RunCli("project render " + Data + "/nested-project.xml " + png).Code, 0);
+  EXPECT_TRUE(ReadBytes(Utf8ToUtf16(png)).starts_with("\x89PNG"));
+  const std::string svg = (folder.Path / "n.svg").string();
+  EXPECT_EQ(RunCli("project render " + Data + "/nested-project.xml " + svg).Code, 0);
+  EXPECT_NE(ReadBytes(Utf8ToUtf16(svg)).find("<svg"), std::string::npos);
+  TRun bad =
+      RunCli("project render " + Data + "/nested-project.xml " + (folder.Path / "n.gif").string());
+  EXPECT_EQ(bad.Code, 1);
+  EXPECT_NE(bad.Out.find("gif"), std::string::npos);
+}

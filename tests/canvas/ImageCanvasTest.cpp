@@ -120,8 +120,9 @@ TEST(ImageCanvas, TextsInUseStayCachedHoweverManyAndOthersLeave) {
   auto draw = [&](int from, int count) {
     canvas.BeginPicture();
     for (int i = from; i < from + count; ++i)
-      canvas.TextOut(0, 0, u"name " + std::u16string(1, static_cast<char16_t>(0x400 + i % 200)) +
-                               std::u16string(static_cast<std::size_t>(i / 200), u'x'));
+      canvas.TextOut(0, 0,
+                     u"name " + std::u16string(1, static_cast<char16_t>(0x400 + i % 200)) +
+                         std::u16string(static_cast<std::size_t>(i / 200), u'x'));
   };
   draw(0, 6000);
   draw(0, 6000);

@@ -1,6 +1,9 @@
+#include "canvas/unPictureExport.h"
 #include "canvas/unProgrammingImage.h"
 #include "model/unModule.h"
 #include "model/unProject.h"
+#include "xml/XmlTestSupport.h"
+#include "xml/unXml.h"
 
 #include <QGuiApplication>
 #include <QStyleHints>
@@ -168,4 +171,30 @@ TEST_F(ProgrammingImageTest, NameIsWrittenAtTheCentreOfTheBox) {
     for (int y = 92; y <= 108; ++y)
       dark += qGray(pic.pixel(x, y)) < 128;
   EXPECT_GT(dark, 10);
+}
+
+TEST_F(ProgrammingImageTest, AnExportedPictureHasTheBoxesWhereTheCanvasHasThem) {
+  Add(100, 100);
+  Project.GetMainModules()->AddModule(300, 200, u"Second", 60, 80);
+  Image.Redraw();
+  TTempFolder folder;
+  const QString png = QString::fromStdString((folder.Path / "p.png").string());
+  QString reason;
+  ASSERT_TRUE(ExportPicture(Project, png, &reason)) << reason.toStdString();
+  QImage exported(png);
+  ASSERT_FALSE(exported.isNull());
+  EXPECT_GE(exported.width(), 341);
+  EXPECT_GE(exported.height(), 231);
+  const QImage& canvas = Image.Picture();
+  for (QPoint p : {QPoint(50, 50), QPoint(150, 150), QPoint(260, 170), QPoint(340, 230),
+                   QPoint(120, 60), QPoint(300, 200)})
+    EXPECT_EQ(exported.pixel(p), canvas.pixel(p)) << p.x() << "," << p.y();
+  const QString svg = QString::fromStdString((folder.Path / "p.SVG").string());
+  ASSERT_TRUE(ExportPicture(Project, svg, &reason)) << reason.toStdString();
+  TKvenXmlDocument1 doc;
+  EXPECT_TRUE(doc.LoadFromFile(svg.toStdU16String()));
+  EXPECT_EQ(doc.GetRoot()->GetName(), u"svg");
+  EXPECT_FALSE(
+      ExportPicture(Project, QString::fromStdString((folder.Path / "p.bmp").string()), &reason));
+  EXPECT_TRUE(reason.contains("bmp"));
 }

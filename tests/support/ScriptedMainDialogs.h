@@ -33,6 +33,7 @@ public:
   }
   std::optional<QString> ChooseOpenFile() override { return File(); }
   std::optional<QString> ChooseSaveFile() override { return File(); }
+  std::optional<QString> ChooseExportFile() override { return File(); }
   int Execute(QDialog& dialog) override {
     Script.Shown << dialog.objectName();
     if (Script.Dialogs.empty())

@@ -1,0 +1,140 @@
+#include "canvas/unPictureExport.h"
+
+#include "canvas/unImageCanvas.h"
+#include "canvas/unQtStrings.h"
+#include "model/unIModule.h"
+#include "model/unProject.h"
+#include "platform/unCanvas.h"
+
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr int Margin = 10;
+
+// Passes every call on, moved by an offset.
+class TOffsetCanvas : public TCanvas {
+public:
+  TOffsetCanvas(TCanvas& inner, int dx, int dy) : Inner(inner), Dx(dx), Dy(dy) {}
+  void SetPenColor(TColor color) override { Inner.SetPenColor(color); }
+  void Rectangle(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) override {
+    Inner.Rectangle(l + Dx, t + Dy, r + Dx, b + Dy);
+  }
+  void Polyline(std::span<const TPoint> points) override {
+    std::vector<TPoint> moved(points.begin(), points.end());
+    for (TPoint& p : moved)
+      p = {p.X + Dx, p.Y + Dy};
+    Inner.Polyline(moved);
+  }
+  void TextOut(std::int32_t x, std::int32_t y, const std::u16string& text) override {
+    Inner.TextOut(x + Dx, y + Dy, text);
+  }
+  TSize TextExtent(const std::u16string& text) override { return Inner.TextExtent(text); }
+  // Unknown: what the inner picture hides is in its own coordinates, not in these.
+  TSize PictureSize() override { return {0, 0}; }
+
+private:
+  TCanvas& Inner;
+  int Dx, Dy;
+};
+
+// Draws through a painter: white boxes with pen-coloured outlines, one-pixel lines, text in the
+// painter's font.
+class TPainterCanvas : public TCanvas {
+public:
+  explicit TPainterCanvas(QPainter& painter) : Painter(painter), Metrics(painter.font()) {}
+  void SetPenColor(TColor color) override { Painter.setPen(QColor(color.R, color.G, color.B)); }
+  void Rectangle(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) override {
+    Painter.setBrush(Qt::white);
+    Painter.drawRect(QRect(QPoint(std::min(l, r), std::min(t, b)),
+                           QPoint(std::max(l, r) - 1, std::max(t, b) - 1)));
+  }
+  void Polyline(std::span<const TPoint> points) override {
+    QPolygon polygon;
+    for (const TPoint& p : points)
+      polygon << QPoint(p.X, p.Y);
+    Painter.drawPolyline(polygon);
+  }
+  void TextOut(std::int32_t x, std::int32_t y, const std::u16string& text) override {
+    const QPen pen = Painter.pen();
+    Painter.setPen(Qt::black);
+    Painter.drawText(QPoint(x, y + Metrics.ascent()), ToQString(text));
+    Painter.setPen(pen);
+  }
+  TSize TextExtent(const std::u16string& text) override {
+    return {Metrics.horizontalAdvance(ToQString(text)), Metrics.height()};
+  }
+
+private:
+  QPainter& Painter;
+  QFontMetrics Metrics;
+};
+
+// The modules' extent with their names, and whether there is any module.
+QRect Extent(TProject& project, const QFont& font) {
+  const QFontMetrics metrics(font);
+  QRect extent;
+  auto modules = project.GetMainModules();
+  for (std::int32_t i = 0; modules && i < modules->Count(); ++i) {
+    const auto m = modules->GetItem(i);
+    const TPoint p = m->GetPosition();
+    const int w = std::abs(m->GetWidth()), h = std::abs(m->GetHeight());
+    const int text = metrics.horizontalAdvance(ToQString(m->GetName()));
+    extent |= QRect(p.X - std::max(w, text) / 2 - 3, p.Y - h / 2 - 3, std::max(w, text) + 7, h + 7);
+  }
+  return extent;
+}
+
+} // namespace
+
+bool ExportPicture(TProject& project, const QString& file, QString* reason) {
+  auto fail = [&](const QString& why) {
+    if (reason)
+      *reason = why;
+    return false;
+  };
+  const QString type = QFileInfo(file).suffix().toLower();
+  if (type != "png" && type != "svg")
+    return fail(QString::fromUtf8("Неизвестный тип рисунка «%1»: нужен .png или .svg").arg(type));
+  const QFont font = QGuiApplication::font();
+  const QRect extent = Extent(project, font);
+  const int left = std::min(0, extent.isNull() ? 0 : extent.left() - Margin);
+  const int top = std::min(0, extent.isNull() ? 0 : extent.top() - Margin);
+  const int width =
+      std::clamp((extent.isNull() ? 0 : extent.right() + Margin) - left + 1, 1, 32767);
+  const int height =
+      std::clamp((extent.isNull() ? 0 : extent.bottom() + Margin) - top + 1, 1, 32767);
+  if (type == "png") {
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull())
+      return fail(QString::fromUtf8("Рисунок %1 × %2 слишком велик").arg(width).arg(height));
+    image.fill(Qt::white);
+    TImageCanvas canvas(font);
+    canvas.SetTarget(&image);
+    canvas.BeginPicture();
+    TOffsetCanvas moved(canvas, -left, -top);
+    project.Draw(nullptr, moved);
+    return image.save(file, "PNG") ? true
+                                   : fail(QString::fromUtf8("Файл не записан: %1").arg(file));
+  }
+  QSvgGenerator svg;
+  svg.setFileName(file);
+  svg.setSize(QSize(width, height));
+  svg.setViewBox(QRect(0, 0, width, height));
+  svg.setTitle(ToQString(project.GetName()));
+  QPainter painter;
+  if (!painter.begin(&svg))
+    return fail(QString::fromUtf8("Файл не записан: %1").arg(file));
+  painter.setFont(font);
+  painter.fillRect(QRect(0, 0, width, height), Qt::white);
+  TPainterCanvas canvas(painter);
+  TOffsetCanvas moved(canvas, -left, -top);
+  project.Draw(nullptr, moved);
+  return painter.end() ? true : fail(QString::fromUtf8("Файл не записан: %1").arg(file));
+}
