@@ -31,11 +31,13 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTableWidget>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -111,6 +113,15 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   };
   Canvas->OnModuleEdit = [this](const std::shared_ptr<IModule>& m) { EditModule(m); };
 
+  // Work in progress is kept aside while the project has unsaved changes.
+  RecoveryTimer = new QTimer(this);
+  RecoveryTimer->setInterval(RecoveryIntervalMs);
+  connect(RecoveryTimer, &QTimer::timeout, this, [this] {
+    if (Project && Project->Modified)
+      WriteRecovery();
+  });
+  RecoveryTimer->start();
+
   Components = std::make_unique<TComponentList>();
   Components->OnLog = LogHandler();
   Components->Path = Utf16ToUtf8(folder);
@@ -124,6 +135,7 @@ TfmMain::~TfmMain() {
     Project->Close();
   Project.reset();
   Components->Clear();
+  RemoveRecovery(); // a clean exit leaves nothing to recover
   Log(lgGeneral, ltInformation, "Программа остановлена", {});
   Shutdown();
 }
@@ -195,6 +207,8 @@ void TfmMain::Start() {
   show();
   QApplication::processEvents();
   RefreshComponents();
+  if (OfferRecovery())
+    return;
   TFormCheck1 check(this);
   switch (Dialogs->Execute(check)) {
   case IMainDialogs::mrYes:
@@ -475,10 +489,63 @@ void TfmMain::MarkSaved() {
   UndoStack->setClean();
   Project->Modified = false;
   UpdateProjectTab();
+  RemoveRecovery();
+}
+
+std::u16string TfmMain::RecoveryFile() const {
+  return ConfigFilePath + u"ZUProgramming.recovery";
+}
+
+bool TfmMain::WriteRecovery() {
+  ChangesSinceRecovery = 0;
+  std::error_code ec;
+  // Like the configuration, nothing is kept without its folder.
+  if (!Project || !std::filesystem::is_directory(Utf16ToUtf8(ConfigFilePath), ec))
+    return false;
+  const std::u16string original = Project->FileName;
+  // Written atomically like every project file; the project's own file name goes with it.
+  return Project->Save(RecoveryFile(), [&original](TKvenXmlNode1& root) {
+    root.WriteString(u"RecoveredFrom", original);
+  });
+}
+
+void TfmMain::RemoveRecovery() {
+  ChangesSinceRecovery = 0;
+  std::error_code ec;
+  std::filesystem::remove(Utf16ToUtf8(RecoveryFile()), ec);
+}
+
+bool TfmMain::OfferRecovery() {
+  const std::u16string file = RecoveryFile();
+  std::error_code ec;
+  if (!std::filesystem::exists(Utf16ToUtf8(file), ec))
+    return false;
+  if (Dialogs->ConfirmYesNo(QString::fromUtf8("Восстановить несохранённый проект?")) !=
+      IMainDialogs::mrYes) {
+    RemoveRecovery();
+    return false;
+  }
+  auto project = std::make_shared<TProject>(Components.get(), LoggingTo(nullptr), u"", u"");
+  TKvenXmlDocument1 document;
+  if (!project->Load(file) || !document.LoadFromFile(file)) {
+    Dialogs->ShowError(QString::fromUtf8("Ошибка загрузки из файла."));
+    return false;
+  }
+  std::u16string original;
+  document.GetRoot()->ReadString(u"RecoveredFrom", original);
+  project->FileName = original;
+  project->Modified = true;
+  CloseProject();
+  SetProject(std::move(project));
+  // Kept aside again at once: killed once more, the editor loses nothing.
+  WriteRecovery();
+  return true;
 }
 
 void TfmMain::Push(QUndoCommand* command) {
   UndoStack->push(command);
+  if (++ChangesSinceRecovery >= RecoveryEveryChanges)
+    WriteRecovery();
   if (Project && !UndoStack->isClean() && !Project->Modified) {
     Project->Modified = true;
     UpdateProjectTab();
@@ -580,6 +647,9 @@ void TfmMain::SetProject(std::shared_ptr<TProject> project) {
   // The grid showed a module of the project that goes: its rows would edit nothing.
   GridModule.reset();
   ValueListEditor->setRowCount(0);
+  // The work kept aside belonged to the project that goes.
+  if (Project != project)
+    RemoveRecovery();
   Project = std::move(project);
   UndoStack->clear();
   // A project that comes with changes (recovered work) is not in a saved state.

@@ -17,6 +17,7 @@ class QTableWidgetItem;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QUndoCommand;
+class QTimer;
 class QUndoStack;
 class TComponentList;
 class TfmTeach;
@@ -61,6 +62,13 @@ public:
   void DeleteModule();
   QUndoStack* GetUndoStack() const { return UndoStack; }
 
+  // The project with its unsaved changes and its own file name, kept aside (atomically) every
+  // 30 s while it is modified and after every tenth change; false when it could not be written.
+  bool WriteRecovery();
+  std::u16string RecoveryFile() const;
+  static constexpr int RecoveryIntervalMs = 30000;
+  static constexpr int RecoveryEveryChanges = 10;
+
   void Settings();
   // Shows the log window again.
   void ShowLog();
@@ -86,6 +94,10 @@ protected:
 private:
   // Before unsaved work is dropped: asks whether to save it; false when the command must stop.
   bool ConfirmDiscard();
+  // Removes the work kept aside (after a save, a discard or a clean exit).
+  void RemoveRecovery();
+  // At the start: offers the work a killed editor left; true when it was restored.
+  bool OfferRecovery();
   // The project is saved: the stack's current state is the clean one.
   void MarkSaved();
   // Pushes a command (already done, or done by its first redo) onto the undo stack.
@@ -126,6 +138,8 @@ private:
 
   std::unique_ptr<IMainDialogs> Dialogs;
   QUndoStack* UndoStack = nullptr;
+  QTimer* RecoveryTimer = nullptr;
+  int ChangesSinceRecovery = 0;
   QAction* miDelete = nullptr;
   std::u16string Folder;
   TfmTeach* Teach = nullptr;

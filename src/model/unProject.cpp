@@ -49,7 +49,7 @@ TAddToLog TProject::Forwarder() const {
   };
 }
 
-bool TProject::Save(const std::u16string& fileName) {
+bool TProject::Save(const std::u16string& fileName, const TSaveExtra& extra) {
   const std::u16string& file = fileName.empty() ? FileName : fileName;
   if (file.empty())
     return false;
@@ -60,6 +60,8 @@ bool TProject::Save(const std::u16string& fileName) {
     root->WriteString(u"Name", Name);
     if (MainModule)
       MainModule->SaveToXml(root->GetChild(u"ModuleMain"));
+    if (extra)
+      extra(*root);
     return document.SaveToFile(file);
   } catch (...) {
     ForwardLog(lgGeneral, ltError, "Ошибка при сохранении проекта \"%s\"", {file});

@@ -3,10 +3,12 @@
 #include "log/unLogGlobals.h"
 #include "model/unIModule.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
+class TKvenXmlNode1;
 class TModule;
 
 // The root element of a project file.
@@ -32,7 +34,9 @@ public:
   void Draw(IComponentList* components, TCanvas& canvas);
   // Writes the whole tree to the file (an empty name means FileName); false when there is no
   // name or the file cannot be written. FileName does not change.
-  bool Save(const std::u16string& fileName);
+  // Adds elements of the caller's own to the root before it is written.
+  using TSaveExtra = std::function<void(TKvenXmlNode1& root)>;
+  bool Save(const std::u16string& fileName, const TSaveExtra& extra = {});
   // Reads the file (an empty name means FileName) into the project; false when there is no name,
   // the file cannot be read or does not parse, or it describes absurdly many entries. The reasons
   // go to OnLog.

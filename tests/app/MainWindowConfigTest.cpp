@@ -2,6 +2,7 @@
 #include "log/unLogDocumentForm.h"
 #include "log/unLogDocuments.h"
 #include "log/unLogFormTree.h"
+#include "model/unProject.h"
 #include "platform/unExeFolder.h"
 #include "support/ScriptedMainDialogs.h"
 #include "xml/XmlTestSupport.h"
@@ -146,4 +147,52 @@ TEST_F(MainWindowConfigTest, AFailedOpenShowsTheReadersReasonInTheLog) {
   EXPECT_EQ(Script.Errors, QStringList{QString::fromUtf8("Ошибка загрузки из файла.")});
   EXPECT_EQ(Script.Details, QStringList{reason});
   EXPECT_TRUE(LogTree(*window)->topLevelItem(0)->text(0).endsWith("[E] Gen: " + reason));
+}
+
+TEST_F(MainWindowConfigTest, WorkLeftByAKilledEditorIsOfferedAndRestored) {
+  std::string kept;
+  std::string left;
+  {
+    auto window = NewWindow();
+    window->findChild<QAction*>("miNewProject")->trigger();
+    for (int i = 0; i < TfmMain::RecoveryEveryChanges; ++i) {
+      Script.Dialogs = {[](QDialog& d) {
+        d.done(1);
+        return 1;
+      }};
+      window->findChild<QAction*>("miNewModule")->trigger();
+    }
+    const std::string file = Utf16ToUtf8(window->RecoveryFile());
+    left = file;
+    ASSERT_TRUE(std::filesystem::exists(file)) << "ten changes write the work aside";
+    kept = ReadBytes(window->RecoveryFile());
+    window->GetProject()->FileName = Folder.File("mine.xml");
+    ASSERT_TRUE(window->WriteRecovery());
+    kept = ReadBytes(window->RecoveryFile());
+    Script.Answers = {IMainDialogs::mrNo}; // exit without saving: a clean exit
+    window->close();
+  }
+  EXPECT_FALSE(std::filesystem::exists(left)) << "a clean exit leaves nothing";
+  // What a killed editor would have left behind.
+  const std::u16string file = Folder.File("Configs/ZUProgramming.recovery");
+  WriteBytes(file, kept);
+  auto window = NewWindow();
+  Script.Asked.clear();
+  Script.Answers = {IMainDialogs::mrYes};
+  window->Start();
+  EXPECT_EQ(Script.Asked, QStringList{QString::fromUtf8("Восстановить несохранённый проект?")});
+  ASSERT_NE(window->GetProject(), nullptr);
+  EXPECT_EQ(window->GetProject()->GetMainModules()->Count(), 1 + TfmMain::RecoveryEveryChanges);
+  EXPECT_TRUE(window->GetProject()->Modified);
+  EXPECT_EQ(window->GetProject()->FileName, Folder.File("mine.xml"));
+  EXPECT_TRUE(std::filesystem::exists(Utf16ToUtf8(file)));
+  // Declining removes it.
+  window.reset();
+  WriteBytes(file, kept);
+  auto third = NewWindow();
+  Script.Answers = {IMainDialogs::mrNo};
+  Script.Dialogs = {[](QDialog&) { return 2; }};
+  third->Start();
+  EXPECT_EQ(third->GetProject(), nullptr);
+  EXPECT_FALSE(std::filesystem::exists(Utf16ToUtf8(file)));
 }
