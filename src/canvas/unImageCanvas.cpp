@@ -37,13 +37,35 @@ void TImageCanvas::SetTarget(QImage* image) {
   Stride = Target ? Target->bytesPerLine() / 4 : 0;
   Width = Target ? Target->width() : 0;
   Height = Target ? Target->height() : 0;
+  SetClip(Limit);
+}
+
+void TImageCanvas::SetClip(TRect clip) {
+  Limit = clip;
+  ClipLeft = 0;
+  ClipTop = 0;
+  ClipRight = Width;
+  ClipBottom = Height;
+  if (!clip.Empty()) {
+    ClipLeft = std::clamp<std::int64_t>(clip.Left, 0, Width);
+    ClipTop = std::clamp<std::int64_t>(clip.Top, 0, Height);
+    ClipRight = std::clamp<std::int64_t>(std::int64_t{clip.Right} + 1, ClipLeft, Width);
+    ClipBottom = std::clamp<std::int64_t>(std::int64_t{clip.Bottom} + 1, ClipTop, Height);
+  }
+}
+
+TRect TImageCanvas::Clip() {
+  if (ClipRight <= ClipLeft || ClipBottom <= ClipTop)
+    return {0, 0, -1, -1};
+  return {static_cast<std::int32_t>(ClipLeft), static_cast<std::int32_t>(ClipTop),
+          static_cast<std::int32_t>(ClipRight - 1), static_cast<std::int32_t>(ClipBottom - 1)};
 }
 
 void TImageCanvas::FillRow(std::int64_t y, std::int64_t x0, std::int64_t x1, std::uint32_t color) {
-  if (y < 0 || y >= Height)
+  if (y < ClipTop || y >= ClipBottom)
     return;
-  x0 = std::max<std::int64_t>(x0, 0);
-  x1 = std::min<std::int64_t>(x1, Width - 1);
+  x0 = std::max(x0, ClipLeft);
+  x1 = std::min(x1, ClipRight - 1);
   if (x0 > x1)
     return;
   std::uint32_t* row = Row(y);
@@ -56,21 +78,20 @@ void TImageCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t r
     return;
   const std::int64_t x0 = std::min(left, right), x1 = std::max(left, right);
   const std::int64_t y0 = std::min(top, bottom), y1 = std::max(top, bottom);
-  const std::int64_t firstRow = std::max<std::int64_t>(y0, 0);
-  const std::int64_t lastRow = std::min<std::int64_t>(y1, Height - 1);
-  const std::int64_t width = Width;
+  const std::int64_t firstRow = std::max(y0, ClipTop);
+  const std::int64_t lastRow = std::min(y1, ClipBottom - 1);
   for (std::int64_t y = firstRow; y <= lastRow; ++y) {
     if (y == y0 || y == y1) {
       FillRow(y, x0, x1, Pen);
       continue;
     }
     std::uint32_t* row = Row(y);
-    if (x0 >= 0 && x0 < width)
+    if (x0 >= ClipLeft && x0 < ClipRight)
       row[x0] = Pen;
-    if (x1 >= 0 && x1 < width)
+    if (x1 >= ClipLeft && x1 < ClipRight)
       row[x1] = Pen;
-    const std::int64_t in0 = std::max<std::int64_t>(x0 + 1, 0);
-    const std::int64_t in1 = std::min<std::int64_t>(x1 - 1, width - 1);
+    const std::int64_t in0 = std::max(x0 + 1, ClipLeft);
+    const std::int64_t in1 = std::min(x1 - 1, ClipRight - 1);
     if (in0 <= in1)
       std::fill(row + in0, row + in1 + 1, Brush);
   }
@@ -112,9 +133,9 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double left, do
 
 void TImageCanvas::Line(TPoint from, TPoint to) {
   const std::int64_t w = Width, h = Height;
-  // Segments wholly on one side of the picture are skipped rather than walked.
-  if ((from.X < 0 && to.X < 0) || (from.X >= w && to.X >= w) || (from.Y < 0 && to.Y < 0) ||
-      (from.Y >= h && to.Y >= h))
+  // Segments wholly on one side of the drawn area are skipped rather than walked.
+  if ((from.X < ClipLeft && to.X < ClipLeft) || (from.X >= ClipRight && to.X >= ClipRight) ||
+      (from.Y < ClipTop && to.Y < ClipTop) || (from.Y >= ClipBottom && to.Y >= ClipBottom))
     return;
   // A segment far longer than the picture is cut to it first, so that walking it costs no more
   // than the picture's size; shorter ones are walked whole, pixel for pixel.
@@ -135,7 +156,7 @@ void TImageCanvas::Line(TPoint from, TPoint to) {
   const int sx = x < endX ? 1 : -1, sy = y < endY ? 1 : -1;
   std::int64_t err = dx + dy;
   for (;;) {
-    if (x >= 0 && x < w && y >= 0 && y < h)
+    if (x >= ClipLeft && x < ClipRight && y >= ClipTop && y < ClipBottom)
       Row(y)[x] = Pen;
     if (x == endX && y == endY)
       break;
@@ -202,10 +223,9 @@ void TImageCanvas::TextOut(std::int32_t x, std::int32_t y, const std::u16string&
   TLabel& label = Label(text);
   if (label.Extent.Width <= 0 || label.Extent.Height <= 0)
     return;
-  const std::int64_t w = Width, h = Height;
-  // A text outside the picture is not even rendered.
-  if (x >= w || y >= h || std::int64_t{x} + label.Extent.Width <= 0 ||
-      std::int64_t{y} + label.Extent.Height <= 0)
+  // A text outside the drawn area is not even rendered.
+  if (x >= ClipRight || y >= ClipBottom || std::int64_t{x} + label.Extent.Width <= ClipLeft ||
+      std::int64_t{y} + label.Extent.Height <= ClipTop)
     return;
   if (label.Picture.isNull()) {
     label.Picture = QImage(label.Extent.Width, label.Extent.Height, QImage::Format_RGB32);
@@ -215,14 +235,14 @@ void TImageCanvas::TextOut(std::int32_t x, std::int32_t y, const std::u16string&
     painter.setPen(Qt::black);
     painter.drawText(QPoint(0, Metrics.ascent()), ToQString(text));
   }
-  const std::int64_t x0 = std::max<std::int64_t>(x, 0);
+  const std::int64_t x0 = std::max<std::int64_t>(x, ClipLeft);
   const std::int64_t x1 =
-      std::min<std::int64_t>(static_cast<std::int64_t>(x) + label.Extent.Width, w);
+      std::min<std::int64_t>(static_cast<std::int64_t>(x) + label.Extent.Width, ClipRight);
   if (x0 >= x1)
     return;
   for (std::int64_t row = 0; row < label.Extent.Height; ++row) {
     const std::int64_t ty = y + row;
-    if (ty < 0 || ty >= h)
+    if (ty < ClipTop || ty >= ClipBottom)
       continue;
     const auto* src =
         reinterpret_cast<const std::uint32_t*>(label.Picture.constScanLine(static_cast<int>(row)));

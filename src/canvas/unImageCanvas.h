@@ -28,9 +28,10 @@ public:
   void Polyline(std::span<const TPoint> points) override;
   void TextOut(std::int32_t x, std::int32_t y, const std::u16string& text) override;
   TSize TextExtent(const std::u16string& text) override;
-  TSize PictureSize() override {
-    return {static_cast<std::int32_t>(Width), static_cast<std::int32_t>(Height)};
-  }
+  // The whole picture, or the part SetClip gave.
+  TRect Clip() override;
+  // Limits drawing to a part of the picture (edges included); an empty rectangle lifts the limit.
+  void SetClip(TRect clip);
 
 private:
   struct TLabel {
@@ -46,6 +47,9 @@ private:
   QImage* Target = nullptr;
   std::uint32_t* Pixels = nullptr;
   std::int64_t Stride = 0, Width = 0, Height = 0;
+  // Drawing stays in [ClipLeft, ClipRight) x [ClipTop, ClipBottom).
+  std::int64_t ClipLeft = 0, ClipTop = 0, ClipRight = 0, ClipBottom = 0;
+  TRect Limit;
   std::uint32_t Pen = 0xFF000000;
   std::uint32_t Brush = 0xFFFFFFFF;
   QFont Font;

@@ -36,8 +36,8 @@ public:
     Inner.TextOut(x + Dx, y + Dy, text);
   }
   TSize TextExtent(const std::u16string& text) override { return Inner.TextExtent(text); }
-  // Unknown: what the inner picture hides is in its own coordinates, not in these.
-  TSize PictureSize() override { return {0, 0}; }
+  TRect Clip() override { return Inner.Clip(); }
+  TPoint ToPicture(TPoint p) override { return Inner.ToPicture({p.X + Dx, p.Y + Dy}); }
 
 private:
   TCanvas& Inner;

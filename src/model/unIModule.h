@@ -61,6 +61,8 @@ public:
   // under what above already hides, so that drawing it can be left out; otherwise adds the
   // module's opaque box to above.
   virtual bool Occlude(TCoverage& above, TCanvas& canvas) const = 0;
+  // Everything Draw paints (the box, its marks and its name), in the module's coordinates.
+  virtual TRect DrawnBounds(TCanvas& canvas) const = 0;
 };
 
 class IModuleList {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 
 namespace {
 
@@ -61,18 +62,50 @@ void TModule::Draw(TCanvas& canvas) {
   });
 }
 
-bool TModule::Occlude(TCoverage& above, TCanvas& canvas) const {
+TRect TModule::DrawnBounds(TCanvas& canvas) const {
   const TBox box = Box();
   const std::int64_t left = std::min(box.Left, box.Right), right = std::max(box.Left, box.Right);
   const std::int64_t top = std::min(box.Top, box.Bottom), bottom = std::max(box.Top, box.Bottom);
   // The marks reach up to 3 pixels beyond the box; the name may be wider than it.
   const TSize text = canvas.TextExtent(Name);
   const std::int64_t textLeft = PositionX - text.Width / 2, textTop = PositionY - text.Height / 2;
-  if (above.Hides(std::min(left - 3, textLeft), std::min(top - 3, textTop),
-                  std::max(right + 3, textLeft + text.Width),
-                  std::max(bottom + 3, textTop + text.Height)))
+  auto clamp = [](std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  return {clamp(std::min(left - 3, textLeft)), clamp(std::min(top - 3, textTop)),
+          clamp(std::max(right + 3, textLeft + text.Width)),
+          clamp(std::max(bottom + 3, textTop + text.Height))};
+}
+
+namespace {
+
+// The rectangle in the picture's pixels; margin widens it on every side.
+TRect InPicture(TCanvas& canvas, TRect r, std::int32_t margin) {
+  const TPoint a = canvas.ToPicture({r.Left, r.Top});
+  const TPoint b = canvas.ToPicture({r.Right, r.Bottom});
+  auto sub = [](std::int32_t v, std::int32_t m) {
+    return static_cast<std::int32_t>(std::max<std::int64_t>(std::int64_t{v} - m, INT32_MIN));
+  };
+  auto add = [](std::int32_t v, std::int32_t m) {
+    return static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{v} + m, INT32_MAX));
+  };
+  return {sub(std::min(a.X, b.X), margin), sub(std::min(a.Y, b.Y), margin),
+          add(std::max(a.X, b.X), margin), add(std::max(a.Y, b.Y), margin)};
+}
+
+} // namespace
+
+bool TModule::Occlude(TCoverage& above, TCanvas& canvas) const {
+  // Compared in the picture's pixels, with a margin for what scaling rounds.
+  const TRect drawn = InPicture(canvas, DrawnBounds(canvas), 2);
+  if (above.Hides(drawn.Left, drawn.Top, drawn.Right, drawn.Bottom))
     return true;
-  above.Add(left, top, right, bottom);
+  const TBox box = Box();
+  const TRect opaque = InPicture(canvas,
+                                 {std::min(box.Left, box.Right), std::min(box.Top, box.Bottom),
+                                  std::max(box.Left, box.Right), std::max(box.Top, box.Bottom)},
+                                 0);
+  above.Add(opaque.Left, opaque.Top, opaque.Right, opaque.Bottom);
   return false;
 }
 

@@ -35,6 +35,7 @@ public:
   bool HitTest(std::int32_t x, std::int32_t y) const override;
   void SaveToXml(TKvenXmlNode1* element) const override;
   bool Occlude(TCoverage& above, TCanvas& canvas) const override;
+  TRect DrawnBounds(TCanvas& canvas) const override;
 
   // Drops every reference the module holds (children, parent, parameters, points, project).
   void ReleaseReferences();

@@ -64,10 +64,10 @@ std::shared_ptr<IModule> TModuleList::AddModule(std::int32_t x, std::int32_t y,
 void TModuleList::Draw(TCanvas& canvas) {
   // Later modules lie on top. Going down from the top first finds the modules that nothing of
   // would show (wholly under others or outside the picture); the rest are drawn bottom up.
-  const TSize picture = canvas.PictureSize();
+  const TRect clip = canvas.Clip();
   std::vector<bool> hidden(Items.size(), false);
-  if (picture.Width > 0 && picture.Height > 0) {
-    TCoverage above(picture.Width, picture.Height);
+  if (!clip.Empty()) {
+    TCoverage above(clip.Right + 1, clip.Bottom + 1, clip.Left, clip.Top, clip.Right, clip.Bottom);
     for (std::size_t i = Items.size(); i-- > 0;)
       hidden[i] = Items[i]->Occlude(above, canvas);
   }

@@ -19,7 +19,10 @@ public:
   // Writes text with its top-left corner at (x, y) in the current font.
   virtual void TextOut(std::int32_t x, std::int32_t y, const std::u16string& text) = 0;
   virtual TSize TextExtent(const std::u16string& text) = 0;
-  // The size of the picture drawn on, or 0 x 0 when it has no bounds or they are unknown; with a
-  // size, drawing that cannot show may be left out.
-  virtual TSize PictureSize() { return {0, 0}; }
+  // The part of the picture that drawing can change, in its pixels; empty when it has no bounds or
+  // they are unknown. With an area, drawing that cannot show there may be left out.
+  virtual TRect Clip() { return {}; }
+  // Where a point given to the canvas lands in the picture: the point itself, unless the canvas
+  // moves or scales what it draws.
+  virtual TPoint ToPicture(TPoint point) { return point; }
 };

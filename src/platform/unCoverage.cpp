@@ -11,18 +11,25 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 } // namespace
 
 TCoverage::TCoverage(std::int32_t width, std::int32_t height)
+    : TCoverage(width, height, 0, 0, width - 1, height - 1) {}
+
+TCoverage::TCoverage(std::int32_t width, std::int32_t height, std::int32_t clipLeft,
+                     std::int32_t clipTop, std::int32_t clipRight, std::int32_t clipBottom)
     : Width(std::max(width, 0)), Height(std::max(height, 0)), Columns((Width + Tile - 1) / Tile),
-      Rows((Height + Tile - 1) / Tile),
+      Rows((Height + Tile - 1) / Tile), ClipLeft(std::max<std::int64_t>(clipLeft, 0)),
+      ClipTop(std::max<std::int64_t>(clipTop, 0)),
+      ClipRight(std::min<std::int64_t>(clipRight, Width - 1)),
+      ClipBottom(std::min<std::int64_t>(clipBottom, Height - 1)),
       Covered(static_cast<std::size_t>(Columns * Rows), std::uint8_t{0}) {}
 
 bool TCoverage::Hides(std::int64_t left, std::int64_t top, std::int64_t right,
                       std::int64_t bottom) const {
   if (Width == 0 || Height == 0)
     return false;
-  left = std::max<std::int64_t>(left, 0);
-  top = std::max<std::int64_t>(top, 0);
-  right = std::min(right, Width - 1);
-  bottom = std::min(bottom, Height - 1);
+  left = std::max(left, ClipLeft);
+  top = std::max(top, ClipTop);
+  right = std::min(right, ClipRight);
+  bottom = std::min(bottom, ClipBottom);
   if (left > right || top > bottom)
     return true;
   for (std::int64_t ty = top / Tile; ty <= bottom / Tile; ++ty) {

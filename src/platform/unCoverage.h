@@ -8,8 +8,11 @@
 // Boxes are given by their edges, all included, and may lie partly or wholly outside the picture.
 class TCoverage {
 public:
-  // An empty picture hides nothing.
+  // An empty picture hides nothing. Only the clip of the picture counts as visible: what lies
+  // outside it is hidden.
   TCoverage(std::int32_t width, std::int32_t height);
+  TCoverage(std::int32_t width, std::int32_t height, std::int32_t clipLeft, std::int32_t clipTop,
+            std::int32_t clipRight, std::int32_t clipBottom);
 
   // True when the box has no pixel in the picture that is not yet covered (a box wholly outside
   // the picture is hidden). Always false for an empty picture.
@@ -20,5 +23,6 @@ public:
 private:
   static constexpr std::int64_t Tile = 8;
   std::int64_t Width, Height, Columns, Rows;
-  std::vector<std::uint8_t> Covered; // row by row
+  std::int64_t ClipLeft, ClipTop, ClipRight, ClipBottom; // edges included
+  std::vector<std::uint8_t> Covered;                     // row by row
 };

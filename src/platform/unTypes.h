@@ -22,6 +22,16 @@ struct TSize {
   friend bool operator==(const TSize&, const TSize&) = default;
 };
 
+// A rectangle by its edges, all included; empty when Right < Left or Bottom < Top.
+struct TRect {
+  std::int32_t Left = 0;
+  std::int32_t Top = 0;
+  std::int32_t Right = -1;
+  std::int32_t Bottom = -1;
+  bool Empty() const { return Right < Left || Bottom < Top; }
+  friend bool operator==(const TRect&, const TRect&) = default;
+};
+
 struct TColor {
   std::uint8_t R = 0;
   std::uint8_t G = 0;
