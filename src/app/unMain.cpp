@@ -34,6 +34,11 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUndoStack>
+#include <QCursor>
+#include <QGridLayout>
+#include <QLabel>
+#include <QScrollBar>
+#include <cmath>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
@@ -307,6 +312,12 @@ void TfmMain::BuildMenu() {
   QMenu* view = menuBar()->addMenu("&View");
   view->setObjectName("miView");
   AddItem(view, "&Refresh", "miRefresh", &TfmMain::RefreshView)->setShortcut(QKeySequence::Refresh);
+  QAction* zoomIn = AddItem(view, "Zoom &In", "miZoomIn", &TfmMain::ZoomIn);
+  zoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+  AddItem(view, "Zoom &Out", "miZoomOut", &TfmMain::ZoomOut)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+  AddItem(view, "&Actual Size", "miActualSize", &TfmMain::ActualSize)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
   AddItem(view, "&Components", "miComponents", &TfmMain::ShowComponents);
   AddItem(view, "&Log", "miLog", &TfmMain::ShowLog);
   AddItem(view, "&Teach", "miTeach", &TfmMain::ShowTeach);
@@ -356,9 +367,28 @@ void TfmMain::BuildLayout() {
   // The tree and the left panel keep their sizes when the window grows.
   left->setStretchFactor(0, 0);
   left->setStretchFactor(1, 1);
-  Canvas = new TProgrammingImage(split);
+  // The canvas with the scroll bars that move its view over the modules' extent.
+  auto* canvasArea = new QWidget(split);
+  canvasArea->setObjectName("CanvasArea");
+  auto* grid = new QGridLayout(canvasArea);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setSpacing(0);
+  Canvas = new TProgrammingImage(canvasArea);
+  ScrollX = new QScrollBar(Qt::Horizontal, canvasArea);
+  ScrollX->setObjectName("CanvasScrollX");
+  ScrollY = new QScrollBar(Qt::Vertical, canvasArea);
+  ScrollY->setObjectName("CanvasScrollY");
+  grid->addWidget(Canvas, 0, 0);
+  grid->addWidget(ScrollY, 0, 1);
+  grid->addWidget(ScrollX, 1, 0);
+  for (QScrollBar* bar : {ScrollX, ScrollY})
+    connect(bar, &QScrollBar::valueChanged, this, [this] {
+      if (!UpdatingScroll)
+        Canvas->SetOrigin({ScrollX->value(), ScrollY->value()});
+    });
+  Canvas->OnViewChange = [this] { UpdateView(); };
   split->addWidget(left);
-  split->addWidget(Canvas);
+  split->addWidget(canvasArea);
   split->setStretchFactor(0, 0);
   split->setStretchFactor(1, 1);
   layout->addWidget(split, 1);
@@ -374,6 +404,10 @@ void TfmMain::BuildLayout() {
   sbMain = new QStatusBar(this);
   sbMain->setObjectName("sbMain");
   setStatusBar(sbMain);
+  ZoomLabel = new QLabel(sbMain);
+  ZoomLabel->setObjectName("ZoomLabel");
+  sbMain->addPermanentWidget(ZoomLabel);
+  ZoomLabel->hide();
 
   connect(ValueListEditor, &QTableWidget::itemChanged, this, &TfmMain::GridItemChanged);
   for (QWidget* area : {static_cast<QWidget*>(tvMain->viewport()), static_cast<QWidget*>(sbMain)}) {
@@ -578,6 +612,49 @@ void TfmMain::ExportPictureClick() {
   }
 }
 
+QPoint TfmMain::ZoomAnchor() const {
+  // Around the mouse when it is over the canvas, else around the canvas's middle.
+  const QPoint cursor = Canvas->mapFromGlobal(QCursor::pos());
+  return Canvas->rect().contains(cursor) ? cursor : Canvas->rect().center();
+}
+
+void TfmMain::ZoomIn() {
+  Canvas->SetZoom(Canvas->GetZoom() * 1.25, ZoomAnchor());
+}
+
+void TfmMain::ZoomOut() {
+  Canvas->SetZoom(Canvas->GetZoom() / 1.25, ZoomAnchor());
+}
+
+void TfmMain::ActualSize() {
+  Canvas->SetZoom(1, ZoomAnchor());
+}
+
+void TfmMain::UpdateView() {
+  const double zoom = Canvas->GetZoom();
+  ZoomLabel->setVisible(std::abs(zoom - 1) > 1e-9);
+  ZoomLabel->setText(QString::fromUtf8("Масштаб: %1 %").arg(std::lround(zoom * 100)));
+  // The bars reach over the modules' extent and wherever the view is now.
+  const TPoint origin = Canvas->GetOrigin();
+  const int pageX = std::max(1, static_cast<int>(Canvas->width() / zoom));
+  const int pageY = std::max(1, static_cast<int>(Canvas->height() / zoom));
+  TRect extent = Canvas->ProjectExtent();
+  if (extent.Empty())
+    extent = {0, 0, 0, 0};
+  UpdatingScroll = true;
+  ScrollX->setRange(std::min({0, extent.Left, origin.X}),
+                    std::max({0, extent.Right - pageX, origin.X}));
+  ScrollY->setRange(std::min({0, extent.Top, origin.Y}),
+                    std::max({0, extent.Bottom - pageY, origin.Y}));
+  ScrollX->setPageStep(pageX);
+  ScrollY->setPageStep(pageY);
+  ScrollX->setSingleStep(std::max(1, pageX / 20));
+  ScrollY->setSingleStep(std::max(1, pageY / 20));
+  ScrollX->setValue(origin.X);
+  ScrollY->setValue(origin.Y);
+  UpdatingScroll = false;
+}
+
 void TfmMain::SelectFromTree(QTreeWidgetItem* item) {
   auto modules = Project ? Project->GetMainModules() : nullptr;
   if (!modules || !item || !item->parent())
@@ -680,6 +757,7 @@ void TfmMain::RefreshView() {
       new QTreeWidgetItem(root, {ToQString(modules->GetItem(i)->GetName())});
   tvMain->expandAll();
   ShowSelectionInTree();
+  UpdateView();
 }
 
 void TfmMain::NewModule() {

@@ -17,6 +17,8 @@ class QTableWidgetItem;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QUndoCommand;
+class QLabel;
+class QScrollBar;
 class QTimer;
 class QUndoStack;
 class TComponentList;
@@ -54,6 +56,12 @@ public:
   void EditModule(const std::shared_ptr<IModule>& module);
   void ShowModuleProperties(const std::shared_ptr<IModule>& module);
   void ShowModulePosition(const std::shared_ptr<IModule>& module);
+  // View ▸ Zoom In, Zoom Out, Actual Size: around the mouse on the canvas.
+  void ZoomIn();
+  void ZoomOut();
+  void ActualSize();
+  // The scroll bars and the zoom shown in the status bar (only while it is not 100 %).
+  void UpdateView();
   // Selects the module of a tree entry, as a press on its box would.
   void SelectFromTree(QTreeWidgetItem* item);
   // Makes the selected module's entry the tree's current one.
@@ -105,6 +113,7 @@ private:
   // What a command calls once it changed the project: the tree, canvas and grid are shown again.
   std::function<void()> Changed();
   std::shared_ptr<IModule> FocusedModule() const;
+  QPoint ZoomAnchor() const;
   // The tab names the project, with " *" while it has unsaved changes.
   void UpdateProjectTab();
   void BuildMenu();
@@ -138,6 +147,10 @@ private:
 
   std::unique_ptr<IMainDialogs> Dialogs;
   QUndoStack* UndoStack = nullptr;
+  QScrollBar* ScrollX = nullptr;
+  QScrollBar* ScrollY = nullptr;
+  QLabel* ZoomLabel = nullptr;
+  bool UpdatingScroll = false;
   QTimer* RecoveryTimer = nullptr;
   int ChangesSinceRecovery = 0;
   QAction* miDelete = nullptr;

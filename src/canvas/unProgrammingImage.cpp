@@ -5,6 +5,27 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+TRect Union(TRect a, TRect b) {
+  if (a.Empty())
+    return b;
+  if (b.Empty())
+    return a;
+  return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+          std::max(a.Bottom, b.Bottom)};
+}
+
+bool Overlap(TRect a, TRect b) {
+  return !a.Empty() && !b.Empty() && a.Left <= b.Right && b.Left <= a.Right &&
+         a.Top <= b.Bottom && b.Top <= a.Bottom;
+}
+
+} // namespace
 
 TProgrammingImage::TProgrammingImage(QWidget* owner) : QWidget(owner) {
   setObjectName("ProgrammingImage");
@@ -27,16 +48,91 @@ bool TProgrammingImage::FitPicture() {
   return true;
 }
 
-void TProgrammingImage::Redraw() {
-  update();
-  FitPicture();
-  Canvas.SetFont(font());
-  Canvas.SetTarget(&Image);
-  Canvas.BeginPicture();
+void TProgrammingImage::ApplyFont() {
+  QFont scaled = font();
+  if (View.GetZoom() != 1) {
+    if (scaled.pixelSize() > 0)
+      scaled.setPixelSize(std::max(1, static_cast<int>(scaled.pixelSize() * View.GetZoom())));
+    else
+      scaled.setPointSizeF(std::max(0.5, scaled.pointSizeF() * View.GetZoom()));
+  }
+  Canvas.SetFont(scaled);
+}
+
+void TProgrammingImage::DrawContent() {
   Canvas.SetPenColor(clBlack);
   Canvas.Rectangle(0, 0, Image.width() - 1, Image.height() - 1);
   if (Project)
-    Project->Draw(nullptr, Canvas);
+    Project->Draw(nullptr, View);
+}
+
+void TProgrammingImage::Redraw() {
+  update();
+  FitPicture();
+  ApplyFont();
+  Canvas.SetTarget(&Image);
+  Canvas.SetClip({});
+  Canvas.BeginPicture();
+  DrawContent();
+}
+
+void TProgrammingImage::RedrawArea(TRect area) {
+  if (area.Empty())
+    return;
+  const TPoint a = View.ToPicture({area.Left, area.Top});
+  const TPoint b = View.ToPicture({area.Right, area.Bottom});
+  // One more pixel on every side for what scaling rounds.
+  const TRect pixels{std::min(a.X, b.X) - 1, std::min(a.Y, b.Y) - 1, std::max(a.X, b.X) + 1,
+                     std::max(a.Y, b.Y) + 1};
+  Canvas.SetTarget(&Image);
+  Canvas.SetClip(pixels);
+  if (Canvas.Clip().Empty()) {
+    Canvas.SetClip({});
+    return;
+  }
+  const TRect clip = Canvas.Clip();
+  // The area blanked as a fresh picture would be, then everything drawn over it again.
+  Canvas.SetPenColor(clWhite);
+  Canvas.Rectangle(clip.Left, clip.Top, clip.Right, clip.Bottom);
+  DrawContent();
+  Canvas.SetClip({});
+  update(QRect(QPoint(clip.Left, clip.Top), QPoint(clip.Right, clip.Bottom)));
+}
+
+void TProgrammingImage::SetZoom(double zoom, QPoint anchor) {
+  zoom = std::clamp(zoom, MinZoom, MaxZoom);
+  const TPoint fixed = ToProject(anchor);
+  const TPoint origin{static_cast<std::int32_t>(fixed.X - anchor.x() / zoom),
+                      static_cast<std::int32_t>(fixed.Y - anchor.y() / zoom)};
+  View.SetView(zoom, origin);
+  Redraw();
+  if (OnViewChange)
+    OnViewChange();
+}
+
+void TProgrammingImage::SetOrigin(TPoint origin) {
+  if (origin == View.GetOrigin())
+    return;
+  View.SetView(View.GetZoom(), origin);
+  Redraw();
+  if (OnViewChange)
+    OnViewChange();
+}
+
+TPoint TProgrammingImage::ToProject(QPoint pixel) const {
+  return View.ToProject(pixel.x(), pixel.y());
+}
+
+TRect TProgrammingImage::ProjectExtent() const {
+  TRect extent;
+  auto modules = Project ? Project->GetMainModules() : nullptr;
+  for (std::int32_t i = 0; modules && i < modules->Count(); ++i) {
+    const auto m = modules->GetItem(i);
+    const TPoint p = m->GetPosition();
+    const std::int32_t w = std::abs(m->GetWidth()) / 2 + 4, h = std::abs(m->GetHeight()) / 2 + 4;
+    extent = Union(extent, {p.X - w, p.Y - h, p.X + w, p.Y + h});
+  }
+  return extent;
 }
 
 void TProgrammingImage::MouseDown(int x, int y) {
@@ -46,10 +142,11 @@ void TProgrammingImage::MouseDown(int x, int y) {
   }
   if (!Project)
     return;
+  const TPoint at = ToProject({x, y});
   auto modules = Project->GetMainModules();
   if (modules) {
     modules->ClearFocus();
-    SelectedModule = modules->FindAt(x, y);
+    SelectedModule = modules->FindAt(at.X, at.Y);
   } else {
     SelectedModule.reset();
   }
@@ -62,16 +159,26 @@ void TProgrammingImage::MouseDown(int x, int y) {
   if (SelectedModule) {
     const TPoint position = SelectedModule->GetPosition();
     DragStart = position;
-    DragOffsetX = position.X - x;
-    DragOffsetY = position.Y - y;
+    DragOffsetX = position.X - at.X;
+    DragOffsetY = position.Y - at.Y;
   }
 }
 
 void TProgrammingImage::MouseMove(int x, int y) {
   if (!Dragging || !SelectedModule)
     return;
-  SelectedModule->SetPosition({x + DragOffsetX, y + DragOffsetY});
-  Redraw();
+  const TPoint at = ToProject({x, y});
+  ApplyFont();
+  const TRect before = SelectedModule->DrawnBounds(View);
+  SelectedModule->SetPosition({at.X + DragOffsetX, at.Y + DragOffsetY});
+  const TRect after = SelectedModule->DrawnBounds(View);
+  // Only what the module left and what it covers now.
+  if (Overlap(before, after)) {
+    RedrawArea(Union(before, after));
+  } else {
+    RedrawArea(before);
+    RedrawArea(after);
+  }
   if (OnModuleMove)
     OnModuleMove(SelectedModule);
 }
@@ -96,28 +203,47 @@ void TProgrammingImage::DblClick() {
   SkipNextPress = true;
 }
 
-void TProgrammingImage::paintEvent(QPaintEvent*) {
+void TProgrammingImage::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  painter.drawImage(0, 0, Image);
+  painter.drawImage(event->rect().topLeft(), Image, event->rect());
 }
 
 void TProgrammingImage::resizeEvent(QResizeEvent*) {
   // The retained picture follows the control's size.
   if (FitPicture())
     Redraw();
+  if (OnViewChange)
+    OnViewChange();
 }
 
 void TProgrammingImage::mousePressEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
+  if (event->button() == Qt::MiddleButton) {
+    Panning = true;
+    PanFrom = p;
+    return;
+  }
   MouseDown(p.x(), p.y());
 }
 
 void TProgrammingImage::mouseMoveEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
+  if (Panning) {
+    const QPoint delta = p - PanFrom;
+    PanFrom = p;
+    const TPoint origin = View.GetOrigin();
+    SetOrigin({static_cast<std::int32_t>(origin.X - delta.x() / View.GetZoom()),
+               static_cast<std::int32_t>(origin.Y - delta.y() / View.GetZoom())});
+    return;
+  }
   MouseMove(p.x(), p.y());
 }
 
-void TProgrammingImage::mouseReleaseEvent(QMouseEvent*) {
+void TProgrammingImage::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::MiddleButton) {
+    Panning = false;
+    return;
+  }
   MouseUp();
 }
 
@@ -125,7 +251,26 @@ void TProgrammingImage::mouseDoubleClickEvent(QMouseEvent* event) {
   // Qt sends the double-click in place of the second press, so that press is the one to skip:
   // it is consumed here and the next real press selects as usual.
   const QPoint p = event->position().toPoint();
-  if (event->button() == Qt::LeftButton)
-    DblClick();
+  if (event->button() != Qt::LeftButton)
+    return;
+  DblClick();
   MouseDown(p.x(), p.y());
+}
+
+void TProgrammingImage::wheelEvent(QWheelEvent* event) {
+  const QPoint steps = event->angleDelta() / 120;
+  if (event->modifiers() & Qt::ControlModifier) {
+    if (steps.y() != 0)
+      SetZoom(GetZoom() * std::pow(1.25, steps.y()), event->position().toPoint());
+    event->accept();
+    return;
+  }
+  // Plain wheel scrolls down and up, with Shift sideways.
+  const int amount = static_cast<int>(-40 * (steps.y() != 0 ? steps.y() : steps.x()) / GetZoom());
+  const TPoint origin = View.GetOrigin();
+  if (event->modifiers() & Qt::ShiftModifier || steps.y() == 0)
+    SetOrigin({origin.X + amount, origin.Y});
+  else
+    SetOrigin({origin.X, origin.Y + amount});
+  event->accept();
 }

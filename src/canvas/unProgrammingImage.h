@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canvas/unImageCanvas.h"
+#include "canvas/unViewCanvas.h"
 
 #include <QImage>
 #include <QWidget>
@@ -10,8 +11,10 @@
 class IModule;
 class TProject;
 
-// The drawing area: keeps a retained picture of the project's first-level modules and turns
-// presses, drags and double-clicks into selection, moving and editing.
+// The programming canvas: a retained picture of the project's modules as seen through a view
+// (a zoom and the project point at the top left), redrawn as the user selects, drags and edits
+// them. Mouse positions are turned into project coordinates; the model is drawn through the
+// view; a drag redraws only the areas the module left and entered.
 class TProgrammingImage : public QWidget {
   Q_OBJECT
 public:
@@ -24,9 +27,24 @@ public:
   TProject* GetProject() const { return Project; }
   // Blanks the picture, draws its black frame and the project's modules.
   void Redraw();
+  // Draws again the part of the picture that shows the project rectangle, as Redraw would.
+  void RedrawArea(TRect area);
   const QImage& Picture() const { return Image; }
 
-  // What the mouse handlers do, with positions in picture coordinates.
+  // The view: zoom 1 shows project pixels as picture pixels.
+  double GetZoom() const { return View.GetZoom(); }
+  TPoint GetOrigin() const { return View.GetOrigin(); }
+  // Zooms keeping the project point under the picture pixel where it is; the zoom stays within
+  // MinZoom .. MaxZoom.
+  void SetZoom(double zoom, QPoint anchor);
+  void SetOrigin(TPoint origin);
+  // The project point shown at a picture pixel.
+  TPoint ToProject(QPoint pixel) const;
+  // The modules' extent in project coordinates (empty without modules).
+  TRect ProjectExtent() const;
+  static constexpr double MinZoom = 0.1, MaxZoom = 8;
+
+  // What the mouse handlers do, with positions in picture pixels.
   void MouseDown(int x, int y);
   void MouseMove(int x, int y);
   void MouseUp();
@@ -37,6 +55,8 @@ public:
   TModuleEvent OnModuleEdit;
   // After a drag that moved a module: the module and where it was when the drag began.
   std::function<void(const std::shared_ptr<IModule>&, TPoint from)> OnModuleDrop;
+  // After the zoom or the origin changed.
+  std::function<void()> OnViewChange;
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -45,18 +65,26 @@ protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
 private:
   // Gives the picture the control's size; true when it had to change.
   bool FitPicture();
+  // The canvas font at the view's zoom.
+  void ApplyFont();
+  // Draws the frame and the project within the canvas's current clip.
+  void DrawContent();
 
   int DragOffsetX = 0;
   int DragOffsetY = 0;
   bool SkipNextPress = false;
   bool Dragging = false;
   TPoint DragStart;
+  bool Panning = false;
+  QPoint PanFrom;
   std::shared_ptr<IModule> SelectedModule;
   TProject* Project = nullptr;
   QImage Image;
   TImageCanvas Canvas;
+  TViewCanvas View{Canvas};
 };
