@@ -46,6 +46,12 @@ void TRatioReporter::PrintSummary(std::FILE* out) const {
   if (Seconds("BM_Redraw10000DistinctModules") > 0)
     std::fprintf(out, "  Redraw of 10000 differently named:      %8.3f ms   [<= 16 ms]\n",
                  ms("BM_Redraw10000DistinctModules"));
+  if (Seconds("BM_DragStep10000Modules") > 0)
+    std::fprintf(out, "  One drag step among 10000:              %8.3f ms   [<= 2 ms]\n",
+                 ms("BM_DragStep10000Modules"));
+  if (Seconds("BM_OpenProject10000InWindow") > 0)
+    std::fprintf(out, "  Opening 10000 modules in the window:    %8.1f ms   [<= 300 ms]\n",
+                 ms("BM_OpenProject10000InWindow"));
   if (Seconds("BM_RefreshCopies/100/iterations:3") > 0)
     std::fprintf(out, "  Refresh of 100 components:              %8.1f ms   [< 1000 ms]\n",
                  ms("BM_RefreshCopies/100/iterations:3"));

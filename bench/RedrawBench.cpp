@@ -56,3 +56,33 @@ void BM_Redraw10000DistinctModules(benchmark::State& state) {
 BENCHMARK(BM_Redraw10000DistinctModules)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+namespace {
+
+// One drag step of one module among 10 000 differently named ones: only the areas it leaves and
+// enters are drawn again.
+void BM_DragStep10000Modules(benchmark::State& state) {
+  TProject project(nullptr, {}, u"", u"Bench");
+  std::mt19937 random(42);
+  std::uniform_int_distribution<int> x(50, 1870), y(50, 1030);
+  auto modules = project.GetMainModules();
+  auto in = FourParams();
+  for (int i = 0; i < 10000; ++i)
+    modules->AddModule(x(random), y(random), u"Module" + IntToText(i), 100, 100)->SetParamIn(in);
+  TProgrammingImage image;
+  image.resize(1920, 1080);
+  image.SetProject(&project);
+  image.Redraw();
+  const TPoint at = modules->GetItem(9999)->GetPosition();
+  image.MouseDown(at.X, at.Y);
+  int dx = 0;
+  for (auto _ : state) {
+    dx = dx == 0 ? 3 : 0;
+    image.MouseMove(at.X + dx, at.Y + dx);
+    benchmark::ClobberMemory();
+  }
+  image.MouseUp();
+}
+BENCHMARK(BM_DragStep10000Modules)->Unit(benchmark::kMillisecond);
+
+} // namespace

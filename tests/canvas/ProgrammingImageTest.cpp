@@ -1,6 +1,7 @@
 #include "canvas/unPictureExport.h"
 #include "canvas/unProgrammingImage.h"
 #include "model/unModule.h"
+#include "model/unParamList.h"
 #include "model/unProject.h"
 #include "xml/XmlTestSupport.h"
 #include "xml/unXml.h"
@@ -9,6 +10,7 @@
 #include <QStyleHints>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -197,4 +199,63 @@ TEST_F(ProgrammingImageTest, AnExportedPictureHasTheBoxesWhereTheCanvasHasThem) 
   EXPECT_FALSE(
       ExportPicture(Project, QString::fromStdString((folder.Path / "p.bmp").string()), &reason));
   EXPECT_TRUE(reason.contains("bmp"));
+}
+
+TEST_F(ProgrammingImageTest, HitTestingAndDraggingWorkInProjectCoordinatesAtEveryZoom) {
+  auto m = Add(100, 100);
+  for (const double zoom : {0.5, 2.0}) {
+    Image.SetZoom(zoom, QPoint(0, 0));
+    Image.SetOrigin({0, 0});
+    m->SetPosition({100, 100});
+    const auto pixel = [&](int x, int y) {
+      return QPoint(static_cast<int>(x * zoom), static_cast<int>(y * zoom));
+    };
+    Selected.clear();
+    Image.MouseDown(pixel(45, 45).x(), pixel(45, 45).y()); // outside the box (50 .. 150)
+    Image.MouseUp();
+    ASSERT_EQ(Selected.size(), 1u);
+    EXPECT_EQ(Selected[0], nullptr) << zoom;
+    Image.MouseDown(pixel(140, 140).x(), pixel(140, 140).y());
+    EXPECT_EQ(Selected.back(), m) << zoom;
+    Image.MouseMove(pixel(160, 150).x(), pixel(160, 150).y());
+    Image.MouseUp();
+    EXPECT_EQ(m->GetPosition(), (TPoint{120, 110})) << zoom;
+    // The box is drawn where the zoom puts it.
+    EXPECT_EQ(QColor(Image.Picture().pixel(pixel(70, 60))), QColor(Qt::red)) << zoom;
+  }
+  Image.SetZoom(100, QPoint(0, 0));
+  EXPECT_EQ(Image.GetZoom(), TProgrammingImage::MaxZoom);
+}
+
+TEST_F(ProgrammingImageTest, DragsRedrawTheSamePixelsAsAFullRedraw) {
+  std::mt19937 random(11);
+  auto pick = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(random); };
+  auto params = std::make_shared<TParamList>();
+  for (int i = 0; i < 3; ++i)
+    params->AddNew();
+  for (int i = 0; i < 150; ++i) {
+    auto m = Project.GetMainModules()->AddModule(pick(-50, 450), pick(-50, 350),
+                                                 u"Module " + std::u16string(1, u'a' + i % 26),
+                                                 pick(20, 90), pick(20, 120));
+    m->SetParamIn(params);
+    m->SetParamOut(params);
+  }
+  for (const double zoom : {1.0, 2.0, 0.5}) {
+    Image.SetZoom(zoom, QPoint(0, 0));
+    Image.SetOrigin({pick(-40, 40), pick(-40, 40)});
+    for (int drag = 0; drag < 25; ++drag) {
+      auto m = Project.GetMainModules()->GetItem(pick(0, 149));
+      const TPoint p = Image.GetOrigin();
+      const TPoint at = m->GetPosition();
+      const QPoint press(static_cast<int>((at.X - p.X) * zoom),
+                         static_cast<int>((at.Y - p.Y) * zoom));
+      Image.MouseDown(press.x(), press.y());
+      for (int step = 0; step < 4; ++step)
+        Image.MouseMove(press.x() + pick(-60, 60), press.y() + pick(-60, 60));
+      Image.MouseUp();
+    }
+    const QImage partial = Image.Picture().copy();
+    Image.Redraw();
+    ASSERT_EQ(partial, Image.Picture()) << "zoom " << zoom;
+  }
 }
