@@ -6,8 +6,10 @@
 #include "xml/XmlTestSupport.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTest>
@@ -178,4 +180,29 @@ TEST(QtTranslations, StandardButtonsReadInRussian) {
   ASSERT_TRUE(texts.load(QLocale(QLocale::Russian), "qtbase", "_",
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
   EXPECT_EQ(texts.translate("QPlatformTheme", "&Yes"), QString::fromUtf8("&Да"));
+}
+
+TEST_F(MainWindowEditTest, ZoomIsShownAndTheScrollBarsReachEveryModule) {
+  auto* zoom = Window->findChild<QLabel*>("ZoomLabel");
+  EXPECT_FALSE(zoom->isVisibleTo(Window.get()));
+  Trigger("miZoomIn");
+  EXPECT_TRUE(zoom->isVisibleTo(Window.get()));
+  EXPECT_TRUE(zoom->text().contains("125 %")) << zoom->text().toStdString();
+  Trigger("miActualSize");
+  EXPECT_FALSE(zoom->isVisibleTo(Window.get()));
+  Modules()->AddModule(5000, 3000, u"Far", 100, 100);
+  Modules()->AddModule(-800, -600, u"Before", 100, 100);
+  Window->RefreshView();
+  auto* x = Window->findChild<QScrollBar*>("CanvasScrollX");
+  auto* y = Window->findChild<QScrollBar*>("CanvasScrollY");
+  EXPECT_LE(x->minimum(), -854);
+  EXPECT_GE(x->maximum() + x->pageStep(), 5054);
+  EXPECT_LE(y->minimum(), -654);
+  x->setValue(x->maximum());
+  y->setValue(y->maximum());
+  const TPoint origin = Window->GetCanvas()->GetOrigin();
+  EXPECT_EQ(origin, (TPoint{x->maximum(), y->maximum()}));
+  // The far module is on the picture now, at its place less the origin: its right edge.
+  EXPECT_EQ(QColor(Window->GetCanvas()->Picture().pixel(5050 - origin.X, 3000 - origin.Y)),
+            QColor(Qt::black));
 }
