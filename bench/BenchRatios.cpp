@@ -40,21 +40,20 @@ void TRatioReporter::PrintSummary(std::FILE* out) const {
     return sb > 0 ? Seconds(a) / sb : 0.0;
   };
   std::fprintf(out, "\nSummary (goal in brackets)\n");
-  if (Seconds("BM_Redraw1000Modules") > 0)
-    std::fprintf(out, "  Redraw of 1000 modules:                 %8.3f ms   [<= 4 ms]\n",
-                 ms("BM_Redraw1000Modules"));
-  if (Seconds("BM_Redraw10000DistinctModules") > 0)
-    std::fprintf(out, "  Redraw of 10000 differently named:      %8.3f ms   [<= 16 ms]\n",
-                 ms("BM_Redraw10000DistinctModules"));
-  if (Seconds("BM_DragStep10000Modules") > 0)
-    std::fprintf(out, "  One drag step among 10000:              %8.3f ms   [<= 2 ms]\n",
-                 ms("BM_DragStep10000Modules"));
-  if (Seconds("BM_OpenProject10000InWindow") > 0)
-    std::fprintf(out, "  Opening 10000 modules in the window:    %8.1f ms   [<= 300 ms]\n",
-                 ms("BM_OpenProject10000InWindow"));
-  if (Seconds("BM_RefreshCopies/100/iterations:3") > 0)
-    std::fprintf(out, "  Refresh of 100 components:              %8.1f ms   [< 1000 ms]\n",
-                 ms("BM_RefreshCopies/100/iterations:3"));
+  const struct {
+    const char* Caption;
+    const char* Name;
+    const char* Goal;
+  } times[] = {
+      {"Redraw of 1000 modules:", "BM_Redraw1000Modules", "[<= 4 ms]"},
+      {"Redraw of 10000 differently named:", "BM_Redraw10000DistinctModules", "[<= 16 ms]"},
+      {"One drag step among 10000:", "BM_DragStep10000Modules", "[<= 2 ms]"},
+      {"Opening 10000 modules in the window:", "BM_OpenProject10000InWindow", "[<= 300 ms]"},
+      {"Refresh of 100 components:", "BM_RefreshCopies/100/iterations:3", "[< 1000 ms]"},
+  };
+  for (const auto& t : times)
+    if (Seconds(t.Name) > 0)
+      std::fprintf(out, "  %-38s %8.3f ms   %s\n", t.Caption, ms(t.Name), t.Goal);
   if (Seconds("BM_RefreshCopies/1000/iterations:1") > 0)
     std::fprintf(out, "  Refresh of 1000 / of 100:               %8.2f      [<= 10]\n",
                  ratio("BM_RefreshCopies/1000/iterations:1", "BM_RefreshCopies/100/iterations:3"));
