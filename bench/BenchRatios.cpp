@@ -50,13 +50,11 @@ void TRatioReporter::PrintSummary(std::FILE* out) const {
       {"One drag step among 10000:", "BM_DragStep10000Modules", "[<= 2 ms]"},
       {"Opening 10000 modules in the window:", "BM_OpenProject10000InWindow", "[<= 300 ms]"},
       {"Refresh of 100 components:", "BM_RefreshCopies/100/iterations:3", "[< 1000 ms]"},
+      {"Refresh of 1000 components:", "BM_RefreshCopies/1000/iterations:1", "[< 10000 ms]"},
   };
   for (const auto& t : times)
     if (Seconds(t.Name) > 0)
       std::fprintf(out, "  %-38s %8.3f ms   %s\n", t.Caption, ms(t.Name), t.Goal);
-  if (Seconds("BM_RefreshCopies/1000/iterations:1") > 0)
-    std::fprintf(out, "  Refresh of 1000 / of 100:               %8.2f      [<= 10]\n",
-                 ratio("BM_RefreshCopies/1000/iterations:1", "BM_RefreshCopies/100/iterations:3"));
   struct TRatio {
     const char* Caption;
     const char* Measured;
