@@ -197,13 +197,8 @@ void TfmMain::ShowLog() {
 TAddToLog TfmMain::LoggingTo(QString* reason) {
   return [this, reason](TLogGroupMessage g, TLogTypeMessage t, const std::string& f,
                         const TLogArgs& a) {
-    if (reason && t == ltError) {
-      try {
-        *reason = QString::fromStdString(FormatLog(f, a));
-      } catch (...) {
-        *reason = QString::fromStdString(f);
-      }
-    }
+    if (reason && t == ltError)
+      *reason = QString::fromStdString(FormatLogOrAsIs(f, a));
     return Log(g, t, f, a);
   };
 }
@@ -578,12 +573,9 @@ bool TfmMain::OfferRecovery() {
 
 void TfmMain::Push(QUndoCommand* command) {
   UndoStack->push(command);
+  // The modified mark comes with the stack's cleanChanged.
   if (++ChangesSinceRecovery >= RecoveryEveryChanges)
     WriteRecovery();
-  if (Project && !UndoStack->isClean() && !Project->Modified) {
-    Project->Modified = true;
-    UpdateProjectTab();
-  }
 }
 
 TChanged TfmMain::Changed() {

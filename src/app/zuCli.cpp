@@ -40,13 +40,8 @@ struct TMessages {
   TAddToLog Handler() {
     return [this](TLogGroupMessage, TLogTypeMessage type, const std::string& format,
                   const TLogArgs& args) {
-      std::string text;
-      try {
-        text = FormatLog(format, args);
-      } catch (const TFormatError&) {
-        text = format;
-      }
-      Lines.push_back(std::string(LogTypeAbbreviations[type]) + " " + text);
+      Lines.push_back(std::string(LogTypeAbbreviation(type, "?")) + " " +
+                      FormatLogOrAsIs(format, args));
       return true;
     };
   }

@@ -2,6 +2,7 @@
 
 #include "canvas/unImageCanvas.h"
 #include "canvas/unQtStrings.h"
+#include "canvas/unViewCanvas.h"
 #include "model/unIModule.h"
 #include "model/unProject.h"
 #include "platform/unCanvas.h"
@@ -17,32 +18,6 @@
 namespace {
 
 constexpr int Margin = 10;
-
-// Passes every call on, moved by an offset.
-class TOffsetCanvas : public TCanvas {
-public:
-  TOffsetCanvas(TCanvas& inner, int dx, int dy) : Inner(inner), Dx(dx), Dy(dy) {}
-  void SetPenColor(TColor color) override { Inner.SetPenColor(color); }
-  void Rectangle(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) override {
-    Inner.Rectangle(l + Dx, t + Dy, r + Dx, b + Dy);
-  }
-  void Polyline(std::span<const TPoint> points) override {
-    std::vector<TPoint> moved(points.begin(), points.end());
-    for (TPoint& p : moved)
-      p = {p.X + Dx, p.Y + Dy};
-    Inner.Polyline(moved);
-  }
-  void TextOut(std::int32_t x, std::int32_t y, const std::u16string& text) override {
-    Inner.TextOut(x + Dx, y + Dy, text);
-  }
-  TSize TextExtent(const std::u16string& text) override { return Inner.TextExtent(text); }
-  TRect Clip() override { return Inner.Clip(); }
-  TPoint ToPicture(TPoint p) override { return Inner.ToPicture({p.X + Dx, p.Y + Dy}); }
-
-private:
-  TCanvas& Inner;
-  int Dx, Dy;
-};
 
 // Draws through a painter: white boxes with pen-coloured outlines, one-pixel lines, text in the
 // painter's font.
@@ -118,7 +93,8 @@ bool ExportPicture(TProject& project, const QString& file, QString* reason) {
     TImageCanvas canvas(font);
     canvas.SetTarget(&image);
     canvas.BeginPicture();
-    TOffsetCanvas moved(canvas, -left, -top);
+    TViewCanvas moved(canvas);
+    moved.SetView(1, {left, top});
     project.Draw(nullptr, moved);
     return image.save(file, "PNG") ? true
                                    : fail(QString::fromUtf8("Файл не записан: %1").arg(file));
@@ -134,7 +110,8 @@ bool ExportPicture(TProject& project, const QString& file, QString* reason) {
   painter.setFont(font);
   painter.fillRect(QRect(0, 0, width, height), Qt::white);
   TPainterCanvas canvas(painter);
-  TOffsetCanvas moved(canvas, -left, -top);
+  TViewCanvas moved(canvas);
+  moved.SetView(1, {left, top});
   project.Draw(nullptr, moved);
   return painter.end() ? true : fail(QString::fromUtf8("Файл не записан: %1").arg(file));
 }

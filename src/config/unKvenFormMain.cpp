@@ -5,21 +5,15 @@
 #include "xml/unXml.h"
 
 TKvenFormMain::TKvenFormMain(QWidget* parent) : TKvenForm(parent) {
-  LogName = ExeName();
-  if (const std::size_t dot = LogName.rfind('.'); dot != std::string::npos && dot > 0)
-    LogName.resize(dot);
+  LogName = ExeBaseName();
 }
 
 TKvenFormMain::~TKvenFormMain() = default;
 
 std::u16string TKvenFormMain::ConfigFile() const {
   std::u16string name = ConfigFileName;
-  if (name.empty()) {
-    name = Utf8ToUtf16(ExeName());
-    if (const std::size_t dot = name.rfind(u'.'); dot != std::u16string::npos && dot > 0)
-      name.resize(dot);
-    name += u".config";
-  }
+  if (name.empty())
+    name = Utf8ToUtf16(ExeBaseName()) + u".config";
   if (name.find(u'/') == std::u16string::npos)
     name = (ConfigFilePath.empty() ? Utf8ToUtf16(ExeFolder()) : ConfigFilePath) + name;
   return name;

@@ -45,12 +45,8 @@ const char* LogLineLabel(int typeOrdinal) {
 bool WriteLogLine(TLogTypeMessage type, const std::string& message, std::string fileName,
                   std::string oldFileName) {
   try {
-    if (fileName.empty()) {
-      std::string base = ExeName();
-      if (const std::size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0)
-        base.resize(dot);
-      fileName = base + ".log";
-    }
+    if (fileName.empty())
+      fileName = ExeBaseName() + ".log";
     if (oldFileName.empty())
       oldFileName = fileName + ".old";
     for (std::string* name : {&fileName, &oldFileName})
@@ -94,14 +90,8 @@ TLogFileText::TLogFileText(const std::u16string& fileName)
 
 bool TLogFileText::AddToLog(TLogGroupMessage group, TLogTypeMessage type, const std::string& format,
                             const TLogArgs& args) {
-  const std::string abbreviation =
-      group < LogGroupAbbreviations.size() ? LogGroupAbbreviations[group] : "";
-  std::string message;
-  try {
-    message = abbreviation + ": " + FormatLog(format, args);
-  } catch (...) {
-    message = abbreviation + ": " + format;
-  }
+  const std::string message =
+      std::string(LogGroupAbbreviation(group, "")) + ": " + FormatLogOrAsIs(format, args);
   const std::string name = Utf16ToUtf8(FileName);
   WriteLogLine(type, message, name, name + ".old");
   return true;

@@ -86,15 +86,9 @@ QTreeWidgetItem* TFormLog::AddNode(TLogTypeMessage type, std::int32_t id, std::i
 
 std::int32_t TFormLog::AddToLogW(TLogGroupMessage group, TLogTypeMessage type,
                                  const std::u16string& format, const TLogArgs& args) {
-  const std::string head =
-      std::string("[") + (type < LogTypeAbbreviations.size() ? LogTypeAbbreviations[type] : "?") +
-      "] " + (group < LogGroupAbbreviations.size() ? LogGroupAbbreviations[group] : "?") + ": ";
-  std::string text;
-  try {
-    text = head + FormatLog(Utf16ToUtf8(format), args);
-  } catch (...) {
-    text = head + Utf16ToUtf8(format);
-  }
+  const std::string text = std::string("[") + LogTypeAbbreviation(type, "?") + "] " +
+                           LogGroupAbbreviation(group, "?") + ": " +
+                           FormatLogOrAsIs(Utf16ToUtf8(format), args);
   AddNode(type, 0, 0, Utf8ToUtf16(text));
   return 1;
 }

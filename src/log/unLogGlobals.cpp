@@ -12,6 +12,18 @@ const std::array<std::int32_t, 4> LogTypeCodes = {0, 1, 2, 4};
 const std::array<const char*, 4> LogTypeAbbreviations = {"N", "E", "W", "I"};
 const std::array<std::int32_t, 6> LogMarkCodes = {0, 16, 32, 1, 2, 4};
 
+const char* LogGroupAbbreviation(std::int64_t ordinal, const char* unknown) {
+  return ordinal >= 0 && ordinal < static_cast<std::int64_t>(LogGroupAbbreviations.size())
+             ? LogGroupAbbreviations[static_cast<std::size_t>(ordinal)]
+             : unknown;
+}
+
+const char* LogTypeAbbreviation(std::int64_t ordinal, const char* unknown) {
+  return ordinal >= 0 && ordinal < static_cast<std::int64_t>(LogTypeAbbreviations.size())
+             ? LogTypeAbbreviations[static_cast<std::size_t>(ordinal)]
+             : unknown;
+}
+
 namespace {
 
 template <class F> TLogStatus Guarded(F&& body) {

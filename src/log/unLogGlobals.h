@@ -31,6 +31,9 @@ extern const std::array<std::int32_t, 10> LogGroupCodes;
 extern const std::array<const char*, 10> LogGroupAbbreviations;
 extern const std::array<std::int32_t, 4> LogTypeCodes;
 extern const std::array<const char*, 4> LogTypeAbbreviations;
+// The abbreviation of a group or type ordinal, or unknown outside the table.
+const char* LogGroupAbbreviation(std::int64_t ordinal, const char* unknown);
+const char* LogTypeAbbreviation(std::int64_t ordinal, const char* unknown);
 // Codes of the six mark indices.
 extern const std::array<std::int32_t, 6> LogMarkCodes;
 

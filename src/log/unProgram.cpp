@@ -53,9 +53,7 @@ TProgram::TProgram(const std::vector<std::string>& arguments) {
   ExeFolder = Utf8ToUtf16(::ExeFolder());
   ExeName = Utf8ToUtf16(::ExeName());
   ExePath = ExeFolder + ExeName;
-  ProgramName = ExeName;
-  if (const std::size_t dot = ProgramName.rfind(u'.'); dot != std::u16string::npos && dot > 0)
-    ProgramName.resize(dot);
+  ProgramName = Utf8ToUtf16(ExeBaseName());
   StartTime = Now();
   Singleton = this;
 }

@@ -34,13 +34,8 @@ bool TLogService::ToLog(const std::string& connection, std::int32_t type, std::i
                         const std::string& text) {
   const auto it = Clients.find(connection);
   const TClient client = it == Clients.end() ? TClient{0, "unregistered"} : it->second;
-  const char* typeText = type >= 0 && type < static_cast<std::int32_t>(LogTypeAbbreviations.size())
-                             ? LogTypeAbbreviations[static_cast<std::size_t>(type)]
-                             : "?";
-  const char* groupText =
-      group >= 0 && group < static_cast<std::int32_t>(LogGroupAbbreviations.size())
-          ? LogGroupAbbreviations[static_cast<std::size_t>(group)]
-          : "?";
+  const char* typeText = LogTypeAbbreviation(type, "?");
+  const char* groupText = LogGroupAbbreviation(group, "?");
   // One message, one line, whatever the client sends.
   std::string line = text;
   for (char& c : line)

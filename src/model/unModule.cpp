@@ -62,10 +62,16 @@ void TModule::Draw(TCanvas& canvas) {
   });
 }
 
-TRect TModule::DrawnBounds(TCanvas& canvas) const {
+TRect TModule::Outline() const {
   const TBox box = Box();
-  const std::int64_t left = std::min(box.Left, box.Right), right = std::max(box.Left, box.Right);
-  const std::int64_t top = std::min(box.Top, box.Bottom), bottom = std::max(box.Top, box.Bottom);
+  return {std::min(box.Left, box.Right), std::min(box.Top, box.Bottom),
+          std::max(box.Left, box.Right), std::max(box.Top, box.Bottom)};
+}
+
+TRect TModule::DrawnBounds(TCanvas& canvas) const {
+  const TRect outline = Outline();
+  const std::int64_t left = outline.Left, right = outline.Right;
+  const std::int64_t top = outline.Top, bottom = outline.Bottom;
   // The marks reach up to 3 pixels beyond the box; the name may be wider than it.
   const TSize text = canvas.TextExtent(Name);
   const std::int64_t textLeft = PositionX - text.Width / 2, textTop = PositionY - text.Height / 2;
@@ -100,11 +106,7 @@ bool TModule::Occlude(TCoverage& above, TCanvas& canvas) const {
   const TRect drawn = InPicture(canvas, DrawnBounds(canvas), 2);
   if (above.Hides(drawn.Left, drawn.Top, drawn.Right, drawn.Bottom))
     return true;
-  const TBox box = Box();
-  const TRect opaque = InPicture(canvas,
-                                 {std::min(box.Left, box.Right), std::min(box.Top, box.Bottom),
-                                  std::max(box.Left, box.Right), std::max(box.Top, box.Bottom)},
-                                 0);
+  const TRect opaque = InPicture(canvas, Outline(), 0);
   above.Add(opaque.Left, opaque.Top, opaque.Right, opaque.Bottom);
   return false;
 }

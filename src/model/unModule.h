@@ -48,6 +48,8 @@ private:
     std::int32_t Left, Top, Right, Bottom;
   };
   TBox Box() const;
+  // The box with its edges in order, whatever the signs of the width and height.
+  TRect Outline() const;
 
   std::u16string Description;
   TWordBool Focused = WordFalse;

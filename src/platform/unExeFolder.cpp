@@ -26,3 +26,10 @@ std::string ExeFolder() {
 std::string ExeName() {
   return ExePath().filename().string();
 }
+
+std::string ExeBaseName() {
+  std::string name = ExeName();
+  if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0)
+    name.resize(dot);
+  return name;
+}

@@ -6,3 +6,5 @@
 std::string ExeFolder();
 // The running executable's file name without its folder.
 std::string ExeName();
+// ExeName without its extension (what follows its last '.', unless the name starts there).
+std::string ExeBaseName();

@@ -179,3 +179,11 @@ std::string FormatLog(std::string_view format, const TLogArgs& args) {
   }
   return out;
 }
+
+std::string FormatLogOrAsIs(std::string_view format, const TLogArgs& args) {
+  try {
+    return FormatLog(format, args);
+  } catch (const TFormatError&) {
+    return std::string(format);
+  }
+}

@@ -22,3 +22,6 @@ public:
 // %f %g %e (floating point) and %%, each with an optional '-' flag, width and precision.
 // Arguments beyond the last placeholder are ignored. Throws TFormatError.
 std::string FormatLog(std::string_view format, const TLogArgs& args);
+// FormatLog, or the format as it stands when it does not fit its arguments; never throws
+// TFormatError.
+std::string FormatLogOrAsIs(std::string_view format, const TLogArgs& args);

@@ -36,6 +36,8 @@ TChild Start(std::size_t index, const std::string& file, const std::string& help
   int pipeFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0)
     return child;
+  // Never blocks the editor, not even when something the library started keeps the pipe open.
+  fcntl(pipeFds[0], F_SETFL, O_NONBLOCK);
   const bool exec = !helper.empty() && access(helper.c_str(), X_OK) == 0;
   const std::string fdText = std::to_string(pipeFds[1]);
   const pid_t pid = fork();
@@ -64,6 +66,25 @@ TChild Start(std::size_t index, const std::string& file, const std::string& help
   child.Fd = pipeFds[0];
   child.Deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
   return child;
+}
+
+// Reads what the child's pipe holds now (it never waits); closes the pipe at its end. True when
+// something was read.
+bool ReadSome(TChild& child) {
+  if (child.Fd < 0)
+    return false;
+  char buf[512];
+  const ssize_t n = read(child.Fd, buf, sizeof buf);
+  if (n > 0) {
+    if (child.Answer.size() < 4096)
+      child.Answer.append(buf, static_cast<std::size_t>(n));
+    return true;
+  }
+  if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+    close(child.Fd);
+    child.Fd = -1;
+  }
+  return false;
 }
 
 // The result of a child that has ended with the status.
@@ -162,14 +183,7 @@ std::vector<TProbeResult> ProbeApart(const std::vector<std::string>& files,
           std::find_if(fds.begin(), fds.end(), [&](const pollfd& p) { return p.fd == c.Fd; });
       if (it == fds.end() || !(it->revents & (POLLIN | POLLHUP | POLLERR)))
         continue;
-      char buf[512];
-      const ssize_t n = read(c.Fd, buf, sizeof buf);
-      if (n > 0 && c.Answer.size() < 4096) {
-        c.Answer.append(buf, static_cast<std::size_t>(n));
-      } else if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) {
-        close(c.Fd);
-        c.Fd = -1;
-      }
+      ReadSome(c);
     }
     // Children that have ended, or are out of time.
     for (auto it = running.begin(); it != running.end();) {
@@ -177,12 +191,10 @@ std::vector<TProbeResult> ProbeApart(const std::vector<std::string>& files,
       const pid_t done = waitpid(it->Pid, &status, WNOHANG);
       if (done == it->Pid) {
         // What it still wrote before it ended.
-        if (it->Fd >= 0) {
-          char buf[512];
-          for (ssize_t n; (n = read(it->Fd, buf, sizeof buf)) > 0 && it->Answer.size() < 4096;)
-            it->Answer.append(buf, static_cast<std::size_t>(n));
-          close(it->Fd);
+        while (ReadSome(*it)) {
         }
+        if (it->Fd >= 0)
+          close(it->Fd);
         results[it->Index] = Ended(*it, status);
         it = running.erase(it);
         continue;
