@@ -51,17 +51,17 @@ private:
   QFontMetrics Metrics;
 };
 
-// The modules' extent with their names, and whether there is any module.
-QRect Extent(TProject& project, const QFont& font) {
-  const QFontMetrics metrics(font);
-  QRect extent;
+// Everything the modules draw, in project coordinates; empty without modules.
+TRect Extent(TProject& project, const QFont& font) {
+  TImageCanvas measure(font);
+  TRect extent;
   auto modules = project.GetMainModules();
   for (std::int32_t i = 0; modules && i < modules->Count(); ++i) {
-    const auto m = modules->GetItem(i);
-    const TPoint p = m->GetPosition();
-    const int w = std::abs(m->GetWidth()), h = std::abs(m->GetHeight());
-    const int text = metrics.horizontalAdvance(ToQString(m->GetName()));
-    extent |= QRect(p.X - std::max(w, text) / 2 - 3, p.Y - h / 2 - 3, std::max(w, text) + 7, h + 7);
+    const TRect drawn = modules->GetItem(i)->DrawnBounds(measure);
+    extent = extent.Empty() ? drawn
+                            : TRect{std::min(extent.Left, drawn.Left), std::min(extent.Top, drawn.Top),
+                                    std::max(extent.Right, drawn.Right),
+                                    std::max(extent.Bottom, drawn.Bottom)};
   }
   return extent;
 }
@@ -78,13 +78,12 @@ bool ExportPicture(TProject& project, const QString& file, QString* reason) {
   if (type != "png" && type != "svg")
     return fail(QString::fromUtf8("Неизвестный тип рисунка «%1»: нужен .png или .svg").arg(type));
   const QFont font = QGuiApplication::font();
-  const QRect extent = Extent(project, font);
-  const int left = std::min(0, extent.isNull() ? 0 : extent.left() - Margin);
-  const int top = std::min(0, extent.isNull() ? 0 : extent.top() - Margin);
-  const int width =
-      std::clamp((extent.isNull() ? 0 : extent.right() + Margin) - left + 1, 1, 32767);
-  const int height =
-      std::clamp((extent.isNull() ? 0 : extent.bottom() + Margin) - top + 1, 1, 32767);
+  const TRect extent = Extent(project, font);
+  const bool none = extent.Empty();
+  const int left = std::min(0, none ? 0 : extent.Left - Margin);
+  const int top = std::min(0, none ? 0 : extent.Top - Margin);
+  const int width = std::clamp((none ? 0 : extent.Right + Margin) - left + 1, 1, 32767);
+  const int height = std::clamp((none ? 0 : extent.Bottom + Margin) - top + 1, 1, 32767);
   if (type == "png") {
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull())
