@@ -24,9 +24,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
@@ -34,13 +38,9 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUndoStack>
-#include <QCursor>
-#include <QGridLayout>
-#include <QLabel>
-#include <QScrollBar>
-#include <cmath>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -308,7 +308,8 @@ void TfmMain::BuildMenu() {
   view->setObjectName("miView");
   AddItem(view, "&Refresh", "miRefresh", &TfmMain::RefreshView)->setShortcut(QKeySequence::Refresh);
   QAction* zoomIn = AddItem(view, "Zoom &In", "miZoomIn", &TfmMain::ZoomIn);
-  zoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+  zoomIn->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
   AddItem(view, "Zoom &Out", "miZoomOut", &TfmMain::ZoomOut)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
   AddItem(view, "&Actual Size", "miActualSize", &TfmMain::ActualSize)

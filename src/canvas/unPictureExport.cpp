@@ -58,10 +58,11 @@ TRect Extent(TProject& project, const QFont& font) {
   auto modules = project.GetMainModules();
   for (std::int32_t i = 0; modules && i < modules->Count(); ++i) {
     const TRect drawn = modules->GetItem(i)->DrawnBounds(measure);
-    extent = extent.Empty() ? drawn
-                            : TRect{std::min(extent.Left, drawn.Left), std::min(extent.Top, drawn.Top),
-                                    std::max(extent.Right, drawn.Right),
-                                    std::max(extent.Bottom, drawn.Bottom)};
+    extent =
+        extent.Empty()
+            ? drawn
+            : TRect{std::min(extent.Left, drawn.Left), std::min(extent.Top, drawn.Top),
+                    std::max(extent.Right, drawn.Right), std::max(extent.Bottom, drawn.Bottom)};
   }
   return extent;
 }

@@ -21,8 +21,8 @@ TRect Union(TRect a, TRect b) {
 }
 
 bool Overlap(TRect a, TRect b) {
-  return !a.Empty() && !b.Empty() && a.Left <= b.Right && b.Left <= a.Right &&
-         a.Top <= b.Bottom && b.Top <= a.Bottom;
+  return !a.Empty() && !b.Empty() && a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.Bottom &&
+         b.Top <= a.Bottom;
 }
 
 } // namespace
