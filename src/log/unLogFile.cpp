@@ -3,9 +3,16 @@
 #include "platform/unExeFolder.h"
 #include "platform/unStrings.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <mutex>
+#include <set>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -59,22 +66,109 @@ bool WriteLogLine(TLogTypeMessage type, const std::string& message, std::string 
   }
 }
 
+namespace {
+
+// Files whose rotation failed and was already reported by this process.
+std::mutex ReportedLock;
+std::set<std::string> Reported;
+
+// True the first time a failed rotation of the file is seen by this process.
+bool FirstFailureOf(const std::string& fileName) {
+  std::lock_guard<std::mutex> guard(ReportedLock);
+  return Reported.insert(fileName).second;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// The log file opened for appending, never through a symbolic link; -1 when it cannot be.
+int OpenForAppend(const std::string& fileName) {
+  const int fd = ::open(fileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
+                        0666);
+  if (fd < 0)
+    return -1;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+enum class TRotation { None, Rotated, Failed };
+
+// Moves the open file to the old name when it is above the limit. The exclusive lock on the file
+// makes one writer rotate while the others wait; a writer that finds the name moved meanwhile
+// opens the new file.
+TRotation RotateIfFull(int fd, const std::string& fileName, const std::string& oldFileName,
+                       int& error) {
+  struct stat open {};
+  if (::fstat(fd, &open) != 0 || open.st_size <= LogFileLimit)
+    return TRotation::None;
+  while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+  }
+  struct stat named {};
+  TRotation result = TRotation::None;
+  if (::lstat(fileName.c_str(), &named) != 0 || named.st_ino != open.st_ino ||
+      named.st_dev != open.st_dev) {
+    result = TRotation::Rotated; // another writer moved it; write into the new file
+  } else if (::fstat(fd, &open) == 0 && open.st_size > LogFileLimit) {
+    result = TRotation::Rotated;
+    if (::rename(fileName.c_str(), oldFileName.c_str()) != 0) {
+      error = errno;
+      result = TRotation::Failed;
+    }
+  }
+  ::flock(fd, LOCK_UN);
+  return result;
+}
+
+} // namespace
+
+std::string OneLine(std::string text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+      c = ' ';
+  return text;
+}
+
 bool AppendLogLine(const std::string& fileName, const std::string& oldFileName,
                    const std::string& line) {
   try {
-    std::error_code ec;
-    if (fs::is_regular_file(fileName, ec) &&
-        static_cast<long long>(fs::file_size(fileName, ec)) > LogFileLimit) {
-      fs::remove(oldFileName, ec);
-      fs::copy_file(fileName, oldFileName, ec);
-      fs::remove(fileName, ec);
+    const std::string text = OneLine(line) + "\r\n";
+    // A rotation by another writer between our open and our lock sends us to the new file; a
+    // few rounds settle it.
+    for (int round = 0; round < 4; ++round) {
+      const int fd = OpenForAppend(fileName);
+      if (fd < 0)
+        return false;
+      std::string failure;
+      int error = 0;
+      const TRotation rotation = RotateIfFull(fd, fileName, oldFileName, error);
+      if (rotation == TRotation::Rotated && round < 3) {
+        ::close(fd);
+        continue;
+      }
+      if (rotation == TRotation::Failed && FirstFailureOf(fileName)) {
+        failure = FormatFileLineTime(Now()) + LogLineLabel(ltError) +
+                  OneLine("Gen: Журнал \"" + fileName + "\" не перенесён в \"" + oldFileName +
+                          "\": " + std::strerror(error) + "; запись продолжается в него") +
+                  "\r\n";
+      }
+      const bool written = WriteAll(fd, failure + text);
+      return ::close(fd) == 0 && written;
     }
-    const std::string text = line + "\r\n";
-    std::FILE* file = std::fopen(fileName.c_str(), "ab");
-    if (!file)
-      return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && written;
+    return false;
   } catch (...) {
     return false;
   }

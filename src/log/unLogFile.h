@@ -19,10 +19,16 @@ bool ForceFolders(const std::string& path);
 bool WriteLogLine(TLogTypeMessage type, const std::string& message, std::string fileName,
                   std::string oldFileName);
 
-// Appends the line and CR LF to the file, moving a file above LogFileLimit bytes to the old name
-// first; the file is opened and closed for the line. False when the line is lost.
+// Appends the line and CR LF to the file in one write, so that writers in several processes never
+// mix or lose lines. A file above LogFileLimit bytes is first renamed to the old name under a lock
+// on the file; when that fails the line goes on into the file and the failure is written into it
+// once per process. The file is opened and closed for the line, never through a symbolic link.
+// Control characters in the line (CR, LF, TAB, ...) become spaces. False when the line is lost.
 bool AppendLogLine(const std::string& fileName, const std::string& oldFileName,
                    const std::string& line);
+
+// The text with every control character replaced by a space.
+std::string OneLine(std::string text);
 
 // The label of a type ordinal in a file line.
 const char* LogLineLabel(int typeOrdinal);
