@@ -55,6 +55,17 @@ void TRatioReporter::PrintSummary(std::FILE* out) const {
   for (const auto& t : times)
     if (Seconds(t.Name) > 0)
       std::fprintf(out, "  %-38s %8.3f ms   %s\n", t.Caption, ms(t.Name), t.Goal);
+  // The log service: calls per second of a flood, and another client's wait meanwhile.
+  const double flood = Seconds("BM_LogServiceFlood/iterations:3/manual_time");
+  const double handling = Seconds("BM_LogServiceHandling");
+  if (flood > 0)
+    std::fprintf(out, "  %-38s %8.0f /s   [>= 100000 /s]\n", "Log service ToLog over the bus:",
+                 100000 / flood);
+  if (handling > 0)
+    std::fprintf(out, "  %-38s %8.0f /s\n", "  the service's own share:", 100000 / handling);
+  if (Seconds("BM_LogServiceCallDuringFlood/iterations:3/manual_time") > 0)
+    std::fprintf(out, "  %-38s %8.3f ms   [<= 100 ms]\n", "Another client's call in a flood:",
+                 ms("BM_LogServiceCallDuringFlood/iterations:3/manual_time"));
   struct TRatio {
     const char* Caption;
     const char* Measured;

@@ -145,33 +145,36 @@ std::string OneLine(std::string text) {
 bool AppendLogLine(const std::string& fileName, const std::string& oldFileName,
                    const std::string& line) {
   try {
-    const std::string text = OneLine(line) + "\r\n";
-    // A rotation by another writer between our open and our lock sends us to the new file; a
-    // few rounds settle it.
-    for (int round = 0; round < 4; ++round) {
-      const int fd = OpenForAppend(fileName);
-      if (fd < 0)
-        return false;
-      std::string failure;
-      int error = 0;
-      const TRotation rotation = RotateIfFull(fd, fileName, oldFileName, error);
-      if (rotation == TRotation::Rotated && round < 3) {
-        ::close(fd);
-        continue;
-      }
-      if (rotation == TRotation::Failed && FirstFailureOf(fileName)) {
-        failure = FormatFileLineTime(Now()) + LogLineLabel(ltError) +
-                  OneLine("Gen: Журнал \"" + fileName + "\" не перенесён в \"" + oldFileName +
-                          "\": " + std::strerror(error) + "; запись продолжается в него") +
-                  "\r\n";
-      }
-      const bool written = WriteAll(fd, failure + text);
-      return ::close(fd) == 0 && written;
-    }
-    return false;
+    return AppendLogText(fileName, oldFileName, OneLine(line) + "\r\n");
   } catch (...) {
     return false;
   }
+}
+
+bool AppendLogText(const std::string& fileName, const std::string& oldFileName,
+                   const std::string& text) {
+  // A rotation by another writer between our open and our lock sends us to the new file; a
+  // few rounds settle it.
+  for (int round = 0; round < 4; ++round) {
+    const int fd = OpenForAppend(fileName);
+    if (fd < 0)
+      return false;
+    int error = 0;
+    const TRotation rotation = RotateIfFull(fd, fileName, oldFileName, error);
+    if (rotation == TRotation::Rotated && round < 3) {
+      ::close(fd);
+      continue;
+    }
+    std::string failure;
+    if (rotation == TRotation::Failed && FirstFailureOf(fileName))
+      failure = FormatFileLineTime(Now()) + LogLineLabel(ltError) +
+                OneLine("Gen: Журнал \"" + fileName + "\" не перенесён в \"" + oldFileName +
+                        "\": " + std::strerror(error) + "; запись продолжается в него") +
+                "\r\n";
+    const bool written = WriteAll(fd, failure.empty() ? text : failure + text);
+    return ::close(fd) == 0 && written;
+  }
+  return false;
 }
 
 TLogFileText::TLogFileText(const std::u16string& fileName)

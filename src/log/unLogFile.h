@@ -27,6 +27,10 @@ bool WriteLogLine(TLogTypeMessage type, const std::string& message, std::string 
 bool AppendLogLine(const std::string& fileName, const std::string& oldFileName,
                    const std::string& line);
 
+// Appends whole lines (each already one line, CR LF ended) as AppendLogLine appends one.
+bool AppendLogText(const std::string& fileName, const std::string& oldFileName,
+                   const std::string& text);
+
 // The text with every control character replaced by a space.
 std::string OneLine(std::string text);
 

@@ -4,7 +4,9 @@
 
 #include "logservice/unLogService.h"
 
+#include <chrono>
 #include <csignal>
+#include <optional>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -48,8 +50,13 @@ int RegisterClient(sd_bus_message* m, void*, sd_bus_error*) {
   if (r < 0)
     return r;
   const char* sender = sd_bus_message_get_sender(m);
-  return sd_bus_reply_method_return(
-      m, "i", Service->RegisterClient(sender ? sender : "", id, name ? name : ""));
+  const std::optional<std::int32_t> answer =
+      Service->RegisterClient(sender ? sender : "", id, name ? name : "");
+  if (!answer)
+    return sd_bus_reply_method_errorf(m, "OBU_LogSystem.Error.TooManyClients",
+                                      "one connection may register at most %zu names",
+                                      TLogService::MaxNamesPerConnection);
+  return sd_bus_reply_method_return(m, "i", *answer);
 }
 
 int ToLog(sd_bus_message* m, void*, sd_bus_error*) {
@@ -113,13 +120,26 @@ int Serve(const std::string& folder, int ready) {
   tell("ok\n");
   std::signal(SIGTERM, OnSignal);
   std::signal(SIGINT, OnSignal);
+  // Lines are gathered and written at the latest TLogService::FlushDelay after they came in, so
+  // that a flood of messages costs one write per file and round instead of one per message.
   while (!Stop) {
     const int r = sd_bus_process(bus, nullptr);
     if (r < 0)
       break;
-    if (r == 0)
-      sd_bus_wait(bus, 500000);
+    const auto due = service.FlushDue();
+    const auto now = TLogService::TClock::now();
+    if (due && now >= *due)
+      service.Flush();
+    if (r > 0)
+      continue;
+    std::uint64_t waitUs = 500000;
+    if (due && *due > now)
+      waitUs = static_cast<std::uint64_t>(
+                   std::chrono::duration_cast<std::chrono::microseconds>(*due - now).count()) +
+               1;
+    sd_bus_wait(bus, waitUs);
   }
+  service.Flush();
   sd_bus_flush_close_unref(bus);
   return 0;
 }

@@ -4,6 +4,7 @@
 #include "log/unLogSystem.h"
 #include "logservice/unLogService.h"
 #include "platform/unAutomation.h"
+#include "support/PrivateBus.h"
 #include "support/ScriptedMainDialogs.h"
 #include "xml/XmlTestSupport.h"
 
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <set>
 #include <sys/wait.h>
 #include <systemd/sd-bus.h>
 #include <thread>
@@ -19,86 +21,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using TClock = std::chrono::steady_clock;
-
-// A session bus of the test's own, the process's session bus while it lives; with activation,
-// the build's service files let the bus start the log service itself (writing under state).
-class TPrivateBus {
-public:
-  TPrivateBus(const TTempFolder& folder, bool activation) {
-    const std::string config = (folder.Path / "bus.conf").string();
-    WriteBytes(Utf8ToUtf16(config),
-               "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\""
-               " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\"><busconfig>"
-               "<type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>" +
-                   std::string(activation ? "<servicedir>" ZU_DBUS_SERVICES "</servicedir>" : "") +
-                   "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                   "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
-    int fds[2];
-    EXPECT_EQ(pipe(fds), 0);
-    Pid = fork();
-    if (Pid == 0) {
-      close(fds[0]);
-      setenv("XDG_STATE_HOME", (folder.Path / "state").c_str(), 1);
-      const std::string fd = "--print-address=" + std::to_string(fds[1]);
-      execlp("dbus-daemon", "dbus-daemon", ("--config-file=" + config).c_str(), "--nofork",
-             fd.c_str(), nullptr);
-      _exit(127);
-    }
-    close(fds[1]);
-    char buf[512] = {};
-    std::string address;
-    for (ssize_t n;
-         address.find('\n') == std::string::npos && (n = read(fds[0], buf, sizeof buf)) > 0;)
-      address.append(buf, static_cast<std::size_t>(n));
-    close(fds[0]);
-    address = address.substr(0, address.find('\n'));
-    EXPECT_FALSE(address.empty()) << "dbus-daemon did not start";
-    setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
-  }
-  ~TPrivateBus() {
-    kill(Pid, SIGTERM);
-    waitpid(Pid, nullptr, 0);
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
-  }
-
-private:
-  pid_t Pid = -1;
-};
-
-// zu-logservice in the foreground, writing into a folder; ready once its work name answers.
-class TServiceProcess {
-public:
-  explicit TServiceProcess(const std::string& folder) {
-    Pid = fork();
-    if (Pid == 0) {
-      execl(ZU_LOGSERVICE, ZU_LOGSERVICE, "--foreground", "--dir", folder.c_str(), nullptr);
-      _exit(127);
-    }
-    for (auto end = TClock::now() + 3s; TClock::now() < end; std::this_thread::sleep_for(10ms))
-      if (TAutomationObject::Create("OBU_LogSystem.Service_Work"))
-        return;
-    ADD_FAILURE() << "the service did not come up";
-  }
-  ~TServiceProcess() { Stop(); }
-  void Kill() {
-    if (Pid > 0) {
-      kill(Pid, SIGKILL);
-      waitpid(Pid, nullptr, 0);
-      Pid = -1;
-    }
-  }
-  void Stop() {
-    if (Pid > 0) {
-      kill(Pid, SIGTERM);
-      waitpid(Pid, &Status, 0);
-      Pid = -1;
-    }
-  }
-  int Status = 0;
-
-private:
-  pid_t Pid = -1;
-};
 
 template <class T> using TOwned = std::unique_ptr<T, TLogDisposer>;
 
@@ -168,6 +90,25 @@ TEST_F(LogServiceTest, MessagesReachTheServiceAsOrdinalsAndFormattedText) {
   EXPECT_FALSE(std::filesystem::exists(FileOf("Nobody")));
 }
 
+TEST_F(LogServiceTest, AConnectionGetsAtMostSixteenFilesAndLongTextsArriveCut) {
+  TPrivateBus bus(Folder, false);
+  TServiceProcess process(Dir());
+  auto work = TAutomationObject::Create("OBU_LogSystem.Service_Work");
+  ASSERT_TRUE(work);
+  std::string reason;
+  for (int i = 0; i < 16; ++i)
+    EXPECT_TRUE(work->Call("RegisterClient", {"n" + std::to_string(i)}, &i, &reason)) << reason;
+  std::int32_t id = 16;
+  EXPECT_FALSE(work->Call("RegisterClient", {std::string("n16")}, &id, &reason));
+  EXPECT_NE(reason.find("at most 16"), std::string::npos) << reason;
+  ASSERT_TRUE(work->Send("ToLog", {3, 3, std::string(100000, 'y')}));
+  const std::vector<std::string> lines = LinesWhenThere(FileOf("n15"), 1);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].size(), std::string("n15[15] I Gen: ").size() + 65536 +
+                                 std::string(" [... сообщение обрезано: 100000 байт]").size());
+  EXPECT_FALSE(std::filesystem::exists(FileOf("n16")));
+}
+
 TEST_F(LogServiceTest, AServiceThatGoesAwayIsNoticedWithinASecond) {
   TPrivateBus bus(Folder, false);
   TServiceProcess process(Dir());
@@ -230,6 +171,34 @@ TEST_F(LogServiceTest, TheBusStartsTheServiceAndASecondOneFindsTheNamesTaken) {
   EXPECT_NE(std::string(buf, n).find("taken"), std::string::npos) << buf;
 }
 
+TEST_F(LogServiceTest, EveryServiceNameIsActivatable) {
+  TPrivateBus bus(Folder, true);
+  for (const char* name :
+       {"OBU_LogSystem.Service_Info", "OBU_LogSystem.Service_Config", "OBU_LogSystem.Service_Work"}) {
+    std::string reason;
+    EXPECT_TRUE(TAutomationObject::Create(name, &reason)) << name << ": " << reason;
+  }
+  TClient_LogSystem all(2 | 4 | 8, 5, "All");
+  EXPECT_TRUE(all.HasInfo());
+  EXPECT_TRUE(all.HasConfig());
+  EXPECT_TRUE(all.HasWork());
+}
+
+TEST_F(LogServiceTest, InTheBackgroundTheExitCodeTellsWhatWentWrong) {
+  auto run = [&](const std::string& environment) {
+    const std::string command =
+        environment + " " + ZU_LOGSERVICE + " --dir " + Dir() + " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  EXPECT_EQ(run("DBUS_SESSION_BUS_ADDRESS=unix:path=" + (Folder.Path / "none").string() +
+                " XDG_RUNTIME_DIR=" + (Folder.Path / "none").string()),
+            4);
+  TPrivateBus bus(Folder, false);
+  TServiceProcess process(Dir());
+  EXPECT_EQ(run(""), 3);
+}
+
 TEST_F(LogServiceTest, TheEditorsMessagesReachTheService) {
   TPrivateBus bus(Folder, false);
   TServiceProcess process(Dir());
@@ -244,11 +213,113 @@ TEST_F(LogServiceTest, TheEditorsMessagesReachTheService) {
   EXPECT_EQ(lines.back(), "ZU_Programming[21] I Gen: Программа остановлена");
 }
 
-TEST(LogServiceState, FileNamesStayInsideTheFolder) {
+TEST(LogServiceState, EveryNameHasAFileOfItsOwnInsideTheFolder) {
   TTempFolder folder;
   TLogService service(folder.Path.string());
   const std::string dir = folder.Path.string() + "/";
-  EXPECT_EQ(service.FileOf("../../etc/x"), dir + "_.._.._etc_x.log");
-  EXPECT_EQ(service.FileOf(""), dir + "_.log");
-  EXPECT_EQ(service.FileOf("ZU_Programming"), dir + "ZU_Programming.log");
+  const struct {
+    std::string Name, File;
+  } table[] = {
+      {"ZU_Programming", "ZU_Programming.log"},
+      {"../../etc/x", "%2E.%2F..%2Fetc%2Fx.log"},
+      {"", "%.log"},
+      {"Иван", "%D0%98%D0%B2%D0%B0%D0%BD.log"},
+      {"Пётр", "%D0%9F%D1%91%D1%82%D1%80.log"},
+      {"a b", "a%20b.log"},
+      {"a_b", "a_b.log"},
+      {"a%20b", "a%2520b.log"},
+      {"line\r\nbreak", "line%0D%0Abreak.log"},
+      {".hidden", "%2Ehidden.log"},
+  };
+  std::set<std::string> files;
+  for (const auto& row : table) {
+    EXPECT_EQ(service.FileOf(row.Name), dir + row.File) << row.Name;
+    files.insert(service.FileOf(row.Name));
+  }
+  EXPECT_EQ(files.size(), std::size(table));
+  // Too long for the file system: the start, and a hash that tells two such names apart.
+  const std::string longA(300, 'a'), longB = std::string(299, 'a') + "b";
+  const std::string fileA = service.FileOf(longA), fileB = service.FileOf(longB);
+  EXPECT_NE(fileA, fileB);
+  for (const std::string& file : {fileA, fileB}) {
+    const std::string base = file.substr(dir.size());
+    EXPECT_LE(base.size() + 4, 255u) << base; // with ".old"
+    EXPECT_EQ(base.substr(0, 100), std::string(100, 'a'));
+    EXPECT_NE(base.find('~'), std::string::npos);
+  }
+  const std::string longCyrillic(400, '\xd0');
+  EXPECT_LE(service.FileOf(longCyrillic).substr(dir.size()).size() + 4, 255u);
+  EXPECT_EQ(service.FileOf(longCyrillic).find('%', dir.size()), dir.size());
+}
+
+TEST(LogServiceState, LongNamesAndControlCharactersWriteTheirMessages) {
+  TTempFolder folder;
+  TLogService service(folder.Path.string());
+  const std::string name = std::string(300, 'n') + "\r\nforged";
+  ASSERT_TRUE(service.RegisterClient(":1.1", 3, name));
+  service.ToLog(":1.1", 3, 3, "kept");
+  ASSERT_TRUE(service.Flush());
+  const std::vector<std::string> lines = Lines(service.FileOf(name));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], std::string(300, 'n') + "  forged[3] I Gen: kept");
+}
+
+TEST(LogServiceState, OneConnectionRegistersAtMostSixteenNames) {
+  TTempFolder folder;
+  TLogService service(folder.Path.string());
+  for (int i = 0; i < 16; ++i)
+    EXPECT_EQ(service.RegisterClient(":1.5", i, "n" + std::to_string(i)), i);
+  EXPECT_EQ(service.RegisterClient(":1.5", 99, "n16"), std::nullopt);
+  EXPECT_EQ(service.RegisterClient(":1.5", 7, "n3"), 7); // a name it already has
+  EXPECT_EQ(service.RegisterClient(":1.6", 1, "n16"), 1); // another connection
+  service.ToLog(":1.5", 3, 3, "to n3");
+  service.Flush();
+  EXPECT_EQ(Lines(service.FileOf("n3")), std::vector<std::string>{"n3[7] I Gen: to n3"});
+  EXPECT_FALSE(std::filesystem::exists(service.FileOf("n16")));
+  service.Forget(":1.5");
+  EXPECT_EQ(service.ClientCount(), 1u);
+}
+
+TEST(LogServiceState, LinesWaitAtMostTheFlushDelayAndLongMessagesAreCut) {
+  TTempFolder folder;
+  TLogService service(folder.Path.string());
+  EXPECT_EQ(service.FlushDue(), std::nullopt);
+  service.RegisterClient(":1.1", 1, "a");
+  const auto before = TLogService::TClock::now();
+  service.ToLog(":1.1", 3, 3, "first");
+  service.ToLog(":1.1", 3, 3, std::string(70000, 'x'));
+  const auto due = service.FlushDue();
+  ASSERT_TRUE(due);
+  EXPECT_GE(*due, before + TLogService::FlushDelay);
+  EXPECT_LE(*due, TLogService::TClock::now() + TLogService::FlushDelay);
+  EXPECT_FALSE(std::filesystem::exists(service.FileOf("a"))); // gathered, not yet written
+  EXPECT_TRUE(service.Flush());
+  EXPECT_EQ(service.FlushDue(), std::nullopt);
+  const std::vector<std::string> lines = Lines(service.FileOf("a"));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "a[1] I Gen: first");
+  EXPECT_EQ(lines[1], "a[1] I Gen: " + std::string(TLogService::MaxMessageBytes, 'x') +
+                          " [... сообщение обрезано: 70000 байт]");
+  // A cut never splits a letter.
+  std::string letters = "x";
+  for (int i = 0; i < 40000; ++i)
+    letters += "ж";
+  service.ToLog(":1.1", 3, 3, letters);
+  service.Flush();
+  const std::string cut = Lines(service.FileOf("a")).back();
+  const std::size_t mark = cut.find(" [... ");
+  ASSERT_NE(mark, std::string::npos);
+  EXPECT_EQ((mark - std::string("a[1] I Gen: x").size()) % 2, 0u);
+}
+
+TEST(LogServiceState, EachClientFileRotates) {
+  TTempFolder folder;
+  TLogService service(folder.Path.string());
+  service.RegisterClient(":1.1", 1, "r");
+  const std::string file = service.FileOf("r");
+  WriteBytes(Utf8ToUtf16(file), std::string(static_cast<std::size_t>(LogFileLimit) + 1, 'o'));
+  service.ToLog(":1.1", 3, 3, "new");
+  service.Flush();
+  EXPECT_EQ(Lines(file), std::vector<std::string>{"r[1] I Gen: new"});
+  EXPECT_EQ(std::filesystem::file_size(file + ".old"), static_cast<std::uintmax_t>(LogFileLimit) + 1);
 }
