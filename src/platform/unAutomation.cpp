@@ -1,6 +1,9 @@
 #include "platform/unAutomation.h"
 
+#include "platform/unStrings.h"
+
 #include <algorithm>
+#include <chrono>
 #include <systemd/sd-bus.h>
 
 namespace {
@@ -27,11 +30,39 @@ int AppendArgs(sd_bus_message* m, const std::vector<TAutomationArg>& args) {
     if (const auto* i = std::get_if<std::int32_t>(&arg))
       r = sd_bus_message_append_basic(m, 'i', i);
     else
-      r = sd_bus_message_append_basic(m, 's', std::get<std::string>(arg).c_str());
+      r = sd_bus_message_append_basic(m, 's', ValidUtf8(std::get<std::string>(arg)).c_str());
     if (r < 0)
       return r;
   }
   return 0;
+}
+
+using TClock = std::chrono::steady_clock;
+
+// Microseconds left until the deadline, at least 1 (0 would mean the library's own default).
+std::uint64_t LeftUs(TClock::time_point deadline) {
+  const auto left =
+      std::chrono::duration_cast<std::chrono::microseconds>(deadline - TClock::now()).count();
+  return left > 0 ? static_cast<std::uint64_t>(left) : 1;
+}
+
+// Drives the connection (authentication and the bus's greeting) until it is up; false when it
+// is not up by the deadline. The library's own limit for this is 90 s.
+bool WaitUntilReady(sd_bus* bus, TClock::time_point deadline) {
+  for (;;) {
+    int r = sd_bus_is_ready(bus);
+    if (r != 0)
+      return r > 0;
+    r = sd_bus_process(bus, nullptr);
+    if (r < 0)
+      return false;
+    if (r > 0)
+      continue;
+    if (TClock::now() >= deadline)
+      return false;
+    if (sd_bus_wait(bus, LeftUs(deadline)) < 0)
+      return false;
+  }
 }
 
 } // namespace
@@ -46,13 +77,21 @@ struct TAutomationObject::TState {
 
   ~TState() {
     sd_bus_slot_unref(Watch);
-    sd_bus_flush_close_unref(Bus);
+    // What was sent goes out first; a connection that never came up is not waited for (the
+    // library would wait for it for 90 s).
+    if (Bus && sd_bus_is_ready(Bus) > 0)
+      sd_bus_flush_close_unref(Bus);
+    else
+      sd_bus_close_unref(Bus);
   }
 
-  // Takes in what the bus has sent (owner changes above all) without waiting.
-  void Pump() {
-    for (int i = 0; i < 64 && sd_bus_process(Bus, nullptr) > 0; ++i) {
-    }
+  // Takes in what the bus has sent (owner changes above all) without waiting; how many
+  // messages that was.
+  int Pump() {
+    int taken = 0;
+    while (taken < 64 && sd_bus_process(Bus, nullptr) > 0)
+      ++taken;
+    return taken;
   }
 
   void LearnOwner() {
@@ -91,10 +130,15 @@ std::unique_ptr<TAutomationObject> TAutomationObject::Create(const std::string& 
   };
   if (progId.empty())
     return fail("empty program identifier");
+  // The connection and every question below share one limit.
+  const TClock::time_point deadline = TClock::now() + std::chrono::microseconds(TimeoutUs);
   auto state = std::make_unique<TState>();
   if (const int r = sd_bus_open_user(&state->Bus); r < 0)
     return fail("no session bus: " + std::to_string(-r));
-  sd_bus_set_method_call_timeout(state->Bus, TimeoutUs);
+  if (!WaitUntilReady(state->Bus, deadline))
+    return fail("the session bus did not answer within a second");
+  auto limit = [&] { sd_bus_set_method_call_timeout(state->Bus, LeftUs(deadline)); };
+  limit();
   state->Name = progId;
   state->Interface = progId;
   state->Path = "/" + progId;
@@ -110,6 +154,7 @@ std::unique_ptr<TAutomationObject> TAutomationObject::Create(const std::string& 
   if (r < 0 || sd_bus_message_read(reply.Message, "b", &has) < 0)
     return fail(error.Text(r));
   if (!has) {
+    limit();
     TBusError listError;
     TMessage list;
     r = sd_bus_call_method(state->Bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
@@ -124,12 +169,20 @@ std::unique_ptr<TAutomationObject> TAutomationObject::Create(const std::string& 
     if (!activatable)
       return fail("service " + progId + " is not on the bus");
   }
-  if (sd_bus_match_signal(state->Bus, &state->Watch, "org.freedesktop.DBus",
-                          "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameOwnerChanged",
-                          &TState::OwnerChanged, state.get()) < 0)
+  // Only this name's changes: a watch of every name would have the bus queue a signal for each
+  // connection made anywhere on it while the program is idle.
+  const std::string rule = "type='signal',sender='org.freedesktop.DBus',path='/org/freedesktop/"
+                           "DBus',interface='org.freedesktop.DBus',member='NameOwnerChanged',"
+                           "arg0='" +
+                           progId + "'";
+  if (sd_bus_add_match_async(state->Bus, &state->Watch, rule.c_str(), &TState::OwnerChanged,
+                             nullptr, state.get()) < 0)
     return fail("cannot watch the service's name");
-  if (has)
+  if (has) {
+    limit();
     state->LearnOwner();
+  }
+  sd_bus_set_method_call_timeout(state->Bus, TimeoutUs);
   return std::unique_ptr<TAutomationObject>(new TAutomationObject(std::move(state)));
 }
 
@@ -166,6 +219,10 @@ bool TAutomationObject::Call(const std::string& method, const std::vector<TAutom
   if (s.Owner.empty())
     s.LearnOwner();
   return true;
+}
+
+int TAutomationObject::TakeIn() {
+  return State->Pump();
 }
 
 bool TAutomationObject::Send(const std::string& method, const std::vector<TAutomationArg>& args) {

@@ -11,7 +11,9 @@ using TAutomationArg = std::variant<std::int32_t, std::string>;
 
 // A late-bound object of a service on the session bus, reached by its program identifier: the
 // bus name is the identifier, the object path "/" + the identifier with "." as "/", the interface
-// the identifier. Calls that wait for a reply wait one second at most. Not thread-safe.
+// the identifier. Creating one (the connection included) and every call that waits for a reply
+// take one second at most. Strings that are not valid UTF-8 are sent with each bad byte as
+// U+FFFD. Not thread-safe.
 class TAutomationObject {
 public:
   // Null, with the reason, when the bus cannot be reached or the identifier's service neither
@@ -30,6 +32,10 @@ public:
   // Sends the call without asking for a reply. False when it cannot be sent, or once the service
   // that answered first has left the bus (it is not looked for again).
   bool Send(const std::string& method, const std::vector<TAutomationArg>& args);
+
+  // Takes in what the bus has sent meanwhile, without waiting; the number of messages. Only the
+  // service's own name changes are watched, so an idle program is sent nothing else.
+  int TakeIn();
 
   static constexpr std::uint64_t TimeoutUs = 1000000;
 

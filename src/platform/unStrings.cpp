@@ -66,6 +66,55 @@ void AppendUtf16(std::u16string& out, char32_t cp) {
   }
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of the bytes, or 0.
+std::size_t SequenceLength(const unsigned char* p, const unsigned char* end) {
+  const unsigned char b = *p;
+  if (b < 0x80)
+    return 1;
+  std::size_t extra = 0;
+  char32_t cp = 0, min = 0;
+  if ((b & 0xE0) == 0xC0)
+    extra = 1, cp = b & 0x1F, min = 0x80;
+  else if ((b & 0xF0) == 0xE0)
+    extra = 2, cp = b & 0x0F, min = 0x800;
+  else if ((b & 0xF8) == 0xF0)
+    extra = 3, cp = b & 0x07, min = 0x10000;
+  else
+    return 0;
+  if (static_cast<std::size_t>(end - p) <= extra)
+    return 0;
+  for (std::size_t i = 1; i <= extra; ++i) {
+    if ((p[i] & 0xC0) != 0x80)
+      return 0;
+    cp = (cp << 6) | (p[i] & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+    return 0;
+  return extra + 1;
+}
+
+} // namespace
+
+std::string ValidUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end) {
+    const std::size_t length = SequenceLength(p, end);
+    if (length == 0) {
+      out += "\xEF\xBF\xBD";
+      ++p;
+    } else {
+      out.append(reinterpret_cast<const char*>(p), length);
+      p += length;
+    }
+  }
+  return out;
+}
+
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());

@@ -7,6 +7,10 @@
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// The text as valid UTF-8: every byte that does not belong to a well-formed sequence becomes
+// U+FFFD; well-formed text comes back unchanged.
+std::string ValidUtf8(std::string_view text);
+
 // Appends a code point, as a surrogate pair above U+FFFF.
 void AppendUtf16(std::u16string& out, char32_t codePoint);
 

@@ -3,11 +3,32 @@
 #include "platform/unStrings.h"
 
 #include <cerrno>
+#include <cstring>
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 const std::string ClassName = "TKvenLibrary";
+
+// The error number of a failed load: the file system's when the file cannot be reached, else the
+// one whose text the loader's message ends with ("...: No such file or directory" for a missing
+// dependency), else ENOEXEC (not a loadable library).
+int LoadError(const std::string& file, const char* reason) {
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0)
+    return errno;
+  if (::access(file.c_str(), R_OK) != 0)
+    return errno;
+  const std::string text = reason ? reason : "";
+  for (int code = 1; code < 134; ++code) {
+    const std::string name = std::strerror(code);
+    if (text.size() >= name.size() && text.compare(text.size() - name.size(), name.size(), name) == 0)
+      return code;
+  }
+  return ENOEXEC;
+}
 
 std::int64_t HandleValue(void* handle) {
   return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(handle));
@@ -41,11 +62,11 @@ bool TKvenLibrary::Initialize() {
   }
   if (FileName.empty())
     return false;
-  errno = 0;
-  void* handle = dlopen(Utf16ToUtf8(FileName).c_str(), RTLD_NOW | RTLD_LOCAL);
-  const int error = errno;
+  const std::string file = Utf16ToUtf8(FileName);
+  void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
     const char* reason = dlerror();
+    const int error = LoadError(file, reason);
     Log(ltError, "Ошибка при инициализации. Не правильное значение Handle=%d Error=%d <%s.%s>",
         {std::int64_t{0}, error, ClassName, std::string("Initialize")});
     if (reason)

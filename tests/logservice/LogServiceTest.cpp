@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <systemd/sd-bus.h>
 #include <thread>
@@ -152,6 +154,63 @@ TEST_F(LogServiceTest, AServiceThatNeverAnswersLeavesTheClientUnconnected) {
   EXPECT_EQ(service->AddToLogW(lgGeneral, ltInformation, u"x", {}), -1);
   kill(mute, SIGKILL);
   waitpid(mute, nullptr, 0);
+}
+
+TEST_F(LogServiceTest, ABusThatAcceptsButNeverAnswersCostsAboutASecond) {
+  // A socket that takes connections and never says a word.
+  const std::string path = (Folder.Path / "mute-bus").string();
+  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 8), 0);
+  setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + path).c_str(), 1);
+  const auto start = TClock::now();
+  std::string reason;
+  EXPECT_EQ(TAutomationObject::Create("OBU_LogSystem.Service_Work", &reason), nullptr);
+  EXPECT_NE(reason.find("did not answer"), std::string::npos) << reason;
+  TOwned<TLogSystem> service(new TLogSystem(21, "ZU_Programming"));
+  EXPECT_FALSE(service->GetClient()->HasWork());
+  // Well under the bus library's own 90 s (each connection is given one second).
+  EXPECT_LT(TClock::now() - start, 10s);
+  unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  close(listener);
+}
+
+TEST_F(LogServiceTest, TextThatIsNotUtf8ArrivesWithReplacementCharacters) {
+  TPrivateBus bus(Folder, false);
+  TServiceProcess process(Dir());
+  auto work = TAutomationObject::Create("OBU_LogSystem.Service_Work");
+  ASSERT_TRUE(work);
+  std::int32_t id = 4;
+  ASSERT_TRUE(work->Call("RegisterClient", {std::string("bad\xff")}, &id));
+  ASSERT_TRUE(work->Send("ToLog", {3, 3, std::string("file \xc0\xaf.xml ж")}));
+  EXPECT_EQ(LinesWhenThere(FileOf("bad%EF%BF%BD"), 1),
+            std::vector<std::string>{"bad\xEF\xBF\xBD[4] I Gen: file \xEF\xBF\xBD\xEF\xBF\xBD.xml ж"});
+}
+
+TEST_F(LogServiceTest, AnIdleClientIsSentNothingAboutOtherConnections) {
+  TPrivateBus bus(Folder, false);
+  TServiceProcess process(Dir());
+  auto work = TAutomationObject::Create("OBU_LogSystem.Service_Work");
+  ASSERT_TRUE(work);
+  std::this_thread::sleep_for(50ms);
+  work->TakeIn();
+  for (int i = 0; i < 20; ++i) {
+    sd_bus* other = nullptr;
+    ASSERT_GE(sd_bus_open_user(&other), 0);
+    sd_bus_call_method(other, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                       "org.freedesktop.DBus", "GetId", nullptr, nullptr, "");
+    sd_bus_flush_close_unref(other);
+  }
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(work->TakeIn(), 0);
+  // Its own service going away still reaches it.
+  process.Kill();
+  std::this_thread::sleep_for(100ms);
+  EXPECT_GE(work->TakeIn(), 1);
+  EXPECT_FALSE(work->Send("ToLog", {3, 3, std::string("after")}));
 }
 
 TEST_F(LogServiceTest, TheBusStartsTheServiceAndASecondOneFindsTheNamesTaken) {

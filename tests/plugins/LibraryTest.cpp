@@ -1,6 +1,7 @@
 #include "PluginTestSupport.h"
 #include "plugins/unLibrary.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace {
@@ -54,7 +55,13 @@ TEST(KvenLibrary, LoadsFindsAndUnloadsWithAMessageForEveryStep) {
 }
 
 TEST(KvenLibrary, AFileTheSystemRefusesIsReportedWithItsHandleAndError) {
-  for (const std::string& file : {TestComponent("not_a_library.so"), std::string("/no/such.so")}) {
+  const struct {
+    std::string File;
+    int Error;
+  } table[] = {{TestComponent("not_a_library.so"), ENOEXEC},
+               {"/no/such.so", ENOENT},
+               {Samples, EISDIR}};
+  for (const auto& [file, error] : table) {
     TRecordingLog log;
     TKvenLibrary library(log.Handler());
     library.SetFileName(Utf8ToUtf16(file));
@@ -62,7 +69,8 @@ TEST(KvenLibrary, AFileTheSystemRefusesIsReportedWithItsHandleAndError) {
     EXPECT_EQ(library.GetHandle(), nullptr);
     ASSERT_GE(log.Errors().size(), 1u);
     EXPECT_TRUE(log.Errors()[0].starts_with(
-        "Ошибка при инициализации. Не правильное значение Handle=0 Error="))
+        "Ошибка при инициализации. Не правильное значение Handle=0 Error=" +
+        std::to_string(error) + " "))
         << log.Errors()[0];
     EXPECT_TRUE(log.Errors()[0].ends_with(" <TKvenLibrary.Initialize>"));
   }
