@@ -11,11 +11,17 @@
 
 #include <QGuiApplication>
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
 #include <utility>
+#include <unistd.h>
 #include <vector>
 
 namespace {
+
+// The program's own standard output, taken before any component is loaded: what a component does
+// to descriptor 1 cannot silence or redirect the results.
+std::FILE* Out = stdout;
 
 const char* const Usage =
     "Usage: zu-cli COMMAND ...\n"
@@ -63,7 +69,7 @@ int CheckProject(const std::string& file) {
   TProject project(nullptr, messages.Handler(), u"", u"");
   if (!project.Load(Utf8ToUtf16(file)))
     return Fail("cannot load the project", file, messages);
-  std::printf("Project: %s\n", Utf16ToUtf8(project.GetName()).c_str());
+  std::fprintf(Out, "Project: %s\n", Utf16ToUtf8(project.GetName()).c_str());
   // Breadth first, one level at a time, so that deep trees need no deep recursion.
   std::vector<std::int64_t> perLevel;
   std::vector<std::shared_ptr<IModuleList>> level{project.GetMainModules()};
@@ -85,11 +91,11 @@ int CheckProject(const std::string& file) {
   }
   std::int64_t total = 0;
   for (std::size_t i = 0; i < perLevel.size(); ++i) {
-    std::printf("Depth %zu: %lld module(s)\n", i + 1, static_cast<long long>(perLevel[i]));
+    std::fprintf(Out, "Depth %zu: %lld module(s)\n", i + 1, static_cast<long long>(perLevel[i]));
     total += perLevel[i];
   }
-  std::printf("Modules: %lld\n", static_cast<long long>(total));
-  std::printf("Deepest level: %zu\n", perLevel.size());
+  std::fprintf(Out, "Modules: %lld\n", static_cast<long long>(total));
+  std::fprintf(Out, "Deepest level: %zu\n", perLevel.size());
   return 0;
 }
 
@@ -141,18 +147,16 @@ int ListComponents(std::string folder) {
   registry.Refresh();
   for (std::int32_t i = 0; i < registry.Count(); ++i)
     for (const std::u16string& line : ComponentReport(*registry.GetComponent(i)))
-      std::printf("%s\n", Utf16ToUtf8(line).c_str());
+      std::fprintf(Out, "%s\n", Utf16ToUtf8(line).c_str());
   for (const auto& skipped : registry.GetSkipped())
-    std::printf("Skipped %s: %s\n", skipped.File.c_str(), skipped.Cause.c_str());
+    std::fprintf(Out, "Skipped %s: %s\n", skipped.File.c_str(), skipped.Cause.c_str());
   return registry.GetSkipped().empty() ? 0 : 1;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    std::fputs(Usage, stdout);
+    std::fputs(Usage, Out);
     return 0;
   }
   if (args.size() == 3 && args[0] == "project" && args[1] == "check")
@@ -167,4 +171,19 @@ int main(int argc, char** argv) {
     return RoundTripXml(args[2], args[3]);
   std::fputs(Usage, stderr);
   return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  if (const int copy = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3); copy >= 0)
+    if (std::FILE* own = fdopen(copy, "w"))
+      Out = own;
+  const int code = Run(argc, argv);
+  // Results that did not reach the output are a failure, not a silent success.
+  if (std::fflush(Out) != 0 || std::ferror(Out)) {
+    std::fprintf(stderr, "zu-cli: the output could not be written\n");
+    return code == 0 ? 1 : code;
+  }
+  return code;
 }

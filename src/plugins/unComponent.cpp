@@ -1,11 +1,17 @@
 #include "plugins/unComponent.h"
 
 #include "plugins/unPluginCall.h"
+#include "plugins/unQuietOutput.h"
+#include "plugins/unSignalGuard.h"
 
 std::u16string BstrText(BSTR text) {
   if (!text)
     return {};
   return std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
+}
+
+bool ParamTextTooLong(BSTR text) {
+  return text && static_cast<std::size_t>(SysStringLen(text)) * 2 > MaxParamTextBytes;
 }
 
 void TakeInfo(TZUInfo& record, TComponentInfo& info) {
@@ -26,12 +32,20 @@ TComponent::TComponent()
 
 TComponent::~TComponent() = default;
 
-void TComponent::Connect() {
+bool TComponent::Connect(std::string* cause) {
+  auto fail = [cause](std::string why) {
+    if (cause)
+      *cause = std::move(why);
+    return false;
+  };
+  // Plug-in code may change signal dispositions and print; neither outlasts the connection.
+  const TSignalGuard signals;
+  const TQuietOutput quiet;
   if (!Library->Initialize())
-    return;
+    return fail("библиотека не загружается: " + Library->GetLastError());
   InfoProc = reinterpret_cast<TZUPluginInfo>(Library->FindProcedure(u"ZU_Plugin_Info"));
   if (!InfoProc)
-    return;
+    return fail("нет процедуры ZU_Plugin_Info");
   TZUInfo record{};
   TZUVersion version{0, 0, 0, 0};
   const bool answered = GuardedPluginCall([&] { InfoProc(&record, &version); });
@@ -39,29 +53,34 @@ void TComponent::Connect() {
   TakeInfo(record, Info);
   Version = version;
   if (!answered)
-    return;
+    return fail("исключение в ZU_Plugin_Info");
   RunProc = reinterpret_cast<TZUPluginRun>(Library->FindProcedure(u"ZU_Plugin_Run"));
   if (!RunProc)
-    return;
+    return true;
   // One text variable for both commands, not emptied in between: a plug-in that leaves it alone
   // for the outputs repeats its inputs there.
   BSTR text = nullptr;
-  bool ok = true;
+  std::string failure;
   for (const auto& [command, list] :
        {std::pair{ZU_RUN_PARAM_IN, ParamIn.get()}, std::pair{ZU_RUN_PARAM_OUT, ParamOut.get()}}) {
     list->Clear();
-    ok = GuardedPluginCall([&] { RunProc(command, 0, &text); }) &&
-         GuardedPluginCall([&] { LoadParamList(*list, BstrText(text)); });
-    if (!ok)
+    if (!GuardedPluginCall([&] { RunProc(command, 0, &text); }))
+      failure = "исключение в ZU_Plugin_Run";
+    else if (ParamTextTooLong(text))
+      failure = ParamTextTooLongCause;
+    else if (!GuardedPluginCall([&] { LoadParamList(*list, BstrText(text)); }))
+      failure = "описание параметров не прочитано";
+    if (!failure.empty())
       break;
   }
   SysFreeString(text);
-  if (!ok)
-    return;
+  if (!failure.empty())
+    return fail(failure);
   LoadProc = reinterpret_cast<TZUPluginLoad>(Library->FindProcedure(u"ZU_Plugin_Load"));
   if (!LoadProc)
-    return;
+    return true;
   UnLoadProc = reinterpret_cast<TZUPluginUnLoad>(Library->FindProcedure(u"ZU_Plugin_UnLoad"));
+  return true;
 }
 
 void TComponent::ClearInfo() {
@@ -79,7 +98,11 @@ void TComponent::Disconnect() {
 }
 
 void TComponent::Dispose() {
-  Disconnect();
+  {
+    // Unloading runs the library's own clean-up code.
+    const TSignalGuard signals;
+    Disconnect();
+  }
   ParamIn->Clear();
   ParamOut->Clear();
   ParamIn.reset();

@@ -45,8 +45,11 @@ public:
 
   // Loads the library and asks it for its description and its parameters, in that order; stops
   // at the first step that fails (the library does not load, a procedure is missing, the plug-in
-  // throws). What was filled stays; nothing is reported.
-  void Connect();
+  // throws, a parameter text is above MaxParamTextBytes). What was filled stays. False, with the
+  // cause, when the component cannot be used: the library does not load, ZU_Plugin_Info is
+  // missing, or the plug-in failed while answering; a missing ZU_Plugin_Run, ZU_Plugin_Load or
+  // ZU_Plugin_UnLoad is no failure. Signal dispositions and the program's output are kept.
+  bool Connect(std::string* cause = nullptr);
   // Empties the description and sets the version to 0.0.0.0, then unloads the library.
   void Disconnect();
   void ClearInfo();
@@ -79,6 +82,12 @@ struct TComponentDisposer {
       component->Dispose();
   }
 };
+
+// A parameter text above this many bytes is refused: the component is skipped.
+inline constexpr std::size_t MaxParamTextBytes = 1 << 20;
+inline constexpr const char* ParamTextTooLongCause = "текст описания параметров больше 1 МБ";
+// True when the text is above MaxParamTextBytes (its UTF-16 bytes).
+bool ParamTextTooLong(BSTR text);
 
 // The text of a BSTR; empty for null.
 std::u16string BstrText(BSTR text);

@@ -59,17 +59,21 @@ std::vector<std::string> TComponentList::LibraryFiles(const std::string& folder)
 bool TComponentList::Register(const std::string& fileName, const TProbeResult& probe) {
   Log(ltInformation, "Добавление компонента \"%s\" <%s.%s>",
       {fileName, ClassName, std::string("AddComponent")});
-  if (!probe.Ok) {
+  auto skip = [&](const std::string& cause) {
     Log(ltError, "Компонент \"%s\" пропущен: %s <%s.%s>",
-        {fileName, probe.Cause, ClassName, std::string("AddComponent")});
-    Skipped.push_back({fileName, probe.Cause});
+        {fileName, cause, ClassName, std::string("AddComponent")});
+    Skipped.push_back({fileName, cause});
     return false;
-  }
+  };
+  if (!probe.Ok)
+    return skip(probe.Cause);
   std::unique_ptr<TComponent, TComponentDisposer> component(new TComponent);
   component->GetLibrary().SetFileName(Utf8ToUtf16(fileName));
-  TComponent* raw = component.get();
+  std::string cause;
+  // It passed in the probe's process; here it may still behave otherwise.
+  if (!component->Connect(&cause))
+    return skip(cause);
   Items.push_back(std::move(component));
-  raw->Connect();
   return true;
 }
 

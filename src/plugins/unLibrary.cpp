@@ -66,6 +66,7 @@ bool TKvenLibrary::Initialize() {
   void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
     const char* reason = dlerror();
+    LastError = reason ? reason : "?";
     const int error = LoadError(file, reason);
     Log(ltError, "Ошибка при инициализации. Не правильное значение Handle=%d Error=%d <%s.%s>",
         {std::int64_t{0}, error, ClassName, std::string("Initialize")});

@@ -28,6 +28,8 @@ public:
   const std::u16string& GetFileName() const { return FileName; }
   // Takes effect only while nothing is loaded.
   void SetFileName(const std::u16string& name);
+  // The loader's text of the last failed Initialize.
+  const std::string& GetLastError() const { return LastError; }
   // The system's handle; null while nothing is loaded.
   void* GetHandle() const { return Handle; }
 
@@ -38,4 +40,5 @@ private:
 
   std::u16string FileName;
   void* Handle = nullptr;
+  std::string LastError;
 };

@@ -1,6 +1,7 @@
 #include "plugins/unProbe.h"
 
 #include "plugins/unComponent.h"
+#include "platform/unStrings.h"
 #include "plugins/unPluginCall.h"
 
 #include <cerrno>
@@ -21,33 +22,57 @@ TProbeResult Failed(std::string cause) {
 
 using TClock = std::chrono::steady_clock;
 
+// How much of a probe's own output is kept (the rest is read and dropped).
+constexpr std::size_t KeptOutput = 4096;
+
+// One end of a pipe from a probing process and what came through it, up to a limit.
+struct TPipe {
+  int Fd = -1; // -1 once it is closed
+  std::string Text;
+  std::size_t Limit = 0;
+};
+
 struct TChild {
   std::size_t Index = 0;
-  pid_t Pid = -1;
-  int Fd = -1; // the answer's pipe; -1 once it is closed
+  pid_t Pid = -1; // also the id of its process group
+  TPipe Answer;   // the answer line
+  TPipe Output;   // its standard output and error
   TClock::time_point Deadline;
-  std::string Answer;
 };
+
+// A pipe whose reading end never blocks and is closed in every other program started.
+bool OpenPipe(int fds[2]) {
+  if (pipe2(fds, O_CLOEXEC) != 0)
+    return false;
+  fcntl(fds[0], F_SETFL, O_NONBLOCK);
+  return true;
+}
 
 // Starts the probe of one file; the answer comes through the returned child's pipe.
 TChild Start(std::size_t index, const std::string& file, const std::string& helper, int timeoutMs) {
   TChild child;
   child.Index = index;
-  int pipeFds[2];
-  if (pipe2(pipeFds, O_CLOEXEC) != 0)
+  int pipeFds[2], outFds[2];
+  // Never blocks the editor, not even when something the library started keeps a pipe open.
+  if (!OpenPipe(pipeFds))
     return child;
-  // Never blocks the editor, not even when something the library started keeps the pipe open.
-  fcntl(pipeFds[0], F_SETFL, O_NONBLOCK);
+  if (!OpenPipe(outFds)) {
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    return child;
+  }
   const bool exec = !helper.empty() && access(helper.c_str(), X_OK) == 0;
   const std::string fdText = std::to_string(pipeFds[1]);
   const pid_t pid = fork();
   if (pid == 0) {
-    // What the library prints must not mix with anybody's output.
-    const int null = open("/dev/null", O_RDWR);
-    if (null >= 0) {
+    // A group of its own, so that whatever the library starts ends with it.
+    setpgid(0, 0);
+    // What the library prints goes to the registry, never into anybody's output.
+    const int null = open("/dev/null", O_RDONLY);
+    if (null >= 0)
       dup2(null, 0);
-      dup2(null, 1);
-    }
+    dup2(outFds[1], 1);
+    dup2(outFds[1], 2);
     if (exec) {
       fcntl(pipeFds[1], F_SETFD, 0);
       execl(helper.c_str(), helper.c_str(), file.c_str(), fdText.c_str(), nullptr);
@@ -58,47 +83,93 @@ TChild Start(std::size_t index, const std::string& file, const std::string& help
     _exit(0);
   }
   close(pipeFds[1]);
+  close(outFds[1]);
   if (pid < 0) {
     close(pipeFds[0]);
+    close(outFds[0]);
     return child;
   }
+  setpgid(pid, pid); // also here, so that the group exists before anything is killed
   child.Pid = pid;
-  child.Fd = pipeFds[0];
+  child.Answer = {pipeFds[0], {}, 4096};
+  child.Output = {outFds[0], {}, KeptOutput};
   child.Deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
   return child;
 }
 
-// Reads what the child's pipe holds now (it never waits); closes the pipe at its end. True when
-// something was read.
-bool ReadSome(TChild& child) {
-  if (child.Fd < 0)
+// Reads what the pipe holds now (it never waits), keeping up to its limit; closes the pipe at its
+// end. True when something was read.
+bool ReadSome(TPipe& pipe) {
+  if (pipe.Fd < 0)
     return false;
-  char buf[512];
-  const ssize_t n = read(child.Fd, buf, sizeof buf);
+  char buf[4096];
+  const ssize_t n = read(pipe.Fd, buf, sizeof buf);
   if (n > 0) {
-    if (child.Answer.size() < 4096)
-      child.Answer.append(buf, static_cast<std::size_t>(n));
+    if (pipe.Text.size() < pipe.Limit)
+      pipe.Text.append(buf, std::min(static_cast<std::size_t>(n), pipe.Limit - pipe.Text.size()));
     return true;
   }
   if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
-    close(child.Fd);
-    child.Fd = -1;
+    close(pipe.Fd);
+    pipe.Fd = -1;
   }
   return false;
 }
 
-// The result of a child that has ended with the status.
-TProbeResult Ended(const TChild& child, int status) {
-  if (WIFSIGNALED(status)) {
+// Reads at most chunks times, while there is something to read.
+void Drain(TPipe& pipe, int chunks) {
+  while (chunks-- > 0 && ReadSome(pipe)) {
+  }
+}
+
+void Close(TPipe& pipe) {
+  if (pipe.Fd >= 0)
+    close(pipe.Fd);
+  pipe.Fd = -1;
+}
+
+// Ends whatever is left of the child's process group, then takes the child's status; the status
+// is unknown (-1) when the system had already taken it (SIGCHLD ignored).
+int EndGroup(const TChild& child) {
+  kill(-child.Pid, SIGKILL);
+  int status = -1;
+  while (waitpid(child.Pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return status;
+}
+
+// The output, one line of valid text, to go with a failure's cause.
+std::string OutputNote(const std::string& output) {
+  if (output.empty())
+    return {};
+  std::string text = ValidUtf8(output);
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+      c = ' ';
+  return "; вывод: " + text;
+}
+
+// What the child's status and answer (-1: status unknown) tell.
+TProbeResult Outcome(const TChild& child, int status) {
+  if (status != -1 && WIFSIGNALED(status)) {
     const int sig = WTERMSIG(status);
     const char* name = strsignal(sig);
     return Failed("процесс проверки завершён сигналом " + std::to_string(sig) + " (" +
                   (name ? name : "?") + ")");
   }
-  if (child.Answer.empty())
+  if (child.Answer.Text.empty())
     return Failed("процесс проверки завершился без ответа (код " +
-                  std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")");
-  return ReadProbeAnswer(child.Answer);
+                  std::to_string(status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1) +
+                  ")");
+  return ReadProbeAnswer(child.Answer.Text);
+}
+
+// The result of a child that has ended with the status (-1: unknown), its output with a failure.
+TProbeResult Ended(const TChild& child, int status) {
+  TProbeResult result = Outcome(child, status);
+  if (!result.Ok)
+    result.Cause += OutputNote(child.Output.Text);
+  return result;
 }
 
 } // namespace
@@ -133,11 +204,15 @@ TProbeResult ProbeHere(const std::string& file) {
     return Failed("исключение в ZU_Plugin_Info");
   if (const auto run = reinterpret_cast<TZUPluginRun>(dlsym(handle, "ZU_Plugin_Run"))) {
     BSTR text = nullptr;
-    const bool ran = GuardedPluginCall([&] { run(ZU_RUN_PARAM_IN, 0, &text); }) &&
-                     GuardedPluginCall([&] { run(ZU_RUN_PARAM_OUT, 0, &text); });
+    for (const std::int32_t command : {ZU_RUN_PARAM_IN, ZU_RUN_PARAM_OUT}) {
+      const bool ran = GuardedPluginCall([&] { run(command, 0, &text); });
+      const bool tooLong = ran && ParamTextTooLong(text);
+      if (!ran || tooLong) {
+        SysFreeString(text);
+        return Failed(tooLong ? ParamTextTooLongCause : "исключение в ZU_Plugin_Run");
+      }
+    }
     SysFreeString(text);
-    if (!ran)
-      return Failed("исключение в ZU_Plugin_Run");
   }
   dlclose(handle);
   return {true, {}};
@@ -166,9 +241,12 @@ std::vector<TProbeResult> ProbeApart(const std::vector<std::string>& files,
     bool closedPending = false;
     for (const TChild& c : running) {
       nearest = std::min(nearest, c.Deadline);
-      if (c.Fd >= 0)
-        fds.push_back({c.Fd, POLLIN, 0});
-      else
+      for (const TPipe* pipe : {&c.Answer, &c.Output})
+        if (pipe->Fd >= 0)
+          fds.push_back({pipe->Fd, POLLIN, 0});
+      // Its end comes without a word on a pipe when it has answered, or something it started
+      // holds its pipes: look for it often then.
+      if ((c.Answer.Fd < 0 && c.Output.Fd < 0) || c.Answer.Text.ends_with('\n'))
         closedPending = true;
     }
     int wait = static_cast<int>(
@@ -176,36 +254,38 @@ std::vector<TProbeResult> ProbeApart(const std::vector<std::string>& files,
     wait = std::max(0, closedPending ? std::min(wait, 5) : wait);
     if (poll(fds.data(), fds.size(), wait) < 0 && errno != EINTR)
       break;
-    for (TChild& c : running) {
-      if (c.Fd < 0)
+    for (const pollfd& p : fds) {
+      if (!(p.revents & (POLLIN | POLLHUP | POLLERR)))
         continue;
-      const auto it =
-          std::find_if(fds.begin(), fds.end(), [&](const pollfd& p) { return p.fd == c.Fd; });
-      if (it == fds.end() || !(it->revents & (POLLIN | POLLHUP | POLLERR)))
-        continue;
-      ReadSome(c);
+      for (TChild& c : running)
+        for (TPipe* pipe : {&c.Answer, &c.Output})
+          if (pipe->Fd == p.fd)
+            Drain(*pipe, 64); // a flood of output must not keep the deadlines from being seen
     }
     // Children that have ended, or are out of time.
     for (auto it = running.begin(); it != running.end();) {
-      int status = 0;
-      const pid_t done = waitpid(it->Pid, &status, WNOHANG);
-      if (done == it->Pid) {
+      // Looked at without taking the status, so that its group still exists to be ended.
+      siginfo_t info{};
+      const int looked = waitid(P_PID, static_cast<id_t>(it->Pid), &info,
+                                WEXITED | WNOHANG | WNOWAIT);
+      const bool ended = (looked == 0 && info.si_pid == it->Pid) || (looked < 0 && errno == ECHILD);
+      if (ended) {
+        const int status = EndGroup(*it);
         // What it still wrote before it ended.
-        while (ReadSome(*it)) {
-        }
-        if (it->Fd >= 0)
-          close(it->Fd);
+        for (TPipe* pipe : {&it->Answer, &it->Output})
+          Drain(*pipe, 1024);
+        Close(it->Answer);
+        Close(it->Output);
         results[it->Index] = Ended(*it, status);
         it = running.erase(it);
         continue;
       }
       if (TClock::now() >= it->Deadline) {
-        kill(it->Pid, SIGKILL);
-        waitpid(it->Pid, &status, 0);
-        if (it->Fd >= 0)
-          close(it->Fd);
+        EndGroup(*it);
+        Close(it->Answer);
+        Close(it->Output);
         results[it->Index] = Failed("процесс проверки не ответил за " + std::to_string(timeoutMs) +
-                                    " мс и остановлен");
+                                    " мс и остановлен" + OutputNote(it->Output.Text));
         it = running.erase(it);
         continue;
       }

@@ -13,9 +13,9 @@ struct TRun {
   std::string Out; // standard output and standard error together
 };
 
-TRun RunCli(const std::string& arguments) {
+TRun RunCli(const std::string& arguments, const std::string& prefix = "") {
   TRun run;
-  const std::string command = std::string(ZU_CLI) + " " + arguments + " 2>&1";
+  const std::string command = prefix + std::string(ZU_CLI) + " " + arguments + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe)
     return run;
@@ -110,6 +110,28 @@ TEST(Cli, ComponentsPrintsEveryReportAndEverySkippedFile) {
   EXPECT_EQ(RunCli("components " + folder.Path.string()).Code, 0);
 }
 
+TEST(Cli, WhatComponentsPrintOrDoToTheOutputNeverReachesIt) {
+  TTempFolder folder;
+  std::filesystem::copy_file(std::string(ZU_SAMPLES) + "/Adder.so", folder.Path / "Adder.so");
+  for (const char* name : {"noisy", "silences"})
+    std::filesystem::copy_file(std::string(ZU_TEST_COMPONENTS) + "/test_" + name + ".so",
+                               folder.Path / (std::string(name) + ".so"));
+  TRun run = RunCli("components " + folder.Path.string());
+  EXPECT_EQ(run.Code, 0);
+  EXPECT_LT(run.Out.size(), 10000u); // not the 10 MB the noisy one writes
+  EXPECT_EQ(run.Out.find("NNNN"), std::string::npos);
+  EXPECT_EQ(run.Out.find("noisy:"), std::string::npos);
+  for (const char* name : {"Name:        Adder\n", "Name:        Noisy\n", "Name:        Silences\n"})
+    EXPECT_NE(run.Out.find(name), std::string::npos) << name;
+  EXPECT_TRUE(run.Out.ends_with("============================================\n")) << run.Out;
+}
+
+TEST(Cli, AnOutputThatCannotBeWrittenIsAFailure) {
+  const std::string command = std::string(ZU_CLI) + " --help > /dev/full 2>/dev/null";
+  const int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+}
+
 TEST(Cli, RenderDrawsTheProjectWithoutAWindow) {
   TTempFolder folder;
   const std::string png = (folder.Path / "n.png").string();
@@ -118,6 +140,13 @@ TEST(Cli, RenderDrawsTheProjectWithoutAWindow) {
   const std::string svg = (folder.Path / "n.svg").string();
   EXPECT_EQ(RunCli("project render " + Data + "/nested-project.xml " + svg).Code, 0);
   EXPECT_NE(ReadBytes(Utf8ToUtf16(svg)).find("<svg"), std::string::npos);
+  // With no display at all and no platform chosen.
+  const std::string headless = (folder.Path / "headless.png").string();
+  EXPECT_EQ(RunCli("project render " + Data + "/nested-project.xml " + headless,
+                   "env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY ")
+                .Code,
+            0);
+  EXPECT_TRUE(ReadBytes(Utf8ToUtf16(headless)).starts_with("\x89PNG"));
   TRun bad =
       RunCli("project render " + Data + "/nested-project.xml " + (folder.Path / "n.gif").string());
   EXPECT_EQ(bad.Code, 1);

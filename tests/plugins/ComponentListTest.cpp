@@ -4,7 +4,9 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <csignal>
 #include <link.h>
+#include <unistd.h>
 
 namespace {
 
@@ -59,6 +61,12 @@ TEST(ComponentList, EveryTestComponentEndsAsItShould) {
       {"no_load", nullptr, u"NoLoad", {u"a", u"b"}, {u"sum"}},
       {"bad_xml", nullptr, u"BadXml", {}, {}},
       {"three_children", nullptr, u"ThreeChildren", {u"one"}, {u"one"}},
+      {"run2_crash", "процесс проверки завершён сигналом 11", u"", {}, {}},
+      {"big_params", "текст описания параметров больше 1 МБ", u"", {}, {}},
+      {"says_why", "процесс проверки завершён сигналом 6", u"", {}, {}},
+      // Behaves in the probe and throws here: skipped with the cause, never listed empty.
+      {"two_faced", "исключение в ZU_Plugin_Info", u"", {}, {}},
+      {"noisy", nullptr, u"Noisy", {u"a", u"b"}, {u"sum"}},
   };
   for (const auto& row : rows) {
     TRecordingLog log;
@@ -95,6 +103,83 @@ TEST(ComponentList, EveryTestComponentEndsAsItShould) {
   }
 }
 
+TEST(ComponentList, TheProbesOutputBecomesPartOfTheCauseCapped) {
+  for (const std::string& helper : {std::string(ZU_PROBE), std::string()}) {
+    const std::vector<TProbeResult> results =
+        ProbeApart({TestComponent("says_why"), TestComponent("noisy")}, helper, 3000, 2);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_FALSE(results[0].Ok);
+    EXPECT_TRUE(results[0].Cause.ends_with("; вывод: says_why: device /dev/zu-test9 is missing "))
+        << results[0].Cause;
+    EXPECT_TRUE(results[1].Ok) << results[1].Cause; // 10 MB of output never blocks it
+  }
+  // A failing probe that floods: the first 4 KB of what it wrote, as one line.
+  TTempFolder folder;
+  const std::string script = (folder.Path / "flood.sh").string();
+  WriteBytes(Utf8ToUtf16(script), "#!/bin/sh\nhead -c 3000000 /dev/zero | tr '\\0' 'z'\n"
+                                  "printf 'line\\r\\nbreak' >&2\nexit 3\n");
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  const TProbeResult flood = ProbeApart({"any.so"}, script, 5000, 1).front();
+  EXPECT_EQ(flood.Cause, "процесс проверки завершился без ответа (код 3); вывод: " +
+                             std::string(4096, 'z'));
+}
+
+TEST(ComponentList, WhatAProbeStartsEndsWithIt) {
+  TTempFolder folder;
+  const std::string pidFile = (folder.Path / "pid").string();
+  setenv("ZU_TEST_PID_FILE", pidFile.c_str(), 1);
+  const TProbeResult result = ProbeApart({TestComponent("forks")}, ZU_PROBE, 3000, 1).front();
+  unsetenv("ZU_TEST_PID_FILE");
+  EXPECT_TRUE(result.Ok) << result.Cause;
+  const std::string text = ReadBytes(Utf8ToUtf16(pidFile));
+  ASSERT_FALSE(text.empty()) << "the component's process never started";
+  const pid_t left = std::stoi(text);
+  // Gone, or a zombie waiting for the system to take it.
+  std::string state;
+  for (int i = 0; i < 100; ++i) {
+    state = ReadBytes(Utf8ToUtf16("/proc/" + std::to_string(left) + "/stat"));
+    if (state.empty() || state.find(") Z ") != std::string::npos)
+      break;
+    usleep(10000);
+  }
+  EXPECT_TRUE(state.empty() || state.find(") Z ") != std::string::npos) << state;
+}
+
+TEST(ComponentList, AComponentThatIgnoresChildrenSpoilsNoLaterScan) {
+  TRecordingLog log;
+  TComponentList registry;
+  Prepared(registry, log);
+  ASSERT_TRUE(registry.AddComponent(TestComponent("ignores_children")));
+  struct sigaction now {};
+  sigaction(SIGCHLD, nullptr, &now);
+  EXPECT_NE(now.sa_handler, SIG_IGN);
+  EXPECT_EQ(alarm(0), 0u); // its alarm would have ended the program
+  EXPECT_TRUE(registry.AddComponent(Samples + "Adder.so")) << registry.GetSkipped().at(0).Cause;
+  // Waiting copes even while children are reaped by the system.
+  signal(SIGCHLD, SIG_IGN);
+  const std::vector<TProbeResult> results =
+      ProbeApart({Samples + "Adder.so", TestComponent("info_crash")}, ZU_PROBE, 3000, 2);
+  signal(SIGCHLD, SIG_DFL);
+  EXPECT_TRUE(results[0].Ok) << results[0].Cause;
+  EXPECT_FALSE(results[1].Ok);
+}
+
+TEST(ComponentList, AComponentThePassingProbeCannotHelpIsSkippedWithTheLoadersReason) {
+  TRecordingLog log;
+  TComponentList registry;
+  Prepared(registry, log).ProbeProgram = std::string(ZU_TEST_DATA) + "/always-ok-probe.sh";
+  EXPECT_FALSE(registry.AddComponent(TestComponent("not_a_library.so")));
+  EXPECT_EQ(registry.Count(), 0);
+  ASSERT_EQ(registry.GetSkipped().size(), 1u);
+  EXPECT_TRUE(registry.GetSkipped()[0].Cause.starts_with("библиотека не загружается: "))
+      << registry.GetSkipped()[0].Cause;
+  EXPECT_NE(registry.GetSkipped()[0].Cause.find("not_a_library.so"), std::string::npos);
+  // A later good file leaves no skipped entry of the earlier one.
+  Prepared(registry, log);
+  EXPECT_TRUE(registry.AddComponent(Samples + "Adder.so"));
+  EXPECT_TRUE(registry.GetSkipped().empty());
+}
+
 TEST(ComponentList, WithoutTheProbeProgramAForkedCopyProbes) {
   for (const char* file : {"info_crash", "keeps_text"}) {
     TRecordingLog log;
@@ -119,6 +204,9 @@ TEST(ComponentList, RefreshRegistersAFolderInNameOrderOnceEach) {
   namespace fs = std::filesystem;
   for (const char* name : {"SerialPort.so", "Adder.so"})
     fs::copy_file(Samples + name, folder.Path / name);
+  // Created in the reverse of their names' order, so that the folder's own order is not it.
+  for (const char* name : {"Z9.so", "Y8.so", "X7.so", "W6.so", "V5.so", "B1.so"})
+    fs::copy_file(Samples + "Comparator.so", folder.Path / name);
   fs::copy_file(TestComponent("info_crash"), folder.Path / "Crash.so");
   fs::copy_file(TestComponent("not_a_library.so"), folder.Path / "Text.so");
   fs::create_directory(folder.Path / "Folder.so");
@@ -129,9 +217,14 @@ TEST(ComponentList, RefreshRegistersAFolderInNameOrderOnceEach) {
   for (int pass = 0; pass < 2; ++pass) {
     log.Entries.clear();
     registry.Refresh();
-    ASSERT_EQ(registry.Count(), 2);
+    ASSERT_EQ(registry.Count(), 8);
+    std::vector<std::string> files;
+    for (std::int32_t i = 0; i < registry.Count(); ++i)
+      files.push_back(fs::path(Utf16ToUtf8(registry.GetComponent(i)->GetFileName())).filename());
+    EXPECT_EQ(files, (std::vector<std::string>{"Adder.so", "B1.so", "SerialPort.so", "V5.so",
+                                               "W6.so", "X7.so", "Y8.so", "Z9.so"}));
     EXPECT_EQ(registry.GetComponent(0)->Info.Name, u"Adder");
-    EXPECT_EQ(registry.GetComponent(1)->Info.Name, u"SerialPort");
+    EXPECT_EQ(registry.GetComponent(2)->Info.Name, u"SerialPort");
     EXPECT_EQ(registry.GetSkipped().size(), 2u);
     EXPECT_EQ(log.Errors().size(), 2u);
     EXPECT_EQ(log.Entries.front().Text, "Обновление списка компонент Path=\"" + registry.Path +
@@ -143,8 +236,8 @@ TEST(ComponentList, RefreshRegistersAFolderInNameOrderOnceEach) {
     EXPECT_EQ(TimesLoaded((folder.Path / "SerialPort.so").string()), 1);
   }
   EXPECT_EQ(registry.GetComponent(-1), nullptr);
-  EXPECT_EQ(registry.GetComponent(2), nullptr);
-  EXPECT_EQ(registry.GetItem(2), nullptr);
+  EXPECT_EQ(registry.GetComponent(8), nullptr);
+  EXPECT_EQ(registry.GetItem(8), nullptr);
   registry.Clear();
   EXPECT_EQ(TimesLoaded((folder.Path / "Adder.so").string()), 0);
 }
