@@ -64,9 +64,17 @@ void TDeleteModuleCommand::redo() {
 
 TChangeModuleCommand::TChangeModuleCommand(const QString& text, std::shared_ptr<IModule> module,
                                            TModuleValues before, TModuleValues after,
-                                           TChanged changed)
+                                           TChanged changed, int keyRun)
     : QUndoCommand(text), Module(std::move(module)), Before(std::move(before)),
-      After(std::move(after)), Changed(std::move(changed)) {}
+      After(std::move(after)), Changed(std::move(changed)), KeyRun(keyRun) {}
+
+bool TChangeModuleCommand::mergeWith(const QUndoCommand* other) {
+  const auto* next = dynamic_cast<const TChangeModuleCommand*>(other);
+  if (!next || next->KeyRun != KeyRun || next->Module != Module)
+    return false;
+  After = next->After;
+  return true;
+}
 
 void TChangeModuleCommand::undo() {
   Before.ApplyTo(*Module);

@@ -54,17 +54,23 @@ private:
 };
 
 // A module's values changed from before to after (already done when the command is pushed):
-// a drag, a grid edit or the wizard.
+// a drag, a grid edit, the wizard or arrow keys. Commands of one run of arrow keys (the same
+// run number above 0) on one module merge into one.
 class TChangeModuleCommand : public QUndoCommand {
 public:
   TChangeModuleCommand(const QString& text, std::shared_ptr<IModule> module, TModuleValues before,
-                       TModuleValues after, TChanged changed);
+                       TModuleValues after, TChanged changed, int keyRun = 0);
   void undo() override;
   void redo() override;
+  int id() const override { return KeyRun > 0 ? KeyMoveId : -1; }
+  bool mergeWith(const QUndoCommand* other) override;
+
+  static constexpr int KeyMoveId = 1;
 
 private:
   std::shared_ptr<IModule> Module;
   TModuleValues Before, After;
   TChanged Changed;
+  int KeyRun;
   bool Done = true;
 };

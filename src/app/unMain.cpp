@@ -31,6 +31,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
@@ -104,10 +105,10 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   ShowLog();
   Log(lgGeneral, ltInformation, "Программа запущена", {});
 
-  Canvas->OnModuleSelect = [this](const std::shared_ptr<IModule>& m) {
-    ShowModuleProperties(m);
-    ShowSelectionInTree();
-    miDelete->setEnabled(FocusedModule() != nullptr);
+  // The canvas has changed the selection in the project; the other views follow.
+  Canvas->OnModuleSelect = [this](const std::shared_ptr<IModule>&) { ShowSelection(); };
+  Canvas->OnModuleKeyMove = [this](const std::shared_ptr<IModule>& m, TPoint from) {
+    MoveByKeys(m, from);
   };
   Canvas->OnModuleMove = [this](const std::shared_ptr<IModule>& m) { ShowModulePosition(m); };
   // One step per drag, not per mouse move.
@@ -349,8 +350,8 @@ void TfmMain::BuildLayout() {
   tvMain->setObjectName("tvMain");
   tvMain->setHeaderHidden(true);
   tvMain->setIndentation(19);
-  // Choosing a module in the tree selects it on the canvas.
-  connect(tvMain, &QTreeWidget::itemClicked, this,
+  // Choosing a module in the tree, by mouse or keys, selects it everywhere.
+  connect(tvMain, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* item) { SelectFromTree(item); });
   ValueListEditor = new QTableWidget(0, 2, left);
   ValueListEditor->setObjectName("ValueListEditor");
@@ -580,11 +581,7 @@ void TfmMain::Push(QUndoCommand* command) {
 }
 
 TChanged TfmMain::Changed() {
-  return [this] {
-    RefreshView();
-    if (auto module = GridModule.lock())
-      ShowModuleProperties(module);
-  };
+  return [this] { RefreshView(); };
 }
 
 std::shared_ptr<IModule> TfmMain::FocusedModule() const {
@@ -650,16 +647,32 @@ void TfmMain::UpdateView() {
 
 void TfmMain::SelectFromTree(QTreeWidgetItem* item) {
   auto modules = Project ? Project->GetMainModules() : nullptr;
-  if (!modules || !item || !item->parent())
+  if (!modules)
     return;
-  auto module = modules->GetItem(item->parent()->indexOfChild(item));
-  if (!module)
-    return;
-  modules->ClearFocus();
-  module->SetFocused(WordTrue);
+  // The project's own entry stands for no module.
+  Select(item && item->parent() ? modules->GetItem(item->parent()->indexOfChild(item)) : nullptr);
+}
+
+void TfmMain::Select(const std::shared_ptr<IModule>& module) {
+  if (auto modules = Project ? Project->GetMainModules() : nullptr) {
+    modules->ClearFocus();
+    if (module)
+      module->SetFocused(WordTrue);
+  }
   Canvas->Redraw();
-  ShowModuleProperties(module);
-  miDelete->setEnabled(true);
+  ShowSelection();
+}
+
+void TfmMain::ShowSelection() {
+  const std::shared_ptr<IModule> selected = FocusedModule();
+  ShowSelectionInTree();
+  if (selected) {
+    ShowModuleProperties(selected);
+  } else {
+    GridModule.reset();
+    ValueListEditor->setRowCount(0);
+  }
+  miDelete->setEnabled(selected != nullptr);
 }
 
 void TfmMain::ShowSelectionInTree() {
@@ -669,19 +682,30 @@ void TfmMain::ShowSelectionInTree() {
     return;
   const std::int32_t index = modules->IndexOf(modules->GetFocused());
   QTreeWidgetItem* item = index >= 0 ? root->child(index) : nullptr;
+  // Shown, not chosen: the tree's own signal would select again.
+  const QSignalBlocker quiet(tvMain);
   tvMain->setCurrentItem(item);
   if (!item)
     tvMain->clearSelection();
+}
+
+void TfmMain::MoveByKeys(const std::shared_ptr<IModule>& module, TPoint from) {
+  // Presses less than a second apart on one module make one step.
+  if (!KeyRunClock.isValid() || KeyRunClock.elapsed() > KeyRunGapMs || KeyRunModule.lock() != module)
+    ++KeyRun;
+  KeyRunClock.restart();
+  KeyRunModule = module;
+  TModuleValues before = TModuleValues::Of(*module);
+  before.Position = from;
+  Push(new TChangeModuleCommand(tr("Move"), module, before, TModuleValues::Of(*module), Changed(),
+                                KeyRun));
+  ShowModulePosition(module);
 }
 
 void TfmMain::DeleteModule() {
   auto module = FocusedModule();
   if (!module)
     return;
-  if (GridModule.lock() == module) {
-    GridModule.reset();
-    ValueListEditor->setRowCount(0);
-  }
   Push(new TDeleteModuleCommand(Project->GetMainModules(), module, Changed()));
 }
 
@@ -701,6 +725,9 @@ void TfmMain::closeEvent(QCloseEvent* event) {
     return;
   }
   TKvenFormMain::closeEvent(event);
+  // The program ends with its main window, whatever other windows are open; the shut-down runs
+  // when the window is destroyed after the event loop.
+  QCoreApplication::quit();
 }
 
 void TfmMain::CloseProject() {
@@ -714,9 +741,6 @@ void TfmMain::CloseProject() {
 }
 
 void TfmMain::SetProject(std::shared_ptr<TProject> project) {
-  // The grid showed a module of the project that goes: its rows would edit nothing.
-  GridModule.reset();
-  ValueListEditor->setRowCount(0);
   // The work kept aside belonged to the project that goes.
   if (Project != project)
     RemoveRecovery();
@@ -737,19 +761,25 @@ void TfmMain::SetProject(std::shared_ptr<TProject> project) {
 
 void TfmMain::RefreshView() {
   update();
-  tvMain->clear();
+  {
+    // Rebuilding the tree is no choice of the user's.
+    const QSignalBlocker quiet(tvMain);
+    tvMain->clear();
+  }
   if (!Project) {
-    miDelete->setEnabled(false);
+    ShowSelection();
     return;
   }
   Canvas->Redraw();
-  miDelete->setEnabled(FocusedModule() != nullptr);
-  auto* root = new QTreeWidgetItem(tvMain, {ToQString(Project->GetName())});
-  if (auto modules = Project->GetMainModules())
-    for (std::int32_t i = 0; i < modules->Count(); ++i)
-      new QTreeWidgetItem(root, {ToQString(modules->GetItem(i)->GetName())});
-  tvMain->expandAll();
-  ShowSelectionInTree();
+  {
+    const QSignalBlocker quiet(tvMain);
+    auto* root = new QTreeWidgetItem(tvMain, {ToQString(Project->GetName())});
+    if (auto modules = Project->GetMainModules())
+      for (std::int32_t i = 0; i < modules->Count(); ++i)
+        new QTreeWidgetItem(root, {ToQString(modules->GetItem(i)->GetName())});
+    tvMain->expandAll();
+  }
+  ShowSelection();
   UpdateView();
 }
 
@@ -767,8 +797,9 @@ void TfmMain::NewModule() {
     return;
   }
   Push(new TAddModuleCommand(modules, module, Changed()));
+  // The new module is the one shown selected everywhere.
+  Select(module);
   RefreshView();
-  ShowModuleProperties(module);
 }
 
 void TfmMain::EditModule(const std::shared_ptr<IModule>& module) {
@@ -782,7 +813,6 @@ void TfmMain::EditModule(const std::shared_ptr<IModule>& module) {
     Push(new TChangeModuleCommand(tr("Edit Module"), module, before, after, Changed()));
   // The tree, the grid and the canvas show the new values at once.
   RefreshView();
-  ShowModuleProperties(module);
 }
 
 void TfmMain::SetGridValue(const QString& key, const QString& value) {
@@ -837,16 +867,19 @@ void TfmMain::GridItemChanged(QTableWidgetItem* item) {
   } else if (key == "Type") {
     module->SetType(text);
   } else {
-    const TIntTextResult number = ParseIntText(text, 32);
-    if (!number.Ok) {
+    // A refused value: the row shows the module's again and the status bar says why.
+    auto refuse = [&](const char* why) {
       FillingGrid = true;
       item->setText(ModuleValue(*module, key));
       FillingGrid = false;
-      sbMain->showMessage(QString::fromUtf8("Значение «%1» поля %2 не является целым числом")
-                              .arg(ToQString(text), key));
-      return;
-    }
+      sbMain->showMessage(QString::fromUtf8(why).arg(ToQString(text), key));
+    };
+    const TIntTextResult number = ParseIntText(text, 32);
+    if (!number.Ok)
+      return refuse("Значение «%1» поля %2 не является целым числом");
     const auto value = static_cast<std::int32_t>(number.Value);
+    if ((key == "Height" || key == "Width") && value < 1)
+      return refuse("Значение «%1» поля %2 меньше 1: размер — целое число не меньше 1");
     const TPoint position = module->GetPosition();
     if (key == "Height")
       module->SetHeight(value);

@@ -2,11 +2,13 @@
 
 #include "config/unKvenFormMain.h"
 
+#include <QElapsedTimer>
 #include <functional>
 #include <memory>
 
 #include "app/unMainDialogs.h"
 class IModule;
+struct TPoint;
 class QAction;
 class QMenu;
 class QSplitter;
@@ -62,8 +64,12 @@ public:
   void ActualSize();
   // The scroll bars and the zoom shown in the status bar (only while it is not 100 %).
   void UpdateView();
-  // Selects the module of a tree entry, as a press on its box would.
+  // Selects the module of a tree entry (none for the project's own entry).
   void SelectFromTree(QTreeWidgetItem* item);
+  // Makes the module (or none) the project's one selected module and shows it so everywhere.
+  void Select(const std::shared_ptr<IModule>& module);
+  // Shows the project's selected module in the tree, the grid and the Delete item.
+  void ShowSelection();
   // Makes the selected module's entry the tree's current one.
   void ShowSelectionInTree();
   // Takes the selected module out (Edit ▸ Delete); undo puts it back.
@@ -113,6 +119,8 @@ private:
   // What a command calls once it changed the project: the tree, canvas and grid are shown again.
   std::function<void()> Changed();
   std::shared_ptr<IModule> FocusedModule() const;
+  // An arrow key moved the module from where it was: one undo step per run of presses.
+  void MoveByKeys(const std::shared_ptr<IModule>& module, TPoint from);
   QPoint ZoomAnchor() const;
   // The tab names the project, with " *" while it has unsaved changes.
   void UpdateProjectTab();
@@ -169,4 +177,9 @@ private:
   // The module whose values the grid shows; the grid does not keep it alive.
   std::weak_ptr<IModule> GridModule;
   bool FillingGrid = false;
+  // Arrow-key moves: presses closer than KeyRunGapMs on one module share a run and an undo step.
+  static constexpr int KeyRunGapMs = 1000;
+  int KeyRun = 0;
+  QElapsedTimer KeyRunClock;
+  std::weak_ptr<IModule> KeyRunModule;
 };

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 int TQtMainDialogs::ConfirmYesNo(const QString& text) {
   auto answer = QMessageBox::question(Parent, QApplication::applicationName(), text,
@@ -38,15 +39,56 @@ std::optional<QString> TQtMainDialogs::ChooseOpenFile() {
 }
 
 std::optional<QString> TQtMainDialogs::ChooseSaveFile() {
-  return Chosen(QFileDialog::getSaveFileName(Parent, QString(), LastFolder, QString(), nullptr,
-                                             QFileDialog::DontConfirmOverwrite));
+  // The dialog asks before an existing file is replaced.
+  return Chosen(QFileDialog::getSaveFileName(Parent, QString(), LastFolder));
 }
 
 int TQtMainDialogs::Execute(QDialog& dialog) {
   return dialog.exec();
 }
 
+QString WithFilterSuffix(const QString& file, const QString& filter) {
+  if (file.isEmpty() || !QFileInfo(file).suffix().isEmpty())
+    return file;
+  return file + "." + SuffixOfFilter(filter);
+}
+
+QString SuffixOfFilter(const QString& filter) {
+  const int star = filter.indexOf("*.");
+  if (star < 0)
+    return "png";
+  QString suffix = filter.mid(star + 2);
+  suffix.truncate(suffix.indexOf(QRegularExpression("[ )]")));
+  return suffix;
+}
+
+namespace {
+
+// A save dialog that gives a name typed without an extension the chosen filter's, before it asks
+// whether an existing file is to be replaced.
+class TExportFileDialog : public QFileDialog {
+public:
+  using QFileDialog::QFileDialog;
+  void accept() override {
+    setDefaultSuffix(SuffixOfFilter(selectedNameFilter()));
+    QFileDialog::accept();
+  }
+};
+
+} // namespace
+
 std::optional<QString> TQtMainDialogs::ChooseExportFile() {
-  return Chosen(
-      QFileDialog::getSaveFileName(Parent, QString(), LastFolder, "PNG (*.png);;SVG (*.svg)"));
+  TExportFileDialog dialog(Parent, QString(), LastFolder);
+  dialog.setObjectName("ExportFileDialog");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters({"PNG (*.png)", "SVG (*.svg)"});
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return std::nullopt;
+  const QString chosen = dialog.selectedFiles().front();
+  const QString file = WithFilterSuffix(chosen, dialog.selectedNameFilter());
+  // A dialog of the desktop's may have left the extension to us: then we ask ourselves.
+  if (file != chosen && QFileInfo::exists(file) &&
+      ConfirmYesNo(QString::fromUtf8("Файл «%1» уже существует. Заменить его?").arg(file)) != mrYes)
+    return std::nullopt;
+  return Chosen(file);
 }

@@ -31,6 +31,12 @@ public:
   virtual int Execute(QDialog& dialog) = 0;
 };
 
+// The file with the extension of the file dialog's filter ("SVG (*.svg)" gives ".svg") when it
+// has none of its own.
+QString WithFilterSuffix(const QString& file, const QString& filter);
+// The extension a filter names ("svg" for "SVG (*.svg)"), "png" when it names none.
+QString SuffixOfFilter(const QString& filter);
+
 // The real dialogs, parented to a window.
 class TQtMainDialogs : public IMainDialogs {
 public:

@@ -31,6 +31,7 @@ TProgrammingImage::TProgrammingImage(QWidget* owner) : QWidget(owner) {
   setObjectName("ProgrammingImage");
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(false);
+  setFocusPolicy(Qt::ClickFocus);
   Image = QImage(1, 1, QImage::Format_RGB32);
   Image.fill(Qt::white);
 }
@@ -217,6 +218,8 @@ void TProgrammingImage::resizeEvent(QResizeEvent*) {
 }
 
 void TProgrammingImage::mousePressEvent(QMouseEvent* event) {
+  // Clicked, the canvas takes the keys: arrows move the selection.
+  setFocus(Qt::MouseFocusReason);
   const QPoint p = event->position().toPoint();
   if (event->button() == Qt::MiddleButton) {
     Panning = true;
@@ -255,6 +258,47 @@ void TProgrammingImage::mouseDoubleClickEvent(QMouseEvent* event) {
     return;
   DblClick();
   MouseDown(p.x(), p.y());
+}
+
+bool TProgrammingImage::KeyMove(int key, bool shift) {
+  const int step = shift ? 10 : 1;
+  int dx = 0, dy = 0;
+  switch (key) {
+  case Qt::Key_Left:
+    dx = -step;
+    break;
+  case Qt::Key_Right:
+    dx = step;
+    break;
+  case Qt::Key_Up:
+    dy = -step;
+    break;
+  case Qt::Key_Down:
+    dy = step;
+    break;
+  default:
+    return false;
+  }
+  auto modules = Project ? Project->GetMainModules() : nullptr;
+  const std::shared_ptr<IModule> module = modules ? modules->GetFocused() : nullptr;
+  if (!module || Dragging)
+    return false;
+  ApplyFont();
+  const TPoint from = module->GetPosition();
+  const TRect before = module->DrawnBounds(View);
+  module->SetPosition({from.X + dx, from.Y + dy});
+  RedrawArea(Union(before, module->DrawnBounds(View)));
+  if (OnModuleKeyMove)
+    OnModuleKeyMove(module, from);
+  return true;
+}
+
+void TProgrammingImage::keyPressEvent(QKeyEvent* event) {
+  if (KeyMove(event->key(), event->modifiers() & Qt::ShiftModifier)) {
+    event->accept();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void TProgrammingImage::wheelEvent(QWheelEvent* event) {

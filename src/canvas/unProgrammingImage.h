@@ -55,6 +55,11 @@ public:
   TModuleEvent OnModuleEdit;
   // After a drag that moved a module: the module and where it was when the drag began.
   std::function<void(const std::shared_ptr<IModule>&, TPoint from)> OnModuleDrop;
+  // After an arrow key moved the selected module: the module and where it was before the key.
+  std::function<void(const std::shared_ptr<IModule>&, TPoint from)> OnModuleKeyMove;
+  // Moves the selected module by the arrow key's step: 1 pixel, 10 with Shift; false for any
+  // other key or without a selected module.
+  bool KeyMove(int key, bool shift);
   // After the zoom or the origin changed.
   std::function<void()> OnViewChange;
 
@@ -66,6 +71,7 @@ protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
 private:
   // Gives the picture the control's size; true when it had to change.

@@ -2,13 +2,16 @@
 
 #include "platform/unExeFolder.h"
 
+#include <QMoveEvent>
+#include <QScreen>
 #include <QTextBrowser>
+#include <cstdlib>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
 TfmTeach::TfmTeach(QWidget* owner, QString folder)
-    : QWidget(owner, Qt::Window), Folder(std::move(folder)) {
+    : QWidget(owner, Qt::Tool), Folder(std::move(folder)) {
   if (Folder.isEmpty())
     Folder = QString::fromStdString(ExeFolder());
   setObjectName("fmTeach");
@@ -30,6 +33,32 @@ TfmTeach::TfmTeach(QWidget* owner, QString folder)
   Timer1->setInterval(DelayMs);
   Timer1->setSingleShot(true);
   connect(Timer1, &QTimer::timeout, this, &TfmTeach::Timer1Timer);
+}
+
+QPoint SnapToArea(const QRect& frame, const QRect& area, int distance) {
+  QPoint at = frame.topLeft();
+  if (std::abs(frame.left() - area.left()) <= distance)
+    at.setX(area.left());
+  else if (std::abs(frame.right() - area.right()) <= distance)
+    at.setX(area.right() - frame.width() + 1);
+  if (std::abs(frame.top() - area.top()) <= distance)
+    at.setY(area.top());
+  else if (std::abs(frame.bottom() - area.bottom()) <= distance)
+    at.setY(area.bottom() - frame.height() + 1);
+  return at;
+}
+
+void TfmTeach::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  const QScreen* on = screen();
+  if (Snapping || !on)
+    return;
+  const QPoint snapped = SnapToArea(frameGeometry(), on->availableGeometry(), SnapDistance);
+  if (snapped == frameGeometry().topLeft())
+    return;
+  Snapping = true;
+  move(snapped);
+  Snapping = false;
 }
 
 void TfmTeach::ShowPage(const QString& page) {

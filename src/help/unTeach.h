@@ -6,8 +6,13 @@
 class QTextBrowser;
 class QTimer;
 
+// Where a window's frame goes when its edges come within distance of the area's edges: flush
+// with them; elsewhere it stays.
+QPoint SnapToArea(const QRect& frame, const QRect& area, int distance);
+
 // The teaching window "Обучение": shows the help page about the part of the main window the mouse
-// rests on, half a second after it came there.
+// rests on, half a second after it came there. A tool window of its owner (kept above it), whose
+// edges snap to the screen's border.
 class TfmTeach : public QWidget {
   Q_OBJECT
 public:
@@ -27,12 +32,18 @@ public:
   QTimer* GetTimer() const { return Timer1; }
 
   static constexpr int DelayMs = 500;
+  // Edges this close to the screen's border snap to it.
+  static constexpr int SnapDistance = 10;
+
+protected:
+  void moveEvent(QMoveEvent* event) override;
 
 private:
   QString Folder;
   QString Page;
   QString Address;
   int Navigations = 0;
+  bool Snapping = false;
   QTextBrowser* wbTeach;
   QTimer* Timer1;
 };

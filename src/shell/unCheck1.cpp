@@ -18,7 +18,9 @@ TFormCheck1::TFormCheck1(QWidget* owner) : QDialog(owner) {
   for (const auto& b : buttons) {
     auto* button = new QPushButton(QString::fromUtf8(b.Caption), this);
     button->setObjectName(b.Name);
+    // Enter answers with the first button.
     button->setAutoDefault(false);
+    button->setDefault(b.Result == 6);
     const int result = b.Result;
     connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
     layout->addWidget(button);

@@ -145,10 +145,15 @@ void TFormModuleMaster::btOkClick() {
   std::int32_t values[4] = {};
   for (std::size_t i = 0; i < std::size(numbers); ++i) {
     const TIntTextResult number = ParseIntText(ToU16(numbers[i].Edit->text()), 32);
-    if (!number.Ok) {
+    // Sizes are at least 1: a box of no or negative size would be drawn mirrored.
+    const bool size = numbers[i].Edit == edHeight || numbers[i].Edit == edWidth;
+    const char* why = !number.Ok                 ? "Поле %1: «%2» не является целым числом"
+                      : size && number.Value < 1 ? "Поле %1: «%2» меньше 1: размер — целое число "
+                                                   "не меньше 1"
+                                                 : nullptr;
+    if (why) {
       if (ShowMessage)
-        ShowMessage(QString::fromUtf8("Поле %1: «%2» не является целым числом")
-                        .arg(numbers[i].Field, numbers[i].Edit->text()));
+        ShowMessage(QString::fromUtf8(why).arg(numbers[i].Field, numbers[i].Edit->text()));
       numbers[i].Edit->setFocus();
       numbers[i].Edit->selectAll();
       return;

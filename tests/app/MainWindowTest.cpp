@@ -211,9 +211,11 @@ TEST_F(MainWindowTest, PressOnTheBoxTurnsItRedAndFillsTheGrid) {
   EXPECT_EQ(GridValue("Height"), "100");
   EXPECT_EQ(GridValue("PositionX"), "100");
 
-  // Pressing empty space keeps the rows; dragging updates the position rows.
+  // Pressing empty space selects nothing, in every view; dragging updates the position rows.
   QTest::mouseClick(Canvas(), Qt::LeftButton, {}, QPoint(300, 300));
-  EXPECT_EQ(GridValue("Name"), "Module1");
+  EXPECT_EQ(Grid()->rowCount(), 0);
+  EXPECT_EQ(Tree()->currentItem(), nullptr);
+  EXPECT_EQ(QColor(Canvas()->Picture().pixel(50, 50)), QColor(Qt::black));
   QTest::mousePress(Canvas(), Qt::LeftButton, {}, QPoint(100, 100));
   QTest::mouseMove(Canvas(), QPoint(110, 105));
   QTest::mouseRelease(Canvas(), Qt::LeftButton, {}, QPoint(110, 105));

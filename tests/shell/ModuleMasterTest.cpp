@@ -66,7 +66,7 @@ TEST_F(ModuleMasterTest, OkAppliesEveryFieldAndTheChosenComponentsLists) {
   Edit("edPositionX")->setText("10");
   Edit("edPositionY")->setText("$14"); // integer text as the files have it
   Edit("edHeight")->setText("30");
-  Edit("edWidth")->setText("-20"); // no range check
+  Edit("edWidth")->setText("1"); // the smallest size
   Master.btOkClick();
   EXPECT_EQ(Master.result(), 1);
   EXPECT_EQ(Module->GetName(), u"Sum");
@@ -74,7 +74,7 @@ TEST_F(ModuleMasterTest, OkAppliesEveryFieldAndTheChosenComponentsLists) {
   EXPECT_EQ(Module->GetType(), Utf8ToUtf16(Samples + "Comparator.so"));
   EXPECT_EQ(Module->GetPosition(), (TPoint{10, 20}));
   EXPECT_EQ(Module->GetHeight(), 30);
-  EXPECT_EQ(Module->GetWidth(), -20);
+  EXPECT_EQ(Module->GetWidth(), 1);
   EXPECT_EQ(Module->GetParamIn(), Registry->GetComponent(1)->GetParamIn()); // shared, not copied
   EXPECT_EQ(Module->GetParamOut()->Count(), 2);
 }
@@ -86,7 +86,8 @@ TEST_F(ModuleMasterTest, ANumberThatIsNotOneAppliesNothingAndNamesItsField) {
     const char* Field;
     const char* Text;
   } rows[] = {
-      {"edPositionX", "1O"}, {"edPositionY", "abc"}, {"edHeight", ""}, {"edWidth", "4294967296"}};
+      {"edPositionX", "1O"}, {"edPositionY", "abc"}, {"edHeight", ""}, {"edWidth", "4294967296"},
+      {"edHeight", "0"},     {"edWidth", "-50"},     {"edHeight", "-1"}};
   for (const auto& row : rows) {
     Open();
     Edit("edName")->setText("Changed");
@@ -97,6 +98,11 @@ TEST_F(ModuleMasterTest, ANumberThatIsNotOneAppliesNothingAndNamesItsField) {
     EXPECT_EQ(Module->GetName(), u"Module") << row.Field;
     ASSERT_EQ(Messages.size(), 1) << row.Field;
     EXPECT_TRUE(Messages[0].contains(QString(row.Field).mid(2))) << Messages[0].toStdString();
+    EXPECT_TRUE(Messages[0].contains(QString::fromUtf8("«") + row.Text + QString::fromUtf8("»")));
+    // The field is marked for typing over.
+    EXPECT_TRUE(Edit(row.Field)->hasSelectedText() || QString(row.Text).isEmpty()) << row.Field;
+    EXPECT_EQ(Module->GetHeight(), 100);
+    EXPECT_EQ(Module->GetWidth(), 100);
   }
 }
 

@@ -1,0 +1,117 @@
+#include "app/unMainDialogs.h"
+#include "xml/XmlTestSupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <functional>
+
+namespace {
+
+// Runs the step once the file dialog the dialogs open is there.
+void WhenDialogShown(std::function<void(QFileDialog&)> step) {
+  QTimer::singleShot(0, [step] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    step(*dialog);
+  });
+}
+
+// Answers the overwrite question that comes up while the step runs, and records it.
+void AnswerQuestion(QMessageBox::StandardButton answer, QString* asked) {
+  QTimer::singleShot(0, [answer, asked] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr) << "no question";
+    *asked = box->text();
+    box->button(answer)->click();
+  });
+}
+
+void TypeName(QFileDialog& dialog, const QString& name) {
+  dialog.findChild<QLineEdit*>("fileNameEdit")->setText(name);
+}
+
+void Accept(QFileDialog& dialog) {
+  QMetaObject::invokeMethod(&dialog, "accept", Qt::DirectConnection);
+}
+
+} // namespace
+
+TEST(MainDialogs, SaveAsAsksBeforeAnExistingFileIsReplaced) {
+  TTempFolder folder;
+  WriteBytes(folder.File("old.xml"), "kept");
+  QWidget parent;
+  TQtMainDialogs dialogs(&parent);
+  QString asked;
+  bool stayedOpen = false;
+  WhenDialogShown([&](QFileDialog& dialog) {
+    dialog.setDirectory(QString::fromStdString(folder.Path.string()));
+    TypeName(dialog, "old.xml");
+    AnswerQuestion(QMessageBox::No, &asked);
+    Accept(dialog);
+    stayedOpen = dialog.isVisible();
+    dialog.reject();
+  });
+  EXPECT_EQ(dialogs.ChooseSaveFile(), std::nullopt);
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_TRUE(asked.contains("old.xml")) << asked.toStdString();
+  WhenDialogShown([&](QFileDialog& dialog) {
+    TypeName(dialog, "old.xml");
+    AnswerQuestion(QMessageBox::Yes, &asked);
+    Accept(dialog);
+  });
+  EXPECT_EQ(dialogs.ChooseSaveFile(),
+            QString::fromStdString((folder.Path / "old.xml").string()));
+}
+
+TEST(MainDialogs, AnExportNameWithoutExtensionGetsTheChosenKinds) {
+  TTempFolder folder;
+  QWidget parent;
+  TQtMainDialogs dialogs(&parent);
+  const QString dir = QString::fromStdString(folder.Path.string());
+  WhenDialogShown([&](QFileDialog& dialog) {
+    dialog.setDirectory(dir);
+    TypeName(dialog, "picture");
+    Accept(dialog);
+  });
+  EXPECT_EQ(dialogs.ChooseExportFile(), dir + "/picture.png");
+  WhenDialogShown([&](QFileDialog& dialog) {
+    auto* kinds = dialog.findChild<QComboBox*>("fileTypeCombo");
+    ASSERT_NE(kinds, nullptr);
+    kinds->setCurrentIndex(1);
+    emit kinds->activated(1); // as a choice of the user
+    TypeName(dialog, "picture");
+    Accept(dialog);
+  });
+  EXPECT_EQ(dialogs.ChooseExportFile(), dir + "/picture.svg");
+  // An existing picture of that name is not replaced without asking.
+  WriteBytes(folder.File("picture.png"), "old");
+  QString asked;
+  WhenDialogShown([&](QFileDialog& dialog) {
+    TypeName(dialog, "picture");
+    AnswerQuestion(QMessageBox::No, &asked);
+    Accept(dialog);
+    dialog.reject();
+  });
+  EXPECT_EQ(dialogs.ChooseExportFile(), std::nullopt);
+  EXPECT_TRUE(asked.contains("picture.png")) << asked.toStdString();
+}
+
+TEST(MainDialogs, FilterExtensions) {
+  const struct {
+    const char *File, *Filter, *Result;
+  } table[] = {{"/a/pic", "SVG (*.svg)", "/a/pic.svg"},
+               {"/a/pic", "PNG (*.png)", "/a/pic.png"},
+               {"/a/pic.svg", "PNG (*.png)", "/a/pic.svg"},
+               {"/a/pic", "", "/a/pic.png"},
+               {"/a.b/pic", "SVG (*.svg)", "/a.b/pic.svg"},
+               {"", "SVG (*.svg)", ""}};
+  for (const auto& row : table)
+    EXPECT_EQ(WithFilterSuffix(row.File, row.Filter), row.Result) << row.File << " " << row.Filter;
+}
