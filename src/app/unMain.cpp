@@ -2,6 +2,7 @@
 
 #include "app/unEditCommands.h"
 #include "app/unMainDialogs.h"
+#include "app/unRecovery.h"
 #include "canvas/unPictureExport.h"
 #include "canvas/unProgrammingImage.h"
 #include "canvas/unQtStrings.h"
@@ -25,6 +26,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDateTime>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -128,6 +130,7 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   });
   RecoveryTimer->start();
 
+  Recovery = std::make_unique<TRecovery>(Utf16ToUtf8(ConfigFilePath));
   Components = std::make_unique<TComponentList>();
   Components->OnLog = LogHandler();
   Components->Path = Utf16ToUtf8(folder);
@@ -470,8 +473,10 @@ void TfmMain::OpenProject() {
 bool TfmMain::SaveProject() {
   if (!Project)
     return false;
-  // A file that held something other than a project is never written over by a plain save.
-  if (Project->FileName.empty() || Project->ForeignFile)
+  // A file that held something other than a project is never written over by a plain save; nor
+  // is the remembered file of restored work once it no longer holds a project.
+  if (Project->FileName.empty() || Project->ForeignFile ||
+      (CheckFileBeforeSave && !HoldsProject(Project->FileName)))
     return SaveProjectAs();
   if (!SaveTo(Project->FileName))
     return false;
@@ -517,6 +522,7 @@ bool TfmMain::ConfirmDiscard() {
 }
 
 void TfmMain::MarkSaved() {
+  CheckFileBeforeSave = false;
   UndoStack->setClean();
   Project->Modified = false;
   UpdateProjectTab();
@@ -524,14 +530,15 @@ void TfmMain::MarkSaved() {
 }
 
 std::u16string TfmMain::RecoveryFile() const {
-  return ConfigFilePath + u"ZUProgramming.recovery";
+  return Utf8ToUtf16(Recovery->File());
 }
 
 bool TfmMain::WriteRecovery() {
   ChangesSinceRecovery = 0;
   std::error_code ec;
   // Like the configuration, nothing is kept without its folder.
-  if (!Project || !std::filesystem::is_directory(Utf16ToUtf8(ConfigFilePath), ec))
+  if (!Project || !std::filesystem::is_directory(Utf16ToUtf8(ConfigFilePath), ec) ||
+      !Recovery->Hold())
     return false;
   const std::u16string original = Project->FileName;
   // Written atomically like every project file; the project's own file name goes with it.
@@ -542,35 +549,58 @@ bool TfmMain::WriteRecovery() {
 
 void TfmMain::RemoveRecovery() {
   ChangesSinceRecovery = 0;
-  std::error_code ec;
-  std::filesystem::remove(Utf16ToUtf8(RecoveryFile()), ec);
+  Recovery->Remove();
 }
 
 bool TfmMain::OfferRecovery() {
-  const std::u16string file = RecoveryFile();
+  // Only work of editors that no longer run; this editor's own lock is taken afterwards.
+  const std::vector<TRecovery::TLeft> left = Recovery->Left();
+  Recovery->Hold();
+  for (const TRecovery::TLeft& entry : left) {
+    const std::u16string file = Utf8ToUtf16(entry.File);
+    TKvenXmlDocument1 document;
+    std::u16string name, original;
+    if (document.LoadFromFile(file)) {
+      document.GetRoot()->ReadString(u"Name", name);
+      document.GetRoot()->ReadString(u"RecoveredFrom", original);
+    }
+    const QString question =
+        QString::fromUtf8("Восстановить несохранённый проект «%1», сохранённый %2?")
+            .arg(ToQString(name),
+                 QDateTime::fromSecsSinceEpoch(entry.Kept).toString("dd.MM.yyyy HH:mm"));
+    if (Dialogs->ConfirmYesNo(question) != IMainDialogs::mrYes) {
+      std::error_code ec;
+      std::filesystem::remove(entry.File, ec);
+      continue;
+    }
+    auto project = std::make_shared<TProject>(Components.get(), LoggingTo(nullptr), u"", u"");
+    if (!project->Load(file)) {
+      Dialogs->ShowError(QString::fromUtf8("Ошибка загрузки из файла."));
+      continue;
+    }
+    project->FileName = original;
+    project->Modified = true;
+    CloseProject();
+    SetProject(std::move(project));
+    // The remembered file is written only while it still holds a project.
+    CheckFileBeforeSave = true;
+    // Kept aside again at once, as this editor's: killed once more, the editor loses nothing.
+    if (WriteRecovery()) {
+      std::error_code ec;
+      std::filesystem::remove(entry.File, ec);
+    }
+    return true;
+  }
+  return false;
+}
+
+bool HoldsProject(const std::u16string& file) {
   std::error_code ec;
-  if (!std::filesystem::exists(Utf16ToUtf8(file), ec))
+  if (!std::filesystem::is_regular_file(Utf16ToUtf8(file), ec))
     return false;
-  if (Dialogs->ConfirmYesNo(QString::fromUtf8("Восстановить несохранённый проект?")) !=
-      IMainDialogs::mrYes) {
-    RemoveRecovery();
-    return false;
-  }
-  auto project = std::make_shared<TProject>(Components.get(), LoggingTo(nullptr), u"", u"");
   TKvenXmlDocument1 document;
-  if (!project->Load(file) || !document.LoadFromFile(file)) {
-    Dialogs->ShowError(QString::fromUtf8("Ошибка загрузки из файла."));
-    return false;
-  }
-  std::u16string original;
-  document.GetRoot()->ReadString(u"RecoveredFrom", original);
-  project->FileName = original;
-  project->Modified = true;
-  CloseProject();
-  SetProject(std::move(project));
-  // Kept aside again at once: killed once more, the editor loses nothing.
-  WriteRecovery();
-  return true;
+  return document.LoadFromFile(file) && document.HasElement() &&
+         document.GetRoot()->GetName() == ProjectRootName;
 }
 
 void TfmMain::Push(QUndoCommand* command) {
@@ -742,8 +772,10 @@ void TfmMain::CloseProject() {
 
 void TfmMain::SetProject(std::shared_ptr<TProject> project) {
   // The work kept aside belonged to the project that goes.
-  if (Project != project)
+  if (Project != project) {
     RemoveRecovery();
+    CheckFileBeforeSave = false;
+  }
   Project = std::move(project);
   UndoStack->clear();
   // A project that comes with changes (recovered work) is not in a saved state.

@@ -27,6 +27,10 @@ class TComponentList;
 class TfmTeach;
 class TProgrammingImage;
 class TProject;
+class TRecovery;
+
+// True when the file is there and holds a project (its root element is the project's).
+bool HoldsProject(const std::u16string& file);
 
 // The editor's main window: owns the open project, the canvas, the module tree and the property
 // grid, and runs the project commands of its menu.
@@ -77,7 +81,8 @@ public:
   QUndoStack* GetUndoStack() const { return UndoStack; }
 
   // The project with its unsaved changes and its own file name, kept aside (atomically) every
-  // 30 s while it is modified and after every tenth change; false when it could not be written.
+  // 30 s while it is modified and after every tenth change, in a file of this editor's own;
+  // false when it could not be written.
   bool WriteRecovery();
   std::u16string RecoveryFile() const;
   static constexpr int RecoveryIntervalMs = 30000;
@@ -110,7 +115,8 @@ private:
   bool ConfirmDiscard();
   // Removes the work kept aside (after a save, a discard or a clean exit).
   void RemoveRecovery();
-  // At the start: offers the work a killed editor left; true when it was restored.
+  // At the start: offers, newest first, the work editors that no longer run left, naming the
+  // project and when it was kept; true when one was restored. Declined work is removed.
   bool OfferRecovery();
   // The project is saved: the stack's current state is the clean one.
   void MarkSaved();
@@ -165,6 +171,9 @@ private:
   std::u16string Folder;
   TfmTeach* Teach = nullptr;
   std::unique_ptr<TComponentList> Components;
+  std::unique_ptr<TRecovery> Recovery;
+  // Restored work: its remembered file is written only while it still holds a project.
+  bool CheckFileBeforeSave = false;
   std::shared_ptr<TProject> Project;
   TProgrammingImage* Canvas = nullptr;
   QSplitter* Splitter1 = nullptr;

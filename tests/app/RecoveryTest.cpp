@@ -1,0 +1,227 @@
+#include "app/unMain.h"
+#include "app/unRecovery.h"
+#include "canvas/unProgrammingImage.h"
+#include "model/unProject.h"
+#include "support/ScriptedMainDialogs.h"
+#include "xml/XmlTestSupport.h"
+#include "xml/unXml.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Another editor's process: holds its lock in the folder and keeps a recovery file with the
+// text, until it is killed.
+class TOtherEditor {
+public:
+  TOtherEditor(const std::string& folder, const std::string& text) {
+    int ready[2];
+    if (pipe(ready) != 0)
+      return;
+    Pid = fork();
+    if (Pid == 0) {
+      TRecovery recovery(folder);
+      if (recovery.Hold())
+        WriteBytes(Utf8ToUtf16(recovery.File()), text);
+      (void)!write(ready[1], "r", 1);
+      pause();
+      _exit(0);
+    }
+    char c;
+    (void)!read(ready[0], &c, 1);
+    close(ready[0]);
+    close(ready[1]);
+  }
+  ~TOtherEditor() { Kill(); }
+  // Killed, as a crash would end it: its file stays.
+  void Kill() {
+    if (Pid > 0) {
+      kill(Pid, SIGKILL);
+      waitpid(Pid, nullptr, 0);
+      Pid = -1;
+    }
+  }
+  std::string File(const std::string& folder) const {
+    return folder + "ZUProgramming." + std::to_string(Pid) + ".recovery";
+  }
+
+private:
+  pid_t Pid = -1;
+};
+
+class RecoveryTest : public ::testing::Test {
+protected:
+  void SetUp() override { fs::create_directory(Folder.Path / "Configs"); }
+  std::string Configs() const { return (Folder.Path / "Configs").string() + "/"; }
+  std::unique_ptr<TfmMain> NewWindow() {
+    auto window = std::make_unique<TfmMain>(std::make_unique<TScriptedMainDialogs>(Script), nullptr,
+                                            Utf8ToUtf16(Folder.Path.string() + "/"));
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    return window;
+  }
+  // A project file's text with the name, two modules and, when given, the file it came from.
+  std::string ProjectText(const std::string& name, const std::string& from = "") {
+    TProject project(nullptr, {}, u"", Utf8ToUtf16(name));
+    project.GetMainModules()->AddModule(1, 2, u"A", 10, 10);
+    project.GetMainModules()->AddModule(3, 4, u"B", 10, 10);
+    const std::u16string file = Folder.File("scratch.xml");
+    EXPECT_TRUE(project.Save(file, [&](TKvenXmlNode1& root) {
+      if (!from.empty())
+        root.WriteString(u"RecoveredFrom", Utf8ToUtf16(from));
+    }));
+    return ReadBytes(file);
+  }
+  static void Trigger(TfmMain& window, const char* name) {
+    window.findChild<QAction*>(name)->trigger();
+  }
+
+  TTempFolder Folder;
+  TScriptedMainDialogs::TScript Script;
+};
+
+} // namespace
+
+TEST_F(RecoveryTest, WorkOfARunningEditorIsNeitherOfferedNorRemoved) {
+  TOtherEditor other(Configs(), ProjectText("Theirs"));
+  const std::string theirs = other.File(Configs());
+  ASSERT_TRUE(fs::exists(theirs));
+  {
+    auto window = NewWindow();
+    Script.Dialogs = {[](QDialog&) { return 2; }}; // the start dialog: no project
+    window->Start();
+    EXPECT_TRUE(Script.Asked.isEmpty()) << Script.Asked.join("|").toStdString();
+    Trigger(*window, "miNewProject");
+    for (int i = 0; i < TfmMain::RecoveryEveryChanges; ++i) {
+      Script.Dialogs = {[](QDialog& d) {
+        d.done(1);
+        return 1;
+      }};
+      Trigger(*window, "miNewModule");
+    }
+    const std::string mine = Utf16ToUtf8(window->RecoveryFile());
+    EXPECT_NE(mine, theirs);
+    EXPECT_TRUE(fs::exists(mine)) << "ten changes keep the work aside";
+    Script.Files = {QString::fromStdU16String(Folder.File("saved.xml"))};
+    Trigger(*window, "miSaveProject");
+    EXPECT_FALSE(fs::exists(mine)) << "a save removes this editor's own";
+    Trigger(*window, "miNewModule");
+    Script.Answers = {IMainDialogs::mrNo}; // exit without saving
+    window->close();
+  }
+  EXPECT_EQ(ReadBytes(Utf8ToUtf16(theirs)), ProjectText("Theirs"));
+  // Once the other editor is gone, its work is offered, naming the project and its time.
+  other.Kill();
+  auto window = NewWindow();
+  Script.Asked.clear();
+  Script.Answers = {IMainDialogs::mrYes};
+  struct stat info {};
+  ASSERT_EQ(stat(theirs.c_str(), &info), 0);
+  const QString kept = QDateTime::fromSecsSinceEpoch(info.st_mtime).toString("dd.MM.yyyy HH:mm");
+  window->Start();
+  ASSERT_EQ(Script.Asked.size(), 1);
+  EXPECT_EQ(Script.Asked[0].toStdString(),
+            "Восстановить несохранённый проект «Theirs», сохранённый " + kept.toStdString() + "?");
+  ASSERT_NE(window->GetProject(), nullptr);
+  EXPECT_EQ(window->GetProject()->GetName(), u"Theirs");
+  EXPECT_EQ(window->GetProject()->GetMainModules()->Count(), 2);
+  EXPECT_TRUE(window->GetProject()->Modified);
+  // Adopted: kept as this editor's own now, the other's file gone.
+  EXPECT_FALSE(fs::exists(theirs));
+  EXPECT_TRUE(fs::exists(Utf16ToUtf8(window->RecoveryFile())));
+}
+
+TEST_F(RecoveryTest, DeclinedWorkIsRemovedAndTheNextIsOffered) {
+  WriteBytes(Utf8ToUtf16(Configs() + "ZUProgramming.999999991.recovery"), ProjectText("Older"));
+  fs::last_write_time(Configs() + "ZUProgramming.999999991.recovery",
+                      fs::file_time_type::clock::now() - std::chrono::hours(2));
+  WriteBytes(Utf8ToUtf16(Configs() + "ZUProgramming.recovery"), ProjectText("Newer"));
+  WriteBytes(Utf8ToUtf16(Configs() + "Other.5.recovery"), ProjectText("NotOurs"));
+  auto window = NewWindow();
+  Script.Answers = {IMainDialogs::mrNo, IMainDialogs::mrNo};
+  Script.Dialogs = {[](QDialog&) { return 2; }};
+  window->Start();
+  ASSERT_EQ(Script.Asked.size(), 2);
+  EXPECT_TRUE(Script.Asked[0].contains(QString::fromUtf8("«Newer»")));
+  EXPECT_TRUE(Script.Asked[1].contains(QString::fromUtf8("«Older»")));
+  EXPECT_EQ(window->GetProject(), nullptr);
+  EXPECT_FALSE(fs::exists(Configs() + "ZUProgramming.999999991.recovery"));
+  EXPECT_FALSE(fs::exists(Configs() + "ZUProgramming.recovery"));
+  EXPECT_TRUE(fs::exists(Configs() + "Other.5.recovery"));
+}
+
+TEST_F(RecoveryTest, OnlyTheUsersOwnFilesAreOffered) {
+  const std::string file = Configs() + "ZUProgramming.999999992.recovery";
+  WriteBytes(Utf8ToUtf16(file), ProjectText("Someone's"));
+  TRecovery recovery(Configs());
+  ASSERT_EQ(recovery.Left().size(), 1u);
+  if (geteuid() != 0)
+    GTEST_SKIP() << "only root can give a file to another user";
+  ASSERT_EQ(chown(file.c_str(), 65534, 65534), 0);
+  EXPECT_TRUE(recovery.Left().empty());
+}
+
+TEST_F(RecoveryTest, RestoredWorkWritesItsFileOnlyWhileThatHoldsAProject) {
+  const std::string picture = (Folder.Path / "picture.png").string();
+  const std::string pictureBytes = "\x89PNG\r\n\x1a\n not a project";
+  WriteBytes(Utf8ToUtf16(picture), pictureBytes);
+  const std::string project = (Folder.Path / "real.xml").string();
+  WriteBytes(Utf8ToUtf16(project), ProjectText("Real"));
+  for (const std::string& from : {picture, project, (Folder.Path / "gone.xml").string()}) {
+    WriteBytes(Utf8ToUtf16(Configs() + "ZUProgramming.recovery"), ProjectText("Kept", from));
+    auto window = NewWindow();
+    Script.Answers = {IMainDialogs::mrYes};
+    Script.FileDialogs = 0;
+    window->Start();
+    ASSERT_NE(window->GetProject(), nullptr) << from;
+    EXPECT_EQ(window->GetProject()->FileName, Utf8ToUtf16(from));
+    Script.Files = {std::nullopt}; // a file dialog, when one comes, is cancelled
+    Trigger(*window, "miSaveProject");
+    if (from == project) {
+      EXPECT_EQ(Script.FileDialogs, 0);
+      EXPECT_NE(ReadBytes(Utf8ToUtf16(project)).find("<Name>Kept</Name>"), std::string::npos);
+      EXPECT_FALSE(window->GetProject()->Modified);
+    } else {
+      EXPECT_EQ(Script.FileDialogs, 1) << from;
+      EXPECT_TRUE(window->GetProject()->Modified);
+    }
+    EXPECT_EQ(ReadBytes(Utf8ToUtf16(picture)), pictureBytes);
+    Script.Answers = {IMainDialogs::mrNo};
+    window->close();
+  }
+}
+
+TEST_F(RecoveryTest, TheTimerKeepsOnlyModifiedWork) {
+  auto window = NewWindow();
+  Trigger(*window, "miNewProject");
+  QTimer* timer = nullptr;
+  for (QTimer* t : window->findChildren<QTimer*>())
+    if (t->interval() == TfmMain::RecoveryIntervalMs)
+      timer = t;
+  ASSERT_NE(timer, nullptr);
+  EXPECT_TRUE(timer->isActive());
+  const std::string file = Utf16ToUtf8(window->RecoveryFile());
+  emit timer->timeout({});
+  EXPECT_FALSE(fs::exists(file)) << "nothing to keep";
+  QTest::mousePress(window->GetCanvas(), Qt::LeftButton, {}, QPoint(100, 100));
+  QTest::mouseMove(window->GetCanvas(), QPoint(120, 100));
+  QTest::mouseRelease(window->GetCanvas(), Qt::LeftButton, {}, QPoint(120, 100));
+  ASSERT_TRUE(window->GetProject()->Modified);
+  emit timer->timeout({});
+  EXPECT_TRUE(fs::exists(file));
+  // Saved, the work needs no keeping: the file goes.
+  Script.Files = {QString::fromStdU16String(Folder.File("p.xml"))};
+  Trigger(*window, "miSaveProject");
+  EXPECT_FALSE(fs::exists(file));
+}
