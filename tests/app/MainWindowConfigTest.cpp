@@ -1,4 +1,5 @@
 #include "app/unMain.h"
+#include "config/unWindowState.h"
 #include "log/unLogDocumentForm.h"
 #include "log/unLogDocuments.h"
 #include "log/unLogFormTree.h"
@@ -9,6 +10,7 @@
 #include "xml/unXml.h"
 
 #include <QAction>
+#include <QScreen>
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
@@ -149,3 +151,84 @@ TEST_F(MainWindowConfigTest, AFailedOpenShowsTheReadersReasonInTheLog) {
   EXPECT_TRUE(LogTree(*window)->topLevelItem(0)->text(0).endsWith("[E] Gen: " + reason));
 }
 
+
+TEST_F(MainWindowConfigTest, BoundsComeBackAndTheStateIsKept) {
+  {
+    auto window = NewWindow();
+    window->move(30, 40);
+    window->resize(640, 480);
+  }
+  {
+    auto window = NewWindow();
+    EXPECT_EQ(window->size(), QSize(640, 480));
+    EXPECT_EQ(window->pos(), QPoint(30, 40));
+    window->showMinimized();
+    QTest::qWait(20);
+  }
+  auto doc = Config();
+  const TKvenXmlNode1* form = doc->GetRoot()->FindChild(u"FormMain");
+  EXPECT_EQ(form->FindChild(u"WindowState")->GetValue(), u"1");
+  EXPECT_EQ(form->FindChild(u"Width")->GetValue(), u"640");
+  EXPECT_EQ(form->FindChild(u"Height")->GetValue(), u"480");
+}
+
+TEST_F(MainWindowConfigTest, StoredBoundsAreBroughtOntoTheScreen) {
+  for (const bool maximised : {false, true}) {
+    {
+      TKvenXmlDocument1 doc;
+      TKvenXmlNode1* form = doc.GetRoot()->GetChild(u"FormMain");
+      form->WriteInteger(u"Left", -100000);
+      form->WriteInteger(u"Top", 20);
+      form->WriteInteger(u"Width", 2147483647);
+      form->WriteInteger(u"Height", 2147483647);
+      ASSERT_TRUE(doc.SaveToFile(ConfigFile()));
+    }
+    QRect area;
+    {
+      auto window = NewWindow();
+      area = window->screen()->availableGeometry();
+      EXPECT_LE(window->width(), area.width());
+      EXPECT_LE(window->height(), area.height());
+      EXPECT_TRUE(area.contains(window->pos())) << window->x() << "," << window->y();
+      if (maximised) {
+        window->showMaximized();
+        QTest::qWait(20);
+      }
+    }
+    auto doc = Config();
+    const TKvenXmlNode1* form = doc->GetRoot()->FindChild(u"FormMain");
+    std::int32_t left = 0, width = 0, height = 0;
+    ASSERT_TRUE(form->ReadInteger(u"Left", left));
+    ASSERT_TRUE(form->ReadInteger(u"Width", width));
+    ASSERT_TRUE(form->ReadInteger(u"Height", height));
+    EXPECT_GE(left, area.left()) << maximised;
+    EXPECT_LE(width, area.width()) << maximised;
+    EXPECT_LE(height, area.height()) << maximised;
+  }
+}
+
+TEST(WindowBounds, AreBroughtOntoTheScreens) {
+  const QList<QRect> two = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+  const struct {
+    QPoint At;
+    QSize Size;
+    QRect Bounds;
+  } table[] = {
+      {{100, 100}, {800, 600}, {100, 100, 800, 600}},   // on screen: as it is
+      {{-100000, 20}, {800, 600}, {0, 20, 800, 600}},   // far left: moved in
+      {{100, 100}, {2147483647, 2147483647}, {100, 100, 1920, 1080}}, // huge: the screen's size
+      {{-2147483647 - 1, -2147483647 - 1}, {2147483647, 2147483647}, {0, 0, 1920, 1080}},
+      {{2000, 100}, {800, 600}, {2000, 100, 800, 600}}, // on the second screen
+      {{3100, 100}, {800, 600}, {3100, 100, 800, 600}}, // 100 pixels of title there: enough
+      {{3150, 100}, {800, 600}, {2400, 100, 800, 600}}, // 50: not enough
+      {{-750, 100}, {800, 600}, {0, 100, 800, 600}},    // the same on the left
+      {{100, -10}, {800, 600}, {100, 0, 800, 600}},     // title above the screen
+      {{100, 1070}, {800, 600}, {100, 480, 800, 600}},  // title below it
+      {{1850, 1060}, {300, 200}, {1620, 880, 300, 200}}, // corner, title cut short
+      {{10, 10}, {0, -5}, {10, 10, 1, 1}},              // no size at all
+  };
+  for (const auto& row : table)
+    EXPECT_EQ(BoundsOnScreen(row.At, row.Size, two), row.Bounds)
+        << row.At.x() << "," << row.At.y() << " " << row.Size.width();
+  EXPECT_EQ(BoundsOnScreen({5, 5}, {10, 10}, {}), QRect(5, 5, 10, 10));
+}
