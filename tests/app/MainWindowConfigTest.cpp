@@ -1,4 +1,5 @@
 #include "app/unMain.h"
+#include "config/unKvenForm.h"
 #include "config/unWindowState.h"
 #include "log/unLogDocumentForm.h"
 #include "log/unLogDocuments.h"
@@ -231,4 +232,42 @@ TEST(WindowBounds, AreBroughtOntoTheScreens) {
     EXPECT_EQ(BoundsOnScreen(row.At, row.Size, two), row.Bounds)
         << row.At.x() << "," << row.At.y() << " " << row.Size.width();
   EXPECT_EQ(BoundsOnScreen({5, 5}, {10, 10}, {}), QRect(5, 5, 10, 10));
+}
+
+namespace {
+
+// A document that takes every message and answers with a fixed number.
+class TAnsweringDocument : public TLogDocument {
+public:
+  explicit TAnsweringDocument(std::int32_t answer) : TLogDocument(lFile, u"", nullptr), Answer(answer) {}
+  bool AddToLog(TLogGroupMessage, TLogTypeMessage, const std::string&, const TLogArgs&) override {
+    ++Taken;
+    return Answer > 0;
+  }
+  std::int32_t Answer;
+  int Taken = 0;
+};
+
+} // namespace
+
+TEST(KvenForm, LogGivesTheDocumentsAnswerUnlessTheHandlerGivesOne) {
+  TKvenForm form;
+  TAnsweringDocument* documents = new TAnsweringDocument(1);
+  std::unique_ptr<TLogDocument, TLogDisposer> owned(documents);
+  EXPECT_FALSE(form.Log(lgGeneral, ltInformation, "x", {})); // nothing to log to
+  form.LogDocuments = documents;
+  EXPECT_TRUE(form.Log(lgGeneral, ltInformation, "x", {}));
+  int handled = 0;
+  form.OnLog = [&](TLogGroupMessage, TLogTypeMessage, const std::string&, const TLogArgs&) {
+    ++handled;
+    return false;
+  };
+  EXPECT_FALSE(form.Log(lgGeneral, ltInformation, "x", {})); // the handler's answer counts
+  form.OnLog = [&](TLogGroupMessage, TLogTypeMessage, const std::string&, const TLogArgs&) -> bool {
+    ++handled;
+    throw 1;
+  };
+  EXPECT_TRUE(form.Log(lgGeneral, ltInformation, "x", {})); // a throwing handler leaves it
+  EXPECT_EQ(handled, 2);
+  EXPECT_EQ(documents->Taken, 3);
 }

@@ -1,11 +1,13 @@
 #include "app/unMain.h"
 #include "canvas/unProgrammingImage.h"
+#include "model/unParamList.h"
 #include "model/unProject.h"
 #include "shell/unModuleMaster.h"
 #include "support/ScriptedMainDialogs.h"
 #include "xml/XmlTestSupport.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -205,4 +207,53 @@ TEST_F(MainWindowEditTest, ZoomIsShownAndTheScrollBarsReachEveryModule) {
   // The far module is on the picture now, at its place less the origin: its right edge.
   EXPECT_EQ(QColor(Window->GetCanvas()->Picture().pixel(5050 - origin.X, 3000 - origin.Y)),
             QColor(Qt::black));
+}
+
+TEST_F(MainWindowEditTest, UndoBringsBackEachParameterListAndTheSelection) {
+  auto module = Modules()->GetItem(0);
+  auto in = std::make_shared<TParamList>();
+  in->AddNew()->Name = u"in";
+  auto out = std::make_shared<TParamList>();
+  out->AddNew()->Name = u"out1";
+  out->AddNew()->Name = u"out2";
+  module->SetParamIn(in);
+  module->SetParamOut(out);
+  QTest::mouseClick(Window->GetCanvas(), Qt::LeftButton, {}, QPoint(100, 100));
+  ASSERT_TRUE(module->GetFocused());
+  // A type no component stands behind gives empty lists.
+  Script.Dialogs = {[](QDialog& dialog) {
+    auto* master = qobject_cast<TFormModuleMaster*>(&dialog);
+    master->findChild<QComboBox*>("cbType")->setEditText("/no/such/component.so");
+    master->btOkClick();
+    return master->result();
+  }};
+  Window->EditModule(module);
+  EXPECT_EQ(module->GetParamIn()->Count(), 0);
+  EXPECT_EQ(module->GetParamOut()->Count(), 0);
+  Trigger("miUndo");
+  EXPECT_EQ(module->GetParamIn(), in);
+  EXPECT_EQ(module->GetParamOut(), out);
+  EXPECT_EQ(module->GetType(), u"");
+  EXPECT_TRUE(module->GetFocused());
+  Trigger("miRedo");
+  EXPECT_EQ(module->GetParamIn()->Count(), 0);
+  EXPECT_EQ(module->GetParamOut()->Count(), 0);
+  EXPECT_NE(module->GetParamOut(), out);
+  Trigger("miUndo");
+  // The wizard with no type at all keeps the lists.
+  Script.Dialogs = {Rename("Renamed")};
+  Window->EditModule(module);
+  EXPECT_EQ(module->GetName(), u"Renamed");
+  EXPECT_EQ(module->GetParamIn(), in);
+  EXPECT_EQ(module->GetParamOut(), out);
+}
+
+TEST_F(MainWindowEditTest, ZoomInAndOutGoByAQuarter) {
+  Trigger("miZoomIn");
+  EXPECT_DOUBLE_EQ(Window->GetCanvas()->GetZoom(), 1.25);
+  Trigger("miZoomOut");
+  Trigger("miZoomOut");
+  EXPECT_DOUBLE_EQ(Window->GetCanvas()->GetZoom(), 0.8);
+  Trigger("miActualSize");
+  EXPECT_DOUBLE_EQ(Window->GetCanvas()->GetZoom(), 1.0);
 }

@@ -126,6 +126,8 @@ TEST(AboutBox, TheOwnersCaptionALongTextAndTheLink) {
   const TfmAbout::TVersionTable small = {{"ProductName", "ZU"}};
   TfmAbout plain(&owner, &small);
   EXPECT_EQ(plain.windowTitle(), QString::fromUtf8("О программе"));
+  // The lines without a line break after the last: no empty line makes the box grow.
+  EXPECT_EQ(plain.findChild<QLabel*>("lbCopyright")->text(), "ZU");
   EXPECT_EQ(plain.findChild<QLabel*>("lbName")->text(), QString::fromUtf8("Из конфигурации"));
   EXPECT_EQ(plain.size(), QSize(312, 133));
   const TfmAbout::TVersionTable large = {

@@ -118,6 +118,15 @@ TEST(LogFormDocument, AddsEntriesWithItsOwnIdsAndKeepsTheWindowsState) {
   EXPECT_EQ(log->GetWindow()->pos(), QPoint(10, 20));
   TLogNode* node = log->AddNode(ltError, "n", 0, 99);
   EXPECT_EQ(node->ID, 1);
+  // A child of that entry is shown under it, not beside it.
+  TLogNode* child = log->AddNode(ltError, "child", node->ID, 0);
+  EXPECT_EQ(child->ParentID, node->ID);
+  {
+    auto* tree = log->GetWindow()->findChild<QTreeWidget*>("Tree");
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    ASSERT_EQ(tree->topLevelItem(0)->childCount(), 1);
+    EXPECT_TRUE(tree->topLevelItem(0)->child(0)->text(0).endsWith("child"));
+  }
   EXPECT_EQ(log->AddToLogW(lgGeneral, ltInformation, u"m", {}), 1);
   auto* tree = log->GetWindow()->findChild<QTreeWidget*>("Tree");
   EXPECT_EQ(tree->topLevelItemCount(), 2);
