@@ -59,8 +59,8 @@ void TRatioReporter::PrintSummary(std::FILE* out) const {
   const double flood = Seconds("BM_LogServiceFlood/iterations:3/manual_time");
   const double handling = Seconds("BM_LogServiceHandling");
   if (flood > 0)
-    std::fprintf(out, "  %-38s %8.0f /s   [>= 100000 /s]\n", "Log service ToLog over the bus:",
-                 100000 / flood);
+    std::fprintf(out, "  %-38s %8.0f /s   [>= 100000 /s]\n",
+                 "Log service ToLog over the bus:", 100000 / flood);
   if (handling > 0)
     std::fprintf(out, "  %-38s %8.0f /s\n", "  the service's own share:", 100000 / handling);
   if (Seconds("BM_LogServiceCallDuringFlood/iterations:3/manual_time") > 0)

@@ -721,7 +721,8 @@ void TfmMain::ShowSelectionInTree() {
 
 void TfmMain::MoveByKeys(const std::shared_ptr<IModule>& module, TPoint from) {
   // Presses less than a second apart on one module make one step.
-  if (!KeyRunClock.isValid() || KeyRunClock.elapsed() > KeyRunGapMs || KeyRunModule.lock() != module)
+  if (!KeyRunClock.isValid() || KeyRunClock.elapsed() > KeyRunGapMs ||
+      KeyRunModule.lock() != module)
     ++KeyRun;
   KeyRunClock.restart();
   KeyRunModule = module;

@@ -1,8 +1,8 @@
 #include "app/unRecovery.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -25,8 +25,9 @@ bool ProcessOf(const std::string& name, const std::string& program, std::string&
   if (name.size() <= from + suffix.size())
     return false;
   pid = name.substr(from, name.size() - from - suffix.size());
-  return !pid.empty() && std::all_of(pid.begin(), pid.end(),
-                                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+  return !pid.empty() && std::all_of(pid.begin(), pid.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c));
+  });
 }
 
 // True while another process holds the lock file.
@@ -95,7 +96,8 @@ std::vector<TRecovery::TLeft> TRecovery::Left() const {
     left.push_back({Folder + name, info.st_mtime});
   }
   ::closedir(dir);
-  std::sort(left.begin(), left.end(),
-            [](const TLeft& a, const TLeft& b) { return a.Kept > b.Kept || (a.Kept == b.Kept && a.File < b.File); });
+  std::sort(left.begin(), left.end(), [](const TLeft& a, const TLeft& b) {
+    return a.Kept > b.Kept || (a.Kept == b.Kept && a.File < b.File);
+  });
   return left;
 }

@@ -13,8 +13,8 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {

@@ -10,9 +10,9 @@ class TKvenXmlNode1;
 inline constexpr int TitleBarHeight = 24;
 inline constexpr int MinTitleGrip = 100;
 
-// Window bounds (any values at all) brought onto the screens' available areas: no larger than the area that shows most
-// of them (the first when none does), and moved fully into it when too little of the title bar
-// would be on any area.
+// Window bounds (any values at all) brought onto the screens' available areas: no larger than the
+// area that shows most of them (the first when none does), and moved fully into it when too little
+// of the title bar would be on any area.
 QRect BoundsOnScreen(QPoint position, QSize size, const QList<QRect>& areas);
 
 // Applies "Left", "Top", "Width", "Height", "WindowState" (0 normal, 1 minimised, 2 maximised;

@@ -5,10 +5,10 @@
 #include <QMoveEvent>
 #include <QScreen>
 #include <QTextBrowser>
-#include <cstdlib>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <cstdlib>
 
 TfmTeach::TfmTeach(QWidget* owner, QString folder)
     : QWidget(owner, Qt::Tool), Folder(std::move(folder)) {

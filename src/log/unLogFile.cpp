@@ -93,8 +93,8 @@ bool WriteAll(int fd, const std::string& text) {
 
 // The log file opened for appending, never through a symbolic link; -1 when it cannot be.
 int OpenForAppend(const std::string& fileName) {
-  const int fd = ::open(fileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
-                        0666);
+  const int fd =
+      ::open(fileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0)
     return -1;
   struct stat info {};

@@ -6,9 +6,9 @@
 
 #include <chrono>
 #include <csignal>
-#include <optional>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <systemd/sd-bus.h>
 #include <unistd.h>

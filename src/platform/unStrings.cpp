@@ -68,12 +68,19 @@ void AppendUtf16(std::u16string& out, char32_t cp) {
 
 namespace {
 
-// The length of the well-formed UTF-8 sequence at the start of the bytes, or 0.
-std::size_t SequenceLength(const unsigned char* p, const unsigned char* end) {
+// One UTF-8 sequence at p: its code point and the bytes it takes. A malformed one gives false
+// and takes its lead byte and the continuation bytes that follow it.
+struct TSequence {
+  bool Ok;
+  char32_t CodePoint;
+  std::size_t Length;
+};
+
+TSequence ReadSequence(const unsigned char* p, const unsigned char* end) {
   const unsigned char b = *p;
   if (b < 0x80)
-    return 1;
-  std::size_t extra = 0;
+    return {true, b, 1};
+  int extra = 0;
   char32_t cp = 0, min = 0;
   if ((b & 0xE0) == 0xC0)
     extra = 1, cp = b & 0x1F, min = 0x80;
@@ -82,17 +89,15 @@ std::size_t SequenceLength(const unsigned char* p, const unsigned char* end) {
   else if ((b & 0xF8) == 0xF0)
     extra = 3, cp = b & 0x07, min = 0x10000;
   else
-    return 0;
-  if (static_cast<std::size_t>(end - p) <= extra)
-    return 0;
-  for (std::size_t i = 1; i <= extra; ++i) {
-    if ((p[i] & 0xC0) != 0x80)
-      return 0;
-    cp = (cp << 6) | (p[i] & 0x3F);
+    return {false, 0, 1};
+  const unsigned char* q = p + 1;
+  int taken = 0;
+  while (taken < extra && q < end && (*q & 0xC0) == 0x80) {
+    cp = (cp << 6) | (*q & 0x3F);
+    ++q, ++taken;
   }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-    return 0;
-  return extra + 1;
+  const bool ok = taken == extra && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+  return {ok, cp, static_cast<std::size_t>(q - p)};
 }
 
 } // namespace
@@ -103,13 +108,13 @@ std::string ValidUtf8(std::string_view text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const auto* end = p + text.size();
   while (p < end) {
-    const std::size_t length = SequenceLength(p, end);
-    if (length == 0) {
-      out += "\xEF\xBF\xBD";
-      ++p;
+    const TSequence sequence = ReadSequence(p, end);
+    if (sequence.Ok) {
+      out.append(reinterpret_cast<const char*>(p), sequence.Length);
+      p += sequence.Length;
     } else {
-      out.append(reinterpret_cast<const char*>(p), length);
-      p += length;
+      out += "\xEF\xBF\xBD"; // each byte on its own
+      ++p;
     }
   }
   return out;
@@ -121,39 +126,12 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const auto* end = p + text.size();
   while (p < end) {
-    unsigned char b = *p;
-    if (b < 0x80) {
-      out += static_cast<char16_t>(b);
-      ++p;
-      continue;
-    }
-    int extra = 0;
-    char32_t cp = 0;
-    char32_t min = 0;
-    if ((b & 0xE0) == 0xC0) {
-      extra = 1, cp = b & 0x1F, min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-      extra = 2, cp = b & 0x0F, min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-      extra = 3, cp = b & 0x07, min = 0x10000;
-    } else {
-      out += Replacement;
-      ++p;
-      continue;
-    }
-    const unsigned char* q = p + 1;
-    int taken = 0;
-    while (taken < extra && q < end && (*q & 0xC0) == 0x80) {
-      cp = (cp << 6) | (*q & 0x3F);
-      ++q, ++taken;
-    }
-    if (taken < extra || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out += Replacement;
-      p = q;
-      continue;
-    }
-    AppendUtf16(out, cp);
-    p = q;
+    const TSequence sequence = ReadSequence(p, end);
+    if (sequence.Ok)
+      AppendUtf16(out, sequence.CodePoint);
+    else
+      out += Replacement; // one for the whole malformed sequence
+    p += sequence.Length;
   }
   return out;
 }

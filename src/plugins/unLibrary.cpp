@@ -24,7 +24,8 @@ int LoadError(const std::string& file, const char* reason) {
   const std::string text = reason ? reason : "";
   for (int code = 1; code < 134; ++code) {
     const std::string name = std::strerror(code);
-    if (text.size() >= name.size() && text.compare(text.size() - name.size(), name.size(), name) == 0)
+    if (text.size() >= name.size() &&
+        text.compare(text.size() - name.size(), name.size(), name) == 0)
       return code;
   }
   return ENOEXEC;

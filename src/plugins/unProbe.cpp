@@ -1,7 +1,7 @@
 #include "plugins/unProbe.h"
 
-#include "plugins/unComponent.h"
 #include "platform/unStrings.h"
+#include "plugins/unComponent.h"
 #include "plugins/unPluginCall.h"
 
 #include <cerrno>
@@ -266,8 +266,8 @@ std::vector<TProbeResult> ProbeApart(const std::vector<std::string>& files,
     for (auto it = running.begin(); it != running.end();) {
       // Looked at without taking the status, so that its group still exists to be ended.
       siginfo_t info{};
-      const int looked = waitid(P_PID, static_cast<id_t>(it->Pid), &info,
-                                WEXITED | WNOHANG | WNOWAIT);
+      const int looked =
+          waitid(P_PID, static_cast<id_t>(it->Pid), &info, WEXITED | WNOHANG | WNOWAIT);
       const bool ended = (looked == 0 && info.si_pid == it->Pid) || (looked < 0 && errno == ECHILD);
       if (ended) {
         const int status = EndGroup(*it);

@@ -13,8 +13,8 @@ public:
   TSignalGuard& operator=(const TSignalGuard&) = delete;
 
 private:
-  static constexpr int Signals[] = {SIGCHLD, SIGPIPE, SIGALRM, SIGHUP, SIGINT, SIGTERM, SIGUSR1,
-                                    SIGUSR2};
+  static constexpr int Signals[] = {SIGCHLD, SIGPIPE, SIGALRM, SIGHUP,
+                                    SIGINT,  SIGTERM, SIGUSR1, SIGUSR2};
   struct sigaction Saved[sizeof Signals / sizeof Signals[0]];
   bool HadAlarm;
 };

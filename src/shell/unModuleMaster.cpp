@@ -147,7 +147,7 @@ void TFormModuleMaster::btOkClick() {
     const TIntTextResult number = ParseIntText(ToU16(numbers[i].Edit->text()), 32);
     // Sizes are at least 1: a box of no or negative size would be drawn mirrored.
     const bool size = numbers[i].Edit == edHeight || numbers[i].Edit == edWidth;
-    const char* why = !number.Ok                 ? "Поле %1: «%2» не является целым числом"
+    const char* why = !number.Ok ? "Поле %1: «%2» не является целым числом"
                       : size && number.Value < 1 ? "Поле %1: «%2» меньше 1: размер — целое число "
                                                    "не меньше 1"
                                                  : nullptr;

@@ -208,6 +208,12 @@ bool TKvenXmlCollection::Remove(TKvenXmlNode1* node) {
   return false;
 }
 
+namespace {
+
+constexpr std::size_t PrefetchAhead = 8;
+
+} // namespace
+
 void TKvenXmlCollection::Clear() {
   if (Items.empty())
     return;
@@ -223,6 +229,10 @@ void TKvenXmlCollection::Clear() {
       continue;
     }
     std::unique_ptr<TKvenXmlNode1>& item = (*items)[next];
+    // The nodes of a large tree are far apart in memory: the ones a few steps on are asked for
+    // now, so that they are in the cache when their turn comes.
+    if (next + PrefetchAhead < items->size())
+      __builtin_prefetch((*items)[next + PrefetchAhead].get());
     if (item->ChildNodes.Items.empty()) {
       item.reset();
       ++stack.back().second;

@@ -121,7 +121,8 @@ TEST(Cli, WhatComponentsPrintOrDoToTheOutputNeverReachesIt) {
   EXPECT_LT(run.Out.size(), 10000u); // not the 10 MB the noisy one writes
   EXPECT_EQ(run.Out.find("NNNN"), std::string::npos);
   EXPECT_EQ(run.Out.find("noisy:"), std::string::npos);
-  for (const char* name : {"Name:        Adder\n", "Name:        Noisy\n", "Name:        Silences\n"})
+  for (const char* name :
+       {"Name:        Adder\n", "Name:        Noisy\n", "Name:        Silences\n"})
     EXPECT_NE(run.Out.find(name), std::string::npos) << name;
   EXPECT_TRUE(run.Out.ends_with("============================================\n")) << run.Out;
 }

@@ -9,8 +9,8 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -66,8 +66,7 @@ TEST(MainDialogs, SaveAsAsksBeforeAnExistingFileIsReplaced) {
     AnswerQuestion(QMessageBox::Yes, &asked);
     Accept(dialog);
   });
-  EXPECT_EQ(dialogs.ChooseSaveFile(),
-            QString::fromStdString((folder.Path / "old.xml").string()));
+  EXPECT_EQ(dialogs.ChooseSaveFile(), QString::fromStdString((folder.Path / "old.xml").string()));
 }
 
 TEST(MainDialogs, AnExportNameWithoutExtensionGetsTheChosenKinds) {
@@ -106,12 +105,9 @@ TEST(MainDialogs, AnExportNameWithoutExtensionGetsTheChosenKinds) {
 TEST(MainDialogs, FilterExtensions) {
   const struct {
     const char *File, *Filter, *Result;
-  } table[] = {{"/a/pic", "SVG (*.svg)", "/a/pic.svg"},
-               {"/a/pic", "PNG (*.png)", "/a/pic.png"},
-               {"/a/pic.svg", "PNG (*.png)", "/a/pic.svg"},
-               {"/a/pic", "", "/a/pic.png"},
-               {"/a.b/pic", "SVG (*.svg)", "/a.b/pic.svg"},
-               {"", "SVG (*.svg)", ""}};
+  } table[] = {{"/a/pic", "SVG (*.svg)", "/a/pic.svg"},     {"/a/pic", "PNG (*.png)", "/a/pic.png"},
+               {"/a/pic.svg", "PNG (*.png)", "/a/pic.svg"}, {"/a/pic", "", "/a/pic.png"},
+               {"/a.b/pic", "SVG (*.svg)", "/a.b/pic.svg"}, {"", "SVG (*.svg)", ""}};
   for (const auto& row : table)
     EXPECT_EQ(WithFilterSuffix(row.File, row.Filter), row.Result) << row.File << " " << row.Filter;
 }

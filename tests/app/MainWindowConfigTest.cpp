@@ -6,7 +6,7 @@
 #include "log/unLogFormTree.h"
 #include "model/unProject.h"
 #include "platform/unExeFolder.h"
-#include "support/ScriptedMainDialogs.h"
+#include "support/MainWindowTestSupport.h"
 #include "xml/XmlTestSupport.h"
 #include "xml/unXml.h"
 
@@ -22,13 +22,7 @@ namespace {
 class MainWindowConfigTest : public ::testing::Test {
 protected:
   void SetUp() override { std::filesystem::create_directory(Folder.Path / "Configs"); }
-  std::unique_ptr<TfmMain> NewWindow() {
-    auto window = std::make_unique<TfmMain>(std::make_unique<TScriptedMainDialogs>(Script), nullptr,
-                                            Utf8ToUtf16(Folder.Path.string() + "/"));
-    window->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    return window;
-  }
+  std::unique_ptr<TfmMain> NewWindow() { return ShownMainWindow(Script, Folder.Path); }
   std::u16string ConfigFile() const {
     return Utf8ToUtf16((Folder.Path / "Configs" / (ExeName() + ".config")).string());
   }
@@ -152,7 +146,6 @@ TEST_F(MainWindowConfigTest, AFailedOpenShowsTheReadersReasonInTheLog) {
   EXPECT_TRUE(LogTree(*window)->topLevelItem(0)->text(0).endsWith("[E] Gen: " + reason));
 }
 
-
 TEST_F(MainWindowConfigTest, BoundsComeBackAndTheStateIsKept) {
   {
     auto window = NewWindow();
@@ -215,18 +208,18 @@ TEST(WindowBounds, AreBroughtOntoTheScreens) {
     QSize Size;
     QRect Bounds;
   } table[] = {
-      {{100, 100}, {800, 600}, {100, 100, 800, 600}},   // on screen: as it is
-      {{-100000, 20}, {800, 600}, {0, 20, 800, 600}},   // far left: moved in
+      {{100, 100}, {800, 600}, {100, 100, 800, 600}},                 // on screen: as it is
+      {{-100000, 20}, {800, 600}, {0, 20, 800, 600}},                 // far left: moved in
       {{100, 100}, {2147483647, 2147483647}, {100, 100, 1920, 1080}}, // huge: the screen's size
       {{-2147483647 - 1, -2147483647 - 1}, {2147483647, 2147483647}, {0, 0, 1920, 1080}},
-      {{2000, 100}, {800, 600}, {2000, 100, 800, 600}}, // on the second screen
-      {{3100, 100}, {800, 600}, {3100, 100, 800, 600}}, // 100 pixels of title there: enough
-      {{3150, 100}, {800, 600}, {2400, 100, 800, 600}}, // 50: not enough
-      {{-750, 100}, {800, 600}, {0, 100, 800, 600}},    // the same on the left
-      {{100, -10}, {800, 600}, {100, 0, 800, 600}},     // title above the screen
-      {{100, 1070}, {800, 600}, {100, 480, 800, 600}},  // title below it
+      {{2000, 100}, {800, 600}, {2000, 100, 800, 600}},  // on the second screen
+      {{3100, 100}, {800, 600}, {3100, 100, 800, 600}},  // 100 pixels of title there: enough
+      {{3150, 100}, {800, 600}, {2400, 100, 800, 600}},  // 50: not enough
+      {{-750, 100}, {800, 600}, {0, 100, 800, 600}},     // the same on the left
+      {{100, -10}, {800, 600}, {100, 0, 800, 600}},      // title above the screen
+      {{100, 1070}, {800, 600}, {100, 480, 800, 600}},   // title below it
       {{1850, 1060}, {300, 200}, {1620, 880, 300, 200}}, // corner, title cut short
-      {{10, 10}, {0, -5}, {10, 10, 1, 1}},              // no size at all
+      {{10, 10}, {0, -5}, {10, 10, 1, 1}},               // no size at all
   };
   for (const auto& row : table)
     EXPECT_EQ(BoundsOnScreen(row.At, row.Size, two), row.Bounds)
@@ -239,7 +232,8 @@ namespace {
 // A document that takes every message and answers with a fixed number.
 class TAnsweringDocument : public TLogDocument {
 public:
-  explicit TAnsweringDocument(std::int32_t answer) : TLogDocument(lFile, u"", nullptr), Answer(answer) {}
+  explicit TAnsweringDocument(std::int32_t answer)
+      : TLogDocument(lFile, u"", nullptr), Answer(answer) {}
   bool AddToLog(TLogGroupMessage, TLogTypeMessage, const std::string&, const TLogArgs&) override {
     ++Taken;
     return Answer > 0;

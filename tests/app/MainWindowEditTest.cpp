@@ -3,7 +3,7 @@
 #include "model/unParamList.h"
 #include "model/unProject.h"
 #include "shell/unModuleMaster.h"
-#include "support/ScriptedMainDialogs.h"
+#include "support/MainWindowTestSupport.h"
 #include "xml/XmlTestSupport.h"
 
 #include <QAction>
@@ -25,10 +25,7 @@ namespace {
 class MainWindowEditTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    Window = std::make_unique<TfmMain>(std::make_unique<TScriptedMainDialogs>(Script), nullptr,
-                                       Utf8ToUtf16(Folder.Path.string() + "/"));
-    Window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+    Window = ShownMainWindow(Script, Folder.Path);
     Trigger("miNewProject");
   }
   void Trigger(const char* name) { Window->findChild<QAction*>(name)->trigger(); }
@@ -56,12 +53,7 @@ protected:
     QTest::mouseMove(Window->GetCanvas(), to);
     QTest::mouseRelease(Window->GetCanvas(), Qt::LeftButton, {}, to);
   }
-  void TypeIntoGrid(const QString& key, const QString& text) {
-    auto* grid = Window->findChild<QTableWidget*>("ValueListEditor");
-    for (int r = 0; r < grid->rowCount(); ++r)
-      if (grid->item(r, 0)->text() == key)
-        grid->item(r, 1)->setText(text);
-  }
+  void TypeIntoGrid(const QString& key, const QString& text) { SetGridText(*Window, key, text); }
   QString Tab() { return Window->findChild<QTabBar*>("TabControl1")->tabText(0); }
 
   TTempFolder Folder;

@@ -5,7 +5,7 @@
 #include "platform/unExeFolder.h"
 #include "shell/unCheck1.h"
 #include "shell/unModuleMaster.h"
-#include "support/ScriptedMainDialogs.h"
+#include "support/MainWindowTestSupport.h"
 #include "xml/XmlTestSupport.h"
 
 #include <QAction>
@@ -26,10 +26,7 @@ namespace {
 class MainWindowSelectionTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    Window = std::make_unique<TfmMain>(std::make_unique<TScriptedMainDialogs>(Script), nullptr,
-                                       Utf8ToUtf16(Folder.Path.string() + "/"));
-    Window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+    Window = ShownMainWindow(Script, Folder.Path);
     Trigger("miNewProject");
     Modules()->AddModule(300, 100, u"Second", 100, 100);
     Window->RefreshView();
@@ -40,17 +37,8 @@ protected:
   QTreeWidget* Tree() { return Window->findChild<QTreeWidget*>("tvMain"); }
   QTableWidget* Grid() { return Window->findChild<QTableWidget*>("ValueListEditor"); }
   TProgrammingImage* Canvas() { return Window->GetCanvas(); }
-  QString GridValue(const QString& key) {
-    for (int r = 0; r < Grid()->rowCount(); ++r)
-      if (Grid()->item(r, 0)->text() == key)
-        return Grid()->item(r, 1)->text();
-    return "<missing>";
-  }
-  void TypeIntoGrid(const QString& key, const QString& text) {
-    for (int r = 0; r < Grid()->rowCount(); ++r)
-      if (Grid()->item(r, 0)->text() == key)
-        Grid()->item(r, 1)->setText(text);
-  }
+  QString GridValue(const QString& key) { return ::GridValue(*Window, key); }
+  void TypeIntoGrid(const QString& key, const QString& text) { SetGridText(*Window, key, text); }
   bool RedAt(int x, int y) { return QColor(Canvas()->Picture().pixel(x, y)) == QColor(Qt::red); }
 
   // What every view shows as selected: the focused modules' names, the tree's current entry, the
@@ -104,7 +92,8 @@ TEST_F(MainWindowSelectionTest, ChoosingInTheTreeSelectsEverywhereAndDeleteTakes
   QTest::mouseClick(Canvas(), Qt::LeftButton, {}, QPoint(100, 100));
   EXPECT_EQ(Shown(), "Module1;");
   QTreeWidgetItem* second = Tree()->topLevelItem(0)->child(1);
-  QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, Tree()->visualItemRect(second).center());
+  QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {},
+                    Tree()->visualItemRect(second).center());
   EXPECT_EQ(Shown(), "Second;");
   Trigger("miDelete");
   ASSERT_EQ(Modules()->Count(), 1);
@@ -265,7 +254,8 @@ TEST(TeachWindow, StaysAboveItsOwnerAndSnapsToTheScreensBorder) {
   teach.move(area.left() + 7, area.top() + 200);
   EXPECT_EQ(teach.frameGeometry().left(), area.left());
   EXPECT_EQ(teach.frameGeometry().top(), area.top() + 200);
-  teach.move(area.right() - teach.frameGeometry().width() - 4, area.bottom() - teach.frameGeometry().height() + 9);
+  teach.move(area.right() - teach.frameGeometry().width() - 4,
+             area.bottom() - teach.frameGeometry().height() + 9);
   EXPECT_EQ(teach.frameGeometry().right(), area.right());
   EXPECT_EQ(teach.frameGeometry().bottom(), area.bottom());
   teach.move(area.left() + 60, area.top() + 60);
@@ -274,7 +264,7 @@ TEST(TeachWindow, StaysAboveItsOwnerAndSnapsToTheScreensBorder) {
   const QRect screen(0, 0, 1000, 800);
   const struct {
     QPoint At, Snapped;
-  } table[] = {{{10, 10}, {0, 0}},     {{11, 400}, {11, 400}},   {{-10, 400}, {0, 400}},
+  } table[] = {{{10, 10}, {0, 0}},       {{11, 400}, {11, 400}},   {{-10, 400}, {0, 400}},
                {{905, 745}, {900, 750}}, {{889, 739}, {889, 739}}, {{500, -3}, {500, 0}}};
   for (const auto& row : table)
     EXPECT_EQ(SnapToArea(QRect(row.At, QSize(100, 50)), screen, 10), row.Snapped) << row.At.x();

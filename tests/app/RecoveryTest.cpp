@@ -2,7 +2,7 @@
 #include "app/unRecovery.h"
 #include "canvas/unProgrammingImage.h"
 #include "model/unProject.h"
-#include "support/ScriptedMainDialogs.h"
+#include "support/MainWindowTestSupport.h"
 #include "xml/XmlTestSupport.h"
 #include "xml/unXml.h"
 
@@ -64,13 +64,7 @@ class RecoveryTest : public ::testing::Test {
 protected:
   void SetUp() override { fs::create_directory(Folder.Path / "Configs"); }
   std::string Configs() const { return (Folder.Path / "Configs").string() + "/"; }
-  std::unique_ptr<TfmMain> NewWindow() {
-    auto window = std::make_unique<TfmMain>(std::make_unique<TScriptedMainDialogs>(Script), nullptr,
-                                            Utf8ToUtf16(Folder.Path.string() + "/"));
-    window->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    return window;
-  }
+  std::unique_ptr<TfmMain> NewWindow() { return ShownMainWindow(Script, Folder.Path); }
   // A project file's text with the name, two modules and, when given, the file it came from.
   std::string ProjectText(const std::string& name, const std::string& from = "") {
     TProject project(nullptr, {}, u"", Utf8ToUtf16(name));

@@ -73,13 +73,16 @@ TEST(LogFileSafety, ASymbolicLinkIsNeverFollowed) {
 TEST(LogFileSafety, OneMessageIsOneLine) {
   TTempFolder folder;
   const std::string file = (folder.Path / "l.log").string();
-  ASSERT_TRUE(WriteLogLine(ltError, "file a.xml\r\n2026.01.01 00:00:00:000 INFO    Gen: forged\tx\x1b",
-                           file, ""));
+  ASSERT_TRUE(WriteLogLine(
+      ltError, "file a.xml\r\n2026.01.01 00:00:00:000 INFO    Gen: forged\tx\x1b", file, ""));
   const std::vector<std::string> lines = SplitLines(ReadBytes(Utf8ToUtf16(file)));
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].substr(23),
             " ERROR   file a.xml  2026.01.01 00:00:00:000 INFO    Gen: forged x ");
-  EXPECT_EQ(OneLine(std::string("a\x01\x7f""b\xd0\xb6", 6)), "a  b\xd0\xb6");
+  EXPECT_EQ(OneLine(std::string("a\x01\x7f"
+                                "b\xd0\xb6",
+                                6)),
+            "a  b\xd0\xb6");
 }
 
 TEST(LogFileSafety, TwoWritingProcessesLoseNoLineAcrossARotation) {

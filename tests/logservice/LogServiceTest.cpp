@@ -186,8 +186,9 @@ TEST_F(LogServiceTest, TextThatIsNotUtf8ArrivesWithReplacementCharacters) {
   std::int32_t id = 4;
   ASSERT_TRUE(work->Call("RegisterClient", {std::string("bad\xff")}, &id));
   ASSERT_TRUE(work->Send("ToLog", {3, 3, std::string("file \xc0\xaf.xml ж")}));
-  EXPECT_EQ(LinesWhenThere(FileOf("bad%EF%BF%BD"), 1),
-            std::vector<std::string>{"bad\xEF\xBF\xBD[4] I Gen: file \xEF\xBF\xBD\xEF\xBF\xBD.xml ж"});
+  EXPECT_EQ(
+      LinesWhenThere(FileOf("bad%EF%BF%BD"), 1),
+      std::vector<std::string>{"bad\xEF\xBF\xBD[4] I Gen: file \xEF\xBF\xBD\xEF\xBF\xBD.xml ж"});
 }
 
 TEST_F(LogServiceTest, AnIdleClientIsSentNothingAboutOtherConnections) {
@@ -232,8 +233,8 @@ TEST_F(LogServiceTest, TheBusStartsTheServiceAndASecondOneFindsTheNamesTaken) {
 
 TEST_F(LogServiceTest, EveryServiceNameIsActivatable) {
   TPrivateBus bus(Folder, true);
-  for (const char* name :
-       {"OBU_LogSystem.Service_Info", "OBU_LogSystem.Service_Config", "OBU_LogSystem.Service_Work"}) {
+  for (const char* name : {"OBU_LogSystem.Service_Info", "OBU_LogSystem.Service_Config",
+                           "OBU_LogSystem.Service_Work"}) {
     std::string reason;
     EXPECT_TRUE(TAutomationObject::Create(name, &reason)) << name << ": " << reason;
   }
@@ -329,7 +330,7 @@ TEST(LogServiceState, OneConnectionRegistersAtMostSixteenNames) {
   for (int i = 0; i < 16; ++i)
     EXPECT_EQ(service.RegisterClient(":1.5", i, "n" + std::to_string(i)), i);
   EXPECT_EQ(service.RegisterClient(":1.5", 99, "n16"), std::nullopt);
-  EXPECT_EQ(service.RegisterClient(":1.5", 7, "n3"), 7); // a name it already has
+  EXPECT_EQ(service.RegisterClient(":1.5", 7, "n3"), 7);  // a name it already has
   EXPECT_EQ(service.RegisterClient(":1.6", 1, "n16"), 1); // another connection
   service.ToLog(":1.5", 3, 3, "to n3");
   service.Flush();
@@ -380,5 +381,6 @@ TEST(LogServiceState, EachClientFileRotates) {
   service.ToLog(":1.1", 3, 3, "new");
   service.Flush();
   EXPECT_EQ(Lines(file), std::vector<std::string>{"r[1] I Gen: new"});
-  EXPECT_EQ(std::filesystem::file_size(file + ".old"), static_cast<std::uintmax_t>(LogFileLimit) + 1);
+  EXPECT_EQ(std::filesystem::file_size(file + ".old"),
+            static_cast<std::uintmax_t>(LogFileLimit) + 1);
 }

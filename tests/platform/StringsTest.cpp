@@ -62,10 +62,10 @@ TEST(Strings, ValidUtf8ReplacesEachBadByte) {
       {"plain ж 😀", "plain ж 😀"},
       {"\xff\xfe ok", R + R + " ok"},
       {"end \xc3", "end " + R},
-      {"\xe2\x82", R + R},                  // cut short
-      {"\xc0\xaf", R + R},                  // overlong
-      {"\xed\xa0\x80", R + R + R},          // a surrogate
-      {"\xf4\x90\x80\x80", R + R + R + R},  // above U+10FFFF
+      {"\xe2\x82", R + R},                 // cut short
+      {"\xc0\xaf", R + R},                 // overlong
+      {"\xed\xa0\x80", R + R + R},         // a surrogate
+      {"\xf4\x90\x80\x80", R + R + R + R}, // above U+10FFFF
       {"a\xd0\xb6\xb6z", "a\xd0\xb6" + R + "z"},
   };
   for (const auto& row : table)

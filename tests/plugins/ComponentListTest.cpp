@@ -2,9 +2,9 @@
 #include "plugins/unComponentList.h"
 #include "plugins/unComponentReport.h"
 
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <csignal>
 #include <link.h>
 #include <unistd.h>
 
@@ -120,8 +120,8 @@ TEST(ComponentList, TheProbesOutputBecomesPartOfTheCauseCapped) {
                                   "printf 'line\\r\\nbreak' >&2\nexit 3\n");
   std::filesystem::permissions(script, std::filesystem::perms::owner_all);
   const TProbeResult flood = ProbeApart({"any.so"}, script, 5000, 1).front();
-  EXPECT_EQ(flood.Cause, "процесс проверки завершился без ответа (код 3); вывод: " +
-                             std::string(4096, 'z'));
+  EXPECT_EQ(flood.Cause,
+            "процесс проверки завершился без ответа (код 3); вывод: " + std::string(4096, 'z'));
 }
 
 TEST(ComponentList, WhatAProbeStartsEndsWithIt) {

@@ -58,9 +58,8 @@ TEST(KvenLibrary, AFileTheSystemRefusesIsReportedWithItsHandleAndError) {
   const struct {
     std::string File;
     int Error;
-  } table[] = {{TestComponent("not_a_library.so"), ENOEXEC},
-               {"/no/such.so", ENOENT},
-               {Samples, EISDIR}};
+  } table[] = {
+      {TestComponent("not_a_library.so"), ENOEXEC}, {"/no/such.so", ENOENT}, {Samples, EISDIR}};
   for (const auto& [file, error] : table) {
     TRecordingLog log;
     TKvenLibrary library(log.Handler());
@@ -69,8 +68,8 @@ TEST(KvenLibrary, AFileTheSystemRefusesIsReportedWithItsHandleAndError) {
     EXPECT_EQ(library.GetHandle(), nullptr);
     ASSERT_GE(log.Errors().size(), 1u);
     EXPECT_TRUE(log.Errors()[0].starts_with(
-        "Ошибка при инициализации. Не правильное значение Handle=0 Error=" +
-        std::to_string(error) + " "))
+        "Ошибка при инициализации. Не правильное значение Handle=0 Error=" + std::to_string(error) +
+        " "))
         << log.Errors()[0];
     EXPECT_TRUE(log.Errors()[0].ends_with(" <TKvenLibrary.Initialize>"));
   }

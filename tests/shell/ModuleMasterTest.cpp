@@ -85,9 +85,9 @@ TEST_F(ModuleMasterTest, ANumberThatIsNotOneAppliesNothingAndNamesItsField) {
   const struct {
     const char* Field;
     const char* Text;
-  } rows[] = {
-      {"edPositionX", "1O"}, {"edPositionY", "abc"}, {"edHeight", ""}, {"edWidth", "4294967296"},
-      {"edHeight", "0"},     {"edWidth", "-50"},     {"edHeight", "-1"}};
+  } rows[] = {{"edPositionX", "1O"},     {"edPositionY", "abc"}, {"edHeight", ""},
+              {"edWidth", "4294967296"}, {"edHeight", "0"},      {"edWidth", "-50"},
+              {"edHeight", "-1"}};
   for (const auto& row : rows) {
     Open();
     Edit("edName")->setText("Changed");

@@ -23,7 +23,8 @@
 // the build's service files let the bus start the log service itself (writing under state).
 class TPrivateBus {
 public:
-  TPrivateBus(const TTempFolder& folder, bool activation, const std::string& services = ZU_DBUS_SERVICES) {
+  TPrivateBus(const TTempFolder& folder, bool activation,
+              const std::string& services = ZU_DBUS_SERVICES) {
     const std::string config = (folder.Path / "bus.conf").string();
     WriteBytes(Utf8ToUtf16(config),
                "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\""
@@ -103,4 +104,3 @@ public:
 private:
   pid_t Pid = -1;
 };
-

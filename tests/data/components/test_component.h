@@ -22,4 +22,13 @@ static inline void FillInfo(TZUInfo* info, TZUVersion* version, const char* name
   "</Param><Param><Index>1</Index><Name>b</Name></Param></Params>"
 #define TEST_PARAMS_OUT "<Params><Param><Index>5</Index><Name>sum</Name></Param></Params>"
 
+/* A ZU_Plugin_Run that describes the inputs with TEST_PARAMS_IN and the outputs with
+ * TEST_PARAMS_OUT. */
+#define TEST_STANDARD_RUN                                                                          \
+  ZU_EXPORT int32_t ZU_Plugin_Run(int32_t command, int32_t argument, BSTR* text) {                 \
+    (void)argument;                                                                                \
+    ZU_SetStringUtf8(text, command == ZU_RUN_PARAM_IN ? TEST_PARAMS_IN : TEST_PARAMS_OUT);         \
+    return 0;                                                                                      \
+  }
+
 #endif
