@@ -1,5 +1,5 @@
-/* Starts a process that writes its id into the file named by ZU_TEST_PID_FILE and then sleeps
- * for a minute; answers like a healthy component. */
+/* Starts a process that sleeps for a minute and writes its id into the file named by
+ * ZU_TEST_PID_FILE; answers like a healthy component. */
 #include "test_component.h"
 
 #include <stdio.h>
@@ -8,14 +8,17 @@
 
 ZU_EXPORT ZU_BOOL ZU_Plugin_Info(TZUInfo* info, TZUVersion* version) {
   const char* file = getenv("ZU_TEST_PID_FILE");
-  if (file && fork() == 0) {
+  if (file) {
+    const pid_t child = fork();
+    if (child == 0) {
+      sleep(60);
+      _exit(0);
+    }
     FILE* out = fopen(file, "w");
     if (out) {
-      fprintf(out, "%d\n", (int)getpid());
+      fprintf(out, "%d\n", (int)child);
       fclose(out);
     }
-    sleep(60);
-    _exit(0);
   }
   FillInfo(info, version, "Forks");
   return ZU_TRUE;
