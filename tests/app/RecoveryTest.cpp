@@ -13,6 +13,8 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -218,4 +220,36 @@ TEST_F(RecoveryTest, TheTimerKeepsOnlyModifiedWork) {
   Script.Files = {QString::fromStdU16String(Folder.File("p.xml"))};
   Trigger(*window, "miSaveProject");
   EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(RecoveryTest, AnotherHolderOfThisEditorsLockMeansNoRecoveryIsWritten) {
+  // Another editor with the same process number (another process namespace) on this folder.
+  const std::string lock = Configs() + "ZUProgramming." + std::to_string(getpid()) + ".lock";
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = fork();
+  if (holder == 0) {
+    const int fd = open(lock.c_str(), O_RDWR | O_CREAT, 0600);
+    if (fd >= 0 && flock(fd, LOCK_EX) == 0)
+      (void)!write(ready[1], "r", 1);
+    pause();
+    _exit(0);
+  }
+  char c = 0;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  {
+    TRecovery recovery(Configs());
+    EXPECT_FALSE(recovery.Hold());
+  }
+  auto window = NewWindow();
+  Trigger(*window, "miNewProject");
+  Trigger(*window, "miNewModule");
+  window->GetProject()->Modified = true;
+  EXPECT_FALSE(window->WriteRecovery());
+  EXPECT_FALSE(fs::exists(Utf16ToUtf8(window->RecoveryFile())));
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  EXPECT_TRUE(window->WriteRecovery());
+  close(ready[0]);
+  close(ready[1]);
 }
