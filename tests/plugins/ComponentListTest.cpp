@@ -159,7 +159,12 @@ TEST(ComponentList, AComponentThatIgnoresChildrenSpoilsNoLaterScan) {
   signal(SIGCHLD, SIG_IGN);
   const std::vector<TProbeResult> results =
       ProbeApart({Samples + "Adder.so", TestComponent("info_crash")}, ZU_PROBE, 3000, 2);
+  // The system took the status: how it ended is not known, so no exit code is made up.
+  const TProbeResult silent = ProbeApart({"x.so"}, "/bin/false", 3000, 1).front();
   signal(SIGCHLD, SIG_DFL);
+  EXPECT_EQ(silent.Cause, "процесс проверки завершился без ответа (код -1)");
+  EXPECT_EQ(ProbeApart({"x.so"}, "/bin/false", 3000, 1).front().Cause,
+            "процесс проверки завершился без ответа (код 1)");
   EXPECT_TRUE(results[0].Ok) << results[0].Cause;
   EXPECT_FALSE(results[1].Ok);
 }
