@@ -11,9 +11,9 @@
 #include <QTest>
 #include <QTimer>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -144,6 +144,9 @@ TEST_F(RecoveryTest, DeclinedWorkIsRemovedAndTheNextIsOffered) {
                       fs::file_time_type::clock::now() - std::chrono::hours(2));
   WriteBytes(Utf8ToUtf16(Configs() + "ZUProgramming.recovery"), ProjectText("Newer"));
   WriteBytes(Utf8ToUtf16(Configs() + "Other.5.recovery"), ProjectText("NotOurs"));
+  for (const char* odd :
+       {"ZUProgramming..recovery", "ZUProgramming.12a.recovery", "ZUProgramming.7.recovery.bak"})
+    WriteBytes(Utf8ToUtf16(Configs() + odd), ProjectText("Odd"));
   auto window = NewWindow();
   Script.Answers = {IMainDialogs::mrNo, IMainDialogs::mrNo};
   Script.Dialogs = {[](QDialog&) { return 2; }};
@@ -155,6 +158,7 @@ TEST_F(RecoveryTest, DeclinedWorkIsRemovedAndTheNextIsOffered) {
   EXPECT_FALSE(fs::exists(Configs() + "ZUProgramming.999999991.recovery"));
   EXPECT_FALSE(fs::exists(Configs() + "ZUProgramming.recovery"));
   EXPECT_TRUE(fs::exists(Configs() + "Other.5.recovery"));
+  EXPECT_TRUE(fs::exists(Configs() + "ZUProgramming..recovery"));
 }
 
 TEST_F(RecoveryTest, OnlyTheUsersOwnFilesAreOffered) {

@@ -7,6 +7,7 @@
 #include "xml/unXml.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QStyleHints>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -258,4 +259,30 @@ TEST_F(ProgrammingImageTest, DragsRedrawTheSamePixelsAsAFullRedraw) {
     Image.Redraw();
     ASSERT_EQ(partial, Image.Picture()) << "zoom " << zoom;
   }
+}
+
+TEST_F(ProgrammingImageTest, ArrowKeysMoveTheSelectedModuleAndTakeTheKey) {
+  auto module = Add(100, 100);
+  std::vector<TPoint> from;
+  Image.OnModuleKeyMove = [&](const std::shared_ptr<IModule>& m, TPoint at) {
+    EXPECT_EQ(m, module);
+    from.push_back(at);
+  };
+  auto press = [&](int key, Qt::KeyboardModifiers modifiers = {}) {
+    QKeyEvent event(QEvent::KeyPress, key, modifiers);
+    event.ignore();
+    QCoreApplication::sendEvent(&Image, &event);
+    return event.isAccepted();
+  };
+  EXPECT_FALSE(press(Qt::Key_Right)); // nothing selected: the key goes on
+  EXPECT_TRUE(from.empty());
+  QTest::mouseClick(&Image, Qt::LeftButton, {}, QPoint(100, 100));
+  EXPECT_TRUE(press(Qt::Key_Right));
+  EXPECT_TRUE(press(Qt::Key_Down, Qt::ShiftModifier));
+  EXPECT_FALSE(press(Qt::Key_A));
+  EXPECT_EQ(module->GetPosition(), (TPoint{101, 110}));
+  EXPECT_EQ(from, (std::vector<TPoint>{{100, 100}, {101, 100}}));
+  // Redrawn where it is now.
+  EXPECT_EQ(QColor(Image.Picture().pixel(51, 60)), QColor(Qt::red));
+  EXPECT_EQ(QColor(Image.Picture().pixel(50, 55)), QColor(Qt::white));
 }

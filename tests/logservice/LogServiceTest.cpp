@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <regex>
 #include <set>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -306,6 +307,13 @@ TEST(LogServiceState, EveryNameHasAFileOfItsOwnInsideTheFolder) {
     EXPECT_LE(base.size() + 4, 255u) << base; // with ".old"
     EXPECT_EQ(base.substr(0, 100), std::string(100, 'a'));
     EXPECT_NE(base.find('~'), std::string::npos);
+  }
+  // Wherever the cut falls, no %XX is broken.
+  static const std::regex tokens("^([A-Za-z0-9._-]|%[0-9A-F]{2})*~[0-9a-f]{16}\\.log$");
+  for (std::size_t n = 170; n < 200; ++n) {
+    const std::string base =
+        service.FileOf(std::string(n, 'a') + std::string(30, '\xd0')).substr(dir.size());
+    EXPECT_TRUE(std::regex_match(base, tokens)) << n << ": " << base;
   }
   const std::string longCyrillic(400, '\xd0');
   EXPECT_LE(service.FileOf(longCyrillic).substr(dir.size()).size() + 4, 255u);

@@ -67,6 +67,10 @@ TEST(Strings, ValidUtf8ReplacesEachBadByte) {
       {"\xed\xa0\x80", R + R + R},         // a surrogate
       {"\xf4\x90\x80\x80", R + R + R + R}, // above U+10FFFF
       {"a\xd0\xb6\xb6z", "a\xd0\xb6" + R + "z"},
+      {"\xed\xbf\xbf", R + R + R},                              // U+DFFF, the last surrogate
+      {"\xed\x9f\xbf\xee\x80\x80", "\xed\x9f\xbf\xee\x80\x80"}, // U+D7FF, U+E000
+      {"\xf4\x8f\xbf\xbf", "\xf4\x8f\xbf\xbf"},                 // U+10FFFF
+      {"\xc2\x80\xe0\x9f\xbf", "\xc2\x80" + R + R + R},         // U+0080; an overlong U+07FF
   };
   for (const auto& row : table)
     EXPECT_EQ(ValidUtf8(row.In), row.Out) << row.In;

@@ -124,6 +124,27 @@ TEST(ComponentList, TheProbesOutputBecomesPartOfTheCauseCapped) {
             "процесс проверки завершился без ответа (код 3); вывод: " + std::string(4096, 'z'));
 }
 
+TEST(ComponentList, ProbesLeaveNoDescriptorOpen) {
+  auto open = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                         std::filesystem::directory_iterator());
+  };
+  const auto before = open();
+  ProbeApart({TestComponent("info_hang"), TestComponent("info_crash"), Samples + "Adder.so"},
+             ZU_PROBE, 300, 3);
+  EXPECT_EQ(open(), before);
+}
+
+TEST(ComponentList, AParameterTextOfOneMegabyteIsTheLargestTaken) {
+  for (const auto& [units, tooLong] :
+       {std::pair{524288u, false}, std::pair{524289u, true}, std::pair{0u, false}}) {
+    BSTR text = SysAllocStringLen(nullptr, units);
+    EXPECT_EQ(ParamTextTooLong(text), tooLong) << units;
+    SysFreeString(text);
+  }
+  EXPECT_FALSE(ParamTextTooLong(nullptr));
+}
+
 TEST(ComponentList, WhatAProbeStartsEndsWithIt) {
   TTempFolder folder;
   const std::string pidFile = (folder.Path / "pid").string();
