@@ -144,8 +144,9 @@ TEST_F(RecoveryTest, DeclinedWorkIsRemovedAndTheNextIsOffered) {
                       fs::file_time_type::clock::now() - std::chrono::hours(2));
   WriteBytes(Utf8ToUtf16(Configs() + "ZUProgramming.recovery"), ProjectText("Newer"));
   WriteBytes(Utf8ToUtf16(Configs() + "Other.5.recovery"), ProjectText("NotOurs"));
-  for (const char* odd :
-       {"ZUProgramming..recovery", "ZUProgramming.12a.recovery", "ZUProgramming.7.recovery.bak"})
+  for (const char* odd : {"ZUProgramming..recovery", "ZUProgramming.12a.recovery",
+                          "ZUProgramming.7.recovery.bak", "XUProgramming.5.recovery",
+                          "ZUProgramming.12345678.recover"})
     WriteBytes(Utf8ToUtf16(Configs() + odd), ProjectText("Odd"));
   auto window = NewWindow();
   Script.Answers = {IMainDialogs::mrNo, IMainDialogs::mrNo};
