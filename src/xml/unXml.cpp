@@ -1,5 +1,8 @@
 #include "xml/unXml.h"
 
+#include <array>
+#include <unordered_set>
+
 #include "platform/unIntText.h"
 
 #include <algorithm>
@@ -240,6 +243,63 @@ void TKvenXmlCollection::Clear() {
       stack.push_back({&item->ChildNodes.Items, 0});
     }
   }
+}
+
+// ---- names ----
+
+namespace {
+
+struct TNameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::u16string_view text) const noexcept {
+    return std::hash<std::u16string_view>()(text);
+  }
+};
+
+// Every name given so far, up to TXmlName::TableRoom of them; never shrinks, so the texts stay
+// where they are.
+std::unordered_set<std::u16string, TNameHash, std::equal_to<>>& NameTable() {
+  static auto* table = new std::unordered_set<std::u16string, TNameHash, std::equal_to<>>;
+  return *table;
+}
+
+// Names met lately, by a mix of their length and characters.
+std::array<const std::u16string*, 512> NameCache{};
+
+} // namespace
+
+TXmlName::TXmlName() noexcept : Text(&Own) {}
+
+void TXmlName::Assign(std::u16string_view text) {
+  const std::size_t n = text.size();
+  const bool numbered = n > 0 && text[n - 1] >= u'0' && text[n - 1] <= u'9';
+  if (n == 0 || numbered) {
+    Own.assign(text);
+    Text = &Own;
+    return;
+  }
+  // A tree has few different names, many times over: most are found in a small cache, by a cheap
+  // mix of the length and three characters, before the table is asked.
+  const std::size_t slot =
+      (n * 131 + text[0] * 31 + text[n / 2] * 7 + text[n - 1]) % NameCache.size();
+  const std::u16string* cached = NameCache[slot];
+  if (cached && *cached == text) {
+    Text = cached;
+    Own.clear();
+    return;
+  }
+  auto& table = NameTable();
+  auto it = table.find(text);
+  if (it == table.end() && table.size() < TableRoom)
+    it = table.emplace(text).first;
+  if (it == table.end()) {
+    Own.assign(text);
+    Text = &Own;
+    return;
+  }
+  Text = &*it;
+  NameCache[slot] = Text;
+  Own.clear();
 }
 
 // ---- node ----

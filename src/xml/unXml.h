@@ -54,6 +54,34 @@ inline constexpr int XmlMaxDepth = 10000;
 // the text of a deep tree stays linear in its size.
 inline constexpr std::size_t XmlMaxIndentDepth = 256;
 
+// An element's name. Names are kept once, in a table shared by every tree, for all elements of
+// that name: a large tree holds no copy of most of its names and frees none. Numbered names
+// ("Module12", which differ from element to element) and names beyond the table's room (a
+// hostile file with very many different names) are kept by their element. The table is unlocked,
+// like the node pool: all trees belong to one thread.
+class TXmlName {
+public:
+  TXmlName() noexcept;
+  explicit TXmlName(std::u16string_view text) : TXmlName() { Assign(text); }
+  TXmlName(const TXmlName&) = delete;
+  TXmlName& operator=(const TXmlName&) = delete;
+  TXmlName& operator=(std::u16string_view text) {
+    Assign(text);
+    return *this;
+  }
+  const std::u16string& Str() const noexcept { return *Text; }
+  operator const std::u16string&() const noexcept { return *Text; }
+  bool operator==(std::u16string_view text) const noexcept { return *Text == text; }
+  // The table holds at most this many names.
+  static constexpr std::size_t TableRoom = 65536;
+
+private:
+  void Assign(std::u16string_view text);
+
+  const std::u16string* Text; // into the table, or Own
+  std::u16string Own;
+};
+
 // The ordered children of one element; owns them.
 class TKvenXmlCollection {
 public:
@@ -103,12 +131,12 @@ public:
   std::u16string GetAttributeValue(std::int32_t index) const;
   TKvenXmlCollection& GetChildNodes() { return ChildNodes; }
   const TKvenXmlCollection& GetChildNodes() const { return ChildNodes; }
-  const std::u16string& GetName() const { return Name; }
+  const std::u16string& GetName() const { return Name.Str(); }
   const std::u16string& GetValue() const { return Value; }
   // Compact markup of this element, without white space between tags.
   std::u16string GetXml() const;
   void SetAttribute(const std::u16string& name, const std::u16string& value);
-  void SetName(std::u16string name) { Name = std::move(name); }
+  void SetName(std::u16string_view name) { Name = name; }
   void SetValue(std::u16string value) { Value = std::move(value); }
   // Parses an element's markup into this node (name, attributes, text, appended children).
   void SetXml(std::u16string_view text) { ParseElement(text); }
@@ -197,7 +225,7 @@ private:
   TAttributes Attributes;
   TKvenXmlCollection ChildNodes{this};
   TKvenXmlDocument1* Document;
-  std::u16string Name;
+  TXmlName Name;
   std::u16string Value;
 };
 

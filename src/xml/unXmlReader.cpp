@@ -160,8 +160,11 @@ private:
       plain = c != u' ' && c != u'\t' && c != u'\r' && c != u'\n';
     }
     if (plain) {
-      node.Name.clear();
-      s.Append(node.Name, begin, end);
+      // Names repeat: they are gathered in one scratch text and taken from the name table.
+      static std::u16string scratch;
+      scratch.clear();
+      s.Append(scratch, begin, end);
+      node.Name = scratch;
       TrimName(node);
       return;
     }
@@ -188,8 +191,12 @@ private:
 
   // A name never ends with '/': the writer would make such an element self-closing.
   static void TrimName(TKvenXmlNode1& node) {
-    while (!node.Name.empty() && node.Name.back() == u'/')
-      node.Name.pop_back();
+    std::u16string_view name = node.Name.Str();
+    if (name.empty() || name.back() != u'/')
+      return;
+    while (!name.empty() && name.back() == u'/')
+      name.remove_suffix(1);
+    node.Name = std::u16string(name);
   }
 
   // True when the tag s[lt, tagEnd) ends with '/' (white space after it allowed); tagEnd then

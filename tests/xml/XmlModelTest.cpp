@@ -198,3 +198,42 @@ TEST(XmlText, ParseTagTextAttributeRules) {
   EXPECT_EQ(attrs[1].Name, u"b");
   EXPECT_EQ(attrs[1].Value, u"x y");
 }
+
+TEST(XmlName, EveryNameReadsBackWhereverItIsKept) {
+  // Names shared by many elements, numbered names, and more different names than the shared table
+  // takes: each element keeps its own.
+  std::u16string text = u"<r>";
+  std::vector<std::u16string> names;
+  for (int i = 0; i < 70000; ++i) {
+    std::u16string name = u"n";
+    for (int k = i; k > 0; k /= 26)
+      name += static_cast<char16_t>(u'a' + k % 26);
+    names.push_back(i % 3 == 0 ? u"Module" + name + u"7" : name);
+  }
+  for (int i = 0; i < 100; ++i)
+    names.push_back(u"Shared");
+  for (const std::u16string& name : names)
+    text += u"<" + name + u"/>";
+  text += u"</r>";
+  TKvenXmlDocument1 doc;
+  ASSERT_TRUE(doc.LoadXml(text));
+  ASSERT_EQ(doc.GetRoot()->ChildCount(), static_cast<std::int32_t>(names.size()));
+  for (std::size_t i = 0; i < names.size(); ++i)
+    ASSERT_EQ(doc.GetRoot()->GetChildNodes().GetNode(static_cast<std::int32_t>(i))->GetName(),
+              names[i])
+        << i;
+  // Renaming one element leaves the others of its name alone.
+  TKvenXmlNode1* first = doc.GetRoot()->FindChild(u"Shared");
+  first->SetName(u"Other");
+  EXPECT_EQ(doc.GetRoot()->GetChildNodes().GetNode(70001)->GetName(), u"Shared");
+  EXPECT_EQ(first->GetName(), u"Other");
+  first->SetName(u"");
+  EXPECT_EQ(first->GetName(), u"");
+  EXPECT_EQ(doc.GetRoot()->FindChild(u"Shared"), doc.GetRoot()->GetChildNodes().GetNode(70001));
+  // Self-closing tags, with and without a space, name their element without the '/'.
+  TKvenXmlDocument1 slashes;
+  ASSERT_TRUE(slashes.LoadXml(u"<a><Name/><Name /><Other/ ></a>"));
+  EXPECT_EQ(slashes.GetRoot()->GetChildNodes().GetNode(0)->GetName(), u"Name");
+  EXPECT_EQ(slashes.GetRoot()->GetChildNodes().GetNode(1)->GetName(), u"Name");
+  EXPECT_EQ(slashes.GetRoot()->GetChildNodes().GetNode(2)->GetName(), u"Other");
+}
