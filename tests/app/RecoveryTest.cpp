@@ -144,9 +144,9 @@ TEST_F(RecoveryTest, DeclinedWorkIsRemovedAndTheNextIsOffered) {
                       fs::file_time_type::clock::now() - std::chrono::hours(2));
   WriteBytes(Utf8ToUtf16(Configs() + "ZUProgramming.recovery"), ProjectText("Newer"));
   WriteBytes(Utf8ToUtf16(Configs() + "Other.5.recovery"), ProjectText("NotOurs"));
-  for (const char* odd : {"ZUProgramming..recovery", "ZUProgramming.12a.recovery",
-                          "ZUProgramming.7.recovery.bak", "XUProgramming.5.recovery",
-                          "ZUProgramming.12345678.recover"})
+  for (const char* odd :
+       {"ZUProgramming..recovery", "ZUProgramming.12a.recovery", "ZUProgramming.7.recovery.bak",
+        "XUProgramming.5.recovery", "ZUProgramming.12345678.recover"})
     WriteBytes(Utf8ToUtf16(Configs() + odd), ProjectText("Odd"));
   auto window = NewWindow();
   Script.Answers = {IMainDialogs::mrNo, IMainDialogs::mrNo};
@@ -160,6 +160,22 @@ TEST_F(RecoveryTest, DeclinedWorkIsRemovedAndTheNextIsOffered) {
   EXPECT_FALSE(fs::exists(Configs() + "ZUProgramming.recovery"));
   EXPECT_TRUE(fs::exists(Configs() + "Other.5.recovery"));
   EXPECT_TRUE(fs::exists(Configs() + "ZUProgramming..recovery"));
+}
+
+TEST_F(RecoveryTest, WorkKeptAtTheSameTimeIsOfferedInNameOrder) {
+  const auto now = fs::file_time_type::clock::now();
+  for (const char* name : {"ZUProgramming.999999993.recovery", "ZUProgramming.999999992.recovery",
+                           "ZUProgramming.999999994.recovery"}) {
+    WriteBytes(Utf8ToUtf16(Configs() + name), ProjectText(name));
+    fs::last_write_time(Configs() + name, now);
+  }
+  TRecovery recovery(Configs());
+  std::vector<std::string> files;
+  for (const TRecovery::TLeft& left : recovery.Left())
+    files.push_back(fs::path(left.File).filename().string());
+  EXPECT_EQ(files, (std::vector<std::string>{"ZUProgramming.999999992.recovery",
+                                             "ZUProgramming.999999993.recovery",
+                                             "ZUProgramming.999999994.recovery"}));
 }
 
 TEST_F(RecoveryTest, OnlyTheUsersOwnFilesAreOffered) {

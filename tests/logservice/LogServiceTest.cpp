@@ -291,6 +291,8 @@ TEST(LogServiceState, EveryNameHasAFileOfItsOwnInsideTheFolder) {
       {"a%20b", "a%2520b.log"},
       {"line\r\nbreak", "line%0D%0Abreak.log"},
       {".hidden", "%2Ehidden.log"},
+      {"azAZ09-_.", "azAZ09-_..log"},
+      {"@[`{/:", "%40%5B%60%7B%2F%3A.log"},
   };
   std::set<std::string> files;
   for (const auto& row : table) {

@@ -145,6 +145,16 @@ TEST(ComponentList, AParameterTextOfOneMegabyteIsTheLargestTaken) {
   EXPECT_FALSE(ParamTextTooLong(nullptr));
 }
 
+TEST(ComponentList, AProbeThatFloodsItsOutputStillMeetsItsDeadline) {
+  const std::vector<TProbeResult> results = ProbeApart({"x.so"}, "/usr/bin/yes", 500, 1);
+  EXPECT_TRUE(results[0].Cause.starts_with("процесс проверки не ответил за 500 мс и остановлен; "
+                                           "вывод: x.so 4 x.so 4"))
+      << results[0].Cause.substr(0, 200);
+  EXPECT_EQ(results[0].Cause.size(),
+            std::string("процесс проверки не ответил за 500 мс и остановлен; вывод: ").size() +
+                4096);
+}
+
 TEST(ComponentList, WhatAProbeStartsEndsWithIt) {
   TTempFolder folder;
   const std::string pidFile = (folder.Path / "pid").string();
