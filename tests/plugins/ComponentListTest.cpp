@@ -148,7 +148,7 @@ TEST(ComponentList, AParameterTextOfOneMegabyteIsTheLargestTaken) {
 TEST(ComponentList, AProbeThatFloodsItsOutputStillMeetsItsDeadline) {
   const std::vector<TProbeResult> results = ProbeApart({"x.so"}, "/usr/bin/yes", 500, 1);
   EXPECT_TRUE(results[0].Cause.starts_with("процесс проверки не ответил за 500 мс и остановлен; "
-                                           "вывод: x.so 4 x.so 4"))
+                                           "вывод: x.so "))
       << results[0].Cause.substr(0, 200);
   EXPECT_EQ(results[0].Cause.size(),
             std::string("процесс проверки не ответил за 500 мс и остановлен; вывод: ").size() +
