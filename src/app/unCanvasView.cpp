@@ -1,0 +1,109 @@
+#include "app/unCanvasView.h"
+
+#include "app/unEditCommands.h"
+#include "app/unProjectDocument.h"
+#include "canvas/unProgrammingImage.h"
+#include "model/unIModule.h"
+
+#include <QCursor>
+#include <QGridLayout>
+#include <QLabel>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+
+TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zoomLabel)
+    : QWidget(parent), Document(document), ZoomLabel(zoomLabel) {
+  setObjectName("CanvasArea");
+  auto* grid = new QGridLayout(this);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setSpacing(0);
+  Canvas = new TProgrammingImage(this);
+  ScrollX = new QScrollBar(Qt::Horizontal, this);
+  ScrollX->setObjectName("CanvasScrollX");
+  ScrollY = new QScrollBar(Qt::Vertical, this);
+  ScrollY->setObjectName("CanvasScrollY");
+  grid->addWidget(Canvas, 0, 0);
+  grid->addWidget(ScrollY, 0, 1);
+  grid->addWidget(ScrollX, 1, 0);
+  for (QScrollBar* bar : {ScrollX, ScrollY})
+    connect(bar, &QScrollBar::valueChanged, this, [this] {
+      if (!UpdatingScroll)
+        Canvas->SetOrigin({ScrollX->value(), ScrollY->value()});
+    });
+  Canvas->OnViewChange = [this] { UpdateView(); };
+
+  // The canvas has changed the selection in the project; the other views follow.
+  Canvas->OnModuleSelect = [this](const std::shared_ptr<IModule>&) { Document.SelectionTouched(); };
+  Canvas->OnModuleMove = [this](const std::shared_ptr<IModule>& m) { Document.Moving(m); };
+  Canvas->OnModuleKeyMove = [this](const std::shared_ptr<IModule>& m, TPoint from) {
+    Document.MoveByKeys(m, from);
+  };
+  // One step per drag, not per mouse move.
+  Canvas->OnModuleDrop = [this](const std::shared_ptr<IModule>& m, TPoint from) {
+    TModuleValues before = TModuleValues::Of(*m);
+    before.Position = from;
+    Document.Push(
+        new TChangeModuleCommand(tr("Move"), m, before, TModuleValues::Of(*m), Document.Changed()));
+  };
+  Canvas->OnModuleEdit = [this](const std::shared_ptr<IModule>& m) {
+    if (OnEdit)
+      OnEdit(m);
+  };
+
+  connect(&Document, &TProjectDocument::ProjectChanged, this, [this] {
+    Canvas->SetProject(Document.GetProject());
+    Redraw();
+  });
+  connect(&Document, &TProjectDocument::ContentChanged, this, &TCanvasView::Redraw);
+  connect(&Document, &TProjectDocument::SelectionChanged, this, [this] { Canvas->Redraw(); });
+}
+
+void TCanvasView::Redraw() {
+  // Without a project the canvas keeps what it showed last.
+  if (Document.GetProject())
+    Canvas->Redraw();
+  UpdateView();
+}
+
+QPoint TCanvasView::ZoomAnchor() const {
+  const QPoint cursor = Canvas->mapFromGlobal(QCursor::pos());
+  return Canvas->rect().contains(cursor) ? cursor : Canvas->rect().center();
+}
+
+void TCanvasView::ZoomIn() {
+  Canvas->SetZoom(Canvas->GetZoom() * 1.25, ZoomAnchor());
+}
+
+void TCanvasView::ZoomOut() {
+  Canvas->SetZoom(Canvas->GetZoom() / 1.25, ZoomAnchor());
+}
+
+void TCanvasView::ActualSize() {
+  Canvas->SetZoom(1, ZoomAnchor());
+}
+
+void TCanvasView::UpdateView() {
+  const double zoom = Canvas->GetZoom();
+  ZoomLabel->setVisible(std::abs(zoom - 1) > 1e-9);
+  ZoomLabel->setText(QString::fromUtf8("Масштаб: %1 %").arg(std::lround(zoom * 100)));
+  // The bars reach over the modules' extent and wherever the view is now.
+  const TPoint origin = Canvas->GetOrigin();
+  const int pageX = std::max(1, static_cast<int>(Canvas->width() / zoom));
+  const int pageY = std::max(1, static_cast<int>(Canvas->height() / zoom));
+  TRect extent = Canvas->ProjectExtent();
+  if (extent.Empty())
+    extent = {0, 0, 0, 0};
+  UpdatingScroll = true;
+  ScrollX->setRange(std::min({0, extent.Left, origin.X}),
+                    std::max({0, extent.Right - pageX, origin.X}));
+  ScrollY->setRange(std::min({0, extent.Top, origin.Y}),
+                    std::max({0, extent.Bottom - pageY, origin.Y}));
+  ScrollX->setPageStep(pageX);
+  ScrollY->setPageStep(pageY);
+  ScrollX->setSingleStep(std::max(1, pageX / 20));
+  ScrollY->setSingleStep(std::max(1, pageY / 20));
+  ScrollX->setValue(origin.X);
+  ScrollY->setValue(origin.Y);
+  UpdatingScroll = false;
+}

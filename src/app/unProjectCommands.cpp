@@ -1,0 +1,174 @@
+#include "app/unProjectCommands.h"
+
+#include "app/unMainDialogs.h"
+#include "app/unProjectDocument.h"
+#include "canvas/unPictureExport.h"
+#include "canvas/unQtStrings.h"
+#include "model/unIModule.h"
+#include "model/unProject.h"
+#include "platform/unStrings.h"
+#include "plugins/unComponentList.h"
+#include "xml/unXml.h"
+
+#include <QDateTime>
+#include <filesystem>
+
+TProjectCommands::TProjectCommands(TProjectDocument& document, IMainDialogs& dialogs,
+                                   TComponentList* components,
+                                   std::function<TAddToLog(QString* reason)> loggingTo)
+    : Document(document), Dialogs(dialogs), Components(components),
+      LoggingTo(std::move(loggingTo)) {}
+
+void TProjectCommands::NewProject() {
+  if (Document.GetProject() && Document.GetProject()->Modified) {
+    if (!ConfirmDiscard())
+      return;
+  } else if (Document.GetProject() &&
+             Dialogs.ConfirmYesNo(QString::fromUtf8("Вы хотите закрыть текущий проект?")) !=
+                 IMainDialogs::mrYes) {
+    return;
+  }
+  auto project = std::make_shared<TProject>(Components, LoggingTo(nullptr), u"", u"Project1");
+  try {
+    if (auto modules = project->GetMainModules())
+      modules->AddModule(100, 100, u"Module1", 100, 100);
+  } catch (...) {
+  }
+  Document.CloseProject();
+  Document.SetProject(std::move(project));
+}
+
+void TProjectCommands::OpenProject() {
+  if (!ConfirmDiscard())
+    return;
+  const std::optional<QString> file = Dialogs.ChooseOpenFile();
+  if (!file)
+    return;
+  QString reason;
+  auto project = std::make_shared<TProject>(Components, LoggingTo(&reason), u"", u"");
+  // Load reports every failure, errors inside it included, as false; the reason is in the log.
+  if (!project->Load(ToU16(*file))) {
+    Dialogs.ShowError(QString::fromUtf8("Ошибка загрузки из файла."), reason);
+    project->Close();
+    return;
+  }
+  project->OnLog = LoggingTo(nullptr);
+  project->FileName = ToU16(*file);
+  project->Modified = false;
+  Document.CloseProject();
+  Document.SetProject(std::move(project));
+}
+
+bool TProjectCommands::SaveProject() {
+  if (!Document.GetProject())
+    return false;
+  // A file that held something other than a project is never written over by a plain save; nor
+  // is the remembered file of restored work once it no longer holds a project.
+  if (Document.GetProject()->FileName.empty() || Document.GetProject()->ForeignFile ||
+      (Document.CheckFileBeforeSave && !HoldsProject(Document.GetProject()->FileName)))
+    return SaveProjectAs();
+  if (!SaveTo(Document.GetProject()->FileName))
+    return false;
+  Document.MarkSaved();
+  return true;
+}
+
+bool TProjectCommands::SaveProjectAs() {
+  if (!Document.GetProject())
+    return false;
+  const std::optional<QString> file = Dialogs.ChooseSaveFile();
+  if (!file)
+    return false;
+  if (!SaveTo(ToU16(*file)))
+    return false;
+  Document.GetProject()->FileName = ToU16(*file);
+  Document.GetProject()->ForeignFile = false;
+  Document.MarkSaved();
+  return true;
+}
+
+bool TProjectCommands::SaveTo(const std::u16string& file) {
+  QString reason;
+  Document.GetProject()->OnLog = LoggingTo(&reason);
+  const bool saved = Document.GetProject()->Save(file);
+  Document.GetProject()->OnLog = LoggingTo(nullptr);
+  if (!saved)
+    Dialogs.ShowError(QString::fromUtf8("Ошибка при сохранении."), reason);
+  return saved;
+}
+
+bool TProjectCommands::ConfirmDiscard() {
+  if (!Document.GetProject() || !Document.GetProject()->Modified)
+    return true;
+  switch (Dialogs.AskYesNoCancel(QString::fromUtf8("Сохранить изменения в проекте?"))) {
+  case IMainDialogs::mrYes:
+    return SaveProject();
+  case IMainDialogs::mrNo:
+    return true;
+  default:
+    return false;
+  }
+}
+
+bool TProjectCommands::OfferRecovery() {
+  // Only work of editors that no longer run; this editor's own lock is taken afterwards.
+  const std::vector<TRecovery::TLeft> left = Document.LeftRecoveries();
+  for (const TRecovery::TLeft& entry : left) {
+    const std::u16string file = Utf8ToUtf16(entry.File);
+    TKvenXmlDocument1 document;
+    std::u16string name, original;
+    if (document.LoadFromFile(file)) {
+      document.GetRoot()->ReadString(u"Name", name);
+      document.GetRoot()->ReadString(u"RecoveredFrom", original);
+    }
+    const QString question =
+        QString::fromUtf8("Восстановить несохранённый проект «%1», сохранённый %2?")
+            .arg(ToQString(name),
+                 QDateTime::fromSecsSinceEpoch(entry.Kept).toString("dd.MM.yyyy HH:mm"));
+    if (Dialogs.ConfirmYesNo(question) != IMainDialogs::mrYes) {
+      std::error_code ec;
+      std::filesystem::remove(entry.File, ec);
+      continue;
+    }
+    auto project = std::make_shared<TProject>(Components, LoggingTo(nullptr), u"", u"");
+    if (!project->Load(file)) {
+      Dialogs.ShowError(QString::fromUtf8("Ошибка загрузки из файла."));
+      continue;
+    }
+    project->FileName = original;
+    project->Modified = true;
+    Document.CloseProject();
+    Document.SetProject(std::move(project));
+    // The remembered file is written only while it still holds a project.
+    Document.CheckFileBeforeSave = true;
+    // Kept aside again at once, as this editor's: killed once more, the editor loses nothing.
+    if (Document.WriteRecovery()) {
+      std::error_code ec;
+      std::filesystem::remove(entry.File, ec);
+    }
+    return true;
+  }
+  return false;
+}
+
+bool HoldsProject(const std::u16string& file) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(Utf16ToUtf8(file), ec))
+    return false;
+  TKvenXmlDocument1 document;
+  return document.LoadFromFile(file) && document.HasElement() &&
+         document.GetRoot()->GetName() == ProjectRootName;
+}
+
+void TProjectCommands::ExportPicture() {
+  if (!Document.GetProject())
+    return;
+  const std::optional<QString> file = Dialogs.ChooseExportFile();
+  if (!file)
+    return;
+  QString reason;
+  if (!::ExportPicture(*Document.GetProject(), *file, &reason)) {
+    CallLogHandler(LoggingTo(nullptr), lgGeneral, ltError, "%s", {ToU16(reason)});
+    Dialogs.ShowError(QString::fromUtf8("Рисунок не сохранён."), reason);
+  }
+}

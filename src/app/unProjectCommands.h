@@ -1,0 +1,47 @@
+#pragma once
+
+#include "log/unLogGlobals.h"
+
+#include <QString>
+#include <functional>
+#include <string>
+
+class IMainDialogs;
+class TComponentList;
+class TProjectDocument;
+
+// True when the file is there and holds a project (its root element is the project's).
+bool HoldsProject(const std::u16string& file);
+
+// The project commands of the File menu, with the questions and dialogs they ask: they make,
+// open, save and export the document's project, and offer the work killed editors left.
+class TProjectCommands {
+public:
+  // LoggingTo gives the program's log as a handler that keeps the text of the last error in the
+  // reason, when one is given.
+  TProjectCommands(TProjectDocument& document, IMainDialogs& dialogs, TComponentList* components,
+                   std::function<TAddToLog(QString* reason)> loggingTo);
+
+  void NewProject();
+  void OpenProject();
+  // Saves to the project's file, or asks for one when it has none; false when nothing was saved.
+  bool SaveProject();
+  // Saves to a chosen file, which becomes the project's file; false when nothing was saved.
+  bool SaveProjectAs();
+  // The project's picture as PNG or SVG, in a chosen file.
+  void ExportPicture();
+  // Before unsaved work is dropped: asks whether to save it; false when the command must stop.
+  bool ConfirmDiscard();
+  // At the start: offers, newest first, the work editors that no longer run left, naming the
+  // project and when it was kept; true when one was restored. Declined work is removed.
+  bool OfferRecovery();
+
+private:
+  // Saves the project to the file; false, with the error and its reason shown, when it fails.
+  bool SaveTo(const std::u16string& file);
+
+  TProjectDocument& Document;
+  IMainDialogs& Dialogs;
+  TComponentList* Components;
+  std::function<TAddToLog(QString*)> LoggingTo;
+};

@@ -1,0 +1,137 @@
+#include "app/unProjectDocument.h"
+
+#include "model/unIModule.h"
+#include "model/unProject.h"
+#include "platform/unStrings.h"
+#include "xml/unXml.h"
+
+#include <QDateTime>
+#include <QTimer>
+#include <QUndoStack>
+#include <filesystem>
+
+TProjectDocument::TProjectDocument(QObject* parent, const std::string& recoveryFolder)
+    : QObject(parent), UndoStack(new QUndoStack(this)), RecoveryTimer(new QTimer(this)),
+      Recovery(recoveryFolder), RecoveryFolder(recoveryFolder) {
+  // The modified mark follows the stack: undoing back to the saved state clears it.
+  connect(UndoStack, &QUndoStack::cleanChanged, this, [this](bool clean) {
+    if (!Project)
+      return;
+    Project->Modified = !clean;
+    emit ModifiedChanged();
+  });
+  // Work in progress is kept aside while the project has unsaved changes.
+  RecoveryTimer->setInterval(RecoveryIntervalMs);
+  connect(RecoveryTimer, &QTimer::timeout, this, [this] {
+    if (Project && Project->Modified)
+      WriteRecovery();
+  });
+  RecoveryTimer->start();
+}
+
+TProjectDocument::~TProjectDocument() = default;
+
+void TProjectDocument::SetProject(std::shared_ptr<TProject> project) {
+  // The work kept aside belonged to the project that goes.
+  if (Project != project) {
+    RemoveRecovery();
+    CheckFileBeforeSave = false;
+  }
+  Project = std::move(project);
+  UndoStack->clear();
+  // A project that comes with changes (recovered work) is not in a saved state.
+  if (Project && Project->Modified)
+    UndoStack->resetClean();
+  emit ProjectChanged();
+}
+
+void TProjectDocument::CloseProject() {
+  if (!Project)
+    return;
+  try {
+    Project->Close();
+  } catch (...) {
+  }
+  SetProject(nullptr);
+}
+
+std::shared_ptr<IModuleList> TProjectDocument::Level() const {
+  return Project ? Project->GetMainModules() : nullptr;
+}
+
+std::shared_ptr<IModule> TProjectDocument::Selected() const {
+  auto modules = Level();
+  return modules ? modules->GetFocused() : nullptr;
+}
+
+void TProjectDocument::Select(const std::shared_ptr<IModule>& module) {
+  if (auto modules = Level()) {
+    modules->ClearFocus();
+    if (module)
+      module->SetFocused(WordTrue);
+  }
+  emit SelectionChanged();
+}
+
+void TProjectDocument::Push(QUndoCommand* command) {
+  UndoStack->push(command);
+  // The modified mark comes with the stack's cleanChanged.
+  if (++ChangesSinceRecovery >= RecoveryEveryChanges)
+    WriteRecovery();
+}
+
+TChanged TProjectDocument::Changed() {
+  return [this] { emit ContentChanged(); };
+}
+
+void TProjectDocument::MoveByKeys(const std::shared_ptr<IModule>& module, TPoint from) {
+  // Presses less than a second apart on one module make one step.
+  const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
+  if (KeyRun == 0 || now - KeyRunAt > KeyRunGapMs || KeyRunModule.lock() != module)
+    ++KeyRun;
+  KeyRunAt = now;
+  KeyRunModule = module;
+  TModuleValues before = TModuleValues::Of(*module);
+  before.Position = from;
+  Push(new TChangeModuleCommand(tr("Move"), module, before, TModuleValues::Of(*module), Changed(),
+                                KeyRun));
+  emit ModuleMoving(module);
+}
+
+void TProjectDocument::MarkSaved() {
+  CheckFileBeforeSave = false;
+  UndoStack->setClean();
+  if (Project)
+    Project->Modified = false;
+  emit ModifiedChanged();
+  RemoveRecovery();
+}
+
+std::u16string TProjectDocument::RecoveryFile() const {
+  return Utf8ToUtf16(Recovery.File());
+}
+
+bool TProjectDocument::WriteRecovery() {
+  ChangesSinceRecovery = 0;
+  std::error_code ec;
+  // Like the configuration, nothing is kept without its folder.
+  if (!Project || !std::filesystem::is_directory(RecoveryFolder, ec) || !Recovery.Hold())
+    return false;
+  const std::u16string original = Project->FileName;
+  // Written atomically like every project file; the project's own file name goes with it.
+  return Project->Save(RecoveryFile(), [&original](TKvenXmlNode1& root) {
+    root.WriteString(u"RecoveredFrom", original);
+  });
+}
+
+void TProjectDocument::RemoveRecovery() {
+  ChangesSinceRecovery = 0;
+  Recovery.Remove();
+}
+
+std::vector<TRecovery::TLeft> TProjectDocument::LeftRecoveries() {
+  // Only work of editors that no longer run; this editor's own lock is taken afterwards.
+  std::vector<TRecovery::TLeft> left = Recovery.Left();
+  Recovery.Hold();
+  return left;
+}

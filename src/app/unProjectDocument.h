@@ -1,0 +1,95 @@
+#pragma once
+
+#include "app/unEditCommands.h"
+#include "app/unRecovery.h"
+
+#include <QObject>
+#include <memory>
+#include <string>
+#include <vector>
+
+class IModule;
+class IModuleList;
+class QTimer;
+class QUndoCommand;
+class QUndoStack;
+class TProject;
+
+// The open project (or none) and all that belongs to it but is no view: its undo stack and
+// modified mark, the work kept aside for crash recovery, the module list shown and the selection
+// (the project's focus marks). Commands change it; the tree, the canvas and the grid observe it
+// through its signals and keep no state of their own that could disagree.
+class TProjectDocument : public QObject {
+  Q_OBJECT
+public:
+  // Recovery files are kept in the folder (with its trailing '/').
+  TProjectDocument(QObject* parent, const std::string& recoveryFolder);
+  ~TProjectDocument() override;
+
+  TProject* GetProject() const { return Project.get(); }
+  // Replaces the project (or none): its undo steps are forgotten, the old one's recovery file
+  // removed. A project that comes modified (restored work) starts in an unsaved state.
+  void SetProject(std::shared_ptr<TProject> project);
+  // Closes the project, if any, and shows none.
+  void CloseProject();
+
+  // The module list shown, or null without a project.
+  std::shared_ptr<IModuleList> Level() const;
+  // The selected module of the list shown, or null.
+  std::shared_ptr<IModule> Selected() const;
+  // Makes the module (or none) the one selected; selection is no undo step and no change.
+  void Select(const std::shared_ptr<IModule>& module);
+  // A view has changed the focus marks itself (a press on the canvas): the others follow.
+  void SelectionTouched() { emit SelectionChanged(); }
+  // A module is being moved (a drag step): the views that show its position follow.
+  void Moving(const std::shared_ptr<IModule>& module) { emit ModuleMoving(module); }
+
+  // Pushes a command that is done, or is done by its first redo; every tenth change keeps the
+  // work aside.
+  void Push(QUndoCommand* command);
+  // What a command calls once it changed the project: the views show it again.
+  TChanged Changed();
+  // The views show the project again after a change made outside the undo stack.
+  void Refresh() { emit ContentChanged(); }
+  // An arrow key moved the module from where it was: one undo step per run of presses.
+  void MoveByKeys(const std::shared_ptr<IModule>& module, TPoint from);
+  QUndoStack* GetUndoStack() const { return UndoStack; }
+  // The project was saved: the stack's current state is the clean one, the recovery file goes.
+  void MarkSaved();
+
+  // The project with its unsaved changes and its own file name, kept aside (atomically) in a
+  // file of this editor's own; false when it could not be written.
+  bool WriteRecovery();
+  void RemoveRecovery();
+  std::u16string RecoveryFile() const;
+  // Work left by editors that no longer run, newest first; takes this editor's lock after.
+  std::vector<TRecovery::TLeft> LeftRecoveries();
+  static constexpr int RecoveryIntervalMs = 30000;
+  static constexpr int RecoveryEveryChanges = 10;
+
+  // Restored work: its remembered file is written only while it still holds a project.
+  bool CheckFileBeforeSave = false;
+
+signals:
+  // Another project, or none, is open.
+  void ProjectChanged();
+  // Modules were added, removed or changed.
+  void ContentChanged();
+  void SelectionChanged();
+  // The modified mark changed.
+  void ModifiedChanged();
+  void ModuleMoving(const std::shared_ptr<IModule>& module);
+
+private:
+  std::shared_ptr<TProject> Project;
+  QUndoStack* UndoStack;
+  QTimer* RecoveryTimer;
+  int ChangesSinceRecovery = 0;
+  TRecovery Recovery;
+  std::string RecoveryFolder;
+  // Arrow-key moves: presses closer than KeyRunGapMs on one module share a run and an undo step.
+  static constexpr int KeyRunGapMs = 1000;
+  int KeyRun = 0;
+  std::int64_t KeyRunAt = 0;
+  std::weak_ptr<IModule> KeyRunModule;
+};

@@ -1,0 +1,138 @@
+#include "app/unPropertyGrid.h"
+
+#include "app/unEditCommands.h"
+#include "app/unProjectDocument.h"
+#include "canvas/unQtStrings.h"
+#include "model/unIModule.h"
+#include "platform/unIntText.h"
+
+#include <QTableWidget>
+
+namespace {
+
+const char* const Rows[] = {"Name",  "Description", "Type",     "Height",
+                            "Width", "PositionX",   "PositionY"};
+
+// The grid's text of one row of the module.
+QString ModuleValue(const IModule& module, const QString& key) {
+  if (key == "Name")
+    return ToQString(module.GetName());
+  if (key == "Description")
+    return ToQString(module.GetDescription());
+  if (key == "Type")
+    return ToQString(module.GetType());
+  if (key == "Height")
+    return QString::number(module.GetHeight());
+  if (key == "Width")
+    return QString::number(module.GetWidth());
+  if (key == "PositionX")
+    return QString::number(module.GetPosition().X);
+  if (key == "PositionY")
+    return QString::number(module.GetPosition().Y);
+  return {};
+}
+
+} // namespace
+
+TPropertyGrid::TPropertyGrid(TProjectDocument& document, QTableWidget* grid,
+                             std::function<void(const QString&)> tell)
+    : QObject(grid), Document(document), Grid(grid), Tell(std::move(tell)) {
+  connect(Grid, &QTableWidget::itemChanged, this, &TPropertyGrid::ItemChanged);
+  for (auto signal : {&TProjectDocument::ProjectChanged, &TProjectDocument::ContentChanged,
+                      &TProjectDocument::SelectionChanged})
+    connect(&Document, signal, this, &TPropertyGrid::ShowSelection);
+  connect(&Document, &TProjectDocument::ModuleMoving, this, &TPropertyGrid::ShowPosition);
+}
+
+void TPropertyGrid::ShowSelection() {
+  if (const std::shared_ptr<IModule> selected = Document.Selected()) {
+    Show(selected);
+    return;
+  }
+  Module.reset();
+  Grid->setRowCount(0);
+}
+
+void TPropertyGrid::SetValue(const QString& key, const QString& value) {
+  for (int row = 0; row < Grid->rowCount(); ++row) {
+    if (Grid->item(row, 0)->text() == key) {
+      Grid->item(row, 1)->setText(value);
+      return;
+    }
+  }
+  const int row = Grid->rowCount();
+  Grid->insertRow(row);
+  auto* keyItem = new QTableWidgetItem(key);
+  keyItem->setFlags(keyItem->flags() & ~Qt::ItemIsEditable);
+  Grid->setItem(row, 0, keyItem);
+  Grid->setItem(row, 1, new QTableWidgetItem(value));
+}
+
+void TPropertyGrid::Show(const std::shared_ptr<IModule>& module) {
+  if (!module)
+    return;
+  Module = module;
+  Filling = true;
+  for (const char* key : Rows)
+    SetValue(key, ModuleValue(*module, key));
+  Filling = false;
+}
+
+void TPropertyGrid::ShowPosition(const std::shared_ptr<IModule>& module) {
+  if (!module)
+    return;
+  Filling = true;
+  SetValue("PositionX", ModuleValue(*module, "PositionX"));
+  SetValue("PositionY", ModuleValue(*module, "PositionY"));
+  Filling = false;
+}
+
+void TPropertyGrid::ItemChanged(QTableWidgetItem* item) {
+  if (Filling || item->column() != 1)
+    return;
+  auto module = Module.lock();
+  QTableWidgetItem* keyItem = Grid->item(item->row(), 0);
+  if (!module || !keyItem)
+    return;
+  const QString key = keyItem->text();
+  const std::u16string text = ToU16(item->text());
+  const TModuleValues before = TModuleValues::Of(*module);
+  if (key == "Name") {
+    module->SetName(text);
+  } else if (key == "Description") {
+    module->SetDescription(text);
+  } else if (key == "Type") {
+    module->SetType(text);
+  } else {
+    // A refused value: the row shows the module's again and the status bar says why.
+    auto refuse = [&](const char* why) {
+      Filling = true;
+      item->setText(ModuleValue(*module, key));
+      Filling = false;
+      Tell(QString::fromUtf8(why).arg(ToQString(text), key));
+    };
+    const TIntTextResult number = ParseIntText(text, 32);
+    if (!number.Ok)
+      return refuse("Значение «%1» поля %2 не является целым числом");
+    const auto value = static_cast<std::int32_t>(number.Value);
+    if ((key == "Height" || key == "Width") && value < 1)
+      return refuse("Значение «%1» поля %2 меньше 1: размер — целое число не меньше 1");
+    const TPoint position = module->GetPosition();
+    if (key == "Height")
+      module->SetHeight(value);
+    else if (key == "Width")
+      module->SetWidth(value);
+    else if (key == "PositionX")
+      module->SetPosition({value, position.Y});
+    else if (key == "PositionY")
+      module->SetPosition({position.X, value});
+    else
+      return;
+  }
+  Tell({});
+  const TModuleValues after = TModuleValues::Of(*module);
+  if (!(after == before))
+    Document.Push(new TChangeModuleCommand(tr("Change %1").arg(key), module, before, after,
+                                           Document.Changed()));
+  Document.Refresh();
+}

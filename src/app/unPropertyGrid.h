@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class IModule;
+class QTableWidget;
+class QTableWidgetItem;
+class TProjectDocument;
+
+// The property grid as a view of the document: the rows "Name", "Description", "Type",
+// "Height", "Width", "PositionX", "PositionY" of the selected module, none without one. A value
+// typed into a row is written back as one undo step: texts as they are, numbers when they are
+// whole numbers (sizes at least 1); a refused value shows the module's again and the reason.
+class TPropertyGrid : public QObject {
+  Q_OBJECT
+public:
+  // Tell shows a reason to the user (the status bar); an empty text clears it.
+  TPropertyGrid(TProjectDocument& document, QTableWidget* grid,
+                std::function<void(const QString&)> tell);
+
+  // The rows of the module (a row is added when it is not there yet); nothing for none.
+  void Show(const std::shared_ptr<IModule>& module);
+  // The position rows of the module.
+  void ShowPosition(const std::shared_ptr<IModule>& module);
+  // The rows of the document's selection, or none.
+  void ShowSelection();
+
+private:
+  void SetValue(const QString& key, const QString& value);
+  void ItemChanged(QTableWidgetItem* item);
+
+  TProjectDocument& Document;
+  QTableWidget* Grid;
+  std::function<void(const QString&)> Tell;
+  // The module whose values the grid shows; the grid does not keep it alive.
+  std::weak_ptr<IModule> Module;
+  bool Filling = false;
+};
