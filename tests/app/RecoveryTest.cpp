@@ -162,20 +162,25 @@ TEST_F(RecoveryTest, DeclinedWorkIsRemovedAndTheNextIsOffered) {
   EXPECT_TRUE(fs::exists(Configs() + "ZUProgramming..recovery"));
 }
 
-TEST_F(RecoveryTest, WorkKeptAtTheSameTimeIsOfferedInNameOrder) {
+TEST_F(RecoveryTest, WorkIsOfferedNewestFirstAndAtTheSameTimeInNameOrder) {
   const auto now = fs::file_time_type::clock::now();
-  for (const char* name : {"ZUProgramming.999999993.recovery", "ZUProgramming.999999992.recovery",
-                           "ZUProgramming.999999994.recovery"}) {
+  // Name, and how many minutes ago it was kept.
+  const std::pair<const char*, int> files[] = {
+      {"ZUProgramming.999999993.recovery", 0},  {"ZUProgramming.999999992.recovery", 0},
+      {"ZUProgramming.999999994.recovery", 0},  {"ZUProgramming.999999991.recovery", 30},
+      {"ZUProgramming.999999999.recovery", 10}, {"ZUProgramming.999999995.recovery", 20}};
+  for (const auto& [name, minutes] : files) {
     WriteBytes(Utf8ToUtf16(Configs() + name), ProjectText(name));
-    fs::last_write_time(Configs() + name, now);
+    fs::last_write_time(Configs() + name, now - std::chrono::minutes(minutes));
   }
   TRecovery recovery(Configs());
-  std::vector<std::string> files;
+  std::vector<std::string> offered;
   for (const TRecovery::TLeft& left : recovery.Left())
-    files.push_back(fs::path(left.File).filename().string());
-  EXPECT_EQ(files, (std::vector<std::string>{"ZUProgramming.999999992.recovery",
-                                             "ZUProgramming.999999993.recovery",
-                                             "ZUProgramming.999999994.recovery"}));
+    offered.push_back(fs::path(left.File).filename().string());
+  EXPECT_EQ(offered, (std::vector<std::string>{
+                         "ZUProgramming.999999992.recovery", "ZUProgramming.999999993.recovery",
+                         "ZUProgramming.999999994.recovery", "ZUProgramming.999999999.recovery",
+                         "ZUProgramming.999999995.recovery", "ZUProgramming.999999991.recovery"}));
 }
 
 TEST_F(RecoveryTest, OnlyTheUsersOwnFilesAreOffered) {

@@ -3,9 +3,12 @@
 #include "plugins/unComponentReport.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <link.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -153,6 +156,24 @@ TEST(ComponentList, AProbeThatFloodsItsOutputStillMeetsItsDeadline) {
   EXPECT_EQ(results[0].Cause.size(),
             std::string("процесс проверки не ответил за 500 мс и остановлен; вывод: ").size() +
                 4096);
+}
+
+TEST(ComponentList, AProbeThatCannotStartSaysWhy) {
+  // In a process of its own, with no descriptor left for the probe's pipes.
+  const pid_t child = fork();
+  if (child == 0) {
+    const int spare = open("/dev/null", O_RDONLY);
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(spare + 1);
+    setrlimit(RLIMIT_NOFILE, &limit);
+    const TProbeResult result = ProbeApart({"x.so"}, ZU_PROBE, 1000, 1).front();
+    _exit(!result.Ok && result.Cause.starts_with("не удалось запустить процесс проверки: ") ? 0
+                                                                                            : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(ComponentList, WhatAProbeStartsEndsWithIt) {
