@@ -19,6 +19,7 @@
 #include "platform/unExeFolder.h"
 #include "platform/unStrings.h"
 #include "plugins/unComponentList.h"
+#include "plugins/unParamAttach.h"
 #include "shell/unCheck1.h"
 #include "shell/unComponents.h"
 #include "shell/unModuleMaster.h"
@@ -189,6 +190,11 @@ void TfmMain::Start() {
 
 void TfmMain::RefreshComponents() {
   Components->Refresh();
+  // The components of the last scan are gone: the modules take the new ones' lists.
+  if (auto modules = GetProject() ? GetProject()->GetMainModules() : nullptr) {
+    AttachParameters(*modules, Components.get());
+    Document->Refresh();
+  }
   const auto& skipped = Components->GetSkipped();
   if (skipped.empty()) {
     sbMain->clearMessage();

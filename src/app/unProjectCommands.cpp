@@ -8,6 +8,7 @@
 #include "model/unProject.h"
 #include "platform/unStrings.h"
 #include "plugins/unComponentList.h"
+#include "plugins/unParamAttach.h"
 #include "xml/unXml.h"
 
 #include <QDateTime>
@@ -55,6 +56,9 @@ void TProjectCommands::OpenProject() {
   project->OnLog = LoggingTo(nullptr);
   project->FileName = ToU16(*file);
   project->Modified = false;
+  // The files keep no parameters: the modules get their components' lists back.
+  if (auto modules = project->GetMainModules())
+    AttachParameters(*modules, Components);
   Document.CloseProject();
   Document.SetProject(std::move(project));
 }
@@ -137,6 +141,8 @@ bool TProjectCommands::OfferRecovery() {
     }
     project->FileName = original;
     project->Modified = true;
+    if (auto modules = project->GetMainModules())
+      AttachParameters(*modules, Components);
     Document.CloseProject();
     Document.SetProject(std::move(project));
     // The remembered file is written only while it still holds a project.

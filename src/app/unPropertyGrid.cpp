@@ -4,7 +4,9 @@
 #include "app/unProjectDocument.h"
 #include "canvas/unQtStrings.h"
 #include "model/unIModule.h"
+#include "model/unProject.h"
 #include "platform/unIntText.h"
+#include "plugins/unParamAttach.h"
 
 #include <QTableWidget>
 
@@ -75,7 +77,25 @@ void TPropertyGrid::Show(const std::shared_ptr<IModule>& module) {
   Filling = true;
   for (const char* key : Rows)
     SetValue(key, ModuleValue(*module, key));
+  ShowComponentState(*module);
   Filling = false;
+}
+
+void TPropertyGrid::ShowComponentState(const IModule& module) {
+  QTableWidgetItem* type = nullptr;
+  for (int row = 0; row < Grid->rowCount(); ++row)
+    if (Grid->item(row, 0)->text() == "Type")
+      type = Grid->item(row, 1);
+  if (!type)
+    return;
+  // A type whose component is not registered: its text stays, and the row says so.
+  const TProject* project = Document.GetProject();
+  const bool missing = !module.GetType().empty() && project &&
+                       !ComponentOfType(project->GetComponents(), module.GetType());
+  type->setForeground(missing ? QBrush(Qt::red) : QBrush());
+  type->setToolTip(missing ? QString::fromUtf8("Компонент «%1» не найден: у модуля нет параметров")
+                                 .arg(ToQString(module.GetType()))
+                           : QString());
 }
 
 void TPropertyGrid::ShowPosition(const std::shared_ptr<IModule>& module) {

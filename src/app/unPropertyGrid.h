@@ -30,6 +30,9 @@ public:
 
 private:
   void SetValue(const QString& key, const QString& value);
+  // Marks the "Type" row red, with the reason as its tool tip, when the module's component is
+  // missing.
+  void ShowComponentState(const IModule& module);
   void ItemChanged(QTableWidgetItem* item);
 
   TProjectDocument& Document;

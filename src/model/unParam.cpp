@@ -10,5 +10,6 @@ bool TParam::LoadFromText(std::u16string_view text) {
   element.ReadString(u"Name", Name);
   element.ReadString(u"Title", Title);
   element.ReadString(u"Description", Description);
+  element.ReadString(u"Type", Type);
   return parsed;
 }

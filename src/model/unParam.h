@@ -7,7 +7,8 @@
 // One input or output parameter of a component.
 class TParam {
 public:
-  // Reads the "Index", "Name", "Title" and "Description" children of a "Param" element's markup;
+  // Reads the "Index", "Name", "Title", "Description" and "Type" children of a "Param" element's
+  // markup;
   // each field changes only when its element is present ("Index" takes the partial number of a
   // bad text). False when the markup does not parse; what was read stays.
   bool LoadFromText(std::u16string_view text);
@@ -16,4 +17,7 @@ public:
   std::int32_t Index = 0;
   std::u16string Name;
   std::u16string Title;
+  // The kind of value ("double", "bool", "string", "any", ...); empty when the component names
+  // none. Links join parameters of equal types, or where either is "any" or empty.
+  std::u16string Type;
 };

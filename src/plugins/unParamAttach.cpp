@@ -1,0 +1,83 @@
+#include "plugins/unParamAttach.h"
+
+#include "model/unIModule.h"
+#include "model/unParamList.h"
+#include "platform/unStrings.h"
+#include "plugins/unComponentList.h"
+
+#include <filesystem>
+#include <map>
+#include <vector>
+
+namespace {
+
+std::u16string FileNameOf(const std::u16string& path) {
+  const std::size_t slash = path.rfind(u'/');
+  return slash == std::u16string::npos ? path : path.substr(slash + 1);
+}
+
+// Types resolved once per distinct text: a project of many modules names few components.
+class TResolver {
+public:
+  explicit TResolver(const IComponentList* registry) : Registry(registry) {
+    for (std::int32_t i = 0; Registry && i < Registry->GetCount(); ++i)
+      if (IComponent* c = Registry->GetItem(i)) {
+        ByPath.emplace(c->GetFileName(), c);
+        ByName.emplace(FileNameOf(c->GetFileName()), c); // the first of a name stays
+      }
+  }
+  IComponent* Resolve(const std::u16string& type) {
+    if (type.empty() || !Registry)
+      return nullptr;
+    const auto known = Resolved.find(type);
+    if (known != Resolved.end())
+      return known->second;
+    IComponent* found = nullptr;
+    if (const auto path = ByPath.find(type); path != ByPath.end()) {
+      found = path->second;
+    } else {
+      std::error_code ec;
+      if (!std::filesystem::exists(Utf16ToUtf8(type), ec))
+        if (const auto name = ByName.find(FileNameOf(type)); name != ByName.end())
+          found = name->second;
+    }
+    Resolved.emplace(type, found);
+    return found;
+  }
+
+private:
+  const IComponentList* Registry;
+  std::map<std::u16string, IComponent*> ByPath, ByName, Resolved;
+};
+
+} // namespace
+
+IComponent* ComponentOfType(const IComponentList* registry, const std::u16string& type) {
+  return TResolver(registry).Resolve(type);
+}
+
+std::size_t AttachParameters(IModuleList& modules, const IComponentList* registry) {
+  TResolver resolver(registry);
+  std::size_t missing = 0;
+  // Level by level with a list of its own: a deep tree needs no deep recursion.
+  std::vector<IModuleList*> lists{&modules};
+  while (!lists.empty()) {
+    IModuleList* list = lists.back();
+    lists.pop_back();
+    for (std::int32_t i = 0; i < list->Count(); ++i) {
+      const std::shared_ptr<IModule> module = list->GetItem(i);
+      const std::u16string type = module->GetType();
+      if (IComponent* component = resolver.Resolve(type)) {
+        module->SetParamIn(component->GetParamIn());
+        module->SetParamOut(component->GetParamOut());
+      } else if (!type.empty()) {
+        ++missing;
+        module->SetParamIn(std::make_shared<TParamList>());
+        module->SetParamOut(std::make_shared<TParamList>());
+      }
+      if (const auto children = module->GetModules(); children && children->Count() > 0)
+        lists.push_back(children.get());
+    }
+  }
+  return missing;
+}
