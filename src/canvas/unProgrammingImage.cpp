@@ -1,10 +1,14 @@
 #include "canvas/unProgrammingImage.h"
 
+#include "canvas/unQtStrings.h"
 #include "model/unIModule.h"
+#include "model/unParamList.h"
 #include "model/unProject.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <climits>
@@ -258,6 +262,66 @@ void TProgrammingImage::mouseDoubleClickEvent(QMouseEvent* event) {
     return;
   DblClick();
   MouseDown(p.x(), p.y());
+}
+
+TProgrammingImage::TMarkHit TProgrammingImage::MarkAt(QPoint pixel) const {
+  TMarkHit hit;
+  auto modules = Project ? Project->GetMainModules() : nullptr;
+  if (!modules)
+    return hit;
+  // A generous search in project units, then the exact distance on the picture.
+  const double zoom = View.GetZoom();
+  const auto tolerance = static_cast<std::int32_t>(std::ceil(PickPixels / zoom)) + 1;
+  const TPoint at = ToProject(pixel);
+  std::int64_t best = -1;
+  for (std::int32_t i = modules->Count(); i-- > 0;) {
+    const std::shared_ptr<IModule> module = modules->GetItem(i);
+    bool output = false;
+    std::int32_t index = -1;
+    if (!module->MarkAt(at, tolerance, output, index))
+      continue;
+    const TPoint mark = const_cast<TViewCanvas&>(View).ToPicture(module->MarkPoint(output, index));
+    const std::int64_t dx = std::abs(std::int64_t{mark.X} - pixel.x());
+    const std::int64_t dy = std::abs(std::int64_t{mark.Y} - pixel.y());
+    if (dx > PickPixels || dy > PickPixels)
+      continue;
+    if (best < 0 || dx * dx + dy * dy < best) {
+      best = dx * dx + dy * dy;
+      hit = {module, output, index};
+    }
+  }
+  return hit;
+}
+
+QString TProgrammingImage::MarkText(const TMarkHit& hit) {
+  if (!hit.Module)
+    return {};
+  const auto list = hit.Output ? hit.Module->GetParamOut() : hit.Module->GetParamIn();
+  const auto* params = dynamic_cast<const TParamList*>(list.get());
+  const TParam* param = params ? params->Get(hit.Index) : nullptr;
+  if (!param)
+    return {};
+  QStringList lines;
+  lines << ToQString(param->Title.empty() ? param->Name : param->Title);
+  if (!param->Description.empty())
+    lines << ToQString(param->Description);
+  lines << QString::fromUtf8(hit.Output ? "Выход %1" : "Вход %1").arg(ToQString(param->Name)) +
+               (param->Type.empty() ? QString()
+                                    : QString::fromUtf8(", тип %1").arg(ToQString(param->Type)));
+  return lines.join('\n');
+}
+
+bool TProgrammingImage::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QString text = MarkText(MarkAt(help->pos()));
+    if (text.isEmpty())
+      QToolTip::hideText();
+    else
+      QToolTip::showText(help->globalPos(), text, this);
+    return true;
+  }
+  return QWidget::event(event);
 }
 
 bool TProgrammingImage::KeyMove(int key, bool shift) {

@@ -44,6 +44,18 @@ public:
   TRect ProjectExtent() const;
   static constexpr double MinZoom = 0.1, MaxZoom = 8;
 
+  // A parameter mark found at a picture pixel.
+  struct TMarkHit {
+    std::shared_ptr<IModule> Module; // null when there is none
+    bool Output = false;
+    std::int32_t Index = -1;
+  };
+  // The mark within PickPixels of the pixel (the nearest; on the topmost module that has one).
+  TMarkHit MarkAt(QPoint pixel) const;
+  // The text a mark's tool tip shows: the parameter's title, description and type.
+  static QString MarkText(const TMarkHit& hit);
+  static constexpr int PickPixels = 6;
+
   // What the mouse handlers do, with positions in picture pixels.
   void MouseDown(int x, int y);
   void MouseMove(int x, int y);
@@ -72,6 +84,7 @@ protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool event(QEvent* event) override;
 
 private:
   // Gives the picture the control's size; true when it had to change.

@@ -63,6 +63,13 @@ public:
   virtual bool Occlude(TCoverage& above, TCanvas& canvas) const = 0;
   // Everything Draw paints (the box, its marks and its name), in the module's coordinates.
   virtual TRect DrawnBounds(TCanvas& canvas) const = 0;
+  // Where the mark of a parameter points: the k-th input's on the left edge, the k-th output's on
+  // the right, in the middle of its share of the edge.
+  virtual TPoint MarkPoint(bool output, std::int32_t index) const = 0;
+  // The parameter whose mark is nearest to the point, within tolerance (in both directions);
+  // false when no mark is that near.
+  virtual bool MarkAt(TPoint at, std::int32_t tolerance, bool& output,
+                      std::int32_t& index) const = 0;
 };
 
 class IModuleList {

@@ -1,6 +1,7 @@
 #include "model/unModule.h"
 
 #include "model/unModuleList.h"
+#include "model/unParamList.h"
 #include "platform/unCanvas.h"
 #include "platform/unCoverage.h"
 #include "xml/unXml.h"
@@ -8,23 +9,17 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdlib>
 
 namespace {
 
-// One mark per parameter, spaced evenly down the box from its top. A failing parameter list
-// must not keep the box from being drawn, so its failure ends only the marks.
-template <class TMark>
-void DrawMarks(TCanvas& canvas, IParamList* params, TColor color, std::int32_t top,
-               std::int32_t height, TMark mark) {
+// A parameter list's size; a failing list counts as empty, so that it cannot keep the box from
+// being drawn.
+std::int32_t SafeCount(const IParamList* params) {
   try {
-    const std::int32_t n = params ? params->Count() : 0;
-    if (n <= 0)
-      return;
-    const std::int32_t step = height / n;
-    canvas.SetPenColor(color);
-    for (std::int32_t k = 0; k < n; ++k)
-      mark(top + k * step);
+    return params ? std::max(params->Count(), 0) : 0;
   } catch (...) {
+    return 0;
   }
 }
 
@@ -44,6 +39,39 @@ TModule::TBox TModule::Box() const {
           PositionY + Height / 2};
 }
 
+std::int32_t TModule::MarkY(std::int32_t k, std::int32_t n) const {
+  // In the middle of its share: a first mark on the box's corner could not be told from the edge.
+  const std::int32_t step = n > 0 ? Height / n : 0;
+  return Box().Top + step / 2 + k * step;
+}
+
+TPoint TModule::MarkPoint(bool output, std::int32_t index) const {
+  const TBox box = Box();
+  const std::int32_t n = SafeCount((output ? ParamOut : ParamIn).get());
+  return {output ? box.Right : box.Left, MarkY(index, n)};
+}
+
+bool TModule::MarkAt(TPoint at, std::int32_t tolerance, bool& output, std::int32_t& index) const {
+  std::int64_t best = -1;
+  for (const bool out : {false, true}) {
+    const std::int32_t n = SafeCount((out ? ParamOut : ParamIn).get());
+    for (std::int32_t k = 0; k < n; ++k) {
+      const TPoint mark = MarkPoint(out, k);
+      const std::int64_t dx = std::abs(std::int64_t{at.X} - mark.X);
+      const std::int64_t dy = std::abs(std::int64_t{at.Y} - mark.Y);
+      if (dx > tolerance || dy > tolerance)
+        continue;
+      const std::int64_t distance = dx * dx + dy * dy;
+      if (best < 0 || distance < best) {
+        best = distance;
+        output = out;
+        index = k;
+      }
+    }
+  }
+  return best >= 0;
+}
+
 void TModule::Draw(TCanvas& canvas) {
   const TBox box = Box();
   canvas.SetPenColor(Focused ? clRed : clBlack);
@@ -51,15 +79,51 @@ void TModule::Draw(TCanvas& canvas) {
   const TSize extent = canvas.TextExtent(Name);
   canvas.TextOut(PositionX - extent.Width / 2, PositionY - extent.Height / 2, Name);
 
-  DrawMarks(canvas, ParamIn.get(), clGreen, box.Top, Height, [&](std::int32_t y) {
+  const std::int32_t ins = SafeCount(ParamIn.get()), outs = SafeCount(ParamOut.get());
+  if (ins > 0)
+    canvas.SetPenColor(clGreen);
+  for (std::int32_t k = 0; k < ins; ++k) {
+    const std::int32_t y = MarkY(k, ins);
     const std::array<TPoint, 3> chevron{{{box.Left, y - 2}, {box.Left + 3, y}, {box.Left, y + 2}}};
     canvas.Polyline(chevron);
-  });
-  DrawMarks(canvas, ParamOut.get(), clBlue, box.Top, Height, [&](std::int32_t y) {
+  }
+  if (outs > 0)
+    canvas.SetPenColor(clBlue);
+  for (std::int32_t k = 0; k < outs; ++k) {
+    const std::int32_t y = MarkY(k, outs);
     const std::array<TPoint, 4> triangle{
         {{box.Right - 3, y - 2}, {box.Right, y}, {box.Right - 3, y + 2}, {box.Right - 3, y - 2}}};
     canvas.Polyline(triangle);
-  });
+  }
+  DrawNames(canvas, extent.Width);
+}
+
+void TModule::DrawNames(TCanvas& canvas, std::int32_t nameWidth) const {
+  // Names are written when they can be read: high enough on the picture, one per share of the
+  // edge, and beside the module's own name rather than over it.
+  const TSize sample = canvas.TextExtent(u"Xg");
+  const std::int32_t onPicture =
+      canvas.ToPicture({0, sample.Height}).Y - canvas.ToPicture({0, 0}).Y;
+  if (sample.Height <= 0 || onPicture < MinNameHeight)
+    return;
+  const TBox box = Box();
+  const std::int32_t room = (std::abs(Width) - nameWidth) / 2 - 8;
+  for (const bool out : {false, true}) {
+    const auto* params = dynamic_cast<const TParamList*>((out ? ParamOut : ParamIn).get());
+    const std::int32_t n = SafeCount(params);
+    if (n == 0 || std::abs(Height) / n < sample.Height)
+      continue;
+    for (std::int32_t k = 0; k < n; ++k) {
+      const TParam* param = params->Get(k);
+      if (!param || param->Name.empty())
+        continue;
+      const TSize size = canvas.TextExtent(param->Name);
+      if (size.Width > room)
+        continue;
+      const std::int32_t y = MarkY(k, n) - size.Height / 2;
+      canvas.TextOut(out ? box.Right - 5 - size.Width : box.Left + 5, y, param->Name);
+    }
+  }
 }
 
 TRect TModule::Outline() const {

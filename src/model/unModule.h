@@ -36,6 +36,11 @@ public:
   void SaveToXml(TKvenXmlNode1* element) const override;
   bool Occlude(TCoverage& above, TCanvas& canvas) const override;
   TRect DrawnBounds(TCanvas& canvas) const override;
+  TPoint MarkPoint(bool output, std::int32_t index) const override;
+  bool MarkAt(TPoint at, std::int32_t tolerance, bool& output, std::int32_t& index) const override;
+  // Parameter names are written beside their marks only when their text is at least this many
+  // pixels high on the picture.
+  static constexpr std::int32_t MinNameHeight = 7;
 
   // Drops every reference the module holds (children, parent, parameters, points, project).
   void ReleaseReferences();
@@ -50,6 +55,10 @@ private:
   TBox Box() const;
   // The box with its edges in order, whatever the signs of the width and height.
   TRect Outline() const;
+  // The y of the k-th of n marks down the box.
+  std::int32_t MarkY(std::int32_t k, std::int32_t n) const;
+  // Writes the parameters' names inside the box beside their marks, when they fit.
+  void DrawNames(TCanvas& canvas, std::int32_t nameWidth) const;
 
   std::u16string Description;
   TWordBool Focused = WordFalse;

@@ -286,3 +286,43 @@ TEST_F(ProgrammingImageTest, ArrowKeysMoveTheSelectedModuleAndTakeTheKey) {
   EXPECT_EQ(QColor(Image.Picture().pixel(51, 60)), QColor(Qt::red));
   EXPECT_EQ(QColor(Image.Picture().pixel(50, 55)), QColor(Qt::white));
 }
+
+TEST_F(ProgrammingImageTest, MarksArePickedWithinSixPixelsAtEveryZoomWithTheirToolTip) {
+  auto module = Add(100, 100);
+  auto in = std::make_shared<TParamList>();
+  TParam* a = in->AddNew();
+  a->Name = u"A";
+  a->Title = u"Слагаемое A";
+  a->Description = u"First term";
+  a->Type = u"double";
+  in->AddNew()->Name = u"B";
+  module->SetParamIn(in);
+  auto out = std::make_shared<TParamList>();
+  out->AddNew()->Name = u"Sum";
+  module->SetParamOut(out);
+  for (const double zoom : {1.0, 2.0, 0.5}) {
+    Image.SetZoom(zoom, QPoint(0, 0));
+    Image.SetOrigin({0, 0});
+    const TPoint mark = module->MarkPoint(false, 0); // (50, 75) in the project
+    const QPoint pixel(static_cast<int>(mark.X * zoom), static_cast<int>(mark.Y * zoom));
+    for (const QPoint offset : {QPoint(6, 0), QPoint(-6, 6), QPoint(0, -6), QPoint(0, 0)}) {
+      const auto hit = Image.MarkAt(pixel + offset);
+      EXPECT_EQ(hit.Module, module) << zoom << " " << offset.x() << "," << offset.y();
+      EXPECT_FALSE(hit.Output);
+      EXPECT_EQ(hit.Index, 0);
+    }
+    for (const QPoint offset : {QPoint(7, 0), QPoint(0, 7), QPoint(-7, -7)})
+      EXPECT_EQ(Image.MarkAt(pixel + offset).Module, nullptr)
+          << zoom << " " << offset.x() << "," << offset.y();
+    const TPoint sum = module->MarkPoint(true, 0);
+    const auto outHit =
+        Image.MarkAt(QPoint(static_cast<int>(sum.X * zoom), static_cast<int>(sum.Y * zoom)));
+    EXPECT_TRUE(outHit.Output);
+  }
+  TProgrammingImage::TMarkHit hit{module, false, 0};
+  EXPECT_EQ(TProgrammingImage::MarkText(hit),
+            QString::fromUtf8("Слагаемое A\nFirst term\nВход A, тип double"));
+  hit.Index = 1;
+  EXPECT_EQ(TProgrammingImage::MarkText(hit), QString::fromUtf8("B\nВход B"));
+  EXPECT_EQ(TProgrammingImage::MarkText({}), QString());
+}

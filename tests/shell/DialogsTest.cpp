@@ -136,10 +136,13 @@ TEST_F(MainWindowShellTest, ANewModuleOfAComponentShowsItsMarks) {
   EXPECT_EQ(module->GetName(), u"Sum");
   EXPECT_EQ(module->GetParamIn()->Count(), 2);
   EXPECT_TRUE(Window->GetProject()->Modified);
-  // Green input marks at the box's left edge, a blue output mark at its right.
+  // Green input marks at the box's left edge, a blue output mark at its right, each in the
+  // middle of its share of the edge.
   const QImage& pic = Window->GetCanvas()->Picture();
-  EXPECT_EQ(QColor(pic.pixel(153, 50)), QColor(0, 128, 0));
-  EXPECT_EQ(QColor(pic.pixel(250, 50)), QColor(0, 0, 255));
+  EXPECT_EQ(QColor(pic.pixel(153, 75)), QColor(0, 128, 0));
+  EXPECT_EQ(QColor(pic.pixel(153, 125)), QColor(0, 128, 0));
+  EXPECT_EQ(QColor(pic.pixel(250, 100)), QColor(0, 0, 255));
+  EXPECT_NE(QColor(pic.pixel(153, 52)), QColor(0, 128, 0)); // not on the corner
   // Cancel removes a new module again.
   Trigger("miNewModule");
   EXPECT_EQ(modules->Count(), 2);
