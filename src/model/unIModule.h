@@ -11,6 +11,7 @@ class TCoverage;
 class TKvenXmlNode1;
 class IComponentList;
 class IModuleList;
+class TLinkList;
 
 class IParamList {
 public:
@@ -99,4 +100,7 @@ public:
   virtual void Insert(std::int32_t index, std::shared_ptr<IModule> module) = 0;
   // The index of the module (by identity), or -1.
   virtual std::int32_t IndexOf(const std::shared_ptr<IModule>& module) const = 0;
+  // The links among the list's modules.
+  virtual TLinkList& GetLinks() = 0;
+  virtual const TLinkList& GetLinks() const = 0;
 };

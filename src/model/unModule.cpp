@@ -206,7 +206,10 @@ bool TModule::LoadFromXml(const TKvenXmlNode1* element) {
   element->ReadString(u"Type", Type);
   if (Modules && !Modules->LoadFromXml(element->FindChild(u"Modules")))
     return false;
-  return !Points || Points->LoadFromXml(element->FindChild(u"Points"));
+  if (Points && !Points->LoadFromXml(element->FindChild(u"Points")))
+    return false;
+  // The links among the children, after the children they name.
+  return !Modules || Modules->GetLinks().LoadFromXml(element->FindChild(u"Links"), *Modules);
 }
 
 void TModule::SaveToXml(TKvenXmlNode1* element) const {
@@ -224,4 +227,7 @@ void TModule::SaveToXml(TKvenXmlNode1* element) const {
     Modules->SaveToXml(element->GetChild(u"Modules"));
   if (Points)
     Points->SaveToXml(element->GetChild(u"Points"));
+  // Only when there are links: a file without any stays as before.
+  if (Modules && Modules->GetLinks().Count() > 0)
+    Modules->GetLinks().SaveToXml(element->GetChild(u"Links"), *Modules);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/unIModule.h"
+#include "model/unLinkList.h"
 
 #include <memory>
 #include <vector>
@@ -26,8 +27,11 @@ public:
   std::int32_t IndexOf(const std::shared_ptr<IModule>& module) const override;
   // Appends a module as it is (its parent list is not changed); returns its index.
   std::int32_t Append(std::shared_ptr<IModule> module);
+  TLinkList& GetLinks() override { return Links; }
+  const TLinkList& GetLinks() const override { return Links; }
 
 private:
   std::vector<std::shared_ptr<IModule>> Items;
+  TLinkList Links;
   IProject* Project = nullptr; // handed to new modules; nothing sets it
 };

@@ -1,0 +1,175 @@
+#include "model/unLinkList.h"
+#include "model/unModuleList.h"
+#include "model/unParamList.h"
+#include "model/unProject.h"
+#include "xml/XmlTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Parameters by name and type ("" for none).
+std::shared_ptr<TParamList>
+Params(std::initializer_list<std::pair<const char16_t*, const char16_t*>> params) {
+  auto list = std::make_shared<TParamList>();
+  for (const auto& [name, type] : params) {
+    TParam* p = list->AddNew();
+    p->Name = name;
+    p->Type = type;
+  }
+  return list;
+}
+
+// Four modules A, B, C, D, each with inputs "x" (double), "y" (bool), "z" (no type), "w" (any)
+// and outputs "d" (double), "b" (bool), "n" (no type), "a" (any).
+class LinkTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    for (const char16_t* name : {u"A", u"B", u"C", u"D"}) {
+      auto m = Project.GetMainModules()->AddModule(0, 0, name, 50, 50);
+      m->SetParamIn(In);
+      m->SetParamOut(Out);
+      M.push_back(m);
+    }
+  }
+  TLinkList& Links() { return Project.GetMainModules()->GetLinks(); }
+  std::shared_ptr<TLink> Link(int from, const char16_t* output, int to, const char16_t* input) {
+    auto link = std::make_shared<TLink>();
+    link->From = M[from];
+    link->Output = output;
+    link->To = M[to];
+    link->Input = input;
+    Links().Add(link);
+    return link;
+  }
+  std::string Text() {
+    const std::u16string file = Folder.File("p.xml");
+    EXPECT_TRUE(Project.Save(file));
+    return ReadBytes(file);
+  }
+
+  TTempFolder Folder;
+  TProject Project{nullptr, {}, u"", u"P"};
+  std::shared_ptr<TParamList> In =
+      Params({{u"x", u"double"}, {u"y", u"bool"}, {u"z", u""}, {u"w", u"any"}});
+  std::shared_ptr<TParamList> Out =
+      Params({{u"d", u"double"}, {u"b", u"bool"}, {u"n", u""}, {u"a", u"any"}});
+  std::vector<std::shared_ptr<IModule>> M;
+};
+
+} // namespace
+
+TEST_F(LinkTest, TheRulesOfLinks) {
+  Link(0, u"d", 1, u"x"); // A → B
+  Link(1, u"d", 2, u"x"); // B → C
+  Link(0, u"b", 3, u"y"); // A → D
+  const struct {
+    int From;
+    const char16_t* Output;
+    int To;
+    const char16_t* Input;
+    bool Ok;
+    const char16_t* ReasonHas;
+    int Replaces; // index of the link replaced, or -1
+  } table[] = {
+      {0, u"d", 0, u"x", false, u"сам с собой", -1},       // self-link
+      {1, u"d", 0, u"x", false, u"цикл", -1},              // cycle of two
+      {2, u"d", 0, u"x", false, u"цикл", -1},              // cycle of three
+      {0, u"d", 2, u"y", false, u"Типы не совпадают", -1}, // double → bool
+      {0, u"a", 2, u"y", true, u"", -1},                   // "any" output
+      {0, u"b", 2, u"w", true, u"", -1},                   // "any" input
+      {0, u"n", 2, u"y", true, u"", -1},                   // no type
+      {3, u"d", 2, u"x", true, u"", 1},                    // an input's second link replaces
+      {0, u"d", 2, u"z", true, u"", -1},                   // fan-out: "d" feeds B already
+      {0, u"q", 2, u"x", false, u"нет выхода", -1},        // no such output
+      {0, u"d", 2, u"q", false, u"нет входа", -1},         // no such input
+      {3, u"b", 1, u"y", true, u"", -1},                   // no cycle through D
+  };
+  for (const auto& row : table) {
+    const TLinkCheck check = Links().Check(M[row.From], row.Output, M[row.To], row.Input);
+    const std::string what = Utf16ToUtf8(M[row.From]->GetName() + u"." + row.Output + u" → " +
+                                         M[row.To]->GetName() + u"." + row.Input);
+    EXPECT_EQ(check.Ok, row.Ok) << what;
+    EXPECT_NE(check.Reason.find(row.ReasonHas), std::u16string::npos)
+        << what << ": " << Utf16ToUtf8(check.Reason);
+    EXPECT_EQ(check.Replaced, row.Replaces < 0 ? nullptr : Links().Get(row.Replaces)) << what;
+  }
+  EXPECT_FALSE(Links().Check(nullptr, u"d", M[1], u"x").Ok);
+}
+
+TEST_F(LinkTest, LinksSurviveSaveAndLoadExactly) {
+  Link(0, u"d", 1, u"x");
+  auto bent = Link(1, u"b", 2, u"y");
+  bent->Points = {{10, 20}, {-5, 7}};
+  Link(0, u"d", 3, u"x");
+  const std::string text = Text();
+  EXPECT_NE(text.find("<Links>"), std::string::npos);
+  TProject loaded(nullptr, {}, u"", u"");
+  ASSERT_TRUE(loaded.Load(Folder.File("p.xml")));
+  const TLinkList& links = loaded.GetMainModules()->GetLinks();
+  ASSERT_EQ(links.Count(), 3);
+  auto modules = loaded.GetMainModules();
+  EXPECT_EQ(links.Get(0)->From, modules->GetItem(0));
+  EXPECT_EQ(links.Get(0)->To, modules->GetItem(1));
+  EXPECT_EQ(links.Get(1)->Output, u"b");
+  EXPECT_EQ(links.Get(1)->Input, u"y");
+  EXPECT_EQ(links.Get(1)->Points, (std::vector<TPoint>{{10, 20}, {-5, 7}}));
+  EXPECT_EQ(links.Get(2)->To, modules->GetItem(3));
+  ASSERT_TRUE(loaded.Save(Folder.File("again.xml")));
+  EXPECT_EQ(ReadBytes(Folder.File("again.xml")), text);
+  // Deleting a module renumbers the links of the others.
+  Links().Remove(Links().Get(0));
+  Links().Remove(Links().Get(1));
+  Project.GetMainModules()->Remove(M[0]);
+  const std::string renumbered = Text();
+  EXPECT_NE(renumbered.find("<From>0</From>"), std::string::npos) << renumbered; // B is first now
+  EXPECT_NE(renumbered.find("<To>1</To>"), std::string::npos);
+}
+
+TEST_F(LinkTest, AFileWithoutLinksIsWrittenAsBefore) {
+  EXPECT_EQ(Text().find("Links"), std::string::npos);
+}
+
+TEST_F(LinkTest, UnresolvedLinksAreKeptAndWrittenBackUnchanged) {
+  Link(0, u"d", 1, u"x");
+  std::string text = Text();
+  // An index that names no module, a text that is no index, a parameter that is not there, and
+  // an empty "Points".
+  const std::string good = "<Link0>";
+  const std::size_t at = text.find("</Links>");
+  ASSERT_NE(at, std::string::npos);
+  std::string extra =
+      "  <Link1>\r\n<From>7</From>\r\n<Output>d</Output>\r\n<To>1</To>\r\n<Input>x</Input>\r\n"
+      "</Link1>\r\n<Link2>\r\n<From>one</From>\r\n<Output>d</Output>\r\n<To>2</To>\r\n"
+      "<Input>x</Input>\r\n</Link2>\r\n<Link3>\r\n<From>2</From>\r\n<Output>gone</Output>\r\n"
+      "<To>3</To>\r\n<Input>x</Input>\r\n<Points>\r\n<Count>0</Count>\r\n</Points>\r\n</Link3>\r\n";
+  text.insert(at, extra);
+  const std::size_t count = text.find("<Count>1</Count>", text.find("<Links>"));
+  ASSERT_NE(count, std::string::npos);
+  text.replace(count, 16, "<Count>4</Count>");
+  WriteBytes(Folder.File("in.xml"), text);
+  TProject loaded(nullptr, {}, u"", u"");
+  auto modules = loaded.GetMainModules();
+  ASSERT_TRUE(loaded.Load(Folder.File("in.xml")));
+  for (std::int32_t i = 0; i < modules->Count(); ++i) {
+    modules->GetItem(i)->SetParamIn(In);
+    modules->GetItem(i)->SetParamOut(Out);
+  }
+  const TLinkList& links = modules->GetLinks();
+  ASSERT_EQ(links.Count(), 4);
+  EXPECT_TRUE(LinkResolves(*links.Get(0)));
+  for (int i = 1; i < 4; ++i)
+    EXPECT_FALSE(LinkResolves(*links.Get(i))) << i;
+  EXPECT_EQ(links.Get(1)->From, nullptr);
+  EXPECT_EQ(links.Get(2)->FromText, u"one");
+  ASSERT_TRUE(loaded.Save(Folder.File("out.xml")));
+  // The writer's layout of the same tree: loaded and written once more, byte for byte.
+  const std::string written = ReadBytes(Folder.File("out.xml"));
+  TProject again(nullptr, {}, u"", u"");
+  ASSERT_TRUE(again.Load(Folder.File("out.xml")));
+  ASSERT_TRUE(again.Save(Folder.File("out2.xml")));
+  EXPECT_EQ(ReadBytes(Folder.File("out2.xml")), written);
+  for (const char* kept :
+       {"<From>7</From>", "<From>one</From>", "<Output>gone</Output>", "<Points>"})
+    EXPECT_NE(written.find(kept), std::string::npos) << kept;
+}
