@@ -3,6 +3,7 @@
 #include "app/unEditCommands.h"
 #include "app/unProjectDocument.h"
 #include "canvas/unProgrammingImage.h"
+#include "canvas/unQtStrings.h"
 #include "model/unIModule.h"
 
 #include <QCursor>
@@ -50,13 +51,32 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
     if (OnEdit)
       OnEdit(m);
   };
+  Canvas->OnLinkSelect = [this](const std::shared_ptr<TLink>& link) { Document.SelectLink(link); };
+  auto tell = [this](const std::u16string& text) {
+    if (OnMessage)
+      OnMessage(ToQString(text));
+  };
+  Canvas->OnLinkRefused = tell;
+  Canvas->OnLinkDrop = [this,
+                        tell](const std::shared_ptr<IModule>& from, const std::u16string& output,
+                              const std::shared_ptr<IModule>& to, const std::u16string& input) {
+    const std::u16string refused = Document.AddLink(from, output, to, input);
+    tell(refused.empty() ? u"Связь добавлена" : u"Связь не создана: " + refused);
+  };
 
   connect(&Document, &TProjectDocument::ProjectChanged, this, [this] {
     Canvas->SetProject(Document.GetProject());
+    Canvas->SetSelectedLink(Document.SelectedLink());
     Redraw();
   });
-  connect(&Document, &TProjectDocument::ContentChanged, this, &TCanvasView::Redraw);
-  connect(&Document, &TProjectDocument::SelectionChanged, this, [this] { Canvas->Redraw(); });
+  connect(&Document, &TProjectDocument::ContentChanged, this, [this] {
+    Canvas->SetSelectedLink(Document.SelectedLink());
+    Redraw();
+  });
+  connect(&Document, &TProjectDocument::SelectionChanged, this, [this] {
+    Canvas->SetSelectedLink(Document.SelectedLink());
+    Canvas->Redraw();
+  });
 }
 
 void TCanvasView::Redraw() {

@@ -31,6 +31,8 @@ public:
 
   // A double-click asks to edit the module.
   std::function<void(const std::shared_ptr<IModule>&)> OnEdit;
+  // What the user should read in the status bar (why a link was refused).
+  std::function<void(const QString&)> OnMessage;
 
 private:
   QPoint ZoomAnchor() const;

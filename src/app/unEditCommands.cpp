@@ -47,18 +47,63 @@ void TAddModuleCommand::redo() {
 TDeleteModuleCommand::TDeleteModuleCommand(std::shared_ptr<IModuleList> list,
                                            std::shared_ptr<IModule> module, TChanged changed)
     : QUndoCommand(QObject::tr("Delete")), List(std::move(list)), Module(std::move(module)),
-      Index(List->IndexOf(Module)), Changed(std::move(changed)) {}
+      Index(List->IndexOf(Module)), Changed(std::move(changed)) {
+  const TLinkList& links = List->GetLinks();
+  for (std::int32_t i = 0; i < links.Count(); ++i)
+    if (links.Get(i)->From == Module || links.Get(i)->To == Module)
+      Links.emplace_back(i, links.Get(i));
+}
 
 void TDeleteModuleCommand::undo() {
   // Back with everything it had, its selection too, which no other module keeps then.
   if (Module->GetFocused())
     List->ClearFocus();
   List->Insert(Index, Module);
+  for (const auto& [index, link] : Links)
+    List->GetLinks().Insert(index, link);
   Tell(Changed);
 }
 
 void TDeleteModuleCommand::redo() {
+  for (const auto& entry : Links)
+    List->GetLinks().Remove(entry.second);
   List->Remove(Module);
+  Tell(Changed);
+}
+
+TAddLinkCommand::TAddLinkCommand(std::shared_ptr<IModuleList> list, std::shared_ptr<TLink> link,
+                                 std::shared_ptr<TLink> replaced, TChanged changed)
+    : QUndoCommand(QObject::tr("Link")), List(std::move(list)), Link(std::move(link)),
+      Replaced(std::move(replaced)), Changed(std::move(changed)) {}
+
+void TAddLinkCommand::redo() {
+  if (Replaced) {
+    ReplacedIndex = List->GetLinks().IndexOf(Replaced);
+    List->GetLinks().Remove(Replaced);
+  }
+  List->GetLinks().Add(Link);
+  Tell(Changed);
+}
+
+void TAddLinkCommand::undo() {
+  List->GetLinks().Remove(Link);
+  if (Replaced)
+    List->GetLinks().Insert(ReplacedIndex, Replaced);
+  Tell(Changed);
+}
+
+TDeleteLinkCommand::TDeleteLinkCommand(std::shared_ptr<IModuleList> list,
+                                       std::shared_ptr<TLink> link, TChanged changed)
+    : QUndoCommand(QObject::tr("Delete Link")), List(std::move(list)), Link(std::move(link)),
+      Index(List->GetLinks().IndexOf(Link)), Changed(std::move(changed)) {}
+
+void TDeleteLinkCommand::redo() {
+  List->GetLinks().Remove(Link);
+  Tell(Changed);
+}
+
+void TDeleteLinkCommand::undo() {
+  List->GetLinks().Insert(Index, Link);
   Tell(Changed);
 }
 

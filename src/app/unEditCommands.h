@@ -1,11 +1,14 @@
 #pragma once
 
 #include "model/unIModule.h"
+#include "model/unLinkList.h"
 
 #include <QUndoCommand>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 // What the user can change of a module, taken at one moment.
 struct TModuleValues {
@@ -38,7 +41,8 @@ private:
   bool Done = true;
 };
 
-// Takes a module out of its list; undo puts it back at its index with everything it had.
+// Takes a module out of its list with its links; undo puts it back at its index with everything
+// it had, its links at their places.
 class TDeleteModuleCommand : public QUndoCommand {
 public:
   TDeleteModuleCommand(std::shared_ptr<IModuleList> list, std::shared_ptr<IModule> module,
@@ -49,6 +53,39 @@ public:
 private:
   std::shared_ptr<IModuleList> List;
   std::shared_ptr<IModule> Module;
+  std::int32_t Index;
+  // The module's links and their indices, in ascending order of index.
+  std::vector<std::pair<std::int32_t, std::shared_ptr<TLink>>> Links;
+  TChanged Changed;
+};
+
+// Adds a link to a list, taking out the link it replaces (the one into the same input); undo
+// puts that back.
+class TAddLinkCommand : public QUndoCommand {
+public:
+  TAddLinkCommand(std::shared_ptr<IModuleList> list, std::shared_ptr<TLink> link,
+                  std::shared_ptr<TLink> replaced, TChanged changed);
+  void undo() override;
+  void redo() override;
+
+private:
+  std::shared_ptr<IModuleList> List;
+  std::shared_ptr<TLink> Link, Replaced;
+  std::int32_t ReplacedIndex = -1;
+  TChanged Changed;
+};
+
+// Takes a link out of its list; undo puts it back at its index.
+class TDeleteLinkCommand : public QUndoCommand {
+public:
+  TDeleteLinkCommand(std::shared_ptr<IModuleList> list, std::shared_ptr<TLink> link,
+                     TChanged changed);
+  void undo() override;
+  void redo() override;
+
+private:
+  std::shared_ptr<IModuleList> List;
+  std::shared_ptr<TLink> Link;
   std::int32_t Index;
   TChanged Changed;
 };

@@ -67,8 +67,9 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   connect(Document, &TProjectDocument::ModifiedChanged, this, &TfmMain::UpdateProjectTab);
   for (auto signal : {&TProjectDocument::ProjectChanged, &TProjectDocument::ContentChanged,
                       &TProjectDocument::SelectionChanged})
-    connect(Document, signal, this,
-            [this] { miDelete->setEnabled(Document->Selected() != nullptr); });
+    connect(Document, signal, this, [this] {
+      miDelete->setEnabled(Document->Selected() != nullptr || Document->SelectedLink() != nullptr);
+    });
 
   LogTypeSet = {lFile, lWindow, lLogSystem};
   LogFilePath = folder + u"Logs/";
@@ -84,6 +85,7 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   Log(lgGeneral, ltInformation, "Программа запущена", {});
 
   CanvasView->OnEdit = [this](const std::shared_ptr<IModule>& m) { EditModule(m); };
+  CanvasView->OnMessage = [this](const QString& text) { sbMain->showMessage(text); };
   Components = std::make_unique<TComponentList>();
   Components->OnLog = LogHandler();
   Components->Path = Utf16ToUtf8(folder);
@@ -473,10 +475,7 @@ void TfmMain::RefreshView() {
 }
 
 void TfmMain::DeleteModule() {
-  auto module = Document->Selected();
-  if (!module)
-    return;
-  Document->Push(new TDeleteModuleCommand(Document->Level(), module, Document->Changed()));
+  Document->DeleteSelected();
 }
 
 void TfmMain::ZoomIn() {

@@ -1,6 +1,7 @@
 #include "app/unProjectDocument.h"
 
 #include "model/unIModule.h"
+#include "model/unLinkList.h"
 #include "model/unProject.h"
 #include "platform/unStrings.h"
 #include "xml/unXml.h"
@@ -38,6 +39,7 @@ void TProjectDocument::SetProject(std::shared_ptr<TProject> project) {
     CheckFileBeforeSave = false;
   }
   Project = std::move(project);
+  Link.reset();
   UndoStack->clear();
   // A project that comes with changes (recovered work) is not in a saved state.
   if (Project && Project->Modified)
@@ -70,7 +72,57 @@ void TProjectDocument::Select(const std::shared_ptr<IModule>& module) {
     if (module)
       module->SetFocused(WordTrue);
   }
+  Link.reset();
   emit SelectionChanged();
+}
+
+void TProjectDocument::SelectionTouched() {
+  Link.reset();
+  emit SelectionChanged();
+}
+
+void TProjectDocument::SelectLink(const std::shared_ptr<TLink>& link) {
+  if (auto modules = Level())
+    modules->ClearFocus();
+  Link = link;
+  emit SelectionChanged();
+}
+
+void TProjectDocument::ForgetGoneLink() {
+  auto modules = Level();
+  if (Link && (!modules || modules->GetLinks().IndexOf(Link) < 0))
+    Link.reset();
+}
+
+std::u16string TProjectDocument::AddLink(const std::shared_ptr<IModule>& from,
+                                         const std::u16string& output,
+                                         const std::shared_ptr<IModule>& to,
+                                         const std::u16string& input) {
+  auto modules = Level();
+  if (!modules)
+    return u"Нет проекта";
+  const TLinkCheck check = modules->GetLinks().Check(from, output, to, input);
+  if (!check.Ok)
+    return check.Reason;
+  auto link = std::make_shared<TLink>();
+  link->From = from;
+  link->Output = output;
+  link->To = to;
+  link->Input = input;
+  Push(new TAddLinkCommand(modules, link, check.Replaced, Changed()));
+  return {};
+}
+
+void TProjectDocument::DeleteSelected() {
+  auto modules = Level();
+  if (!modules)
+    return;
+  if (Link) {
+    Push(new TDeleteLinkCommand(modules, Link, Changed()));
+    return;
+  }
+  if (auto module = Selected())
+    Push(new TDeleteModuleCommand(modules, module, Changed()));
 }
 
 void TProjectDocument::Push(QUndoCommand* command) {
@@ -81,7 +133,10 @@ void TProjectDocument::Push(QUndoCommand* command) {
 }
 
 TChanged TProjectDocument::Changed() {
-  return [this] { emit ContentChanged(); };
+  return [this] {
+    ForgetGoneLink();
+    emit ContentChanged();
+  };
 }
 
 void TProjectDocument::MoveByKeys(const std::shared_ptr<IModule>& module, TPoint from) {

@@ -14,6 +14,7 @@ class QTimer;
 class QUndoCommand;
 class QUndoStack;
 class TProject;
+struct TLink;
 
 // The open project (or none) and all that belongs to it but is no view: its undo stack and
 // modified mark, the work kept aside for crash recovery, the module list shown and the selection
@@ -40,7 +41,17 @@ public:
   // Makes the module (or none) the one selected; selection is no undo step and no change.
   void Select(const std::shared_ptr<IModule>& module);
   // A view has changed the focus marks itself (a press on the canvas): the others follow.
-  void SelectionTouched() { emit SelectionChanged(); }
+  void SelectionTouched();
+  // Selects a link of the list shown (no module is selected then).
+  void SelectLink(const std::shared_ptr<TLink>& link);
+  // The selected link, or null.
+  std::shared_ptr<TLink> SelectedLink() const { return Link; }
+  // Adds the link from the output of one module to the input of another of the list shown (one
+  // undo step, replacing the input's link); the reason when the rules refuse it, else empty.
+  std::u16string AddLink(const std::shared_ptr<IModule>& from, const std::u16string& output,
+                         const std::shared_ptr<IModule>& to, const std::u16string& input);
+  // Takes out the selected module with its links, or the selected link (one undo step).
+  void DeleteSelected();
   // A module is being moved (a drag step): the views that show its position follow.
   void Moving(const std::shared_ptr<IModule>& module) { emit ModuleMoving(module); }
 
@@ -81,7 +92,11 @@ signals:
   void ModuleMoving(const std::shared_ptr<IModule>& module);
 
 private:
+  // A selected link that is no longer in the list shown is forgotten.
+  void ForgetGoneLink();
+
   std::shared_ptr<TProject> Project;
+  std::shared_ptr<TLink> Link;
   QUndoStack* UndoStack;
   QTimer* RecoveryTimer;
   int ChangesSinceRecovery = 0;

@@ -4,6 +4,7 @@
 #include "app/unProjectDocument.h"
 #include "canvas/unQtStrings.h"
 #include "model/unIModule.h"
+#include "model/unLink.h"
 #include "model/unProject.h"
 #include "platform/unIntText.h"
 #include "plugins/unParamAttach.h"
@@ -53,6 +54,24 @@ void TPropertyGrid::ShowSelection() {
   }
   Module.reset();
   Grid->setRowCount(0);
+  if (const std::shared_ptr<TLink> link = Document.SelectedLink())
+    ShowLink(*link);
+}
+
+void TPropertyGrid::ShowLink(const TLink& link) {
+  // The two ends, "module.parameter", to be read, not edited.
+  auto end = [](const std::shared_ptr<IModule>& module, const std::u16string& text,
+                const std::u16string& parameter) {
+    return (module ? ToQString(module->GetName())
+                   : QString::fromUtf8("(модуль %1)").arg(ToQString(text))) +
+           "." + ToQString(parameter);
+  };
+  Filling = true;
+  SetValue("From", end(link.From, link.FromText, link.Output));
+  SetValue("To", end(link.To, link.ToText, link.Input));
+  for (int row = 0; row < Grid->rowCount(); ++row)
+    Grid->item(row, 1)->setFlags(Grid->item(row, 1)->flags() & ~Qt::ItemIsEditable);
+  Filling = false;
 }
 
 void TPropertyGrid::SetValue(const QString& key, const QString& value) {
@@ -74,6 +93,9 @@ void TPropertyGrid::Show(const std::shared_ptr<IModule>& module) {
   if (!module)
     return;
   Module = module;
+  // Rows of a link shown before go.
+  if (Grid->rowCount() > 0 && Grid->item(0, 0)->text() != Rows[0])
+    Grid->setRowCount(0);
   Filling = true;
   for (const char* key : Rows)
     SetValue(key, ModuleValue(*module, key));

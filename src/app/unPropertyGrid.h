@@ -9,6 +9,7 @@ class IModule;
 class QTableWidget;
 class QTableWidgetItem;
 class TProjectDocument;
+struct TLink;
 
 // The property grid as a view of the document: the rows "Name", "Description", "Type",
 // "Height", "Width", "PositionX", "PositionY" of the selected module, none without one. A value
@@ -25,8 +26,9 @@ public:
   void Show(const std::shared_ptr<IModule>& module);
   // The position rows of the module.
   void ShowPosition(const std::shared_ptr<IModule>& module);
-  // The rows of the document's selection, or none.
+  // The rows of the document's selection: a module's, a link's two ends ("From", "To"), or none.
   void ShowSelection();
+  void ShowLink(const TLink& link);
 
 private:
   void SetValue(const QString& key, const QString& value);

@@ -156,8 +156,15 @@ void TImageCanvas::Line(TPoint from, TPoint to) {
   const int sx = x < endX ? 1 : -1, sy = y < endY ? 1 : -1;
   std::int64_t err = dx + dy;
   for (;;) {
-    if (x >= ClipLeft && x < ClipRight && y >= ClipTop && y < ClipBottom)
-      Row(y)[x] = Pen;
+    if (PenWidth == 1) {
+      if (x >= ClipLeft && x < ClipRight && y >= ClipTop && y < ClipBottom)
+        Row(y)[x] = Pen;
+    } else {
+      for (std::int64_t py = y - PenWidth / 2; py < y - PenWidth / 2 + PenWidth; ++py)
+        for (std::int64_t px = x - PenWidth / 2; px < x - PenWidth / 2 + PenWidth; ++px)
+          if (px >= ClipLeft && px < ClipRight && py >= ClipTop && py < ClipBottom)
+            Row(py)[px] = Pen;
+    }
     if (x == endX && y == endY)
       break;
     const std::int64_t e2 = 2 * err;

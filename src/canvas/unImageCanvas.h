@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
+#include <algorithm>
 #include <unordered_map>
 
 // Draws into a 32-bit picture: boxes and lines are written straight into its pixels (one-pixel
@@ -23,6 +24,8 @@ public:
   void SetFont(const QFont& font);
 
   void SetPenColor(TColor color) override;
+  // 1 or more: a wider pen paints a square of that size at every point of a line.
+  void SetPenWidth(std::int32_t width) override { PenWidth = std::max(1, std::min(width, 8)); }
   void Rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
                  std::int32_t bottom) override;
   void Polyline(std::span<const TPoint> points) override;
@@ -51,6 +54,7 @@ private:
   std::int64_t ClipLeft = 0, ClipTop = 0, ClipRight = 0, ClipBottom = 0;
   TRect Limit;
   std::uint32_t Pen = 0xFF000000;
+  std::int32_t PenWidth = 1;
   std::uint32_t Brush = 0xFFFFFFFF;
   QFont Font;
   QFontMetrics Metrics;

@@ -24,7 +24,16 @@ constexpr int Margin = 10;
 class TPainterCanvas : public TCanvas {
 public:
   explicit TPainterCanvas(QPainter& painter) : Painter(painter), Metrics(painter.font()) {}
-  void SetPenColor(TColor color) override { Painter.setPen(QColor(color.R, color.G, color.B)); }
+  void SetPenColor(TColor color) override {
+    QPen pen = Painter.pen();
+    pen.setColor(QColor(color.R, color.G, color.B));
+    Painter.setPen(pen);
+  }
+  void SetPenWidth(std::int32_t width) override {
+    QPen pen = Painter.pen();
+    pen.setWidth(width);
+    Painter.setPen(pen);
+  }
   void Rectangle(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) override {
     Painter.setBrush(Qt::white);
     Painter.drawRect(QRect(QPoint(std::min(l, r), std::min(t, b)),

@@ -2,6 +2,9 @@
 
 #include "canvas/unQtStrings.h"
 #include "model/unIModule.h"
+#include "model/unLinkDraw.h"
+#include "model/unLinkList.h"
+#include "model/unModule.h"
 #include "model/unParamList.h"
 #include "model/unProject.h"
 
@@ -68,7 +71,112 @@ void TProgrammingImage::DrawContent() {
   Canvas.SetPenColor(clBlack);
   Canvas.Rectangle(0, 0, Image.width() - 1, Image.height() - 1);
   if (Project)
-    Project->Draw(nullptr, View);
+    Project->Draw(View, SelectedLink.get());
+  if (!Connecting)
+    return;
+  // The inputs that may take the wire are marked, and the wire follows the mouse.
+  Canvas.SetPenColor(clRed);
+  for (const auto& [module, index] : Compatible) {
+    const TPoint at = View.ToPicture(module->MarkPoint(false, index));
+    Canvas.Rectangle(at.X - 4, at.Y - 4, at.X + 4, at.Y + 4);
+  }
+  Canvas.SetPenColor(clBlue);
+  View.Polyline(Wire());
+}
+
+std::shared_ptr<IModuleList> TProgrammingImage::Modules() const {
+  return Project ? Project->GetMainModules() : nullptr;
+}
+
+void TProgrammingImage::SetSelectedLink(std::shared_ptr<TLink> link) {
+  if (link == SelectedLink)
+    return;
+  SelectedLink = std::move(link);
+  Redraw();
+}
+
+std::shared_ptr<TLink> TProgrammingImage::LinkAt(QPoint pixel) const {
+  auto modules = Modules();
+  if (!modules)
+    return nullptr;
+  auto& view = const_cast<TViewCanvas&>(View);
+  std::shared_ptr<TLink> best;
+  double nearest = LinkPickPixels + 0.5;
+  const TLinkList& links = modules->GetLinks();
+  for (std::int32_t i = 0; i < links.Count(); ++i) {
+    std::vector<TPoint> curve = LinkCurve(*links.Get(i));
+    for (TPoint& p : curve)
+      p = view.ToPicture(p);
+    const double distance = DistanceToCurve(curve, pixel.x(), pixel.y());
+    if (distance < nearest) {
+      nearest = distance;
+      best = links.Get(i);
+    }
+  }
+  return best;
+}
+
+TRect TProgrammingImage::MovedArea(const std::shared_ptr<IModule>& module) {
+  TRect area = module->DrawnBounds(View);
+  if (auto modules = Modules())
+    for (const auto& link : modules->GetLinks().Of(module))
+      area = Union(area, LinkBounds(LinkCurve(*link)));
+  return area;
+}
+
+std::vector<TPoint> TProgrammingImage::Wire() const {
+  if (!WireFrom.Module)
+    return {};
+  TLink wire;
+  wire.From = WireFrom.Module;
+  const auto* params = dynamic_cast<const TParamList*>(WireFrom.Module->GetParamOut().get());
+  const TParam* param = params ? params->Get(WireFrom.Index) : nullptr;
+  wire.Output = param ? param->Name : std::u16string();
+  // A module of its own at the mouse, with no parameters: the curve ends at its edge there.
+  auto end = std::make_shared<TModule>(nullptr, std::weak_ptr<IModuleList>());
+  end->SetWidth(0);
+  end->SetPosition(WireEnd);
+  wire.To = end;
+  return LinkCurve(wire);
+}
+
+void TProgrammingImage::StartWire(const TMarkHit& from) {
+  Connecting = true;
+  WireFrom = from;
+  WireEnd = from.Module->MarkPoint(true, from.Index);
+  Compatible.clear();
+  auto modules = Modules();
+  const auto* outputs = dynamic_cast<const TParamList*>(from.Module->GetParamOut().get());
+  const TParam* output = outputs ? outputs->Get(from.Index) : nullptr;
+  if (!modules || !output)
+    return;
+  for (std::int32_t i = 0; i < modules->Count(); ++i) {
+    const std::shared_ptr<IModule> module = modules->GetItem(i);
+    const auto* inputs = dynamic_cast<const TParamList*>(module->GetParamIn().get());
+    for (std::int32_t k = 0; inputs && k < inputs->Count(); ++k)
+      if (modules->GetLinks().Check(from.Module, output->Name, module, inputs->Get(k)->Name).Ok)
+        Compatible.emplace_back(module, k);
+  }
+  Redraw();
+}
+
+void TProgrammingImage::EndWire(QPoint pixel) {
+  const TMarkHit from = WireFrom;
+  Connecting = false;
+  WireFrom = {};
+  Compatible.clear();
+  Redraw();
+  const TMarkHit to = MarkAt(pixel);
+  const auto* outputs = dynamic_cast<const TParamList*>(from.Module->GetParamOut().get());
+  const auto* inputs =
+      to.Module ? dynamic_cast<const TParamList*>(to.Module->GetParamIn().get()) : nullptr;
+  if (!to.Module || to.Output || !inputs || !outputs) {
+    if (OnLinkRefused)
+      OnLinkRefused(u"Связь не создана: отпустите её на входе другого модуля");
+    return;
+  }
+  if (OnLinkDrop)
+    OnLinkDrop(from.Module, outputs->Get(from.Index)->Name, to.Module, inputs->Get(to.Index)->Name);
 }
 
 void TProgrammingImage::Redraw() {
@@ -147,6 +255,12 @@ void TProgrammingImage::MouseDown(int x, int y) {
   }
   if (!Project)
     return;
+  LastPixel = {x, y};
+  // A press on an output's mark draws a wire from it.
+  if (const TMarkHit mark = MarkAt({x, y}); mark.Module && mark.Output) {
+    StartWire(mark);
+    return;
+  }
   const TPoint at = ToProject({x, y});
   auto modules = Project->GetMainModules();
   if (modules) {
@@ -157,6 +271,14 @@ void TProgrammingImage::MouseDown(int x, int y) {
   }
   if (SelectedModule)
     SelectedModule->SetFocused(WordTrue);
+  // Beside every box, a press near a link selects it.
+  if (!SelectedModule)
+    if (std::shared_ptr<TLink> link = LinkAt({x, y})) {
+      Redraw();
+      if (OnLinkSelect)
+        OnLinkSelect(link);
+      return;
+    }
   Redraw();
   if (OnModuleSelect)
     OnModuleSelect(SelectedModule);
@@ -170,13 +292,21 @@ void TProgrammingImage::MouseDown(int x, int y) {
 }
 
 void TProgrammingImage::MouseMove(int x, int y) {
+  LastPixel = {x, y};
+  if (Connecting) {
+    const TRect before = LinkBounds(Wire());
+    WireEnd = ToProject({x, y});
+    RedrawArea(Union(before, LinkBounds(Wire())));
+    return;
+  }
   if (!Dragging || !SelectedModule)
     return;
   const TPoint at = ToProject({x, y});
   ApplyFont();
-  const TRect before = SelectedModule->DrawnBounds(View);
+  // The box and its links, where they were and where they are now.
+  const TRect before = MovedArea(SelectedModule);
   SelectedModule->SetPosition({at.X + DragOffsetX, at.Y + DragOffsetY});
-  const TRect after = SelectedModule->DrawnBounds(View);
+  const TRect after = MovedArea(SelectedModule);
   // Only what the module left and what it covers now.
   if (Overlap(before, after)) {
     RedrawArea(Union(before, after));
@@ -189,6 +319,10 @@ void TProgrammingImage::MouseMove(int x, int y) {
 }
 
 void TProgrammingImage::MouseUp() {
+  if (Connecting) {
+    EndWire(LastPixel);
+    return;
+  }
   Dragging = false;
   std::shared_ptr<IModule> dropped = std::move(SelectedModule);
   SelectedModule.reset();
@@ -251,6 +385,7 @@ void TProgrammingImage::mouseReleaseEvent(QMouseEvent* event) {
     Panning = false;
     return;
   }
+  LastPixel = event->position().toPoint();
   MouseUp();
 }
 

@@ -7,9 +7,13 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class IModule;
+class IModuleList;
 class TProject;
+struct TLink;
 
 // The programming canvas: a retained picture of the project's modules as seen through a view
 // (a zoom and the project point at the top left), redrawn as the user selects, drags and edits
@@ -44,6 +48,14 @@ public:
   TRect ProjectExtent() const;
   static constexpr double MinZoom = 0.1, MaxZoom = 8;
 
+  // The link drawn as selected (wider); null for none.
+  void SetSelectedLink(std::shared_ptr<TLink> link);
+  // The link whose curve passes within LinkPickPixels of the pixel (the nearest), or null.
+  std::shared_ptr<TLink> LinkAt(QPoint pixel) const;
+  static constexpr int LinkPickPixels = 4;
+  // While a wire is drawn from an output: the inputs it may be dropped on.
+  bool IsConnecting() const { return Connecting; }
+
   // A parameter mark found at a picture pixel.
   struct TMarkHit {
     std::shared_ptr<IModule> Module; // null when there is none
@@ -72,6 +84,14 @@ public:
   // Moves the selected module by the arrow key's step: 1 pixel, 10 with Shift; false for any
   // other key or without a selected module.
   bool KeyMove(int key, bool shift);
+  // A press on a link selects it.
+  std::function<void(const std::shared_ptr<TLink>&)> OnLinkSelect;
+  // A wire dropped on an input: the link the user asks for (the document checks and adds it).
+  std::function<void(const std::shared_ptr<IModule>& from, const std::u16string& output,
+                     const std::shared_ptr<IModule>& to, const std::u16string& input)>
+      OnLinkDrop;
+  // A wire dropped where no link can go, with the reason for the user.
+  std::function<void(const std::u16string& reason)> OnLinkRefused;
   // After the zoom or the origin changed.
   std::function<void()> OnViewChange;
 
@@ -93,6 +113,15 @@ private:
   void ApplyFont();
   // Draws the frame and the project within the canvas's current clip.
   void DrawContent();
+  // The modules' list shown, or null.
+  std::shared_ptr<IModuleList> Modules() const;
+  // Everything a module's move changes on the picture: its box and its links.
+  TRect MovedArea(const std::shared_ptr<IModule>& module);
+  // The wire being drawn: from the output's mark to the mouse.
+  std::vector<TPoint> Wire() const;
+  // Starts a wire from an output mark; the inputs that may take it are found at once.
+  void StartWire(const TMarkHit& from);
+  void EndWire(QPoint pixel);
 
   int DragOffsetX = 0;
   int DragOffsetY = 0;
@@ -102,6 +131,13 @@ private:
   bool Panning = false;
   QPoint PanFrom;
   std::shared_ptr<IModule> SelectedModule;
+  std::shared_ptr<TLink> SelectedLink;
+  bool Connecting = false;
+  QPoint LastPixel;
+  TMarkHit WireFrom;
+  TPoint WireEnd;
+  // The inputs the wire may be dropped on: the module and the input's index.
+  std::vector<std::pair<std::shared_ptr<IModule>, std::int32_t>> Compatible;
   TProject* Project = nullptr;
   QImage Image;
   TImageCanvas Canvas;

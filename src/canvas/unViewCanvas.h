@@ -19,6 +19,7 @@ public:
   TPoint ToProject(std::int32_t x, std::int32_t y) const;
 
   void SetPenColor(TColor color) override { Inner.SetPenColor(color); }
+  void SetPenWidth(std::int32_t width) override { Inner.SetPenWidth(width); }
   void Rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
                  std::int32_t bottom) override;
   void Polyline(std::span<const TPoint> points) override;

@@ -1,5 +1,7 @@
 #include "model/unProject.h"
 
+#include "model/unLinkDraw.h"
+#include "model/unLinkList.h"
 #include "model/unMissingEntries.h"
 #include "model/unModule.h"
 #include "model/unXmlChildIndex.h"
@@ -31,9 +33,16 @@ std::shared_ptr<IModuleList> TProject::GetMainModules() const {
 }
 
 void TProject::Draw(IComponentList*, TCanvas& canvas) {
+  Draw(canvas, nullptr);
+}
+
+void TProject::Draw(TCanvas& canvas, const TLink* selected) {
   try {
-    if (auto modules = GetMainModules())
+    if (auto modules = GetMainModules()) {
+      // The links first: the boxes and their names lie above them.
+      DrawLinks(canvas, modules->GetLinks(), selected);
       modules->Draw(canvas);
+    }
   } catch (...) {
   }
 }

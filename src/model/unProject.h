@@ -10,6 +10,7 @@
 
 class TKvenXmlNode1;
 class TModule;
+struct TLink;
 
 // The root element of a project file.
 inline constexpr std::u16string_view ProjectRootName = u"Kven_ZU_Programming_Project";
@@ -30,8 +31,10 @@ public:
   std::shared_ptr<TModule> GetMainModule() const { return MainModule; }
   const std::u16string& GetName() const { return Name; }
   void SetName(const std::u16string& name) { Name = name; }
-  // Draws the main module's children; failures while drawing are swallowed.
+  // Draws the main module's children and their links; failures while drawing are swallowed.
   void Draw(IComponentList* components, TCanvas& canvas);
+  // The same, with one link drawn as selected (none for null).
+  void Draw(TCanvas& canvas, const TLink* selected);
   // Writes the whole tree to the file (an empty name means FileName); false when there is no
   // name or the file cannot be written. FileName does not change.
   // Adds elements of the caller's own to the root before it is written.

@@ -14,6 +14,8 @@ public:
   // Fills the box with the current brush and outlines it with the pen.
   virtual void Rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
                          std::int32_t bottom) = 0;
+  // Lines are this many picture pixels wide (1 unless set); a canvas may draw them 1 wide.
+  virtual void SetPenWidth(std::int32_t width) { (void)width; }
   // Connects the points in order with the pen; the figure is not closed implicitly.
   virtual void Polyline(std::span<const TPoint> points) = 0;
   // Writes text with its top-left corner at (x, y) in the current font.

@@ -1,0 +1,124 @@
+#include "model/unLinkDraw.h"
+
+#include "model/unIModule.h"
+#include "model/unLinkList.h"
+#include "platform/unCanvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// Points per curved piece between two of the link's points.
+constexpr int Steps = 16;
+// Pixels of a dash and of the gap after it, on the project.
+constexpr int Dash = 6;
+
+// Where an end of the link lies: its parameter's mark, or the middle of the module's edge.
+TPoint EndPoint(const IModule& module, bool output, const std::u16string& name) {
+  const std::int32_t index = ParamIndex(module, output, name);
+  if (index >= 0)
+    return module.MarkPoint(output, index);
+  const TPoint centre = module.GetPosition();
+  return {centre.X + (output ? 1 : -1) * std::abs(module.GetWidth()) / 2, centre.Y};
+}
+
+} // namespace
+
+std::vector<TPoint> LinkCurve(const TLink& link) {
+  std::vector<TPoint> curve;
+  if (!link.From || !link.To)
+    return curve;
+  std::vector<TPoint> through{EndPoint(*link.From, true, link.Output)};
+  through.insert(through.end(), link.Points.begin(), link.Points.end());
+  through.push_back(EndPoint(*link.To, false, link.Input));
+  curve.push_back(through.front());
+  for (std::size_t i = 1; i < through.size(); ++i) {
+    const double x0 = through[i - 1].X, y0 = through[i - 1].Y;
+    const double x3 = through[i].X, y3 = through[i].Y;
+    // Horizontal at both ends, reaching out by half the distance (at least a little).
+    const double reach = std::max(20.0, std::abs(x3 - x0) / 2);
+    const double x1 = x0 + reach, x2 = x3 - reach;
+    for (int s = 1; s <= Steps; ++s) {
+      const double t = static_cast<double>(s) / Steps, u = 1 - t;
+      const double x = u * u * u * x0 + 3 * u * u * t * x1 + 3 * u * t * t * x2 + t * t * t * x3;
+      const double y = u * u * u * y0 + 3 * u * u * t * y0 + 3 * u * t * t * y3 + t * t * t * y3;
+      curve.push_back(
+          {static_cast<std::int32_t>(std::lround(x)), static_cast<std::int32_t>(std::lround(y))});
+    }
+  }
+  return curve;
+}
+
+TRect LinkBounds(const std::vector<TPoint>& curve) {
+  if (curve.empty())
+    return {};
+  TRect r{curve[0].X, curve[0].Y, curve[0].X, curve[0].Y};
+  for (const TPoint& p : curve) {
+    r.Left = std::min(r.Left, p.X);
+    r.Top = std::min(r.Top, p.Y);
+    r.Right = std::max(r.Right, p.X);
+    r.Bottom = std::max(r.Bottom, p.Y);
+  }
+  return {r.Left - 2, r.Top - 2, r.Right + 2, r.Bottom + 2};
+}
+
+void DrawLinks(TCanvas& canvas, const TLinkList& links, const TLink* selected) {
+  const TRect clip = canvas.Clip();
+  for (std::int32_t i = 0; i < links.Count(); ++i) {
+    const std::shared_ptr<TLink> link = links.Get(i);
+    const std::vector<TPoint> curve = LinkCurve(*link);
+    if (curve.empty())
+      continue;
+    if (!clip.Empty()) {
+      const TRect bounds = LinkBounds(curve);
+      const TPoint a = canvas.ToPicture({bounds.Left, bounds.Top});
+      const TPoint b = canvas.ToPicture({bounds.Right, bounds.Bottom});
+      if (b.X < clip.Left || a.X > clip.Right || b.Y < clip.Top || a.Y > clip.Bottom)
+        continue;
+    }
+    if (LinkResolves(*link)) {
+      canvas.SetPenColor(clBlue);
+      canvas.SetPenWidth(link.get() == selected ? 3 : 1);
+      canvas.Polyline(curve);
+      continue;
+    }
+    // Dashed red: every other stretch of about Dash units along the curve.
+    canvas.SetPenColor(clRed);
+    canvas.SetPenWidth(link.get() == selected ? 3 : 1);
+    std::vector<TPoint> dash{curve.front()};
+    double run = 0;
+    bool on = true;
+    for (std::size_t k = 1; k < curve.size(); ++k) {
+      run += std::hypot(curve[k].X - curve[k - 1].X, curve[k].Y - curve[k - 1].Y);
+      if (on)
+        dash.push_back(curve[k]);
+      if (run >= Dash) {
+        if (on && dash.size() > 1)
+          canvas.Polyline(dash);
+        on = !on;
+        run = 0;
+        dash.assign(1, curve[k]);
+      }
+    }
+    if (on && dash.size() > 1)
+      canvas.Polyline(dash);
+  }
+  canvas.SetPenWidth(1);
+}
+
+double DistanceToCurve(const std::vector<TPoint>& curve, double x, double y) {
+  double best = 1e300;
+  for (std::size_t k = 1; k < curve.size(); ++k) {
+    const double ax = curve[k - 1].X, ay = curve[k - 1].Y;
+    const double dx = curve[k].X - ax, dy = curve[k].Y - ay;
+    const double length = dx * dx + dy * dy;
+    double t = length > 0 ? ((x - ax) * dx + (y - ay) * dy) / length : 0;
+    t = std::clamp(t, 0.0, 1.0);
+    best = std::min(best, std::hypot(x - (ax + t * dx), y - (ay + t * dy)));
+  }
+  if (curve.size() == 1)
+    best = std::hypot(x - curve[0].X, y - curve[0].Y);
+  return best;
+}
