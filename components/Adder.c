@@ -2,11 +2,11 @@
 #include "zu_component.h"
 
 static const TZUParamDesc In[] = {
-    {0, "A", "Слагаемое A", "First term"},
-    {1, "B", "Слагаемое B", "Second term"},
+    {0, "A", "Слагаемое A", "First term", "double"},
+    {1, "B", "Слагаемое B", "Second term", "double"},
 };
 static const TZUParamDesc Out[] = {
-    {0, "Sum", "Сумма", "A + B"},
+    {0, "Sum", "Сумма", "A + B", "double"},
 };
 static const TZUComponentDesc Component = {"Adder",
                                            "Сумматор",

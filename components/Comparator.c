@@ -2,13 +2,13 @@
 #include "zu_component.h"
 
 static const TZUParamDesc In[] = {
-    {0, "Value", "Значение", "The value to watch"},
-    {1, "Threshold", "Порог", "The level it is compared with"},
-    {2, "Hysteresis", "Гистерезис", "How far the value must move back before the answer changes"},
+    {0, "Value", "Значение", "The value to watch", "double"},
+    {1, "Threshold", "Порог", "The level it is compared with", "double"},
+    {2, "Hysteresis", "Гистерезис", "How far the value must move back before the answer changes", "double"},
 };
 static const TZUParamDesc Out[] = {
-    {0, "Above", "Выше", "True while Value > Threshold"},
-    {1, "Below", "Ниже", "True while Value < Threshold - Hysteresis"},
+    {0, "Above", "Выше", "True while Value > Threshold", "bool"},
+    {1, "Below", "Ниже", "True while Value < Threshold - Hysteresis", "bool"},
 };
 static const TZUComponentDesc Component = {"Comparator",
                                            "Компаратор",

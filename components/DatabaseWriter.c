@@ -2,14 +2,14 @@
 #include "zu_component.h"
 
 static const TZUParamDesc In[] = {
-    {0, "Connection", "Соединение", "Connection string, for example postgresql://host/db"},
-    {1, "Table", "Таблица", "Table the rows go to"},
-    {2, "Value", "Значение", "The value to store"},
-    {3, "Timestamp", "Время", "When the value was taken; now when empty"},
+    {0, "Connection", "Соединение", "Connection string, for example postgresql://host/db", "string"},
+    {1, "Table", "Таблица", "Table the rows go to", "string"},
+    {2, "Value", "Значение", "The value to store", "any"},
+    {3, "Timestamp", "Время", "When the value was taken; now when empty", "string"},
 };
 static const TZUParamDesc Out[] = {
-    {0, "RowsWritten", "Записано строк", "Rows written since the start"},
-    {1, "LastError", "Последняя ошибка", "The database's last error, empty when none"},
+    {0, "RowsWritten", "Записано строк", "Rows written since the start", "double"},
+    {1, "LastError", "Последняя ошибка", "The database's last error, empty when none", "string"},
 };
 static const TZUComponentDesc Component = {"DatabaseWriter",
                                            "Запись в базу данных",

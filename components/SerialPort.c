@@ -2,15 +2,15 @@
 #include "zu_component.h"
 
 static const TZUParamDesc In[] = {
-    {0, "Port", "Порт", "Device of the line, for example /dev/ttyS0 or /dev/ttyUSB0"},
-    {1, "BaudRate", "Скорость", "Bits per second: 9600, 19200, 57600, 115200"},
-    {2, "Parity", "Чётность", "N none, E even, O odd"},
-    {3, "TxData", "Передать", "Bytes to send"},
+    {0, "Port", "Порт", "Device of the line, for example /dev/ttyS0 or /dev/ttyUSB0", "string"},
+    {1, "BaudRate", "Скорость", "Bits per second: 9600, 19200, 57600, 115200", "double"},
+    {2, "Parity", "Чётность", "N none, E even, O odd", "string"},
+    {3, "TxData", "Передать", "Bytes to send", "string"},
 };
 static const TZUParamDesc Out[] = {
-    {0, "RxData", "Принято", "Bytes received since the last step"},
-    {1, "Connected", "Подключено", "True while the port is open"},
-    {2, "Error", "Ошибка", "The last error of the line, empty when none"},
+    {0, "RxData", "Принято", "Bytes received since the last step", "string"},
+    {1, "Connected", "Подключено", "True while the port is open", "bool"},
+    {2, "Error", "Ошибка", "The last error of the line, empty when none", "string"},
 };
 static const TZUComponentDesc Component = {"SerialPort",
                                            "Последовательный порт",

@@ -2,13 +2,13 @@
 #include "zu_component.h"
 
 static const TZUParamDesc In[] = {
-    {0, "Frequency", "Частота, Гц", "How many periods per second, 0.001 to 100000"},
-    {1, "Amplitude", "Амплитуда", "Peak value of the signal"},
-    {2, "Waveform", "Форма", "0 sine, 1 square, 2 triangle, 3 sawtooth"},
-    {3, "Enable", "Включено", "The signal runs while this is true"},
+    {0, "Frequency", "Частота, Гц", "How many periods per second, 0.001 to 100000", "double"},
+    {1, "Amplitude", "Амплитуда", "Peak value of the signal", "double"},
+    {2, "Waveform", "Форма", "0 sine, 1 square, 2 triangle, 3 sawtooth", "double"},
+    {3, "Enable", "Включено", "The signal runs while this is true", "bool"},
 };
 static const TZUParamDesc Out[] = {
-    {0, "Signal", "Сигнал", "The generated value at each step"},
+    {0, "Signal", "Сигнал", "The generated value at each step", "double"},
 };
 static const TZUComponentDesc Component = {"SignalGenerator",
                                            "Генератор сигнала",

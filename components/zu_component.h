@@ -12,6 +12,7 @@ typedef struct TZUParamDesc {
   const char* Name;
   const char* Title;
   const char* Description;
+  const char* Type; /* "double", "bool", "string", "any", ...; null for none */
 } TZUParamDesc;
 
 typedef struct TZUComponentDesc {
@@ -65,7 +66,13 @@ static inline void ZU_SetParams(BSTR* text, const TZUParamDesc* params, int coun
     ZU_AppendEscaped(buf, sizeof buf, &len, params[i].Title);
     len += (size_t)snprintf(buf + len, sizeof buf - len, "</Title><Description>");
     ZU_AppendEscaped(buf, sizeof buf, &len, params[i].Description);
-    len += (size_t)snprintf(buf + len, sizeof buf - len, "</Description></Param>");
+    len += (size_t)snprintf(buf + len, sizeof buf - len, "</Description>");
+    if (params[i].Type && len + 32 < sizeof buf) {
+      len += (size_t)snprintf(buf + len, sizeof buf - len, "<Type>");
+      ZU_AppendEscaped(buf, sizeof buf, &len, params[i].Type);
+      len += (size_t)snprintf(buf + len, sizeof buf - len, "</Type>");
+    }
+    len += (size_t)snprintf(buf + len, sizeof buf - len, "</Param>");
   }
   if (len + 10 < sizeof buf)
     snprintf(buf + len, sizeof buf - len, "</Params>");

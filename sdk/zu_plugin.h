@@ -61,7 +61,10 @@ typedef struct TZUVersion {
  *   int32_t ZU_Plugin_Run(int32_t command, int32_t argument, BSTR* text);
  *     for command 1 (2) replaces *text with the XML description of the input (output)
  *     parameters: a root element of any name with one child "Param" per parameter, holding
- *     "Index", "Name", "Title" and "Description". argument is 0; the result is not looked at.
+ *     "Index", "Name", "Title" and "Description", and optionally "Type": the kind of value
+ *     ("double", "bool", "string", ... or "any"). The editor links an output to an input only
+ *     when their types are equal, one of them is "any", or either has none.
+ *     argument is 0; the result is not looked at.
  *   void ZU_Plugin_Load(void);
  *   void ZU_Plugin_UnLoad(void);  */
 typedef ZU_BOOL (*TZUPluginInfo)(TZUInfo* info, TZUVersion* version);
