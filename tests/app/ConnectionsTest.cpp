@@ -1,4 +1,6 @@
 #include "canvas/unProgrammingImage.h"
+#include "model/unLinkDraw.h"
+#include "model/unLinkList.h"
 #include "model/unProject.h"
 #include "plugins/unComponentList.h"
 #include "shell/unModuleMaster.h"
@@ -8,6 +10,9 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QStatusBar>
+#include <QUndoStack>
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -93,4 +98,182 @@ TEST_F(ConnectionsTest, AMissingComponentKeepsTheTypeAndTheGridSaysSo) {
   EXPECT_EQ(typeItem()->foreground().color(), QColor(Qt::red));
   EXPECT_TRUE(typeItem()->toolTip().contains(QString::fromUtf8("не найден")))
       << typeItem()->toolTip().toStdString();
+}
+
+namespace {
+
+// Presses at the output's mark, moves in steps and lets go at the input's mark.
+void DragWire(TProgrammingImage* canvas, QPoint from, QPoint to) {
+  QTest::mousePress(canvas, Qt::LeftButton, {}, from);
+  for (int step = 1; step <= 4; ++step)
+    QTest::mouseMove(canvas, from + (to - from) * step / 4);
+  QTest::mouseRelease(canvas, Qt::LeftButton, {}, to);
+}
+
+QPoint OnPicture(TProgrammingImage* canvas, TPoint p) {
+  const double zoom = canvas->GetZoom();
+  const TPoint origin = canvas->GetOrigin();
+  return QPoint(static_cast<int>(std::lround((p.X - origin.X) * zoom)),
+                static_cast<int>(std::lround((p.Y - origin.Y) * zoom)));
+}
+
+} // namespace
+
+TEST_F(ConnectionsTest, DraggingFromAnOutputToAnInputLinksThemAtEveryZoom) {
+  AddModule("SignalGenerator.so", 150, 300);
+  AddModule("Adder.so", 350, 300);
+  auto generator = Modules()->GetItem(1), adder = Modules()->GetItem(2);
+  auto* canvas = Window->GetCanvas();
+  const TLinkList& links = Modules()->GetLinks();
+  for (const double zoom : {1.0, 2.0}) {
+    canvas->SetZoom(zoom, QPoint(0, 0));
+    canvas->SetOrigin({100, 200});
+    const int before = Window->GetUndoStack()->count();
+    DragWire(canvas, OnPicture(canvas, generator->MarkPoint(true, 0)),
+             OnPicture(canvas, adder->MarkPoint(false, zoom == 1.0 ? 0 : 1)) + QPoint(3, -2));
+    ASSERT_EQ(links.Count(), zoom == 1.0 ? 1 : 2) << zoom;
+    const auto link = links.Get(links.Count() - 1);
+    EXPECT_EQ(link->From, generator);
+    EXPECT_EQ(link->Output, u"Signal");
+    EXPECT_EQ(link->To, adder);
+    EXPECT_EQ(link->Input, zoom == 1.0 ? u"A" : u"B");
+    EXPECT_EQ(Window->GetUndoStack()->count(), before + 1);
+    EXPECT_FALSE(canvas->IsConnecting());
+  }
+  // Drawn in the output's colour between the marks.
+  canvas->SetZoom(1, QPoint(0, 0));
+  canvas->SetOrigin({0, 0});
+  const QImage& picture = canvas->Picture();
+  const TPoint mid = {(generator->MarkPoint(true, 0).X + adder->MarkPoint(false, 0).X) / 2,
+                      (generator->MarkPoint(true, 0).Y + adder->MarkPoint(false, 0).Y) / 2};
+  bool blue = false;
+  for (int dy = -3; dy <= 3; ++dy)
+    blue = blue || QColor(picture.pixel(mid.X, mid.Y + dy)) == QColor(Qt::blue);
+  EXPECT_TRUE(blue) << "no link drawn near " << mid.X << "," << mid.Y;
+  Trigger("miUndo");
+  EXPECT_EQ(links.Count(), 1);
+  Trigger("miRedo");
+  EXPECT_EQ(links.Count(), 2);
+}
+
+TEST_F(ConnectionsTest, RefusedWiresAddNothingAndSayWhy) {
+  AddModule("Comparator.so", 150, 300);
+  AddModule("Adder.so", 350, 300);
+  auto comparator = Modules()->GetItem(1), adder = Modules()->GetItem(2);
+  auto* canvas = Window->GetCanvas();
+  const TLinkList& links = Modules()->GetLinks();
+  struct TCase {
+    std::shared_ptr<IModule> From;
+    int Output;
+    std::shared_ptr<IModule> To;
+    int Input;
+    const char* Says;
+  };
+  // Adder.Sum (double) → Comparator.Value (double) is fine; the others are not.
+  DragWire(canvas, OnPicture(canvas, adder->MarkPoint(true, 0)),
+           OnPicture(canvas, comparator->MarkPoint(false, 0)));
+  ASSERT_EQ(links.Count(), 1);
+  const TCase cases[] = {
+      {comparator, 0, adder, 0, "Типы не совпадают"}, // bool → double
+      {adder, 0, adder, 1, "сам с собой"},            // itself
+  };
+  for (const TCase& c : cases) {
+    DragWire(canvas, OnPicture(canvas, c.From->MarkPoint(true, c.Output)),
+             OnPicture(canvas, c.To->MarkPoint(false, c.Input)));
+    EXPECT_EQ(links.Count(), 1) << c.Says;
+    EXPECT_TRUE(Window->statusBar()->currentMessage().contains(QString::fromUtf8(c.Says)))
+        << Window->statusBar()->currentMessage().toStdString();
+  }
+  // Dropped on empty canvas.
+  DragWire(canvas, OnPicture(canvas, adder->MarkPoint(true, 0)), QPoint(600, 80));
+  EXPECT_EQ(links.Count(), 1);
+  EXPECT_TRUE(Window->statusBar()->currentMessage().contains(QString::fromUtf8("на входе")));
+  EXPECT_EQ(Window->GetUndoStack()->count(), 3); // two modules and one link
+}
+
+TEST_F(ConnectionsTest, ALinkIsSelectedByAClickNearItDeletedAndBroughtBack) {
+  AddModule("SignalGenerator.so", 150, 300);
+  AddModule("Adder.so", 400, 300);
+  auto generator = Modules()->GetItem(1), adder = Modules()->GetItem(2);
+  auto* canvas = Window->GetCanvas();
+  ASSERT_TRUE(Window->GetDocument()->AddLink(generator, u"Signal", adder, u"A").empty());
+  const auto link = Modules()->GetLinks().Get(0);
+  // A point on its curve, then 3 pixels off it.
+  const std::vector<TPoint> curve = LinkCurve(*link);
+  const TPoint on = curve[curve.size() / 2];
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(on.X, on.Y + 3));
+  EXPECT_EQ(Window->GetDocument()->SelectedLink(), link);
+  EXPECT_EQ(Window->GetDocument()->Selected(), nullptr);
+  EXPECT_EQ(GridValue(*Window, "From"), "Module.Signal");
+  EXPECT_EQ(GridValue(*Window, "To"), "Module.A");
+  EXPECT_TRUE(Window->findChild<QAction*>("miDelete")->isEnabled());
+  // Drawn wider when selected: the pixel beside the curve is blue too.
+  EXPECT_EQ(QColor(canvas->Picture().pixel(on.X, on.Y + 1)), QColor(Qt::blue));
+  Trigger("miDelete");
+  EXPECT_EQ(Modules()->GetLinks().Count(), 0);
+  EXPECT_EQ(Modules()->Count(), 3) << "only the link goes";
+  EXPECT_EQ(Window->GetDocument()->SelectedLink(), nullptr);
+  Trigger("miUndo");
+  EXPECT_EQ(Modules()->GetLinks().Get(0), link);
+  // 5 pixels off selects nothing; a click on a box selects the module, not the link.
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(on.X, on.Y + 6));
+  EXPECT_EQ(Window->GetDocument()->SelectedLink(), nullptr);
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(400, 300));
+  EXPECT_EQ(Window->GetDocument()->Selected(), adder);
+  EXPECT_EQ(GridValue(*Window, "Name"), QString::fromStdU16String(adder->GetName()));
+}
+
+TEST_F(ConnectionsTest, DeletingAModuleTakesItsLinksAndUndoBringsThemBack) {
+  AddModule("SignalGenerator.so", 150, 200);
+  AddModule("Adder.so", 350, 250);
+  AddModule("Comparator.so", 550, 250);
+  auto generator = Modules()->GetItem(1), adder = Modules()->GetItem(2),
+       comparator = Modules()->GetItem(3);
+  auto* document = Window->GetDocument();
+  ASSERT_TRUE(document->AddLink(generator, u"Signal", adder, u"A").empty());
+  ASSERT_TRUE(document->AddLink(generator, u"Signal", adder, u"B").empty());
+  ASSERT_TRUE(document->AddLink(adder, u"Sum", comparator, u"Value").empty());
+  ASSERT_TRUE(document->AddLink(generator, u"Signal", comparator, u"Threshold").empty());
+  const TLinkList& links = Modules()->GetLinks();
+  std::vector<std::shared_ptr<TLink>> all;
+  for (std::int32_t i = 0; i < links.Count(); ++i)
+    all.push_back(links.Get(i));
+  document->Select(adder);
+  Trigger("miDelete");
+  EXPECT_EQ(Modules()->IndexOf(adder), -1);
+  ASSERT_EQ(links.Count(), 1);
+  EXPECT_EQ(links.Get(0), all[3]);
+  Trigger("miUndo");
+  ASSERT_EQ(links.Count(), 4);
+  for (std::size_t i = 0; i < all.size(); ++i)
+    EXPECT_EQ(links.Get(static_cast<std::int32_t>(i)), all[i]) << i;
+  EXPECT_EQ(Modules()->GetItem(2), adder);
+  // Saved and opened again: the same links, ports and all.
+  Script.Files = {QString::fromStdU16String(Path("linked.xml"))};
+  Trigger("miSaveProject");
+  Script.Files = {QString::fromStdU16String(Path("linked.xml"))};
+  Trigger("miOpenProject");
+  const TLinkList& reopened = Modules()->GetLinks();
+  ASSERT_EQ(reopened.Count(), 4);
+  for (std::int32_t i = 0; i < 4; ++i)
+    EXPECT_TRUE(LinkResolves(*reopened.Get(i))) << i;
+  EXPECT_EQ(reopened.Get(2)->From, Modules()->GetItem(2));
+  EXPECT_EQ(reopened.Get(2)->Input, u"Value");
+}
+
+TEST_F(ConnectionsTest, MovingAModuleRedrawsItsLinksAsAFullRedrawWould) {
+  AddModule("SignalGenerator.so", 150, 200);
+  AddModule("Adder.so", 350, 250);
+  auto generator = Modules()->GetItem(1), adder = Modules()->GetItem(2);
+  ASSERT_TRUE(Window->GetDocument()->AddLink(generator, u"Signal", adder, u"A").empty());
+  auto* canvas = Window->GetCanvas();
+  canvas->Redraw();
+  QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(350, 250));
+  for (const QPoint p : {QPoint(360, 270), QPoint(390, 330), QPoint(420, 150)})
+    QTest::mouseMove(canvas, p);
+  const QImage partial = canvas->Picture().copy();
+  canvas->Redraw();
+  EXPECT_TRUE(partial == canvas->Picture());
+  QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(420, 150));
+  EXPECT_EQ(adder->GetPosition(), (TPoint{420, 150}));
 }
