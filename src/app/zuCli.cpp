@@ -2,11 +2,14 @@
 
 #include "canvas/unPictureExport.h"
 #include "model/unIModule.h"
+#include "model/unLinkList.h"
 #include "model/unProject.h"
 #include "platform/unExeFolder.h"
 #include "platform/unStrings.h"
 #include "plugins/unComponentList.h"
 #include "plugins/unComponentReport.h"
+#include "plugins/unParamAttach.h"
+#include "plugins/unQuietOutput.h"
 #include "xml/unXml.h"
 
 #include <QGuiApplication>
@@ -28,7 +31,9 @@ const char* const Usage =
     "\n"
     "Commands:\n"
     "  project check FILE      load a project file; print its name, the number of modules at\n"
-    "                          every depth and the deepest level\n"
+    "                          every depth and the deepest level, the links of every level\n"
+    "                          that has some and one line per link that does not resolve\n"
+    "                          (exit code 1 then)\n"
     "  project resave IN OUT   load a project file and save it again to OUT\n"
     "  project render FILE OUT draw the project's picture into OUT, a .png or .svg file\n"
     "  xml roundtrip IN OUT    load any XML file and save it again to OUT\n"
@@ -64,24 +69,63 @@ int Fail(const char* what, const std::string& file, const TMessages& messages) {
   return 1;
 }
 
+// Links name parameters: the components beside the program tell which there are, and the modules
+// get their lists.
+void AttachProgramComponents(TProject& project, TComponentList& registry) {
+  registry.ProbeProgram = ExeFolder() + "zu-probe";
+  registry.Path = ExeFolder();
+  {
+    const TQuietOutput quiet;
+    registry.Refresh();
+  }
+  if (auto modules = project.GetMainModules())
+    AttachParameters(*modules, &registry);
+}
+
+// Why the link of the list does not resolve, or empty when it does.
+std::string Unresolved(const TLink& link, const IModuleList& list) {
+  auto module = [&](const std::shared_ptr<IModule>& m) {
+    return "module " + std::to_string(list.IndexOf(m)) + " (" + Utf16ToUtf8(m->GetName()) + ")";
+  };
+  if (!link.From)
+    return "no module \"" + Utf16ToUtf8(link.FromText) + "\" at the output's end";
+  if (!link.To)
+    return "no module \"" + Utf16ToUtf8(link.ToText) + "\" at the input's end";
+  if (ParamIndex(*link.From, true, link.Output) < 0)
+    return "no output \"" + Utf16ToUtf8(link.Output) + "\" on " + module(link.From);
+  if (ParamIndex(*link.To, false, link.Input) < 0)
+    return "no input \"" + Utf16ToUtf8(link.Input) + "\" on " + module(link.To);
+  return {};
+}
+
 int CheckProject(const std::string& file) {
   TMessages messages;
-  TProject project(nullptr, messages.Handler(), u"", u"");
+  TComponentList registry;
+  TProject project(&registry, messages.Handler(), u"", u"");
   if (!project.Load(Utf8ToUtf16(file)))
     return Fail("cannot load the project", file, messages);
   std::fprintf(Out, "Project: %s\n", Utf16ToUtf8(project.GetName()).c_str());
-  // Breadth first, one level at a time, so that deep trees need no deep recursion.
+  // Breadth first, one level at a time, so that deep trees need no deep recursion. Each list is
+  // named by the path of the modules that hold it.
+  struct TLevel {
+    std::shared_ptr<IModuleList> List;
+    std::string Path;
+  };
   std::vector<std::int64_t> perLevel;
-  std::vector<std::shared_ptr<IModuleList>> level{project.GetMainModules()};
+  std::vector<TLevel> linked;
+  std::vector<TLevel> level{{project.GetMainModules(), "Main"}};
   while (!level.empty()) {
-    std::vector<std::shared_ptr<IModuleList>> next;
+    std::vector<TLevel> next;
     std::int64_t count = 0;
-    for (const auto& list : level) {
+    for (const auto& [list, path] : level) {
       if (!list)
         continue;
+      if (list->GetLinks().Count() > 0)
+        linked.push_back({list, path});
       for (std::int32_t i = 0; i < list->Count(); ++i) {
         ++count;
-        next.push_back(list->GetItem(i)->GetModules());
+        next.push_back({list->GetItem(i)->GetModules(),
+                        path + " ▸ " + Utf16ToUtf8(list->GetItem(i)->GetName())});
       }
     }
     if (count == 0)
@@ -96,7 +140,22 @@ int CheckProject(const std::string& file) {
   }
   std::fprintf(Out, "Modules: %lld\n", static_cast<long long>(total));
   std::fprintf(Out, "Deepest level: %zu\n", perLevel.size());
-  return 0;
+  if (linked.empty())
+    return 0;
+  AttachProgramComponents(project, registry);
+  int unresolved = 0;
+  for (const auto& [list, path] : linked) {
+    const TLinkList& links = list->GetLinks();
+    std::fprintf(Out, "Links of %s: %d\n", path.c_str(), links.Count());
+    for (std::int32_t i = 0; i < links.Count(); ++i) {
+      const std::string why = Unresolved(*links.Get(i), *list);
+      if (why.empty())
+        continue;
+      std::fprintf(Out, "Link %d of %s: %s\n", i, path.c_str(), why.c_str());
+      ++unresolved;
+    }
+  }
+  return unresolved == 0 ? 0 : 1;
 }
 
 int ResaveProject(const std::string& in, const std::string& out) {
@@ -111,9 +170,13 @@ int ResaveProject(const std::string& in, const std::string& out) {
 
 int RenderProject(int argc, char** argv, const std::string& in, const std::string& out) {
   TMessages messages;
-  TProject project(nullptr, messages.Handler(), u"", u"");
+  TComponentList registry;
+  TProject project(&registry, messages.Handler(), u"", u"");
   if (!project.Load(Utf8ToUtf16(in)))
     return Fail("cannot load the project", in, messages);
+  // Links are drawn between their parameters' marks.
+  if (project.GetMainModules() && project.GetMainModules()->GetLinks().Count() > 0)
+    AttachProgramComponents(project, registry);
   // Drawing needs the toolkit, not a screen.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");

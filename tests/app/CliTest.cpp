@@ -153,3 +153,50 @@ TEST(Cli, RenderDrawsTheProjectWithoutAWindow) {
   EXPECT_EQ(bad.Code, 1);
   EXPECT_NE(bad.Out.find("gif"), std::string::npos);
 }
+
+TEST(Cli, CheckCountsLinksAndNamesEveryOneThatDoesNotResolve) {
+  TTempFolder folder;
+  const std::string adder = std::string(ZU_SAMPLES) + "/Adder.so";
+  auto module = [&](int i, const char* name) {
+    return "<Module" + std::to_string(i) + "><Name>" + name + "</Name><Type>" + adder +
+           "</Type></Module" + std::to_string(i) + ">";
+  };
+  auto link = [](int i, const char* from, const char* output, const char* to, const char* input) {
+    const std::string n = std::to_string(i);
+    return "<Link" + n + "><From>" + from + "</From><Output>" + output + "</Output><To>" + to +
+           "</To><Input>" + input + "</Input></Link" + n + ">";
+  };
+  const std::string project =
+      "<Kven_ZU_Programming_Project><Name>Linked</Name><ModuleMain><Name>Main</Name><Modules>"
+      "<Count>3</Count>" +
+      module(0, "Adder1") + module(1, "Adder2") + module(2, "Adder3") +
+      "</Modules><Links><Count>4</Count>" + link(0, "0", "Sum", "1", "A") +
+      link(1, "1", "Total", "2", "A") + link(2, "7", "Sum", "2", "B") +
+      link(3, "0", "Sum", "2", "C") + "</Links></ModuleMain></Kven_ZU_Programming_Project>";
+  const std::string file = (folder.Path / "linked.xml").string();
+  WriteBytes(Utf8ToUtf16(file), project);
+  TRun run = RunCli("project check " + file);
+  EXPECT_EQ(run.Code, 1) << run.Out;
+  EXPECT_EQ(run.Out, "Project: Linked\n"
+                     "Depth 1: 3 module(s)\n"
+                     "Modules: 3\n"
+                     "Deepest level: 1\n"
+                     "Links of Main: 4\n"
+                     "Link 1 of Main: no output \"Total\" on module 1 (Adder2)\n"
+                     "Link 2 of Main: no module \"7\" at the output's end\n"
+                     "Link 3 of Main: no input \"C\" on module 2 (Adder3)\n");
+  // The good links alone: no complaint.
+  const std::string good =
+      "<Kven_ZU_Programming_Project><Name>Linked</Name><ModuleMain><Name>Main</Name><Modules>"
+      "<Count>2</Count>" +
+      module(0, "Adder1") + module(1, "Adder2") + "</Modules><Links><Count>1</Count>" +
+      link(0, "0", "Sum", "1", "A") + "</Links></ModuleMain></Kven_ZU_Programming_Project>";
+  WriteBytes(Utf8ToUtf16(file), good);
+  run = RunCli("project check " + file);
+  EXPECT_EQ(run.Code, 0) << run.Out;
+  EXPECT_TRUE(run.Out.ends_with("Links of Main: 1\n")) << run.Out;
+  // And its picture shows the link in the outputs' colour.
+  const std::string png = (folder.Path / "linked.png").string();
+  EXPECT_EQ(RunCli("project render " + file + " " + png).Code, 0);
+  EXPECT_TRUE(ReadBytes(Utf8ToUtf16(png)).starts_with("\x89PNG"));
+}
