@@ -1,10 +1,12 @@
 #include "canvas/unProgrammingImage.h"
+#include "model/unLinkList.h"
 #include "model/unModuleList.h"
 #include "model/unParamList.h"
 #include "model/unProject.h"
 #include "platform/unIntText.h"
 
 #include <benchmark/benchmark.h>
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -84,5 +86,95 @@ void BM_DragStep10000Modules(benchmark::State& state) {
   image.MouseUp();
 }
 BENCHMARK(BM_DragStep10000Modules)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+namespace {
+
+std::shared_ptr<TParamList> NamedParams() {
+  auto list = std::make_shared<TParamList>();
+  for (int i = 0; i < 4; ++i) {
+    TParam* p = list->AddNew();
+    p->Index = i;
+    p->Name = u"p" + IntToText(i);
+  }
+  return list;
+}
+
+// count modules spread over 1920 x 1080 and as many links among them. As in a diagram people draw,
+// a link joins modules near each other: the modules are numbered along rows of the picture, and
+// each feeds the next one.
+void MakeLinkedProject(TProject& project, int count) {
+  auto in = NamedParams(), out = NamedParams();
+  std::mt19937 random(42);
+  std::uniform_int_distribution<int> x(50, 1870), y(50, 1030);
+  std::vector<TPoint> places(static_cast<std::size_t>(count));
+  for (TPoint& p : places)
+    p = {x(random), y(random)};
+  std::sort(places.begin(), places.end(), [](TPoint a, TPoint b) {
+    return std::make_pair(a.Y / 40, (a.Y / 40) % 2 ? -a.X : a.X) <
+           std::make_pair(b.Y / 40, (b.Y / 40) % 2 ? -b.X : b.X);
+  });
+  auto modules = project.GetMainModules();
+  for (int i = 0; i < count; ++i) {
+    auto m = modules->AddModule(places[i].X, places[i].Y, u"Module" + IntToText(i), 100, 100);
+    m->SetParamIn(in);
+    m->SetParamOut(out);
+  }
+  for (int i = 0; i < count; ++i) {
+    auto link = std::make_shared<TLink>();
+    link->From = modules->GetItem(i);
+    link->Output = u"p" + IntToText(i % 4);
+    link->To = modules->GetItem((i + 1) % count);
+    link->Input = u"p" + IntToText(i % 4);
+    modules->GetLinks().Add(link);
+  }
+}
+
+void BM_Redraw10000ModulesAndLinks(benchmark::State& state) {
+  TProject project(nullptr, {}, u"", u"Bench");
+  MakeLinkedProject(project, 10000);
+  TProgrammingImage image;
+  image.resize(1920, 1080);
+  image.SetProject(&project);
+  image.Redraw();
+  for (auto _ : state) {
+    image.Redraw();
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_Redraw10000ModulesAndLinks)->Unit(benchmark::kMillisecond);
+
+// One drag step of a module with four links among 10 000 modules and 10 000 links.
+void BM_DragStepWithLinks(benchmark::State& state) {
+  TProject project(nullptr, {}, u"", u"Bench");
+  MakeLinkedProject(project, 10000);
+  auto modules = project.GetMainModules();
+  // The last module, drawn on top: in from 9998 and out to 0, and two more to its neighbours.
+  auto moved = modules->GetItem(9999);
+  for (int k : {9996, 9997}) {
+    auto link = std::make_shared<TLink>();
+    link->From = moved;
+    link->Output = u"p" + IntToText(k % 4);
+    link->To = modules->GetItem(k);
+    link->Input = u"p" + IntToText((k + 1) % 4);
+    modules->GetLinks().Add(link);
+  }
+  const TPoint start = moved->GetPosition();
+  // On top, so that a press at its centre takes it.
+  TProgrammingImage image;
+  image.resize(1920, 1080);
+  image.SetProject(&project);
+  image.Redraw();
+  image.MouseDown(start.X, start.Y);
+  int dx = 0;
+  for (auto _ : state) {
+    dx = dx == 0 ? 3 : 0;
+    image.MouseMove(start.X + dx, start.Y + dx);
+    benchmark::ClobberMemory();
+  }
+  image.MouseUp();
+}
+BENCHMARK(BM_DragStepWithLinks)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -58,8 +58,9 @@ QString SuffixOfFilter(const QString& filter) {
   if (star < 0)
     return "png";
   QString suffix = filter.mid(star + 2);
-  suffix.truncate(suffix.indexOf(QRegularExpression("[ )]")));
-  return suffix;
+  if (const int end = suffix.indexOf(QRegularExpression("[ )]")); end >= 0)
+    suffix.truncate(end);
+  return suffix.isEmpty() ? "png" : suffix;
 }
 
 namespace {

@@ -24,15 +24,39 @@ TPoint EndPoint(const IModule& module, bool output, const std::u16string& name) 
   return {centre.X + (output ? 1 : -1) * std::abs(module.GetWidth()) / 2, centre.Y};
 }
 
-} // namespace
-
-std::vector<TPoint> LinkCurve(const TLink& link) {
-  std::vector<TPoint> curve;
-  if (!link.From || !link.To)
-    return curve;
+// The points the curve passes through: the two ends and the bend points between.
+std::vector<TPoint> Through(const TLink& link) {
   std::vector<TPoint> through{EndPoint(*link.From, true, link.Output)};
   through.insert(through.end(), link.Points.begin(), link.Points.end());
   through.push_back(EndPoint(*link.To, false, link.Input));
+  return through;
+}
+
+// Bounds that hold the whole curve through the points: each piece stays within its control
+// points, which reach Reach() beyond its ends sideways.
+TRect HullBounds(const std::vector<TPoint>& through) {
+  TRect r{through[0].X, through[0].Y, through[0].X, through[0].Y};
+  for (std::size_t i = 0; i < through.size(); ++i) {
+    const TPoint p = through[i];
+    const std::int32_t reach =
+        i + 1 < through.size()
+            ? static_cast<std::int32_t>(std::max(20.0, std::abs(through[i + 1].X - p.X) / 2.0)) + 1
+            : 0;
+    const std::int32_t back =
+        i > 0 ? static_cast<std::int32_t>(std::max(20.0, std::abs(p.X - through[i - 1].X) / 2.0)) + 1
+              : 0;
+    r.Left = std::min(r.Left, p.X - back);
+    r.Right = std::max(r.Right, p.X + reach);
+    r.Top = std::min(r.Top, p.Y);
+    r.Bottom = std::max(r.Bottom, p.Y);
+  }
+  return {r.Left - 2, r.Top - 2, r.Right + 2, r.Bottom + 2};
+}
+
+// The flattened curve through the points.
+std::vector<TPoint> Flatten(const std::vector<TPoint>& through) {
+  std::vector<TPoint> curve;
+  curve.reserve(through.size() * Steps);
   curve.push_back(through.front());
   for (std::size_t i = 1; i < through.size(); ++i) {
     const double x0 = through[i - 1].X, y0 = through[i - 1].Y;
@@ -49,6 +73,14 @@ std::vector<TPoint> LinkCurve(const TLink& link) {
     }
   }
   return curve;
+}
+
+} // namespace
+
+std::vector<TPoint> LinkCurve(const TLink& link) {
+  if (!link.From || !link.To)
+    return {};
+  return Flatten(Through(link));
 }
 
 TRect LinkBounds(const std::vector<TPoint>& curve) {
@@ -68,16 +100,18 @@ void DrawLinks(TCanvas& canvas, const TLinkList& links, const TLink* selected) {
   const TRect clip = canvas.Clip();
   for (std::int32_t i = 0; i < links.Count(); ++i) {
     const std::shared_ptr<TLink> link = links.Get(i);
-    const std::vector<TPoint> curve = LinkCurve(*link);
-    if (curve.empty())
+    if (!link->From || !link->To)
       continue;
+    const std::vector<TPoint> through = Through(*link);
+    // Links that cannot show within the clip are not even flattened.
     if (!clip.Empty()) {
-      const TRect bounds = LinkBounds(curve);
+      const TRect bounds = HullBounds(through);
       const TPoint a = canvas.ToPicture({bounds.Left, bounds.Top});
       const TPoint b = canvas.ToPicture({bounds.Right, bounds.Bottom});
       if (b.X < clip.Left || a.X > clip.Right || b.Y < clip.Top || a.Y > clip.Bottom)
         continue;
     }
+    const std::vector<TPoint> curve = Flatten(through);
     if (LinkResolves(*link)) {
       canvas.SetPenColor(clBlue);
       canvas.SetPenWidth(link.get() == selected ? 3 : 1);

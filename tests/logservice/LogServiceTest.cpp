@@ -370,6 +370,11 @@ TEST(LogServiceState, LinesWaitAtMostTheFlushDelayAndLongMessagesAreCut) {
   EXPECT_EQ(lines[0], "a[1] I Gen: first");
   EXPECT_EQ(lines[1], "a[1] I Gen: " + std::string(TLogService::MaxMessageBytes, 'x') +
                           " [... сообщение обрезано: 70000 байт]");
+  // Exactly the limit: whole, without a mark.
+  service.ToLog(":1.1", 3, 3, std::string(TLogService::MaxMessageBytes, 'e'));
+  service.Flush();
+  EXPECT_EQ(Lines(service.FileOf("a")).back(),
+            "a[1] I Gen: " + std::string(TLogService::MaxMessageBytes, 'e'));
   // A cut never splits a letter.
   std::string letters = "x";
   for (int i = 0; i < 40000; ++i)
