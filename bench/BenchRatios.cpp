@@ -49,6 +49,9 @@ void TRatioReporter::PrintSummary(std::FILE* out) const {
       {"Redraw of 10000 differently named:", "BM_Redraw10000DistinctModules", "[<= 16 ms]"},
       {"One drag step among 10000:", "BM_DragStep10000Modules", "[<= 2 ms]"},
       {"Opening 10000 modules in the window:", "BM_OpenProject10000InWindow", "[<= 300 ms]"},
+      {"Redraw of 10000 modules, 10000 links:", "BM_Redraw10000ModulesAndLinks", "[<= 16 ms]"},
+      {"Drag step, four links, among 10000:", "BM_DragStepWithLinks", "[<= 2 ms]"},
+      {"Opening 10000 linked in the window:", "BM_OpenProject10000LinkedInWindow", "[<= 150 ms]"},
       {"Refresh of 100 components:", "BM_RefreshCopies/100/iterations:3", "[< 1000 ms]"},
       {"Refresh of 1000 components:", "BM_RefreshCopies/1000/iterations:1", "[< 10000 ms]"},
   };
@@ -102,4 +105,10 @@ void TRatioReporter::PrintSummary(std::FILE* out) const {
                ms("BM_ProjectLoad"));
   std::fprintf(out, "  TProject.Save 10000:                    %8.2f ms   [< 50 ms]\n",
                ms("BM_ProjectSave"));
+  if (Seconds("BM_ProjectLoadLinked") > 0)
+    std::fprintf(out, "  %-38s %8.2f      [<= 1.30]\n", "Load with 10000 links / without:",
+                 ratio("BM_ProjectLoadLinked", "BM_ProjectLoad"));
+  if (Seconds("BM_ProjectSaveLinked") > 0)
+    std::fprintf(out, "  %-38s %8.2f      [<= 1.30]\n", "Save with 10000 links / without:",
+                 ratio("BM_ProjectSaveLinked", "BM_ProjectSave"));
 }

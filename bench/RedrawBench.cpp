@@ -5,8 +5,8 @@
 #include "model/unProject.h"
 #include "platform/unIntText.h"
 
-#include <benchmark/benchmark.h>
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <random>
 
 namespace {
@@ -101,34 +101,39 @@ std::shared_ptr<TParamList> NamedParams() {
   return list;
 }
 
-// count modules spread over 1920 x 1080 and as many links among them. As in a diagram people draw,
-// a link joins modules near each other: the modules are numbered along rows of the picture, and
-// each feeds the next one.
-void MakeLinkedProject(TProject& project, int count) {
+// count modules spread over 1920 x 1080 at random, as in the redraw benchmarks above, and as many
+// links among them. As in a diagram people draw, a link joins modules near each other: taken along
+// rows of the picture, each module feeds the next. Returns the modules in that order.
+std::vector<std::shared_ptr<IModule>> MakeLinkedProject(TProject& project, int count) {
   auto in = NamedParams(), out = NamedParams();
   std::mt19937 random(42);
   std::uniform_int_distribution<int> x(50, 1870), y(50, 1030);
-  std::vector<TPoint> places(static_cast<std::size_t>(count));
-  for (TPoint& p : places)
-    p = {x(random), y(random)};
-  std::sort(places.begin(), places.end(), [](TPoint a, TPoint b) {
-    return std::make_pair(a.Y / 40, (a.Y / 40) % 2 ? -a.X : a.X) <
-           std::make_pair(b.Y / 40, (b.Y / 40) % 2 ? -b.X : b.X);
-  });
   auto modules = project.GetMainModules();
+  std::vector<std::shared_ptr<IModule>> along;
   for (int i = 0; i < count; ++i) {
-    auto m = modules->AddModule(places[i].X, places[i].Y, u"Module" + IntToText(i), 100, 100);
+    auto m = modules->AddModule(x(random), y(random), u"Module" + IntToText(i), 100, 100);
     m->SetParamIn(in);
     m->SetParamOut(out);
+    along.push_back(m);
   }
-  for (int i = 0; i < count; ++i) {
+  auto key = [](const std::shared_ptr<IModule>& m) {
+    const TPoint p = m->GetPosition();
+    return std::make_pair(p.Y / 40, (p.Y / 40) % 2 ? -p.X : p.X);
+  };
+  std::sort(along.begin(), along.end(),
+            [&](const auto& a, const auto& b) { return key(a) < key(b); });
+  auto add = [&](int from, int output, int to, int input) {
     auto link = std::make_shared<TLink>();
-    link->From = modules->GetItem(i);
-    link->Output = u"p" + IntToText(i % 4);
-    link->To = modules->GetItem((i + 1) % count);
-    link->Input = u"p" + IntToText(i % 4);
+    link->From = along[static_cast<std::size_t>(from)];
+    link->Output = u"p" + IntToText(output);
+    link->To = along[static_cast<std::size_t>(to)];
+    link->Input = u"p" + IntToText(input);
     modules->GetLinks().Add(link);
-  }
+  };
+  for (int i = 0; i + 1 < count; ++i)
+    add(i, i % 4, i + 1, i % 4);
+  add(0, 1, 2, 2);
+  return along;
 }
 
 void BM_Redraw10000ModulesAndLinks(benchmark::State& state) {
@@ -148,16 +153,19 @@ BENCHMARK(BM_Redraw10000ModulesAndLinks)->Unit(benchmark::kMillisecond);
 // One drag step of a module with four links among 10 000 modules and 10 000 links.
 void BM_DragStepWithLinks(benchmark::State& state) {
   TProject project(nullptr, {}, u"", u"Bench");
-  MakeLinkedProject(project, 10000);
+  const auto along = MakeLinkedProject(project, 10000);
   auto modules = project.GetMainModules();
-  // The last module, drawn on top: in from 9998 and out to 0, and two more to its neighbours.
+  // The last module of the list, drawn on top, with its two links along the rows and two more
+  // to its neighbours there.
   auto moved = modules->GetItem(9999);
-  for (int k : {9996, 9997}) {
+  const auto at =
+      static_cast<std::size_t>(std::find(along.begin(), along.end(), moved) - along.begin());
+  for (std::size_t k : {at + 2, at + 3}) {
     auto link = std::make_shared<TLink>();
     link->From = moved;
-    link->Output = u"p" + IntToText(k % 4);
-    link->To = modules->GetItem(k);
-    link->Input = u"p" + IntToText((k + 1) % 4);
+    link->Output = u"p3";
+    link->To = along[k % along.size()];
+    link->Input = u"p3";
     modules->GetLinks().Add(link);
   }
   const TPoint start = moved->GetPosition();
@@ -176,5 +184,27 @@ void BM_DragStepWithLinks(benchmark::State& state) {
   image.MouseUp();
 }
 BENCHMARK(BM_DragStepWithLinks)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+namespace {
+
+// The same modules without their links: what the links cost.
+void BM_Redraw10000ModulesOfTheLinkedProject(benchmark::State& state) {
+  TProject project(nullptr, {}, u"", u"Bench");
+  MakeLinkedProject(project, 10000);
+  auto modules = project.GetMainModules();
+  while (modules->GetLinks().Count() > 0)
+    modules->GetLinks().Remove(modules->GetLinks().Get(0));
+  TProgrammingImage image;
+  image.resize(1920, 1080);
+  image.SetProject(&project);
+  image.Redraw();
+  for (auto _ : state) {
+    image.Redraw();
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_Redraw10000ModulesOfTheLinkedProject)->Unit(benchmark::kMillisecond);
 
 } // namespace

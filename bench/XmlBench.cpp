@@ -1,3 +1,4 @@
+#include "model/unLinkList.h"
 #include "model/unModule.h"
 #include "model/unProject.h"
 #include "platform/unIntText.h"
@@ -252,5 +253,44 @@ void BM_ProjectSave(benchmark::State& state) {
   std::filesystem::remove(file);
 }
 BENCHMARK(BM_ProjectSave)->Unit(benchmark::kMillisecond);
+
+// The same project with 10 000 links, each module's output to the next one's input.
+std::unique_ptr<TProject> MakeLinkedProject() {
+  auto project = MakeProject(10000, false);
+  auto modules = project->GetMainModules();
+  for (int i = 0; i < 10000; ++i) {
+    auto link = std::make_shared<TLink>();
+    link->From = modules->GetItem(i);
+    link->Output = u"Sum";
+    link->To = modules->GetItem((i + 1) % 10000);
+    link->Input = u"A";
+    modules->GetLinks().Add(link);
+  }
+  return project;
+}
+
+void BM_ProjectLoadLinked(benchmark::State& state) {
+  const auto file = std::filesystem::temp_directory_path() / "zu-bench-load-linked.xml";
+  const std::u16string name = Utf8ToUtf16(file.string());
+  MakeLinkedProject()->Save(name);
+  for (auto _ : state) {
+    TProject project(nullptr, TAddToLog(), u"", u"");
+    if (!project.Load(name) || project.GetMainModules()->GetLinks().Count() != 10000)
+      state.SkipWithError("load failed");
+  }
+  std::filesystem::remove(file);
+}
+BENCHMARK(BM_ProjectLoadLinked)->Unit(benchmark::kMillisecond);
+
+void BM_ProjectSaveLinked(benchmark::State& state) {
+  auto project = MakeLinkedProject();
+  const auto file = std::filesystem::temp_directory_path() / "zu-bench-save-linked.xml";
+  const std::u16string name = Utf8ToUtf16(file.string());
+  for (auto _ : state)
+    if (!project->Save(name))
+      state.SkipWithError("save failed");
+  std::filesystem::remove(file);
+}
+BENCHMARK(BM_ProjectSaveLinked)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -23,6 +23,7 @@ void TImageCanvas::SetFont(const QFont& font) {
   Font = font;
   Metrics = QFontMetrics(font);
   Last = nullptr;
+  Recent.fill(nullptr);
   Labels.clear();
 }
 
@@ -196,6 +197,7 @@ void TImageCanvas::BeginPicture() {
   if (Labels.size() <= KeptLabels || Labels.size() <= 2 * used)
     return;
   Last = nullptr;
+  Recent.fill(nullptr);
   // Texts of the last two pictures stay: a project's own names are never dropped, however many
   // there are, while names gone from it free their room.
   std::erase_if(Labels, [this](const auto& entry) { return entry.second.LastUsed + 1 < Picture; });
@@ -207,6 +209,17 @@ TImageCanvas::TLabel& TImageCanvas::Label(const std::u16string& text) {
     Last->second.LastUsed = Picture;
     return Last->second;
   }
+  // The texts of a picture repeat (parameter names above all): a few recent ones are found by a
+  // cheap mix of their length and ends before the table is asked.
+  const std::size_t n = text.size();
+  const std::size_t slot = n == 0 ? 0 : (n * 131 + text[0] * 31 + text[n - 1]) % Recent.size();
+  if (auto* recent = Recent[slot]; recent && recent->first == text) {
+    if (recent->second.LastUsed != Picture)
+      ++Used;
+    recent->second.LastUsed = Picture;
+    Last = recent;
+    return recent->second;
+  }
   auto it = Labels.find(text);
   if (it == Labels.end()) {
     TLabel label;
@@ -217,6 +230,7 @@ TImageCanvas::TLabel& TImageCanvas::Label(const std::u16string& text) {
     ++Used;
   it->second.LastUsed = Picture;
   Last = &*it;
+  Recent[slot] = Last;
   return it->second;
 }
 

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 
 // Draws into a 32-bit picture: boxes and lines are written straight into its pixels (one-pixel
@@ -59,7 +60,8 @@ private:
   QFont Font;
   QFontMetrics Metrics;
   std::unordered_map<std::u16string, TLabel> Labels;
-  std::pair<const std::u16string, TLabel>* Last = nullptr; // the text asked for last
+  std::pair<const std::u16string, TLabel>* Last = nullptr;           // the text asked for last
+  std::array<std::pair<const std::u16string, TLabel>*, 64> Recent{}; // texts asked for lately
   std::uint64_t Picture = 0;
   std::size_t Used = 0; // texts the current picture asked for
 };
