@@ -11,6 +11,37 @@
 
 namespace {
 
+// Drags the module at the project point back and forth by 3 pixels, one step per iteration, on a
+// 1920 x 1080 canvas of the project.
+void DragBackAndForth(benchmark::State& state, TProject& project, TPoint at) {
+  TProgrammingImage image;
+  image.resize(1920, 1080);
+  image.SetProject(&project);
+  image.Redraw();
+  image.MouseDown(at.X, at.Y);
+  int dx = 0;
+  for (auto _ : state) {
+    dx = dx == 0 ? 3 : 0;
+    image.MouseMove(at.X + dx, at.Y + dx);
+    benchmark::ClobberMemory();
+  }
+  image.MouseUp();
+}
+
+// Redraws the whole 1920 x 1080 canvas of the project once per iteration.
+void RedrawRepeatedly(benchmark::State& state, TProject& project) {
+  TProgrammingImage image;
+  image.resize(1920, 1080);
+  image.SetProject(&project);
+  image.Redraw();
+  if (image.Picture().size() != QSize(1920, 1080))
+    state.SkipWithError("picture did not take the control's size");
+  for (auto _ : state) {
+    image.Redraw();
+    benchmark::ClobberMemory();
+  }
+}
+
 std::shared_ptr<TParamList> FourParams() {
   auto list = std::make_shared<TParamList>();
   for (int i = 0; i < 4; ++i)
@@ -34,16 +65,7 @@ void Redraw(benchmark::State& state, int count, bool distinctNames) {
     m->SetParamOut(out);
   }
   modules->GetItem(count / 2)->SetFocused(WordTrue);
-  TProgrammingImage image;
-  image.resize(1920, 1080);
-  image.SetProject(&project);
-  image.Redraw();
-  if (image.Picture().size() != QSize(1920, 1080))
-    state.SkipWithError("picture did not take the control's size");
-  for (auto _ : state) {
-    image.Redraw();
-    benchmark::ClobberMemory();
-  }
+  RedrawRepeatedly(state, project);
   state.counters["modules"] = count;
 }
 
@@ -71,19 +93,7 @@ void BM_DragStep10000Modules(benchmark::State& state) {
   auto in = FourParams();
   for (int i = 0; i < 10000; ++i)
     modules->AddModule(x(random), y(random), u"Module" + IntToText(i), 100, 100)->SetParamIn(in);
-  TProgrammingImage image;
-  image.resize(1920, 1080);
-  image.SetProject(&project);
-  image.Redraw();
-  const TPoint at = modules->GetItem(9999)->GetPosition();
-  image.MouseDown(at.X, at.Y);
-  int dx = 0;
-  for (auto _ : state) {
-    dx = dx == 0 ? 3 : 0;
-    image.MouseMove(at.X + dx, at.Y + dx);
-    benchmark::ClobberMemory();
-  }
-  image.MouseUp();
+  DragBackAndForth(state, project, modules->GetItem(9999)->GetPosition());
 }
 BENCHMARK(BM_DragStep10000Modules)->Unit(benchmark::kMillisecond);
 
@@ -139,14 +149,7 @@ std::vector<std::shared_ptr<IModule>> MakeLinkedProject(TProject& project, int c
 void BM_Redraw10000ModulesAndLinks(benchmark::State& state) {
   TProject project(nullptr, {}, u"", u"Bench");
   MakeLinkedProject(project, 10000);
-  TProgrammingImage image;
-  image.resize(1920, 1080);
-  image.SetProject(&project);
-  image.Redraw();
-  for (auto _ : state) {
-    image.Redraw();
-    benchmark::ClobberMemory();
-  }
+  RedrawRepeatedly(state, project);
 }
 BENCHMARK(BM_Redraw10000ModulesAndLinks)->Unit(benchmark::kMillisecond);
 
@@ -168,20 +171,7 @@ void BM_DragStepWithLinks(benchmark::State& state) {
     link->Input = u"p3";
     modules->GetLinks().Add(link);
   }
-  const TPoint start = moved->GetPosition();
-  // On top, so that a press at its centre takes it.
-  TProgrammingImage image;
-  image.resize(1920, 1080);
-  image.SetProject(&project);
-  image.Redraw();
-  image.MouseDown(start.X, start.Y);
-  int dx = 0;
-  for (auto _ : state) {
-    dx = dx == 0 ? 3 : 0;
-    image.MouseMove(start.X + dx, start.Y + dx);
-    benchmark::ClobberMemory();
-  }
-  image.MouseUp();
+  DragBackAndForth(state, project, moved->GetPosition());
 }
 BENCHMARK(BM_DragStepWithLinks)->Unit(benchmark::kMillisecond);
 
@@ -196,14 +186,7 @@ void BM_Redraw10000ModulesOfTheLinkedProject(benchmark::State& state) {
   auto modules = project.GetMainModules();
   while (modules->GetLinks().Count() > 0)
     modules->GetLinks().Remove(modules->GetLinks().Get(0));
-  TProgrammingImage image;
-  image.resize(1920, 1080);
-  image.SetProject(&project);
-  image.Redraw();
-  for (auto _ : state) {
-    image.Redraw();
-    benchmark::ClobberMemory();
-  }
+  RedrawRepeatedly(state, project);
 }
 BENCHMARK(BM_Redraw10000ModulesOfTheLinkedProject)->Unit(benchmark::kMillisecond);
 
