@@ -234,6 +234,9 @@ std::vector<TProbeResult> ProbeApart(const std::vector<std::string>& files,
         running.push_back(std::move(child));
       ++next;
     }
+    // Nothing runs when every start failed: nothing to wait for.
+    if (running.empty())
+      continue;
     // Wait for an answer, or for the nearest deadline.
     const TClock::time_point now = TClock::now();
     TClock::time_point nearest = now + std::chrono::seconds(60);
