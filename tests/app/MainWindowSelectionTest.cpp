@@ -269,3 +269,21 @@ TEST(TeachWindow, StaysAboveItsOwnerAndSnapsToTheScreensBorder) {
   for (const auto& row : table)
     EXPECT_EQ(SnapToArea(QRect(row.At, QSize(100, 50)), screen, 10), row.Snapped) << row.At.x();
 }
+
+TEST_F(MainWindowSelectionTest, ADragTellsThePositionAloneUntilItEnds) {
+  QTest::mouseClick(Canvas(), Qt::LeftButton, {}, QPoint(300, 100));
+  TProjectDocument* document = Window->GetDocument();
+  int contentChanges = 0, moves = 0;
+  QObject::connect(document, &TProjectDocument::ContentChanged, [&] { ++contentChanges; });
+  QObject::connect(document, &TProjectDocument::ModuleMoving, [&] { ++moves; });
+  QTreeWidgetItem* root = Tree()->topLevelItem(0);
+  QTest::mousePress(Canvas(), Qt::LeftButton, {}, QPoint(300, 100));
+  for (const QPoint p : {QPoint(310, 110), QPoint(320, 120), QPoint(330, 130)})
+    QTest::mouseMove(Canvas(), p);
+  EXPECT_EQ(moves, 3);
+  EXPECT_EQ(contentChanges, 0) << "every view was rebuilt during the drag";
+  EXPECT_EQ(Tree()->topLevelItem(0), root);
+  EXPECT_EQ(GridValue("PositionX"), "330");
+  QTest::mouseRelease(Canvas(), Qt::LeftButton, {}, QPoint(330, 130));
+  EXPECT_EQ(Window->GetUndoStack()->count(), 1);
+}
