@@ -18,6 +18,7 @@
 #include <QTranslator>
 #include <QTreeWidget>
 #include <QUndoStack>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -248,4 +249,16 @@ TEST_F(MainWindowEditTest, ZoomInAndOutGoByAQuarter) {
   EXPECT_DOUBLE_EQ(Window->GetCanvas()->GetZoom(), 0.8);
   Trigger("miActualSize");
   EXPECT_DOUBLE_EQ(Window->GetCanvas()->GetZoom(), 1.0);
+}
+
+TEST_F(MainWindowEditTest, ExportPictureWritesTheFileOrSaysWhyNot) {
+  const std::u16string png = Folder.File("picture.png");
+  Script.Files = {QString::fromStdU16String(png)};
+  Trigger("miExportPicture");
+  EXPECT_TRUE(Script.Errors.isEmpty()) << Script.Errors.join("|").toStdString();
+  EXPECT_TRUE(ReadBytes(png).starts_with("\x89PNG"));
+  Script.Files = {QString::fromStdU16String(Folder.File("picture.gif"))};
+  Trigger("miExportPicture");
+  EXPECT_EQ(Script.Errors, QStringList{QString::fromUtf8("Рисунок не сохранён.")});
+  EXPECT_FALSE(std::filesystem::exists(Utf16ToUtf8(Folder.File("picture.gif"))));
 }
