@@ -237,3 +237,16 @@ TEST(XmlName, EveryNameReadsBackWhereverItIsKept) {
   EXPECT_EQ(slashes.GetRoot()->GetChildNodes().GetNode(1)->GetName(), u"Name");
   EXPECT_EQ(slashes.GetRoot()->GetChildNodes().GetNode(2)->GetName(), u"Other");
 }
+
+TEST(XmlName, ElementsOfOneNameShareItsTextAndNumberedOnesKeepTheirOwn) {
+  TKvenXmlDocument1 doc;
+  ASSERT_TRUE(doc.LoadXml(u"<r><Shared/><Other/><Shared/><Module12/><Module12/></r>"));
+  const TKvenXmlCollection& children = doc.GetRoot()->GetChildNodes();
+  EXPECT_EQ(&children.GetNode(0)->GetName(), &children.GetNode(2)->GetName());
+  EXPECT_NE(&children.GetNode(0)->GetName(), &children.GetNode(1)->GetName());
+  EXPECT_NE(&children.GetNode(3)->GetName(), &children.GetNode(4)->GetName());
+  EXPECT_EQ(children.GetNode(4)->GetName(), u"Module12");
+  // Set by a program, the same.
+  TKvenXmlNode1* added = doc.GetRoot()->AddChild(u"Shared");
+  EXPECT_EQ(&added->GetName(), &children.GetNode(0)->GetName());
+}
