@@ -277,3 +277,31 @@ TEST_F(ConnectionsTest, MovingAModuleRedrawsItsLinksAsAFullRedrawWould) {
   QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(420, 150));
   EXPECT_EQ(adder->GetPosition(), (TPoint{420, 150}));
 }
+
+TEST_F(ConnectionsTest, AWireThatWouldCloseACycleIsRefusedWithItsReason) {
+  AddModule("Adder.so", 150, 300);
+  AddModule("Adder.so", 350, 300);
+  auto first = Modules()->GetItem(1), second = Modules()->GetItem(2);
+  auto* canvas = Window->GetCanvas();
+  DragWire(canvas, OnPicture(canvas, first->MarkPoint(true, 0)),
+           OnPicture(canvas, second->MarkPoint(false, 0)));
+  ASSERT_EQ(Modules()->GetLinks().Count(), 1);
+  // While the wire is drawn, the first adder's inputs are not offered: they would close a cycle.
+  QTest::mousePress(canvas, Qt::LeftButton, {}, OnPicture(canvas, second->MarkPoint(true, 0)));
+  EXPECT_TRUE(canvas->IsConnecting());
+  const QPoint firstInput = OnPicture(canvas, first->MarkPoint(false, 1));
+  QTest::mouseMove(canvas, firstInput);
+  EXPECT_NE(QColor(canvas->Picture().pixel(firstInput.x() - 4, firstInput.y())), QColor(Qt::red));
+  QTest::mouseRelease(canvas, Qt::LeftButton, {}, firstInput);
+  EXPECT_EQ(Modules()->GetLinks().Count(), 1);
+  EXPECT_TRUE(Window->statusBar()->currentMessage().contains(QString::fromUtf8("цикл")))
+      << Window->statusBar()->currentMessage().toStdString();
+  // A third adder's inputs are offered: marked while the wire is drawn.
+  AddModule("Adder.so", 550, 300);
+  auto third = Modules()->GetItem(3);
+  QTest::mousePress(canvas, Qt::LeftButton, {}, OnPicture(canvas, second->MarkPoint(true, 0)));
+  const QPoint thirdInput = OnPicture(canvas, third->MarkPoint(false, 0));
+  EXPECT_EQ(QColor(canvas->Picture().pixel(thirdInput.x() - 4, thirdInput.y())), QColor(Qt::red));
+  QTest::mouseRelease(canvas, Qt::LeftButton, {}, thirdInput);
+  EXPECT_EQ(Modules()->GetLinks().Count(), 2);
+}
