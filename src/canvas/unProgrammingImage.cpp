@@ -120,7 +120,7 @@ TRect TProgrammingImage::MovedArea(const std::shared_ptr<IModule>& module) {
   TRect area = module->DrawnBounds(View);
   if (auto modules = Modules())
     for (const auto& link : modules->GetLinks().Of(module))
-      area = Union(area, LinkBounds(LinkCurve(*link)));
+      area = Union(area, LinkHull(*link));
   return area;
 }
 

@@ -43,8 +43,9 @@ TRect HullBounds(const std::vector<TPoint>& through) {
             ? static_cast<std::int32_t>(std::max(20.0, std::abs(through[i + 1].X - p.X) / 2.0)) + 1
             : 0;
     const std::int32_t back =
-        i > 0 ? static_cast<std::int32_t>(std::max(20.0, std::abs(p.X - through[i - 1].X) / 2.0)) + 1
-              : 0;
+        i > 0
+            ? static_cast<std::int32_t>(std::max(20.0, std::abs(p.X - through[i - 1].X) / 2.0)) + 1
+            : 0;
     r.Left = std::min(r.Left, p.X - back);
     r.Right = std::max(r.Right, p.X + reach);
     r.Top = std::min(r.Top, p.Y);
@@ -81,6 +82,12 @@ std::vector<TPoint> LinkCurve(const TLink& link) {
   if (!link.From || !link.To)
     return {};
   return Flatten(Through(link));
+}
+
+TRect LinkHull(const TLink& link) {
+  if (!link.From || !link.To)
+    return {};
+  return HullBounds(Through(link));
 }
 
 TRect LinkBounds(const std::vector<TPoint>& curve) {

@@ -13,6 +13,9 @@ class TLinkList;
 // module is not there. An end whose parameter is not there starts or ends at the middle of its
 // module's edge.
 std::vector<TPoint> LinkCurve(const TLink& link);
+// Bounds that hold the link's whole curve (and a wide pen) without working the curve out: each
+// piece stays within its control points; empty when an end's module is not there.
+TRect LinkHull(const TLink& link);
 // The curve's bounds, with room for a wide pen; empty for an empty curve.
 TRect LinkBounds(const std::vector<TPoint>& curve);
 // Draws the links: a resolving link in the output marks' colour, the selected one wider; one that

@@ -213,8 +213,10 @@ TEST_F(ConnectionsTest, ALinkIsSelectedByAClickNearItDeletedAndBroughtBack) {
   EXPECT_EQ(Modules()->GetLinks().Count(), 0);
   EXPECT_EQ(Modules()->Count(), 3) << "only the link goes";
   EXPECT_EQ(Window->GetDocument()->SelectedLink(), nullptr);
+  EXPECT_NE(QColor(canvas->Picture().pixel(on.X, on.Y)), QColor(Qt::blue)); // gone from the picture
   Trigger("miUndo");
   EXPECT_EQ(Modules()->GetLinks().Get(0), link);
+  EXPECT_EQ(QColor(canvas->Picture().pixel(on.X, on.Y)), QColor(Qt::blue)); // and back on it
   // 5 pixels off selects nothing; a click on a box selects the module, not the link.
   QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(on.X, on.Y + 6));
   EXPECT_EQ(Window->GetDocument()->SelectedLink(), nullptr);
@@ -276,6 +278,19 @@ TEST_F(ConnectionsTest, MovingAModuleRedrawsItsLinksAsAFullRedrawWould) {
   EXPECT_TRUE(partial == canvas->Picture());
   QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(420, 150));
   EXPECT_EQ(adder->GetPosition(), (TPoint{420, 150}));
+}
+
+TEST_F(ConnectionsTest, APressOnAnInputsMarkSelectsItsModuleAndDrawsNoWire) {
+  AddModule("Adder.so", 300, 300);
+  auto adder = Modules()->GetItem(1);
+  Window->GetDocument()->Select(nullptr);
+  auto* canvas = Window->GetCanvas();
+  const QPoint input = OnPicture(canvas, adder->MarkPoint(false, 0));
+  QTest::mousePress(canvas, Qt::LeftButton, {}, input);
+  EXPECT_FALSE(canvas->IsConnecting());
+  EXPECT_EQ(Window->GetDocument()->Selected(), adder);
+  QTest::mouseRelease(canvas, Qt::LeftButton, {}, input);
+  EXPECT_EQ(Modules()->GetLinks().Count(), 0);
 }
 
 TEST_F(ConnectionsTest, AWireThatWouldCloseACycleIsRefusedWithItsReason) {

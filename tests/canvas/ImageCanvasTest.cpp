@@ -133,3 +133,20 @@ TEST(ImageCanvas, TextsInUseStayCachedHoweverManyAndOthersLeave) {
   EXPECT_LE(canvas.CachedTexts(), 4096u);
   EXPECT_GE(canvas.CachedTexts(), 10u);
 }
+
+TEST_F(ImageCanvasTest, AWidePenPaintsASquareAtEveryPointUpToThePictureEdges) {
+  Canvas.SetPenWidth(3);
+  Line({1, 10}, {1, 12}); // a column beside the left edge: x 0 to 2
+  EXPECT_EQ(BlackCount(), 3 * 5);
+  for (int y = 9; y <= 13; ++y)
+    for (int x = 0; x <= 2; ++x)
+      EXPECT_TRUE(Black(x, y)) << x << "," << y;
+  EXPECT_FALSE(Black(3, 11));
+  Line({98, 78}, {98, 78}); // a point at the far corner: what lies outside is left out
+  EXPECT_TRUE(Black(99, 79));
+  EXPECT_TRUE(Black(97, 77));
+  Canvas.SetPenWidth(1);
+  Picture.fill(Qt::white);
+  Line({50, 40}, {52, 40});
+  EXPECT_EQ(BlackCount(), 3);
+}

@@ -1,10 +1,13 @@
+#include "model/unLinkDraw.h"
 #include "model/unLinkList.h"
 #include "model/unModuleList.h"
 #include "model/unParamList.h"
 #include "model/unProject.h"
+#include "support/RecordingCanvas.h"
 #include "xml/XmlTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -172,4 +175,103 @@ TEST_F(LinkTest, UnresolvedLinksAreKeptAndWrittenBackUnchanged) {
   for (const char* kept :
        {"<From>7</From>", "<From>one</From>", "<Output>gone</Output>", "<Points>"})
     EXPECT_NE(written.find(kept), std::string::npos) << kept;
+}
+
+namespace {
+
+// A module at the position, 40 × 40, with one input "i" and one output "o".
+std::shared_ptr<IModule> Box(IModuleList& list, TPoint at) {
+  auto m = list.AddModule(at.X, at.Y, u"B", 40, 40);
+  auto params = std::make_shared<TParamList>();
+  params->AddNew()->Name = u"i";
+  auto outs = std::make_shared<TParamList>();
+  outs->AddNew()->Name = u"o";
+  m->SetParamIn(params);
+  m->SetParamOut(outs);
+  return m;
+}
+
+} // namespace
+
+TEST(LinkGeometry, TheHullHoldsTheWholeCurveAndLittleMore) {
+  auto list = std::make_shared<TModuleList>();
+  // Outputs at x + 20, inputs at x - 20, both at the box's middle.
+  const struct {
+    TPoint From, To;
+    std::vector<TPoint> Bends;
+    TRect Hull;
+  } table[] = {
+      {{0, 0}, {140, 50}, {}, {18, -2, 122, 52}},         // forward: 100 apart, reaching 51
+      {{100, 0}, {0, 0}, {}, {-93, -2, 193, 2}},          // backward: 140 apart, reaching 71
+      {{0, 0}, {60, 0}, {}, {17, -2, 43, 2}},             // close: at least 20, plus 1
+      {{0, 0}, {200, 0}, {{100, 80}}, {18, -2, 182, 82}}, // through a bend point
+  };
+  for (const auto& row : table) {
+    TLink link;
+    link.From = Box(*list, row.From);
+    link.Output = u"o";
+    link.To = Box(*list, row.To);
+    link.Input = u"i";
+    link.Points = row.Bends;
+    const TRect hull = LinkHull(link);
+    EXPECT_EQ(hull, row.Hull) << row.From.X << "→" << row.To.X;
+    for (const TPoint& p : LinkCurve(link))
+      EXPECT_TRUE(p.X >= hull.Left + 2 && p.X <= hull.Right - 2 && p.Y >= hull.Top + 2 &&
+                  p.Y <= hull.Bottom - 2)
+          << p.X << "," << p.Y;
+  }
+  // Whatever the ends and bends, the curve stays inside.
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> coordinate(-500, 500);
+  for (int round = 0; round < 200; ++round) {
+    TLink link;
+    link.From = Box(*list, {coordinate(random), coordinate(random)});
+    link.Output = u"o";
+    link.To = Box(*list, {coordinate(random), coordinate(random)});
+    link.Input = u"i";
+    for (int b = round % 3; b > 0; --b)
+      link.Points.push_back({coordinate(random), coordinate(random)});
+    const TRect hull = LinkHull(link);
+    for (const TPoint& p : LinkCurve(link))
+      ASSERT_TRUE(p.X > hull.Left && p.X < hull.Right && p.Y > hull.Top && p.Y < hull.Bottom)
+          << round;
+  }
+  TLink loose;
+  EXPECT_TRUE(LinkHull(loose).Empty());
+  EXPECT_TRUE(LinkCurve(loose).empty());
+}
+
+TEST(LinkGeometry, ResolvingLinksAreBlueUnresolvedOnesDashedRedTheSelectedWide) {
+  auto list = std::make_shared<TModuleList>();
+  auto a = Box(*list, {0, 0}), b = Box(*list, {300, 0});
+  auto good = std::make_shared<TLink>(TLink{a, u"o", b, u"i", {}, u"", u"", false});
+  auto bad = std::make_shared<TLink>(TLink{a, u"gone", b, u"i", {}, u"", u"", false});
+  auto loose = std::make_shared<TLink>(TLink{nullptr, u"o", b, u"i", {}, u"7", u"", false});
+  list->GetLinks().Add(good);
+  list->GetLinks().Add(bad);
+  list->GetLinks().Add(loose);
+  struct TWideCanvas : TRecordingCanvas {
+    void SetPenWidth(std::int32_t width) override { Widths.push_back(width); }
+    std::vector<std::int32_t> Widths;
+  } canvas;
+  DrawLinks(canvas, list->GetLinks(), good.get());
+  const auto lines = canvas.Of("line");
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[0].Pen, clBlue);
+  EXPECT_EQ(lines[0].Points, LinkCurve(*good)); // the whole curve at once
+  std::size_t dashes = 0, drawn = 0;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].Pen, clRed);
+    ++dashes;
+    drawn += lines[i].Points.size() - 1;
+  }
+  const std::size_t pieces = LinkCurve(*bad).size() - 1;
+  EXPECT_GT(dashes, 5u);                                          // many dashes...
+  EXPECT_LT(drawn, pieces * 3 / 4);                               // ...with gaps between them
+  EXPECT_EQ(canvas.Widths, (std::vector<std::int32_t>{3, 1, 1})); // selected, the other, reset
+}
+
+TEST_F(LinkTest, ALinkWithoutBendPointsWritesNone) {
+  Link(0, u"d", 1, u"x");
+  EXPECT_EQ(Text().find("<Points>", Text().find("<Links>")), std::string::npos);
 }

@@ -166,3 +166,18 @@ TEST(ModuleMarks, NamesStandBesideTheirMarksWhenThereIsRoom) {
     EXPECT_EQ(used.Of("text").size(), 1u) << variant;
   }
 }
+
+TEST(ModuleMarks, NamesOfExactlySevenPixelsAreWritten) {
+  // Text 14 high shown at half size: 7 pixels on the picture.
+  struct TTallHalfCanvas : TRecordingCanvas {
+    TSize TextExtent(const std::u16string& text) override {
+      return {static_cast<std::int32_t>(6 * text.size()), 14};
+    }
+    TPoint ToPicture(TPoint p) override { return {p.X / 2, p.Y / 2}; }
+  } canvas;
+  auto list = std::make_shared<TModuleList>();
+  auto m = list->AddModule(100, 100, u"M", 100, 100);
+  m->SetParamIn(Named({u"a"}));
+  m->Draw(canvas);
+  EXPECT_EQ(canvas.Of("text").size(), 2u);
+}
