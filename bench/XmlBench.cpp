@@ -293,4 +293,29 @@ void BM_ProjectSaveLinked(benchmark::State& state) {
 }
 BENCHMARK(BM_ProjectSaveLinked)->Unit(benchmark::kMillisecond);
 
+// The linked project's text parsed alone: how much of the links' share the tree itself takes.
+void BM_LoadXmlLinked(benchmark::State& state) {
+  const auto file = std::filesystem::temp_directory_path() / "zu-bench-linked-bytes.xml";
+  MakeLinkedProject()->Save(Utf8ToUtf16(file.string()));
+  std::ifstream in(file, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::filesystem::remove(file);
+  LoadRepeatedly(state, bytes);
+}
+BENCHMARK(BM_LoadXmlLinked)->Unit(benchmark::kMillisecond);
+
+// The 10 000 links read from a tree parsed beforehand: the model's own share of a linked load.
+void BM_LinksFromTree(benchmark::State& state) {
+  auto project = MakeLinkedProject();
+  TKvenXmlDocument1 doc;
+  TKvenXmlNode1* links = doc.GetRoot()->GetChild(u"Links");
+  project->GetMainModules()->GetLinks().SaveToXml(links, *project->GetMainModules());
+  for (auto _ : state) {
+    TLinkList list;
+    if (!list.LoadFromXml(links, *project->GetMainModules()) || list.Count() != 10000)
+      state.SkipWithError("load failed");
+  }
+}
+BENCHMARK(BM_LinksFromTree)->Unit(benchmark::kMillisecond);
+
 } // namespace

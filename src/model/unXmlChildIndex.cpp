@@ -44,6 +44,16 @@ std::int64_t NumberOf(std::u16string_view name, std::u16string_view prefix) {
 
 } // namespace
 
+bool EntriesInOrder(const TKvenXmlNode1& element, std::u16string_view prefix, std::int32_t count) {
+  const TKvenXmlCollection& children = element.GetChildNodes();
+  if (count < 0 || children.GetCount() - 1 < count || children.GetNode(0)->GetName() != u"Count")
+    return false;
+  for (std::int32_t i = 0; i < count; ++i)
+    if (NumberOf(children.GetNode(i + 1)->GetName(), prefix) != i)
+      return false;
+  return true;
+}
+
 bool CheckEntryCount(const TKvenXmlNode1& element, const TXmlChildIndex& index,
                      const char* className, std::u16string_view prefix, std::int32_t count) {
   std::int64_t present = 0;

@@ -28,6 +28,12 @@ void SaveNumbered(TKvenXmlNode1& element, std::u16string_view prefix, std::int32
   element.WriteInteger(u"Count", count);
   if (count <= 0)
     return;
+  // A new element holds only "Count": its entries are appended without looking for them.
+  if (element.GetChildNodes().GetCount() == 1) {
+    for (std::int32_t i = 0; i < count; ++i)
+      save(i, element.AddChild(NumberedName(prefix, i)));
+    return;
+  }
   const TXmlChildIndex index(element);
   for (std::int32_t i = 0; i < count; ++i) {
     const std::u16string name = NumberedName(prefix, i);
@@ -48,6 +54,11 @@ inline constexpr std::int32_t MaxMissingEntries = 100000;
 bool CheckEntryCount(const TKvenXmlNode1& element, const TXmlChildIndex& index,
                      const char* className, std::u16string_view prefix, std::int32_t count);
 
+// True when the element's first child is "Count" and the next `count` children are the entries
+// prefix + 0, prefix + 1, ... in order, as SaveNumbered writes them: each is then the first child
+// of its name and none is missing.
+bool EntriesInOrder(const TKvenXmlNode1& element, std::u16string_view prefix, std::int32_t count);
+
 // Reads "Count" (0 when missing, the partial number for a bad text), checks it with
 // CheckEntryCount, then hands the entry named prefix + index of each index (null when it is
 // missing) to load(entry), stopping at the first false. A null element holds no entries and loads;
@@ -61,6 +72,13 @@ bool LoadNumbered(const TKvenXmlNode1* element, const char* className, std::u16s
   element->ReadInteger(u"Count", count);
   if (count <= 0)
     return true;
+  // The layout SaveNumbered writes needs no index: entry i is child i + 1.
+  if (EntriesInOrder(*element, prefix, count)) {
+    for (std::int32_t i = 0; i < count; ++i)
+      if (!load(element->GetChildNodes().GetNode(i + 1)))
+        return false;
+    return true;
+  }
   const TXmlChildIndex index(*element);
   if (!CheckEntryCount(*element, index, className, prefix, count))
     return false;

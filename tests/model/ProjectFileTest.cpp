@@ -333,6 +333,47 @@ TEST(ProjectFile, OnlyNumberedEntriesCountAsPresent) {
   }
 }
 
+TEST(ProjectFile, EachEntryIsTheFirstChildOfItsNameInAnyOrder) {
+  // Entries written in order and entries shuffled, repeated or behind other children load alike:
+  // index i takes the first child named "Module" + i, and a missing one a default module.
+  TTempFolder folder;
+  const struct {
+    std::string Lists;
+    std::vector<std::u16string> Names;
+  } rows[] = {
+      {"<Modules><Count>2</Count><Module0><Name>a</Name></Module0><Module1><Name>b</Name></Module1>"
+       "</Modules>",
+       {u"a", u"b"}},
+      {"<Modules><Count>2</Count><Module1><Name>b</Name></Module1><Module0><Name>a</Name></Module0>"
+       "</Modules>",
+       {u"a", u"b"}},
+      {"<Modules><Module0><Name>a</Name></Module0><Count>2</Count><Module1><Name>b</Name></Module1>"
+       "</Modules>",
+       {u"a", u"b"}},
+      {"<Modules><Count>2</Count><Module0><Name>a</Name></Module0><Module0><Name>x</Name></Module0>"
+       "<Module1><Name>b</Name></Module1></Modules>",
+       {u"a", u"b"}},
+      {"<Modules><Count>3</Count><Module0><Name>a</Name></Module0><Module2><Name>c</Name></Module2>"
+       "</Modules>",
+       {u"a", u"Module", u"c"}},
+      {"<Modules><Count>2</Count><Module0><Name>a</Name></Module0><Module01><Name>x</Name></"
+       "Module01>"
+       "<Module1><Name>b</Name></Module1></Modules>",
+       {u"a", u"b"}},
+      {"<Modules><Count>1</Count><Module0><Name>a</Name></Module0><Module1><Name>x</Name></Module1>"
+       "</Modules>",
+       {u"a"}},
+  };
+  for (const auto& row : rows) {
+    TProject project(nullptr, TAddToLog(), u"", u"");
+    ASSERT_TRUE(project.Load(ProjectFile(folder, row.Lists))) << row.Lists;
+    std::vector<std::u16string> names;
+    for (std::int32_t i = 0; i < project.GetMainModules()->Count(); ++i)
+      names.push_back(project.GetMainModules()->GetItem(i)->GetName());
+    EXPECT_EQ(names, row.Names) << row.Lists;
+  }
+}
+
 TEST(ProjectFile, AFileWithoutAnElementIsNoProject) {
   TTempFolder folder;
   const std::u16string file = folder.File("x");
