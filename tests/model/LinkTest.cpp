@@ -145,11 +145,14 @@ TEST_F(LinkTest, UnresolvedLinksAreKeptAndWrittenBackUnchanged) {
       "  <Link1>\r\n<From>7</From>\r\n<Output>d</Output>\r\n<To>1</To>\r\n<Input>x</Input>\r\n"
       "</Link1>\r\n<Link2>\r\n<From>one</From>\r\n<Output>d</Output>\r\n<To>2</To>\r\n"
       "<Input>x</Input>\r\n</Link2>\r\n<Link3>\r\n<From>2</From>\r\n<Output>gone</Output>\r\n"
-      "<To>3</To>\r\n<Input>x</Input>\r\n<Points>\r\n<Count>0</Count>\r\n</Points>\r\n</Link3>\r\n";
+      "<To>3</To>\r\n<Input>x</Input>\r\n<Points>\r\n<Count>0</Count>\r\n</Points>\r\n</Link3>\r\n"
+      "<Link4>\r\n<From></From>\r\n<Output>d</Output>\r\n<To>0000000001</To>\r\n<Input>x</"
+      "Input>\r\n"
+      "</Link4>\r\n";
   text.insert(at, extra);
   const std::size_t count = text.find("<Count>1</Count>", text.find("<Links>"));
   ASSERT_NE(count, std::string::npos);
-  text.replace(count, 16, "<Count>4</Count>");
+  text.replace(count, 16, "<Count>5</Count>");
   WriteBytes(Folder.File("in.xml"), text);
   TProject loaded(nullptr, {}, u"", u"");
   auto modules = loaded.GetMainModules();
@@ -159,11 +162,14 @@ TEST_F(LinkTest, UnresolvedLinksAreKeptAndWrittenBackUnchanged) {
     modules->GetItem(i)->SetParamOut(Out);
   }
   const TLinkList& links = modules->GetLinks();
-  ASSERT_EQ(links.Count(), 4);
+  ASSERT_EQ(links.Count(), 5);
   EXPECT_TRUE(LinkResolves(*links.Get(0)));
-  for (int i = 1; i < 4; ++i)
+  for (int i = 1; i < 5; ++i)
     EXPECT_FALSE(LinkResolves(*links.Get(i))) << i;
   EXPECT_EQ(links.Get(1)->From, nullptr);
+  // An empty text and one of ten digits name no module, whatever their digits say.
+  EXPECT_EQ(links.Get(4)->From, nullptr);
+  EXPECT_EQ(links.Get(4)->To, nullptr);
   EXPECT_EQ(links.Get(2)->FromText, u"one");
   ASSERT_TRUE(loaded.Save(Folder.File("out.xml")));
   // The writer's layout of the same tree: loaded and written once more, byte for byte.
@@ -172,8 +178,8 @@ TEST_F(LinkTest, UnresolvedLinksAreKeptAndWrittenBackUnchanged) {
   ASSERT_TRUE(again.Load(Folder.File("out.xml")));
   ASSERT_TRUE(again.Save(Folder.File("out2.xml")));
   EXPECT_EQ(ReadBytes(Folder.File("out2.xml")), written);
-  for (const char* kept :
-       {"<From>7</From>", "<From>one</From>", "<Output>gone</Output>", "<Points>"})
+  for (const char* kept : {"<From>7</From>", "<From>one</From>", "<Output>gone</Output>",
+                           "<Points>", "<From></From>", "<To>0000000001</To>"})
     EXPECT_NE(written.find(kept), std::string::npos) << kept;
 }
 
@@ -274,4 +280,33 @@ TEST(LinkGeometry, ResolvingLinksAreBlueUnresolvedOnesDashedRedTheSelectedWide) 
 TEST_F(LinkTest, ALinkWithoutBendPointsWritesNone) {
   Link(0, u"d", 1, u"x");
   EXPECT_EQ(Text().find("<Points>", Text().find("<Links>")), std::string::npos);
+}
+
+TEST_F(LinkTest, TheListFindsInsertsAndRemovesByIdentity) {
+  auto ab = Link(0, u"d", 1, u"x"), bc = Link(1, u"d", 2, u"x"), ac = Link(0, u"b", 2, u"y");
+  using TLinks = std::vector<std::shared_ptr<TLink>>;
+  EXPECT_EQ(Links().Of(M[0]), (TLinks{ab, ac}));
+  EXPECT_EQ(Links().Of(M[2]), (TLinks{bc, ac}));
+  EXPECT_EQ(Links().Of(M[3]), TLinks{});
+  EXPECT_EQ(Links().Of(nullptr), TLinks{});
+  EXPECT_EQ(Links().Into(M[2], u"y"), ac);
+  EXPECT_EQ(Links().Into(M[2], u"z"), nullptr);
+  EXPECT_EQ(Links().Into(M[0], u"x"), nullptr);
+  EXPECT_EQ(Links().IndexOf(bc), 1);
+  // A copy of a link is not the link.
+  EXPECT_EQ(Links().IndexOf(std::make_shared<TLink>(*bc)), -1);
+  EXPECT_FALSE(Links().Remove(std::make_shared<TLink>(*bc)));
+  EXPECT_TRUE(Links().Remove(bc));
+  EXPECT_FALSE(Links().Remove(bc));
+  EXPECT_EQ(Links().Count(), 2);
+  EXPECT_EQ(Links().Get(1), ac);
+  EXPECT_EQ(Links().Get(2), nullptr);
+  EXPECT_EQ(Links().Get(-1), nullptr);
+  Links().Insert(1, bc);
+  Links().Insert(-5, bc);
+  Links().Insert(9, ab);
+  EXPECT_EQ(Links().Get(1), bc);
+  EXPECT_EQ(Links().Count(), 5);
+  EXPECT_EQ(Links().Get(3), bc);
+  EXPECT_EQ(Links().Get(4), ab);
 }
