@@ -5,6 +5,8 @@
 #include "canvas/unProgrammingImage.h"
 #include "canvas/unQtStrings.h"
 #include "model/unIModule.h"
+#include "model/unModule.h"
+#include "model/unProject.h"
 
 #include <QCursor>
 #include <QGridLayout>
@@ -13,12 +15,18 @@
 #include <algorithm>
 #include <cmath>
 
-TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zoomLabel)
-    : QWidget(parent), Document(document), ZoomLabel(zoomLabel) {
+TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zoomLabel,
+                         QLabel* pathLabel)
+    : QWidget(parent), Document(document), ZoomLabel(zoomLabel), PathLabel(pathLabel) {
   setObjectName("CanvasArea");
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(0, 0, 0, 0);
   grid->setSpacing(0);
+  // The path of the level shown, each step above the last a link to its level.
+  PathLabel->setTextFormat(Qt::RichText);
+  PathLabel->setContentsMargins(4, 1, 4, 1);
+  connect(PathLabel, &QLabel::linkActivated, this,
+          [this](const QString& depth) { Document.ShowLevel(depth.toULongLong()); });
   Canvas = new TProgrammingImage(this);
   ScrollX = new QScrollBar(Qt::Horizontal, this);
   ScrollX->setObjectName("CanvasScrollX");
@@ -64,12 +72,28 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
     tell(refused.empty() ? u"Связь добавлена" : u"Связь не создана: " + refused);
   };
 
+  // Enter shows the selected module's children, Backspace the level above.
+  Canvas->OnKey = [this](int key, Qt::KeyboardModifiers) {
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Document.Selected()) {
+      Document.OpenModule(Document.Selected());
+      return true;
+    }
+    return key == Qt::Key_Backspace && Document.Up();
+  };
+  connect(&Document, &TProjectDocument::LevelChanged, this, [this] {
+    Canvas->SetLevel(Document.Level());
+    ShowPath();
+    Redraw();
+  });
   connect(&Document, &TProjectDocument::ProjectChanged, this, [this] {
     Canvas->SetProject(Document.GetProject());
+    Canvas->SetLevel(Document.Level());
+    ShowPath();
     Canvas->SetSelectedLink(Document.SelectedLink());
     Redraw();
   });
   connect(&Document, &TProjectDocument::ContentChanged, this, [this] {
+    ShowPath();
     Canvas->SetSelectedLink(Document.SelectedLink());
     Redraw();
   });
@@ -77,6 +101,34 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
     Canvas->SetSelectedLink(Document.SelectedLink());
     Canvas->Redraw();
   });
+}
+
+QStringList TCanvasView::PathSteps() const {
+  QStringList steps;
+  TProject* project = Document.GetProject();
+  if (!project)
+    return steps;
+  steps << ToQString(project->GetName());
+  if (auto main = project->GetMainModule())
+    steps << ToQString(main->GetName());
+  for (const auto& module : Document.LevelPath())
+    steps << ToQString(module->GetName());
+  return steps;
+}
+
+void TCanvasView::ShowPath() {
+  const QStringList steps = PathSteps();
+  PathLabel->setVisible(!steps.isEmpty());
+  // The project's and the main module's steps both lead to the main level.
+  const int first = static_cast<int>(steps.size() - Document.LevelPath().size()) - 1;
+  QStringList shown;
+  for (int i = 0; i < steps.size(); ++i) {
+    const QString text = steps[i].toHtmlEscaped();
+    shown << (i + 1 < steps.size()
+                  ? QString("<a href=\"%1\">%2</a>").arg(std::max(0, i - first)).arg(text)
+                  : QString("<b>%1</b>").arg(text));
+  }
+  PathLabel->setText(shown.join(QString::fromUtf8(" ▸ ")));
 }
 
 void TCanvasView::Redraw() {

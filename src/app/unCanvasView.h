@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -16,8 +17,9 @@ class TProjectDocument;
 class TCanvasView : public QWidget {
   Q_OBJECT
 public:
-  // The zoom label belongs to the caller (the status bar).
-  TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zoomLabel);
+  // The zoom label (in the status bar) and the label that shows the path of the level shown
+  // (above the canvas) belong to the caller.
+  TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zoomLabel, QLabel* pathLabel);
 
   TProgrammingImage* GetCanvas() const { return Canvas; }
   // View ▸ Zoom In, Zoom Out, Actual Size: around the mouse on the canvas, else its middle.
@@ -28,6 +30,9 @@ public:
   void UpdateView();
   // Draws the project again and updates the bars.
   void Redraw();
+  // The steps of the path above the canvas: the project's name, the main module's and those of
+  // the modules opened down to the level shown.
+  QStringList PathSteps() const;
 
   // A double-click asks to edit the module.
   std::function<void(const std::shared_ptr<IModule>&)> OnEdit;
@@ -36,11 +41,13 @@ public:
 
 private:
   QPoint ZoomAnchor() const;
+  void ShowPath();
 
   TProjectDocument& Document;
   TProgrammingImage* Canvas;
   QScrollBar* ScrollX;
   QScrollBar* ScrollY;
   QLabel* ZoomLabel;
+  QLabel* PathLabel;
   bool UpdatingScroll = false;
 };

@@ -29,6 +29,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
@@ -66,10 +67,8 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   });
   connect(Document, &TProjectDocument::ModifiedChanged, this, &TfmMain::UpdateProjectTab);
   for (auto signal : {&TProjectDocument::ProjectChanged, &TProjectDocument::ContentChanged,
-                      &TProjectDocument::SelectionChanged})
-    connect(Document, signal, this, [this] {
-      miDelete->setEnabled(Document->Selected() != nullptr || Document->SelectedLink() != nullptr);
-    });
+                      &TProjectDocument::SelectionChanged, &TProjectDocument::LevelChanged})
+    connect(Document, signal, this, &TfmMain::UpdateItems);
 
   LogTypeSet = {lFile, lWindow, lLogSystem};
   LogFilePath = folder + u"Logs/";
@@ -236,6 +235,20 @@ QAction* TfmMain::AddItem(QMenu* menu, const char* caption, const char* name,
   return action;
 }
 
+QAction* TfmMain::AddItem(QMenu* menu, const char* caption, const char* name,
+                          const std::function<void()>& slot) {
+  QAction* action = menu->addAction(QString::fromUtf8(caption));
+  action->setObjectName(name);
+  connect(action, &QAction::triggered, this, slot);
+  return action;
+}
+
+void TfmMain::UpdateItems() {
+  miDelete->setEnabled(Document->Selected() != nullptr || Document->SelectedLink() != nullptr);
+  miOpenModule->setEnabled(Document->Selected() != nullptr);
+  miUp->setEnabled(!Document->LevelPath().empty());
+}
+
 void TfmMain::BuildMenu() {
   // Captions carry their Alt mnemonic as '&'; the caption shown is the text without it.
   QMenu* file = menuBar()->addMenu("&File");
@@ -287,6 +300,16 @@ void TfmMain::BuildMenu() {
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
   AddItem(view, "&Actual Size", "miActualSize", &TfmMain::ActualSize)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+  view->addSeparator();
+  miOpenModule = AddItem(view, "O&pen Module", "miOpenModule",
+                         [this] { Document->OpenModule(Document->Selected()); });
+  miOpenModule->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+  miOpenModule->setEnabled(false);
+  miUp = AddItem(view, "&Up", "miUp", [this] { Document->Up(); });
+  miUp->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
+  miUp->setEnabled(false);
+  view->addSeparator();
   AddItem(view, "&Components", "miComponents", &TfmMain::ShowComponents);
   AddItem(view, "&Log", "miLog", &TfmMain::ShowLog);
   AddItem(view, "&Teach", "miTeach", &TfmMain::ShowTeach);
@@ -401,7 +424,14 @@ void TfmMain::BuildLayout() {
   TabControl1->setObjectName("TabControl1");
   TabControl1->setExpanding(false);
   TabControl1->setDrawBase(false);
-  layout->addWidget(TabControl1);
+  // The path of the level shown stands beside the project's tab, above the canvas.
+  auto* top = new QHBoxLayout;
+  top->setContentsMargins(0, 0, 0, 0);
+  top->addWidget(TabControl1);
+  auto* levelPath = new QLabel(panel1);
+  levelPath->setObjectName("LevelPath");
+  top->addWidget(levelPath, 1);
+  layout->addLayout(top);
 
   auto* split = new QSplitter(Qt::Horizontal, panel1);
   split->setObjectName("Splitter1");
@@ -426,7 +456,7 @@ void TfmMain::BuildLayout() {
   ZoomLabel = new QLabel(this);
   ZoomLabel->setObjectName("ZoomLabel");
   ZoomLabel->hide();
-  CanvasView = new TCanvasView(*Document, split, ZoomLabel);
+  CanvasView = new TCanvasView(*Document, split, ZoomLabel, levelPath);
   split->addWidget(left);
   split->addWidget(CanvasView);
   split->setStretchFactor(0, 0);

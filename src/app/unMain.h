@@ -102,6 +102,10 @@ private:
   // size, and gives the left panel and the tree their sizes.
   void FitClientArea();
   QAction* AddItem(QMenu* menu, const char* caption, const char* name, void (TfmMain::*slot)());
+  QAction* AddItem(QMenu* menu, const char* caption, const char* name,
+                   const std::function<void()>& slot);
+  // Enables the items that need a selection or a level below the main one.
+  void UpdateItems();
   void Nothing() {}
   void Exit() { close(); }
   void SaveProjectClick() { SaveProject(); }
@@ -128,6 +132,8 @@ private:
   TProjectDocument* Document = nullptr;
   QLabel* ZoomLabel = nullptr;
   QAction* miDelete = nullptr;
+  QAction* miOpenModule = nullptr;
+  QAction* miUp = nullptr;
   std::u16string Folder;
   TfmTeach* Teach = nullptr;
   std::unique_ptr<TComponentList> Components;

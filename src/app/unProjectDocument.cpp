@@ -39,6 +39,7 @@ void TProjectDocument::SetProject(std::shared_ptr<TProject> project) {
     CheckFileBeforeSave = false;
   }
   Project = std::move(project);
+  Path.clear();
   Link.reset();
   UndoStack->clear();
   // A project that comes with changes (recovered work) is not in a saved state.
@@ -58,7 +59,89 @@ void TProjectDocument::CloseProject() {
 }
 
 std::shared_ptr<IModuleList> TProjectDocument::Level() const {
-  return Project ? Project->GetMainModules() : nullptr;
+  if (!Project)
+    return nullptr;
+  return Path.empty() ? Project->GetMainModules() : Path.back()->GetModules();
+}
+
+void TProjectDocument::SetPath(std::vector<std::shared_ptr<IModule>> path) {
+  Path = std::move(path);
+  Link.reset();
+  emit LevelChanged();
+  emit SelectionChanged();
+}
+
+void TProjectDocument::OpenModule(const std::shared_ptr<IModule>& module) {
+  auto modules = Level();
+  if (!module || !modules || modules->IndexOf(module) < 0 || !module->GetModules())
+    return;
+  auto path = Path;
+  path.push_back(module);
+  SetPath(std::move(path));
+}
+
+bool TProjectDocument::Up() {
+  if (Path.empty())
+    return false;
+  // The module left is the one selected above.
+  const std::shared_ptr<IModule> left = Path.back();
+  auto path = Path;
+  path.pop_back();
+  SetPath(std::move(path));
+  Select(left);
+  return true;
+}
+
+void TProjectDocument::ShowLevel(std::size_t depth) {
+  if (depth >= Path.size())
+    return;
+  const std::shared_ptr<IModule> below = Path[depth];
+  SetPath({Path.begin(), Path.begin() + static_cast<std::ptrdiff_t>(depth)});
+  Select(below);
+}
+
+namespace {
+
+// The modules from the list down to the one holding the module (the module not included); true
+// when it was found.
+bool PathTo(const IModuleList& list, const IModule* module,
+            std::vector<std::shared_ptr<IModule>>& path) {
+  for (std::int32_t i = 0; i < list.Count(); ++i) {
+    auto item = list.GetItem(i);
+    if (item.get() == module)
+      return true;
+    if (auto children = item->GetModules(); children && children->Count() > 0) {
+      path.push_back(item);
+      if (PathTo(*children, module, path))
+        return true;
+      path.pop_back();
+    }
+  }
+  return false;
+}
+
+} // namespace
+
+bool TProjectDocument::Reveal(const std::shared_ptr<IModule>& module) {
+  auto main = Project ? Project->GetMainModules() : nullptr;
+  std::vector<std::shared_ptr<IModule>> path;
+  if (!module || !main || !PathTo(*main, module.get(), path))
+    return false;
+  if (path != Path)
+    SetPath(std::move(path));
+  Select(module);
+  return true;
+}
+
+void TProjectDocument::KeepPathValid() {
+  auto list = Project ? Project->GetMainModules() : nullptr;
+  for (std::size_t i = 0; i < Path.size(); ++i) {
+    if (!list || list->IndexOf(Path[i]) < 0) {
+      SetPath({Path.begin(), Path.begin() + static_cast<std::ptrdiff_t>(i)});
+      return;
+    }
+    list = Path[i]->GetModules();
+  }
 }
 
 std::shared_ptr<IModule> TProjectDocument::Selected() const {
@@ -134,6 +217,7 @@ void TProjectDocument::Push(QUndoCommand* command) {
 
 TChanged TProjectDocument::Changed() {
   return [this] {
+    KeepPathValid();
     ForgetGoneLink();
     emit ContentChanged();
   };

@@ -34,8 +34,20 @@ public:
   // Closes the project, if any, and shows none.
   void CloseProject();
 
-  // The module list shown, or null without a project.
+  // The module list shown, or null without a project: the main module's children, or those of
+  // the last module of the level path.
   std::shared_ptr<IModuleList> Level() const;
+  // The modules opened from the main level down to the level shown (empty on the main level).
+  const std::vector<std::shared_ptr<IModule>>& LevelPath() const { return Path; }
+  // Shows the children of a module of the level shown (no undo step, no change).
+  void OpenModule(const std::shared_ptr<IModule>& module);
+  // Shows the level above the one shown; false on the main level.
+  bool Up();
+  // Shows the level reached by the first `depth` steps of the level path.
+  void ShowLevel(std::size_t depth);
+  // Shows the level that holds the module, wherever it is in the project, and selects it; false
+  // when the project does not hold it.
+  bool Reveal(const std::shared_ptr<IModule>& module);
   // The selected module of the list shown, or null.
   std::shared_ptr<IModule> Selected() const;
   // Makes the module (or none) the one selected; selection is no undo step and no change.
@@ -90,12 +102,19 @@ signals:
   // The modified mark changed.
   void ModifiedChanged();
   void ModuleMoving(const std::shared_ptr<IModule>& module);
+  // Another level is shown.
+  void LevelChanged();
 
 private:
+  // Cuts the level path where a step is no longer in the list above it (an undo took it out).
+  void KeepPathValid();
+  void SetPath(std::vector<std::shared_ptr<IModule>> path);
+
   // A selected link that is no longer in the list shown is forgotten.
   void ForgetGoneLink();
 
   std::shared_ptr<TProject> Project;
+  std::vector<std::shared_ptr<IModule>> Path;
   std::shared_ptr<TLink> Link;
   QUndoStack* UndoStack;
   QTimer* RecoveryTimer;

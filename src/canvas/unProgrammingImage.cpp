@@ -45,6 +45,7 @@ TProgrammingImage::TProgrammingImage(QWidget* owner) : QWidget(owner) {
 
 void TProgrammingImage::SetProject(TProject* project) {
   Project = project;
+  Level.reset();
 }
 
 bool TProgrammingImage::FitPicture() {
@@ -70,8 +71,8 @@ void TProgrammingImage::ApplyFont() {
 void TProgrammingImage::DrawContent() {
   Canvas.SetPenColor(clBlack);
   Canvas.Rectangle(0, 0, Image.width() - 1, Image.height() - 1);
-  if (Project)
-    Project->Draw(View, SelectedLink.get());
+  if (auto modules = Modules())
+    DrawLevel(View, *modules, SelectedLink.get());
   if (!Connecting)
     return;
   // The inputs that may take the wire are marked, and the wire follows the mouse.
@@ -85,7 +86,16 @@ void TProgrammingImage::DrawContent() {
 }
 
 std::shared_ptr<IModuleList> TProgrammingImage::Modules() const {
-  return Project ? Project->GetMainModules() : nullptr;
+  if (!Project)
+    return nullptr;
+  return Level ? Level : Project->GetMainModules();
+}
+
+void TProgrammingImage::SetLevel(std::shared_ptr<IModuleList> level) {
+  Level = std::move(level);
+  SelectedModule.reset();
+  Dragging = false;
+  Connecting = false;
 }
 
 void TProgrammingImage::SetSelectedLink(std::shared_ptr<TLink> link) {
@@ -238,7 +248,7 @@ TPoint TProgrammingImage::ToProject(QPoint pixel) const {
 
 TRect TProgrammingImage::ProjectExtent() const {
   TRect extent;
-  auto modules = Project ? Project->GetMainModules() : nullptr;
+  auto modules = Modules();
   for (std::int32_t i = 0; modules && i < modules->Count(); ++i) {
     const auto m = modules->GetItem(i);
     const TPoint p = m->GetPosition();
@@ -262,7 +272,7 @@ void TProgrammingImage::MouseDown(int x, int y) {
     return;
   }
   const TPoint at = ToProject({x, y});
-  auto modules = Project->GetMainModules();
+  auto modules = Modules();
   if (modules) {
     modules->ClearFocus();
     SelectedModule = modules->FindAt(at.X, at.Y);
@@ -333,7 +343,7 @@ void TProgrammingImage::MouseUp() {
 void TProgrammingImage::DblClick() {
   if (!Project)
     return;
-  auto modules = Project->GetMainModules();
+  auto modules = Modules();
   auto focused = modules ? modules->GetFocused() : nullptr;
   if (!focused)
     return;
@@ -401,7 +411,7 @@ void TProgrammingImage::mouseDoubleClickEvent(QMouseEvent* event) {
 
 TProgrammingImage::TMarkHit TProgrammingImage::MarkAt(QPoint pixel) const {
   TMarkHit hit;
-  auto modules = Project ? Project->GetMainModules() : nullptr;
+  auto modules = Modules();
   if (!modules)
     return hit;
   // A generous search in project units, then the exact distance on the picture.
@@ -478,7 +488,7 @@ bool TProgrammingImage::KeyMove(int key, bool shift) {
   default:
     return false;
   }
-  auto modules = Project ? Project->GetMainModules() : nullptr;
+  auto modules = Modules();
   const std::shared_ptr<IModule> module = modules ? modules->GetFocused() : nullptr;
   if (!module || Dragging)
     return false;
@@ -493,7 +503,8 @@ bool TProgrammingImage::KeyMove(int key, bool shift) {
 }
 
 void TProgrammingImage::keyPressEvent(QKeyEvent* event) {
-  if (KeyMove(event->key(), event->modifiers() & Qt::ShiftModifier)) {
+  if (KeyMove(event->key(), event->modifiers() & Qt::ShiftModifier) ||
+      (OnKey && OnKey(event->key(), event->modifiers()))) {
     event->accept();
     return;
   }

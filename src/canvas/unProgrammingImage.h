@@ -29,6 +29,8 @@ public:
   // The project is not owned; it must stay alive until it is replaced. Nothing is drawn.
   void SetProject(TProject* project);
   TProject* GetProject() const { return Project; }
+  // The module list shown (null: the main module's); it must belong to the project.
+  void SetLevel(std::shared_ptr<IModuleList> level);
   // Blanks the picture, draws its black frame and the project's modules.
   void Redraw();
   // Draws again the part of the picture that shows the project rectangle, as Redraw would.
@@ -92,6 +94,8 @@ public:
       OnLinkDrop;
   // A wire dropped where no link can go, with the reason for the user.
   std::function<void(const std::u16string& reason)> OnLinkRefused;
+  // A key the canvas does not use itself (the arrows move modules); true when it was taken.
+  std::function<bool(int key, Qt::KeyboardModifiers modifiers)> OnKey;
   // After the zoom or the origin changed.
   std::function<void()> OnViewChange;
 
@@ -139,6 +143,7 @@ private:
   // The inputs the wire may be dropped on: the module and the input's index.
   std::vector<std::pair<std::shared_ptr<IModule>, std::int32_t>> Compatible;
   TProject* Project = nullptr;
+  std::shared_ptr<IModuleList> Level;
   QImage Image;
   TImageCanvas Canvas;
   TViewCanvas View{Canvas};

@@ -76,6 +76,7 @@ void TModule::Draw(TCanvas& canvas) {
   const TBox box = Box();
   canvas.SetPenColor(Focused ? clRed : clBlack);
   canvas.Rectangle(box.Left, box.Top, box.Right, box.Bottom);
+  DrawChildrenMark(canvas);
   const TSize extent = canvas.TextExtent(Name);
   canvas.TextOut(PositionX - extent.Width / 2, PositionY - extent.Height / 2, Name);
 
@@ -96,6 +97,17 @@ void TModule::Draw(TCanvas& canvas) {
     canvas.Polyline(triangle);
   }
   DrawNames(canvas, extent.Width);
+}
+
+void TModule::DrawChildrenMark(TCanvas& canvas) const {
+  // Two small stacked boxes in the top right corner: the module holds modules of its own.
+  const TRect outline = Outline();
+  if (!Modules || Modules->Count() == 0 || outline.Right - outline.Left < 24 ||
+      outline.Bottom - outline.Top < 16)
+    return;
+  const std::int32_t right = outline.Right - 4, top = outline.Top + 4;
+  canvas.Rectangle(right - 9, top, right - 2, top + 6);
+  canvas.Rectangle(right - 7, top + 2, right, top + 8);
 }
 
 void TModule::DrawNames(TCanvas& canvas, std::int32_t nameWidth) const {

@@ -57,6 +57,8 @@ private:
   TRect Outline() const;
   // The y of the k-th of n marks down the box.
   std::int32_t MarkY(std::int32_t k, std::int32_t n) const;
+  // Marks a module that holds modules of its own, when the box has room for the mark.
+  void DrawChildrenMark(TCanvas& canvas) const;
   // Writes the parameters' names inside the box beside their marks, when they fit.
   void DrawNames(TCanvas& canvas, std::int32_t nameWidth) const;
 

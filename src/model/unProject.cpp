@@ -37,12 +37,15 @@ void TProject::Draw(IComponentList*, TCanvas& canvas) {
 }
 
 void TProject::Draw(TCanvas& canvas, const TLink* selected) {
+  if (auto modules = GetMainModules())
+    DrawLevel(canvas, *modules, selected);
+}
+
+void DrawLevel(TCanvas& canvas, IModuleList& modules, const TLink* selected) {
   try {
-    if (auto modules = GetMainModules()) {
-      // The links first: the boxes and their names lie above them.
-      DrawLinks(canvas, modules->GetLinks(), selected);
-      modules->Draw(canvas);
-    }
+    // The links first: the boxes and their names lie above them.
+    DrawLinks(canvas, modules.GetLinks(), selected);
+    modules.Draw(canvas);
   } catch (...) {
   }
 }

@@ -64,3 +64,7 @@ private:
   std::shared_ptr<TModule> MainModule;
   std::u16string Name;
 };
+
+// Draws one list of modules with its links below them, one link as selected (none for null);
+// failures while drawing are swallowed.
+void DrawLevel(TCanvas& canvas, IModuleList& modules, const TLink* selected);
