@@ -6,6 +6,7 @@
 #include "support/RecordingCanvas.h"
 #include "xml/XmlTestSupport.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -221,6 +222,12 @@ TEST(LinkGeometry, TheHullHoldsTheWholeCurveAndLittleMore) {
     link.Points = row.Bends;
     const TRect hull = LinkHull(link);
     EXPECT_EQ(hull, row.Hull) << row.From.X << "→" << row.To.X;
+    // From the output's mark through every bend point to the input's mark.
+    const std::vector<TPoint> curve = LinkCurve(link);
+    EXPECT_EQ(curve.front(), link.From->MarkPoint(true, 0));
+    EXPECT_EQ(curve.back(), link.To->MarkPoint(false, 0));
+    for (const TPoint& bend : row.Bends)
+      EXPECT_NE(std::find(curve.begin(), curve.end(), bend), curve.end()) << bend.X;
     for (const TPoint& p : LinkCurve(link))
       EXPECT_TRUE(p.X >= hull.Left + 2 && p.X <= hull.Right - 2 && p.Y >= hull.Top + 2 &&
                   p.Y <= hull.Bottom - 2)
