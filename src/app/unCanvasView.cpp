@@ -49,11 +49,16 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
     Document.MoveByKeys(m, from);
   };
   // One step per drag, not per mouse move.
-  Canvas->OnModuleDrop = [this](const std::shared_ptr<IModule>& m, TPoint from) {
-    TModuleValues before = TModuleValues::Of(*m);
-    before.Position = from;
-    Document.Push(
-        new TChangeModuleCommand(tr("Move"), m, before, TModuleValues::Of(*m), Document.Changed()));
+  Canvas->OnModulesDrop = [this](const std::vector<std::shared_ptr<IModule>>& moved,
+                                 const std::vector<TPoint>& from) {
+    auto* step = new TGroupCommand(tr("Move"), Document.Changed());
+    for (std::size_t i = 0; i < moved.size(); ++i) {
+      TModuleValues before = TModuleValues::Of(*moved[i]);
+      before.Position = from[i];
+      new TChangeModuleCommand(tr("Move"), moved[i], before, TModuleValues::Of(*moved[i]), {}, 0,
+                               step);
+    }
+    Document.Push(step);
   };
   Canvas->OnModuleEdit = [this](const std::shared_ptr<IModule>& m) {
     if (OnEdit)

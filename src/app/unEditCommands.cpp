@@ -1,5 +1,7 @@
 #include "app/unEditCommands.h"
 
+#include <algorithm>
+
 TModuleValues TModuleValues::Of(const IModule& module) {
   return {module.GetName(),   module.GetDescription(), module.GetType(),    module.GetPosition(),
           module.GetHeight(), module.GetWidth(),       module.GetParamIn(), module.GetParamOut()};
@@ -45,20 +47,31 @@ void TAddModuleCommand::redo() {
 }
 
 TDeleteModuleCommand::TDeleteModuleCommand(std::shared_ptr<IModuleList> list,
-                                           std::shared_ptr<IModule> module, TChanged changed)
-    : QUndoCommand(QObject::tr("Delete")), List(std::move(list)), Module(std::move(module)),
-      Index(List->IndexOf(Module)), Changed(std::move(changed)) {
+                                           const std::vector<std::shared_ptr<IModule>>& modules,
+                                           TChanged changed)
+    : QUndoCommand(QObject::tr("Delete")), List(std::move(list)), Changed(std::move(changed)) {
+  for (std::int32_t i = 0; i < List->Count(); ++i)
+    if (auto m = List->GetItem(i); std::find(modules.begin(), modules.end(), m) != modules.end())
+      Modules.emplace_back(i, m);
   const TLinkList& links = List->GetLinks();
   for (std::int32_t i = 0; i < links.Count(); ++i)
-    if (links.Get(i)->From == Module || links.Get(i)->To == Module)
-      Links.emplace_back(i, links.Get(i));
+    for (const auto& entry : Modules)
+      if (links.Get(i)->From == entry.second || links.Get(i)->To == entry.second) {
+        Links.emplace_back(i, links.Get(i));
+        break;
+      }
 }
 
 void TDeleteModuleCommand::undo() {
-  // Back with everything it had, its selection too, which no other module keeps then.
-  if (Module->GetFocused())
-    List->ClearFocus();
-  List->Insert(Index, Module);
+  // Back with everything they had, their selection too, which no other module keeps then.
+  for (const auto& entry : Modules)
+    if (entry.second->GetFocused()) {
+      List->ClearFocus();
+      break;
+    }
+  // In ascending order each goes back where it was.
+  for (const auto& [index, module] : Modules)
+    List->Insert(index, module);
   for (const auto& [index, link] : Links)
     List->GetLinks().Insert(index, link);
   Tell(Changed);
@@ -67,7 +80,43 @@ void TDeleteModuleCommand::undo() {
 void TDeleteModuleCommand::redo() {
   for (const auto& entry : Links)
     List->GetLinks().Remove(entry.second);
-  List->Remove(Module);
+  for (const auto& entry : Modules)
+    List->Remove(entry.second);
+  Tell(Changed);
+}
+
+TAddModulesCommand::TAddModulesCommand(const QString& text, std::shared_ptr<IModuleList> list,
+                                       std::vector<std::shared_ptr<IModule>> modules,
+                                       std::vector<std::shared_ptr<TLink>> links, TChanged changed)
+    : QUndoCommand(text), List(std::move(list)), Modules(std::move(modules)),
+      Links(std::move(links)), Changed(std::move(changed)) {}
+
+void TAddModulesCommand::redo() {
+  for (const auto& module : Modules)
+    List->Insert(List->Count(), module);
+  for (const auto& link : Links)
+    List->GetLinks().Add(link);
+  Tell(Changed);
+}
+
+void TAddModulesCommand::undo() {
+  for (const auto& link : Links)
+    List->GetLinks().Remove(link);
+  for (const auto& module : Modules)
+    List->Remove(module);
+  Tell(Changed);
+}
+
+TGroupCommand::TGroupCommand(const QString& text, TChanged changed)
+    : QUndoCommand(text), Changed(std::move(changed)) {}
+
+void TGroupCommand::undo() {
+  QUndoCommand::undo();
+  Tell(Changed);
+}
+
+void TGroupCommand::redo() {
+  QUndoCommand::redo();
   Tell(Changed);
 }
 
@@ -109,8 +158,8 @@ void TDeleteLinkCommand::undo() {
 
 TChangeModuleCommand::TChangeModuleCommand(const QString& text, std::shared_ptr<IModule> module,
                                            TModuleValues before, TModuleValues after,
-                                           TChanged changed, int keyRun)
-    : QUndoCommand(text), Module(std::move(module)), Before(std::move(before)),
+                                           TChanged changed, int keyRun, QUndoCommand* group)
+    : QUndoCommand(text, group), Module(std::move(module)), Before(std::move(before)),
       After(std::move(after)), Changed(std::move(changed)), KeyRun(keyRun) {}
 
 bool TChangeModuleCommand::mergeWith(const QUndoCommand* other) {

@@ -41,21 +41,49 @@ private:
   bool Done = true;
 };
 
-// Takes a module out of its list with its links; undo puts it back at its index with everything
-// it had, its links at their places.
+// Takes modules out of their list with their links; undo puts them back at their indices with
+// everything they had, their links at their places and their selection as it was.
 class TDeleteModuleCommand : public QUndoCommand {
 public:
-  TDeleteModuleCommand(std::shared_ptr<IModuleList> list, std::shared_ptr<IModule> module,
-                       TChanged changed);
+  TDeleteModuleCommand(std::shared_ptr<IModuleList> list,
+                       const std::vector<std::shared_ptr<IModule>>& modules, TChanged changed);
   void undo() override;
   void redo() override;
 
 private:
   std::shared_ptr<IModuleList> List;
-  std::shared_ptr<IModule> Module;
-  std::int32_t Index;
-  // The module's links and their indices, in ascending order of index.
+  // The modules and their indices, the links of any of them and theirs, in ascending order of
+  // index.
+  std::vector<std::pair<std::int32_t, std::shared_ptr<IModule>>> Modules;
   std::vector<std::pair<std::int32_t, std::shared_ptr<TLink>>> Links;
+  TChanged Changed;
+};
+
+// Modules and links appended to a list (a paste); undo takes them out again.
+class TAddModulesCommand : public QUndoCommand {
+public:
+  TAddModulesCommand(const QString& text, std::shared_ptr<IModuleList> list,
+                     std::vector<std::shared_ptr<IModule>> modules,
+                     std::vector<std::shared_ptr<TLink>> links, TChanged changed);
+  void undo() override;
+  void redo() override;
+
+private:
+  std::shared_ptr<IModuleList> List;
+  std::vector<std::shared_ptr<IModule>> Modules;
+  std::vector<std::shared_ptr<TLink>> Links;
+  TChanged Changed;
+};
+
+// Steps taken together (a drag of several modules, one value written to several): undone and
+// redone as one, the change shown once.
+class TGroupCommand : public QUndoCommand {
+public:
+  TGroupCommand(const QString& text, TChanged changed);
+  void undo() override;
+  void redo() override;
+
+private:
   TChanged Changed;
 };
 
@@ -96,7 +124,8 @@ private:
 class TChangeModuleCommand : public QUndoCommand {
 public:
   TChangeModuleCommand(const QString& text, std::shared_ptr<IModule> module, TModuleValues before,
-                       TModuleValues after, TChanged changed, int keyRun = 0);
+                       TModuleValues after, TChanged changed, int keyRun = 0,
+                       QUndoCommand* group = nullptr);
   void undo() override;
   void redo() override;
   int id() const override { return KeyRun > 0 ? KeyMoveId : -1; }

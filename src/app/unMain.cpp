@@ -289,6 +289,9 @@ void TfmMain::BuildMenu() {
   miDelete = AddItem(edit, "&Delete", "miDelete", &TfmMain::DeleteModule);
   miDelete->setShortcut(QKeySequence::Delete);
   miDelete->setEnabled(false);
+  AddItem(edit, "Select &All", "miSelectAll", [this] {
+    Document->SelectAll();
+  })->setShortcut(QKeySequence::SelectAll);
 
   QMenu* view = menuBar()->addMenu("&View");
   view->setObjectName("miView");

@@ -159,6 +159,23 @@ void TProjectDocument::Select(const std::shared_ptr<IModule>& module) {
   emit SelectionChanged();
 }
 
+std::vector<std::shared_ptr<IModule>> TProjectDocument::Selection() const {
+  std::vector<std::shared_ptr<IModule>> selection;
+  if (auto modules = Level())
+    for (std::int32_t i = 0; i < modules->Count(); ++i)
+      if (auto m = modules->GetItem(i); m->GetFocused())
+        selection.push_back(m);
+  return selection;
+}
+
+void TProjectDocument::SelectAll() {
+  if (auto modules = Level())
+    for (std::int32_t i = 0; i < modules->Count(); ++i)
+      modules->GetItem(i)->SetFocused(WordTrue);
+  Link.reset();
+  emit SelectionChanged();
+}
+
 void TProjectDocument::SelectionTouched() {
   Link.reset();
   emit SelectionChanged();
@@ -204,8 +221,8 @@ void TProjectDocument::DeleteSelected() {
     Push(new TDeleteLinkCommand(modules, Link, Changed()));
     return;
   }
-  if (auto module = Selected())
-    Push(new TDeleteModuleCommand(modules, module, Changed()));
+  if (const auto selection = Selection(); !selection.empty())
+    Push(new TDeleteModuleCommand(modules, selection, Changed()));
 }
 
 void TProjectDocument::Push(QUndoCommand* command) {

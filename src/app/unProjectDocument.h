@@ -52,6 +52,10 @@ public:
   std::shared_ptr<IModule> Selected() const;
   // Makes the module (or none) the one selected; selection is no undo step and no change.
   void Select(const std::shared_ptr<IModule>& module);
+  // Every selected module of the list shown, in the list's order.
+  std::vector<std::shared_ptr<IModule>> Selection() const;
+  // Selects every module of the list shown.
+  void SelectAll();
   // A view has changed the focus marks itself (a press on the canvas): the others follow.
   void SelectionTouched();
   // Selects a link of the list shown (no module is selected then).
@@ -62,7 +66,7 @@ public:
   // undo step, replacing the input's link); the reason when the rules refuse it, else empty.
   std::u16string AddLink(const std::shared_ptr<IModule>& from, const std::u16string& output,
                          const std::shared_ptr<IModule>& to, const std::u16string& input);
-  // Takes out the selected module with its links, or the selected link (one undo step).
+  // Takes out the selected modules with their links, or the selected link (one undo step).
   void DeleteSelected();
   // A module is being moved (a drag step): the views that show its position follow.
   void Moving(const std::shared_ptr<IModule>& module) { emit ModuleMoving(module); }

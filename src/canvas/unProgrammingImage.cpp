@@ -32,6 +32,13 @@ bool Overlap(TRect a, TRect b) {
          b.Top <= a.Bottom;
 }
 
+// The module's box with its edges in order.
+TRect BoxOf(const IModule& m) {
+  const TPoint p = m.GetPosition();
+  const std::int32_t w = std::abs(m.GetWidth() / 2), h = std::abs(m.GetHeight() / 2);
+  return {p.X - w, p.Y - h, p.X + w, p.Y + h};
+}
+
 } // namespace
 
 TProgrammingImage::TProgrammingImage(QWidget* owner) : QWidget(owner) {
@@ -73,6 +80,8 @@ void TProgrammingImage::DrawContent() {
   Canvas.Rectangle(0, 0, Image.width() - 1, Image.height() - 1);
   if (auto modules = Modules())
     DrawLevel(View, *modules, SelectedLink.get());
+  if (Banding)
+    DrawBand();
   if (!Connecting)
     return;
   // The inputs that may take the wire are marked, and the wire follows the mouse.
@@ -83,6 +92,17 @@ void TProgrammingImage::DrawContent() {
   }
   Canvas.SetPenColor(clBlue);
   View.Polyline(Wire());
+}
+
+void TProgrammingImage::DrawBand() {
+  const TRect band = Band();
+  const std::array<TPoint, 5> outline{{{band.Left, band.Top},
+                                       {band.Right, band.Top},
+                                       {band.Right, band.Bottom},
+                                       {band.Left, band.Bottom},
+                                       {band.Left, band.Top}}};
+  Canvas.SetPenColor(clBlue);
+  View.Polyline(outline);
 }
 
 std::shared_ptr<IModuleList> TProgrammingImage::Modules() const {
@@ -258,7 +278,7 @@ TRect TProgrammingImage::ProjectExtent() const {
   return extent;
 }
 
-void TProgrammingImage::MouseDown(int x, int y) {
+void TProgrammingImage::MouseDown(int x, int y, bool add) {
   if (SkipNextPress) {
     SkipNextPress = false;
     return;
@@ -267,38 +287,65 @@ void TProgrammingImage::MouseDown(int x, int y) {
     return;
   LastPixel = {x, y};
   // A press on an output's mark draws a wire from it.
-  if (const TMarkHit mark = MarkAt({x, y}); mark.Module && mark.Output) {
+  if (const TMarkHit mark = MarkAt({x, y}); mark.Module && mark.Output && !add) {
     StartWire(mark);
     return;
   }
   const TPoint at = ToProject({x, y});
   auto modules = Modules();
-  if (modules) {
-    modules->ClearFocus();
-    SelectedModule = modules->FindAt(at.X, at.Y);
-  } else {
+  SelectedModule = modules ? modules->FindAt(at.X, at.Y) : nullptr;
+  DragModules.clear();
+  DragStarts.clear();
+  if (add) {
+    // Ctrl: the module pressed joins the selection or leaves it; on empty canvas a band adds.
+    if (SelectedModule)
+      SelectedModule->SetFocused(ToWordBool(!SelectedModule->GetFocused()));
+    else
+      StartBand(at);
     SelectedModule.reset();
+    Redraw();
+    if (OnModuleSelect)
+      OnModuleSelect(nullptr);
+    return;
   }
-  if (SelectedModule)
-    SelectedModule->SetFocused(WordTrue);
-  // Beside every box, a press near a link selects it.
-  if (!SelectedModule)
+  // A press on a selected module drags the whole selection; on another one, that one alone.
+  if (modules && !(SelectedModule && SelectedModule->GetFocused())) {
+    modules->ClearFocus();
+    if (SelectedModule)
+      SelectedModule->SetFocused(WordTrue);
+  }
+  // Beside every box, a press near a link selects it; elsewhere a band selects what it touches.
+  if (!SelectedModule) {
     if (std::shared_ptr<TLink> link = LinkAt({x, y})) {
       Redraw();
       if (OnLinkSelect)
         OnLinkSelect(link);
       return;
     }
+    StartBand(at);
+  }
   Redraw();
   if (OnModuleSelect)
     OnModuleSelect(SelectedModule);
+  if (!SelectedModule)
+    return;
   Dragging = true;
-  if (SelectedModule) {
-    const TPoint position = SelectedModule->GetPosition();
-    DragStart = position;
-    DragOffsetX = position.X - at.X;
-    DragOffsetY = position.Y - at.Y;
-  }
+  DragAt = at;
+  for (std::int32_t i = 0; i < modules->Count(); ++i)
+    if (auto m = modules->GetItem(i); m->GetFocused()) {
+      DragModules.push_back(m);
+      DragStarts.push_back(m->GetPosition());
+    }
+}
+
+void TProgrammingImage::StartBand(TPoint at) {
+  Banding = true;
+  BandFrom = BandTo = at;
+}
+
+TRect TProgrammingImage::Band() const {
+  return {std::min(BandFrom.X, BandTo.X), std::min(BandFrom.Y, BandTo.Y),
+          std::max(BandFrom.X, BandTo.X), std::max(BandFrom.Y, BandTo.Y)};
 }
 
 void TProgrammingImage::MouseMove(int x, int y) {
@@ -309,15 +356,28 @@ void TProgrammingImage::MouseMove(int x, int y) {
     RedrawArea(Union(before, LinkBounds(Wire())));
     return;
   }
-  if (!Dragging || !SelectedModule)
+  if (Banding) {
+    const TRect before = Band();
+    BandTo = ToProject({x, y});
+    const TRect after = Band();
+    const std::int32_t pad = static_cast<std::int32_t>(std::ceil(2 / View.GetZoom())) + 1;
+    const TRect area = Union(before, after);
+    RedrawArea({area.Left - pad, area.Top - pad, area.Right + pad, area.Bottom + pad});
+    return;
+  }
+  if (!Dragging || DragModules.empty())
     return;
   const TPoint at = ToProject({x, y});
   ApplyFont();
-  // The box and its links, where they were and where they are now.
-  const TRect before = MovedArea(SelectedModule);
-  SelectedModule->SetPosition({at.X + DragOffsetX, at.Y + DragOffsetY});
-  const TRect after = MovedArea(SelectedModule);
-  // Only what the module left and what it covers now.
+  // Each box and its links, where they were and where they are now.
+  TRect before, after;
+  for (std::size_t i = 0; i < DragModules.size(); ++i) {
+    before = Union(before, MovedArea(DragModules[i]));
+    DragModules[i]->SetPosition(
+        {DragStarts[i].X + at.X - DragAt.X, DragStarts[i].Y + at.Y - DragAt.Y});
+    after = Union(after, MovedArea(DragModules[i]));
+  }
+  // Only what the modules left and what they cover now.
   if (Overlap(before, after)) {
     RedrawArea(Union(before, after));
   } else {
@@ -333,11 +393,36 @@ void TProgrammingImage::MouseUp() {
     EndWire(LastPixel);
     return;
   }
+  if (Banding) {
+    Banding = false;
+    // Every box the band touches or encloses joins the selection.
+    const TRect band = Band();
+    bool joined = false;
+    if (auto modules = Modules())
+      for (std::int32_t i = 0; i < modules->Count(); ++i)
+        if (auto m = modules->GetItem(i); !m->GetFocused() && Overlap(BoxOf(*m), band)) {
+          m->SetFocused(WordTrue);
+          joined = true;
+        }
+    Redraw();
+    // The press has told of the selection it made; the band tells only of what it added.
+    if (joined && OnModuleSelect)
+      OnModuleSelect(nullptr);
+    return;
+  }
   Dragging = false;
-  std::shared_ptr<IModule> dropped = std::move(SelectedModule);
   SelectedModule.reset();
-  if (dropped && OnModuleDrop && !(dropped->GetPosition() == DragStart))
-    OnModuleDrop(dropped, DragStart);
+  std::vector<std::shared_ptr<IModule>> moved;
+  std::vector<TPoint> from;
+  for (std::size_t i = 0; i < DragModules.size(); ++i)
+    if (!(DragModules[i]->GetPosition() == DragStarts[i])) {
+      moved.push_back(DragModules[i]);
+      from.push_back(DragStarts[i]);
+    }
+  DragModules.clear();
+  DragStarts.clear();
+  if (!moved.empty() && OnModulesDrop)
+    OnModulesDrop(moved, from);
 }
 
 void TProgrammingImage::DblClick() {
@@ -374,7 +459,7 @@ void TProgrammingImage::mousePressEvent(QMouseEvent* event) {
     PanFrom = p;
     return;
   }
-  MouseDown(p.x(), p.y());
+  MouseDown(p.x(), p.y(), event->modifiers() & Qt::ControlModifier);
 }
 
 void TProgrammingImage::mouseMoveEvent(QMouseEvent* event) {

@@ -71,7 +71,9 @@ public:
   static constexpr int PickPixels = 6;
 
   // What the mouse handlers do, with positions in picture pixels.
-  void MouseDown(int x, int y);
+  // A press with `add` (Ctrl) adds the module to the selection or takes it out, and a band
+  // drawn from empty canvas then adds what it touches.
+  void MouseDown(int x, int y, bool add = false);
   void MouseMove(int x, int y);
   void MouseUp();
   void DblClick();
@@ -79,8 +81,9 @@ public:
   TModuleEvent OnModuleSelect;
   TModuleEvent OnModuleMove;
   TModuleEvent OnModuleEdit;
-  // After a drag that moved a module: the module and where it was when the drag began.
-  std::function<void(const std::shared_ptr<IModule>&, TPoint from)> OnModuleDrop;
+  // After a drag that moved modules: the modules and where each was when the drag began.
+  std::function<void(const std::vector<std::shared_ptr<IModule>>&, const std::vector<TPoint>& from)>
+      OnModulesDrop;
   // After an arrow key moved the selected module: the module and where it was before the key.
   std::function<void(const std::shared_ptr<IModule>&, TPoint from)> OnModuleKeyMove;
   // Moves the selected module by the arrow key's step: 1 pixel, 10 with Shift; false for any
@@ -121,17 +124,24 @@ private:
   std::shared_ptr<IModuleList> Modules() const;
   // Everything a module's move changes on the picture: its box and its links.
   TRect MovedArea(const std::shared_ptr<IModule>& module);
+  // The rubber band: from where the press was to the mouse, in project coordinates.
+  void StartBand(TPoint at);
+  TRect Band() const;
+  void DrawBand();
   // The wire being drawn: from the output's mark to the mouse.
   std::vector<TPoint> Wire() const;
   // Starts a wire from an output mark; the inputs that may take it are found at once.
   void StartWire(const TMarkHit& from);
   void EndWire(QPoint pixel);
 
-  int DragOffsetX = 0;
-  int DragOffsetY = 0;
   bool SkipNextPress = false;
   bool Dragging = false;
-  TPoint DragStart;
+  // The modules a drag moves, where each was, and the project point pressed.
+  std::vector<std::shared_ptr<IModule>> DragModules;
+  std::vector<TPoint> DragStarts;
+  TPoint DragAt;
+  bool Banding = false;
+  TPoint BandFrom, BandTo;
   bool Panning = false;
   QPoint PanFrom;
   std::shared_ptr<IModule> SelectedModule;
