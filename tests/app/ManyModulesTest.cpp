@@ -1,0 +1,166 @@
+#include "app/unMain.h"
+#include "app/unProjectDocument.h"
+#include "canvas/unProgrammingImage.h"
+#include "model/unLinkList.h"
+#include "model/unParamList.h"
+#include "model/unProject.h"
+#include "support/MainWindowTestSupport.h"
+#include "xml/XmlTestSupport.h"
+
+#include <QAction>
+#include <QUndoStack>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Three modules in a row, 60 × 60 at x = 100, 250 and 400 (y = 100), linked A → B → C.
+class ManyModulesTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Window = ShownMainWindow(Script, Folder.Path);
+    auto project = std::make_shared<TProject>(nullptr, TAddToLog(), u"", u"Many");
+    auto list = project->GetMainModules();
+    auto ins = std::make_shared<TParamList>();
+    ins->AddNew()->Name = u"i";
+    auto outs = std::make_shared<TParamList>();
+    outs->AddNew()->Name = u"o";
+    for (const char16_t* name : {u"A", u"B", u"C"}) {
+      auto m = list->AddModule(100 + 150 * static_cast<int>(M.size()), 100, name, 60, 60);
+      m->SetParamIn(ins);
+      m->SetParamOut(outs);
+      M.push_back(m);
+    }
+    Window->SetProject(project);
+    ASSERT_TRUE(Document()->AddLink(M[0], u"o", M[1], u"i").empty());
+    ASSERT_TRUE(Document()->AddLink(M[1], u"o", M[2], u"i").empty());
+    Window->GetUndoStack()->clear();
+  }
+  void Trigger(const char* name) { Window->findChild<QAction*>(name)->trigger(); }
+  TProjectDocument* Document() { return Window->GetDocument(); }
+  TProgrammingImage* Canvas() { return Window->GetCanvas(); }
+  std::shared_ptr<IModuleList> Modules() { return Window->GetProject()->GetMainModules(); }
+  QPoint Pixel(TPoint p) {
+    const double zoom = Canvas()->GetZoom();
+    const TPoint origin = Canvas()->GetOrigin();
+    return QPoint(static_cast<int>(std::lround((p.X - origin.X) * zoom)),
+                  static_cast<int>(std::lround((p.Y - origin.Y) * zoom)));
+  }
+  void Band(TPoint from, TPoint to, Qt::KeyboardModifiers keys = {}) {
+    QTest::mousePress(Canvas(), Qt::LeftButton, keys, Pixel(from));
+    QTest::mouseMove(Canvas(), Pixel({(from.X + to.X) / 2, (from.Y + to.Y) / 2}));
+    QTest::mouseMove(Canvas(), Pixel(to));
+    QTest::mouseRelease(Canvas(), Qt::LeftButton, keys, Pixel(to));
+  }
+  // The names of the focused modules, in order.
+  std::string Focused() {
+    std::string names;
+    for (std::int32_t i = 0; i < Modules()->Count(); ++i)
+      if (Modules()->GetItem(i)->GetFocused())
+        names += Utf16ToUtf8(Modules()->GetItem(i)->GetName());
+    return names;
+  }
+  std::string SavedText() {
+    const std::u16string file = Folder.File("saved.xml");
+    EXPECT_TRUE(Window->GetProject()->Save(file));
+    return ReadBytes(file);
+  }
+
+  TTempFolder Folder;
+  TScriptedMainDialogs::TScript Script;
+  std::unique_ptr<TfmMain> Window;
+  std::vector<std::shared_ptr<IModule>> M;
+};
+
+} // namespace
+
+TEST_F(ManyModulesTest, ARubberBandSelectsWhatItTouchesAndEnclosesAtEveryZoom) {
+  for (const double zoom : {0.5, 2.0}) {
+    Canvas()->SetZoom(zoom, QPoint(0, 0));
+    Canvas()->SetOrigin({0, 0});
+    Document()->Select(nullptr);
+    // Encloses A (70 .. 130), touches B's left edge (220), misses C (370).
+    Band({60, 60}, {222, 140});
+    EXPECT_EQ(Focused(), "AB") << zoom;
+    EXPECT_EQ(Document()->Selection(), (std::vector<std::shared_ptr<IModule>>{M[0], M[1]}));
+    // Drawn backwards it selects the same; a band over nothing selects nothing.
+    Document()->Select(nullptr);
+    Band({222, 140}, {60, 60});
+    EXPECT_EQ(Focused(), "AB") << zoom;
+    Band({150, 150}, {210, 200});
+    EXPECT_EQ(Focused(), "") << zoom;
+    // A band that stops just short of a box leaves it out.
+    Band({140, 60}, {216, 140});
+    EXPECT_EQ(Focused(), "") << zoom;
+    // With Ctrl the band adds to the selection.
+    Band({60, 60}, {100, 100});
+    Band({380, 60}, {420, 100}, Qt::ControlModifier);
+    EXPECT_EQ(Focused(), "AC") << zoom;
+  }
+}
+
+TEST_F(ManyModulesTest, CtrlClickAddsAndTakesOutAndSelectAllTakesTheLevel) {
+  QTest::mouseClick(Canvas(), Qt::LeftButton, {}, Pixel({100, 100}));
+  QTest::mouseClick(Canvas(), Qt::LeftButton, Qt::ControlModifier, Pixel({400, 100}));
+  EXPECT_EQ(Focused(), "AC");
+  QTest::mouseClick(Canvas(), Qt::LeftButton, Qt::ControlModifier, Pixel({100, 100}));
+  EXPECT_EQ(Focused(), "C");
+  EXPECT_TRUE(Window->findChild<QAction*>("miDelete")->isEnabled());
+  // Ctrl on an output's mark selects, it draws no wire.
+  QTest::mouseClick(Canvas(), Qt::LeftButton, Qt::ControlModifier, Pixel(M[1]->MarkPoint(true, 0)));
+  EXPECT_EQ(Focused(), "BC");
+  EXPECT_FALSE(Canvas()->IsConnecting());
+  Trigger("miSelectAll");
+  EXPECT_EQ(Focused(), "ABC");
+  // A plain click on one of them keeps the selection (it may start a drag); elsewhere it goes.
+  QTest::mouseClick(Canvas(), Qt::LeftButton, {}, Pixel({250, 100}));
+  EXPECT_EQ(Focused(), "ABC");
+  QTest::mouseClick(Canvas(), Qt::LeftButton, {}, Pixel({250, 300}));
+  EXPECT_EQ(Focused(), "");
+  EXPECT_EQ(Window->GetUndoStack()->count(), 0);
+}
+
+TEST_F(ManyModulesTest, ADragMovesEverySelectedModuleInOneStep) {
+  Document()->Select(M[1]);
+  M[2]->SetFocused(WordTrue);
+  QTest::mousePress(Canvas(), Qt::LeftButton, {}, Pixel({250, 100}));
+  QTest::mouseMove(Canvas(), Pixel({260, 120}));
+  QTest::mouseMove(Canvas(), Pixel({280, 140}));
+  QTest::mouseRelease(Canvas(), Qt::LeftButton, {}, Pixel({280, 140}));
+  EXPECT_EQ(M[0]->GetPosition(), (TPoint{100, 100}));
+  EXPECT_EQ(M[1]->GetPosition(), (TPoint{280, 140}));
+  EXPECT_EQ(M[2]->GetPosition(), (TPoint{430, 140}));
+  EXPECT_EQ(Focused(), "BC");
+  // The picture is what a full redraw gives.
+  const QImage partial = Canvas()->Picture().copy();
+  Canvas()->Redraw();
+  EXPECT_TRUE(partial == Canvas()->Picture());
+  ASSERT_EQ(Window->GetUndoStack()->count(), 1);
+  Trigger("miUndo");
+  EXPECT_EQ(M[1]->GetPosition(), (TPoint{250, 100}));
+  EXPECT_EQ(M[2]->GetPosition(), (TPoint{400, 100}));
+  Trigger("miRedo");
+  EXPECT_EQ(M[2]->GetPosition(), (TPoint{430, 140}));
+}
+
+TEST_F(ManyModulesTest, DeleteTakesEverySelectedModuleWithItsLinksAndUndoRestoresExactly) {
+  Document()->Select(M[0]);
+  M[2]->SetFocused(WordTrue);
+  const std::string before = SavedText();
+  const auto params = M[2]->GetParamIn();
+  Trigger("miDelete");
+  ASSERT_EQ(Modules()->Count(), 1);
+  EXPECT_EQ(Modules()->GetItem(0), M[1]);
+  EXPECT_EQ(Modules()->GetLinks().Count(), 0);
+  EXPECT_EQ(Document()->Selection().size(), 0u);
+  EXPECT_FALSE(Window->findChild<QAction*>("miDelete")->isEnabled());
+  ASSERT_EQ(Window->GetUndoStack()->count(), 1);
+  Trigger("miUndo");
+  EXPECT_EQ(SavedText(), before);
+  EXPECT_EQ(Focused(), "AC");
+  EXPECT_EQ(M[2]->GetParamIn(), params);
+  ASSERT_EQ(Modules()->GetLinks().Count(), 2);
+  EXPECT_EQ(Modules()->GetLinks().Get(1)->To, M[2]);
+  Trigger("miRedo");
+  EXPECT_EQ(Modules()->Count(), 1);
+}
