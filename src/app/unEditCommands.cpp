@@ -89,11 +89,18 @@ TAddModulesCommand::TAddModulesCommand(const QString& text, std::shared_ptr<IMod
                                        std::vector<std::shared_ptr<IModule>> modules,
                                        std::vector<std::shared_ptr<TLink>> links, TChanged changed)
     : QUndoCommand(text), List(std::move(list)), Modules(std::move(modules)),
-      Links(std::move(links)), Changed(std::move(changed)) {}
+      Links(std::move(links)), Changed(std::move(changed)) {
+  for (std::int32_t i = 0; i < List->Count(); ++i)
+    if (auto m = List->GetItem(i); m->GetFocused())
+      SelectedBefore.push_back(m);
+}
 
 void TAddModulesCommand::redo() {
-  for (const auto& module : Modules)
+  List->ClearFocus();
+  for (const auto& module : Modules) {
+    module->SetFocused(WordTrue);
     List->Insert(List->Count(), module);
+  }
   for (const auto& link : Links)
     List->GetLinks().Add(link);
   Tell(Changed);
@@ -104,6 +111,9 @@ void TAddModulesCommand::undo() {
     List->GetLinks().Remove(link);
   for (const auto& module : Modules)
     List->Remove(module);
+  List->ClearFocus();
+  for (const auto& module : SelectedBefore)
+    module->SetFocused(WordTrue);
   Tell(Changed);
 }
 

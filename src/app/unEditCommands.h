@@ -59,7 +59,8 @@ private:
   TChanged Changed;
 };
 
-// Modules and links appended to a list (a paste); undo takes them out again.
+// Modules and links appended to a list (a paste), the modules selected; undo takes them out again
+// and gives back the selection there was.
 class TAddModulesCommand : public QUndoCommand {
 public:
   TAddModulesCommand(const QString& text, std::shared_ptr<IModuleList> list,
@@ -72,6 +73,7 @@ private:
   std::shared_ptr<IModuleList> List;
   std::vector<std::shared_ptr<IModule>> Modules;
   std::vector<std::shared_ptr<TLink>> Links;
+  std::vector<std::shared_ptr<IModule>> SelectedBefore;
   TChanged Changed;
 };
 

@@ -27,8 +27,11 @@
 #include "xml/unXml.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -88,6 +91,9 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   Components = std::make_unique<TComponentList>();
   Components->OnLog = LogHandler();
   Components->Path = Utf16ToUtf8(folder);
+  Document->AttachParameters = [this](IModuleList& modules) {
+    ::AttachParameters(modules, Components.get());
+  };
   Commands = std::make_unique<TProjectCommands>(
       *Document, *Dialogs, Components.get(), [this](QString* reason) { return LoggingTo(reason); });
 }
@@ -243,8 +249,29 @@ QAction* TfmMain::AddItem(QMenu* menu, const char* caption, const char* name,
   return action;
 }
 
+void TfmMain::CopyToClipboard() {
+  const std::u16string text = Document->CopyText();
+  if (!text.empty())
+    QGuiApplication::clipboard()->setText(ToQString(text));
+}
+
+void TfmMain::PasteFromClipboard() {
+  const QString text = QGuiApplication::clipboard()->text();
+  // At the mouse when it is over the canvas, else beside the originals.
+  TProgrammingImage* canvas = GetCanvas();
+  const QPoint mouse = canvas->mapFromGlobal(QCursor::pos());
+  const TPoint at = canvas->ToProject(mouse);
+  const bool over = canvas->underMouse() && canvas->rect().contains(mouse);
+  if (Document->PasteText(ToU16(text), {20, 20}, over ? &at : nullptr))
+    sbMain->clearMessage();
+  else
+    sbMain->showMessage(QString::fromUtf8("В буфере обмена нет модулей проекта"));
+}
+
 void TfmMain::UpdateItems() {
   miDelete->setEnabled(Document->Selected() != nullptr || Document->SelectedLink() != nullptr);
+  for (QAction* item : {miCut, miCopy, miDuplicate})
+    item->setEnabled(Document->Selected() != nullptr);
   miOpenModule->setEnabled(Document->Selected() != nullptr);
   miUp->setEnabled(!Document->LevelPath().empty());
 }
@@ -292,6 +319,20 @@ void TfmMain::BuildMenu() {
   AddItem(edit, "Select &All", "miSelectAll", [this] {
     Document->SelectAll();
   })->setShortcut(QKeySequence::SelectAll);
+  edit->addSeparator();
+  miCut = AddItem(edit, "Cu&t", "miCut", [this] {
+    CopyToClipboard();
+    Document->DeleteSelected();
+  });
+  miCut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+  miCopy = AddItem(edit, "&Copy", "miCopy", &TfmMain::CopyToClipboard);
+  miCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+  AddItem(edit, "&Paste", "miPaste", &TfmMain::PasteFromClipboard)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+  miDuplicate = AddItem(edit, "Dup&licate", "miDuplicate", [this] {
+    Document->PasteText(Document->CopyText(), {20, 20});
+  });
+  miDuplicate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
 
   QMenu* view = menuBar()->addMenu("&View");
   view->setObjectName("miView");

@@ -106,6 +106,9 @@ private:
                    const std::function<void()>& slot);
   // Enables the items that need a selection or a level below the main one.
   void UpdateItems();
+  // Edit ▸ Copy and Paste through the system clipboard.
+  void CopyToClipboard();
+  void PasteFromClipboard();
   void Nothing() {}
   void Exit() { close(); }
   void SaveProjectClick() { SaveProject(); }
@@ -133,6 +136,9 @@ private:
   QLabel* ZoomLabel = nullptr;
   QAction* miDelete = nullptr;
   QAction* miOpenModule = nullptr;
+  QAction* miCut = nullptr;
+  QAction* miCopy = nullptr;
+  QAction* miDuplicate = nullptr;
   QAction* miUp = nullptr;
   std::u16string Folder;
   TfmTeach* Teach = nullptr;

@@ -1,7 +1,9 @@
 #include "app/unProjectDocument.h"
 
+#include "model/unClipboard.h"
 #include "model/unIModule.h"
 #include "model/unLinkList.h"
+#include "model/unModuleList.h"
 #include "model/unProject.h"
 #include "platform/unStrings.h"
 #include "xml/unXml.h"
@@ -9,6 +11,8 @@
 #include <QDateTime>
 #include <QTimer>
 #include <QUndoStack>
+#include <algorithm>
+#include <climits>
 #include <filesystem>
 
 TProjectDocument::TProjectDocument(QObject* parent, const std::string& recoveryFolder)
@@ -211,6 +215,45 @@ std::u16string TProjectDocument::AddLink(const std::shared_ptr<IModule>& from,
   link->Input = input;
   Push(new TAddLinkCommand(modules, link, check.Replaced, Changed()));
   return {};
+}
+
+std::u16string TProjectDocument::CopyText() const {
+  const auto selection = Selection();
+  return selection.empty() ? std::u16string() : CopyModules(*Level(), selection);
+}
+
+bool TProjectDocument::PasteText(std::u16string_view text, TPoint offset, const TPoint* at) {
+  auto modules = Level();
+  TClipboardContent content;
+  if (!modules || !PasteModules(text, content))
+    return false;
+  if (at) {
+    // The middle of the modules' boxes goes where asked.
+    TRect box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+    for (const auto& m : content.Modules) {
+      const TPoint p = m->GetPosition();
+      box = {std::min(box.Left, p.X), std::min(box.Top, p.Y), std::max(box.Right, p.X),
+             std::max(box.Bottom, p.Y)};
+    }
+    offset = {at->X - (box.Left + box.Right) / 2, at->Y - (box.Top + box.Bottom) / 2};
+  }
+  for (const auto& m : content.Modules) {
+    const TPoint p = m->GetPosition();
+    m->SetPosition({p.X + offset.X, p.Y + offset.Y});
+  }
+  for (const auto& link : content.Links)
+    for (TPoint& p : link->Points)
+      p = {p.X + offset.X, p.Y + offset.Y};
+  if (AttachParameters) {
+    auto pasted = std::make_shared<TModuleList>();
+    for (const auto& m : content.Modules)
+      pasted->Insert(pasted->Count(), m);
+    AttachParameters(*pasted);
+  }
+  Link.reset();
+  Push(new TAddModulesCommand(tr("Paste"), modules, content.Modules, content.Links, Changed()));
+  emit SelectionChanged();
+  return true;
 }
 
 void TProjectDocument::DeleteSelected() {

@@ -2,8 +2,10 @@
 
 #include "app/unEditCommands.h"
 #include "app/unRecovery.h"
+#include "platform/unTypes.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,6 +68,15 @@ public:
   // undo step, replacing the input's link); the reason when the rules refuse it, else empty.
   std::u16string AddLink(const std::shared_ptr<IModule>& from, const std::u16string& output,
                          const std::shared_ptr<IModule>& to, const std::u16string& input);
+  // The selected modules with the links among them as project-file text (empty without a
+  // selection).
+  std::u16string CopyText() const;
+  // Appends the modules and links of such a text to the list shown, moved by the offset (or,
+  // with `at`, with their middle there), and selects them (one undo step); false when the text
+  // holds no modules.
+  bool PasteText(std::u16string_view text, TPoint offset, const TPoint* at = nullptr);
+  // Gives pasted modules their components' parameter lists.
+  std::function<void(IModuleList&)> AttachParameters;
   // Takes out the selected modules with their links, or the selected link (one undo step).
   void DeleteSelected();
   // A module is being moved (a drag step): the views that show its position follow.
