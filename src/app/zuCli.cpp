@@ -174,9 +174,9 @@ int RenderProject(int argc, char** argv, const std::string& in, const std::strin
   TProject project(&registry, messages.Handler(), u"", u"");
   if (!project.Load(Utf8ToUtf16(in)))
     return Fail("cannot load the project", in, messages);
-  // Links are drawn between their parameters' marks.
-  if (project.GetMainModules() && project.GetMainModules()->GetLinks().Count() > 0)
-    AttachProgramComponents(project, registry);
+  // Marks, and the links between them, are drawn as the editor draws them: with the parameters
+  // of the components beside the program.
+  AttachProgramComponents(project, registry);
   // Drawing needs the toolkit, not a screen.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -320,3 +320,23 @@ TEST_F(ConnectionsTest, AWireThatWouldCloseACycleIsRefusedWithItsReason) {
   QTest::mouseRelease(canvas, Qt::LeftButton, {}, thirdInput);
   EXPECT_EQ(Modules()->GetLinks().Count(), 2);
 }
+
+TEST_F(ConnectionsTest, ASelectedLinkStaysSelectedThroughChangesThatKeepIt) {
+  AddModule("SignalGenerator.so", 150, 300);
+  AddModule("Adder.so", 400, 300);
+  auto generator = Modules()->GetItem(1), adder = Modules()->GetItem(2);
+  auto* document = Window->GetDocument();
+  ASSERT_TRUE(document->AddLink(generator, u"Signal", adder, u"A").empty());
+  const auto first = Modules()->GetLinks().Get(0);
+  document->SelectLink(first);
+  // Another link added, then taken back: the first one is still the one selected.
+  ASSERT_TRUE(document->AddLink(generator, u"Signal", adder, u"B").empty());
+  EXPECT_EQ(document->SelectedLink(), first);
+  Trigger("miUndo");
+  EXPECT_EQ(document->SelectedLink(), first);
+  EXPECT_EQ(GridValue(*Window, "To"), "Module.A");
+  // Undoing the first link itself forgets it.
+  Trigger("miUndo");
+  EXPECT_EQ(document->SelectedLink(), nullptr);
+  EXPECT_FALSE(Window->findChild<QAction*>("miDelete")->isEnabled());
+}

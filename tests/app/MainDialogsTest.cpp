@@ -105,9 +105,13 @@ TEST(MainDialogs, AnExportNameWithoutExtensionGetsTheChosenKinds) {
 TEST(MainDialogs, FilterExtensions) {
   const struct {
     const char *File, *Filter, *Result;
-  } table[] = {{"/a/pic", "SVG (*.svg)", "/a/pic.svg"},     {"/a/pic", "PNG (*.png)", "/a/pic.png"},
-               {"/a/pic.svg", "PNG (*.png)", "/a/pic.svg"}, {"/a/pic", "", "/a/pic.png"},
-               {"/a.b/pic", "SVG (*.svg)", "/a.b/pic.svg"}, {"", "SVG (*.svg)", ""}, {"/a/pic", "*.svg", "/a/pic.svg"}};
+  } table[] = {{"/a/pic", "SVG (*.svg)", "/a/pic.svg"},
+               {"/a/pic", "PNG (*.png)", "/a/pic.png"},
+               {"/a/pic.svg", "PNG (*.png)", "/a/pic.svg"},
+               {"/a/pic", "", "/a/pic.png"},
+               {"/a.b/pic", "SVG (*.svg)", "/a.b/pic.svg"},
+               {"", "SVG (*.svg)", ""},
+               {"/a/pic", "*.svg", "/a/pic.svg"}};
   for (const auto& row : table)
     EXPECT_EQ(WithFilterSuffix(row.File, row.Filter), row.Result) << row.File << " " << row.Filter;
 }

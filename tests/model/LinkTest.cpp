@@ -7,6 +7,7 @@
 #include "xml/XmlTestSupport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -279,6 +280,15 @@ TEST(LinkGeometry, ResolvingLinksAreBlueUnresolvedOnesDashedRedTheSelectedWide) 
     drawn += lines[i].Points.size() - 1;
   }
   const std::size_t pieces = LinkCurve(*bad).size() - 1;
+  // Every dash but the last runs about six units along the curve, each gap as long.
+  for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
+    double length = 0;
+    for (std::size_t k = 1; k < lines[i].Points.size(); ++k)
+      length += std::hypot(lines[i].Points[k].X - lines[i].Points[k - 1].X,
+                           lines[i].Points[k].Y - lines[i].Points[k - 1].Y);
+    EXPECT_GE(length, 6) << i;
+    EXPECT_LT(length, 6 + 20) << i;
+  }
   EXPECT_GT(dashes, 5u);                                          // many dashes...
   EXPECT_LT(drawn, pieces * 3 / 4);                               // ...with gaps between them
   EXPECT_EQ(canvas.Widths, (std::vector<std::int32_t>{3, 1, 1})); // selected, the other, reset

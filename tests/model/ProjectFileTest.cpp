@@ -1,6 +1,8 @@
 #include "model/unModule.h"
 #include "model/unParamList.h"
 #include "model/unProject.h"
+#include "model/unXmlChildIndex.h"
+#include "platform/unStrings.h"
 #include "xml/XmlTestSupport.h"
 #include "xml/unXml.h"
 
@@ -372,6 +374,42 @@ TEST(ProjectFile, EachEntryIsTheFirstChildOfItsNameInAnyOrder) {
       names.push_back(project.GetMainModules()->GetItem(i)->GetName());
     EXPECT_EQ(names, row.Names) << row.Lists;
   }
+}
+
+TEST(NumberedEntries, InOrderOnlyWhenCountComesFirstAndEveryEntryFollowsInTurn) {
+  const struct {
+    std::string Children;
+    std::int32_t Count;
+    bool InOrder;
+  } rows[] = {
+      {"<Count/><P0/><P1/>", 2, true},   {"<Count/><P0/><P1/><x/>", 2, true},
+      {"<Count/><P0/><P1/>", 1, true},   {"<Count/>", 0, true},
+      {"<Count/><P0/><P1/>", 3, false},  {"<P0/><Count/><P1/>", 2, false},
+      {"<Count/><P1/><P0/>", 2, false},  {"<Count/><P0/><P01/>", 2, false},
+      {"<Count/><P0/><Q1/>", 2, false},  {"<x/><P0/><P1/>", 2, false},
+      {"<Count/><P0/><P1/>", -1, false}, {"", 0, false},
+  };
+  for (const auto& row : rows) {
+    TKvenXmlDocument1 document;
+    ASSERT_TRUE(document.LoadXml(Utf8ToUtf16("<L>" + row.Children + "</L>"))) << row.Children;
+    EXPECT_EQ(EntriesInOrder(*document.GetRoot(), u"P", row.Count), row.InOrder)
+        << row.Children << " " << row.Count;
+  }
+}
+
+TEST(NumberedEntries, SavingIntoAnElementThatHasEntriesRewritesThemInPlace) {
+  TKvenXmlDocument1 document;
+  ASSERT_TRUE(document.LoadXml(u"<L><x>1</x><P1>old</P1><Count>5</Count></L>"));
+  TKvenXmlNode1& list = *document.GetRoot();
+  SaveNumbered(list, u"P", 3,
+               [](std::int32_t i, TKvenXmlNode1* entry) { entry->WriteInteger(u"V", i); });
+  EXPECT_EQ(ChildNames(&list), (std::vector<std::u16string>{u"x", u"P1", u"Count", u"P0", u"P2"}));
+  EXPECT_EQ(Value(&list, u"Count"), u"3");
+  EXPECT_EQ(Value(list.FindChild(u"P1"), u"V"), u"1");
+  // A new element gets "Count" and the entries in turn.
+  TKvenXmlNode1* fresh = list.GetChild(u"Fresh");
+  SaveNumbered(*fresh, u"P", 2, [](std::int32_t, TKvenXmlNode1*) {});
+  EXPECT_EQ(ChildNames(fresh), (std::vector<std::u16string>{u"Count", u"P0", u"P1"}));
 }
 
 TEST(ProjectFile, AFileWithoutAnElementIsNoProject) {
