@@ -35,6 +35,17 @@ QString ModuleValue(const IModule& module, const QString& key) {
   return {};
 }
 
+// The row's text that every module shares, or empty when they differ.
+QString SharedValue(const std::vector<std::shared_ptr<IModule>>& modules, const QString& key) {
+  if (modules.empty())
+    return {};
+  const QString first = ModuleValue(*modules.front(), key);
+  for (const auto& m : modules)
+    if (ModuleValue(*m, key) != first)
+      return {};
+  return first;
+}
+
 } // namespace
 
 TPropertyGrid::TPropertyGrid(TProjectDocument& document, QTableWidget* grid,
@@ -48,11 +59,11 @@ TPropertyGrid::TPropertyGrid(TProjectDocument& document, QTableWidget* grid,
 }
 
 void TPropertyGrid::ShowSelection() {
-  if (const std::shared_ptr<IModule> selected = Document.Selected()) {
-    Show(selected);
+  if (const auto selection = Document.Selection(); !selection.empty()) {
+    Show(selection);
     return;
   }
-  Module.reset();
+  Shown.clear();
   Grid->setRowCount(0);
   if (const std::shared_ptr<TLink> link = Document.SelectedLink())
     ShowLink(*link);
@@ -90,77 +101,99 @@ void TPropertyGrid::SetValue(const QString& key, const QString& value) {
 }
 
 void TPropertyGrid::Show(const std::shared_ptr<IModule>& module) {
-  if (!module)
+  if (module)
+    Show(std::vector<std::shared_ptr<IModule>>{module});
+}
+
+void TPropertyGrid::Show(const std::vector<std::shared_ptr<IModule>>& modules) {
+  if (modules.empty())
     return;
-  Module = module;
+  Shown.assign(modules.begin(), modules.end());
   // Rows of a link shown before go.
   if (Grid->rowCount() > 0 && Grid->item(0, 0)->text() != Rows[0])
     Grid->setRowCount(0);
   Filling = true;
   for (const char* key : Rows)
-    SetValue(key, ModuleValue(*module, key));
-  ShowComponentState(*module);
+    SetValue(key, SharedValue(modules, key));
+  ShowComponentState(modules);
   Filling = false;
 }
 
-void TPropertyGrid::ShowComponentState(const IModule& module) {
+std::vector<std::shared_ptr<IModule>> TPropertyGrid::ShownModules() const {
+  std::vector<std::shared_ptr<IModule>> modules;
+  for (const auto& weak : Shown)
+    if (auto m = weak.lock())
+      modules.push_back(m);
+  return modules;
+}
+
+void TPropertyGrid::ShowComponentState(const std::vector<std::shared_ptr<IModule>>& modules) {
   QTableWidgetItem* type = nullptr;
   for (int row = 0; row < Grid->rowCount(); ++row)
     if (Grid->item(row, 0)->text() == "Type")
       type = Grid->item(row, 1);
   if (!type)
     return;
-  // A type whose component is not registered: its text stays, and the row says so.
+  // A type whose component is not registered: its text stays, and the row says so (for a type
+  // the modules shown share).
   const TProject* project = Document.GetProject();
-  const bool missing = !module.GetType().empty() && project &&
-                       !ComponentOfType(project->GetComponents(), module.GetType());
+  const QString shared = SharedValue(modules, "Type");
+  const bool missing =
+      !shared.isEmpty() && project && !ComponentOfType(project->GetComponents(), ToU16(shared));
   type->setForeground(missing ? QBrush(Qt::red) : QBrush());
-  type->setToolTip(missing ? QString::fromUtf8("Компонент «%1» не найден: у модуля нет параметров")
-                                 .arg(ToQString(module.GetType()))
-                           : QString());
+  type->setToolTip(
+      missing ? QString::fromUtf8("Компонент «%1» не найден: у модуля нет параметров").arg(shared)
+              : QString());
 }
 
-void TPropertyGrid::ShowPosition(const std::shared_ptr<IModule>& module) {
-  if (!module)
+void TPropertyGrid::ShowPosition(const std::shared_ptr<IModule>&) {
+  const auto modules = ShownModules();
+  if (modules.empty())
     return;
   Filling = true;
-  SetValue("PositionX", ModuleValue(*module, "PositionX"));
-  SetValue("PositionY", ModuleValue(*module, "PositionY"));
+  SetValue("PositionX", SharedValue(modules, "PositionX"));
+  SetValue("PositionY", SharedValue(modules, "PositionY"));
   Filling = false;
 }
 
 void TPropertyGrid::ItemChanged(QTableWidgetItem* item) {
   if (Filling || item->column() != 1)
     return;
-  auto module = Module.lock();
+  const auto modules = ShownModules();
   QTableWidgetItem* keyItem = Grid->item(item->row(), 0);
-  if (!module || !keyItem)
+  if (modules.empty() || !keyItem)
     return;
   const QString key = keyItem->text();
   const std::u16string text = ToU16(item->text());
-  const TModuleValues before = TModuleValues::Of(*module);
-  if (key == "Name") {
-    module->SetName(text);
-  } else if (key == "Description") {
-    module->SetDescription(text);
-  } else if (key == "Type") {
-    module->SetType(text);
-  } else {
-    // A refused value: the row shows the module's again and the status bar says why.
+  std::int32_t value = 0;
+  if (key != "Name" && key != "Description" && key != "Type") {
+    // A refused value: the row shows the modules' again and the status bar says why.
     auto refuse = [&](const char* why) {
       Filling = true;
-      item->setText(ModuleValue(*module, key));
+      item->setText(SharedValue(modules, key));
       Filling = false;
       Tell(QString::fromUtf8(why).arg(ToQString(text), key));
     };
     const TIntTextResult number = ParseIntText(text, 32);
     if (!number.Ok)
       return refuse("Значение «%1» поля %2 не является целым числом");
-    const auto value = static_cast<std::int32_t>(number.Value);
+    value = static_cast<std::int32_t>(number.Value);
     if ((key == "Height" || key == "Width") && value < 1)
       return refuse("Значение «%1» поля %2 меньше 1: размер — целое число не меньше 1");
+  }
+  Tell({});
+  // One value written to every module shown: one undo step.
+  std::vector<std::pair<std::shared_ptr<IModule>, TModuleValues>> changed;
+  for (const auto& module : modules) {
+    const TModuleValues before = TModuleValues::Of(*module);
     const TPoint position = module->GetPosition();
-    if (key == "Height")
+    if (key == "Name")
+      module->SetName(text);
+    else if (key == "Description")
+      module->SetDescription(text);
+    else if (key == "Type")
+      module->SetType(text);
+    else if (key == "Height")
       module->SetHeight(value);
     else if (key == "Width")
       module->SetWidth(value);
@@ -168,13 +201,19 @@ void TPropertyGrid::ItemChanged(QTableWidgetItem* item) {
       module->SetPosition({value, position.Y});
     else if (key == "PositionY")
       module->SetPosition({position.X, value});
-    else
-      return;
+    if (!(TModuleValues::Of(*module) == before))
+      changed.emplace_back(module, before);
   }
-  Tell({});
-  const TModuleValues after = TModuleValues::Of(*module);
-  if (!(after == before))
-    Document.Push(new TChangeModuleCommand(tr("Change %1").arg(key), module, before, after,
+  const QString caption = tr("Change %1").arg(key);
+  if (changed.size() == 1) {
+    const auto& [module, before] = changed.front();
+    Document.Push(new TChangeModuleCommand(caption, module, before, TModuleValues::Of(*module),
                                            Document.Changed()));
+  } else if (changed.size() > 1) {
+    auto* step = new TGroupCommand(caption, Document.Changed());
+    for (const auto& [module, before] : changed)
+      new TChangeModuleCommand(caption, module, before, TModuleValues::Of(*module), {}, 0, step);
+    Document.Push(step);
+  }
   Document.Refresh();
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class IModule;
 class QTableWidget;
@@ -12,9 +13,10 @@ class TProjectDocument;
 struct TLink;
 
 // The property grid as a view of the document: the rows "Name", "Description", "Type",
-// "Height", "Width", "PositionX", "PositionY" of the selected module, none without one. A value
-// typed into a row is written back as one undo step: texts as they are, numbers when they are
-// whole numbers (sizes at least 1); a refused value shows the module's again and the reason.
+// "Height", "Width", "PositionX", "PositionY" of the selected modules (a value they do not share
+// shows empty), none without a selection. A value typed into a row is written to every selected
+// module as one undo step: texts as they are, numbers when they are whole numbers (sizes at
+// least 1); a refused value shows the modules' again and the reason.
 class TPropertyGrid : public QObject {
   Q_OBJECT
 public:
@@ -24,7 +26,9 @@ public:
 
   // The rows of the module (a row is added when it is not there yet); nothing for none.
   void Show(const std::shared_ptr<IModule>& module);
-  // The position rows of the module.
+  // The rows of the modules: the values they share.
+  void Show(const std::vector<std::shared_ptr<IModule>>& modules);
+  // The position rows of the modules shown, as one of them moves.
   void ShowPosition(const std::shared_ptr<IModule>& module);
   // The rows of the document's selection: a module's, a link's two ends ("From", "To"), or none.
   void ShowSelection();
@@ -34,13 +38,15 @@ private:
   void SetValue(const QString& key, const QString& value);
   // Marks the "Type" row red, with the reason as its tool tip, when the module's component is
   // missing.
-  void ShowComponentState(const IModule& module);
+  void ShowComponentState(const std::vector<std::shared_ptr<IModule>>& modules);
+  // The modules shown that still exist.
+  std::vector<std::shared_ptr<IModule>> ShownModules() const;
   void ItemChanged(QTableWidgetItem* item);
 
   TProjectDocument& Document;
   QTableWidget* Grid;
   std::function<void(const QString&)> Tell;
-  // The module whose values the grid shows; the grid does not keep it alive.
-  std::weak_ptr<IModule> Module;
+  // The modules whose values the grid shows; the grid does not keep them alive.
+  std::vector<std::weak_ptr<IModule>> Shown;
   bool Filling = false;
 };

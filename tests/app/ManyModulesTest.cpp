@@ -164,3 +164,45 @@ TEST_F(ManyModulesTest, DeleteTakesEverySelectedModuleWithItsLinksAndUndoRestore
   Trigger("miRedo");
   EXPECT_EQ(Modules()->Count(), 1);
 }
+
+TEST_F(ManyModulesTest, TheGridShowsWhatTheSelectionSharesAndWritesToAllInOneStep) {
+  Document()->Select(M[0]);
+  M[2]->SetFocused(WordTrue);
+  M[2]->SetDescription(u"other");
+  Document()->SelectionTouched();
+  EXPECT_EQ(GridValue(*Window, "Name"), "");
+  EXPECT_EQ(GridValue(*Window, "Description"), "");
+  EXPECT_EQ(GridValue(*Window, "Height"), "60");
+  EXPECT_EQ(GridValue(*Window, "PositionX"), "");
+  EXPECT_EQ(GridValue(*Window, "PositionY"), "100");
+  SetGridText(*Window, "Width", "80");
+  EXPECT_EQ(M[0]->GetWidth(), 80);
+  EXPECT_EQ(M[2]->GetWidth(), 80);
+  EXPECT_EQ(M[1]->GetWidth(), 60);
+  ASSERT_EQ(Window->GetUndoStack()->count(), 1);
+  SetGridText(*Window, "Name", "Same");
+  EXPECT_EQ(M[0]->GetName(), u"Same");
+  EXPECT_EQ(M[2]->GetName(), u"Same");
+  EXPECT_EQ(GridValue(*Window, "Name"), "Same");
+  // A refused value changes none of them and shows the shared value again.
+  SetGridText(*Window, "Height", "0");
+  EXPECT_EQ(GridValue(*Window, "Height"), "60");
+  EXPECT_EQ(M[2]->GetHeight(), 60);
+  EXPECT_EQ(Window->GetUndoStack()->count(), 2);
+  Trigger("miUndo");
+  Trigger("miUndo");
+  EXPECT_EQ(M[0]->GetName(), u"A");
+  EXPECT_EQ(M[2]->GetName(), u"C");
+  EXPECT_EQ(M[0]->GetWidth(), 60);
+  EXPECT_EQ(M[2]->GetWidth(), 60);
+  EXPECT_EQ(Focused(), "AC");
+  // A value only some of them have already: one step still, undone for those it changed.
+  M[0]->SetHeight(90);
+  Document()->SelectionTouched();
+  EXPECT_EQ(GridValue(*Window, "Height"), "");
+  SetGridText(*Window, "Height", "90");
+  EXPECT_EQ(M[2]->GetHeight(), 90);
+  Trigger("miUndo");
+  EXPECT_EQ(M[0]->GetHeight(), 90);
+  EXPECT_EQ(M[2]->GetHeight(), 60);
+}
