@@ -28,6 +28,7 @@ public:
   std::optional<QString> ChooseSaveFile() override { return std::nullopt; }
   std::optional<QString> ChooseExportFile() override { return std::nullopt; }
   int Execute(QDialog&) override { return mrCancel; }
+  std::optional<QString> AskText(const QString&, const QString&) override { return std::nullopt; }
   QString File;
   bool Failed = false;
 };

@@ -160,6 +160,36 @@ void TCanvasView::ActualSize() {
   Canvas->SetZoom(1, ZoomAnchor());
 }
 
+void TCanvasView::Fit() {
+  const TRect extent = Canvas->ProjectExtent();
+  if (extent.Empty()) {
+    Canvas->SetZoom(1, QPoint(0, 0));
+    Canvas->SetOrigin({0, 0});
+    return;
+  }
+  constexpr int Margin = 10;
+  const double across = std::max(1, Canvas->width() - 2 * Margin);
+  const double down = std::max(1, Canvas->height() - 2 * Margin);
+  const double zoom = std::min({1.0, across / std::max(1, extent.Right - extent.Left),
+                                down / std::max(1, extent.Bottom - extent.Top)});
+  Canvas->SetZoom(zoom, QPoint(0, 0));
+  // The extent in the middle of the canvas.
+  const double width = Canvas->width() / Canvas->GetZoom();
+  const double height = Canvas->height() / Canvas->GetZoom();
+  Canvas->SetOrigin(
+      {static_cast<std::int32_t>(std::floor((extent.Left + extent.Right - width) / 2)),
+       static_cast<std::int32_t>(std::floor((extent.Top + extent.Bottom - height) / 2))});
+}
+
+void TCanvasView::CenterOn(const std::shared_ptr<IModule>& module) {
+  if (!module)
+    return;
+  const TPoint at = module->GetPosition();
+  const double zoom = Canvas->GetZoom();
+  Canvas->SetOrigin({static_cast<std::int32_t>(std::lround(at.X - Canvas->width() / zoom / 2)),
+                     static_cast<std::int32_t>(std::lround(at.Y - Canvas->height() / zoom / 2))});
+}
+
 void TCanvasView::UpdateView() {
   const double zoom = Canvas->GetZoom();
   ZoomLabel->setVisible(std::abs(zoom - 1) > 1e-9);

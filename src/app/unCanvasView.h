@@ -26,6 +26,10 @@ public:
   void ZoomIn();
   void ZoomOut();
   void ActualSize();
+  // View ▸ Fit: the whole level in sight, at most at 100 %.
+  void Fit();
+  // Scrolls so that the module of the level shown is in the middle.
+  void CenterOn(const std::shared_ptr<IModule>& module);
   // The scroll bars and the zoom label as the view stands.
   void UpdateView();
   // Draws the project again and updates the bars.

@@ -14,6 +14,7 @@
 #include "help/unTeach.h"
 #include "log/unLogDocumentForm.h"
 #include "log/unLogSystem.h"
+#include "model/unFindModules.h"
 #include "model/unIModule.h"
 #include "model/unProject.h"
 #include "platform/unExeFolder.h"
@@ -249,6 +250,48 @@ QAction* TfmMain::AddItem(QMenu* menu, const char* caption, const char* name,
   return action;
 }
 
+void TfmMain::Find() {
+  TProject* project = GetProject();
+  if (!project)
+    return;
+  const auto text =
+      Dialogs->AskText(QString::fromUtf8("Найти модули по имени или типу:"), FindWhat);
+  if (!text || text->isEmpty())
+    return;
+  FindWhat = *text;
+  Found.clear();
+  if (auto modules = project->GetMainModules())
+    for (const auto& m : FindModules(*modules, ToU16(FindWhat)))
+      Found.push_back(m);
+  FoundShown = Found.size() - 1; // the next one shown is the first
+  if (Found.empty()) {
+    sbMain->showMessage(QString::fromUtf8("Модули «%1» не найдены").arg(FindWhat));
+    return;
+  }
+  FindNext();
+}
+
+void TfmMain::FindNext() {
+  if (Found.empty()) {
+    Find();
+    return;
+  }
+  // The next one still in the project, after the one shown last.
+  for (std::size_t tried = 0; tried < Found.size(); ++tried) {
+    FoundShown = (FoundShown + 1) % Found.size();
+    auto module = Found[FoundShown].lock();
+    if (module && Document->Reveal(module)) {
+      CanvasView->CenterOn(module);
+      sbMain->showMessage(QString::fromUtf8("Найдено «%1»: %2 из %3")
+                              .arg(FindWhat)
+                              .arg(FoundShown + 1)
+                              .arg(Found.size()));
+      return;
+    }
+  }
+  sbMain->showMessage(QString::fromUtf8("Модули «%1» не найдены").arg(FindWhat));
+}
+
 void TfmMain::CopyToClipboard() {
   const std::u16string text = Document->CopyText();
   if (!text.empty())
@@ -353,6 +396,12 @@ void TfmMain::BuildMenu() {
   miUp = AddItem(view, "&Up", "miUp", [this] { Document->Up(); });
   miUp->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
   miUp->setEnabled(false);
+  AddItem(view, "&Fit", "miFit", [this] {
+    CanvasView->Fit();
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+  AddItem(view, "Fi&nd...", "miFind", &TfmMain::Find)->setShortcut(QKeySequence::Find);
+  AddItem(view, "Find N&ext", "miFindNext", &TfmMain::FindNext)
+      ->setShortcut(QKeySequence::FindNext);
   view->addSeparator();
   AddItem(view, "&Components", "miComponents", &TfmMain::ShowComponents);
   AddItem(view, "&Log", "miLog", &TfmMain::ShowLog);

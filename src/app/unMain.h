@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/unMainDialogs.h"
 #include "app/unProjectDocument.h"
@@ -106,6 +107,9 @@ private:
                    const std::function<void()>& slot);
   // Enables the items that need a selection or a level below the main one.
   void UpdateItems();
+  // View ▸ Find asks for a text and shows the first module that holds it; Find Next the next.
+  void Find();
+  void FindNext();
   // Edit ▸ Copy and Paste through the system clipboard.
   void CopyToClipboard();
   void PasteFromClipboard();
@@ -140,6 +144,10 @@ private:
   QAction* miCopy = nullptr;
   QAction* miDuplicate = nullptr;
   QAction* miUp = nullptr;
+  // What Find looks for and the modules it found, the last one shown.
+  QString FindWhat;
+  std::vector<std::weak_ptr<IModule>> Found;
+  std::size_t FoundShown = 0;
   std::u16string Folder;
   TfmTeach* Teach = nullptr;
   std::unique_ptr<TComponentList> Components;

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
 
@@ -92,4 +94,13 @@ std::optional<QString> TQtMainDialogs::ChooseExportFile() {
       ConfirmYesNo(QString::fromUtf8("Файл «%1» уже существует. Заменить его?").arg(file)) != mrYes)
     return std::nullopt;
   return Chosen(file);
+}
+
+std::optional<QString> TQtMainDialogs::AskText(const QString& label, const QString& initial) {
+  bool ok = false;
+  const QString text =
+      QInputDialog::getText(Parent, "Kven.ZU.Programming", label, QLineEdit::Normal, initial, &ok);
+  if (!ok)
+    return std::nullopt;
+  return text;
 }

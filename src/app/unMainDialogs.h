@@ -29,6 +29,8 @@ public:
   virtual std::optional<QString> ChooseExportFile() = 0;
   // Shows a filled dialog modally; its result.
   virtual int Execute(QDialog& dialog) = 0;
+  // A line of text the user types (the initial text offered), or nothing when cancelled.
+  virtual std::optional<QString> AskText(const QString& label, const QString& initial) = 0;
 };
 
 // The file with the extension of the file dialog's filter ("SVG (*.svg)" gives ".svg") when it
@@ -48,6 +50,7 @@ public:
   std::optional<QString> ChooseSaveFile() override;
   std::optional<QString> ChooseExportFile() override;
   int Execute(QDialog& dialog) override;
+  std::optional<QString> AskText(const QString& label, const QString& initial) override;
 
 private:
   // Remembers the folder of a chosen file, where the next file dialog starts.

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <gtest/gtest.h>
@@ -247,4 +248,74 @@ TEST(ModuleChildrenMark, OnlyAModuleWithChildrenAndRoomForItCarriesTheMark) {
       EXPECT_LT(canvas.Boxes[i].Bottom, box.Bottom);
     }
   }
+}
+
+TEST_F(LevelsTest, FindShowsEveryMatchOnEveryLevelOneAfterAnother) {
+  Other->SetType(u"/opt/zu/Adder.so");
+  Inner2->SetName(u"Фильтр inner");
+  Document()->Refresh();
+  Script.Texts = {QString("INNER")};
+  Trigger("miFind");
+  EXPECT_EQ(Document()->Level(), Middle->GetModules());
+  EXPECT_EQ(Document()->Selected(), Inner1);
+  EXPECT_TRUE(Window->statusBar()->currentMessage().contains("1 "));
+  Trigger("miFindNext");
+  EXPECT_EQ(Document()->Selected(), Inner2);
+  EXPECT_EQ(Tree()->currentItem(), Entry(QString::fromUtf8("Фильтр inner")));
+  // The shown module is in the middle of the canvas.
+  auto* canvas = Window->GetCanvas();
+  const TPoint middle = canvas->ToProject(canvas->rect().center());
+  EXPECT_LE(std::abs(middle.X - Inner2->GetPosition().X), 1);
+  EXPECT_LE(std::abs(middle.Y - Inner2->GetPosition().Y), 1);
+  Trigger("miFindNext");
+  EXPECT_EQ(Document()->Selected(), Inner1);
+  // Cyrillic letters of either case, and types, are found too.
+  Script.Texts = {QString::fromUtf8("ФИЛЬТР")};
+  Trigger("miFind");
+  EXPECT_EQ(Document()->Selected(), Inner2);
+  Script.Texts = {QString("adder")};
+  Trigger("miFind");
+  EXPECT_TRUE(Document()->LevelPath().empty());
+  EXPECT_EQ(Document()->Selected(), Other);
+  // Nothing found, or the question cancelled: the selection stays, the status bar says so.
+  Script.Texts = {QString("nowhere")};
+  Trigger("miFind");
+  EXPECT_EQ(Document()->Selected(), Other);
+  EXPECT_TRUE(Window->statusBar()->currentMessage().contains(QString::fromUtf8("не найдены")));
+  Trigger("miFind");
+  EXPECT_EQ(Document()->Selected(), Other);
+  // A module found and then deleted is passed over.
+  Script.Texts = {QString("o")};
+  Trigger("miFind"); // Outer and Other
+  EXPECT_EQ(Document()->Selected(), Outer);
+  Document()->Select(Other);
+  Trigger("miDelete");
+  Trigger("miFindNext");
+  EXPECT_EQ(Document()->Selected(), Outer);
+  EXPECT_TRUE(Window->statusBar()->currentMessage().contains("1 "));
+}
+
+TEST_F(LevelsTest, FitShowsTheWholeLevelAtMostAtActualSize) {
+  auto* canvas = Window->GetCanvas();
+  auto inSight = [&](const std::shared_ptr<IModule>& m) {
+    const TPoint at = m->GetPosition();
+    const double zoom = canvas->GetZoom();
+    const TPoint origin = canvas->GetOrigin();
+    const double left = (at.X - m->GetWidth() / 2 - origin.X) * zoom;
+    const double right = (at.X + m->GetWidth() / 2 - origin.X) * zoom;
+    const double top = (at.Y - m->GetHeight() / 2 - origin.Y) * zoom;
+    const double bottom = (at.Y + m->GetHeight() / 2 - origin.Y) * zoom;
+    return left >= 0 && top >= 0 && right <= canvas->width() && bottom <= canvas->height();
+  };
+  canvas->SetZoom(4, QPoint(0, 0));
+  Trigger("miFit");
+  EXPECT_DOUBLE_EQ(canvas->GetZoom(), 1.0);
+  EXPECT_TRUE(inSight(Outer));
+  EXPECT_TRUE(inSight(Other));
+  // A module far away: the level is shown smaller, all of it.
+  Other->SetPosition({5000, 3000});
+  Trigger("miFit");
+  EXPECT_LT(canvas->GetZoom(), 0.2);
+  EXPECT_TRUE(inSight(Outer));
+  EXPECT_TRUE(inSight(Other));
 }

@@ -20,7 +20,8 @@ public:
     // Each shown dialog goes to the next of these (which may fill it and press its buttons) and
     // the answer is the result; without one the dialog is cancelled (result 2).
     std::deque<std::function<int(QDialog&)>> Dialogs;
-    QStringList Shown; // the object names of the dialogs shown, in order
+    QStringList Shown;                        // the object names of the dialogs shown, in order
+    std::deque<std::optional<QString>> Texts; // for AskText (nothing: cancelled)
   };
 
   explicit TScriptedMainDialogs(TScript& script) : Script(script) {}
@@ -34,6 +35,14 @@ public:
   std::optional<QString> ChooseOpenFile() override { return File(); }
   std::optional<QString> ChooseSaveFile() override { return File(); }
   std::optional<QString> ChooseExportFile() override { return File(); }
+  std::optional<QString> AskText(const QString& label, const QString&) override {
+    Script.Asked << label;
+    if (Script.Texts.empty())
+      return std::nullopt;
+    auto text = Script.Texts.front();
+    Script.Texts.pop_front();
+    return text;
+  }
   int Execute(QDialog& dialog) override {
     Script.Shown << dialog.objectName();
     if (Script.Dialogs.empty())

@@ -1,0 +1,32 @@
+#include "model/unFindModules.h"
+
+#include "model/unIModule.h"
+#include "platform/unStrings.h"
+
+#include <utility>
+
+std::vector<std::shared_ptr<IModule>> FindModules(const IModuleList& list,
+                                                  std::u16string_view text) {
+  std::vector<std::shared_ptr<IModule>> found;
+  if (text.empty())
+    return found;
+  const std::u16string wanted = UpperCaseAnsi(text);
+  auto holds = [&wanted](const std::u16string& value) {
+    return UpperCaseAnsi(value).find(wanted) != std::u16string::npos;
+  };
+  // A list of its own instead of recursion: a deep project needs no deep stack.
+  std::vector<std::pair<const IModuleList*, std::int32_t>> stack{{&list, 0}};
+  while (!stack.empty()) {
+    auto& [current, next] = stack.back();
+    if (next >= current->Count()) {
+      stack.pop_back();
+      continue;
+    }
+    const std::shared_ptr<IModule> module = current->GetItem(next++);
+    if (holds(module->GetName()) || holds(module->GetType()))
+      found.push_back(module);
+    if (auto children = module->GetModules(); children && children->Count() > 0)
+      stack.emplace_back(children.get(), 0);
+  }
+  return found;
+}
