@@ -12,6 +12,7 @@
 #include "xml/unXml.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <filesystem>
 
 TProjectCommands::TProjectCommands(TProjectDocument& document, IMainDialogs& dialogs,
@@ -169,11 +170,26 @@ bool HoldsProject(const std::u16string& file) {
 void TProjectCommands::ExportPicture() {
   if (!Document.GetProject())
     return;
+  // With levels below the main one: the level shown, or every level into a folder.
+  bool every = false;
+  if (ProjectLevels(*Document.GetProject()).size() > 1) {
+    const int answer = Dialogs.AskYesNoCancel(QString::fromUtf8(
+        "Записать рисунок уровня, показанного на холсте? «Нет» — рисунки всех уровней, по одному "
+        "на уровень, в папку с именем файла."));
+    if (answer == IMainDialogs::mrCancel)
+      return;
+    every = answer == IMainDialogs::mrNo;
+  }
   const std::optional<QString> file = Dialogs.ChooseExportFile();
   if (!file)
     return;
   QString reason;
-  if (!::ExportPicture(*Document.GetProject(), *file, &reason)) {
+  const QFileInfo info(*file);
+  const bool written =
+      every ? ExportEveryLevel(*Document.GetProject(), info.path() + "/" + info.completeBaseName(),
+                               info.suffix().toLower(), &reason)
+            : ExportLevelPicture(*Document.GetProject(), Document.Level().get(), *file, &reason);
+  if (!written) {
     CallLogHandler(LoggingTo(nullptr), lgGeneral, ltError, "%s", {ToU16(reason)});
     Dialogs.ShowError(QString::fromUtf8("Рисунок не сохранён."), reason);
   }

@@ -3,6 +3,7 @@
 #include "canvas/unPictureExport.h"
 #include "model/unIModule.h"
 #include "model/unLinkList.h"
+#include "model/unModule.h"
 #include "model/unProject.h"
 #include "platform/unExeFolder.h"
 #include "platform/unStrings.h"
@@ -13,6 +14,7 @@
 #include "xml/unXml.h"
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
@@ -35,7 +37,10 @@ const char* const Usage =
     "                          that has some and one line per link that does not resolve\n"
     "                          (exit code 1 then)\n"
     "  project resave IN OUT   load a project file and save it again to OUT\n"
-    "  project render FILE OUT draw the project's picture into OUT, a .png or .svg file\n"
+    "  project render FILE OUT [--level PATH]\n"
+    "                          draw the project's picture into OUT, a .png or .svg file:\n"
+    "                          the main level, or the level PATH names (module names from\n"
+    "                          the main module down, joined by '/': \"Main/Filter\")\n"
     "  xml roundtrip IN OUT    load any XML file and save it again to OUT\n"
     "  components [FOLDER]     scan FOLDER (default: the program's folder) for plug-in\n"
     "                          components; print each one's report as the components\n"
@@ -168,7 +173,35 @@ int ResaveProject(const std::string& in, const std::string& out) {
   return 0;
 }
 
-int RenderProject(int argc, char** argv, const std::string& in, const std::string& out) {
+// The list of modules the path names: names of modules joined by '/', from the main level down
+// (the main module's own name may lead); null when a step names no module.
+std::shared_ptr<IModuleList> LevelOf(const TProject& project, const std::string& path) {
+  auto level = project.GetMainModules();
+  std::vector<std::u16string> steps;
+  for (std::size_t from = 0; from <= path.size();) {
+    const std::size_t slash = std::min(path.find('/', from), path.size());
+    if (slash > from)
+      steps.push_back(Utf8ToUtf16(path.substr(from, slash - from)));
+    from = slash + 1;
+  }
+  auto main = project.GetMainModule();
+  std::size_t first = 0;
+  if (!steps.empty() && main && steps[0] == main->GetName())
+    first = 1;
+  for (std::size_t i = first; level && i < steps.size(); ++i) {
+    std::shared_ptr<IModuleList> next;
+    for (std::int32_t k = 0; k < level->Count(); ++k)
+      if (level->GetItem(k)->GetName() == steps[i]) {
+        next = level->GetItem(k)->GetModules();
+        break;
+      }
+    level = next;
+  }
+  return level;
+}
+
+int RenderProject(int argc, char** argv, const std::string& in, const std::string& out,
+                  const std::string* levelPath = nullptr) {
   TMessages messages;
   TComponentList registry;
   TProject project(&registry, messages.Handler(), u"", u"");
@@ -180,9 +213,14 @@ int RenderProject(int argc, char** argv, const std::string& in, const std::strin
   // Drawing needs the toolkit, not a screen.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
+  std::shared_ptr<IModuleList> level = project.GetMainModules();
+  if (levelPath && !(level = LevelOf(project, *levelPath))) {
+    std::fprintf(stderr, "zu-cli: no level %s in %s\n", levelPath->c_str(), in.c_str());
+    return 1;
+  }
   QGuiApplication app(argc, argv);
   QString reason;
-  if (!ExportPicture(project, QString::fromStdString(out), &reason)) {
+  if (!ExportLevelPicture(project, level.get(), QString::fromStdString(out), &reason)) {
     std::fprintf(stderr, "zu-cli: %s\n", reason.toStdString().c_str());
     return 1;
   }
@@ -230,6 +268,8 @@ int Run(int argc, char** argv) {
     return ListComponents(args.size() == 2 ? args[1] : "");
   if (args.size() == 4 && args[0] == "project" && args[1] == "render")
     return RenderProject(argc, argv, args[2], args[3]);
+  if (args.size() == 6 && args[0] == "project" && args[1] == "render" && args[4] == "--level")
+    return RenderProject(argc, argv, args[2], args[3], &args[5]);
   if (args.size() == 4 && args[0] == "xml" && args[1] == "roundtrip")
     return RoundTripXml(args[2], args[3]);
   std::fputs(Usage, stderr);

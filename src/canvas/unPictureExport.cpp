@@ -4,13 +4,16 @@
 #include "canvas/unQtStrings.h"
 #include "canvas/unViewCanvas.h"
 #include "model/unIModule.h"
+#include "model/unModule.h"
 #include "model/unProject.h"
 #include "platform/unCanvas.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QStringList>
 #include <QSvgGenerator>
 #include <algorithm>
 #include <climits>
@@ -61,10 +64,9 @@ private:
 };
 
 // Everything the modules draw, in project coordinates; empty without modules.
-TRect Extent(TProject& project, const QFont& font) {
+TRect Extent(IModuleList* modules, const QFont& font) {
   TImageCanvas measure(font);
   TRect extent;
-  auto modules = project.GetMainModules();
   for (std::int32_t i = 0; modules && i < modules->Count(); ++i) {
     const TRect drawn = modules->GetItem(i)->DrawnBounds(measure);
     extent =
@@ -79,6 +81,11 @@ TRect Extent(TProject& project, const QFont& font) {
 } // namespace
 
 bool ExportPicture(TProject& project, const QString& file, QString* reason) {
+  return ExportLevelPicture(project, project.GetMainModules().get(), file, reason);
+}
+
+bool ExportLevelPicture(TProject& project, IModuleList* level, const QString& file,
+                        QString* reason) {
   auto fail = [&](const QString& why) {
     if (reason)
       *reason = why;
@@ -88,7 +95,7 @@ bool ExportPicture(TProject& project, const QString& file, QString* reason) {
   if (type != "png" && type != "svg")
     return fail(QString::fromUtf8("Неизвестный тип рисунка «%1»: нужен .png или .svg").arg(type));
   const QFont font = QGuiApplication::font();
-  const TRect extent = Extent(project, font);
+  const TRect extent = Extent(level, font);
   const bool none = extent.Empty();
   const int left = std::min(0, none ? 0 : extent.Left - Margin);
   const int top = std::min(0, none ? 0 : extent.Top - Margin);
@@ -104,7 +111,8 @@ bool ExportPicture(TProject& project, const QString& file, QString* reason) {
     canvas.BeginPicture();
     TViewCanvas moved(canvas);
     moved.SetView(1, {left, top});
-    project.Draw(nullptr, moved);
+    if (level)
+      DrawLevel(moved, *level, nullptr);
     return image.save(file, "PNG") ? true
                                    : fail(QString::fromUtf8("Файл не записан: %1").arg(file));
   }
@@ -121,6 +129,64 @@ bool ExportPicture(TProject& project, const QString& file, QString* reason) {
   TPainterCanvas canvas(painter);
   TViewCanvas moved(canvas);
   moved.SetView(1, {left, top});
-  project.Draw(nullptr, moved);
+  if (level)
+    DrawLevel(moved, *level, nullptr);
   return painter.end() ? true : fail(QString::fromUtf8("Файл не записан: %1").arg(file));
+}
+
+std::vector<TLevel> ProjectLevels(const TProject& project) {
+  std::vector<TLevel> levels;
+  auto main = project.GetMainModules();
+  if (!main)
+    return levels;
+  const std::shared_ptr<TModule> top = project.GetMainModule();
+  levels.push_back({{top ? top->GetName() : std::u16string()}, main});
+  // Each level before the levels below it, in the lists' order.
+  for (std::size_t i = 0; i < levels.size(); ++i) {
+    const TLevel level = levels[i];
+    std::vector<TLevel> below;
+    for (std::int32_t k = 0; k < level.Modules->Count(); ++k) {
+      auto module = level.Modules->GetItem(k);
+      if (auto children = module->GetModules(); children && children->Count() > 0) {
+        TLevel next{level.Path, children};
+        next.Path.push_back(module->GetName());
+        below.push_back(std::move(next));
+      }
+    }
+    levels.insert(levels.begin() + static_cast<std::ptrdiff_t>(i) + 1, below.begin(), below.end());
+  }
+  return levels;
+}
+
+QString LevelFileName(const TLevel& level, std::size_t number, std::size_t count,
+                      const QString& suffix) {
+  QStringList steps;
+  for (const std::u16string& step : level.Path)
+    steps << ToQString(step);
+  QString name = steps.join(" - ");
+  // A name that a file system cannot take is written with '_' in place of what it cannot.
+  for (QChar& c : name)
+    if (c == '/' || c == '\\' || c.unicode() < 32 || c == ':' || c == '*' || c == '?' || c == '"' ||
+        c == '<' || c == '>' || c == '|')
+      c = '_';
+  if (name.size() > 120)
+    name = name.left(120);
+  const int digits = static_cast<int>(QString::number(count).size());
+  return QString("%1 %2.%3").arg(number, digits, 10, QChar('0')).arg(name, suffix);
+}
+
+bool ExportEveryLevel(TProject& project, const QString& folder, const QString& suffix,
+                      QString* reason) {
+  if (!QDir().mkpath(folder)) {
+    if (reason)
+      *reason = QString::fromUtf8("Папка не создана: %1").arg(folder);
+    return false;
+  }
+  const std::vector<TLevel> levels = ProjectLevels(project);
+  for (std::size_t i = 0; i < levels.size(); ++i)
+    if (!ExportLevelPicture(
+            project, levels[i].Modules.get(),
+            QDir(folder).filePath(LevelFileName(levels[i], i + 1, levels.size(), suffix)), reason))
+      return false;
+  return true;
 }

@@ -200,3 +200,25 @@ TEST(Cli, CheckCountsLinksAndNamesEveryOneThatDoesNotResolve) {
   EXPECT_EQ(RunCli("project render " + file + " " + png).Code, 0);
   EXPECT_TRUE(ReadBytes(Utf8ToUtf16(png)).starts_with("\x89PNG"));
 }
+
+TEST(Cli, RenderDrawsTheLevelItIsGiven) {
+  TTempFolder folder;
+  auto render = [&](const std::string& name, const std::string& level) {
+    const std::string png = (folder.Path / name).string();
+    TRun run = RunCli("project render " + Data + "/nested-project.xml " + png +
+                      (level.empty() ? "" : " --level " + level));
+    return std::make_pair(run, run.Code == 0 ? ReadBytes(Utf8ToUtf16(png)) : std::string());
+  };
+  const auto [main, mainPicture] = render("main.png", "");
+  const auto [inner, innerPicture] = render("inner.png", "A/A1");
+  const auto [named, namedPicture] = render("named.png", "Main/A/A1");
+  ASSERT_EQ(main.Code, 0);
+  ASSERT_EQ(inner.Code, 0) << inner.Out;
+  EXPECT_TRUE(innerPicture.starts_with("\x89PNG"));
+  EXPECT_NE(innerPicture, mainPicture);
+  EXPECT_EQ(namedPicture, innerPicture);
+  const auto [missing, none] = render("missing.png", "A/B");
+  EXPECT_EQ(missing.Code, 1);
+  EXPECT_NE(missing.Out.find("no level A/B"), std::string::npos) << missing.Out;
+  EXPECT_FALSE(std::filesystem::exists(folder.Path / "missing.png"));
+}

@@ -1,5 +1,6 @@
 #include "app/unMain.h"
 #include "app/unProjectDocument.h"
+#include "canvas/unPictureExport.h"
 #include "canvas/unProgrammingImage.h"
 #include "model/unLinkList.h"
 #include "model/unModule.h"
@@ -12,11 +13,14 @@
 #include "xml/XmlTestSupport.h"
 
 #include <QAction>
+#include <QImage>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTreeWidget>
 #include <QUndoStack>
+#include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -318,4 +322,50 @@ TEST_F(LevelsTest, FitShowsTheWholeLevelAtMostAtActualSize) {
   EXPECT_LT(canvas->GetZoom(), 0.2);
   EXPECT_TRUE(inSight(Outer));
   EXPECT_TRUE(inSight(Other));
+}
+
+TEST_F(LevelsTest, ExportWritesTheLevelShownOrEveryLevelIntoAFolder) {
+  Document()->OpenModule(Outer);
+  Document()->OpenModule(Middle);
+  // Cancelled: no file is asked for.
+  Script.Answers = {IMainDialogs::mrCancel};
+  Trigger("miExportPicture");
+  EXPECT_EQ(Script.FileDialogs, 0);
+  // This level: its two modules, not the main level's.
+  const std::u16string level = Folder.File("level.png");
+  Script.Answers = {IMainDialogs::mrYes};
+  Script.Files = {QString::fromStdU16String(level)};
+  Trigger("miExportPicture");
+  const QImage picture(QString::fromStdU16String(level));
+  ASSERT_FALSE(picture.isNull());
+  EXPECT_GE(picture.width(), 400 + 40);  // Inner2 reaches to x = 440
+  EXPECT_GE(picture.height(), 250 + 30); // and down to y = 280
+  // Every level: one picture each, in a folder named after the file.
+  Script.Answers = {IMainDialogs::mrNo};
+  Script.Files = {QString::fromStdU16String(Folder.File("all.png"))};
+  Trigger("miExportPicture");
+  EXPECT_TRUE(Script.Errors.isEmpty()) << Script.Errors.join("|").toStdString();
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(Folder.Path / "all"))
+    files.push_back(entry.path().filename().string());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"1 Main.png", "2 Main - Outer.png",
+                                             "3 Main - Outer - Middle.png"}));
+  EXPECT_EQ(QImage(QString::fromStdString((Folder.Path / "all" / files[2]).string())), picture);
+}
+
+TEST(LevelFiles, NamesCarryTheNumberAndThePathAndNothingAFileCannotHold) {
+  const struct {
+    std::vector<std::u16string> Path;
+    std::size_t Number, Count;
+    const char* Name;
+  } rows[] = {
+      {{u"Main"}, 1, 3, "1 Main.png"},
+      {{u"Main", u"Outer"}, 2, 12, "02 Main - Outer.png"},
+      {{u"Main", u"a/b\\c:d*e?f\"g<h>i|j\x01"}, 3, 3, "3 Main - a_b_c_d_e_f_g_h_i_j_.png"},
+      {{u"Фильтр"}, 10, 10, "10 Фильтр.png"},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(LevelFileName({row.Path, nullptr}, row.Number, row.Count, "png"),
+              QString::fromUtf8(row.Name));
 }
