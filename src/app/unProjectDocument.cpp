@@ -5,6 +5,7 @@
 #include "model/unLinkList.h"
 #include "model/unModuleList.h"
 #include "model/unProject.h"
+#include "model/unProjectSnapshot.h"
 #include "platform/unStrings.h"
 #include "xml/unXml.h"
 
@@ -29,12 +30,14 @@ TProjectDocument::TProjectDocument(QObject* parent, const std::string& recoveryF
   RecoveryTimer->setInterval(RecoveryIntervalMs);
   connect(RecoveryTimer, &QTimer::timeout, this, [this] {
     if (Project && Project->Modified)
-      WriteRecovery();
+      KeepRecovery();
   });
   RecoveryTimer->start();
 }
 
-TProjectDocument::~TProjectDocument() = default;
+TProjectDocument::~TProjectDocument() {
+  WaitForRecovery();
+}
 
 void TProjectDocument::SetProject(std::shared_ptr<TProject> project) {
   // The work kept aside belonged to the project that goes.
@@ -272,7 +275,7 @@ void TProjectDocument::Push(QUndoCommand* command) {
   UndoStack->push(command);
   // The modified mark comes with the stack's cleanChanged.
   if (++ChangesSinceRecovery >= RecoveryEveryChanges)
-    WriteRecovery();
+    KeepRecovery();
 }
 
 TChanged TProjectDocument::Changed() {
@@ -311,20 +314,45 @@ std::u16string TProjectDocument::RecoveryFile() const {
 }
 
 bool TProjectDocument::WriteRecovery() {
+  return KeepRecovery() && WaitForRecovery();
+}
+
+bool TProjectDocument::KeepRecovery() {
   ChangesSinceRecovery = 0;
   std::error_code ec;
   // Like the configuration, nothing is kept without its folder.
   if (!Project || !std::filesystem::is_directory(RecoveryFolder, ec) || !Recovery.Hold())
     return false;
-  const std::u16string original = Project->FileName;
-  // Written atomically like every project file; the project's own file name goes with it.
-  return Project->Save(RecoveryFile(), [&original](TKvenXmlNode1& root) {
-    root.WriteString(u"RecoveredFrom", original);
+  // One write at a time: the file is replaced whole, in the order the copies were taken.
+  WaitForRecovery();
+  // The copy is taken here, between two changes; the worker builds the file from it.
+  std::shared_ptr<const TProjectSnapshot> snapshot = TProjectSnapshot::Take(*Project);
+  if (!snapshot)
+    return false;
+  Writing = std::async(std::launch::async, [snapshot, file = RecoveryFile()] {
+    const std::unique_ptr<TProject> copy = snapshot->Build();
+    const std::u16string original = copy->FileName;
+    // Written atomically like every project file; the project's own file name goes with it.
+    return copy->Save(
+        file, [&original](TKvenXmlNode1& root) { root.WriteString(u"RecoveredFrom", original); });
   });
+  return true;
+}
+
+bool TProjectDocument::WaitForRecovery() {
+  if (!Writing.valid())
+    return true;
+  try {
+    return Writing.get();
+  } catch (...) {
+    return false;
+  }
 }
 
 void TProjectDocument::RemoveRecovery() {
   ChangesSinceRecovery = 0;
+  // A write under way would bring the file back.
+  WaitForRecovery();
   Recovery.Remove();
 }
 

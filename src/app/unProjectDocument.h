@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -98,6 +99,11 @@ public:
   // The project with its unsaved changes and its own file name, kept aside (atomically) in a
   // file of this editor's own; false when it could not be written.
   bool WriteRecovery();
+  // The same without waiting: a copy of the project is taken at once and written by a worker
+  // thread; false when nothing could be started (no project, no folder, the lock taken).
+  bool KeepRecovery();
+  // Waits for a write under way; whether it succeeded (true when there was none).
+  bool WaitForRecovery();
   void RemoveRecovery();
   std::u16string RecoveryFile() const;
   // Work left by editors that no longer run, newest first; takes this editor's lock after.
@@ -134,6 +140,7 @@ private:
   QUndoStack* UndoStack;
   QTimer* RecoveryTimer;
   int ChangesSinceRecovery = 0;
+  std::future<bool> Writing;
   TRecovery Recovery;
   std::string RecoveryFolder;
   // Arrow-key moves: presses closer than KeyRunGapMs on one module share a run and an undo step.

@@ -1,6 +1,9 @@
 #include "xml/unXml.h"
 
 #include <array>
+#include <atomic>
+#include <mutex>
+#include <thread>
 #include <unordered_set>
 
 #include "platform/unIntText.h"
@@ -263,8 +266,14 @@ std::unordered_set<std::u16string, TNameHash, std::equal_to<>>& NameTable() {
   return *table;
 }
 
-// Names met lately, by a mix of their length and characters.
-std::array<const std::u16string*, 512> NameCache{};
+// The table is shared by every thread that builds trees, one at a time.
+std::mutex& NameTableLock() {
+  static auto* lock = new std::mutex;
+  return *lock;
+}
+
+// Names this thread met lately, by a mix of their length and characters.
+thread_local std::array<const std::u16string*, 512> NameCache{};
 
 } // namespace
 
@@ -288,16 +297,22 @@ void TXmlName::Assign(std::u16string_view text) {
     Own.clear();
     return;
   }
-  auto& table = NameTable();
-  auto it = table.find(text);
-  if (it == table.end() && table.size() < TableRoom)
-    it = table.emplace(text).first;
-  if (it == table.end()) {
+  const std::u16string* interned = nullptr;
+  {
+    const std::lock_guard<std::mutex> hold(NameTableLock());
+    auto& table = NameTable();
+    auto it = table.find(text);
+    if (it == table.end() && table.size() < TableRoom)
+      it = table.emplace(text).first;
+    if (it != table.end())
+      interned = &*it;
+  }
+  if (!interned) {
     Own.assign(text);
     Text = &Own;
     return;
   }
-  Text = &*it;
+  Text = interned;
   NameCache[slot] = Text;
   Own.clear();
 }
@@ -308,7 +323,8 @@ namespace {
 
 // Recycled node blocks, allocated in slabs and kept for reuse. The free blocks are kept in an
 // array rather than linked through themselves: taking one then reads no cold block, so building a
-// large tree does not wait on one cache miss after another. Unlocked: see operator new.
+// large tree does not wait on one cache miss after another. Unlocked: only the thread that first
+// builds a tree uses it (see operator new).
 struct TNodePool {
   union TBlock {
     void* Unused;
@@ -344,14 +360,27 @@ TNodePool& NodePool() {
   return pool;
 }
 
+// Whether this thread is the one whose nodes come from the pool: the first that asked. Nodes of
+// other threads come from the heap; a tree is freed by the thread that built it.
+bool OnPoolThread() {
+  static std::atomic<std::thread::id> owner;
+  thread_local const bool mine = [] {
+    std::thread::id none;
+    const std::thread::id self = std::this_thread::get_id();
+    owner.compare_exchange_strong(none, self);
+    return owner.load() == self;
+  }();
+  return mine;
+}
+
 } // namespace
 
 void* TKvenXmlNode1::operator new(std::size_t size) {
-  return size == sizeof(TKvenXmlNode1) ? NodePool().Take() : ::operator new(size);
+  return size == sizeof(TKvenXmlNode1) && OnPoolThread() ? NodePool().Take() : ::operator new(size);
 }
 
 void TKvenXmlNode1::operator delete(void* block, std::size_t size) noexcept {
-  if (size == sizeof(TKvenXmlNode1))
+  if (size == sizeof(TKvenXmlNode1) && OnPoolThread())
     NodePool().Give(block);
   else
     ::operator delete(block);

@@ -57,8 +57,8 @@ inline constexpr std::size_t XmlMaxIndentDepth = 256;
 // An element's name. Names are kept once, in a table shared by every tree, for all elements of
 // that name: a large tree holds no copy of most of its names and frees none. Numbered names
 // ("Module12", which differ from element to element) and names beyond the table's room (a
-// hostile file with very many different names) are kept by their element. The table is unlocked,
-// like the node pool: all trees belong to one thread.
+// hostile file with very many different names) are kept by their element. Trees may be built on
+// several threads: the table is locked, and each thread keeps its own cache of recent names.
 class TXmlName {
 public:
   TXmlName() noexcept;
@@ -213,8 +213,9 @@ public:
   const TAttributes& GetAttributes() const { return Attributes; }
 
   // Nodes come from a free list of recycled blocks: a document of many thousand elements is built
-  // and destroyed without a call into the general allocator per element. The list is shared by
-  // every tree and unlocked, so all trees belong to one thread (the user-interface thread).
+  // and destroyed without a call into the general allocator per element. The list is unlocked and
+  // serves the first thread that builds a tree (the user-interface thread); other threads take
+  // their nodes from the heap. A tree is destroyed by the thread that built it.
   static void* operator new(std::size_t size);
   static void operator delete(void* block, std::size_t size) noexcept;
 

@@ -1,4 +1,5 @@
 #include "app/unMain.h"
+#include "app/unProjectDocument.h"
 #include "app/unRecovery.h"
 #include "canvas/unProgrammingImage.h"
 #include "model/unProject.h"
@@ -108,6 +109,7 @@ TEST_F(RecoveryTest, WorkOfARunningEditorIsNeitherOfferedNorRemoved) {
     }
     const std::string mine = Utf16ToUtf8(window->RecoveryFile());
     EXPECT_NE(mine, theirs);
+    EXPECT_TRUE(window->GetDocument()->WaitForRecovery());
     EXPECT_TRUE(fs::exists(mine)) << "ten changes keep the work aside";
     Script.Files = {QString::fromStdU16String(Folder.File("saved.xml"))};
     Trigger(*window, "miSaveProject");
@@ -235,12 +237,15 @@ TEST_F(RecoveryTest, TheTimerKeepsOnlyModifiedWork) {
   EXPECT_TRUE(timer->isActive());
   const std::string file = Utf16ToUtf8(window->RecoveryFile());
   emit timer->timeout({});
+  window->GetDocument()->WaitForRecovery();
   EXPECT_FALSE(fs::exists(file)) << "nothing to keep";
   QTest::mousePress(window->GetCanvas(), Qt::LeftButton, {}, QPoint(100, 100));
   QTest::mouseMove(window->GetCanvas(), QPoint(120, 100));
   QTest::mouseRelease(window->GetCanvas(), Qt::LeftButton, {}, QPoint(120, 100));
   ASSERT_TRUE(window->GetProject()->Modified);
   emit timer->timeout({});
+  // Written by a worker: the window's thread goes on at once.
+  EXPECT_TRUE(window->GetDocument()->WaitForRecovery());
   EXPECT_TRUE(fs::exists(file));
   // Saved, the work needs no keeping: the file goes.
   Script.Files = {QString::fromStdU16String(Folder.File("p.xml"))};
