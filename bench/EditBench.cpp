@@ -7,6 +7,7 @@
 #include "app/unMainDialogs.h"
 #include "app/unProjectDocument.h"
 #include "canvas/unProgrammingImage.h"
+#include "canvas/unQtStrings.h"
 #include "model/unIModule.h"
 #include "model/unLinkList.h"
 #include "model/unParamList.h"
@@ -57,8 +58,8 @@ struct TLargeFolder {
     TProject project(nullptr, {}, u"", u"Large");
     auto modules = project.GetMainModules();
     for (int i = 0; i < Large; ++i)
-      modules->AddModule(100 + (i % 300) * 150, 100 + (i / 300) * 120, u"Module" + IntToText(i),
-                         80, 120);
+      modules->AddModule(100 + (i % 300) * 150, 100 + (i / 300) * 120, u"Module" + IntToText(i), 80,
+                         120);
     project.Save(Utf8ToUtf16(File().string()));
   }
   ~TLargeFolder() {
@@ -180,7 +181,7 @@ void BM_RecoveryStall100000(benchmark::State& state) {
     module->SetName(u"Kept " + IntToText(static_cast<std::int32_t>(state.iterations())));
     QElapsedTimer timer;
     timer.start();
-    document->WriteRecovery();
+    document->KeepRecovery();
     longest = std::max(longest, static_cast<double>(timer.nsecsElapsed()) / 1e6);
     state.PauseTiming();
     document->WaitForRecovery();
@@ -255,8 +256,7 @@ void BM_CopyPaste1000Linked(benchmark::State& state) {
     large.Trigger("miCopy");
     large.Trigger("miPaste");
   }
-  if (!large.Open() ||
-      modules->Count() != Large + 1000 * static_cast<int>(state.iterations()) ||
+  if (!large.Open() || modules->Count() != Large + 1000 * static_cast<int>(state.iterations()) ||
       modules->GetLinks().Count() != 1000 * (1 + static_cast<int>(state.iterations())))
     state.SkipWithError("the modules were not pasted with their links");
 }

@@ -1,6 +1,7 @@
 #include "app/unEditCommands.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 TModuleValues TModuleValues::Of(const IModule& module) {
   return {module.GetName(),   module.GetDescription(), module.GetType(),    module.GetPosition(),
@@ -20,9 +21,17 @@ void TModuleValues::ApplyTo(IModule& module) const {
 
 namespace {
 
-void Tell(const TChanged& changed) {
+void Tell(const TChanged& changed, const TChange& change) {
   if (changed)
-    changed();
+    changed(change);
+}
+
+std::vector<std::shared_ptr<IModule>>
+ModulesOf(const std::vector<std::pair<std::int32_t, std::shared_ptr<IModule>>>& entries) {
+  std::vector<std::shared_ptr<IModule>> modules;
+  for (const auto& entry : entries)
+    modules.push_back(entry.second);
+  return modules;
 }
 
 } // namespace
@@ -35,31 +44,34 @@ TAddModuleCommand::TAddModuleCommand(std::shared_ptr<IModuleList> list,
 void TAddModuleCommand::undo() {
   List->Remove(Module);
   Done = false;
-  Tell(Changed);
+  Tell(Changed, {List, {}, {Module}, {}});
 }
 
 void TAddModuleCommand::redo() {
-  if (Done)
-    return;
-  List->Insert(Index, Module);
+  // Pushed once done, it only shows the change.
+  if (!Done)
+    List->Insert(Index, Module);
   Done = true;
-  Tell(Changed);
+  Tell(Changed, {List, {Module}, {}, {}});
 }
 
 TDeleteModuleCommand::TDeleteModuleCommand(std::shared_ptr<IModuleList> list,
                                            const std::vector<std::shared_ptr<IModule>>& modules,
                                            TChanged changed)
     : QUndoCommand(QObject::tr("Delete")), List(std::move(list)), Changed(std::move(changed)) {
+  const std::unordered_set<const IModule*> taken = [&modules] {
+    std::unordered_set<const IModule*> set;
+    for (const auto& m : modules)
+      set.insert(m.get());
+    return set;
+  }();
   for (std::int32_t i = 0; i < List->Count(); ++i)
-    if (auto m = List->GetItem(i); std::find(modules.begin(), modules.end(), m) != modules.end())
+    if (auto m = List->GetItem(i); taken.contains(m.get()))
       Modules.emplace_back(i, m);
   const TLinkList& links = List->GetLinks();
   for (std::int32_t i = 0; i < links.Count(); ++i)
-    for (const auto& entry : Modules)
-      if (links.Get(i)->From == entry.second || links.Get(i)->To == entry.second) {
-        Links.emplace_back(i, links.Get(i));
-        break;
-      }
+    if (taken.contains(links.Get(i)->From.get()) || taken.contains(links.Get(i)->To.get()))
+      Links.emplace_back(i, links.Get(i));
 }
 
 void TDeleteModuleCommand::undo() {
@@ -74,7 +86,7 @@ void TDeleteModuleCommand::undo() {
     List->Insert(index, module);
   for (const auto& [index, link] : Links)
     List->GetLinks().Insert(index, link);
-  Tell(Changed);
+  Tell(Changed, {List, ModulesOf(Modules), {}, {}});
 }
 
 void TDeleteModuleCommand::redo() {
@@ -82,7 +94,7 @@ void TDeleteModuleCommand::redo() {
     List->GetLinks().Remove(entry.second);
   for (const auto& entry : Modules)
     List->Remove(entry.second);
-  Tell(Changed);
+  Tell(Changed, {List, {}, ModulesOf(Modules), {}});
 }
 
 TAddModulesCommand::TAddModulesCommand(const QString& text, std::shared_ptr<IModuleList> list,
@@ -103,7 +115,7 @@ void TAddModulesCommand::redo() {
   }
   for (const auto& link : Links)
     List->GetLinks().Add(link);
-  Tell(Changed);
+  Tell(Changed, {List, Modules, {}, {}});
 }
 
 void TAddModulesCommand::undo() {
@@ -114,20 +126,28 @@ void TAddModulesCommand::undo() {
   List->ClearFocus();
   for (const auto& module : SelectedBefore)
     module->SetFocused(WordTrue);
-  Tell(Changed);
+  Tell(Changed, {List, {}, Modules, {}});
 }
 
 TGroupCommand::TGroupCommand(const QString& text, TChanged changed)
     : QUndoCommand(text), Changed(std::move(changed)) {}
 
+TChange TGroupCommand::Change() const {
+  TChange change;
+  for (int i = 0; i < childCount(); ++i)
+    if (const auto* step = dynamic_cast<const TChangeModuleCommand*>(child(i)))
+      change.Changed.push_back(step->GetModule());
+  return change;
+}
+
 void TGroupCommand::undo() {
   QUndoCommand::undo();
-  Tell(Changed);
+  Tell(Changed, Change());
 }
 
 void TGroupCommand::redo() {
   QUndoCommand::redo();
-  Tell(Changed);
+  Tell(Changed, Change());
 }
 
 TAddLinkCommand::TAddLinkCommand(std::shared_ptr<IModuleList> list, std::shared_ptr<TLink> link,
@@ -141,14 +161,14 @@ void TAddLinkCommand::redo() {
     List->GetLinks().Remove(Replaced);
   }
   List->GetLinks().Add(Link);
-  Tell(Changed);
+  Tell(Changed, {List, {}, {}, {}});
 }
 
 void TAddLinkCommand::undo() {
   List->GetLinks().Remove(Link);
   if (Replaced)
     List->GetLinks().Insert(ReplacedIndex, Replaced);
-  Tell(Changed);
+  Tell(Changed, {List, {}, {}, {}});
 }
 
 TDeleteLinkCommand::TDeleteLinkCommand(std::shared_ptr<IModuleList> list,
@@ -158,12 +178,12 @@ TDeleteLinkCommand::TDeleteLinkCommand(std::shared_ptr<IModuleList> list,
 
 void TDeleteLinkCommand::redo() {
   List->GetLinks().Remove(Link);
-  Tell(Changed);
+  Tell(Changed, {List, {}, {}, {}});
 }
 
 void TDeleteLinkCommand::undo() {
   List->GetLinks().Insert(Index, Link);
-  Tell(Changed);
+  Tell(Changed, {List, {}, {}, {}});
 }
 
 TChangeModuleCommand::TChangeModuleCommand(const QString& text, std::shared_ptr<IModule> module,
@@ -183,13 +203,13 @@ bool TChangeModuleCommand::mergeWith(const QUndoCommand* other) {
 void TChangeModuleCommand::undo() {
   Before.ApplyTo(*Module);
   Done = false;
-  Tell(Changed);
+  Tell(Changed, {nullptr, {}, {}, {Module}});
 }
 
 void TChangeModuleCommand::redo() {
-  if (Done)
-    return;
-  After.ApplyTo(*Module);
+  // Pushed once done, it only shows the change.
+  if (!Done)
+    After.ApplyTo(*Module);
   Done = true;
-  Tell(Changed);
+  Tell(Changed, {nullptr, {}, {}, {Module}});
 }

@@ -22,8 +22,15 @@ struct TModuleValues {
   friend bool operator==(const TModuleValues&, const TModuleValues&) = default;
 };
 
+// What a command changed in one list: the modules it put in, took out, or gave other values
+// (none of them when only links changed).
+struct TChange {
+  std::shared_ptr<IModuleList> List;
+  std::vector<std::shared_ptr<IModule>> Added, Removed, Changed;
+};
+
 // Called after a command changed the project, to show the change.
-using TChanged = std::function<void()>;
+using TChanged = std::function<void(const TChange&)>;
 
 // A module was added to a list (already done when the command is pushed).
 class TAddModuleCommand : public QUndoCommand {
@@ -86,6 +93,8 @@ public:
   void redo() override;
 
 private:
+  // The modules its steps change.
+  TChange Change() const;
   TChanged Changed;
 };
 
@@ -132,6 +141,7 @@ public:
   void redo() override;
   int id() const override { return KeyRun > 0 ? KeyMoveId : -1; }
   bool mergeWith(const QUndoCommand* other) override;
+  const std::shared_ptr<IModule>& GetModule() const { return Module; }
 
   static constexpr int KeyMoveId = 1;
 

@@ -479,17 +479,19 @@ void TfmMain::NewModule() {
   auto modules = Document->Level();
   if (!modules)
     return;
+  // Shown while the wizard is open.
   auto module = modules->AddNew();
-  RefreshView();
+  const TChanged shown = Document->Changed();
+  shown({modules, {module}, {}, {}});
   if (!RunModuleMaster(module)) {
     modules->Remove(module);
-    RefreshView();
+    shown({modules, {}, {module}, {}});
     return;
   }
   Document->Push(new TAddModuleCommand(modules, module, Document->Changed()));
-  // The new module is the one shown selected everywhere.
+  // The new module is the one shown selected everywhere, with the wizard's values.
+  shown({modules, {}, {}, {module}});
   Document->Select(module);
-  RefreshView();
 }
 
 void TfmMain::EditModule(const std::shared_ptr<IModule>& module) {

@@ -1,5 +1,6 @@
 #include "app/unModuleTree.h"
 
+#include "app/unEditCommands.h"
 #include "app/unProjectDocument.h"
 #include "canvas/unQtStrings.h"
 #include "model/unIModule.h"
@@ -13,7 +14,8 @@ TModuleTree::TModuleTree(TProjectDocument& document, QTreeWidget* tree)
   connect(Tree, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* item) { Chosen(item); });
   connect(&Document, &TProjectDocument::ProjectChanged, this, &TModuleTree::Rebuild);
-  connect(&Document, &TProjectDocument::ContentChanged, this, &TModuleTree::Rebuild);
+  connect(&Document, &TProjectDocument::Refreshed, this, &TModuleTree::Rebuild);
+  connect(&Document, &TProjectDocument::ModulesChanged, this, &TModuleTree::Apply);
   connect(&Document, &TProjectDocument::SelectionChanged, this, &TModuleTree::ShowSelection);
 }
 
@@ -26,14 +28,73 @@ void TModuleTree::Chosen(QTreeWidgetItem* item) {
 }
 
 void TModuleTree::AddEntries(QTreeWidgetItem* parent, const IModuleList& modules) {
-  for (std::int32_t i = 0; i < modules.Count(); ++i) {
-    auto module = modules.GetItem(i);
-    auto* item = new QTreeWidgetItem(parent, {ToQString(module->GetName())});
-    ModuleOf.emplace(item, module);
-    EntryOf.emplace(module.get(), item);
-    if (auto children = module->GetModules(); children && children->Count() > 0)
+  for (std::int32_t i = 0; i < modules.Count(); ++i)
+    AddEntry(parent, -1, modules.GetItem(i));
+}
+
+void TModuleTree::AddEntry(QTreeWidgetItem* parent, int index,
+                           const std::shared_ptr<IModule>& module) {
+  auto* item = new QTreeWidgetItem({ToQString(module->GetName())});
+  if (index < 0 || index > parent->childCount())
+    parent->addChild(item);
+  else
+    parent->insertChild(index, item);
+  ModuleOf.emplace(item, module);
+  EntryOf.emplace(module.get(), item);
+  if (auto children = module->GetModules()) {
+    EntryOfList[children.get()] = item;
+    if (children->Count() > 0)
       AddEntries(item, *children);
   }
+}
+
+void TModuleTree::ForgetEntries(QTreeWidgetItem* item) {
+  std::vector<QTreeWidgetItem*> open{item};
+  while (!open.empty()) {
+    QTreeWidgetItem* next = open.back();
+    open.pop_back();
+    if (const auto found = ModuleOf.find(next); found != ModuleOf.end()) {
+      if (auto module = found->second.lock()) {
+        EntryOf.erase(module.get());
+        if (auto children = module->GetModules())
+          EntryOfList.erase(children.get());
+      }
+      ModuleOf.erase(found);
+    }
+    for (int i = 0; i < next->childCount(); ++i)
+      open.push_back(next->child(i));
+  }
+}
+
+void TModuleTree::Apply(const TChange& change) {
+  {
+    const QSignalBlocker quiet(Tree);
+    for (const auto& module : change.Removed)
+      if (const auto found = EntryOf.find(module.get()); found != EntryOf.end()) {
+        QTreeWidgetItem* item = found->second;
+        ForgetEntries(item);
+        delete item;
+      }
+    const auto parent = change.List ? EntryOfList.find(change.List.get()) : EntryOfList.end();
+    if (!change.Added.empty() && parent != EntryOfList.end()) {
+      // The added modules' places, found in one pass over the list, filled in ascending order.
+      std::unordered_map<const IModule*, std::int32_t> wanted;
+      for (const auto& module : change.Added)
+        wanted.emplace(module.get(), -1);
+      std::vector<std::pair<std::int32_t, std::shared_ptr<IModule>>> places;
+      for (std::int32_t i = 0; i < change.List->Count(); ++i)
+        if (auto module = change.List->GetItem(i); wanted.contains(module.get()))
+          places.emplace_back(i, module);
+      for (const auto& [index, module] : places)
+        if (!EntryOf.contains(module.get()))
+          AddEntry(parent->second, index, module);
+    }
+    for (const auto& module : change.Changed)
+      if (const auto found = EntryOf.find(module.get()); found != EntryOf.end())
+        if (const QString name = ToQString(module->GetName()); found->second->text(0) != name)
+          found->second->setText(0, name);
+  }
+  ShowSelection();
 }
 
 void TModuleTree::Rebuild() {
@@ -48,12 +109,15 @@ void TModuleTree::Rebuild() {
     Tree->clear();
     ModuleOf.clear();
     EntryOf.clear();
+    EntryOfList.clear();
     TProject* project = Document.GetProject();
     if (!project)
       return;
     auto* root = new QTreeWidgetItem(Tree, {ToQString(project->GetName())});
-    if (auto modules = project->GetMainModules())
+    if (auto modules = project->GetMainModules()) {
+      EntryOfList[modules.get()] = root;
       AddEntries(root, *modules);
+    }
     root->setExpanded(true);
     for (const IModule* module : expanded)
       if (const auto it = EntryOf.find(module); it != EntryOf.end())

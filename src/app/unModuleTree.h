@@ -6,6 +6,7 @@
 
 class IModule;
 class IModuleList;
+struct TChange;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TProjectDocument;
@@ -21,6 +22,9 @@ public:
 
   // Builds the entries afresh from the project.
   void Rebuild();
+  // Brings the entries up to date with what a command changed: only the entries of the modules
+  // it added, removed or changed.
+  void Apply(const TChange& change);
   // Makes the selected module's entry the current one.
   void ShowSelection();
 
@@ -28,10 +32,16 @@ private:
   void Chosen(QTreeWidgetItem* item);
   // Adds an entry for each module of the list, and below it those of its children.
   void AddEntries(QTreeWidgetItem* parent, const IModuleList& modules);
+  // The entry of one module, with those of its children, put at the index under the parent.
+  void AddEntry(QTreeWidgetItem* parent, int index, const std::shared_ptr<IModule>& module);
+  // Forgets the entry and those below it (the caller deletes the item).
+  void ForgetEntries(QTreeWidgetItem* item);
 
   TProjectDocument& Document;
   QTreeWidget* Tree;
   // The module of each entry, and the entry of each module.
   std::unordered_map<QTreeWidgetItem*, std::weak_ptr<IModule>> ModuleOf;
   std::unordered_map<const IModule*, QTreeWidgetItem*> EntryOf;
+  // The entry under which each list's modules stand.
+  std::unordered_map<const IModuleList*, QTreeWidgetItem*> EntryOfList;
 };

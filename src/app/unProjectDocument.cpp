@@ -279,9 +279,10 @@ void TProjectDocument::Push(QUndoCommand* command) {
 }
 
 TChanged TProjectDocument::Changed() {
-  return [this] {
+  return [this](const TChange& change) {
     KeepPathValid();
     ForgetGoneLink();
+    emit ModulesChanged(change);
     emit ContentChanged();
   };
 }

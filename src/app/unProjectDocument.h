@@ -88,8 +88,12 @@ public:
   void Push(QUndoCommand* command);
   // What a command calls once it changed the project: the views show it again.
   TChanged Changed();
-  // The views show the project again after a change made outside the undo stack.
-  void Refresh() { emit ContentChanged(); }
+  // The views show the project again after a change made outside the undo stack (anything may
+  // have changed): the tree is built afresh.
+  void Refresh() {
+    emit Refreshed();
+    emit ContentChanged();
+  }
   // An arrow key moved the module from where it was: one undo step per run of presses.
   void MoveByKeys(const std::shared_ptr<IModule>& module, TPoint from);
   QUndoStack* GetUndoStack() const { return UndoStack; }
@@ -117,8 +121,12 @@ public:
 signals:
   // Another project, or none, is open.
   void ProjectChanged();
-  // Modules were added, removed or changed.
+  // Modules or links were added, removed or changed: the views draw again.
   void ContentChanged();
+  // Before ContentChanged: what a command changed in one list.
+  void ModulesChanged(const TChange& change);
+  // Anything may have changed (Refresh).
+  void Refreshed();
   void SelectionChanged();
   // The modified mark changed.
   void ModifiedChanged();

@@ -215,5 +215,4 @@ void TPropertyGrid::ItemChanged(QTableWidgetItem* item) {
       new TChangeModuleCommand(caption, module, before, TModuleValues::Of(*module), {}, 0, step);
     Document.Push(step);
   }
-  Document.Refresh();
 }

@@ -178,6 +178,19 @@ TRect InPicture(TCanvas& canvas, TRect r, std::int32_t margin) {
 } // namespace
 
 bool TModule::Occlude(TCoverage& above, TCanvas& canvas) const {
+  // Above or below the picture, with its name, the module is hidden without measuring its name:
+  // a large project has most of its modules there.
+  if (const TRect clip = canvas.Clip(); !clip.Empty()) {
+    const TRect outline = Outline();
+    const std::int32_t line = canvas.TextExtent(u"Xg").Height;
+    const TRect band =
+        InPicture(canvas,
+                  {outline.Left, std::min(outline.Top - 3, PositionY - line / 2 - 1), outline.Right,
+                   std::max(outline.Bottom + 3, PositionY + line / 2 + 1)},
+                  2);
+    if (band.Bottom < clip.Top || band.Top > clip.Bottom)
+      return true;
+  }
   // Compared in the picture's pixels, with a margin for what scaling rounds.
   const TRect drawn = InPicture(canvas, DrawnBounds(canvas), 2);
   if (above.Hides(drawn.Left, drawn.Top, drawn.Right, drawn.Bottom))

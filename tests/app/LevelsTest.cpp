@@ -2,6 +2,7 @@
 #include "app/unProjectDocument.h"
 #include "canvas/unPictureExport.h"
 #include "canvas/unProgrammingImage.h"
+#include "model/unClipboard.h"
 #include "model/unLinkList.h"
 #include "model/unModule.h"
 #include "model/unModuleList.h"
@@ -368,4 +369,67 @@ TEST(LevelFiles, NamesCarryTheNumberAndThePathAndNothingAFileCannotHold) {
   for (const auto& row : rows)
     EXPECT_EQ(LevelFileName({row.Path, nullptr}, row.Number, row.Count, "png"),
               QString::fromUtf8(row.Name));
+}
+
+namespace {
+
+// Every entry below the item, one line each, indented by depth.
+std::string TreeText(const QTreeWidgetItem* item, int depth = 0) {
+  std::string text =
+      std::string(static_cast<std::size_t>(depth) * 2, ' ') + item->text(0).toStdString() + "\n";
+  for (int i = 0; i < item->childCount(); ++i)
+    text += TreeText(item->child(i), depth + 1);
+  return text;
+}
+
+// The same from the model.
+std::string ModelText(const IModuleList& list, int depth) {
+  std::string text;
+  for (std::int32_t i = 0; i < list.Count(); ++i) {
+    auto m = list.GetItem(i);
+    text += std::string(static_cast<std::size_t>(depth) * 2, ' ') + Utf16ToUtf8(m->GetName()) +
+            "\n" + ModelText(*m->GetModules(), depth + 1);
+  }
+  return text;
+}
+
+} // namespace
+
+TEST_F(LevelsTest, TheTreeFollowsEveryStepWithoutBeingBuiltAfresh) {
+  auto expected = [&] {
+    return "Levels\n" + ModelText(*Window->GetProject()->GetMainModules(), 1);
+  };
+  auto shown = [&] { return TreeText(Tree()->topLevelItem(0)); };
+  QTreeWidgetItem* const other = Entry("Other");
+  // A paste on a nested level, with children.
+  Document()->OpenModule(Outer);
+  const std::u16string text = CopyModules(*Outer->GetModules(), {Middle});
+  ASSERT_TRUE(Document()->PasteText(text, {20, 20}));
+  EXPECT_EQ(shown(), expected());
+  // Renamed through the grid, deleted, undone and redone.
+  SetGridText(*Window, "Name", "Copy");
+  EXPECT_EQ(shown(), expected());
+  EXPECT_NE(shown().find("    Copy\n"), std::string::npos);
+  Document()->Select(Middle);
+  Trigger("miDelete");
+  EXPECT_EQ(shown(), expected());
+  for (const char* step : {"miUndo", "miUndo", "miUndo", "miRedo", "miRedo", "miRedo", "miUndo"}) {
+    Trigger(step);
+    EXPECT_EQ(shown(), expected()) << step;
+  }
+  // Entries of modules that did not change are the same items: nothing was built afresh.
+  EXPECT_EQ(Entry("Other"), other);
+  // A new module through the wizard on the main level, and the wizard cancelled.
+  Document()->ShowLevel(0);
+  Script.Dialogs = {[](QDialog& dialog) {
+    auto* master = qobject_cast<TFormModuleMaster*>(&dialog);
+    master->btOkClick();
+    return master->result();
+  }};
+  Trigger("miNewModule");
+  EXPECT_EQ(shown(), expected());
+  Trigger("miNewModule"); // no answer: cancelled
+  EXPECT_EQ(shown(), expected());
+  EXPECT_EQ(Window->GetProject()->GetMainModules()->Count(), 3);
+  EXPECT_EQ(Entry("Other"), other);
 }
