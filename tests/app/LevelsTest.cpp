@@ -76,6 +76,15 @@ protected:
 
 } // namespace
 
+TEST_F(LevelsTest, TheItemsOfLevelsAndThePathFollowTheProject) {
+  auto* path = Window->findChild<QLabel*>("LevelPath");
+  EXPECT_TRUE(path->isVisible());
+  Window->SetProject(nullptr);
+  EXPECT_FALSE(path->isVisible());
+  for (const char* item : {"miOpenModule", "miUp", "miCut", "miCopy", "miDuplicate", "miDelete"})
+    EXPECT_FALSE(Action(item)->isEnabled()) << item;
+}
+
 TEST_F(LevelsTest, TheTreeShowsEveryLevelWithTheFirstExpanded) {
   QTreeWidgetItem* root = Tree()->topLevelItem(0);
   ASSERT_NE(root, nullptr);

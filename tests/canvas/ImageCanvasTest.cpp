@@ -149,4 +149,18 @@ TEST_F(ImageCanvasTest, AWidePenPaintsASquareAtEveryPointUpToThePictureEdges) {
   Picture.fill(Qt::white);
   Line({50, 40}, {52, 40});
   EXPECT_EQ(BlackCount(), 3);
+  // Within a clip a wide pen paints up to its edges, included, and not beyond.
+  Picture.fill(Qt::white);
+  Canvas.SetClip({20, 30, 40, 50});
+  Canvas.SetPenWidth(3);
+  Line({10, 30}, {50, 30});
+  Line({20, 50}, {20, 60});
+  EXPECT_TRUE(Black(20, 30));
+  EXPECT_TRUE(Black(40, 31));
+  EXPECT_FALSE(Black(20, 29));
+  EXPECT_FALSE(Black(41, 30));
+  EXPECT_TRUE(Black(20, 50));
+  EXPECT_FALSE(Black(19, 50));
+  EXPECT_FALSE(Black(20, 51));
+  Canvas.SetClip({});
 }

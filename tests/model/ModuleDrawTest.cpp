@@ -181,3 +181,18 @@ TEST(ModuleMarks, NamesOfExactlySevenPixelsAreWritten) {
   m->Draw(canvas);
   EXPECT_EQ(canvas.Of("text").size(), 2u);
 }
+
+TEST(ModuleMarks, NamesAreWrittenWhenEachShareIsExactlyOneLineHigh) {
+  // The recording canvas's text is 10 high: two inputs on a box 20 high have 10 each.
+  auto list = std::make_shared<TModuleList>();
+  auto fits = list->AddModule(100, 100, u"M", 20, 100);
+  fits->SetParamIn(Named({u"a", u"b"}));
+  TRecordingCanvas canvas;
+  fits->Draw(canvas);
+  EXPECT_EQ(canvas.Of("text").size(), 3u);
+  auto tight = list->AddModule(100, 100, u"M", 19, 100);
+  tight->SetParamIn(Named({u"a", u"b"}));
+  TRecordingCanvas other;
+  tight->Draw(other);
+  EXPECT_EQ(other.Of("text").size(), 1u);
+}
