@@ -43,7 +43,13 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
   Canvas->OnViewChange = [this] { UpdateView(); };
 
   // The canvas has changed the selection in the project; the other views follow.
-  Canvas->OnModuleSelect = [this](const std::shared_ptr<IModule>&) { Document.SelectionTouched(); };
+  // The canvas has drawn the selection it made; the other views follow.
+  Canvas->OnModuleSelect = [this](const std::shared_ptr<IModule>&) {
+    CanvasSelecting = true;
+    Document.SelectionTouched();
+    CanvasSelecting = false;
+  };
+  Canvas->SelectionOf = [this] { return Document.Selection(); };
   Canvas->OnModuleMove = [this](const std::shared_ptr<IModule>& m) { Document.Moving(m); };
   Canvas->OnModuleKeyMove = [this](const std::shared_ptr<IModule>& m, TPoint from) {
     Document.MoveByKeys(m, from);
@@ -104,7 +110,8 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
   });
   connect(&Document, &TProjectDocument::SelectionChanged, this, [this] {
     Canvas->SetSelectedLink(Document.SelectedLink());
-    Canvas->Redraw();
+    if (!CanvasSelecting)
+      Canvas->Redraw();
   });
 }
 
@@ -137,6 +144,7 @@ void TCanvasView::ShowPath() {
 }
 
 void TCanvasView::Redraw() {
+  ExtentKnown = false;
   // Without a project the canvas keeps what it showed last.
   if (Document.GetProject())
     Canvas->Redraw();
@@ -198,7 +206,12 @@ void TCanvasView::UpdateView() {
   const TPoint origin = Canvas->GetOrigin();
   const int pageX = std::max(1, static_cast<int>(Canvas->width() / zoom));
   const int pageY = std::max(1, static_cast<int>(Canvas->height() / zoom));
-  TRect extent = Canvas->ProjectExtent();
+  // The modules' extent is measured again only after they changed.
+  if (!ExtentKnown) {
+    Extent = Canvas->ProjectExtent();
+    ExtentKnown = true;
+  }
+  TRect extent = Extent;
   if (extent.Empty())
     extent = {0, 0, 0, 0};
   UpdatingScroll = true;

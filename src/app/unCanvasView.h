@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/unTypes.h"
+
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -54,4 +56,8 @@ private:
   QLabel* ZoomLabel;
   QLabel* PathLabel;
   bool UpdatingScroll = false;
+  // The canvas itself reports a selection it has drawn.
+  bool CanvasSelecting = false;
+  TRect Extent;
+  bool ExtentKnown = false;
 };

@@ -8,6 +8,7 @@
 
 #include <QSignalBlocker>
 #include <QTreeWidget>
+#include <algorithm>
 
 TModuleTree::TModuleTree(TProjectDocument& document, QTreeWidget* tree)
     : QObject(tree), Document(document), Tree(tree) {
@@ -81,10 +82,12 @@ void TModuleTree::Apply(const TChange& change) {
       std::unordered_map<const IModule*, std::int32_t> wanted;
       for (const auto& module : change.Added)
         wanted.emplace(module.get(), -1);
+      // From the end, where modules are mostly added, until all are found.
       std::vector<std::pair<std::int32_t, std::shared_ptr<IModule>>> places;
-      for (std::int32_t i = 0; i < change.List->Count(); ++i)
+      for (std::int32_t i = change.List->Count(); i-- > 0 && places.size() < wanted.size();)
         if (auto module = change.List->GetItem(i); wanted.contains(module.get()))
           places.emplace_back(i, module);
+      std::reverse(places.begin(), places.end());
       for (const auto& [index, module] : places)
         if (!EntryOf.contains(module.get()))
           AddEntry(parent->second, index, module);

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QUndoStack>
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <filesystem>
 
@@ -52,6 +53,7 @@ void TProjectDocument::SetProject(std::shared_ptr<TProject> project) {
   // A project that comes with changes (recovered work) is not in a saved state.
   if (Project && Project->Modified)
     UndoStack->resetClean();
+  SelectionKnown = false;
   emit ProjectChanged();
 }
 
@@ -74,6 +76,7 @@ std::shared_ptr<IModuleList> TProjectDocument::Level() const {
 void TProjectDocument::SetPath(std::vector<std::shared_ptr<IModule>> path) {
   Path = std::move(path);
   Link.reset();
+  SelectionKnown = false;
   emit LevelChanged();
   emit SelectionChanged();
 }
@@ -152,27 +155,41 @@ void TProjectDocument::KeepPathValid() {
 }
 
 std::shared_ptr<IModule> TProjectDocument::Selected() const {
-  auto modules = Level();
-  return modules ? modules->GetFocused() : nullptr;
+  const auto& selection = Selection();
+  return selection.empty() ? nullptr : selection.front();
 }
 
 void TProjectDocument::Select(const std::shared_ptr<IModule>& module) {
   if (auto modules = Level()) {
-    modules->ClearFocus();
-    if (module)
+    // Only the marks there are need clearing.
+    if (SelectionKnown)
+      for (const auto& selected : SelectionCache)
+        selected->SetFocused(WordFalse);
+    else
+      modules->ClearFocus();
+    SelectionCache.clear();
+    if (module) {
       module->SetFocused(WordTrue);
+      SelectionCache.push_back(module);
+    }
+    SelectionKnown = true;
   }
   Link.reset();
   emit SelectionChanged();
 }
 
-std::vector<std::shared_ptr<IModule>> TProjectDocument::Selection() const {
-  std::vector<std::shared_ptr<IModule>> selection;
-  if (auto modules = Level())
-    for (std::int32_t i = 0; i < modules->Count(); ++i)
-      if (auto m = modules->GetItem(i); m->GetFocused())
-        selection.push_back(m);
-  return selection;
+const std::vector<std::shared_ptr<IModule>>& TProjectDocument::Selection() const {
+  // The focus marks are read once after each change that may have moved them: a large level is
+  // not walked by every view that asks.
+  if (!SelectionKnown) {
+    SelectionCache.clear();
+    if (auto modules = Level())
+      for (std::int32_t i = 0; i < modules->Count(); ++i)
+        if (auto m = modules->GetItem(i); m->GetFocused())
+          SelectionCache.push_back(m);
+    SelectionKnown = true;
+  }
+  return SelectionCache;
 }
 
 void TProjectDocument::SelectAll() {
@@ -180,11 +197,13 @@ void TProjectDocument::SelectAll() {
     for (std::int32_t i = 0; i < modules->Count(); ++i)
       modules->GetItem(i)->SetFocused(WordTrue);
   Link.reset();
+  SelectionKnown = false;
   emit SelectionChanged();
 }
 
 void TProjectDocument::SelectionTouched() {
   Link.reset();
+  SelectionKnown = false;
   emit SelectionChanged();
 }
 
@@ -192,6 +211,7 @@ void TProjectDocument::SelectLink(const std::shared_ptr<TLink>& link) {
   if (auto modules = Level())
     modules->ClearFocus();
   Link = link;
+  SelectionKnown = false;
   emit SelectionChanged();
 }
 
@@ -255,6 +275,7 @@ bool TProjectDocument::PasteText(std::u16string_view text, TPoint offset, const 
   }
   Link.reset();
   Push(new TAddModulesCommand(tr("Paste"), modules, content.Modules, content.Links, Changed()));
+  SelectionKnown = false;
   emit SelectionChanged();
   return true;
 }
@@ -280,6 +301,13 @@ void TProjectDocument::Push(QUndoCommand* command) {
 
 TChanged TProjectDocument::Changed() {
   return [this](const TChange& change) {
+    // Modules that come with focus marks (a paste, an undone delete) change the selection; those
+    // that go leave it.
+    for (const auto& module : change.Added)
+      if (module->GetFocused())
+        SelectionKnown = false;
+    for (const auto& module : change.Removed)
+      std::erase(SelectionCache, module);
     KeepPathValid();
     ForgetGoneLink();
     emit ModulesChanged(change);
@@ -315,16 +343,21 @@ std::u16string TProjectDocument::RecoveryFile() const {
 }
 
 bool TProjectDocument::WriteRecovery() {
+  // The work as it is now: a write of an older copy first ends.
+  WaitForRecovery();
   return KeepRecovery() && WaitForRecovery();
 }
 
 bool TProjectDocument::KeepRecovery() {
+  // One write at a time, and the window never waits for one: while a write is under way the
+  // next change tries again.
+  if (Writing.valid() && Writing.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+    return true;
   ChangesSinceRecovery = 0;
   std::error_code ec;
   // Like the configuration, nothing is kept without its folder.
   if (!Project || !std::filesystem::is_directory(RecoveryFolder, ec) || !Recovery.Hold())
     return false;
-  // One write at a time: the file is replaced whole, in the order the copies were taken.
   WaitForRecovery();
   // The copy is taken here, between two changes; the worker builds the file from it.
   std::shared_ptr<const TProjectSnapshot> snapshot = TProjectSnapshot::Take(*Project);

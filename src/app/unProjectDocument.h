@@ -56,7 +56,7 @@ public:
   // Makes the module (or none) the one selected; selection is no undo step and no change.
   void Select(const std::shared_ptr<IModule>& module);
   // Every selected module of the list shown, in the list's order.
-  std::vector<std::shared_ptr<IModule>> Selection() const;
+  const std::vector<std::shared_ptr<IModule>>& Selection() const;
   // Selects every module of the list shown.
   void SelectAll();
   // A view has changed the focus marks itself (a press on the canvas): the others follow.
@@ -91,6 +91,7 @@ public:
   // The views show the project again after a change made outside the undo stack (anything may
   // have changed): the tree is built afresh.
   void Refresh() {
+    SelectionKnown = false;
     emit Refreshed();
     emit ContentChanged();
   }
@@ -144,6 +145,9 @@ private:
 
   std::shared_ptr<TProject> Project;
   std::vector<std::shared_ptr<IModule>> Path;
+  // The selected modules of the level shown, read from the focus marks when not known.
+  mutable std::vector<std::shared_ptr<IModule>> SelectionCache;
+  mutable bool SelectionKnown = false;
   std::shared_ptr<TLink> Link;
   QUndoStack* UndoStack;
   QTimer* RecoveryTimer;

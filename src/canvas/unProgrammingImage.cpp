@@ -309,7 +309,8 @@ void TProgrammingImage::MouseDown(int x, int y, bool add) {
     return;
   }
   // A press on a selected module drags the whole selection; on another one, that one alone.
-  if (modules && !(SelectedModule && SelectedModule->GetFocused())) {
+  const bool kept = SelectedModule && SelectedModule->GetFocused();
+  if (modules && !kept) {
     modules->ClearFocus();
     if (SelectedModule)
       SelectedModule->SetFocused(WordTrue);
@@ -324,18 +325,27 @@ void TProgrammingImage::MouseDown(int x, int y, bool add) {
     }
     StartBand(at);
   }
-  Redraw();
-  if (OnModuleSelect)
-    OnModuleSelect(SelectedModule);
+  // The selection kept as it was (and no link to let go) needs neither a picture nor a report.
+  if (!kept || SelectedLink) {
+    Redraw();
+    if (OnModuleSelect)
+      OnModuleSelect(SelectedModule);
+  }
   if (!SelectedModule)
     return;
   Dragging = true;
   DragAt = at;
-  for (std::int32_t i = 0; i < modules->Count(); ++i)
-    if (auto m = modules->GetItem(i); m->GetFocused()) {
-      DragModules.push_back(m);
-      DragStarts.push_back(m->GetPosition());
-    }
+  if (!kept) {
+    DragModules.push_back(SelectedModule);
+  } else if (SelectionOf) {
+    DragModules = SelectionOf();
+  } else {
+    for (std::int32_t i = 0; i < modules->Count(); ++i)
+      if (auto m = modules->GetItem(i); m->GetFocused())
+        DragModules.push_back(m);
+  }
+  for (const auto& m : DragModules)
+    DragStarts.push_back(m->GetPosition());
 }
 
 void TProgrammingImage::StartBand(TPoint at) {

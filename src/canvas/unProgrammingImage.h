@@ -78,7 +78,10 @@ public:
   void MouseUp();
   void DblClick();
 
+  // After a press changed the selection (the focus marks) or let go of a link.
   TModuleEvent OnModuleSelect;
+  // The selected modules of the list shown, when the owner knows them (else the marks are read).
+  std::function<std::vector<std::shared_ptr<IModule>>()> SelectionOf;
   TModuleEvent OnModuleMove;
   TModuleEvent OnModuleEdit;
   // After a drag that moved modules: the modules and where each was when the drag began.

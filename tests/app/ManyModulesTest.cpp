@@ -123,6 +123,7 @@ TEST_F(ManyModulesTest, CtrlClickAddsAndTakesOutAndSelectAllTakesTheLevel) {
 TEST_F(ManyModulesTest, ADragMovesEverySelectedModuleInOneStep) {
   Document()->Select(M[1]);
   M[2]->SetFocused(WordTrue);
+  Document()->SelectionTouched();
   QTest::mousePress(Canvas(), Qt::LeftButton, {}, Pixel({250, 100}));
   QTest::mouseMove(Canvas(), Pixel({260, 120}));
   QTest::mouseMove(Canvas(), Pixel({280, 140}));
@@ -146,6 +147,7 @@ TEST_F(ManyModulesTest, ADragMovesEverySelectedModuleInOneStep) {
 TEST_F(ManyModulesTest, DeleteTakesEverySelectedModuleWithItsLinksAndUndoRestoresExactly) {
   Document()->Select(M[0]);
   M[2]->SetFocused(WordTrue);
+  Document()->SelectionTouched();
   const std::string before = SavedText();
   const auto params = M[2]->GetParamIn();
   Trigger("miDelete");
