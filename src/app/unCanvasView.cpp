@@ -64,7 +64,10 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
       new TChangeModuleCommand(tr("Move"), moved[i], before, TModuleValues::Of(*moved[i]), {}, 0,
                                step);
     }
+    // The drag has drawn the modules where they are.
+    CanvasDrawn = true;
     Document.Push(step);
+    CanvasDrawn = false;
   };
   Canvas->OnModuleEdit = [this](const std::shared_ptr<IModule>& m) {
     if (OnEdit)
@@ -106,7 +109,12 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
   connect(&Document, &TProjectDocument::ContentChanged, this, [this] {
     ShowPath();
     Canvas->SetSelectedLink(Document.SelectedLink());
-    Redraw();
+    if (CanvasDrawn) {
+      ExtentKnown = false;
+      UpdateView();
+    } else {
+      Redraw();
+    }
   });
   connect(&Document, &TProjectDocument::SelectionChanged, this, [this] {
     Canvas->SetSelectedLink(Document.SelectedLink());

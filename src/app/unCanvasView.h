@@ -58,6 +58,8 @@ private:
   bool UpdatingScroll = false;
   // The canvas itself reports a selection it has drawn.
   bool CanvasSelecting = false;
+  // The canvas has drawn the change a command makes (a drag).
+  bool CanvasDrawn = false;
   TRect Extent;
   bool ExtentKnown = false;
 };

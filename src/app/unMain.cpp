@@ -536,6 +536,8 @@ void TfmMain::BuildLayout() {
   tvMain->setObjectName("tvMain");
   tvMain->setHeaderHidden(true);
   tvMain->setIndentation(19);
+  // One line per entry: the view need not measure every entry above the one it shows.
+  tvMain->setUniformRowHeights(true);
   ValueListEditor = new QTableWidget(0, 2, left);
   ValueListEditor->setObjectName("ValueListEditor");
   ValueListEditor->setHorizontalHeaderLabels({"Key", "Value"});

@@ -61,7 +61,8 @@ public:
   // For drawing a list from its top module down: true when everything Draw would paint lies
   // under what above already hides, so that drawing it can be left out; otherwise adds the
   // module's opaque box to above.
-  virtual bool Occlude(TCoverage& above, TCanvas& canvas) const = 0;
+  // lineHeight is the height of a line of the canvas's text.
+  virtual bool Occlude(TCoverage& above, TCanvas& canvas, std::int32_t lineHeight) const = 0;
   // Everything Draw paints (the box, its marks and its name), in the module's coordinates.
   virtual TRect DrawnBounds(TCanvas& canvas) const = 0;
   // Where the mark of a parameter points: the k-th input's on the left edge, the k-th output's on

@@ -177,12 +177,12 @@ TRect InPicture(TCanvas& canvas, TRect r, std::int32_t margin) {
 
 } // namespace
 
-bool TModule::Occlude(TCoverage& above, TCanvas& canvas) const {
+bool TModule::Occlude(TCoverage& above, TCanvas& canvas, std::int32_t lineHeight) const {
   // Above or below the picture, with its name, the module is hidden without measuring its name:
   // a large project has most of its modules there.
   if (const TRect clip = canvas.Clip(); !clip.Empty()) {
     const TRect outline = Outline();
-    const std::int32_t line = canvas.TextExtent(u"Xg").Height;
+    const std::int32_t line = lineHeight;
     const TRect band =
         InPicture(canvas,
                   {outline.Left, std::min(outline.Top - 3, PositionY - line / 2 - 1), outline.Right,

@@ -34,7 +34,7 @@ public:
   void Draw(TCanvas& canvas) override;
   bool HitTest(std::int32_t x, std::int32_t y) const override;
   void SaveToXml(TKvenXmlNode1* element) const override;
-  bool Occlude(TCoverage& above, TCanvas& canvas) const override;
+  bool Occlude(TCoverage& above, TCanvas& canvas, std::int32_t lineHeight) const override;
   TRect DrawnBounds(TCanvas& canvas) const override;
   TPoint MarkPoint(bool output, std::int32_t index) const override;
   bool MarkAt(TPoint at, std::int32_t tolerance, bool& output, std::int32_t& index) const override;

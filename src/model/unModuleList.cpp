@@ -68,8 +68,9 @@ void TModuleList::Draw(TCanvas& canvas) {
   std::vector<bool> hidden(Items.size(), false);
   if (!clip.Empty()) {
     TCoverage above(clip.Right + 1, clip.Bottom + 1, clip.Left, clip.Top, clip.Right, clip.Bottom);
+    const std::int32_t line = canvas.TextExtent(u"Xg").Height;
     for (std::size_t i = Items.size(); i-- > 0;)
-      hidden[i] = Items[i]->Occlude(above, canvas);
+      hidden[i] = Items[i]->Occlude(above, canvas, line);
   }
   for (std::size_t i = 0; i < Items.size(); ++i)
     if (!hidden[i])
