@@ -25,6 +25,7 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
   // The path of the level shown, each step above the last a link to its level.
   PathLabel->setTextFormat(Qt::RichText);
   PathLabel->setContentsMargins(4, 1, 4, 1);
+  PathLabel->hide();
   connect(PathLabel, &QLabel::linkActivated, this,
           [this](const QString& depth) { Document.ShowLevel(depth.toULongLong()); });
   Canvas = new TProgrammingImage(this);

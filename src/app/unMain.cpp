@@ -73,6 +73,7 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   for (auto signal : {&TProjectDocument::ProjectChanged, &TProjectDocument::ContentChanged,
                       &TProjectDocument::SelectionChanged, &TProjectDocument::LevelChanged})
     connect(Document, signal, this, &TfmMain::UpdateItems);
+  UpdateItems();
 
   LogTypeSet = {lFile, lWindow, lLogSystem};
   LogFilePath = folder + u"Logs/";
@@ -358,7 +359,6 @@ void TfmMain::BuildMenu() {
   edit->addSeparator();
   miDelete = AddItem(edit, "&Delete", "miDelete", &TfmMain::DeleteModule);
   miDelete->setShortcut(QKeySequence::Delete);
-  miDelete->setEnabled(false);
   AddItem(edit, "Select &All", "miSelectAll", [this] {
     Document->SelectAll();
   })->setShortcut(QKeySequence::SelectAll);
@@ -392,10 +392,8 @@ void TfmMain::BuildMenu() {
                          [this] { Document->OpenModule(Document->Selected()); });
   miOpenModule->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
-  miOpenModule->setEnabled(false);
   miUp = AddItem(view, "&Up", "miUp", [this] { Document->Up(); });
   miUp->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
-  miUp->setEnabled(false);
   AddItem(view, "&Fit", "miFit", [this] {
     CanvasView->Fit();
   })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));

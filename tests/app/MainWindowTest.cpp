@@ -5,6 +5,7 @@
 #include "support/ScriptedMainDialogs.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -145,6 +146,10 @@ TEST_F(MainWindowTest, StartsWithoutAProject) {
   EXPECT_TRUE(Script.Asked.isEmpty());
   EXPECT_EQ(Script.FileDialogs, 0);
   EXPECT_TRUE(Script.Errors.isEmpty());
+  // Items that need a selection or a level below the main one are off from the start.
+  for (const char* item : {"miDelete", "miOpenModule", "miUp", "miCut", "miCopy", "miDuplicate"})
+    EXPECT_FALSE(Window->findChild<QAction*>(item)->isEnabled()) << item;
+  EXPECT_FALSE(Window->findChild<QLabel*>("LevelPath")->isVisible());
 }
 
 TEST_F(MainWindowTest, ItemsWithoutAnActionChangeNothing) {
