@@ -217,6 +217,10 @@ TEST(Cli, RenderDrawsTheLevelItIsGiven) {
   EXPECT_TRUE(innerPicture.starts_with("\x89PNG"));
   EXPECT_NE(innerPicture, mainPicture);
   EXPECT_EQ(namedPicture, innerPicture);
+  // Empty steps (a doubled or a leading '/') are no steps.
+  const auto [loose, loosePicture] = render("loose.png", "/A//A1/");
+  EXPECT_EQ(loose.Code, 0) << loose.Out;
+  EXPECT_EQ(loosePicture, innerPicture);
   const auto [missing, none] = render("missing.png", "A/B");
   EXPECT_EQ(missing.Code, 1);
   EXPECT_NE(missing.Out.find("no level A/B"), std::string::npos) << missing.Out;

@@ -142,6 +142,10 @@ TEST_F(LevelsTest, WalkingDownThreeLevelsAndBackByKeysMenusAndThePath) {
   FollowPath(1);
   EXPECT_EQ(Document()->Level(), Outer->GetModules());
   EXPECT_EQ(Document()->Selected(), Middle);
+  // The path's last step is the level shown: asking for it changes nothing.
+  Document()->ShowLevel(1);
+  EXPECT_EQ(Document()->Level(), Outer->GetModules());
+  EXPECT_EQ(Document()->Selected(), Middle);
   FollowPath(0);
   EXPECT_TRUE(Document()->LevelPath().empty());
   EXPECT_EQ(Document()->Level(), Window->GetProject()->GetMainModules());
@@ -283,6 +287,13 @@ TEST_F(LevelsTest, FindShowsEveryMatchOnEveryLevelOneAfterAnother) {
   EXPECT_LE(std::abs(middle.Y - Inner2->GetPosition().Y), 1);
   Trigger("miFindNext");
   EXPECT_EQ(Document()->Selected(), Inner1);
+  // Each before its children: the first of five is the first module of the main level.
+  Script.Texts = {QString("e")};
+  Trigger("miFind");
+  EXPECT_EQ(Document()->Selected(), Outer);
+  EXPECT_TRUE(Window->statusBar()->currentMessage().contains("1 "));
+  Trigger("miFindNext");
+  EXPECT_EQ(Document()->Selected(), Middle);
   // Cyrillic letters of either case, and types, are found too.
   Script.Texts = {QString::fromUtf8("ФИЛЬТР")};
   Trigger("miFind");
