@@ -1,0 +1,200 @@
+// The main window's menus and the actions behind its Edit and View items: the items, their keys
+// and when they are enabled; Find; the clipboard.
+
+#include "app/unMain.h"
+
+#include "app/unCanvasView.h"
+#include "app/unProjectDocument.h"
+#include "canvas/unProgrammingImage.h"
+#include "canvas/unQtStrings.h"
+#include "model/unFindModules.h"
+#include "model/unIModule.h"
+#include "model/unProject.h"
+
+#include <QClipboard>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QUndoStack>
+
+QAction* TfmMain::AddItem(QMenu* menu, const char* caption, const char* name,
+                          void (TfmMain::*slot)()) {
+  QAction* action = menu->addAction(QString::fromUtf8(caption));
+  action->setObjectName(name);
+  connect(action, &QAction::triggered, this, slot);
+  return action;
+}
+
+QAction* TfmMain::AddItem(QMenu* menu, const char* caption, const char* name,
+                          const std::function<void()>& slot) {
+  QAction* action = menu->addAction(QString::fromUtf8(caption));
+  action->setObjectName(name);
+  connect(action, &QAction::triggered, this, slot);
+  return action;
+}
+
+void TfmMain::Find() {
+  TProject* project = GetProject();
+  if (!project)
+    return;
+  const auto text =
+      Dialogs->AskText(QString::fromUtf8("Найти модули по имени или типу:"), FindWhat);
+  if (!text || text->isEmpty())
+    return;
+  FindWhat = *text;
+  Found.clear();
+  if (auto modules = project->GetMainModules())
+    for (const auto& m : FindModules(*modules, ToU16(FindWhat)))
+      Found.push_back(m);
+  FoundShown = Found.size() - 1; // the next one shown is the first
+  if (Found.empty()) {
+    sbMain->showMessage(QString::fromUtf8("Модули «%1» не найдены").arg(FindWhat));
+    return;
+  }
+  FindNext();
+}
+
+void TfmMain::FindNext() {
+  if (Found.empty()) {
+    Find();
+    return;
+  }
+  // The next one still in the project, after the one shown last.
+  for (std::size_t tried = 0; tried < Found.size(); ++tried) {
+    FoundShown = (FoundShown + 1) % Found.size();
+    auto module = Found[FoundShown].lock();
+    if (module && Document->Reveal(module)) {
+      CanvasView->CenterOn(module);
+      sbMain->showMessage(QString::fromUtf8("Найдено «%1»: %2 из %3")
+                              .arg(FindWhat)
+                              .arg(FoundShown + 1)
+                              .arg(Found.size()));
+      return;
+    }
+  }
+  sbMain->showMessage(QString::fromUtf8("Модули «%1» не найдены").arg(FindWhat));
+}
+
+void TfmMain::CopyToClipboard() {
+  const std::u16string text = Document->CopyText();
+  if (!text.empty())
+    QGuiApplication::clipboard()->setText(ToQString(text));
+}
+
+void TfmMain::PasteFromClipboard() {
+  const QString text = QGuiApplication::clipboard()->text();
+  // At the mouse when it is over the canvas, else beside the originals.
+  TProgrammingImage* canvas = GetCanvas();
+  const QPoint mouse = canvas->mapFromGlobal(QCursor::pos());
+  const TPoint at = canvas->ToProject(mouse);
+  const bool over = canvas->underMouse() && canvas->rect().contains(mouse);
+  if (Document->PasteText(ToU16(text), {20, 20}, over ? &at : nullptr))
+    sbMain->clearMessage();
+  else
+    sbMain->showMessage(QString::fromUtf8("В буфере обмена нет модулей проекта"));
+}
+
+void TfmMain::UpdateItems() {
+  miDelete->setEnabled(Document->Selected() != nullptr || Document->SelectedLink() != nullptr);
+  for (QAction* item : {miCut, miCopy, miDuplicate})
+    item->setEnabled(Document->Selected() != nullptr);
+  miOpenModule->setEnabled(Document->Selected() != nullptr);
+  miUp->setEnabled(!Document->LevelPath().empty());
+}
+
+void TfmMain::BuildMenu() {
+  // Captions carry their Alt mnemonic as '&'; the caption shown is the text without it.
+  QMenu* file = menuBar()->addMenu("&File");
+  file->setObjectName("miFile");
+  QMenu* fileNew = file->addMenu("&New");
+  fileNew->setObjectName("miNew");
+  AddItem(fileNew, "&Project", "miNewProject", &TfmMain::NewProject)
+      ->setShortcut(QKeySequence::New);
+  AddItem(fileNew, "&Module", "miNewModule", &TfmMain::NewModule);
+  AddItem(fileNew, "M&ethod", "miNewMethod", &TfmMain::Nothing);
+  AddItem(fileNew, "P&roperty", "miNewProperty", &TfmMain::Nothing);
+  AddItem(fileNew, "Poin&t", "miNewPoint", &TfmMain::Nothing);
+  AddItem(file, "&Open Project...", "miOpenProject", &TfmMain::OpenProject)
+      ->setShortcut(QKeySequence::Open);
+  AddItem(file, "&Save Project", "miSaveProject", &TfmMain::SaveProjectClick)
+      ->setShortcut(QKeySequence::Save);
+  // The platform's standard Save As key may be empty, so the usual one is given outright.
+  AddItem(file, "Save Project &As...", "miSaveProjectAs", &TfmMain::SaveProjectAsClick)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  AddItem(file, "Export &Picture...", "miExportPicture", &TfmMain::ExportPictureClick);
+  file->addSeparator();
+  AddItem(file, "Se&ttings", "miSettings", &TfmMain::Settings);
+  file->addSeparator();
+  AddItem(file, "E&xit", "miExit1", &TfmMain::Exit)->setShortcut(QKeySequence::Quit);
+
+  QMenu* edit = menuBar()->addMenu("&Edit");
+  edit->setObjectName("miEdit");
+  QAction* undo = GetUndoStack()->createUndoAction(this, tr("&Undo"));
+  undo->setObjectName("miUndo");
+  undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  QAction* redo = GetUndoStack()->createRedoAction(this, tr("&Redo"));
+  redo->setObjectName("miRedo");
+  redo->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  edit->addAction(undo);
+  edit->addAction(redo);
+  edit->addSeparator();
+  miDelete = AddItem(edit, "&Delete", "miDelete", &TfmMain::DeleteModule);
+  miDelete->setShortcut(QKeySequence::Delete);
+  AddItem(edit, "Select &All", "miSelectAll", [this] {
+    Document->SelectAll();
+  })->setShortcut(QKeySequence::SelectAll);
+  edit->addSeparator();
+  miCut = AddItem(edit, "Cu&t", "miCut", [this] {
+    CopyToClipboard();
+    Document->DeleteSelected();
+  });
+  miCut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+  miCopy = AddItem(edit, "&Copy", "miCopy", &TfmMain::CopyToClipboard);
+  miCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+  AddItem(edit, "&Paste", "miPaste", &TfmMain::PasteFromClipboard)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+  miDuplicate = AddItem(edit, "Dup&licate", "miDuplicate", [this] {
+    Document->PasteText(Document->CopyText(), {20, 20});
+  });
+  miDuplicate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+
+  QMenu* view = menuBar()->addMenu("&View");
+  view->setObjectName("miView");
+  AddItem(view, "&Refresh", "miRefresh", &TfmMain::RefreshView)->setShortcut(QKeySequence::Refresh);
+  QAction* zoomIn = AddItem(view, "Zoom &In", "miZoomIn", &TfmMain::ZoomIn);
+  zoomIn->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+  AddItem(view, "Zoom &Out", "miZoomOut", &TfmMain::ZoomOut)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+  AddItem(view, "&Actual Size", "miActualSize", &TfmMain::ActualSize)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+  view->addSeparator();
+  miOpenModule = AddItem(view, "O&pen Module", "miOpenModule",
+                         [this] { Document->OpenModule(Document->Selected()); });
+  miOpenModule->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+  miUp = AddItem(view, "&Up", "miUp", [this] { Document->Up(); });
+  miUp->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
+  AddItem(view, "&Fit", "miFit", [this] {
+    CanvasView->Fit();
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+  AddItem(view, "Fi&nd...", "miFind", &TfmMain::Find)->setShortcut(QKeySequence::Find);
+  AddItem(view, "Find N&ext", "miFindNext", &TfmMain::FindNext)
+      ->setShortcut(QKeySequence::FindNext);
+  view->addSeparator();
+  AddItem(view, "&Components", "miComponents", &TfmMain::ShowComponents);
+  AddItem(view, "&Log", "miLog", &TfmMain::ShowLog);
+  AddItem(view, "&Teach", "miTeach", &TfmMain::ShowTeach);
+
+  QMenu* project = menuBar()->addMenu("&Project");
+  project->setObjectName("miProject");
+  AddItem(project, "&Run", "miRun", &TfmMain::Nothing);
+
+  QMenu* help = menuBar()->addMenu("&Help");
+  help->setObjectName("miHelp");
+  AddItem(help, "&Description", "miDescription", &TfmMain::ShowHelp);
+  AddItem(help, "&About", "miAbout", &TfmMain::ShowAbout);
+}
