@@ -205,15 +205,22 @@ TEST_F(LevelsTest, ANewModuleAndALinkOnANestedLevelAreSavedAndLoadedThere) {
   Inner2->SetParamIn(ins);
   ASSERT_TRUE(Document()->AddLink(Inner1, u"o", Inner2, u"i").empty());
   EXPECT_EQ(Middle->GetModules()->GetLinks().Count(), 1);
+  // The two linked modules copied and pasted on this level: four of them, two links.
+  ASSERT_TRUE(Document()->PasteText(CopyModules(*Middle->GetModules(), {Inner1, Inner2}), {0, 90}));
+  ASSERT_EQ(Middle->GetModules()->Count(), 5);
+  EXPECT_EQ(Middle->GetModules()->GetLinks().Count(), 2);
   EXPECT_EQ(Window->GetProject()->GetMainModules()->GetLinks().Count(), 0);
   const std::u16string file = Folder.File("levels.xml");
   ASSERT_TRUE(Window->GetProject()->Save(file));
   TProject loaded(nullptr, TAddToLog(), u"", u"");
   ASSERT_TRUE(loaded.Load(file));
   auto middle = loaded.GetMainModules()->GetItem(0)->GetModules()->GetItem(0);
-  ASSERT_EQ(middle->GetModules()->Count(), 3);
+  ASSERT_EQ(middle->GetModules()->Count(), 5);
   const TLinkList& links = middle->GetModules()->GetLinks();
-  ASSERT_EQ(links.Count(), 1);
+  ASSERT_EQ(links.Count(), 2);
+  EXPECT_EQ(links.Get(1)->From, middle->GetModules()->GetItem(3));
+  EXPECT_EQ(links.Get(1)->To, middle->GetModules()->GetItem(4));
+  EXPECT_EQ(middle->GetModules()->GetItem(4)->GetPosition(), (TPoint{400, 340}));
   EXPECT_EQ(links.Get(0)->From, middle->GetModules()->GetItem(0));
   EXPECT_EQ(links.Get(0)->To, middle->GetModules()->GetItem(1));
   EXPECT_EQ(links.Get(0)->Output, u"o");
