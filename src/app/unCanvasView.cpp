@@ -119,8 +119,14 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
   });
   connect(&Document, &TProjectDocument::SelectionChanged, this, [this] {
     Canvas->SetSelectedLink(Document.SelectedLink());
+    // Only the boxes that were selected and those that are now change colour.
+    std::vector<std::shared_ptr<IModule>> changed = Document.Selection();
+    for (const auto& weak : SelectionDrawn)
+      if (auto module = weak.lock())
+        changed.push_back(module);
+    SelectionDrawn.assign(Document.Selection().begin(), Document.Selection().end());
     if (!CanvasSelecting)
-      Canvas->Redraw();
+      Canvas->RedrawModules(changed);
   });
 }
 

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class IModule;
 class QLabel;
@@ -58,6 +59,8 @@ private:
   bool UpdatingScroll = false;
   // The canvas itself reports a selection it has drawn.
   bool CanvasSelecting = false;
+  // The selected modules the canvas shows in red.
+  std::vector<std::weak_ptr<IModule>> SelectionDrawn;
   // The canvas has drawn the change a command makes (a drag).
   bool CanvasDrawn = false;
   TRect Extent;

@@ -219,6 +219,15 @@ void TProgrammingImage::Redraw() {
   DrawContent();
 }
 
+void TProgrammingImage::RedrawModules(const std::vector<std::shared_ptr<IModule>>& modules) {
+  ApplyFont();
+  TRect area;
+  for (const auto& module : modules)
+    if (module)
+      area = Union(area, module->DrawnBounds(View));
+  RedrawArea(area);
+}
+
 void TProgrammingImage::RedrawArea(TRect area) {
   if (area.Empty())
     return;

@@ -35,6 +35,8 @@ public:
   void Redraw();
   // Draws again the part of the picture that shows the project rectangle, as Redraw would.
   void RedrawArea(TRect area);
+  // Draws again the part of the picture that shows the modules (their selection changed).
+  void RedrawModules(const std::vector<std::shared_ptr<IModule>>& modules);
   const QImage& Picture() const { return Image; }
 
   // The view: zoom 1 shows project pixels as picture pixels.
