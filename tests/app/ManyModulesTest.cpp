@@ -208,3 +208,23 @@ TEST_F(ManyModulesTest, TheGridShowsWhatTheSelectionSharesAndWritesToAllInOneSte
   EXPECT_EQ(M[0]->GetHeight(), 90);
   EXPECT_EQ(M[2]->GetHeight(), 60);
 }
+
+TEST_F(ManyModulesTest, ASelectionMadeElsewhereRedrawsAsAFullRedrawWould) {
+  // Boxes overlap so that a partial redraw must keep what lies above the box it draws again.
+  M[1]->SetPosition({130, 110});
+  Window->RefreshView();
+  auto same = [&] {
+    const QImage partial = Canvas()->Picture().copy();
+    Canvas()->Redraw();
+    return partial == Canvas()->Picture();
+  };
+  Document()->Select(M[0]);
+  EXPECT_TRUE(same());
+  Document()->Select(M[2]);
+  EXPECT_TRUE(same());
+  Trigger("miSelectAll");
+  EXPECT_TRUE(same());
+  Document()->Select(nullptr);
+  EXPECT_TRUE(same());
+  EXPECT_NE(QColor(Canvas()->Picture().pixel(Pixel({70, 100}))), QColor(Qt::red));
+}
