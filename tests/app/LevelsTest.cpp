@@ -155,6 +155,15 @@ TEST_F(LevelsTest, WalkingDownThreeLevelsAndBackByKeysMenusAndThePath) {
   // Backspace on the main level changes nothing.
   QTest::keyClick(canvas, Qt::Key_Backspace);
   EXPECT_EQ(Document()->Selected(), Outer);
+  // The project's and the main module's steps lead to the main level, each opened module's to
+  // its own.
+  Document()->OpenModule(Outer);
+  Document()->OpenModule(Middle);
+  EXPECT_TRUE(PathText().contains("<a href=\"0\">Levels</a>")) << PathText().toStdString();
+  EXPECT_TRUE(PathText().contains("<a href=\"0\">Main</a>"));
+  EXPECT_TRUE(PathText().contains("<a href=\"1\">Outer</a>"));
+  EXPECT_TRUE(PathText().contains("<b>Middle</b>"));
+  FollowPath(0);
   // The path's steps are links but the last, and names are shown as text.
   EXPECT_EQ(PathText().count("<a "), 1);
   Outer->SetName(u"<b>&");
@@ -162,6 +171,16 @@ TEST_F(LevelsTest, WalkingDownThreeLevelsAndBackByKeysMenusAndThePath) {
   EXPECT_EQ(Entry("<b>&")->text(0), "<b>&");
   Document()->OpenModule(Outer);
   EXPECT_EQ(PathShown(), QString::fromUtf8("Levels ▸ Main ▸ &lt;b&gt;&amp;"));
+}
+
+TEST_F(LevelsTest, LevelsOpenedInTheTreeStayOpenWhenItIsBuiltAfresh) {
+  Entry("Outer")->setExpanded(true);
+  Entry("Middle")->setExpanded(true);
+  EXPECT_FALSE(Entry("Other")->isExpanded());
+  Window->RefreshView();
+  EXPECT_TRUE(Entry("Outer")->isExpanded());
+  EXPECT_TRUE(Entry("Middle")->isExpanded());
+  EXPECT_FALSE(Entry("Other")->isExpanded());
 }
 
 TEST_F(LevelsTest, ChoosingANestedModuleInTheTreeShowsItsLevelWithItSelected) {

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -283,4 +285,34 @@ TEST_F(RecoveryTest, AnotherHolderOfThisEditorsLockMeansNoRecoveryIsWritten) {
   EXPECT_TRUE(window->WriteRecovery());
   close(ready[0]);
   close(ready[1]);
+}
+
+TEST_F(RecoveryTest, EachKeepingWritesTheWorkAsItIsThenAndLeavesTheProjectAlone) {
+  auto window = NewWindow();
+  Trigger(*window, "miNewProject");
+  auto* document = window->GetDocument();
+  auto module = window->GetProject()->GetMainModules()->GetItem(0);
+  const std::string file = Utf16ToUtf8(window->RecoveryFile());
+  for (const char16_t* name : {u"First", u"Second", u"Third"}) {
+    module->SetName(name);
+    ASSERT_TRUE(document->KeepRecovery());
+    // Changed after the copy was taken: the file holds the name of the moment it was kept.
+    module->SetName(u"Later");
+    ASSERT_TRUE(document->WaitForRecovery());
+    const std::string text = ReadBytes(Utf8ToUtf16(file));
+    EXPECT_NE(text.find("<Name>" + Utf16ToUtf8(name) + "</Name>"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Later"), std::string::npos);
+  }
+  EXPECT_EQ(module->GetName(), u"Later");
+  EXPECT_EQ(window->GetProject()->FileName, u"");
+  // A write that ended unwatched does not keep the next one from being written.
+  module->SetName(u"Fourth");
+  ASSERT_TRUE(document->KeepRecovery());
+  for (int i = 0; i < 500 && ReadBytes(Utf8ToUtf16(file)).find("Fourth") == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  module->SetName(u"Fifth");
+  ASSERT_TRUE(document->KeepRecovery());
+  ASSERT_TRUE(document->WaitForRecovery());
+  EXPECT_NE(ReadBytes(Utf8ToUtf16(file)).find("Fifth"), std::string::npos);
 }
