@@ -120,7 +120,7 @@ bool PathTo(const IModuleList& list, const IModule* module,
     auto item = list.GetItem(i);
     if (item.get() == module)
       return true;
-    if (auto children = item->GetModules(); children && children->Count() > 0) {
+    if (auto children = item->GetModules()) {
       path.push_back(item);
       if (PathTo(*children, module, path))
         return true;

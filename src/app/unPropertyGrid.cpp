@@ -209,7 +209,7 @@ void TPropertyGrid::ItemChanged(QTableWidgetItem* item) {
     const auto& [module, before] = changed.front();
     Document.Push(new TChangeModuleCommand(caption, module, before, TModuleValues::Of(*module),
                                            Document.Changed()));
-  } else if (changed.size() > 1) {
+  } else if (!changed.empty()) {
     auto* step = new TGroupCommand(caption, Document.Changed());
     for (const auto& [module, before] : changed)
       new TChangeModuleCommand(caption, module, before, TModuleValues::Of(*module), {}, 0, step);

@@ -105,8 +105,7 @@ std::unique_ptr<TProject> TProjectSnapshot::Build() const {
   built.push_back(main);
   // The same walk as the copy: each module's children follow it.
   std::vector<std::pair<std::shared_ptr<IModuleList>, std::int32_t>> open;
-  if (Modules[0].Children > 0)
-    open.emplace_back(main->GetModules(), Modules[0].Children);
+  open.emplace_back(main->GetModules(), Modules[0].Children);
   for (std::size_t i = 1; i < Modules.size() && !open.empty(); ++i) {
     auto& [list, left] = open.back();
     const std::shared_ptr<IModule> module = list->AddNew();

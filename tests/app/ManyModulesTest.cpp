@@ -177,6 +177,9 @@ TEST_F(ManyModulesTest, TheGridShowsWhatTheSelectionSharesAndWritesToAllInOneSte
   EXPECT_EQ(GridValue(*Window, "Height"), "60");
   EXPECT_EQ(GridValue(*Window, "PositionX"), "");
   EXPECT_EQ(GridValue(*Window, "PositionY"), "100");
+  // The value they all have already is no step.
+  SetGridText(*Window, "Height", "60");
+  EXPECT_EQ(Window->GetUndoStack()->count(), 0);
   SetGridText(*Window, "Width", "80");
   EXPECT_EQ(M[0]->GetWidth(), 80);
   EXPECT_EQ(M[2]->GetWidth(), 80);

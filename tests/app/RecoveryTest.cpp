@@ -316,3 +316,14 @@ TEST_F(RecoveryTest, EachKeepingWritesTheWorkAsItIsThenAndLeavesTheProjectAlone)
   ASSERT_TRUE(document->WaitForRecovery());
   EXPECT_NE(ReadBytes(Utf8ToUtf16(file)).find("Fifth"), std::string::npos);
 }
+
+TEST_F(RecoveryTest, AClosedProjectOrNoneKeepsNothing) {
+  auto window = NewWindow();
+  auto* document = window->GetDocument();
+  EXPECT_FALSE(document->KeepRecovery());
+  Trigger(*window, "miNewProject");
+  window->GetProject()->Close();
+  EXPECT_FALSE(document->KeepRecovery());
+  EXPECT_TRUE(document->WaitForRecovery());
+  EXPECT_FALSE(fs::exists(Utf16ToUtf8(window->RecoveryFile())));
+}
