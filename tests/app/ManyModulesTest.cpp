@@ -140,6 +140,10 @@ TEST_F(ManyModulesTest, ADragMovesEverySelectedModuleInOneStep) {
   Trigger("miUndo");
   EXPECT_EQ(M[1]->GetPosition(), (TPoint{250, 100}));
   EXPECT_EQ(M[2]->GetPosition(), (TPoint{400, 100}));
+  // The undo is drawn: the boxes are back where they were on the picture too.
+  const QImage undone = Canvas()->Picture().copy();
+  Canvas()->Redraw();
+  EXPECT_TRUE(undone == Canvas()->Picture());
   Trigger("miRedo");
   EXPECT_EQ(M[2]->GetPosition(), (TPoint{430, 140}));
 }
