@@ -401,6 +401,15 @@ TEST_F(LevelsTest, ExportWritesTheLevelShownOrEveryLevelIntoAFolder) {
   EXPECT_EQ(QImage(QString::fromStdString((Folder.Path / "all" / files[2]).string())), picture);
 }
 
+TEST_F(LevelsTest, EveryLevelIntoAFolderThatCannotBeMadeFailsWithTheReason) {
+  WriteBytes(Folder.File("plain"), "not a folder");
+  QString reason;
+  EXPECT_FALSE(ExportEveryLevel(*Window->GetProject(),
+                                QString::fromStdU16String(Folder.File("plain")) + "/pictures",
+                                "png", &reason));
+  EXPECT_TRUE(reason.contains(QString::fromUtf8("Папка не создана"))) << reason.toStdString();
+}
+
 TEST(LevelFiles, NamesCarryTheNumberAndThePathAndNothingAFileCannotHold) {
   const struct {
     std::vector<std::u16string> Path;
