@@ -364,13 +364,15 @@ TNodePool& NodePool() {
 // other threads come from the heap; a tree is freed by the thread that built it.
 bool OnPoolThread() {
   static std::atomic<std::thread::id> owner;
-  thread_local const bool mine = [] {
+  // 0 until this thread asked, then 1 for the owner and 2 for the others; set without a guard.
+  thread_local int state = 0;
+  if (state == 0) {
     std::thread::id none;
     const std::thread::id self = std::this_thread::get_id();
     owner.compare_exchange_strong(none, self);
-    return owner.load() == self;
-  }();
-  return mine;
+    state = owner.load() == self ? 1 : 2;
+  }
+  return state == 1;
 }
 
 } // namespace
