@@ -2,6 +2,7 @@
 // view brought up to date; the stall of keeping the work aside; opening it and its memory;
 // copying and pasting a thousand linked modules.
 
+#include "BenchOpenDialogs.h"
 #include "app/unEditCommands.h"
 #include "app/unMain.h"
 #include "app/unMainDialogs.h"
@@ -34,21 +35,6 @@ namespace fs = std::filesystem;
 
 constexpr int Large = 100000;
 
-class TOpenLarge : public IMainDialogs {
-public:
-  explicit TOpenLarge(QString file) : File(std::move(file)) {}
-  int ConfirmYesNo(const QString&) override { return mrNo; }
-  int AskYesNoCancel(const QString&) override { return mrNo; }
-  void ShowError(const QString&, const QString&) override { Failed = true; }
-  std::optional<QString> ChooseOpenFile() override { return File; }
-  std::optional<QString> ChooseSaveFile() override { return std::nullopt; }
-  std::optional<QString> ChooseExportFile() override { return std::nullopt; }
-  int Execute(QDialog&) override { return mrCancel; }
-  std::optional<QString> AskText(const QString&, const QString&) override { return std::nullopt; }
-  QString File;
-  bool Failed = false;
-};
-
 // A folder with a 100 000-module project (a grid of boxes, every tenth feeding the next) and its
 // "Configs", removed at the end.
 struct TLargeFolder {
@@ -74,7 +60,7 @@ struct TLargeFolder {
 // The window with the large project open, 1920 × 1080.
 struct TLargeWindow {
   TLargeWindow()
-      : Dialogs(new TOpenLarge(QString::fromStdString(Folder.File().string()))),
+      : Dialogs(new TOpenDialogs(QString::fromStdString(Folder.File().string()))),
         Window(std::unique_ptr<IMainDialogs>(Dialogs), nullptr,
                Utf8ToUtf16(Folder.Path.string() + "/")) {
     Window.resize(1920, 1080);
@@ -96,7 +82,7 @@ struct TLargeWindow {
   }
 
   TLargeFolder Folder;
-  TOpenLarge* Dialogs;
+  TOpenDialogs* Dialogs;
   TfmMain Window;
 };
 
@@ -212,7 +198,7 @@ double HeapInUse() {
 
 void BM_OpenProject100000InWindow(benchmark::State& state) {
   TLargeFolder folder;
-  auto* dialogs = new TOpenLarge(QString::fromStdString(folder.File().string()));
+  auto* dialogs = new TOpenDialogs(QString::fromStdString(folder.File().string()));
   double before = 0, after = 0;
   {
     TfmMain window(std::unique_ptr<IMainDialogs>(dialogs), nullptr,

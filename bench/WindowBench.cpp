@@ -1,5 +1,6 @@
 // The editor's window with a large project: opening it (load, tree, first picture).
 
+#include "BenchOpenDialogs.h"
 #include "app/unMain.h"
 #include "app/unMainDialogs.h"
 #include "model/unIModule.h"
@@ -16,22 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// Answers every dialog so that a file is opened and nothing else is asked.
-class TOpenDialogs : public IMainDialogs {
-public:
-  explicit TOpenDialogs(QString file) : File(std::move(file)) {}
-  int ConfirmYesNo(const QString&) override { return mrNo; }
-  int AskYesNoCancel(const QString&) override { return mrNo; }
-  void ShowError(const QString&, const QString&) override { Failed = true; }
-  std::optional<QString> ChooseOpenFile() override { return File; }
-  std::optional<QString> ChooseSaveFile() override { return std::nullopt; }
-  std::optional<QString> ChooseExportFile() override { return std::nullopt; }
-  int Execute(QDialog&) override { return mrCancel; }
-  std::optional<QString> AskText(const QString&, const QString&) override { return std::nullopt; }
-  QString File;
-  bool Failed = false;
-};
 
 void BM_OpenProject10000InWindow(benchmark::State& state) {
   std::string pattern = (fs::temp_directory_path() / "zu-bench-XXXXXX").string();
