@@ -8,6 +8,7 @@
 #include "model/unPoints.h"
 #include "model/unProject.h"
 #include "support/MainWindowTestSupport.h"
+#include "support/ThreeModulesWindow.h"
 #include "xml/XmlTestSupport.h"
 
 #include <QAction>
@@ -19,58 +20,24 @@
 
 namespace {
 
-// Three modules A, B, C linked A → B → C; A holds a child and two points.
-class ClipboardTest : public ::testing::Test {
+// The three linked modules; A holds a child and two points, the link A → B a bend point.
+class ClipboardTest : public TThreeModulesWindow {
 protected:
-  void SetUp() override {
-    Window = ShownMainWindow(Script, Folder.Path);
-    auto project = std::make_shared<TProject>(nullptr, TAddToLog(), u"", u"Clip");
-    auto list = project->GetMainModules();
-    auto ins = std::make_shared<TParamList>();
-    ins->AddNew()->Name = u"i";
-    auto outs = std::make_shared<TParamList>();
-    outs->AddNew()->Name = u"o";
-    for (const char16_t* name : {u"A", u"B", u"C"}) {
-      auto m = list->AddModule(100 + 150 * static_cast<int>(M.size()), 100, name, 60, 60);
-      m->SetParamIn(ins);
-      m->SetParamOut(outs);
-      M.push_back(m);
-    }
+  void Prepare() override {
     M[0]->GetModules()->AddModule(10, 20, u"Child", 30, 40);
     auto* points = dynamic_cast<TModule&>(*M[0]).GetPoints();
     points->AddNew()->PositionX = 7;
     points->AddNew()->PositionY = 9;
-    Window->SetProject(project);
-    ASSERT_TRUE(Document()->AddLink(M[0], u"o", M[1], u"i").empty());
-    ASSERT_TRUE(Document()->AddLink(M[1], u"o", M[2], u"i").empty());
-    Modules()->GetLinks().Get(0)->Points = {{150, 160}};
-    Window->GetUndoStack()->clear();
   }
-  void Trigger(const char* name) { Window->findChild<QAction*>(name)->trigger(); }
-  TProjectDocument* Document() { return Window->GetDocument(); }
-  std::shared_ptr<IModuleList> Modules() { return Window->GetProject()->GetMainModules(); }
+  void SetUp() override {
+    TThreeModulesWindow::SetUp();
+    Modules()->GetLinks().Get(0)->Points = {{150, 160}};
+  }
   void SelectAB() {
     Document()->Select(M[0]);
     M[1]->SetFocused(WordTrue);
     Document()->SelectionTouched();
   }
-  std::string SavedText() {
-    const std::u16string file = Folder.File("saved.xml");
-    EXPECT_TRUE(Window->GetProject()->Save(file));
-    return ReadBytes(file);
-  }
-  std::string Focused() {
-    std::string names;
-    for (std::int32_t i = 0; i < Modules()->Count(); ++i)
-      if (Modules()->GetItem(i)->GetFocused())
-        names += Utf16ToUtf8(Modules()->GetItem(i)->GetName());
-    return names;
-  }
-
-  TTempFolder Folder;
-  TScriptedMainDialogs::TScript Script;
-  std::unique_ptr<TfmMain> Window;
-  std::vector<std::shared_ptr<IModule>> M;
 };
 
 } // namespace

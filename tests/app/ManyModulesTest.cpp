@@ -5,6 +5,7 @@
 #include "model/unParamList.h"
 #include "model/unProject.h"
 #include "support/MainWindowTestSupport.h"
+#include "support/ThreeModulesWindow.h"
 #include "xml/XmlTestSupport.h"
 
 #include <QAction>
@@ -14,32 +15,10 @@
 
 namespace {
 
-// Three modules in a row, 60 × 60 at x = 100, 250 and 400 (y = 100), linked A → B → C.
-class ManyModulesTest : public ::testing::Test {
+// The three linked modules, with the canvas's pixels and rubber bands.
+class ManyModulesTest : public TThreeModulesWindow {
 protected:
-  void SetUp() override {
-    Window = ShownMainWindow(Script, Folder.Path);
-    auto project = std::make_shared<TProject>(nullptr, TAddToLog(), u"", u"Many");
-    auto list = project->GetMainModules();
-    auto ins = std::make_shared<TParamList>();
-    ins->AddNew()->Name = u"i";
-    auto outs = std::make_shared<TParamList>();
-    outs->AddNew()->Name = u"o";
-    for (const char16_t* name : {u"A", u"B", u"C"}) {
-      auto m = list->AddModule(100 + 150 * static_cast<int>(M.size()), 100, name, 60, 60);
-      m->SetParamIn(ins);
-      m->SetParamOut(outs);
-      M.push_back(m);
-    }
-    Window->SetProject(project);
-    ASSERT_TRUE(Document()->AddLink(M[0], u"o", M[1], u"i").empty());
-    ASSERT_TRUE(Document()->AddLink(M[1], u"o", M[2], u"i").empty());
-    Window->GetUndoStack()->clear();
-  }
-  void Trigger(const char* name) { Window->findChild<QAction*>(name)->trigger(); }
-  TProjectDocument* Document() { return Window->GetDocument(); }
   TProgrammingImage* Canvas() { return Window->GetCanvas(); }
-  std::shared_ptr<IModuleList> Modules() { return Window->GetProject()->GetMainModules(); }
   QPoint Pixel(TPoint p) {
     const double zoom = Canvas()->GetZoom();
     const TPoint origin = Canvas()->GetOrigin();
@@ -52,24 +31,6 @@ protected:
     QTest::mouseMove(Canvas(), Pixel(to));
     QTest::mouseRelease(Canvas(), Qt::LeftButton, keys, Pixel(to));
   }
-  // The names of the focused modules, in order.
-  std::string Focused() {
-    std::string names;
-    for (std::int32_t i = 0; i < Modules()->Count(); ++i)
-      if (Modules()->GetItem(i)->GetFocused())
-        names += Utf16ToUtf8(Modules()->GetItem(i)->GetName());
-    return names;
-  }
-  std::string SavedText() {
-    const std::u16string file = Folder.File("saved.xml");
-    EXPECT_TRUE(Window->GetProject()->Save(file));
-    return ReadBytes(file);
-  }
-
-  TTempFolder Folder;
-  TScriptedMainDialogs::TScript Script;
-  std::unique_ptr<TfmMain> Window;
-  std::vector<std::shared_ptr<IModule>> M;
 };
 
 } // namespace
