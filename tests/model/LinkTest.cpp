@@ -327,3 +327,20 @@ TEST_F(LinkTest, TheListFindsInsertsAndRemovesByIdentity) {
   EXPECT_EQ(Links().Get(3), bc);
   EXPECT_EQ(Links().Get(4), ab);
 }
+
+TEST_F(LinkTest, EveryDigitOfAnIndexNamesItsModule) {
+  for (int i = 4; i < 20; ++i)
+    Project.GetMainModules()->AddModule(0, 0, u"M", 10, 10);
+  Link(0, u"d", 1, u"x");
+  std::string text = Text();
+  text.replace(text.find("<From>0"), 7, "<From>9");
+  const std::size_t at = text.find("<To>1</To>");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, 10, "<To>19</To>");
+  WriteBytes(Folder.File("digits.xml"), text);
+  TProject loaded(nullptr, {}, u"", u"");
+  ASSERT_TRUE(loaded.Load(Folder.File("digits.xml")));
+  const auto link = loaded.GetMainModules()->GetLinks().Get(0);
+  EXPECT_EQ(link->From, loaded.GetMainModules()->GetItem(9));
+  EXPECT_EQ(link->To, loaded.GetMainModules()->GetItem(19));
+}
