@@ -2,8 +2,8 @@
 #include "zu_component.h"
 
 static const TZUParamDesc In[] = {
-    {0, "A", "Слагаемое A", "First term", "double"},
-    {1, "B", "Слагаемое B", "Second term", "double"},
+    {0, "A", "Слагаемое A", "First term (0 when unset)", "double"},
+    {1, "B", "Слагаемое B", "Second term (0 when unset)", "double"},
 };
 static const TZUParamDesc Out[] = {
     {0, "Sum", "Сумма", "A + B", "double"},
@@ -14,10 +14,18 @@ static const TZUComponentDesc Component = {"Adder",
                                            "ZU Programming",
                                            "(c) 2026 ZU Programming",
                                            "https://zu-programming.example/components",
-                                           {1, 0, 0, 1},
+                                           {1, 1, 0, 2},
                                            In,
                                            ZU_COUNT(In),
                                            Out,
                                            ZU_COUNT(Out)};
 
-ZU_DEFINE_COMPONENT(Component)
+static int Step(void* state, BSTR inputs, ZU_Values* out, char* error, size_t errorSize) {
+  (void)state;
+  (void)error;
+  (void)errorSize;
+  ZU_ValuesDouble(out, "Sum", ZU_ValueDouble(inputs, "A", 0) + ZU_ValueDouble(inputs, "B", 0));
+  return 0;
+}
+
+ZU_DEFINE_RUNNING_COMPONENT(Component, ZU_NoState, Step, ZU_NoDestroy)

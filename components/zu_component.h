@@ -79,7 +79,7 @@ static inline void ZU_SetParams(BSTR* text, const TZUParamDesc* params, int coun
   ZU_SetStringUtf8(text, buf);
 }
 
-/* Defines the four entry points of a component described by the table. */
+/* Defines the four entry points of a component described by the table: a description only. */
 #define ZU_DEFINE_COMPONENT(desc)                                                                  \
   ZU_EXPORT ZU_BOOL ZU_Plugin_Info(TZUInfo* info, TZUVersion* version) {                           \
     ZU_FillInfo(&(desc), info, version);                                                           \
@@ -93,8 +93,84 @@ static inline void ZU_SetParams(BSTR* text, const TZUParamDesc* params, int coun
       ZU_SetParams(text, (desc).Out, (desc).OutCount);                                             \
     return 0;                                                                                      \
   }                                                                                                \
-  ZU_EXPORT void ZU_Plugin_Load(void) {}                                                           \
-  ZU_EXPORT void ZU_Plugin_UnLoad(void) {}
+  ZU_EXPORT int32_t ZU_Plugin_Load(int32_t instance, BSTR* text) {                                 \
+    (void)instance;                                                                                \
+    (void)text;                                                                                    \
+    return 1;                                                                                      \
+  }                                                                                                \
+  ZU_EXPORT int32_t ZU_Plugin_UnLoad(int32_t instance) {                                           \
+    (void)instance;                                                                                \
+    return 0;                                                                                      \
+  }
+
+/* What a running component supplies: making an instance from the constant values (null, with a
+ * reason in error, when it cannot), one step (inputs in, outputs added to out; non-zero, with a
+ * reason in error, stops the run), and freeing an instance. */
+typedef void* (*TZUCreate)(BSTR constants, char* error, size_t errorSize);
+typedef int (*TZUStep)(void* state, BSTR inputs, ZU_Values* out, char* error, size_t errorSize);
+typedef void (*TZUDestroy)(void* state);
+
+/* Defines the entry points of a component that runs: the description of the table, and the
+ * execution interface over create, step and destroy. */
+#define ZU_DEFINE_RUNNING_COMPONENT(desc, create, step, destroy)                                   \
+  ZU_EXPORT const int32_t ZU_Plugin_Execution = ZU_EXECUTION_VERSION;                              \
+  static ZU_Instances ZuInstances;                                                                 \
+  ZU_EXPORT ZU_BOOL ZU_Plugin_Info(TZUInfo* info, TZUVersion* version) {                           \
+    ZU_FillInfo(&(desc), info, version);                                                           \
+    return ZU_TRUE;                                                                                \
+  }                                                                                                \
+  ZU_EXPORT int32_t ZU_Plugin_Run(int32_t command, int32_t argument, BSTR* text) {                 \
+    if (command == ZU_RUN_PARAM_IN) {                                                              \
+      ZU_SetParams(text, (desc).In, (desc).InCount);                                               \
+    } else if (command == ZU_RUN_PARAM_OUT) {                                                      \
+      ZU_SetParams(text, (desc).Out, (desc).OutCount);                                             \
+    } else if (command == ZU_RUN_STEP) {                                                           \
+      void* state = ZU_InstanceGet(&ZuInstances, argument);                                        \
+      char error[512] = "";                                                                        \
+      ZU_Values out = ZU_VALUES_INIT;                                                              \
+      if (!state) {                                                                                \
+        ZU_SetStringUtf8(text, "no such instance");                                                \
+        return 1;                                                                                  \
+      }                                                                                            \
+      if (step(state, *text, &out, error, sizeof error) != 0) {                                    \
+        free(out.Data);                                                                            \
+        ZU_SetStringUtf8(text, error[0] ? error : "step failed");                                  \
+        return 1;                                                                                  \
+      }                                                                                            \
+      ZU_ValuesFinish(&out, text);                                                                 \
+    }                                                                                              \
+    return 0;                                                                                      \
+  }                                                                                                \
+  ZU_EXPORT int32_t ZU_Plugin_Load(int32_t instance, BSTR* text) {                                 \
+    char error[512] = "";                                                                          \
+    void* state = create(*text, error, sizeof error);                                              \
+    if (!state || !ZU_InstanceSet(&ZuInstances, instance, state)) {                                \
+      if (state)                                                                                   \
+        destroy(state);                                                                            \
+      ZU_SetStringUtf8(text, error[0] ? error : "out of memory");                                  \
+      return 1;                                                                                    \
+    }                                                                                              \
+    return 0;                                                                                      \
+  }                                                                                                \
+  ZU_EXPORT int32_t ZU_Plugin_UnLoad(int32_t instance) {                                           \
+    void* state = ZU_InstanceGet(&ZuInstances, instance);                                          \
+    if (state)                                                                                     \
+      destroy(state);                                                                              \
+    ZU_InstanceSet(&ZuInstances, instance, NULL);                                                  \
+    return 0;                                                                                      \
+  }
+
+/* A state for components that keep none: any non-null pointer will do. */
+static inline void* ZU_NoState(BSTR constants, char* error, size_t errorSize) {
+  (void)constants;
+  (void)error;
+  (void)errorSize;
+  static int none;
+  return &none;
+}
+static inline void ZU_NoDestroy(void* state) {
+  (void)state;
+}
 
 #define ZU_COUNT(a) ((int)(sizeof(a) / sizeof((a)[0])))
 

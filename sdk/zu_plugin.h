@@ -1,9 +1,12 @@
 /* ZU Programming plug-in interface.
  *
  * A component is a shared library ("*.so") beside the editor's executable that exports the four
- * entry points below with C linkage. The editor asks it for its description (ZU_Plugin_Info) and
- * for the XML descriptions of its input and output parameters (ZU_Plugin_Run, commands 1 and 2).
- * It calls nothing else; ZU_Plugin_Load and ZU_Plugin_UnLoad need only exist.
+ * entry points below with C linkage. The component host (a process of its own, never the editor)
+ * asks it for its description (ZU_Plugin_Info) and for the XML descriptions of its input and
+ * output parameters (ZU_Plugin_Run, commands 1 and 2). A component that also exports the mark
+ * ZU_Plugin_Execution runs: when a project runs, the host makes one instance per module
+ * (ZU_Plugin_Load), steps every instance once per tick (ZU_Plugin_Run, command 3) and frees them
+ * at the end (ZU_Plugin_UnLoad). Without the mark a component is a description only.
  *
  * Strings are BSTRs: UTF-16 code units preceded by their length in bytes (32 bits) and followed
  * by a 16-bit zero, allocated with the functions below. The editor clears every string before it
@@ -15,6 +18,7 @@
 #define ZU_PLUGIN_H
 
 #include <stdint.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -54,6 +58,11 @@ typedef struct TZUVersion {
 /* Commands of ZU_Plugin_Run. */
 #define ZU_RUN_PARAM_IN 1
 #define ZU_RUN_PARAM_OUT 2
+#define ZU_RUN_STEP 3
+
+/* The version of the execution interface a component implements; export it as
+ *   ZU_EXPORT const int32_t ZU_Plugin_Execution = ZU_EXECUTION_VERSION;  */
+#define ZU_EXECUTION_VERSION 1
 
 /* The entry points, by the names the editor looks up.
  *   ZU_BOOL ZU_Plugin_Info(TZUInfo* info, TZUVersion* version);
@@ -65,12 +74,28 @@ typedef struct TZUVersion {
  *     ("double", "bool", "string", ... or "any"). The editor links an output to an input only
  *     when their types are equal, one of them is "any", or either has none.
  *     argument is 0; the result is not looked at.
- *   void ZU_Plugin_Load(void);
- *   void ZU_Plugin_UnLoad(void);  */
+ *     For command 3 (ZU_RUN_STEP) performs one step of instance number argument: *text holds
+ *     the values of the module's inputs (a value text, see below); the component replaces it
+ *     with the values of its outputs and returns 0, or returns non-zero with *text replaced by
+ *     the reason (plain UTF-8 text through ZU_SetStringUtf8), which stops the run. A step must
+ *     return within 2 seconds.
+ *   int32_t ZU_Plugin_Load(int32_t instance, BSTR* text);
+ *     makes instance number instance of the component (numbers are the host's, from 0) from the
+ *     module's constant input values in *text (a value text); returns 0, or non-zero with the
+ *     reason in *text, which stops the run before its first tick.
+ *   int32_t ZU_Plugin_UnLoad(int32_t instance);
+ *     frees the instance; the result is not looked at.
+ * All calls come from one thread of the host, one after another.
+ *
+ * A value text has one line per value: the parameter's Name, '=', the value, '\n'. In a value a
+ * backslash is written "\\", a line break "\n" and a carriage return "\r". Numbers are written
+ * in C locale ("2.5", "-1e-07"), truth values as "true" or "false". Inputs that are neither
+ * linked nor given a value are missing from the text. Use the helpers at the end of this file
+ * rather than reading or writing the text by hand. */
 typedef ZU_BOOL (*TZUPluginInfo)(TZUInfo* info, TZUVersion* version);
 typedef int32_t (*TZUPluginRun)(int32_t command, int32_t argument, BSTR* text);
-typedef void (*TZUPluginLoad)(void);
-typedef void (*TZUPluginUnLoad)(void);
+typedef int32_t (*TZUPluginLoad)(int32_t instance, BSTR* text);
+typedef int32_t (*TZUPluginUnLoad)(int32_t instance);
 
 /* The BSTR allocator. Host and plug-ins share one C runtime, so either side may free what the
  * other allocated. */
@@ -169,6 +194,178 @@ static inline BSTR ZU_AllocStringUtf8(const char* text) {
 static inline void ZU_SetStringUtf8(BSTR* s, const char* text) {
   SysFreeString(*s);
   *s = ZU_AllocStringUtf8(text);
+}
+
+/* ---- Values: reading the inputs and writing the outputs of a step ------------------------- */
+
+/* Copies the value of the parameter name (UTF-8) out of the value text into buf (cap bytes,
+ * zero-terminated, UTF-8, cut at a character boundary when it does not fit); 1 when the text holds
+ * the value, 0 otherwise (buf is then empty). */
+static inline int ZU_ValueUtf8(BSTR text, const char* name, char* buf, size_t cap) {
+  const uint32_t len = SysStringLen(text);
+  const size_t nameLen = strlen(name);
+  if (cap)
+    buf[0] = 0;
+  for (uint32_t line = 0; line < len;) {
+    uint32_t end = line;
+    while (end < len && text[end] != '\n')
+      ++end;
+    size_t k = 0;
+    while (k < nameLen && line + k < end && text[line + k] == (unsigned char)name[k])
+      ++k;
+    if (k == nameLen && line + k < end && text[line + k] == '=') {
+      size_t n = 0;
+      for (uint32_t i = line + (uint32_t)k + 1; i < end && cap; ++i) {
+        uint32_t cp = text[i];
+        if (cp == '\\' && i + 1 < end) {
+          const ZU_WCHAR e = text[++i];
+          cp = e == 'n' ? '\n' : e == 'r' ? '\r' : e;
+        } else if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < end && text[i + 1] >= 0xDC00 &&
+                   text[i + 1] < 0xE000) {
+          cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (cp >= 0xD800 && cp < 0xE000) {
+          cp = 0xFFFD;
+        }
+        char u[4];
+        size_t m = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+        if (m == 1) {
+          u[0] = (char)cp;
+        } else {
+          for (size_t j = m - 1; j > 0; --j, cp >>= 6)
+            u[j] = (char)(0x80 | (cp & 0x3F));
+          u[0] = (char)((m == 2 ? 0xC0 : m == 3 ? 0xE0 : 0xF0) | cp);
+        }
+        if (n + m + 1 > cap)
+          break;
+        memcpy(buf + n, u, m);
+        n += m;
+      }
+      if (cap)
+        buf[n] = 0;
+      return 1;
+    }
+    line = end + 1;
+  }
+  return 0;
+}
+
+/* The value of the parameter as a number; fallback when the text lacks it or it is no number.
+ * "true" reads as 1 and "false" as 0. */
+static inline double ZU_ValueDouble(BSTR text, const char* name, double fallback) {
+  char buf[64];
+  if (!ZU_ValueUtf8(text, name, buf, sizeof buf) || !buf[0])
+    return fallback;
+  if (strcmp(buf, "true") == 0)
+    return 1;
+  if (strcmp(buf, "false") == 0)
+    return 0;
+  char* end = NULL;
+  const double v = strtod(buf, &end);
+  return end && *end == 0 ? v : fallback;
+}
+
+/* The value as a truth value: "true", or a number other than 0; fallback otherwise. */
+static inline int ZU_ValueBool(BSTR text, const char* name, int fallback) {
+  const double v = ZU_ValueDouble(text, name, fallback ? 1 : 0);
+  return v != 0;
+}
+
+/* Collects the output values of one step. Start with ZU_VALUES_INIT (or zeroes), add values,
+ * then hand them over with ZU_ValuesFinish, which frees the collector's memory. */
+typedef struct ZU_Values {
+  char* Data;
+  size_t Len;
+  size_t Cap;
+} ZU_Values;
+#define ZU_VALUES_INIT {NULL, 0, 0}
+
+static inline void ZU_ValuesPut(ZU_Values* v, const char* bytes, size_t n) {
+  if (v->Len + n + 1 > v->Cap) {
+    size_t cap = v->Cap ? v->Cap * 2 : 256;
+    while (cap < v->Len + n + 1)
+      cap *= 2;
+    char* data = (char*)realloc(v->Data, cap);
+    if (!data)
+      return;
+    v->Data = data;
+    v->Cap = cap;
+  }
+  memcpy(v->Data + v->Len, bytes, n);
+  v->Len += n;
+  v->Data[v->Len] = 0;
+}
+
+/* Adds the value (UTF-8 text) of the parameter name. */
+static inline void ZU_ValuesText(ZU_Values* v, const char* name, const char* value) {
+  ZU_ValuesPut(v, name, strlen(name));
+  ZU_ValuesPut(v, "=", 1);
+  for (const char* p = value; *p; ++p) {
+    if (*p == '\\')
+      ZU_ValuesPut(v, "\\\\", 2);
+    else if (*p == '\n')
+      ZU_ValuesPut(v, "\\n", 2);
+    else if (*p == '\r')
+      ZU_ValuesPut(v, "\\r", 2);
+    else
+      ZU_ValuesPut(v, p, 1);
+  }
+  ZU_ValuesPut(v, "\n", 1);
+}
+
+/* Adds a number in its shortest form that reads back as the same number ("0.1", not
+ * "0.10000000000000001"). */
+static inline void ZU_ValuesDouble(ZU_Values* v, const char* name, double value) {
+  char buf[40];
+  for (int digits = 15; digits <= 17; ++digits) {
+    snprintf(buf, sizeof buf, "%.*g", digits, value);
+    if (strtod(buf, NULL) == value)
+      break;
+  }
+  ZU_ValuesText(v, name, buf);
+}
+
+static inline void ZU_ValuesBool(ZU_Values* v, const char* name, int value) {
+  ZU_ValuesText(v, name, value ? "true" : "false");
+}
+
+/* Replaces *text with the collected values and frees the collector. */
+static inline void ZU_ValuesFinish(ZU_Values* v, BSTR* text) {
+  ZU_SetStringUtf8(text, v->Data ? v->Data : "");
+  free(v->Data);
+  v->Data = NULL;
+  v->Len = v->Cap = 0;
+}
+
+/* ---- Instances: one state per module ------------------------------------------------------ */
+
+/* A table from the host's instance numbers to a component's own state, one per library. */
+typedef struct ZU_Instances {
+  void** Items;
+  int32_t Count;
+} ZU_Instances;
+
+/* Keeps state as instance number n; 0 when memory runs out or n is negative. */
+static inline int ZU_InstanceSet(ZU_Instances* t, int32_t n, void* state) {
+  if (n < 0)
+    return 0;
+  if (n >= t->Count) {
+    int32_t count = t->Count ? t->Count : 16;
+    while (count <= n)
+      count *= 2;
+    void** items = (void**)realloc(t->Items, (size_t)count * sizeof(void*));
+    if (!items)
+      return 0;
+    memset(items + t->Count, 0, (size_t)(count - t->Count) * sizeof(void*));
+    t->Items = items;
+    t->Count = count;
+  }
+  t->Items[n] = state;
+  return 1;
+}
+
+/* The state of instance number n, or null. */
+static inline void* ZU_InstanceGet(const ZU_Instances* t, int32_t n) {
+  return n >= 0 && n < t->Count ? t->Items[n] : NULL;
 }
 
 #endif

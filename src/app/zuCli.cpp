@@ -10,12 +10,15 @@
 #include "plugins/unComponentList.h"
 #include "plugins/unComponentReport.h"
 #include "plugins/unParamAttach.h"
-#include "plugins/unQuietOutput.h"
+#include "plugins/unProjectRun.h"
+#include "plugins/unRunner.h"
 #include "xml/unXml.h"
 
 #include <QGuiApplication>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <fstream>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
@@ -41,6 +44,13 @@ const char* const Usage =
     "                          draw the project's picture into OUT, a .png or .svg file:\n"
     "                          the main level, or the level PATH names (module names from\n"
     "                          the main module down, joined by '/': \"Main/Filter\")\n"
+    "  project run FILE [--ticks N] [--rate HZ] [--watch MODULE.PARAM]... [--csv OUT]\n"
+    "                          run the project's modules in the component host: N ticks\n"
+    "                          (default: until interrupted), HZ ticks per second (default 10;\n"
+    "                          0: as fast as possible); each watched parameter (MODULE is the\n"
+    "                          module's names below the main module joined by '/') is printed,\n"
+    "                          one tab-separated row per tick, or written to OUT as CSV; exit\n"
+    "                          code 1 with the message when a module failed\n"
     "  xml roundtrip IN OUT    load any XML file and save it again to OUT\n"
     "  components [FOLDER]     scan FOLDER (default: the program's folder) for plug-in\n"
     "                          components; print each one's report as the components\n"
@@ -79,10 +89,8 @@ int Fail(const char* what, const std::string& file, const TMessages& messages) {
 void AttachProgramComponents(TProject& project, TComponentList& registry) {
   registry.ProbeProgram = ExeFolder() + "zu-probe";
   registry.Path = ExeFolder();
-  {
-    const TQuietOutput quiet;
-    registry.Refresh();
-  }
+  registry.CacheFile = DefaultComponentCacheFile();
+  registry.Refresh();
   if (auto modules = project.GetMainModules())
     AttachParameters(*modules, &registry);
 }
@@ -254,6 +262,171 @@ int ListComponents(std::string folder) {
   return registry.GetSkipped().empty() ? 0 : 1;
 }
 
+// A field of a CSV row: quoted when it holds a separator, a quote or a line break.
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos)
+    return text;
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"')
+      quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+volatile std::sig_atomic_t Interrupted = 0;
+
+// One column of the watched values: an output of a module of the plan, or a typed value.
+struct TColumn {
+  std::string Name;
+  std::int32_t Watch = -1; // index in the plan's watch list; -1: Constant
+  std::string Constant;
+};
+
+// Finds MODULE.PARAM in the planned run; false with the reason.
+bool WatchColumn(const std::string& spec, TProjectRun& run, TColumn& column, std::string& why) {
+  const std::size_t dot = spec.rfind('.');
+  if (dot == std::string::npos || dot == 0 || dot + 1 == spec.size()) {
+    why = "--watch takes MODULE.PARAM, not \"" + spec + "\"";
+    return false;
+  }
+  const std::string label = spec.substr(0, dot), param = spec.substr(dot + 1);
+  column.Name = spec;
+  for (std::size_t m = 0; m < run.Plan.Modules.size(); ++m) {
+    const TRunModule& module = run.Plan.Modules[m];
+    if (module.Label != label)
+      continue;
+    TRunWatch watch{static_cast<std::int32_t>(m), -1};
+    for (std::size_t o = 0; o < module.Outputs.size(); ++o)
+      if (module.Outputs[o] == param)
+        watch.Output = static_cast<std::int32_t>(o);
+    for (const TRunInput& in : module.Inputs)
+      if (in.Name == param) {
+        if (in.FromModule < 0) {
+          column.Constant = in.Constant;
+          return true;
+        }
+        watch = {in.FromModule, in.FromOutput};
+      }
+    if (watch.Output < 0) {
+      why = "module \"" + label + "\" has no parameter \"" + param + "\" with a value";
+      return false;
+    }
+    column.Watch = static_cast<std::int32_t>(run.Plan.Watch.size());
+    run.Plan.Watch.push_back(watch);
+    return true;
+  }
+  why = "no module \"" + label + "\" runs in the project";
+  return false;
+}
+
+int RunProject(const std::vector<std::string>& args) {
+  // project run FILE [options]
+  const std::string file = args[2];
+  std::int64_t ticks = 0;
+  double rate = 10;
+  std::vector<std::string> watched;
+  std::string csv;
+  for (std::size_t i = 3; i < args.size(); ++i) {
+    const bool more = i + 1 < args.size();
+    char* end = nullptr;
+    if (args[i] == "--ticks" && more) {
+      ticks = std::strtoll(args[++i].c_str(), &end, 10);
+      if (*end || ticks < 0)
+        return std::fputs(Usage, stderr), 2;
+    } else if (args[i] == "--rate" && more) {
+      rate = std::strtod(args[++i].c_str(), &end);
+      if (*end || !(rate >= 0) || rate > 1e6)
+        return std::fputs(Usage, stderr), 2;
+    } else if (args[i] == "--watch" && more) {
+      watched.push_back(args[++i]);
+    } else if (args[i] == "--csv" && more) {
+      csv = args[++i];
+    } else {
+      std::fputs(Usage, stderr);
+      return 2;
+    }
+  }
+  TMessages messages;
+  TComponentList registry;
+  TProject project(&registry, messages.Handler(), u"", u"");
+  if (!project.Load(Utf8ToUtf16(file)))
+    return Fail("cannot load the project", file, messages);
+  AttachProgramComponents(project, registry);
+  TProjectRun run = PlanProjectRun(project, registry);
+  for (const std::string& note : run.Notes)
+    std::fprintf(stderr, "zu-cli: %s\n", note.c_str());
+  if (!run.Ok) {
+    std::fprintf(stderr, "zu-cli: %s\n", run.Error.c_str());
+    return 1;
+  }
+  std::vector<TColumn> columns(watched.size());
+  for (std::size_t i = 0; i < watched.size(); ++i) {
+    std::string why;
+    if (!WatchColumn(watched[i], run, columns[i], why)) {
+      std::fprintf(stderr, "zu-cli: %s\n", why.c_str());
+      return 2;
+    }
+  }
+  run.Plan.Ticks = ticks;
+  run.Plan.RateHz = rate;
+  run.Plan.ReportMs = 1000;
+  std::ofstream csvFile;
+  if (!csv.empty()) {
+    csvFile.open(csv, std::ios::binary | std::ios::trunc);
+    if (!csvFile) {
+      std::fprintf(stderr, "zu-cli: cannot write \"%s\"\n", csv.c_str());
+      return 1;
+    }
+  }
+  auto writeRow = [&](const std::vector<std::string>& fields) {
+    if (csvFile.is_open()) {
+      for (std::size_t i = 0; i < fields.size(); ++i)
+        csvFile << (i ? "," : "") << CsvField(fields[i]);
+      csvFile << "\r\n";
+    } else {
+      for (std::size_t i = 0; i < fields.size(); ++i)
+        std::fprintf(Out, "%s%s", i ? "\t" : "", fields[i].c_str());
+      std::fputc('\n', Out);
+    }
+  };
+  if (!columns.empty()) {
+    std::vector<std::string> header{"tick"};
+    for (const TColumn& c : columns)
+      header.push_back(c.Name);
+    writeRow(header);
+  }
+  TRunner runner;
+  runner.OnRow = [&](std::int64_t tick, const std::vector<std::string>& row) {
+    std::vector<std::string> fields{std::to_string(tick)};
+    for (const TColumn& c : columns)
+      fields.push_back(c.Watch >= 0 ? row[static_cast<std::size_t>(c.Watch)] : c.Constant);
+    writeRow(fields);
+  };
+  std::string error;
+  if (!runner.Start(run.Plan, ExeFolder() + "zu-probe", &error)) {
+    std::fprintf(stderr, "zu-cli: %s\n", error.c_str());
+    return 1;
+  }
+  std::signal(SIGINT, [](int) { Interrupted = 1; });
+  std::signal(SIGTERM, [](int) { Interrupted = 1; });
+  while (runner.Poll(100))
+    if (Interrupted)
+      runner.Stop();
+  if (csvFile.is_open() && !csvFile.flush()) {
+    std::fprintf(stderr, "zu-cli: cannot write \"%s\"\n", csv.c_str());
+    return 1;
+  }
+  if (runner.Failed()) {
+    std::fprintf(stderr, "zu-cli: %s\n", runner.GetFailure().c_str());
+    return 1;
+  }
+  std::fprintf(stderr, "zu-cli: %lld tick(s) of %zu module(s)\n",
+               static_cast<long long>(runner.GetTick()), run.Plan.Modules.size());
+  return 0;
+}
+
 int Run(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
@@ -270,6 +443,8 @@ int Run(int argc, char** argv) {
     return RenderProject(argc, argv, args[2], args[3]);
   if (args.size() == 6 && args[0] == "project" && args[1] == "render" && args[4] == "--level")
     return RenderProject(argc, argv, args[2], args[3], &args[5]);
+  if (args.size() >= 3 && args[0] == "project" && args[1] == "run")
+    return RunProject(args);
   if (args.size() == 4 && args[0] == "xml" && args[1] == "roundtrip")
     return RoundTripXml(args[2], args[3]);
   std::fputs(Usage, stderr);

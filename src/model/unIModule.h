@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TCanvas;
 class TCoverage;
@@ -24,6 +25,13 @@ public:
   virtual ~IProject() = default;
   // The component registry the project was made with; not owned, may be null.
   virtual IComponentList* GetComponents() const = 0;
+};
+
+// The value a user typed for an input of a module: what the input takes while no link feeds it.
+struct TInputValue {
+  std::u16string Name;  // the input parameter's "Name"
+  std::u16string Value; // the text typed
+  friend bool operator==(const TInputValue&, const TInputValue&) = default;
 };
 
 // A module of the project tree. Empty references are null shared pointers.
@@ -49,6 +57,10 @@ public:
   virtual void SetPosition(TPoint value) = 0;
   virtual void SetType(const std::u16string& value) = 0;
   virtual void SetWidth(std::int32_t value) = 0;
+  // The typed input values, in the order they were first given (values of inputs the component
+  // no longer has are kept).
+  virtual const std::vector<TInputValue>& GetInputValues() const = 0;
+  virtual void SetInputValues(std::vector<TInputValue> values) = 0;
   // Reads what the element holds; missing values keep theirs. False when the element asks for
   // an absurd number of entries (the reason is logged through the element's document). A null
   // element reads nothing.

@@ -2,6 +2,7 @@
 
 #include "model/unModuleList.h"
 #include "model/unParamList.h"
+#include "model/unXmlChildIndex.h"
 #include "platform/unCanvas.h"
 #include "platform/unCoverage.h"
 #include "xml/unXml.h"
@@ -234,7 +235,19 @@ bool TModule::LoadFromXml(const TKvenXmlNode1* element) {
   if (Points && !Points->LoadFromXml(element->FindChild(u"Points")))
     return false;
   // The links among the children, after the children they name.
-  return !Modules || Modules->GetLinks().LoadFromXml(element->FindChild(u"Links"), *Modules);
+  if (Modules && !Modules->GetLinks().LoadFromXml(element->FindChild(u"Links"), *Modules))
+    return false;
+  InputValues.clear();
+  return LoadNumbered(element->FindChild(u"Inputs"), "TModule", u"Input",
+                      [this](const TKvenXmlNode1* entry) {
+                        TInputValue value;
+                        if (entry) {
+                          entry->ReadString(u"Name", value.Name);
+                          entry->ReadString(u"Value", value.Value);
+                        }
+                        InputValues.push_back(std::move(value));
+                        return true;
+                      });
 }
 
 void TModule::SaveToXml(TKvenXmlNode1* element) const {
@@ -255,4 +268,13 @@ void TModule::SaveToXml(TKvenXmlNode1* element) const {
   // Only when there are links: a file without any stays as before.
   if (Modules && Modules->GetLinks().Count() > 0)
     Modules->GetLinks().SaveToXml(element->GetChild(u"Links"), *Modules);
+  // Likewise only when values were typed.
+  if (!InputValues.empty())
+    SaveNumbered(*element->GetChild(u"Inputs"), u"Input",
+                 static_cast<std::int32_t>(InputValues.size()),
+                 [this](std::int32_t i, TKvenXmlNode1* entry) {
+                   const TInputValue& value = InputValues[static_cast<std::size_t>(i)];
+                   entry->WriteString(u"Name", value.Name);
+                   entry->WriteString(u"Value", value.Value);
+                 });
 }

@@ -30,6 +30,8 @@ public:
   void SetPosition(TPoint value) override;
   void SetType(const std::u16string& value) override { Type = value; }
   void SetWidth(std::int32_t value) override { Width = value; }
+  const std::vector<TInputValue>& GetInputValues() const override { return InputValues; }
+  void SetInputValues(std::vector<TInputValue> values) override { InputValues = std::move(values); }
   bool LoadFromXml(const TKvenXmlNode1* element) override;
   void Draw(TCanvas& canvas) override;
   bool HitTest(std::int32_t x, std::int32_t y) const override;
@@ -65,6 +67,7 @@ private:
   std::u16string Description;
   TWordBool Focused = WordFalse;
   std::int32_t Height = 100;
+  std::vector<TInputValue> InputValues;
   std::shared_ptr<IModuleList> Modules;
   std::u16string Name = u"Module";
   std::weak_ptr<IModuleList> ParentList;

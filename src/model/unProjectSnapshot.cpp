@@ -20,6 +20,7 @@ void TProjectSnapshot::CopyModule(const IModule& module) {
   copy.Height = module.GetHeight();
   copy.Width = module.GetWidth();
   copy.Focused = module.GetFocused() != 0;
+  copy.Inputs = module.GetInputValues();
   if (const auto* own = dynamic_cast<const TModule*>(&module); own && own->GetPoints())
     for (std::int32_t i = 0; i < own->GetPoints()->Count(); ++i)
       copy.Points.push_back(
@@ -94,6 +95,7 @@ std::unique_ptr<TProject> TProjectSnapshot::Build() const {
     module.SetHeight(copy.Height);
     module.SetWidth(copy.Width);
     module.SetFocused(ToWordBool(copy.Focused));
+    module.SetInputValues(copy.Inputs);
     if (auto* own = dynamic_cast<TModule*>(&module); own && own->GetPoints())
       for (const TPoint& p : copy.Points) {
         TPrPoint* point = own->GetPoints()->AddNew();

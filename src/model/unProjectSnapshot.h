@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/unIModule.h"
 #include "platform/unTypes.h"
 
 #include <memory>
@@ -26,6 +27,7 @@ private:
     std::int32_t X = 0, Y = 0, Height = 0, Width = 0;
     bool Focused = false;
     std::vector<TPoint> Points;
+    std::vector<TInputValue> Inputs;
     // How many children follow (each with its own children after it).
     std::int32_t Children = 0;
   };

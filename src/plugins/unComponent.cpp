@@ -1,8 +1,7 @@
 #include "plugins/unComponent.h"
 
 #include "plugins/unPluginCall.h"
-#include "plugins/unQuietOutput.h"
-#include "plugins/unSignalGuard.h"
+#include "plugins/unComponentAnswer.h"
 
 std::u16string BstrText(BSTR text) {
   if (!text)
@@ -27,59 +26,37 @@ void TakeInfo(TZUInfo& record, TComponentInfo& info) {
 }
 
 TComponent::TComponent()
-    : Library(std::make_unique<TKvenLibrary>()), ParamIn(std::make_shared<TParamList>()),
-      ParamOut(std::make_shared<TParamList>()) {}
+    : ParamIn(std::make_shared<TParamList>()), ParamOut(std::make_shared<TParamList>()) {}
 
 TComponent::~TComponent() = default;
 
-bool TComponent::Connect(std::string* cause) {
+bool TComponent::Take(const std::u16string& fileName, const TComponentAnswer& answer,
+                      std::string* cause) {
   auto fail = [cause](std::string why) {
     if (cause)
       *cause = std::move(why);
     return false;
   };
-  // Plug-in code may change signal dispositions and print; neither outlasts the connection.
-  const TSignalGuard signals;
-  const TQuietOutput quiet;
-  if (!Library->Initialize())
-    return fail("библиотека не загружается: " + Library->GetLastError());
-  InfoProc = reinterpret_cast<TZUPluginInfo>(Library->FindProcedure(u"ZU_Plugin_Info"));
-  if (!InfoProc)
-    return fail("нет процедуры ZU_Plugin_Info");
-  TZUInfo record{};
-  TZUVersion version{0, 0, 0, 0};
-  const bool answered = GuardedPluginCall([&] { InfoProc(&record, &version); });
-  // Whatever the plug-in put into the record before it failed is the host's to free.
-  TakeInfo(record, Info);
-  Version = version;
-  if (!answered)
-    return fail("исключение в ZU_Plugin_Info");
-  RunProc = reinterpret_cast<TZUPluginRun>(Library->FindProcedure(u"ZU_Plugin_Run"));
-  if (!RunProc)
+  FileName = fileName;
+  if (!answer.Ok)
+    return fail(answer.Cause);
+  Info = answer.Info;
+  Version = answer.Version;
+  HasRun = answer.HasRun;
+  HasLoad = answer.HasLoad;
+  HasUnLoad = answer.HasUnLoad;
+  Executes = answer.Executes;
+  ParamIn->Clear();
+  ParamOut->Clear();
+  if (!HasRun)
     return true;
-  // One text variable for both commands, not emptied in between: a plug-in that leaves it alone
-  // for the outputs repeats its inputs there.
-  BSTR text = nullptr;
-  std::string failure;
-  for (const auto& [command, list] :
-       {std::pair{ZU_RUN_PARAM_IN, ParamIn.get()}, std::pair{ZU_RUN_PARAM_OUT, ParamOut.get()}}) {
-    list->Clear();
-    if (!GuardedPluginCall([&] { RunProc(command, 0, &text); }))
-      failure = "исключение в ZU_Plugin_Run";
-    else if (ParamTextTooLong(text))
-      failure = ParamTextTooLongCause;
-    else if (!GuardedPluginCall([&] { LoadParamList(*list, BstrText(text)); }))
-      failure = "описание параметров не прочитано";
-    if (!failure.empty())
-      break;
+  for (const auto& [text, list] :
+       {std::pair{&answer.ParamIn, ParamIn.get()}, std::pair{&answer.ParamOut, ParamOut.get()}}) {
+    if (text->size() * 2 > MaxParamTextBytes)
+      return fail(ParamTextTooLongCause);
+    if (!GuardedPluginCall([&] { LoadParamList(*list, *text); }))
+      return fail("описание параметров не прочитано");
   }
-  SysFreeString(text);
-  if (!failure.empty())
-    return fail(failure);
-  LoadProc = reinterpret_cast<TZUPluginLoad>(Library->FindProcedure(u"ZU_Plugin_Load"));
-  if (!LoadProc)
-    return true;
-  UnLoadProc = reinterpret_cast<TZUPluginUnLoad>(Library->FindProcedure(u"ZU_Plugin_UnLoad"));
   return true;
 }
 
@@ -90,19 +67,10 @@ void TComponent::ClearInfo() {
 
 void TComponent::Disconnect() {
   ClearInfo();
-  InfoProc = nullptr;
-  LoadProc = nullptr;
-  RunProc = nullptr;
-  UnLoadProc = nullptr;
-  Library->Finalize();
 }
 
 void TComponent::Dispose() {
-  {
-    // Unloading runs the library's own clean-up code.
-    const TSignalGuard signals;
-    Disconnect();
-  }
+  Disconnect();
   ParamIn->Clear();
   ParamOut->Clear();
   ParamIn.reset();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "model/unParamList.h"
-#include "plugins/unLibrary.h"
 #include "zu_plugin.h"
 
 #include <memory>
@@ -29,48 +28,51 @@ public:
   virtual TZUVersion GetVersion() const = 0;
 };
 
-// One plug-in library, kept loaded, with its description and parameter lists. Created and
-// destroyed by the registry (Dispose).
+struct TComponentAnswer;
+
+// One registered plug-in library as a component host described it: its description, its
+// parameter lists and which entry points it has. The library itself is never loaded here.
+// Created and destroyed by the registry (Dispose).
 class TComponent : public IComponent {
 public:
   TComponent();
   TComponent(const TComponent&) = delete;
   TComponent& operator=(const TComponent&) = delete;
 
-  std::u16string GetFileName() const override { return Library->GetFileName(); }
+  std::u16string GetFileName() const override { return FileName; }
   TComponentInfo GetInfo() const override { return Info; }
   std::shared_ptr<IParamList> GetParamIn() const override { return ParamIn; }
   std::shared_ptr<IParamList> GetParamOut() const override { return ParamOut; }
   TZUVersion GetVersion() const override { return Version; }
 
-  // Loads the library and asks it for its description and its parameters, in that order; stops
-  // at the first step that fails (the library does not load, a procedure is missing, the plug-in
-  // throws, a parameter text is above MaxParamTextBytes). What was filled stays. False, with the
-  // cause, when the component cannot be used: the library does not load, ZU_Plugin_Info is
-  // missing, or the plug-in failed while answering; a missing ZU_Plugin_Run, ZU_Plugin_Load or
-  // ZU_Plugin_UnLoad is no failure. Signal dispositions and the program's output are kept.
-  bool Connect(std::string* cause = nullptr);
-  // Empties the description and sets the version to 0.0.0.0, then unloads the library.
+  // Takes a host's answer about the library file: the description, the entry points, and both
+  // parameter lists read from their texts (a text that does not parse gives an empty list). False,
+  // with the cause, when the answer says the file cannot be used or a text could not be read.
+  bool Take(const std::u16string& fileName, const TComponentAnswer& answer,
+            std::string* cause = nullptr);
+  // Empties the description and sets the version to 0.0.0.0.
   void Disconnect();
   void ClearInfo();
   // Disconnect, empty both parameter lists (modules sharing them keep empty lists), destroy.
   void Dispose();
 
-  TKvenLibrary& GetLibrary() const { return *Library; }
   const std::shared_ptr<TParamList>& GetParamInList() const { return ParamIn; }
   const std::shared_ptr<TParamList>& GetParamOutList() const { return ParamOut; }
 
   TComponentInfo Info;
   TZUVersion Version{0, 0, 0, 0};
-  TZUPluginInfo InfoProc = nullptr;
-  TZUPluginLoad LoadProc = nullptr;
-  TZUPluginRun RunProc = nullptr;
-  TZUPluginUnLoad UnLoadProc = nullptr;
+  std::u16string FileName;
+  // Which entry points the library exports.
+  bool HasRun = false;
+  bool HasLoad = false;
+  bool HasUnLoad = false;
+  // It has the execution interface: its modules can run. Without it a component is a
+  // description only.
+  bool Executes = false;
 
 private:
   ~TComponent() override;
 
-  std::unique_ptr<TKvenLibrary> Library;
   std::shared_ptr<TParamList> ParamIn;
   std::shared_ptr<TParamList> ParamOut;
 };

@@ -7,6 +7,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unordered_set>
 
 namespace {
 
@@ -56,50 +57,104 @@ std::vector<std::string> TComponentList::LibraryFiles(const std::string& folder)
   return names;
 }
 
-bool TComponentList::Register(const std::string& fileName, const TProbeResult& probe) {
+TComponent* TComponentList::ComponentOfFile(const std::u16string& fileName) const {
+  for (const auto& item : Items)
+    if (item->FileName == fileName)
+      return item.get();
+  return nullptr;
+}
+
+TDescribeOptions TComponentList::Options() const {
+  TDescribeOptions options;
+  options.Helper = ProbeProgram;
+  options.TimeoutMs = ProbeTimeoutMs;
+  options.Parallel = ProbeParallel;
+  options.LogWrapper = LogWrapper;
+  return options;
+}
+
+bool TComponentList::Register(const std::string& fileName, const TComponentAnswer& answer) {
   Log(ltInformation, "Добавление компонента \"%s\" <%s.%s>",
       {fileName, ClassName, std::string("AddComponent")});
-  auto skip = [&](const std::string& cause) {
+  for (const THostLogEntry& entry : answer.Log)
+    Log(entry.Type, "%s", {entry.Text});
+  std::unique_ptr<TComponent, TComponentDisposer> component(new TComponent);
+  std::string cause;
+  if (!component->Take(Utf8ToUtf16(fileName), answer, &cause)) {
     Log(ltError, "Компонент \"%s\" пропущен: %s <%s.%s>",
         {fileName, cause, ClassName, std::string("AddComponent")});
     Skipped.push_back({fileName, cause});
     return false;
-  };
-  if (!probe.Ok)
-    return skip(probe.Cause);
-  std::unique_ptr<TComponent, TComponentDisposer> component(new TComponent);
-  component->GetLibrary().SetFileName(Utf8ToUtf16(fileName));
-  std::string cause;
-  // It passed in the probe's process; here it may still behave otherwise.
-  if (!component->Connect(&cause))
-    return skip(cause);
+  }
   Items.push_back(std::move(component));
   return true;
 }
 
 bool TComponentList::AddComponent(const std::string& fileName) {
   Skipped.clear();
-  const std::vector<TProbeResult> probe = ProbeApart({fileName}, ProbeProgram, ProbeTimeoutMs, 1);
-  return Register(fileName, probe.front());
+  TDescribeOptions options = Options();
+  options.Parallel = 1;
+  return Register(fileName, DescribeApart({fileName}, options).front());
 }
 
-void TComponentList::Refresh() {
-  Clear();
-  Skipped.clear();
+std::unique_ptr<TComponentScan> TComponentList::BeginScan() {
   Log(ltInformation, "Обновление списка компонент Path=\"%s\" <%s.%s>",
       {Path, ClassName, std::string("Refresh")});
-  try {
-    std::vector<std::string> files = LibraryFiles(Path);
-    if (files.empty())
-      return;
-    for (std::string& file : files)
-      file = Path + file;
-    const std::vector<TProbeResult> probes =
-        ProbeApart(files, ProbeProgram, ProbeTimeoutMs, ProbeParallel);
-    for (std::size_t i = 0; i < files.size(); ++i)
-      Register(files[i], probes[i]);
-  } catch (...) {
+  auto scan = std::make_unique<TComponentScan>();
+  scan->Options = Options();
+  if (CacheFile != CacheRead) {
+    Cache.Load(CacheFile);
+    CacheRead = CacheFile;
+  }
+  for (const std::string& name : LibraryFiles(Path)) {
+    const std::string file = Path + name;
+    TFileStamp stamp;
+    const bool stamped = StampOf(file, stamp);
+    const TComponentAnswer* kept = stamped && !CacheFile.empty() ? Cache.Find(file, stamp) : nullptr;
+    scan->Files.push_back(file);
+    scan->Stamps.push_back(stamp);
+    scan->Stamped.push_back(stamped);
+    scan->Answers.push_back(kept ? *kept : TComponentAnswer{});
+    scan->Cached.push_back(kept != nullptr);
+    scan->FromCache += kept != nullptr;
+  }
+  return scan;
+}
+
+void TComponentList::FinishScan(TComponentScan& scan) {
+  Clear();
+  Skipped.clear();
+  if (scan.Files.empty())
+    return;
+  bool changed = false;
+  for (std::size_t i = 0; i < scan.Files.size(); ++i) {
+    Register(scan.Files[i], scan.Answers[i]);
+    if (!CacheFile.empty() && !scan.Cached[i] && scan.Stamped[i]) {
+      Cache.Put(scan.Files[i], scan.Stamps[i], scan.Answers[i]);
+      changed = true;
+    }
+  }
+  if (!CacheFile.empty()) {
+    // Files of this folder that are gone leave the cache too.
+    const std::size_t before = Cache.Size();
+    const std::unordered_set<std::string> present(scan.Files.begin(), scan.Files.end());
+    Cache.KeepOnly([&](const std::string& path) {
+      return !path.starts_with(Path) || path.find('/', Path.size()) != std::string::npos ||
+             present.contains(path);
+    });
+    if ((changed || Cache.Size() != before) && !Cache.Save(CacheFile))
+      Log(ltError, "Не удалось сохранить кэш компонентов \"%s\" <%s.%s>",
+          {CacheFile, ClassName, std::string("Refresh")});
   }
   Log(ltInformation, "Обновление списка компонент закончено <%s.%s>",
       {ClassName, std::string("Refresh")});
+}
+
+void TComponentList::Refresh() {
+  try {
+    const std::unique_ptr<TComponentScan> scan = BeginScan();
+    scan->Run();
+    FinishScan(*scan);
+  } catch (...) {
+  }
 }

@@ -2,7 +2,7 @@
 
 #include "log/unLogGlobals.h"
 #include "plugins/unComponent.h"
-#include "plugins/unProbe.h"
+#include "plugins/unComponentScan.h"
 
 #include <memory>
 #include <string>
@@ -29,17 +29,25 @@ public:
   std::int32_t GetCount() const override { return Count(); }
   IComponent* GetItem(std::int32_t index) const override { return GetComponent(index); }
 
-  // Rebuilds the registry from the ".so" files of Path. The probes run in child processes, several
-  // at once; every component obtained before is gone afterwards.
+  // Rebuilds the registry from the ".so" files of Path: BeginScan, Run, FinishScan. Every
+  // component obtained before is gone afterwards.
   void Refresh();
-  // Registers one library file (a full path) when it passes its probe; false, with the cause
-  // logged, when it does not.
+  // Logs the opening message and prepares a scan of Path: the files, and the answers the cache
+  // holds for those that have not changed. The registry is left as it is until FinishScan.
+  std::unique_ptr<TComponentScan> BeginScan();
+  // Replaces the components with those of the finished scan, logging each file in order, and
+  // keeps the answers in the cache.
+  void FinishScan(TComponentScan& scan);
+  // Registers one library file (a full path) when a host can describe it; false, with the cause
+  // logged, when it cannot.
   bool AddComponent(const std::string& fileName);
   // Disposes of every component.
   void Clear();
   std::int32_t Count() const { return static_cast<std::int32_t>(Items.size()); }
   // Null outside 0 .. Count-1.
   TComponent* GetComponent(std::int32_t index) const;
+  // The component registered from the library file, or null.
+  TComponent* ComponentOfFile(const std::u16string& fileName) const;
 
   // The regular files ending in ".so" directly in the folder, sorted by name; empty when the
   // folder cannot be read.
@@ -48,13 +56,17 @@ public:
   TAddToLog OnLog;
   // The folder to scan, with its trailing '/'.
   std::string Path;
-  // The program that probes one library ("zu-probe" beside the executable by default); when it
-  // is missing, a forked copy of this process probes.
+  // The component host ("zu-probe" beside the executable by default); when it is missing, a
+  // forked copy of this process describes.
   std::string ProbeProgram;
-  // How long one probe may take.
+  // How long one file may take.
   int ProbeTimeoutMs = 5000;
-  // How many probes run at once.
+  // How many hosts run at once.
   unsigned ProbeParallel;
+  // Relay the library wrapper's messages into the log.
+  bool LogWrapper = false;
+  // Where the hosts' answers are kept between scans; empty: nowhere.
+  std::string CacheFile;
 
   // What the last Refresh or AddComponent skipped: the file and the cause, in order.
   struct TSkipped {
@@ -66,8 +78,12 @@ public:
 private:
   void Log(TLogTypeMessage type, const std::string& format, const TLogArgs& args) const;
   // Logs the opening message and registers the file when its probe passed.
-  bool Register(const std::string& fileName, const TProbeResult& probe);
+  bool Register(const std::string& fileName, const TComponentAnswer& answer);
+  TDescribeOptions Options() const;
 
   std::vector<std::unique_ptr<TComponent, TComponentDisposer>> Items;
   std::vector<TSkipped> Skipped;
+  TComponentCache Cache;
+  // The file the cache was last read from.
+  std::string CacheRead;
 };

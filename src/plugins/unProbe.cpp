@@ -1,14 +1,12 @@
 #include "plugins/unProbe.h"
 
 #include "platform/unStrings.h"
-#include "plugins/unComponent.h"
-#include "plugins/unPluginCall.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -16,27 +14,24 @@
 
 namespace {
 
-TProbeResult Failed(std::string cause) {
-  return {false, std::move(cause)};
-}
-
 using TClock = std::chrono::steady_clock;
 
-// How much of a probe's own output is kept (the rest is read and dropped).
+// How much of a host's own output is kept for the file it is describing (the rest is dropped).
 constexpr std::size_t KeptOutput = 4096;
 
-// One end of a pipe from a probing process and what came through it, up to a limit.
+// The reading end of a pipe from a host.
 struct TPipe {
   int Fd = -1; // -1 once it is closed
-  std::string Text;
-  std::size_t Limit = 0;
 };
 
-struct TChild {
-  std::size_t Index = 0;
+struct THost {
   pid_t Pid = -1; // also the id of its process group
-  TPipe Answer;   // the answer line
+  TPipe Answer;   // the answer frames
   TPipe Output;   // its standard output and error
+  TFrameBuffer Frames;
+  std::string Text; // its output since its last answer, up to KeptOutput
+  std::vector<std::size_t> Files; // indices of the files it was given
+  std::size_t Next = 0;           // the position in Files of the file it is describing
   TClock::time_point Deadline;
 };
 
@@ -48,26 +43,38 @@ bool OpenPipe(int fds[2]) {
   return true;
 }
 
-// Starts the probe of one file; the answer comes through the returned child's pipe.
-TChild Start(std::size_t index, const std::string& file, const std::string& helper, int timeoutMs) {
-  TChild child;
-  child.Index = index;
+// Starts a host for the files; Pid stays -1 when it cannot be started.
+THost Start(std::vector<std::size_t> indices, const std::vector<std::string>& files,
+            const TDescribeOptions& options) {
+  THost host;
+  host.Files = std::move(indices);
   int pipeFds[2], outFds[2];
-  // Never blocks the editor, not even when something the library started keeps a pipe open.
+  // Never blocks the caller, not even when something a library started keeps a pipe open.
   if (!OpenPipe(pipeFds))
-    return child;
+    return host;
   if (!OpenPipe(outFds)) {
     close(pipeFds[0]);
     close(pipeFds[1]);
-    return child;
+    return host;
   }
-  const bool exec = !helper.empty() && access(helper.c_str(), X_OK) == 0;
+  const bool exec = !options.Helper.empty() && access(options.Helper.c_str(), X_OK) == 0;
+  // Everything the child needs is made before the fork.
+  std::vector<std::string> mine;
+  for (std::size_t i : host.Files)
+    mine.push_back(files[i]);
   const std::string fdText = std::to_string(pipeFds[1]);
+  std::vector<const char*> argv{options.Helper.c_str()};
+  if (options.LogWrapper)
+    argv.push_back("--log");
+  argv.push_back(fdText.c_str());
+  for (const std::string& f : mine)
+    argv.push_back(f.c_str());
+  argv.push_back(nullptr);
   const pid_t pid = fork();
   if (pid == 0) {
-    // A group of its own, so that whatever the library starts ends with it.
+    // A group of its own, so that whatever a library starts ends with it.
     setpgid(0, 0);
-    // What the library prints goes to the registry, never into anybody's output.
+    // What a library prints goes to the caller, never into anybody's output.
     const int null = open("/dev/null", O_RDONLY);
     if (null >= 0)
       dup2(null, 0);
@@ -75,11 +82,10 @@ TChild Start(std::size_t index, const std::string& file, const std::string& help
     dup2(outFds[1], 2);
     if (exec) {
       fcntl(pipeFds[1], F_SETFD, 0);
-      execl(helper.c_str(), helper.c_str(), file.c_str(), fdText.c_str(), nullptr);
+      execv(options.Helper.c_str(), const_cast<char* const*>(argv.data()));
       _exit(127);
     }
-    const std::string answer = ProbeAnswer(ProbeHere(file));
-    (void)!write(pipeFds[1], answer.data(), answer.size());
+    DescribeInto(pipeFds[1], mine, options.LogWrapper);
     _exit(0);
   }
   close(pipeFds[1]);
@@ -87,39 +93,14 @@ TChild Start(std::size_t index, const std::string& file, const std::string& help
   if (pid < 0) {
     close(pipeFds[0]);
     close(outFds[0]);
-    return child;
+    return host;
   }
   setpgid(pid, pid); // also here, so that the group exists before anything is killed
-  child.Pid = pid;
-  child.Answer = {pipeFds[0], {}, 4096};
-  child.Output = {outFds[0], {}, KeptOutput};
-  child.Deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
-  return child;
-}
-
-// Reads what the pipe holds now (it never waits), keeping up to its limit; closes the pipe at its
-// end. True when something was read.
-bool ReadSome(TPipe& pipe) {
-  if (pipe.Fd < 0)
-    return false;
-  char buf[4096];
-  const ssize_t n = read(pipe.Fd, buf, sizeof buf);
-  if (n > 0) {
-    if (pipe.Text.size() < pipe.Limit)
-      pipe.Text.append(buf, std::min(static_cast<std::size_t>(n), pipe.Limit - pipe.Text.size()));
-    return true;
-  }
-  if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
-    close(pipe.Fd);
-    pipe.Fd = -1;
-  }
-  return false;
-}
-
-// Reads at most chunks times, while there is something to read.
-void Drain(TPipe& pipe, int chunks) {
-  while (chunks-- > 0 && ReadSome(pipe)) {
-  }
+  host.Pid = pid;
+  host.Answer.Fd = pipeFds[0];
+  host.Output.Fd = outFds[0];
+  host.Deadline = TClock::now() + std::chrono::milliseconds(options.TimeoutMs);
+  return host;
 }
 
 void Close(TPipe& pipe) {
@@ -128,12 +109,28 @@ void Close(TPipe& pipe) {
   pipe.Fd = -1;
 }
 
-// Ends whatever is left of the child's process group, then takes the child's status; the status
+// Reads what the pipe holds now (it never waits) into sink; closes the pipe at its end. True
+// when something was read.
+template <class F> bool ReadSome(TPipe& pipe, F&& sink) {
+  if (pipe.Fd < 0)
+    return false;
+  char buf[65536];
+  const ssize_t n = read(pipe.Fd, buf, sizeof buf);
+  if (n > 0) {
+    sink(buf, static_cast<std::size_t>(n));
+    return true;
+  }
+  if (n == 0 || (errno != EINTR && errno != EAGAIN))
+    Close(pipe);
+  return false;
+}
+
+// Ends whatever is left of the host's process group, then takes the host's status; the status
 // is unknown (-1) when the system had already taken it (SIGCHLD ignored).
-int EndGroup(const TChild& child) {
-  kill(-child.Pid, SIGKILL);
+int EndGroup(const THost& host) {
+  kill(-host.Pid, SIGKILL);
   int status = -1;
-  while (waitpid(child.Pid, &status, 0) < 0 && errno == EINTR) {
+  while (waitpid(host.Pid, &status, 0) < 0 && errno == EINTR) {
   }
   return status;
 }
@@ -149,151 +146,187 @@ std::string OutputNote(const std::string& output) {
   return "; вывод: " + text;
 }
 
-// What the child's status and answer (-1: status unknown) tell.
-TProbeResult Outcome(const TChild& child, int status) {
+// Why a host that ended with the status (-1: unknown) left its file without an answer.
+std::string EndCause(int status) {
   if (status != -1 && WIFSIGNALED(status)) {
     const int sig = WTERMSIG(status);
     const char* name = strsignal(sig);
-    return Failed("процесс проверки завершён сигналом " + std::to_string(sig) + " (" +
-                  (name ? name : "?") + ")");
+    return "процесс проверки завершён сигналом " + std::to_string(sig) + " (" +
+           (name ? name : "?") + ")";
   }
-  if (child.Answer.Text.empty())
-    return Failed("процесс проверки завершился без ответа (код " +
-                  std::to_string(status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1) +
-                  ")");
-  return ReadProbeAnswer(child.Answer.Text);
+  return "процесс проверки завершился без ответа (код " +
+         std::to_string(status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")";
 }
 
-// The result of a child that has ended with the status (-1: unknown), its output with a failure.
-TProbeResult Ended(const TChild& child, int status) {
-  TProbeResult result = Outcome(child, status);
-  if (!result.Ok)
-    result.Cause += OutputNote(child.Output.Text);
-  return result;
-}
+class TDescriber {
+public:
+  TDescriber(const std::vector<std::string>& files, const TDescribeOptions& options)
+      : Files(files), Options(options), Results(files.size()) {}
 
-} // namespace
-
-std::string ProbeAnswer(const TProbeResult& result) {
-  return result.Ok ? "ok\n" : "fail " + result.Cause + "\n";
-}
-
-TProbeResult ReadProbeAnswer(const std::string& answer) {
-  if (answer == "ok\n")
-    return {true, {}};
-  if (answer.starts_with("fail ") && answer.ends_with("\n"))
-    return Failed(answer.substr(5, answer.size() - 6));
-  return Failed("непонятный ответ процесса проверки");
-}
-
-TProbeResult ProbeHere(const std::string& file) {
-  void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle) {
-    const char* reason = dlerror();
-    return Failed(std::string("библиотека не загружается: ") + (reason ? reason : "?"));
-  }
-  const auto info = reinterpret_cast<TZUPluginInfo>(dlsym(handle, "ZU_Plugin_Info"));
-  if (!info)
-    return Failed("нет процедуры ZU_Plugin_Info");
-  TZUInfo record{};
-  TZUVersion version{0, 0, 0, 0};
-  const bool answered = GuardedPluginCall([&] { info(&record, &version); });
-  TComponentInfo discarded;
-  TakeInfo(record, discarded);
-  if (!answered)
-    return Failed("исключение в ZU_Plugin_Info");
-  if (const auto run = reinterpret_cast<TZUPluginRun>(dlsym(handle, "ZU_Plugin_Run"))) {
-    BSTR text = nullptr;
-    for (const std::int32_t command : {ZU_RUN_PARAM_IN, ZU_RUN_PARAM_OUT}) {
-      const bool ran = GuardedPluginCall([&] { run(command, 0, &text); });
-      const bool tooLong = ran && ParamTextTooLong(text);
-      if (!ran || tooLong) {
-        SysFreeString(text);
-        return Failed(tooLong ? ParamTextTooLongCause : "исключение в ZU_Plugin_Run");
-      }
+  std::vector<TComponentAnswer> Run() {
+    const std::size_t parallel =
+        std::max<std::size_t>(1, std::min<std::size_t>(Options.Parallel, Files.size()));
+    // Contiguous shares, so that each host takes its files in the callers' order.
+    for (std::size_t h = 0, from = 0; h < parallel; ++h) {
+      const std::size_t to = from + (Files.size() - from) / (parallel - h);
+      std::vector<std::size_t> share;
+      for (std::size_t i = from; i < to; ++i)
+        share.push_back(i);
+      Launch(std::move(share));
+      from = to;
     }
-    SysFreeString(text);
-  }
-  dlclose(handle);
-  return {true, {}};
-}
-
-std::vector<TProbeResult> ProbeApart(const std::vector<std::string>& files,
-                                     const std::string& helper, int timeoutMs, unsigned parallel) {
-  std::vector<TProbeResult> results(files.size());
-  std::vector<TChild> running;
-  std::size_t next = 0;
-  parallel = std::max(parallel, 1u);
-  while (next < files.size() || !running.empty()) {
-    while (next < files.size() && running.size() < parallel) {
-      TChild child = Start(next, files[next], helper, timeoutMs);
-      if (child.Pid < 0)
-        results[next] =
-            Failed(std::string("не удалось запустить процесс проверки: ") + std::strerror(errno));
-      else
-        running.push_back(std::move(child));
-      ++next;
+    while (!Hosts.empty())
+      if (!Step())
+        break;
+    for (THost& host : Hosts) {
+      EndGroup(host);
+      Close(host.Answer);
+      Close(host.Output);
     }
-    // Nothing runs when every start failed: nothing to wait for.
-    if (running.empty())
-      continue;
-    // Wait for an answer, or for the nearest deadline.
+    return std::move(Results);
+  }
+
+private:
+  void Answered(std::size_t index, TComponentAnswer answer) {
+    Results[index] = std::move(answer);
+    if (Options.Done)
+      Options.Done->fetch_add(1, std::memory_order_relaxed);
+  }
+
+  // Starts a host for the files; those it cannot start for are answered with the reason.
+  void Launch(std::vector<std::size_t> share) {
+    if (share.empty())
+      return;
+    THost host = Start(share, Files, Options);
+    if (host.Pid < 0) {
+      const std::string cause =
+          std::string("не удалось запустить процесс проверки: ") + std::strerror(errno);
+      for (std::size_t i : share)
+        Answered(i, FailedAnswer(cause));
+      return;
+    }
+    Hosts.push_back(std::move(host));
+  }
+
+  // Takes the whole answers the host has sent. False when it sent something that is no answer.
+  bool TakeFrames(THost& host) {
+    std::string payload;
+    while (host.Frames.Next(payload)) {
+      if (host.Next >= host.Files.size())
+        return false;
+      TComponentAnswer answer;
+      TMessageReader reader(payload);
+      if (!DecodeAnswer(reader, answer))
+        return false;
+      Answered(host.Files[host.Next++], std::move(answer));
+      host.Text.clear();
+      host.Deadline = TClock::now() + std::chrono::milliseconds(Options.TimeoutMs);
+    }
+    return !host.Frames.Broken();
+  }
+
+  // Reads at most chunks times from each pipe while there is something to read.
+  void Drain(THost& host, int chunks) {
+    for (int i = 0; i < chunks && ReadSome(host.Answer, [&](const char* data, std::size_t n) {
+                      host.Frames.Append(data, n);
+                    });
+         ++i) {
+    }
+    for (int i = 0; i < chunks && ReadSome(host.Output, [&](const char* data, std::size_t n) {
+                      if (host.Text.size() < KeptOutput)
+                        host.Text.append(data, std::min(n, KeptOutput - host.Text.size()));
+                    });
+         ++i) {
+    }
+  }
+
+  // Ends the host: the file it was describing gets the cause, a new host takes the rest.
+  void Retire(std::size_t at, const std::string& cause) {
+    THost host = std::move(Hosts[at]);
+    Hosts.erase(Hosts.begin() + static_cast<std::ptrdiff_t>(at));
+    Close(host.Answer);
+    Close(host.Output);
+    if (host.Next >= host.Files.size())
+      return;
+    Answered(host.Files[host.Next], FailedAnswer(cause + OutputNote(host.Text)));
+    Launch({host.Files.begin() + static_cast<std::ptrdiff_t>(host.Next) + 1, host.Files.end()});
+  }
+
+  // Waits for the next answer or deadline and handles what came; false when waiting failed.
+  bool Step() {
     const TClock::time_point now = TClock::now();
     TClock::time_point nearest = now + std::chrono::seconds(60);
     std::vector<pollfd> fds;
     bool closedPending = false;
-    for (const TChild& c : running) {
-      nearest = std::min(nearest, c.Deadline);
-      for (const TPipe* pipe : {&c.Answer, &c.Output})
+    for (const THost& h : Hosts) {
+      nearest = std::min(nearest, h.Deadline);
+      for (const TPipe* pipe : {&h.Answer, &h.Output})
         if (pipe->Fd >= 0)
           fds.push_back({pipe->Fd, POLLIN, 0});
-      // Its end comes without a word on a pipe when it has answered, or something it started
-      // holds its pipes: look for it often then.
-      if ((c.Answer.Fd < 0 && c.Output.Fd < 0) || c.Answer.Text.ends_with('\n'))
+      // Its end comes without a word on a pipe when something it started holds its pipes, or
+      // it has answered everything: look for it often then.
+      if ((h.Answer.Fd < 0 && h.Output.Fd < 0) || h.Next >= h.Files.size())
         closedPending = true;
     }
     int wait = static_cast<int>(
         std::chrono::duration_cast<std::chrono::milliseconds>(nearest - now).count());
     wait = std::max(0, closedPending ? std::min(wait, 5) : wait);
     if (poll(fds.data(), fds.size(), wait) < 0 && errno != EINTR)
-      break;
-    for (const pollfd& p : fds) {
-      if (!(p.revents & (POLLIN | POLLHUP | POLLERR)))
+      return false;
+    // A flood of output must not keep the deadlines from being seen.
+    for (THost& h : Hosts)
+      Drain(h, 64);
+    for (std::size_t i = 0; i < Hosts.size();) {
+      THost& h = Hosts[i];
+      if (!TakeFrames(h)) {
+        EndGroup(h);
+        Retire(i, "непонятный ответ процесса проверки");
         continue;
-      for (TChild& c : running)
-        for (TPipe* pipe : {&c.Answer, &c.Output})
-          if (pipe->Fd == p.fd)
-            Drain(*pipe, 64); // a flood of output must not keep the deadlines from being seen
-    }
-    // Children that have ended, or are out of time.
-    for (auto it = running.begin(); it != running.end();) {
+      }
       // Looked at without taking the status, so that its group still exists to be ended.
       siginfo_t info{};
-      const int looked =
-          waitid(P_PID, static_cast<id_t>(it->Pid), &info, WEXITED | WNOHANG | WNOWAIT);
-      const bool ended = (looked == 0 && info.si_pid == it->Pid) || (looked < 0 && errno == ECHILD);
+      const int looked = waitid(P_PID, static_cast<id_t>(h.Pid), &info, WEXITED | WNOHANG | WNOWAIT);
+      const bool ended = (looked == 0 && info.si_pid == h.Pid) || (looked < 0 && errno == ECHILD);
       if (ended) {
-        const int status = EndGroup(*it);
+        const int status = EndGroup(h);
         // What it still wrote before it ended.
-        for (TPipe* pipe : {&it->Answer, &it->Output})
-          Drain(*pipe, 1024);
-        Close(it->Answer);
-        Close(it->Output);
-        results[it->Index] = Ended(*it, status);
-        it = running.erase(it);
+        Drain(h, 1024);
+        if (!TakeFrames(h)) {
+          Retire(i, "непонятный ответ процесса проверки");
+          continue;
+        }
+        Retire(i, EndCause(status));
         continue;
       }
-      if (TClock::now() >= it->Deadline) {
-        EndGroup(*it);
-        Close(it->Answer);
-        Close(it->Output);
-        results[it->Index] = Failed("процесс проверки не ответил за " + std::to_string(timeoutMs) +
-                                    " мс и остановлен" + OutputNote(it->Output.Text));
-        it = running.erase(it);
+      if (TClock::now() >= h.Deadline) {
+        EndGroup(h);
+        Retire(i, "процесс проверки не ответил за " + std::to_string(Options.TimeoutMs) +
+                      " мс и остановлен");
         continue;
       }
-      ++it;
+      ++i;
     }
+    return true;
   }
-  return results;
+
+  const std::vector<std::string>& Files;
+  const TDescribeOptions& Options;
+  std::vector<TComponentAnswer> Results;
+  std::vector<THost> Hosts;
+};
+
+} // namespace
+
+std::vector<TComponentAnswer> DescribeApart(const std::vector<std::string>& files,
+                                            const TDescribeOptions& options) {
+  if (files.empty())
+    return {};
+  return TDescriber(files, options).Run();
+}
+
+bool DescribeInto(int fd, const std::vector<std::string>& files, bool logWrapper) {
+  for (const std::string& file : files)
+    if (!WriteAll(fd, EncodeAnswer(DescribeHere(file, logWrapper)).Frame()))
+      return false;
+  return true;
 }

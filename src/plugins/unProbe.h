@@ -1,26 +1,34 @@
 #pragma once
 
+#include "plugins/unComponentAnswer.h"
+
+#include <atomic>
+#include <cstddef>
 #include <string>
 #include <vector>
 
-// What trying a plug-in library out gave: passed, or why not, in words for the log.
-struct TProbeResult {
-  bool Ok = false;
-  std::string Cause;
+// How a set of library files is described by component hosts.
+struct TDescribeOptions {
+  // The host program ("helper [--log] FD FILE...", writing one answer frame per file to FD); when
+  // it is missing, a forked copy of this process describes.
+  std::string Helper;
+  // How long one file may take.
+  int TimeoutMs = 5000;
+  // How many hosts run at once.
+  unsigned Parallel = 1;
+  // Keep the library wrapper's messages.
+  bool LogWrapper = false;
+  // When set, counts the files answered so far (read from any thread).
+  std::atomic<std::size_t>* Done = nullptr;
 };
 
-// Tries the library out in this process: loads it, calls ZU_Plugin_Info and, when it is there,
-// ZU_Plugin_Run with commands 1 and 2, and frees every string they hand back. Meant for a process
-// of its own: a library that crashes or hangs takes that process with it.
-TProbeResult ProbeHere(const std::string& file);
+// Describes every file in component hosts: the files are shared out among at most Parallel host
+// processes, each loading its files one after another. A host that crashes or does not answer a
+// file within TimeoutMs (it is killed, with everything it started) gives that file the cause,
+// and a new host goes on with the files after it. Answers are in the order of the files.
+std::vector<TComponentAnswer> DescribeApart(const std::vector<std::string>& files,
+                                            const TDescribeOptions& options);
 
-// Tries every file out in a child process of its own, at most parallel at once, each given
-// timeoutMs to finish; a child that crashes, hangs (it is killed) or fails gives the cause. The
-// child runs the program helper ("helper FILE FD", writing its answer to FD) when it exists, and
-// ProbeHere itself otherwise. Results are in the order of the files.
-std::vector<TProbeResult> ProbeApart(const std::vector<std::string>& files,
-                                     const std::string& helper, int timeoutMs, unsigned parallel);
-
-// The answer line a probing process writes, and its reading.
-std::string ProbeAnswer(const TProbeResult& result);
-TProbeResult ReadProbeAnswer(const std::string& answer);
+// The host's side: describes each file in turn and writes its answer frame to fd. False when fd
+// is closed.
+bool DescribeInto(int fd, const std::vector<std::string>& files, bool logWrapper);

@@ -1,18 +1,29 @@
-// zu-probe FILE FD: tries a plug-in library out in a process of its own and writes the answer
-// line to the file descriptor FD. Started by the component registry; a library that crashes or
-// hangs takes only this process with it.
+// zu-probe: the component host. Plug-in code runs here, never in the editor: a library that
+// crashes or hangs takes only this process with it.
+//   zu-probe [--log] FD FILE...  describes each library file in turn, writing one answer frame per
+//                                file to the descriptor FD (--log: with the wrapper's messages);
+//   zu-probe --run FD SHMFD      runs the modules of a project as the editor's messages on FD ask.
 
 #include "plugins/unProbe.h"
+#include "plugins/unRunHost.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unistd.h>
+#include <vector>
 
 int main(int argc, char** argv) {
-  if (argc != 3)
+  int arg = 1;
+  if (argc == 4 && std::strcmp(argv[1], "--run") == 0)
+    return RunHostMain(std::atoi(argv[2]), std::atoi(argv[3]));
+  bool log = false;
+  if (arg < argc && std::strcmp(argv[arg], "--log") == 0) {
+    log = true;
+    ++arg;
+  }
+  if (arg >= argc)
     return 2;
-  const int fd = std::atoi(argv[2]);
-  const std::string answer = ProbeAnswer(ProbeHere(argv[1]));
-  return write(fd, answer.data(), answer.size()) == static_cast<ssize_t>(answer.size()) ? 0 : 1;
+  const int fd = std::atoi(argv[arg++]);
+  const std::vector<std::string> files(argv + arg, argv + argc);
+  return DescribeInto(fd, files, log) ? 0 : 1;
 }

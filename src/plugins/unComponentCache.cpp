@@ -1,0 +1,109 @@
+#include "plugins/unComponentCache.h"
+
+#include "platform/unReplaceFile.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+
+namespace {
+
+// The first bytes of a cache file; a new layout gets a new mark.
+const std::string Mark = "ZU component cache 1\n";
+constexpr char EntryKind = 'C';
+
+std::int64_t Ns(const timespec& t) {
+  return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+void MakeFolders(const std::string& file) {
+  for (std::size_t slash = file.find('/', 1); slash != std::string::npos;
+       slash = file.find('/', slash + 1))
+    mkdir(file.substr(0, slash).c_str(), 0755);
+}
+
+} // namespace
+
+bool StampOf(const std::string& file, TFileStamp& stamp) {
+  struct stat st {};
+  if (stat(file.c_str(), &st) != 0)
+    return false;
+  stamp = {static_cast<std::int64_t>(st.st_size), Ns(st.st_mtim), Ns(st.st_ctim),
+           static_cast<std::int64_t>(st.st_ino), static_cast<std::int64_t>(st.st_dev)};
+  return true;
+}
+
+bool TComponentCache::Keepable(const TComponentAnswer& answer) {
+  return answer.Ok || !answer.Cause.starts_with("не удалось запустить");
+}
+
+const TComponentAnswer* TComponentCache::Find(const std::string& path,
+                                              const TFileStamp& stamp) const {
+  const auto it = Entries.find(path);
+  return it != Entries.end() && it->second.Stamp == stamp ? &it->second.Answer : nullptr;
+}
+
+void TComponentCache::Put(const std::string& path, const TFileStamp& stamp,
+                          const TComponentAnswer& answer) {
+  if (Keepable(answer))
+    Entries[path] = {stamp, answer};
+  else
+    Entries.erase(path);
+}
+
+bool TComponentCache::Load(const std::string& file) {
+  Entries.clear();
+  std::ifstream in(file, std::ios::binary);
+  if (!in)
+    return false;
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!bytes.starts_with(Mark))
+    return false;
+  TFrameBuffer frames;
+  frames.Append(bytes.data() + Mark.size(), bytes.size() - Mark.size());
+  std::string payload;
+  while (frames.Next(payload)) {
+    TMessageReader r(payload);
+    TEntry entry;
+    const std::string path = r.Text();
+    entry.Stamp = {r.I64(), r.I64(), r.I64(), r.I64(), r.I64()};
+    TMessageReader answer(r.Text());
+    if (r.Kind() != EntryKind || !r.Ok() || !r.AtEnd() || !DecodeAnswer(answer, entry.Answer)) {
+      Entries.clear();
+      return false;
+    }
+    Entries[path] = std::move(entry);
+  }
+  if (!frames.Empty()) {
+    Entries.clear();
+    return false;
+  }
+  return true;
+}
+
+bool TComponentCache::Save(const std::string& file) const {
+  std::string bytes = Mark;
+  for (const auto& [path, entry] : Entries) {
+    TMessageWriter w(EntryKind);
+    w.Text(path);
+    for (std::int64_t v : {entry.Stamp.Size, entry.Stamp.ModifiedNs, entry.Stamp.ChangedNs,
+                           entry.Stamp.Inode, entry.Stamp.Device})
+      w.I64(v);
+    w.Text(EncodeAnswer(entry.Answer).Payload());
+    bytes += w.Frame();
+  }
+  MakeFolders(file);
+  return ReplaceFile(file, bytes).Ok;
+}
+
+std::string DefaultComponentCacheFile() {
+  std::string base;
+  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/')
+    base = xdg;
+  else if (const char* home = std::getenv("HOME"); home && *home)
+    base = std::string(home) + "/.cache";
+  else
+    base = "/tmp";
+  return base + "/zu-programming/components.cache";
+}

@@ -1,0 +1,363 @@
+#include "plugins/unRunHost.h"
+
+#include "platform/unStrings.h"
+#include "plugins/unComponent.h"
+#include "plugins/unPluginCall.h"
+#include "plugins/unRunPlan.h"
+
+#include <cerrno>
+#include <csignal>
+#include <dlfcn.h>
+#include <map>
+#include <poll.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+struct TLibrary {
+  void* Handle = nullptr;
+  TZUPluginRun Run = nullptr;
+  TZUPluginLoad Load = nullptr;
+  TZUPluginUnLoad UnLoad = nullptr;
+};
+
+// One module as the host runs it.
+struct TModuleRun {
+  const TLibrary* Library = nullptr;
+  std::vector<std::u16string> Outputs;
+  // For each input: "Name=" and either the constant (escaped) or the feeding output.
+  struct TPart {
+    std::u16string Prefix;
+    std::u16string Constant;
+    const std::u16string* From = nullptr;
+  };
+  std::vector<TPart> Parts;
+  bool Loaded = false;
+};
+
+std::u16string U16(std::string_view text) {
+  return Utf8ToUtf16(text);
+}
+
+class THostRun {
+public:
+  THostRun(TRunPlan plan, int fd, TRunStatus& status)
+      : Plan(std::move(plan)), Fd(fd), Status(status) {}
+
+  int Go() {
+    if (!Prepare())
+      return 1;
+    const int code = Ticks();
+    UnLoadAll();
+    if (code == 0)
+      Send(TMessageWriter(EndKind).I64(Done));
+    return code;
+  }
+
+private:
+  bool Send(const TMessageWriter& message) {
+    if (!WriteAll(Fd, message.Frame()))
+      Gone = true;
+    return !Gone;
+  }
+
+  void Fail(std::int32_t module, std::int64_t tick, const std::string& text) {
+    Send(TMessageWriter(ErrorKind).I32(module).I64(tick).Text(text));
+  }
+
+  void Enter(std::int32_t module, TRunPhase phase) {
+    Status.Module.store(module, std::memory_order_relaxed);
+    Status.SinceNs.store(MonotonicNs(), std::memory_order_relaxed);
+    Status.Phase.store(phase, std::memory_order_release);
+  }
+  void Leave() { Status.Phase.store(rpIdle, std::memory_order_release); }
+
+  // Loads the libraries and makes the instances; false (reported) when one cannot be made.
+  bool Prepare() {
+    Values.resize(Plan.Modules.size());
+    Dirty.resize(Plan.Modules.size());
+    Modules.resize(Plan.Modules.size());
+    for (std::size_t i = 0; i < Plan.Modules.size(); ++i) {
+      const TRunModule& m = Plan.Modules[i];
+      Values[i].assign(m.Outputs.size(), {});
+      Dirty[i].assign(m.Outputs.size(), 0);
+      for (const std::string& o : m.Outputs)
+        Modules[i].Outputs.push_back(U16(o));
+    }
+    for (std::size_t i = 0; i < Plan.Modules.size(); ++i) {
+      const TRunModule& m = Plan.Modules[i];
+      TModuleRun& run = Modules[i];
+      const auto index = static_cast<std::int32_t>(i);
+      std::string cause;
+      run.Library = Library(m.Library, cause);
+      if (!run.Library) {
+        Fail(index, 0, cause);
+        return false;
+      }
+      std::u16string constants;
+      for (const TRunInput& in : m.Inputs) {
+        TModuleRun::TPart part{U16(in.Name + "="), {}, nullptr};
+        if (in.FromModule >= 0) {
+          part.From = &Values[static_cast<std::size_t>(in.FromModule)]
+                             [static_cast<std::size_t>(in.FromOutput)];
+        } else {
+          part.Constant = U16(EscapeValue(in.Constant));
+          constants += part.Prefix + part.Constant + u"\n";
+        }
+        run.Parts.push_back(std::move(part));
+      }
+      BSTR text = SysAllocStringLen(reinterpret_cast<const ZU_WCHAR*>(constants.data()),
+                                    static_cast<std::uint32_t>(constants.size()));
+      std::int32_t result = 0;
+      Enter(index, rpLoad);
+      const bool returned = GuardedPluginCall([&] { result = run.Library->Load(index, &text); });
+      Leave();
+      const std::string reason = Utf16ToUtf8(BstrText(text));
+      SysFreeString(text);
+      if (!returned || result != 0) {
+        Fail(index, 0,
+             !returned ? "исключение в ZU_Plugin_Load" : "экземпляр не создан: " + reason);
+        return false;
+      }
+      run.Loaded = true;
+    }
+    return Send(TMessageWriter(ReadyKind).I32(static_cast<std::int32_t>(Modules.size())));
+  }
+
+  const TLibrary* Library(const std::string& file, std::string& cause) {
+    auto [it, added] = Libraries.try_emplace(file);
+    TLibrary& lib = it->second;
+    if (!added)
+      return lib.Handle ? &lib : nullptr;
+    lib.Handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!lib.Handle) {
+      const char* reason = dlerror();
+      cause = std::string("библиотека не загружается: ") + (reason ? reason : "?");
+      return nullptr;
+    }
+    lib.Run = reinterpret_cast<TZUPluginRun>(dlsym(lib.Handle, "ZU_Plugin_Run"));
+    lib.Load = reinterpret_cast<TZUPluginLoad>(dlsym(lib.Handle, "ZU_Plugin_Load"));
+    lib.UnLoad = reinterpret_cast<TZUPluginUnLoad>(dlsym(lib.Handle, "ZU_Plugin_UnLoad"));
+    const auto* mark = static_cast<const std::int32_t*>(dlsym(lib.Handle, "ZU_Plugin_Execution"));
+    if (!lib.Run || !lib.Load || !lib.UnLoad || !mark || *mark < 1) {
+      cause = "у компонента нет процедур выполнения";
+      lib.Handle = nullptr;
+      return nullptr;
+    }
+    return &lib;
+  }
+
+  // One step of the module; false (reported) when it failed.
+  bool Step(std::size_t i, std::int64_t tick) {
+    TModuleRun& run = Modules[i];
+    Input.clear();
+    for (const TModuleRun::TPart& part : run.Parts) {
+      Input += part.Prefix;
+      Input += part.From ? *part.From : part.Constant;
+      Input += u'\n';
+    }
+    BSTR text = SysAllocStringLen(reinterpret_cast<const ZU_WCHAR*>(Input.data()),
+                                  static_cast<std::uint32_t>(Input.size()));
+    std::int32_t result = 0;
+    const auto index = static_cast<std::int32_t>(i);
+    Enter(index, rpStep);
+    const bool returned = GuardedPluginCall([&] { result = run.Library->Run(ZU_RUN_STEP, index, &text); });
+    Leave();
+    if (!returned || result != 0) {
+      const std::string reason = Utf16ToUtf8(BstrText(text));
+      SysFreeString(text);
+      Fail(index, tick, !returned ? "исключение в ZU_Plugin_Run" : "ошибка шага: " + reason);
+      return false;
+    }
+    TakeOutputs(i, text);
+    SysFreeString(text);
+    return true;
+  }
+
+  void TakeOutputs(std::size_t i, BSTR text) {
+    const std::uint32_t len = SysStringLen(text);
+    const auto* p = reinterpret_cast<const char16_t*>(text);
+    const std::vector<std::u16string>& names = Modules[i].Outputs;
+    for (std::uint32_t line = 0; line < len;) {
+      std::uint32_t end = line;
+      while (end < len && p[end] != u'\n')
+        ++end;
+      std::uint32_t eq = line;
+      while (eq < end && p[eq] != u'=')
+        ++eq;
+      if (eq < end) {
+        const std::u16string_view name(p + line, eq - line);
+        for (std::size_t k = 0; k < names.size(); ++k)
+          if (names[k] == name) {
+            const std::u16string_view value(p + eq + 1, end - eq - 1);
+            if (Values[i][k] != value) {
+              Values[i][k].assign(value);
+              Dirty[i][k] = 1;
+            }
+            break;
+          }
+      }
+      line = end + 1;
+    }
+  }
+
+  // Reports the values changed since the last report.
+  bool Report(std::int64_t tick) {
+    std::int32_t count = 0;
+    for (const std::vector<char>& dirty : Dirty)
+      for (const char d : dirty)
+        count += d;
+    TMessageWriter w(ValuesKind);
+    w.I64(tick).I32(count);
+    for (std::size_t i = 0; i < Values.size(); ++i)
+      for (std::size_t k = 0; k < Values[i].size(); ++k)
+        if (Dirty[i][k]) {
+          Dirty[i][k] = 0;
+          w.I32(static_cast<std::int32_t>(i)).I32(static_cast<std::int32_t>(k));
+          w.Text(UnescapeValue(Utf16ToUtf8(Values[i][k])));
+        }
+    return Send(w);
+  }
+
+  bool Row(std::int64_t tick) {
+    TMessageWriter w(RowKind);
+    w.I64(tick).I32(static_cast<std::int32_t>(Plan.Watch.size()));
+    for (const TRunWatch& watch : Plan.Watch)
+      w.Text(UnescapeValue(Utf16ToUtf8(
+          Values[static_cast<std::size_t>(watch.Module)][static_cast<std::size_t>(watch.Output)])));
+    return Send(w);
+  }
+
+  // Waits up to timeoutMs for a message; true when the editor asked for a stop or is gone.
+  bool StopAsked(int timeoutMs) {
+    pollfd p{Fd, POLLIN, 0};
+    if (poll(&p, 1, timeoutMs) <= 0)
+      return false;
+    char buf[4096];
+    const ssize_t n = read(Fd, buf, sizeof buf);
+    if (n <= 0)
+      return !(n < 0 && (errno == EINTR || errno == EAGAIN));
+    Incoming.Append(buf, static_cast<std::size_t>(n));
+    std::string payload;
+    while (Incoming.Next(payload))
+      if (!payload.empty() && payload[0] == StopKind)
+        return true;
+    return Incoming.Broken();
+  }
+
+  int Ticks() {
+    const std::int64_t start = MonotonicNs();
+    std::int64_t lastReport = start;
+    const std::int64_t reportNs = static_cast<std::int64_t>(Plan.ReportMs) * 1000000;
+    std::int64_t tick = 0;
+    bool stopped = false;
+    while (!Gone && (Plan.Ticks == 0 || tick < Plan.Ticks)) {
+      ++tick;
+      Status.Tick.store(tick, std::memory_order_relaxed);
+      for (std::size_t i = 0; i < Modules.size(); ++i)
+        if (!Step(i, tick))
+          return 1;
+      if (!Plan.Watch.empty() && !Row(tick))
+        return 1;
+      const std::int64_t now = MonotonicNs();
+      if (now - lastReport >= reportNs) {
+        lastReport = now;
+        if (!Report(tick))
+          return 1;
+      }
+      int wait = 0;
+      if (Plan.RateHz > 0) {
+        const auto next = start + static_cast<std::int64_t>(static_cast<double>(tick) * 1e9 / Plan.RateHz);
+        wait = static_cast<int>(std::max<std::int64_t>(0, (next - MonotonicNs()) / 1000000));
+      }
+      if (StopAsked(wait)) {
+        stopped = true;
+        break;
+      }
+      // What is left of the wait after a message that was no stop.
+      while (Plan.RateHz > 0) {
+        const auto next = start + static_cast<std::int64_t>(static_cast<double>(tick) * 1e9 / Plan.RateHz);
+        const std::int64_t left = (next - MonotonicNs()) / 1000000;
+        if (left <= 0)
+          break;
+        if (StopAsked(static_cast<int>(left))) {
+          stopped = true;
+          break;
+        }
+      }
+      if (stopped)
+        break;
+    }
+    if (Gone)
+      return 1;
+    Report(tick);
+    Done = tick;
+    return Gone ? 1 : 0;
+  }
+
+  void UnLoadAll() {
+    for (std::size_t i = 0; i < Modules.size(); ++i) {
+      TModuleRun& run = Modules[i];
+      if (!run.Loaded)
+        continue;
+      Enter(static_cast<std::int32_t>(i), rpUnLoad);
+      GuardedPluginCall([&] { run.Library->UnLoad(static_cast<std::int32_t>(i)); });
+      Leave();
+      run.Loaded = false;
+    }
+  }
+
+  TRunPlan Plan;
+  int Fd;
+  TRunStatus& Status;
+  std::map<std::string, TLibrary> Libraries;
+  std::vector<TModuleRun> Modules;
+  std::vector<std::vector<std::u16string>> Values;
+  std::vector<std::vector<char>> Dirty;
+  std::u16string Input;
+  TFrameBuffer Incoming;
+  bool Gone = false;
+  std::int64_t Done = 0;
+};
+
+// Reads frames from fd until a whole one is there; false when fd ends first.
+bool ReadFrame(int fd, TFrameBuffer& frames, std::string& payload) {
+  char buf[65536];
+  while (!frames.Next(payload)) {
+    if (frames.Broken())
+      return false;
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return false;
+    frames.Append(buf, static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+} // namespace
+
+int RunHostMain(int fd, int shmFd) {
+  signal(SIGPIPE, SIG_IGN);
+  static TRunStatus own;
+  TRunStatus* status = &own;
+  if (shmFd >= 0) {
+    void* shared = mmap(nullptr, sizeof(TRunStatus), PROT_READ | PROT_WRITE, MAP_SHARED, shmFd, 0);
+    if (shared != MAP_FAILED)
+      status = static_cast<TRunStatus*>(shared);
+    close(shmFd);
+  }
+  TFrameBuffer frames;
+  std::string payload;
+  if (!ReadFrame(fd, frames, payload))
+    return 2;
+  TRunPlan plan;
+  TMessageReader reader(payload);
+  if (!DecodePlan(reader, plan)) {
+    WriteAll(fd, TMessageWriter(ErrorKind).I32(-1).I64(0).Text("план выполнения не прочитан").Frame());
+    return 2;
+  }
+  return THostRun(std::move(plan), fd, *status).Go();
+}

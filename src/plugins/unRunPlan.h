@@ -1,0 +1,75 @@
+#pragma once
+
+#include "plugins/unHostMessage.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One input of a module in a run: fed by an output of a module before it, or a constant value.
+struct TRunInput {
+  std::string Name;
+  std::int32_t FromModule = -1; // -1: the constant
+  std::int32_t FromOutput = -1;
+  std::string Constant; // the value (not escaped) when FromModule is -1
+  friend bool operator==(const TRunInput&, const TRunInput&) = default;
+};
+
+// One module of a run.
+struct TRunModule {
+  std::string Library; // the component's library file
+  std::string Label;   // how messages name it
+  std::vector<std::string> Outputs;
+  std::vector<TRunInput> Inputs;
+  friend bool operator==(const TRunModule&, const TRunModule&) = default;
+};
+
+// An output watched by a run without a window: its value is sent after every tick.
+struct TRunWatch {
+  std::int32_t Module = 0;
+  std::int32_t Output = 0;
+  friend bool operator==(const TRunWatch&, const TRunWatch&) = default;
+};
+
+// What a component host runs: the modules in step order (every module after those that feed it),
+// the pace, and how it reports.
+struct TRunPlan {
+  std::vector<TRunModule> Modules;
+  double RateHz = 10;          // ticks per second; 0: as fast as possible
+  std::int64_t Ticks = 0;      // 0: until stopped
+  std::int32_t ReportMs = 33;  // at least this long between two reports of changed values
+  std::vector<TRunWatch> Watch;
+  friend bool operator==(const TRunPlan&, const TRunPlan&) = default;
+};
+
+// Messages of a run: the editor sends the plan and may ask for a stop; the host answers that the
+// instances are made, reports changed values and watched rows, and ends with an error or the end.
+inline constexpr char PlanKind = 'P';
+inline constexpr char StopKind = 'X';
+inline constexpr char ReadyKind = 'R';
+inline constexpr char ValuesKind = 'V';
+inline constexpr char RowKind = 'W';
+inline constexpr char ErrorKind = 'E';
+inline constexpr char EndKind = 'F';
+
+TMessageWriter EncodePlan(const TRunPlan& plan);
+// False when the message is not a whole, sound plan (every link refers to an earlier module).
+bool DecodePlan(TMessageReader& reader, TRunPlan& plan);
+
+// What the host does now, in memory both processes share, so that the editor can name the module
+// and the tick of a crash or a hang whatever the module's code did to the host.
+struct TRunStatus {
+  std::atomic<std::int64_t> Tick{0};
+  std::atomic<std::int32_t> Module{-1};
+  std::atomic<std::int32_t> Phase{0}; // TRunPhase
+  std::atomic<std::int64_t> SinceNs{0}; // CLOCK_MONOTONIC when the phase began
+};
+enum TRunPhase : std::int32_t { rpIdle = 0, rpLoad = 1, rpStep = 2, rpUnLoad = 3 };
+
+// The monotonic clock in nanoseconds, as TRunStatus keeps it.
+std::int64_t MonotonicNs();
+
+// Value texts: "Name=Value\n" per value, with '\\', line feed and carriage return escaped.
+std::string EscapeValue(std::string_view value);
+std::string UnescapeValue(std::string_view text);

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "plugins/unRunPlan.h"
+
+#include <functional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// Runs a plan in a component host process and follows it: takes the values the host reports,
+// and watches that the host stays alive and that no call into a module lasts too long. Whatever
+// the host does, the caller only sees a run that ended, cleanly or with a message naming the
+// module and the tick. Not thread-safe: one thread starts, polls and stops.
+class TRunner {
+public:
+  TRunner() = default;
+  TRunner(const TRunner&) = delete;
+  TRunner& operator=(const TRunner&) = delete;
+  // Ends a run still under way (the host is killed).
+  ~TRunner();
+
+  // Starts the host (the program host, "host --run FD SHMFD"; a forked copy of this process when
+  // it is missing) and hands it the plan. False, with the reason, when no host could be started.
+  bool Start(const TRunPlan& plan, const std::string& host, std::string* error = nullptr);
+  // Handles what the host sent, waiting up to waitMs for something; checks that the host lives
+  // and that no call into a module has gone on too long. False once the run is over.
+  bool Poll(int waitMs);
+  // Asks the host to stop after its tick and waits (at most StopWaitMs, then kills it).
+  void Stop();
+  // Polls until the run is over.
+  void Wait();
+
+  bool Running() const { return Pid > 0 && !Over; }
+  // The run ended with a failure: Failure holds the message.
+  bool Failed() const { return !Failure.empty(); }
+  const std::string& GetFailure() const { return Failure; }
+  // The tick of the latest report, and the ticks done when the run ended.
+  std::int64_t GetTick() const { return Tick; }
+  // Every instance was made and the ticks began.
+  bool IsReady() const { return Ready; }
+  // The latest value of each output of each module of the plan (empty before the first).
+  const std::vector<std::vector<std::string>>& GetValues() const { return Values; }
+  // The descriptor to wait on for news from the host; -1 when none.
+  int Descriptor() const { return Fd; }
+
+  // Called with each watched row (the tick and the watched values in the plan's order).
+  std::function<void(std::int64_t, const std::vector<std::string>&)> OnRow;
+  // Called after the values changed.
+  std::function<void()> OnValues;
+
+  // How long one step may take, and making or freeing an instance.
+  int StepLimitMs = 2000;
+  int LoadLimitMs = 10000;
+  int StopWaitMs = 3000;
+
+private:
+  void Handle(const std::string& payload);
+  void Fail(std::int32_t module, std::int64_t tick, const std::string& text);
+  // Takes the host's status once it has ended; the cause of an end nobody reported.
+  void Reap(bool killed);
+  void Kill();
+  std::string Label(std::int32_t module) const;
+
+  TRunPlan Plan;
+  pid_t Pid = -1;
+  int Fd = -1;
+  TRunStatus* Status = nullptr;
+  TFrameBuffer Frames;
+  bool Over = false;
+  bool Ended = false; // the host said it ended cleanly
+  bool Ready = false;
+  std::string Failure;
+  std::int64_t Tick = 0;
+  std::vector<std::vector<std::string>> Values;
+};
