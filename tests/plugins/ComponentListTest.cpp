@@ -47,6 +47,17 @@ std::vector<std::u16string> ParamNames(const TParamList& list) {
   return names;
 }
 
+// The files described by hosts of the program (none: a forked copy), parallel at once.
+std::vector<TComponentAnswer> Describe(const std::vector<std::string>& files,
+                                       const std::string& helper, int timeoutMs,
+                                       unsigned parallel) {
+  TDescribeOptions options;
+  options.Helper = helper;
+  options.TimeoutMs = timeoutMs;
+  options.Parallel = parallel;
+  return DescribeApart(files, options);
+}
+
 } // namespace
 
 TEST(ComponentList, EveryTestComponentEndsAsItShould) {
@@ -68,8 +79,8 @@ TEST(ComponentList, EveryTestComponentEndsAsItShould) {
       {"run2_crash", "процесс проверки завершён сигналом 11", u"", {}, {}},
       {"big_params", "текст описания параметров больше 1 МБ", u"", {}, {}},
       {"says_why", "процесс проверки завершён сигналом 6", u"", {}, {}},
-      // Behaves in the probe and throws here: skipped with the cause, never listed empty.
-      {"two_faced", "исключение в ZU_Plugin_Info", u"", {}, {}},
+      // Behaves in the host and throws in any other program: the editor never loads it.
+      {"two_faced", nullptr, u"TwoFaced", {u"a", u"b"}, {u"sum"}},
       {"noisy", nullptr, u"Noisy", {u"a", u"b"}, {u"sum"}},
   };
   for (const auto& row : rows) {
@@ -101,16 +112,20 @@ TEST(ComponentList, EveryTestComponentEndsAsItShould) {
               1234);
     EXPECT_EQ(ParamNames(*c.GetParamInList()), row.In) << row.File;
     EXPECT_EQ(ParamNames(*c.GetParamOutList()), row.Out) << row.File;
-    EXPECT_NE(c.RunProc, nullptr);
+    EXPECT_TRUE(c.HasRun);
     // A component without ZU_Plugin_Load is registered all the same, with what it filled.
-    EXPECT_EQ(c.LoadProc == nullptr, std::string(row.File) == "no_load") << row.File;
+    const bool loads = std::string(row.File) != "no_load" && std::string(row.File) != "two_faced";
+    EXPECT_EQ(c.HasLoad, loads) << row.File;
+    EXPECT_EQ(c.HasUnLoad, loads) << row.File;
+    // None of them has the execution interface: descriptions only.
+    EXPECT_FALSE(c.Executes) << row.File;
   }
 }
 
 TEST(ComponentList, TheProbesOutputBecomesPartOfTheCauseCapped) {
   for (const std::string& helper : {std::string(ZU_PROBE), std::string()}) {
-    const std::vector<TProbeResult> results =
-        ProbeApart({TestComponent("says_why"), TestComponent("noisy")}, helper, 3000, 2);
+    const std::vector<TComponentAnswer> results =
+        Describe({TestComponent("says_why"), TestComponent("noisy")}, helper, 3000, 2);
     ASSERT_EQ(results.size(), 2u);
     EXPECT_FALSE(results[0].Ok);
     EXPECT_TRUE(results[0].Cause.ends_with("; вывод: says_why: device /dev/zu-test9 is missing "))
@@ -123,7 +138,7 @@ TEST(ComponentList, TheProbesOutputBecomesPartOfTheCauseCapped) {
   WriteBytes(Utf8ToUtf16(script), "#!/bin/sh\nhead -c 3000000 /dev/zero | tr '\\0' 'z'\n"
                                   "printf 'line\\r\\nbreak' >&2\nexit 3\n");
   std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-  const TProbeResult flood = ProbeApart({"any.so"}, script, 5000, 1).front();
+  const TComponentAnswer flood = Describe({"any.so"}, script, 5000, 1).front();
   EXPECT_EQ(flood.Cause,
             "процесс проверки завершился без ответа (код 3); вывод: " + std::string(4096, 'z'));
 }
@@ -134,7 +149,7 @@ TEST(ComponentList, ProbesLeaveNoDescriptorOpen) {
                          std::filesystem::directory_iterator());
   };
   const auto before = open();
-  ProbeApart({TestComponent("info_hang"), TestComponent("info_crash"), Samples + "Adder.so"},
+  Describe({TestComponent("info_hang"), TestComponent("info_crash"), Samples + "Adder.so"},
              ZU_PROBE, 300, 3);
   EXPECT_EQ(open(), before);
 }
@@ -150,10 +165,12 @@ TEST(ComponentList, AParameterTextOfOneMegabyteIsTheLargestTaken) {
 }
 
 TEST(ComponentList, AProbeThatFloodsItsOutputStillMeetsItsDeadline) {
-  const std::vector<TProbeResult> results = ProbeApart({"x.so"}, "/usr/bin/yes", 500, 1);
+  const std::vector<TComponentAnswer> results = Describe({"x.so"}, "/usr/bin/yes", 500, 1);
+  // yes repeats its arguments: the descriptor and the file.
   EXPECT_TRUE(results[0].Cause.starts_with("процесс проверки не ответил за 500 мс и остановлен; "
-                                           "вывод: x.so "))
+                                           "вывод: "))
       << results[0].Cause.substr(0, 200);
+  EXPECT_NE(results[0].Cause.find(" x.so "), std::string::npos);
   EXPECT_EQ(results[0].Cause.size(),
             std::string("процесс проверки не ответил за 500 мс и остановлен; вывод: ").size() +
                 4096);
@@ -169,7 +186,7 @@ TEST(ComponentList, AProbeThatCannotStartSaysWhy) {
     limit.rlim_cur = static_cast<rlim_t>(spare + 1);
     setrlimit(RLIMIT_NOFILE, &limit);
     const auto start = std::chrono::steady_clock::now();
-    const TProbeResult result = ProbeApart({"x.so"}, ZU_PROBE, 1000, 1).front();
+    const TComponentAnswer result = Describe({"x.so"}, ZU_PROBE, 1000, 1).front();
     // With nothing started there is nothing to wait for (not the minute a wait may take).
     if (std::chrono::steady_clock::now() - start > std::chrono::seconds(10))
       _exit(2);
@@ -185,7 +202,7 @@ TEST(ComponentList, WhatAProbeStartsEndsWithIt) {
   TTempFolder folder;
   const std::string pidFile = (folder.Path / "pid").string();
   setenv("ZU_TEST_PID_FILE", pidFile.c_str(), 1);
-  const TProbeResult result = ProbeApart({TestComponent("forks")}, ZU_PROBE, 3000, 1).front();
+  const TComponentAnswer result = Describe({TestComponent("forks")}, ZU_PROBE, 3000, 1).front();
   unsetenv("ZU_TEST_PID_FILE");
   EXPECT_TRUE(result.Ok) << result.Cause;
   const std::string text = ReadBytes(Utf8ToUtf16(pidFile));
@@ -214,32 +231,16 @@ TEST(ComponentList, AComponentThatIgnoresChildrenSpoilsNoLaterScan) {
   EXPECT_TRUE(registry.AddComponent(Samples + "Adder.so")) << registry.GetSkipped().at(0).Cause;
   // Waiting copes even while children are reaped by the system.
   signal(SIGCHLD, SIG_IGN);
-  const std::vector<TProbeResult> results =
-      ProbeApart({Samples + "Adder.so", TestComponent("info_crash")}, ZU_PROBE, 3000, 2);
+  const std::vector<TComponentAnswer> results =
+      Describe({Samples + "Adder.so", TestComponent("info_crash")}, ZU_PROBE, 3000, 2);
   // The system took the status: how it ended is not known, so no exit code is made up.
-  const TProbeResult silent = ProbeApart({"x.so"}, "/bin/false", 3000, 1).front();
+  const TComponentAnswer silent = Describe({"x.so"}, "/bin/false", 3000, 1).front();
   signal(SIGCHLD, SIG_DFL);
   EXPECT_EQ(silent.Cause, "процесс проверки завершился без ответа (код -1)");
-  EXPECT_EQ(ProbeApart({"x.so"}, "/bin/false", 3000, 1).front().Cause,
+  EXPECT_EQ(Describe({"x.so"}, "/bin/false", 3000, 1).front().Cause,
             "процесс проверки завершился без ответа (код 1)");
   EXPECT_TRUE(results[0].Ok) << results[0].Cause;
   EXPECT_FALSE(results[1].Ok);
-}
-
-TEST(ComponentList, AComponentThePassingProbeCannotHelpIsSkippedWithTheLoadersReason) {
-  TRecordingLog log;
-  TComponentList registry;
-  Prepared(registry, log).ProbeProgram = std::string(ZU_TEST_DATA) + "/always-ok-probe.sh";
-  EXPECT_FALSE(registry.AddComponent(TestComponent("not_a_library.so")));
-  EXPECT_EQ(registry.Count(), 0);
-  ASSERT_EQ(registry.GetSkipped().size(), 1u);
-  EXPECT_TRUE(registry.GetSkipped()[0].Cause.starts_with("библиотека не загружается: "))
-      << registry.GetSkipped()[0].Cause;
-  EXPECT_NE(registry.GetSkipped()[0].Cause.find("not_a_library.so"), std::string::npos);
-  // A later good file leaves no skipped entry of the earlier one.
-  Prepared(registry, log);
-  EXPECT_TRUE(registry.AddComponent(Samples + "Adder.so"));
-  EXPECT_TRUE(registry.GetSkipped().empty());
 }
 
 TEST(ComponentList, WithoutTheProbeProgramAForkedCopyProbes) {
@@ -251,14 +252,14 @@ TEST(ComponentList, WithoutTheProbeProgramAForkedCopyProbes) {
   }
 }
 
-TEST(ComponentList, AThrowingPluginNeverReachesTheHost) {
-  // Connected without a probe, as a library that passed one could still behave.
-  std::unique_ptr<TComponent, TComponentDisposer> c(new TComponent);
-  c->GetLibrary().SetFileName(Utf8ToUtf16(TestComponent("info_throws")));
-  EXPECT_NO_THROW(c->Connect());
-  EXPECT_EQ(c->Info.Name, u"Throws"); // what it filled before it threw
-  EXPECT_EQ(c->RunProc, nullptr);     // the sequence stopped there
-  EXPECT_EQ(c->GetParamInList()->Count(), 0);
+TEST(ComponentList, AThrowingPluginNeverReachesTheHostsCaller) {
+  // As a host describes it, here in the test's own process.
+  TComponentAnswer answer;
+  EXPECT_NO_THROW(answer = DescribeHere(TestComponent("info_throws")));
+  EXPECT_FALSE(answer.Ok);
+  EXPECT_EQ(answer.Cause, "исключение в ZU_Plugin_Info");
+  EXPECT_EQ(answer.Info.Name, u"Throws"); // what it filled before it threw
+  EXPECT_FALSE(answer.HasRun);            // the sequence stopped there
 }
 
 TEST(ComponentList, RefreshRegistersAFolderInNameOrderOnceEach) {
@@ -293,9 +294,9 @@ TEST(ComponentList, RefreshRegistersAFolderInNameOrderOnceEach) {
                                             "\" <TComponentList.Refresh>");
     EXPECT_EQ(log.Entries.back().Text,
               "Обновление списка компонент закончено <TComponentList.Refresh>");
-    // The components of the first refresh are gone, their libraries with them.
-    EXPECT_EQ(TimesLoaded((folder.Path / "Adder.so").string()), 1);
-    EXPECT_EQ(TimesLoaded((folder.Path / "SerialPort.so").string()), 1);
+    // The hosts loaded them; this process never does.
+    EXPECT_EQ(TimesLoaded((folder.Path / "Adder.so").string()), 0);
+    EXPECT_EQ(TimesLoaded((folder.Path / "SerialPort.so").string()), 0);
   }
   EXPECT_EQ(registry.GetComponent(-1), nullptr);
   EXPECT_EQ(registry.GetComponent(8), nullptr);
@@ -337,18 +338,18 @@ TEST(ComponentReport, ASampleLineByLine) {
       u"Author:      ZU Programming",
       u"Copyright:   (c) 2026 ZU Programming",
       u"HomePage:    https://zu-programming.example/components",
-      u"Version:     1.0.0.1",
+      u"Version:     1.1.0.2",
       u"--------------------------------------------",
       u"  --- ParamIn[0] ---",
       u"Index:       0",
       u"Name:        A",
       u"Title:       Слагаемое A",
-      u"Description: First term",
+      u"Description: First term (0 when unset)",
       u"  --- ParamIn[1] ---",
       u"Index:       1",
       u"Name:        B",
       u"Title:       Слагаемое B",
-      u"Description: Second term",
+      u"Description: Second term (0 when unset)",
       u"--------------------------------------------",
       u"  --- ParamOut[0] ---",
       u"Index:       0",
@@ -361,8 +362,8 @@ TEST(ComponentReport, ASampleLineByLine) {
 
 TEST(ComponentReport, AComponentThatDidNotConnect) {
   std::unique_ptr<TComponent, TComponentDisposer> c(new TComponent);
-  c->GetLibrary().SetFileName(u"/no/such.so");
-  c->Connect();
+  EXPECT_FALSE(c->Take(u"/no/such.so", FailedAnswer("библиотека не загружается: ?")));
+  EXPECT_EQ(c->GetFileName(), u"/no/such.so");
   const std::vector<std::u16string> expected = {u"============================================",
                                                 u"Name:        ",
                                                 u"Title:       ",
