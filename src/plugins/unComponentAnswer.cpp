@@ -81,7 +81,7 @@ bool DecodeAnswer(TMessageReader& r, TComponentAnswer& answer) {
   for (std::uint32_t i = 0; i < entries && r.Ok(); ++i) {
     const std::uint8_t type = r.U8();
     std::string text = r.Text();
-    if (type > ltError)
+    if (type > ltInformation)
       return false;
     answer.Log.push_back({static_cast<TLogTypeMessage>(type), ValidUtf8(text)});
   }

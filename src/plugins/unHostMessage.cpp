@@ -50,7 +50,7 @@ std::string TMessageWriter::Frame() const {
   return frame;
 }
 
-TMessageReader::TMessageReader(std::string_view payload) : Data(payload) {
+TMessageReader::TMessageReader(std::string payload) : Data(std::move(payload)) {
   if (Take(1))
     KindByte = Data[0];
 }
@@ -82,7 +82,7 @@ std::string TMessageReader::Text() {
   const std::size_t size = GetLe(Data, Pos - 4, 4);
   if (!Take(size))
     return {};
-  return std::string(Data.substr(Pos - size, size));
+  return Data.substr(Pos - size, size);
 }
 
 std::uint32_t TMessageReader::Count(std::size_t minBytes) {

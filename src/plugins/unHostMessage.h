@@ -29,11 +29,11 @@ private:
   std::string Bytes;
 };
 
-// Reads the fields of one message; after the first field that does not fit, Ok() is false and
-// every further read gives zero or empty.
+// Reads the fields of one message (a copy of it is kept); after the first field that does not fit,
+// Ok() is false and every further read gives zero or empty.
 class TMessageReader {
 public:
-  explicit TMessageReader(std::string_view payload);
+  explicit TMessageReader(std::string payload);
   char Kind() const { return KindByte; }
   std::uint8_t U8();
   std::int32_t I32();
@@ -46,7 +46,7 @@ public:
 
 private:
   bool Take(std::size_t n);
-  std::string_view Data;
+  std::string Data;
   std::size_t Pos = 0;
   char KindByte = 0;
   bool Good = true;

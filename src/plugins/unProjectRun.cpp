@@ -86,16 +86,27 @@ TProjectRun PlanProjectRun(const TProject& project, const TComponentList& regist
     std::vector<std::vector<const TLink*>> into(static_cast<std::size_t>(n));
     for (std::int32_t k = 0; k < links.Count(); ++k) {
       const TLink& link = *links.Get(k);
-      if (!LinkResolves(link))
+      if (!link.From || !link.To || !index.contains(link.From.get()) ||
+          !index.contains(link.To.get()))
         continue;
       const std::int32_t from = index.at(link.From.get());
       const std::int32_t to = index.at(link.To.get());
-      if (!components[static_cast<std::size_t>(to)])
+      const TComponent* target = components[static_cast<std::size_t>(to)];
+      const TComponent* source = components[static_cast<std::size_t>(from)];
+      if (!target)
         continue;
-      if (!components[static_cast<std::size_t>(from)]) {
+      const std::vector<std::string> inputs = Names(target->GetParamIn());
+      if (std::find(inputs.begin(), inputs.end(), Utf16ToUtf8(link.Input)) == inputs.end())
+        continue; // a link to an input the component no longer has feeds nothing
+      if (source) {
+        const std::vector<std::string> outputs = Names(source->GetParamOut());
+        if (std::find(outputs.begin(), outputs.end(), Utf16ToUtf8(link.Output)) == outputs.end())
+          source = nullptr;
+      }
+      if (!source) {
         run.Notes.push_back("Вход «" + Utf16ToUtf8(link.Input) + "» модуля «" +
                             ModuleLabel(paths[static_cast<std::size_t>(to)]) +
-                            "» берёт своё значение: модуль перед ним не выполняется");
+                            "» берёт своё значение: связь к нему не ведёт от выполняемого модуля");
         continue;
       }
       feeds[static_cast<std::size_t>(from)].push_back(to);
@@ -162,8 +173,6 @@ TProjectRun PlanProjectRun(const TProject& project, const TComponentList& regist
           const auto out = std::find(outputs.begin(), outputs.end(), Utf16ToUtf8(link->Output));
           in.FromModule = planIndex[static_cast<std::size_t>(from)];
           in.FromOutput = static_cast<std::int32_t>(out - outputs.begin());
-          if (out == outputs.end())
-            continue;
         } else {
           const auto& values = m->GetInputValues();
           const auto typed = std::find_if(values.begin(), values.end(),

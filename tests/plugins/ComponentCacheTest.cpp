@@ -1,0 +1,186 @@
+#include "PluginTestSupport.h"
+#include "plugins/unComponentCache.h"
+#include "plugins/unComponentList.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A host program that notes each start (its files) in a log, then is the real host.
+struct TCountingHost {
+  explicit TCountingHost(const TTempFolder& folder)
+      : Program((folder.Path / "host.sh").string()), Log((folder.Path / "starts").string()) {
+    WriteBytes(Utf8ToUtf16(Program), "#!/bin/sh\n"
+                                     "fd=$1; shift\n"
+                                     "echo \"$*\" >> '" + Log + "'\n"
+                                     "exec '" ZU_PROBE "' \"$fd\" \"$@\"\n");
+    fs::permissions(Program, fs::perms::owner_all);
+  }
+  // The files of each start, in order, with the folder taken out.
+  std::vector<std::string> Starts(const std::string& folder) const {
+    std::vector<std::string> starts;
+    std::string text = ReadBytes(Utf8ToUtf16(Log));
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t end = text.find('\n', at);
+      std::string line = text.substr(at, end - at);
+      for (std::size_t p; (p = line.find(folder)) != std::string::npos;)
+        line.erase(p, folder.size());
+      starts.push_back(line);
+      at = end + 1;
+    }
+    return starts;
+  }
+  std::string Program, Log;
+};
+
+struct TCachedFolder {
+  TCachedFolder() : Host(Folder) {
+    fs::create_directory(Folder.Path / "c");
+    Components = (Folder.Path / "c").string() + "/";
+    fs::copy_file(Samples + "Adder.so", Components + "Adder.so");
+    fs::copy_file(TestComponent("info_crash"), Components + "Bcrash.so");
+    fs::copy_file(Samples + "Comparator.so", Components + "Comparator.so");
+    CacheFile = (Folder.Path / "cache" / "deeper" / "components.cache").string();
+  }
+  // A registry of the folder with the cache; scans it and gives the names it registered.
+  std::vector<std::u16string> Scan(TRecordingLog& log) {
+    TComponentList registry;
+    registry.OnLog = log.Handler();
+    registry.ProbeProgram = Host.Program;
+    registry.ProbeTimeoutMs = 3000;
+    registry.ProbeParallel = 1;
+    registry.Path = Components;
+    registry.CacheFile = CacheFile;
+    registry.Refresh();
+    std::vector<std::u16string> names;
+    for (std::int32_t i = 0; i < registry.Count(); ++i)
+      names.push_back(registry.GetComponent(i)->Info.Name);
+    Skipped = registry.GetSkipped().size();
+    return names;
+  }
+  TTempFolder Folder;
+  TCountingHost Host;
+  std::string Components, CacheFile;
+  std::size_t Skipped = 0;
+};
+
+} // namespace
+
+TEST(ComponentCache, AnUnchangedFolderIsNotAskedAgainAndAChangedFileIs) {
+  TCachedFolder f;
+  TRecordingLog first, second;
+  const std::vector<std::u16string> names{u"Adder", u"Comparator"};
+  EXPECT_EQ(f.Scan(first), names);
+  // One host for the three files, a second one after the crash for the file left.
+  EXPECT_EQ(f.Host.Starts(f.Components),
+            (std::vector<std::string>{"Adder.so Bcrash.so Comparator.so", "Comparator.so"}))
+      << ReadBytes(Utf8ToUtf16(f.Host.Log));
+  ASSERT_TRUE(fs::exists(f.CacheFile));
+  // The second scan asks nobody, and tells the same, the skipped file with its cause included.
+  EXPECT_EQ(f.Scan(second), names);
+  EXPECT_EQ(f.Host.Starts(f.Components).size(), 2u);
+  EXPECT_EQ(f.Skipped, 1u);
+  ASSERT_EQ(second.Errors().size(), 1u);
+  EXPECT_EQ(second.Errors(), first.Errors());
+  EXPECT_NE(second.Errors()[0].find("процесс проверки завершён сигналом 11"), std::string::npos);
+  // A touched file is asked again, alone.
+  const auto later = fs::last_write_time(f.Components + "Comparator.so") + std::chrono::seconds(5);
+  fs::last_write_time(f.Components + "Comparator.so", later);
+  TRecordingLog third;
+  EXPECT_EQ(f.Scan(third), names);
+  EXPECT_EQ(f.Host.Starts(f.Components).size(), 3u);
+  EXPECT_EQ(f.Host.Starts(f.Components).back(), "Comparator.so");
+  // A file replaced by another of the same size and time is a new file (a new inode).
+  fs::remove(f.Components + "Adder.so");
+  fs::copy_file(Samples + "Recorder.so", f.Components + "Adder.so");
+  TRecordingLog fourth;
+  EXPECT_EQ(f.Scan(fourth), (std::vector<std::u16string>{u"Recorder", u"Comparator"}));
+  EXPECT_EQ(f.Host.Starts(f.Components).back(), "Adder.so");
+}
+
+TEST(ComponentCache, GoneFilesLeaveTheCacheAndOtherFoldersStay) {
+  TCachedFolder f;
+  TRecordingLog log;
+  f.Scan(log);
+  TComponentCache cache;
+  ASSERT_TRUE(cache.Load(f.CacheFile));
+  EXPECT_EQ(cache.Size(), 3u);
+  // An entry of another folder, put in by hand.
+  TFileStamp stamp;
+  ASSERT_TRUE(StampOf(Samples + "Adder.so", stamp));
+  TComponentAnswer other;
+  other.Ok = true;
+  other.Info.Name = u"Elsewhere";
+  cache.Put(Samples + "Adder.so", stamp, other);
+  ASSERT_TRUE(cache.Save(f.CacheFile));
+  fs::remove(f.Components + "Bcrash.so");
+  f.Scan(log);
+  ASSERT_TRUE(cache.Load(f.CacheFile));
+  EXPECT_EQ(cache.Size(), 3u); // Adder, Comparator and the other folder's entry
+  EXPECT_EQ(cache.Find(f.Components + "Bcrash.so", stamp), nullptr);
+  ASSERT_NE(cache.Find(Samples + "Adder.so", stamp), nullptr);
+  EXPECT_EQ(cache.Find(Samples + "Adder.so", stamp)->Info.Name, u"Elsewhere");
+  // Another stamp of the same path is no hit.
+  TFileStamp changed = stamp;
+  ++changed.ModifiedNs;
+  EXPECT_EQ(cache.Find(Samples + "Adder.so", changed), nullptr);
+}
+
+TEST(ComponentCache, ABrokenCacheIsIgnoredAndAHostThatCouldNotStartIsNotKept) {
+  TTempFolder folder;
+  const std::string file = (folder.Path / "c.cache").string();
+  TComponentCache cache;
+  EXPECT_FALSE(cache.Load(file)); // missing
+  TFileStamp stamp{1, 2, 3, 4, 5};
+  TComponentAnswer ok;
+  ok.Ok = true;
+  cache.Put("/x/A.so", stamp, ok);
+  cache.Put("/x/B.so", stamp, FailedAnswer("не удалось запустить процесс проверки: EMFILE"));
+  cache.Put("/x/C.so", stamp, FailedAnswer("процесс проверки не ответил за 5000 мс"));
+  EXPECT_EQ(cache.Size(), 2u);
+  ASSERT_TRUE(cache.Save(file));
+  const std::string bytes = ReadBytes(Utf8ToUtf16(file));
+  for (const std::string& bad :
+       {std::string("not a cache"), bytes.substr(0, bytes.size() - 1), bytes + "x",
+        "ZU component cache 2\n" + bytes.substr(21)}) {
+    WriteBytes(Utf8ToUtf16(file), bad);
+    TComponentCache broken;
+    broken.Put("/x/A.so", stamp, ok);
+    EXPECT_FALSE(broken.Load(file));
+    EXPECT_EQ(broken.Size(), 0u);
+  }
+  WriteBytes(Utf8ToUtf16(file), bytes);
+  EXPECT_TRUE(cache.Load(file));
+  EXPECT_EQ(cache.Size(), 2u);
+  EXPECT_NE(cache.Find("/x/C.so", stamp), nullptr);
+}
+
+TEST(ComponentCache, WithoutACacheFileNothingIsWritten) {
+  TCachedFolder f;
+  f.CacheFile.clear();
+  TRecordingLog log;
+  f.Scan(log);
+  f.Scan(log);
+  EXPECT_EQ(f.Host.Starts(f.Components).size(), 4u); // asked every time
+  EXPECT_FALSE(fs::exists(f.Folder.Path / "cache"));
+}
+
+TEST(ComponentCache, TheDefaultPlaceFollowsTheCacheHome) {
+  const char* saved = std::getenv("XDG_CACHE_HOME");
+  const std::string keep = saved ? saved : "";
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  setenv("XDG_CACHE_HOME", "/somewhere/cache", 1);
+  EXPECT_EQ(DefaultComponentCacheFile(), "/somewhere/cache/zu-programming/components.cache");
+  setenv("XDG_CACHE_HOME", "relative", 1); // not absolute: ignored
+  setenv("HOME", "/home/who", 1);
+  EXPECT_EQ(DefaultComponentCacheFile(), "/home/who/.cache/zu-programming/components.cache");
+  setenv("HOME", home.c_str(), 1);
+  if (saved)
+    setenv("XDG_CACHE_HOME", keep.c_str(), 1);
+  else
+    unsetenv("XDG_CACHE_HOME");
+}

@@ -1,0 +1,340 @@
+#include "PluginTestSupport.h"
+#include "model/unProject.h"
+#include "plugins/unComponentList.h"
+#include "plugins/unProjectRun.h"
+#include "plugins/unRunner.h"
+
+#include <chrono>
+#include <cmath>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// One module of a hand-written project file.
+struct TModuleSpec {
+  std::string Name, Type;
+  std::vector<std::pair<std::string, std::string>> Inputs; // typed values
+};
+struct TLinkSpec {
+  int From;
+  std::string Output;
+  int To;
+  std::string Input;
+};
+
+std::string ProjectXml(const std::vector<TModuleSpec>& modules, const std::vector<TLinkSpec>& links) {
+  std::string x = "<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n"
+                  "<Kven_ZU_Programming_Project><Name>Run</Name><ModuleMain><Name>Main</Name>"
+                  "<Modules><Count>" +
+                  std::to_string(modules.size()) + "</Count>";
+  for (std::size_t i = 0; i < modules.size(); ++i) {
+    const TModuleSpec& m = modules[i];
+    x += "<Module" + std::to_string(i) + "><Name>" + m.Name + "</Name><Type>" + m.Type + "</Type>";
+    if (!m.Inputs.empty()) {
+      x += "<Inputs><Count>" + std::to_string(m.Inputs.size()) + "</Count>";
+      for (std::size_t k = 0; k < m.Inputs.size(); ++k)
+        x += "<Input" + std::to_string(k) + "><Name>" + m.Inputs[k].first + "</Name><Value>" +
+             m.Inputs[k].second + "</Value></Input" + std::to_string(k) + ">";
+      x += "</Inputs>";
+    }
+    x += "</Module" + std::to_string(i) + ">";
+  }
+  x += "</Modules><Links><Count>" + std::to_string(links.size()) + "</Count>";
+  for (std::size_t k = 0; k < links.size(); ++k)
+    x += "<Link" + std::to_string(k) + "><From>" + std::to_string(links[k].From) +
+         "</From><Output>" + links[k].Output + "</Output><To>" + std::to_string(links[k].To) +
+         "</To><Input>" + links[k].Input + "</Input></Link" + std::to_string(k) + ">";
+  return x + "</Links></ModuleMain></Kven_ZU_Programming_Project>\n";
+}
+
+// A registry of the given library files, and the project of a hand-written file.
+struct TRunFixture {
+  explicit TRunFixture(const std::vector<std::string>& libraries) {
+    registry.ProbeProgram = ZU_PROBE;
+    for (const std::string& file : libraries)
+      EXPECT_TRUE(registry.AddComponent(file)) << file;
+  }
+  TProjectRun Plan(const std::vector<TModuleSpec>& modules, const std::vector<TLinkSpec>& links) {
+    const std::u16string file = folder.File("p.xml");
+    WriteBytes(file, ProjectXml(modules, links));
+    project = std::make_unique<TProject>(&registry, TAddToLog(), u"", u"");
+    EXPECT_TRUE(project->Load(file));
+    return PlanProjectRun(*project, registry);
+  }
+  TTempFolder folder;
+  TComponentList registry;
+  std::unique_ptr<TProject> project;
+};
+
+// A plan of one misbehaving module fed with X = 1, ticking as fast as it can.
+TRunPlan Misbehaving(const std::string& library = TestComponent("misbehaves")) {
+  TRunPlan plan;
+  plan.RateHz = 0;
+  plan.Ticks = 10;
+  plan.Modules = {{library, "Sub/M", {"Y"}, {{"X", -1, -1, "1"}}}};
+  return plan;
+}
+
+std::string RunToFailure(const TRunPlan& plan, const char* misbehave, int stepLimitMs = 2000) {
+  if (misbehave)
+    setenv("ZU_TEST_MISBEHAVE", misbehave, 1);
+  TRunner runner;
+  runner.StepLimitMs = stepLimitMs;
+  std::string error;
+  EXPECT_TRUE(runner.Start(plan, ZU_PROBE, &error)) << error;
+  runner.Wait();
+  unsetenv("ZU_TEST_MISBEHAVE");
+  EXPECT_FALSE(runner.Running());
+  return runner.GetFailure();
+}
+
+// The loaded objects of this process that come from a component folder.
+std::vector<std::string> ComponentsMapped() {
+  std::vector<std::string> found;
+  const std::string maps = ReadBytes(u"/proc/self/maps");
+  for (std::size_t at = 0; at < maps.size();) {
+    const std::size_t end = maps.find('\n', at);
+    const std::string line = maps.substr(at, end - at);
+    if (line.find(ZU_TEST_COMPONENTS) != std::string::npos ||
+        (line.find(ZU_SAMPLES) != std::string::npos && line.ends_with(".so")))
+      found.push_back(line);
+    at = end == std::string::npos ? maps.size() : end + 1;
+  }
+  return found;
+}
+
+} // namespace
+
+TEST(Runner, AChainOfSamplesFillsTheDatabaseWithTheValuesItShould) {
+  TRunFixture f({Samples + "SignalGenerator.so", Samples + "Adder.so", Samples + "Comparator.so",
+                 Samples + "DatabaseWriter.so"});
+  const std::string db = (f.folder.Path / "rows.db").string();
+  TProjectRun run = f.Plan(
+      {{"Gen", Samples + "SignalGenerator.so", {{"Period", "8"}, {"Waveform", "3"}, {"Amplitude", "2"}}},
+       {"Add", Samples + "Adder.so", {{"B", "0.5"}, {"A", "100"}}}, // A is linked: 100 is not used
+       {"Cmp", Samples + "Comparator.so", {{"Threshold", "1.5"}, {"Hysteresis", "0.5"}}},
+       {"Db", Samples + "DatabaseWriter.so", {{"Connection", db}, {"Table", "Log \"1\""}}}},
+      {{2, "Above", 3, "Value"}, {1, "Sum", 2, "Value"}, {0, "Signal", 1, "A"}});
+  ASSERT_TRUE(run.Ok) << run.Error;
+  EXPECT_TRUE(run.Notes.empty());
+  ASSERT_EQ(run.Plan.Modules.size(), 4u);
+  // Each after those that feed it.
+  EXPECT_EQ(run.Plan.Modules[0].Label, "Gen");
+  EXPECT_EQ(run.Plan.Modules[3].Label, "Db");
+  run.Plan.RateHz = 0;
+  run.Plan.Ticks = 100;
+  run.Plan.Watch = {{1, 0}, {2, 0}};
+  TRunner runner;
+  std::vector<std::pair<double, std::string>> rows;
+  runner.OnRow = [&](std::int64_t tick, const std::vector<std::string>& row) {
+    EXPECT_EQ(tick, static_cast<std::int64_t>(rows.size()) + 1);
+    rows.emplace_back(std::stod(row[0]), row[1]);
+  };
+  ASSERT_TRUE(runner.Start(run.Plan, ZU_PROBE));
+  runner.Wait();
+  EXPECT_FALSE(runner.Failed()) << runner.GetFailure();
+  EXPECT_EQ(runner.GetTick(), 100);
+  // The values computed here: a ramp of 8 ticks up to 2, plus 0.5, through the hysteresis.
+  std::vector<std::string> expected;
+  bool above = false;
+  ASSERT_EQ(rows.size(), 100u);
+  for (int n = 0; n < 100; ++n) {
+    const double sum = 2.0 * (n % 8) / 8 + 0.5;
+    above = sum > 1.5 ? true : sum < 1.0 ? false : above;
+    EXPECT_DOUBLE_EQ(rows[static_cast<std::size_t>(n)].first, sum) << n;
+    expected.push_back(above ? "true" : "false");
+  }
+  EXPECT_EQ(runner.GetValues()[3][0], "100"); // RowsWritten, the last report
+  sqlite3* handle = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(db.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  sqlite3_stmt* query = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(handle, "SELECT Time, Value FROM \"Log \"\"1\"\"\" ORDER BY rowid", -1,
+                               &query, nullptr),
+            SQLITE_OK);
+  std::vector<std::string> stored;
+  std::string lastTime;
+  while (sqlite3_step(query) == SQLITE_ROW) {
+    const std::string time = reinterpret_cast<const char*>(sqlite3_column_text(query, 0));
+    EXPECT_EQ(time.size(), 24u) << time; // 2026-12-09T10:11:12.345Z
+    EXPECT_GE(time, lastTime);
+    lastTime = time;
+    stored.push_back(reinterpret_cast<const char*>(sqlite3_column_text(query, 1)));
+  }
+  sqlite3_finalize(query);
+  sqlite3_close(handle);
+  EXPECT_EQ(stored, expected);
+  // Nothing of it was loaded here.
+  EXPECT_TRUE(ComponentsMapped().empty()) << ComponentsMapped().front();
+}
+
+TEST(Runner, AModuleThatFailsEndsTheRunWithItsNameAndTick) {
+  const struct {
+    const char* Misbehave;
+    std::string Expected;
+    int LimitMs;
+  } rows[] = {
+      {"crash 5", "Модуль «Sub/M», такт 5: процесс компонентов завершён сигналом 11 (", 2000},
+      {"abort 2", "Модуль «Sub/M», такт 2: процесс компонентов завершён сигналом 6 (", 2000},
+      {"hang 3",
+       "Модуль «Sub/M», такт 3: шаг не закончился за 300 мс; процесс компонентов остановлен", 300},
+      {"fail 4", "Модуль «Sub/M», такт 4: ошибка шага: sensor lost at step 4", 2000},
+  };
+  for (const auto& row : rows) {
+    const std::string failure = RunToFailure(Misbehaving(), row.Misbehave, row.LimitMs);
+    EXPECT_TRUE(failure.starts_with(row.Expected)) << row.Misbehave << ": " << failure;
+  }
+  EXPECT_EQ(RunToFailure(Misbehaving(TestComponent("step_throws")), nullptr),
+            "Модуль «Sub/M», такт 2: исключение в ZU_Plugin_Run");
+  // A library without the execution interface, or none at all, fails before the first tick.
+  EXPECT_EQ(RunToFailure(Misbehaving(TestComponent("keeps_text")), nullptr),
+            "Модуль «Sub/M» не запущен: у компонента нет процедур выполнения");
+  EXPECT_TRUE(RunToFailure(Misbehaving("/no/such.so"), nullptr)
+                  .starts_with("Модуль «Sub/M» не запущен: библиотека не загружается: "));
+}
+
+TEST(Runner, AnInstanceThatCannotBeMadeStopsTheRunBeforeItsFirstTick) {
+  TRunPlan plan = Misbehaving();
+  plan.Modules.push_back({Samples + "Recorder.so", "R", {"Last", "Values", "Count"},
+                          {{"Value", 0, 0, ""}, {"Size", -1, -1, "0"}}});
+  TRunner runner;
+  ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
+  runner.Wait();
+  EXPECT_EQ(runner.GetFailure(), "Модуль «R» не запущен: экземпляр не создан: Size must be 1 to 1000");
+  EXPECT_FALSE(runner.IsReady());
+  EXPECT_EQ(runner.GetTick(), 0);
+}
+
+TEST(Runner, StopEndsAnEndlessRunCleanlyWithTheLatestValues) {
+  TRunPlan plan = Misbehaving();
+  plan.Ticks = 0;
+  plan.RateHz = 200;
+  plan.ReportMs = 0;
+  plan.Modules.push_back({Samples + "Recorder.so", "R", {"Last", "Values", "Count"},
+                          {{"Value", 0, 0, ""}, {"Size", -1, -1, "3"}}});
+  TRunner runner;
+  int reports = 0;
+  runner.OnValues = [&] { ++reports; };
+  ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
+  while (runner.Poll(50) && runner.GetTick() < 5) {
+  }
+  ASSERT_TRUE(runner.Running());
+  EXPECT_TRUE(runner.IsReady());
+  const auto start = std::chrono::steady_clock::now();
+  runner.Stop();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_FALSE(runner.Running());
+  EXPECT_FALSE(runner.Failed()) << runner.GetFailure();
+  EXPECT_GE(runner.GetTick(), 5);
+  EXPECT_GE(reports, 2);
+  const auto& values = runner.GetValues();
+  EXPECT_EQ(values[0][0], "2");
+  EXPECT_EQ(values[1][0], "2");
+  EXPECT_EQ(values[1][1], "2; 2; 2");
+  EXPECT_EQ(values[1][2], std::to_string(runner.GetTick()));
+}
+
+TEST(Runner, ASerialPortTalksToTheOtherEndOfAPseudoTerminal) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const std::string slave = ptsname(master);
+  TRunPlan plan;
+  plan.RateHz = 100;
+  plan.ReportMs = 0;
+  plan.Modules = {{Samples + "SerialPort.so",
+                   "Port",
+                   {"RxData", "Connected", "Error"},
+                   {{"Port", -1, -1, slave}, {"BaudRate", -1, -1, "115200"}, {"TxData", -1, -1, "ping"}}}};
+  TRunner runner;
+  ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
+  // What the module sent, once, as a line.
+  std::string heard;
+  for (int i = 0; i < 200 && heard.find('\n') == std::string::npos; ++i) {
+    runner.Poll(10);
+    char buf[256];
+    fcntl(master, F_SETFL, O_NONBLOCK);
+    const ssize_t n = read(master, buf, sizeof buf);
+    if (n > 0)
+      heard.append(buf, static_cast<std::size_t>(n));
+  }
+  EXPECT_EQ(heard, "ping\n");
+  ASSERT_EQ(write(master, "hello\r\npart", 11), 11);
+  for (int i = 0; i < 200 && runner.GetValues()[0][0] != "hello"; ++i)
+    runner.Poll(10);
+  EXPECT_EQ(runner.GetValues()[0][0], "hello");
+  EXPECT_EQ(runner.GetValues()[0][1], "true");
+  runner.Stop();
+  EXPECT_FALSE(runner.Failed()) << runner.GetFailure();
+  char buf[64];
+  EXPECT_LE(read(master, buf, sizeof buf), 0); // "ping" went once, not at every tick
+  close(master);
+  // A port that is not there is the module's failure, named.
+  plan.Modules[0].Inputs[0].Constant = "/dev/zu-no-such-port";
+  EXPECT_EQ(RunToFailure(plan, nullptr),
+            "Модуль «Port» не запущен: экземпляр не создан: cannot open /dev/zu-no-such-port: No "
+            "such file or directory");
+}
+
+TEST(Runner, APlanLeavesOutWhatCannotRunAndRefusesACycle) {
+  TRunFixture f({Samples + "Adder.so", TestComponent("keeps_text")});
+  TProjectRun run = f.Plan({{"A1", Samples + "Adder.so", {{"A", "1"}, {"B", "2"}}},
+                            {"Text", TestComponent("keeps_text"), {}},
+                            {"Gone", "/no/such.so", {}},
+                            {"Box", "", {}},
+                            {"A2", Samples + "Adder.so", {{"A", "5"}, {"Unknown", "7"}}}},
+                           {{1, "sum", 4, "A"}, {0, "Sum", 4, "B"}});
+  ASSERT_TRUE(run.Ok) << run.Error;
+  EXPECT_EQ(run.Notes,
+            (std::vector<std::string>{
+                "Модуль «Text» не выполняется: компонент «KeepsText» только описывает модули",
+                "Модуль «Gone» не выполняется: нет компонента «/no/such.so»",
+                "Вход «A» модуля «A2» берёт своё значение: связь к нему не ведёт от выполняемого модуля"}));
+  ASSERT_EQ(run.Plan.Modules.size(), 2u);
+  EXPECT_EQ(run.Plan.Modules[1].Inputs,
+            (std::vector<TRunInput>{{"A", -1, -1, "5"}, {"B", 0, 0, ""}}));
+  EXPECT_EQ(run.IndexOf(run.Modules[1].get()), 1);
+  EXPECT_EQ(run.IndexOf(nullptr), -1);
+  TRunner runner;
+  run.Plan.Ticks = 3;
+  run.Plan.RateHz = 0;
+  ASSERT_TRUE(runner.Start(run.Plan, ZU_PROBE));
+  runner.Wait();
+  EXPECT_EQ(runner.GetValues()[1][0], "8"); // 5 + (1 + 2)
+
+  // A cycle written by hand: B → C → D → B, fed by A; E hangs below it.
+  TProjectRun cycle = f.Plan({{"A", Samples + "Adder.so", {}},
+                              {"B", Samples + "Adder.so", {}},
+                              {"C", Samples + "Adder.so", {}},
+                              {"D", Samples + "Adder.so", {}},
+                              {"E", Samples + "Adder.so", {}}},
+                             {{0, "Sum", 1, "A"}, {1, "Sum", 2, "A"}, {2, "Sum", 3, "A"},
+                              {3, "Sum", 1, "B"}, {3, "Sum", 4, "A"}});
+  EXPECT_FALSE(cycle.Ok);
+  EXPECT_TRUE(cycle.Error == "Связи образуют цикл через модуль «B»: проект не запускается" ||
+              cycle.Error == "Связи образуют цикл через модуль «C»: проект не запускается" ||
+              cycle.Error == "Связи образуют цикл через модуль «D»: проект не запускается")
+      << cycle.Error;
+}
+
+TEST(Runner, AComponentThatHarmsOtherProgramsCannotHarmTheCaller) {
+  setenv("ZU_TEST_BOMB_MS", "300", 1);
+  TRecordingLog log;
+  TComponentList registry;
+  registry.OnLog = log.Handler();
+  registry.ProbeProgram = ZU_PROBE;
+  registry.Path = TestComponents;
+  registry.Refresh();
+  unsetenv("ZU_TEST_BOMB_MS");
+  // It crashes anywhere but in the host and leaves a crashing thread behind: here, nothing.
+  bool found = false;
+  for (std::int32_t i = 0; i < registry.Count(); ++i)
+    found = found || registry.GetComponent(i)->Info.Name == u"NotInEditor";
+  EXPECT_TRUE(found);
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  EXPECT_TRUE(ComponentsMapped().empty()) << ComponentsMapped().front();
+}
