@@ -5,7 +5,8 @@
 
 TModuleValues TModuleValues::Of(const IModule& module) {
   return {module.GetName(),   module.GetDescription(), module.GetType(),    module.GetPosition(),
-          module.GetHeight(), module.GetWidth(),       module.GetParamIn(), module.GetParamOut()};
+          module.GetHeight(), module.GetWidth(),       module.GetParamIn(), module.GetParamOut(),
+          module.GetInputValues()};
 }
 
 void TModuleValues::ApplyTo(IModule& module) const {
@@ -17,6 +18,7 @@ void TModuleValues::ApplyTo(IModule& module) const {
   module.SetWidth(Width);
   module.SetParamIn(ParamIn);
   module.SetParamOut(ParamOut);
+  module.SetInputValues(Inputs);
 }
 
 namespace {

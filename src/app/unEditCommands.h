@@ -16,6 +16,7 @@ struct TModuleValues {
   TPoint Position;
   std::int32_t Height = 0, Width = 0;
   std::shared_ptr<IParamList> ParamIn, ParamOut;
+  std::vector<TInputValue> Inputs;
 
   static TModuleValues Of(const IModule& module);
   void ApplyTo(IModule& module) const;

@@ -1,11 +1,13 @@
 #include "app/unMain.h"
 
 #include "app/unCanvasView.h"
+#include "app/unComponentScanner.h"
 #include "app/unEditCommands.h"
 #include "app/unMainDialogs.h"
 #include "app/unModuleTree.h"
 #include "app/unProjectCommands.h"
 #include "app/unPropertyGrid.h"
+#include "app/unRunControl.h"
 #include "canvas/unPictureExport.h"
 #include "canvas/unProgrammingImage.h"
 #include "canvas/unQtStrings.h"
@@ -67,7 +69,8 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   });
   connect(Document, &TProjectDocument::ModifiedChanged, this, &TfmMain::UpdateProjectTab);
   for (auto signal : {&TProjectDocument::ProjectChanged, &TProjectDocument::ContentChanged,
-                      &TProjectDocument::SelectionChanged, &TProjectDocument::LevelChanged})
+                      &TProjectDocument::SelectionChanged, &TProjectDocument::LevelChanged,
+                      &TProjectDocument::LockChanged})
     connect(Document, signal, this, &TfmMain::UpdateItems);
   UpdateItems();
 
@@ -89,6 +92,16 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   Components = std::make_unique<TComponentList>();
   Components->OnLog = LogHandler();
   Components->Path = Utf16ToUtf8(folder);
+  // The hosts' answers are kept beside the configuration: a folder that has not changed is not
+  // asked again at the next start.
+  Components->CacheFile = Utf16ToUtf8(ConfigFilePath) + "components.cache";
+  Scanner = new TComponentScanner(*Components, this);
+  connect(Scanner, &TComponentScanner::Progress, this, [this](int done, int total) {
+    sbMain->showMessage(QString::fromUtf8("Проверка компонентов: %1 из %2").arg(done).arg(total));
+  });
+  connect(Scanner, &TComponentScanner::Finished, this, &TfmMain::ComponentsScanned);
+  RunControl = new TRunControl(*Document, *Components, this);
+  ConnectRun();
   Document->AttachParameters = [this](IModuleList& modules) {
     ::AttachParameters(modules, Components.get());
   };
@@ -97,6 +110,11 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
 }
 
 TfmMain::~TfmMain() {
+  // A run ends and a scan is let go before anything they use goes.
+  delete RunControl;
+  RunControl = nullptr;
+  delete Scanner;
+  Scanner = nullptr;
   // An open grid editor commits, and the tree changes its current entry, while the child widgets
   // are destroyed; nothing may reach the document then.
   disconnect(ValueListEditor, nullptr, nullptr, nullptr);
@@ -177,7 +195,7 @@ TAddToLog TfmMain::LoggingTo(QString* reason) {
 void TfmMain::Start() {
   show();
   QApplication::processEvents();
-  RefreshComponents();
+  ScanComponents();
   if (Commands->OfferRecovery())
     return;
   TFormCheck1 check(this);
@@ -194,7 +212,23 @@ void TfmMain::Start() {
 }
 
 void TfmMain::RefreshComponents() {
-  Components->Refresh();
+  Scanner->Start();
+  Scanner->Wait();
+}
+
+void TfmMain::ScanComponents() {
+  Scanner->Start();
+}
+
+void TfmMain::WaitForComponents() {
+  Scanner->Wait();
+}
+
+bool TfmMain::ScanningComponents() const {
+  return Scanner->Scanning();
+}
+
+void TfmMain::ComponentsScanned() {
   // The components of the last scan are gone: the modules take the new ones' lists.
   if (auto modules = GetProject() ? GetProject()->GetMainModules() : nullptr) {
     AttachParameters(*modules, Components.get());
@@ -225,6 +259,8 @@ void TfmMain::ShowComponents() {
 }
 
 bool TfmMain::RunModuleMaster(const std::shared_ptr<IModule>& module) {
+  // The wizard offers the components: a scan under way ends first.
+  WaitForComponents();
   TFormModuleMaster master(this);
   master.SetModule(module);
   master.SetComponents(Components.get());
@@ -287,8 +323,15 @@ void TfmMain::closeEvent(QCloseEvent* event) {
   QCoreApplication::quit();
 }
 
+bool TfmMain::RefuseWhileRunning() {
+  if (!Document->Locked())
+    return false;
+  sbMain->showMessage(TProjectDocument::LockedNote());
+  return true;
+}
+
 void TfmMain::NewModule() {
-  if (!GetProject())
+  if (!GetProject() || RefuseWhileRunning())
     return;
   auto modules = Document->Level();
   if (!modules)
@@ -309,7 +352,7 @@ void TfmMain::NewModule() {
 }
 
 void TfmMain::EditModule(const std::shared_ptr<IModule>& module) {
-  if (!module)
+  if (!module || RefuseWhileRunning())
     return;
   const TModuleValues before = TModuleValues::Of(*module);
   if (!RunModuleMaster(module))
@@ -416,6 +459,8 @@ void TfmMain::RefreshView() {
 }
 
 void TfmMain::DeleteModule() {
+  if (RefuseWhileRunning())
+    return;
   Document->DeleteSelected();
 }
 

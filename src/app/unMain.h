@@ -10,6 +10,7 @@
 #include "app/unProjectDocument.h"
 class IModule;
 class QAction;
+class QActionGroup;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -20,6 +21,8 @@ class QTreeWidget;
 class QUndoStack;
 class TCanvasView;
 class TComponentList;
+class TComponentScanner;
+class TRunControl;
 class TfmTeach;
 class TModuleTree;
 class TProgrammingImage;
@@ -83,6 +86,21 @@ public:
   bool SaveState() override;
   // Rescans the components and shows them.
   void ShowComponents();
+  // Scans the components in the background; the status bar shows how far it is.
+  void ScanComponents();
+  // Waits for a scan under way to end.
+  void WaitForComponents();
+  bool ScanningComponents() const;
+
+  // Project ▸ Run: runs the project's modules in the component host, tick by tick, showing the
+  // values on the links and in the grid; the project is locked until the run ends.
+  void RunProject();
+  // Project ▸ Stop.
+  void StopProject();
+  // Ticks per second of the runs (0: as fast as possible).
+  void SetRunRate(double hz);
+  double GetRunRate() const;
+  TRunControl* GetRunControl() const { return RunControl; }
 
   TProjectDocument* GetDocument() const { return Document; }
   TProject* GetProject() const { return Document->GetProject(); }
@@ -132,6 +150,18 @@ private:
   TAddToLog LoggingTo(QString* reason);
   // Scans the folder and says in the status bar what was skipped.
   void RefreshComponents();
+  // The scan is done: the modules take the components' lists; the status bar says what was
+  // skipped.
+  void ComponentsScanned();
+  // The Run items, the rates and the lock follow the run.
+  void BuildRunMenu(QMenu* project);
+  // The run control's signals reach the items and the views.
+  void ConnectRun();
+  static constexpr double DefaultRunRate = 10;
+  void RunStarted();
+  void RunStopped(const QString& failure);
+  // While the project runs: the status bar says why nothing changes; true then.
+  bool RefuseWhileRunning();
   // Runs the wizard on the module; true on OK.
   bool RunModuleMaster(const std::shared_ptr<IModule>& module);
 
@@ -144,6 +174,9 @@ private:
   QAction* miCopy = nullptr;
   QAction* miDuplicate = nullptr;
   QAction* miUp = nullptr;
+  QAction* miRun = nullptr;
+  QAction* miStop = nullptr;
+  QActionGroup* RunRates = nullptr;
   // What Find looks for and the modules it found, the last one shown.
   QString FindWhat;
   std::vector<std::weak_ptr<IModule>> Found;
@@ -151,6 +184,8 @@ private:
   std::u16string Folder;
   TfmTeach* Teach = nullptr;
   std::unique_ptr<TComponentList> Components;
+  TComponentScanner* Scanner = nullptr;
+  TRunControl* RunControl = nullptr;
   std::unique_ptr<TProjectCommands> Commands;
   TCanvasView* CanvasView = nullptr;
   TModuleTree* Tree = nullptr;

@@ -84,6 +84,8 @@ void TfmMain::CopyToClipboard() {
 }
 
 void TfmMain::PasteFromClipboard() {
+  if (RefuseWhileRunning())
+    return;
   const QString text = QGuiApplication::clipboard()->text();
   // At the mouse when it is over the canvas, else beside the originals.
   TProgrammingImage* canvas = GetCanvas();
@@ -97,9 +99,17 @@ void TfmMain::PasteFromClipboard() {
 }
 
 void TfmMain::UpdateItems() {
-  miDelete->setEnabled(Document->Selected() != nullptr || Document->SelectedLink() != nullptr);
-  for (QAction* item : {miCut, miCopy, miDuplicate})
-    item->setEnabled(Document->Selected() != nullptr);
+  const bool editable = !Document->Locked();
+  miDelete->setEnabled(editable &&
+                       (Document->Selected() != nullptr || Document->SelectedLink() != nullptr));
+  for (QAction* item : {miCut, miDuplicate})
+    item->setEnabled(editable && Document->Selected() != nullptr);
+  miCopy->setEnabled(Document->Selected() != nullptr);
+  for (const char* name : {"miPaste", "miNewModule", "miUndo", "miRedo"})
+    if (QAction* item = findChild<QAction*>(name))
+      item->setEnabled(editable && (QString(name) == "miUndo"   ? GetUndoStack()->canUndo()
+                                    : QString(name) == "miRedo" ? GetUndoStack()->canRedo()
+                                                                : true));
   miOpenModule->setEnabled(Document->Selected() != nullptr);
   miUp->setEnabled(!Document->LevelPath().empty());
 }
@@ -148,6 +158,8 @@ void TfmMain::BuildMenu() {
   })->setShortcut(QKeySequence::SelectAll);
   edit->addSeparator();
   miCut = AddItem(edit, "Cu&t", "miCut", [this] {
+    if (RefuseWhileRunning())
+      return;
     CopyToClipboard();
     Document->DeleteSelected();
   });
@@ -157,6 +169,8 @@ void TfmMain::BuildMenu() {
   AddItem(edit, "&Paste", "miPaste", &TfmMain::PasteFromClipboard)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
   miDuplicate = AddItem(edit, "Dup&licate", "miDuplicate", [this] {
+    if (RefuseWhileRunning())
+      return;
     Document->PasteText(Document->CopyText(), {20, 20});
   });
   miDuplicate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
@@ -191,7 +205,7 @@ void TfmMain::BuildMenu() {
 
   QMenu* project = menuBar()->addMenu("&Project");
   project->setObjectName("miProject");
-  AddItem(project, "&Run", "miRun", &TfmMain::Nothing);
+  BuildRunMenu(project);
 
   QMenu* help = menuBar()->addMenu("&Help");
   help->setObjectName("miHelp");

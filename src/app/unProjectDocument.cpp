@@ -396,3 +396,14 @@ std::vector<TRecovery::TLeft> TProjectDocument::LeftRecoveries() {
   Recovery.Hold();
   return left;
 }
+
+void TProjectDocument::SetLocked(bool locked) {
+  if (locked == IsLocked)
+    return;
+  IsLocked = locked;
+  emit LockChanged();
+}
+
+QString TProjectDocument::LockedNote() {
+  return QString::fromUtf8("Проект выполняется: изменения недоступны до остановки (Project ▸ Stop)");
+}

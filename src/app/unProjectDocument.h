@@ -119,6 +119,12 @@ public:
   // Restored work: its remembered file is written only while it still holds a project.
   bool CheckFileBeforeSave = false;
 
+  // While the project runs it is locked: the views offer no edit (selection stays free).
+  bool Locked() const { return IsLocked; }
+  void SetLocked(bool locked);
+  // The status bar's note for an edit tried while the project is locked.
+  static QString LockedNote();
+
 signals:
   // Another project, or none, is open.
   void ProjectChanged();
@@ -134,6 +140,8 @@ signals:
   void ModuleMoving(const std::shared_ptr<IModule>& module);
   // Another level is shown.
   void LevelChanged();
+  // The project was locked or unlocked.
+  void LockChanged();
 
 private:
   // Cuts the level path where a step is no longer in the list above it (an undo took it out).
@@ -160,4 +168,5 @@ private:
   int KeyRun = 0;
   std::int64_t KeyRunAt = 0;
   std::weak_ptr<IModule> KeyRunModule;
+  bool IsLocked = false;
 };

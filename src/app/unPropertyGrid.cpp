@@ -5,11 +5,14 @@
 #include "canvas/unQtStrings.h"
 #include "model/unIModule.h"
 #include "model/unLink.h"
+#include "model/unLinkList.h"
+#include "model/unParamList.h"
 #include "model/unProject.h"
 #include "platform/unIntText.h"
 #include "plugins/unParamAttach.h"
 
 #include <QTableWidget>
+#include <algorithm>
 
 namespace {
 
@@ -46,6 +49,28 @@ QString SharedValue(const std::vector<std::shared_ptr<IModule>>& modules, const 
   return first;
 }
 
+// What a parameter row holds, kept with its key: "in:" or "out:" and the parameter's name.
+constexpr int ParamRole = Qt::UserRole;
+
+QString ParamKey(const TParam& param, bool output) {
+  QString key = ToQString(param.Title.empty() ? param.Name : param.Title);
+  if (!param.Type.empty())
+    key += " (" + ToQString(param.Type) + ")";
+  return output ? QString::fromUtf8("Выход: ") + key : key;
+}
+
+const TParamList* Params(const IModule& module, bool output) {
+  return dynamic_cast<const TParamList*>(
+      (output ? module.GetParamOut() : module.GetParamIn()).get());
+}
+
+const TInputValue* Typed(const IModule& module, const std::u16string& name) {
+  for (const TInputValue& v : module.GetInputValues())
+    if (v.Name == name)
+      return &v;
+  return nullptr;
+}
+
 } // namespace
 
 TPropertyGrid::TPropertyGrid(TProjectDocument& document, QTableWidget* grid,
@@ -56,6 +81,7 @@ TPropertyGrid::TPropertyGrid(TProjectDocument& document, QTableWidget* grid,
                       &TProjectDocument::SelectionChanged})
     connect(&Document, signal, this, &TPropertyGrid::ShowSelection);
   connect(&Document, &TProjectDocument::ModuleMoving, this, &TPropertyGrid::ShowPosition);
+  connect(&Document, &TProjectDocument::LockChanged, this, &TPropertyGrid::ShowSelection);
 }
 
 void TPropertyGrid::ShowSelection() {
@@ -87,7 +113,7 @@ void TPropertyGrid::ShowLink(const TLink& link) {
 
 void TPropertyGrid::SetValue(const QString& key, const QString& value) {
   for (int row = 0; row < Grid->rowCount(); ++row) {
-    if (Grid->item(row, 0)->text() == key) {
+    if (Grid->item(row, 0)->text() == key && Grid->item(row, 0)->data(ParamRole).isNull()) {
       Grid->item(row, 1)->setText(value);
       return;
     }
@@ -116,7 +142,125 @@ void TPropertyGrid::Show(const std::vector<std::shared_ptr<IModule>>& modules) {
   for (const char* key : Rows)
     SetValue(key, SharedValue(modules, key));
   ShowComponentState(modules);
+  ShowParams(modules);
+  // While the project runs nothing is edited.
+  for (int row = 0; row < Grid->rowCount(); ++row)
+    if (Grid->item(row, 0)->data(ParamRole).isNull()) {
+      QTableWidgetItem* item = Grid->item(row, 1);
+      item->setFlags(Document.Locked() ? item->flags() & ~Qt::ItemIsEditable
+                                       : item->flags() | Qt::ItemIsEditable);
+    }
   Filling = false;
+}
+
+QString TPropertyGrid::ParamValue(const std::vector<std::shared_ptr<IModule>>& modules,
+                                  bool output, const std::u16string& name) const {
+  auto one = [&](const IModule& module) {
+    if (Document.Locked() && LiveValue)
+      if (const auto value = LiveValue(module, output, name))
+        return QString::fromStdString(*value);
+    if (output)
+      return QString();
+    const TInputValue* typed = Typed(module, name);
+    return typed ? ToQString(typed->Value) : QString();
+  };
+  const QString first = one(*modules.front());
+  for (const auto& m : modules)
+    if (one(*m) != first)
+      return {};
+  return first;
+}
+
+void TPropertyGrid::ShowParams(const std::vector<std::shared_ptr<IModule>>& modules) {
+  // The rows of the modules shown before go; the new ones follow the module's own.
+  for (int row = Grid->rowCount(); row-- > 0;)
+    if (!Grid->item(row, 0)->data(ParamRole).isNull())
+      Grid->removeRow(row);
+  const IModule& first = *modules.front();
+  for (const auto& m : modules)
+    if (m->GetType() != first.GetType())
+      return;
+  const std::shared_ptr<IModuleList> level = Document.Level();
+  const bool running = Document.Locked();
+  for (const bool output : {false, true}) {
+    const TParamList* params = Params(first, output);
+    if (!params || (output && !running))
+      continue;
+    for (std::int32_t i = 0; i < params->Count(); ++i) {
+      const TParam* param = params->Get(i);
+      if (!param)
+        continue;
+      bool linked = false;
+      for (const auto& m : modules)
+        linked = linked || (!output && level && level->GetLinks().Into(m, param->Name));
+      if (linked && !running)
+        continue;
+      const int row = Grid->rowCount();
+      Grid->insertRow(row);
+      auto* key = new QTableWidgetItem(ParamKey(*param, output));
+      key->setFlags(key->flags() & ~Qt::ItemIsEditable);
+      key->setData(ParamRole, QString(output ? "out:" : "in:") + ToQString(param->Name));
+      QString tip = ToQString(param->Name);
+      if (!param->Description.empty())
+        tip += ": " + ToQString(param->Description);
+      key->setToolTip(tip);
+      Grid->setItem(row, 0, key);
+      auto* value = new QTableWidgetItem(ParamValue(modules, output, param->Name));
+      if (output || linked || running)
+        value->setFlags(value->flags() & ~Qt::ItemIsEditable);
+      Grid->setItem(row, 1, value);
+    }
+  }
+}
+
+void TPropertyGrid::ShowLiveValues() {
+  const auto modules = ShownModules();
+  if (modules.empty())
+    return;
+  Filling = true;
+  for (int row = 0; row < Grid->rowCount(); ++row) {
+    const QString role = Grid->item(row, 0)->data(ParamRole).toString();
+    if (role.isEmpty())
+      continue;
+    const bool output = role.startsWith("out:");
+    const QString text = ParamValue(modules, output, ToU16(role.section(':', 1)));
+    if (Grid->item(row, 1)->text() != text)
+      Grid->item(row, 1)->setText(text);
+  }
+  Filling = false;
+}
+
+void TPropertyGrid::SetInputValue(const std::vector<std::shared_ptr<IModule>>& modules,
+                                  const std::u16string& name, const std::u16string& text) {
+  std::vector<std::pair<std::shared_ptr<IModule>, TModuleValues>> changed;
+  for (const auto& module : modules) {
+    const TModuleValues before = TModuleValues::Of(*module);
+    std::vector<TInputValue> values = module->GetInputValues();
+    const auto it = std::find_if(values.begin(), values.end(),
+                                 [&](const TInputValue& v) { return v.Name == name; });
+    if (text.empty()) {
+      if (it != values.end())
+        values.erase(it);
+    } else if (it != values.end()) {
+      it->Value = text;
+    } else {
+      values.push_back({name, text});
+    }
+    module->SetInputValues(std::move(values));
+    if (!(TModuleValues::Of(*module) == before))
+      changed.emplace_back(module, before);
+  }
+  const QString caption = tr("Change %1").arg(ToQString(name));
+  if (changed.size() == 1) {
+    const auto& [module, before] = changed.front();
+    Document.Push(new TChangeModuleCommand(caption, module, before, TModuleValues::Of(*module),
+                                           Document.Changed()));
+  } else if (!changed.empty()) {
+    auto* step = new TGroupCommand(caption, Document.Changed());
+    for (const auto& [module, before] : changed)
+      new TChangeModuleCommand(caption, module, before, TModuleValues::Of(*module), {}, 0, step);
+    Document.Push(step);
+  }
 }
 
 std::vector<std::shared_ptr<IModule>> TPropertyGrid::ShownModules() const {
@@ -163,6 +307,17 @@ void TPropertyGrid::ItemChanged(QTableWidgetItem* item) {
   QTableWidgetItem* keyItem = Grid->item(item->row(), 0);
   if (modules.empty() || !keyItem)
     return;
+  if (Document.Locked()) {
+    // Nothing is written while the project runs; the row shows what it held.
+    ShowSelection();
+    Tell(TProjectDocument::LockedNote());
+    return;
+  }
+  if (const QString role = keyItem->data(ParamRole).toString(); role.startsWith("in:")) {
+    Tell({});
+    SetInputValue(modules, ToU16(role.mid(3)), ToU16(item->text()));
+    return;
+  }
   const QString key = keyItem->text();
   const std::u16string text = ToU16(item->text());
   std::int32_t value = 0;

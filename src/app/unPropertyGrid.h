@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <vector>
 
@@ -33,8 +34,24 @@ public:
   // The rows of the document's selection: a module's, a link's two ends ("From", "To"), or none.
   void ShowSelection();
   void ShowLink(const TLink& link);
+  // Writes the latest values of a running project into the parameter rows.
+  void ShowLiveValues();
+
+  // The value of a module's input or output while the project runs, or nothing.
+  std::function<std::optional<std::string>(const IModule&, bool output, const std::u16string&)>
+      LiveValue;
 
 private:
+  // The rows of the modules' parameters, after the module's own: each input without a link, its
+  // typed value editable ("Title (type)"); while the project runs also the linked inputs and the
+  // outputs ("Выход: Title (type)"), with their values, read-only. Only for modules of one type.
+  void ShowParams(const std::vector<std::shared_ptr<IModule>>& modules);
+  // The text of a parameter row's value.
+  QString ParamValue(const std::vector<std::shared_ptr<IModule>>& modules, bool output,
+                     const std::u16string& name) const;
+  // A typed value written to every module shown (one undo step); empty text takes it away.
+  void SetInputValue(const std::vector<std::shared_ptr<IModule>>& modules,
+                     const std::u16string& name, const std::u16string& text);
   void SetValue(const QString& key, const QString& value);
   // Marks the "Type" row red, with the reason as its tool tip, when the module's component is
   // missing.

@@ -78,8 +78,11 @@ void TProgrammingImage::ApplyFont() {
 void TProgrammingImage::DrawContent() {
   Canvas.SetPenColor(clBlack);
   Canvas.Rectangle(0, 0, Image.width() - 1, Image.height() - 1);
-  if (auto modules = Modules())
+  if (auto modules = Modules()) {
     DrawLevel(View, *modules, SelectedLink.get());
+    if (LinkValue)
+      DrawLinkValues(*modules);
+  }
   if (Banding)
     DrawBand();
   if (!Connecting)
@@ -92,6 +95,47 @@ void TProgrammingImage::DrawContent() {
   }
   Canvas.SetPenColor(clBlue);
   View.Polyline(Wire());
+}
+
+void TProgrammingImage::DrawLinkValues(const IModuleList& modules) {
+  const TLinkList& links = modules.GetLinks();
+  const TRect clip = Canvas.Clip();
+  Canvas.SetPenColor(clBlack);
+  Canvas.SetPenWidth(1);
+  for (std::int32_t i = 0; i < links.Count(); ++i) {
+    const TLink& link = *links.Get(i);
+    if (!link.From || !link.To)
+      continue;
+    // Beside the picture: nothing to write, and no curve to work out.
+    const TRect hull = LinkHull(link);
+    const TPoint a = View.ToPicture({hull.Left, hull.Top});
+    const TPoint b = View.ToPicture({hull.Right, hull.Bottom});
+    if (!clip.Empty() && (b.X < clip.Left || a.X > clip.Right || b.Y < clip.Top ||
+                          a.Y > clip.Bottom + 40))
+      continue;
+    const std::u16string text = LinkValue(link);
+    if (text.empty())
+      continue;
+    const std::vector<TPoint> curve = LinkCurve(link);
+    if (curve.empty())
+      continue;
+    const TPoint middle = View.ToPicture(curve[curve.size() / 2]);
+    const TSize size = Canvas.TextExtent(text);
+    const std::int32_t left = middle.X - size.Width / 2, top = middle.Y - size.Height - 2;
+    Canvas.TextOut(left, top, text);
+    Canvas.Rectangle(left - 2, top - 1, left + size.Width + 2, top + size.Height + 1);
+  }
+}
+
+void TProgrammingImage::SetReadOnly(bool readOnly) {
+  ReadOnly = readOnly;
+  if (!readOnly)
+    return;
+  // A drag or a wire under way ends where it is.
+  Dragging = false;
+  Connecting = false;
+  DragModules.clear();
+  DragStarts.clear();
 }
 
 void TProgrammingImage::DrawBand() {
@@ -296,7 +340,7 @@ void TProgrammingImage::MouseDown(int x, int y, bool add) {
     return;
   LastPixel = {x, y};
   // A press on an output's mark draws a wire from it.
-  if (const TMarkHit mark = MarkAt({x, y}); mark.Module && mark.Output && !add) {
+  if (const TMarkHit mark = MarkAt({x, y}); mark.Module && mark.Output && !add && !ReadOnly) {
     StartWire(mark);
     return;
   }
@@ -342,6 +386,11 @@ void TProgrammingImage::MouseDown(int x, int y, bool add) {
   }
   if (!SelectedModule)
     return;
+  if (ReadOnly) {
+    if (OnReadOnly)
+      OnReadOnly();
+    return;
+  }
   Dragging = true;
   DragAt = at;
   if (!kept) {
@@ -447,6 +496,12 @@ void TProgrammingImage::MouseUp() {
 void TProgrammingImage::DblClick() {
   if (!Project)
     return;
+  if (ReadOnly) {
+    if (OnReadOnly)
+      OnReadOnly();
+    SkipNextPress = true;
+    return;
+  }
   auto modules = Modules();
   auto focused = modules ? modules->GetFocused() : nullptr;
   if (!focused)
@@ -574,6 +629,8 @@ bool TProgrammingImage::event(QEvent* event) {
 }
 
 bool TProgrammingImage::KeyMove(int key, bool shift) {
+  if (ReadOnly)
+    return false;
   const int step = shift ? 10 : 1;
   int dx = 0, dy = 0;
   switch (key) {

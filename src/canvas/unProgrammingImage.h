@@ -13,6 +13,7 @@
 class IModule;
 class IModuleList;
 class TProject;
+struct TRect;
 struct TLink;
 
 // The programming canvas: a retained picture of the project's modules as seen through a view
@@ -107,6 +108,14 @@ public:
   // After the zoom or the origin changed.
   std::function<void()> OnViewChange;
 
+  // Read-only, presses still select modules and links, but nothing moves, no wire starts, no key
+  // moves a module and a double click edits nothing; the reason is told through OnReadOnly.
+  void SetReadOnly(bool readOnly);
+  bool IsReadOnly() const { return ReadOnly; }
+  std::function<void()> OnReadOnly;
+  // The value a link carries, written at its middle; empty for none. Unset: no values.
+  std::function<std::u16string(const TLink&)> LinkValue;
+
 protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -133,6 +142,8 @@ private:
   void StartBand(TPoint at);
   TRect Band() const;
   void DrawBand();
+  // Writes the links' values at their middles, for the links in the picture.
+  void DrawLinkValues(const IModuleList& modules);
   // The wire being drawn: from the output's mark to the mouse.
   std::vector<TPoint> Wire() const;
   // Starts a wire from an output mark; the inputs that may take it are found at once.
@@ -162,4 +173,5 @@ private:
   QImage Image;
   TImageCanvas Canvas;
   TViewCanvas View{Canvas};
+  bool ReadOnly = false;
 };

@@ -175,18 +175,22 @@ public:
       Launch(std::move(share));
       from = to;
     }
-    while (!Hosts.empty())
+    while (!Hosts.empty() && !Cancelled())
       if (!Step())
         break;
     for (THost& host : Hosts) {
       EndGroup(host);
       Close(host.Answer);
       Close(host.Output);
+      for (std::size_t k = host.Next; k < host.Files.size(); ++k)
+        Results[host.Files[k]] = FailedAnswer("проверка прервана");
     }
     return std::move(Results);
   }
 
 private:
+  bool Cancelled() const { return Options.Cancel && Options.Cancel->load(); }
+
   void Answered(std::size_t index, TComponentAnswer answer) {
     Results[index] = std::move(answer);
     if (Options.Done)
@@ -270,7 +274,7 @@ private:
     }
     int wait = static_cast<int>(
         std::chrono::duration_cast<std::chrono::milliseconds>(nearest - now).count());
-    wait = std::max(0, closedPending ? std::min(wait, 5) : wait);
+    wait = std::max(0, std::min(closedPending ? 5 : 100, wait));
     if (poll(fds.data(), fds.size(), wait) < 0 && errno != EINTR)
       return false;
     // A flood of output must not keep the deadlines from being seen.

@@ -20,6 +20,8 @@ struct TDescribeOptions {
   bool LogWrapper = false;
   // When set, counts the files answered so far (read from any thread).
   std::atomic<std::size_t>* Done = nullptr;
+  // When set and true, the hosts are ended and the files left get the cause "проверка прервана".
+  const std::atomic<bool>* Cancel = nullptr;
 };
 
 // Describes every file in component hosts: the files are shared out among at most Parallel host

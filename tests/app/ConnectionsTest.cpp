@@ -28,6 +28,7 @@ protected:
     Window->GetComponents()->ProbeProgram = std::string(ZU_SAMPLES) + "/zu-probe";
     Script.Dialogs = {[](QDialog&) { return 2; }};
     Window->Start();
+    Window->WaitForComponents();
     ASSERT_EQ(Window->GetComponents()->Count(), 3);
     Trigger("miNewProject");
   }

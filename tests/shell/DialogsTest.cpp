@@ -107,6 +107,7 @@ int ChooseFirstComponent(QDialog& dialog) {
 TEST_F(MainWindowShellTest, StartScansTheFolderAndAsksForAProject) {
   Script.Dialogs = {[](QDialog&) { return 6; }};
   Window->Start();
+  Window->WaitForComponents();
   EXPECT_EQ(Script.Shown, QStringList{"FormCheck1"});
   ASSERT_NE(Window->GetProject(), nullptr);
   EXPECT_EQ(Window->GetComponents()->Count(), 1);

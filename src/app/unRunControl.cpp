@@ -1,0 +1,126 @@
+#include "app/unRunControl.h"
+
+#include "app/unProjectDocument.h"
+#include "model/unLink.h"
+#include "platform/unStrings.h"
+#include "plugins/unComponentList.h"
+
+#include <QDateTime>
+#include <QSocketNotifier>
+#include <QTimer>
+
+TRunControl::TRunControl(TProjectDocument& document, const TComponentList& registry,
+                         QObject* parent)
+    : QObject(parent), Document(document), Registry(registry), Watch(new QTimer(this)) {
+  // The host's silence is watched too: a module that hangs sends nothing.
+  Watch->setInterval(1000 / MaxUpdatesPerSecond);
+  connect(Watch, &QTimer::timeout, this, &TRunControl::Poll);
+  // Another project, or none, ends the run of the last one.
+  connect(&Document, &TProjectDocument::ProjectChanged, this, [this] {
+    if (Running())
+      Stop();
+  });
+}
+
+TRunControl::~TRunControl() {
+  if (Runner && Runner->Running())
+    Runner->Stop();
+}
+
+bool TRunControl::Start(QString* reason) {
+  auto fail = [reason](const QString& why) {
+    if (reason)
+      *reason = why;
+    return false;
+  };
+  if (Running())
+    return true;
+  const TProject* project = Document.GetProject();
+  if (!project)
+    return fail(QString::fromUtf8("Нет открытого проекта"));
+  Plan = PlanProjectRun(*project, Registry);
+  if (!Plan.Ok)
+    return fail(QString::fromStdString(Plan.Error));
+  if (Plan.Plan.Modules.empty())
+    return fail(QString::fromUtf8("В проекте нет модулей, которые могут выполняться"));
+  Plan.Plan.RateHz = RateHz;
+  Plan.Plan.Ticks = 0;
+  Plan.Plan.ReportMs = 1000 / MaxUpdatesPerSecond;
+  Runner = std::make_unique<TRunner>();
+  std::string error;
+  if (!Runner->Start(Plan.Plan, Registry.ProbeProgram, &error)) {
+    Runner.reset();
+    return fail(QString::fromStdString(error));
+  }
+  Runner->OnValues = [this] { Pending = true; };
+  Notifier = new QSocketNotifier(Runner->Descriptor(), QSocketNotifier::Read, this);
+  connect(Notifier, &QSocketNotifier::activated, this, &TRunControl::Poll);
+  Watch->start();
+  Pending = false;
+  LastTold = 0;
+  emit Started();
+  return true;
+}
+
+void TRunControl::Poll() {
+  if (!Runner)
+    return;
+  const bool going = Runner->Poll(0);
+  const qint64 now = QDateTime::currentMSecsSinceEpoch();
+  if (Pending && (now - LastTold >= 1000 / MaxUpdatesPerSecond || !going)) {
+    Pending = false;
+    LastTold = now;
+    emit ValuesChanged();
+  }
+  if (!going)
+    Ended();
+}
+
+void TRunControl::Ended() {
+  Watch->stop();
+  delete Notifier;
+  Notifier = nullptr;
+  const QString failure = QString::fromStdString(Runner->GetFailure());
+  // The last values stay readable until the next run.
+  emit Stopped(failure);
+}
+
+void TRunControl::Stop() {
+  if (!Running())
+    return;
+  Runner->Stop();
+  if (Pending)
+    emit ValuesChanged();
+  Pending = false;
+  Ended();
+}
+
+std::optional<std::string> TRunControl::Value(const IModule& module, bool output,
+                                              const std::u16string& name) const {
+  if (!Running())
+    return std::nullopt;
+  const std::int32_t index = Plan.IndexOf(&module);
+  if (index < 0)
+    return std::nullopt;
+  const TRunModule& entry = Plan.Plan.Modules[static_cast<std::size_t>(index)];
+  const std::string wanted = Utf16ToUtf8(name);
+  const auto& values = Runner->GetValues();
+  if (output) {
+    for (std::size_t o = 0; o < entry.Outputs.size(); ++o)
+      if (entry.Outputs[o] == wanted)
+        return values[static_cast<std::size_t>(index)][o];
+    return std::nullopt;
+  }
+  for (const TRunInput& in : entry.Inputs)
+    if (in.Name == wanted)
+      return in.FromModule < 0 ? in.Constant
+                               : values[static_cast<std::size_t>(in.FromModule)]
+                                       [static_cast<std::size_t>(in.FromOutput)];
+  return std::nullopt;
+}
+
+std::optional<std::string> TRunControl::LinkValue(const TLink& link) const {
+  if (!link.From)
+    return std::nullopt;
+  return Value(*link.From, true, link.Output);
+}
