@@ -45,12 +45,14 @@ const char* const Usage =
     "                          the main level, or the level PATH names (module names from\n"
     "                          the main module down, joined by '/': \"Main/Filter\")\n"
     "  project run FILE [--ticks N] [--rate HZ] [--watch MODULE.PARAM]... [--csv OUT]\n"
+    "                   [--components FOLDER]\n"
     "                          run the project's modules in the component host: N ticks\n"
     "                          (default: until interrupted), HZ ticks per second (default 10;\n"
     "                          0: as fast as possible); each watched parameter (MODULE is the\n"
     "                          module's names below the main module joined by '/') is printed,\n"
     "                          one tab-separated row per tick, or written to OUT as CSV; exit\n"
-    "                          code 1 with the message when a module failed\n"
+    "                          code 1 with the message when a module failed; the components\n"
+    "                          are those of FOLDER (default: the program's folder)\n"
     "  xml roundtrip IN OUT    load any XML file and save it again to OUT\n"
     "  components [FOLDER]     scan FOLDER (default: the program's folder) for plug-in\n"
     "                          components; print each one's report as the components\n"
@@ -86,9 +88,10 @@ int Fail(const char* what, const std::string& file, const TMessages& messages) {
 
 // Links name parameters: the components beside the program tell which there are, and the modules
 // get their lists.
-void AttachProgramComponents(TProject& project, TComponentList& registry) {
+void AttachProgramComponents(TProject& project, TComponentList& registry,
+                             const std::string& folder = ExeFolder()) {
   registry.ProbeProgram = ExeFolder() + "zu-probe";
-  registry.Path = ExeFolder();
+  registry.Path = folder.ends_with('/') ? folder : folder + "/";
   registry.CacheFile = DefaultComponentCacheFile();
   registry.Refresh();
   if (auto modules = project.GetMainModules())
@@ -327,7 +330,7 @@ int RunProject(const std::vector<std::string>& args) {
   std::int64_t ticks = 0;
   double rate = 10;
   std::vector<std::string> watched;
-  std::string csv;
+  std::string csv, components = ExeFolder();
   for (std::size_t i = 3; i < args.size(); ++i) {
     const bool more = i + 1 < args.size();
     char* end = nullptr;
@@ -343,6 +346,8 @@ int RunProject(const std::vector<std::string>& args) {
       watched.push_back(args[++i]);
     } else if (args[i] == "--csv" && more) {
       csv = args[++i];
+    } else if (args[i] == "--components" && more) {
+      components = args[++i];
     } else {
       std::fputs(Usage, stderr);
       return 2;
@@ -353,7 +358,7 @@ int RunProject(const std::vector<std::string>& args) {
   TProject project(&registry, messages.Handler(), u"", u"");
   if (!project.Load(Utf8ToUtf16(file)))
     return Fail("cannot load the project", file, messages);
-  AttachProgramComponents(project, registry);
+  AttachProgramComponents(project, registry, components);
   TProjectRun run = PlanProjectRun(project, registry);
   for (const std::string& note : run.Notes)
     std::fprintf(stderr, "zu-cli: %s\n", note.c_str());
@@ -414,6 +419,8 @@ int RunProject(const std::vector<std::string>& args) {
   while (runner.Poll(100))
     if (Interrupted)
       runner.Stop();
+  // The rows come before what is said about the end.
+  std::fflush(Out);
   if (csvFile.is_open() && !csvFile.flush()) {
     std::fprintf(stderr, "zu-cli: cannot write \"%s\"\n", csv.c_str());
     return 1;

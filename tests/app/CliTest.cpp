@@ -226,3 +226,98 @@ TEST(Cli, RenderDrawsTheLevelItIsGiven) {
   EXPECT_NE(missing.Out.find("no level A/B"), std::string::npos) << missing.Out;
   EXPECT_FALSE(std::filesystem::exists(folder.Path / "missing.png"));
 }
+
+namespace {
+
+// A project of the samples beside the program: a ramp generator of 4 ticks feeding an adder.
+std::string RampProject(const TTempFolder& folder, const std::string& adderB = "0.5") {
+  const std::string file = (folder.Path / "ramp.xml").string();
+  const std::string bin = std::string(ZU_SAMPLES) + "/";
+  WriteBytes(Utf8ToUtf16(file),
+             "<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n<Kven_ZU_Programming_Project>"
+             "<Name>Ramp</Name><ModuleMain><Name>Main</Name><Modules><Count>2</Count>"
+             "<Module0><Name>Gen</Name><Type>" + bin + "SignalGenerator.so</Type><Inputs>"
+             "<Count>2</Count><Input0><Name>Period</Name><Value>4</Value></Input0><Input1><Name>"
+             "Waveform</Name><Value>3</Value></Input1></Inputs></Module0>"
+             "<Module1><Name>Add, 1</Name><Type>" + bin + "Adder.so</Type><Inputs><Count>1</Count>"
+             "<Input0><Name>B</Name><Value>" + adderB + "</Value></Input0></Inputs></Module1>"
+             "</Modules><Links><Count>1</Count><Link0><From>0</From><Output>Signal</Output>"
+             "<To>1</To><Input>A</Input></Link0></Links></ModuleMain>"
+             "</Kven_ZU_Programming_Project>\n");
+  return file;
+}
+
+} // namespace
+
+TEST(Cli, RunPrintsTheWatchedValuesOfEveryTickOrWritesThemAsCsv) {
+  TTempFolder folder;
+  const std::string prefix = "XDG_CACHE_HOME=" + folder.Path.string() + " ";
+  const std::string file = RampProject(folder);
+  TRun run = RunCli("project run " + file +
+                        " --ticks 5 --rate 0 --watch 'Add, 1.Sum' --watch 'Add, 1.B' --watch "
+                        "'Add, 1.A'",
+                    prefix);
+  EXPECT_EQ(run.Code, 0) << run.Out;
+  EXPECT_EQ(run.Out, "tick\tAdd, 1.Sum\tAdd, 1.B\tAdd, 1.A\n"
+                     "1\t0.5\t0.5\t0\n"
+                     "2\t0.75\t0.5\t0.25\n"
+                     "3\t1\t0.5\t0.5\n"
+                     "4\t1.25\t0.5\t0.75\n"
+                     "5\t0.5\t0.5\t0\n"
+                     "zu-cli: 5 tick(s) of 2 module(s)\n");
+  const std::string csv = (folder.Path / "out.csv").string();
+  run = RunCli("project run " + file + " --ticks 2 --rate 1000 --watch 'Add, 1.Sum' --csv " + csv,
+               prefix);
+  EXPECT_EQ(run.Code, 0) << run.Out;
+  EXPECT_EQ(ReadBytes(Utf8ToUtf16(csv)), "tick,\"Add, 1.Sum\"\r\n1,0.5\r\n2,0.75\r\n");
+  // The cache went to the cache home given.
+  EXPECT_TRUE(std::filesystem::exists(folder.Path / "zu-programming" / "components.cache"));
+}
+
+TEST(Cli, RunSaysWhatIsWrongWithItsCommandLineOrTheProject) {
+  TTempFolder folder;
+  const std::string prefix = "XDG_CACHE_HOME=" + folder.Path.string() + " ";
+  const std::string file = RampProject(folder);
+  const struct {
+    std::string Arguments;
+    int Code;
+    std::string Said;
+  } rows[] = {
+      {"--ticks 1 --watch Nobody.Sum", 2, "zu-cli: no module \"Nobody\" runs in the project\n"},
+      {"--ticks 1 --watch Gen.Nothing", 2,
+       "zu-cli: module \"Gen\" has no parameter \"Nothing\" with a value\n"},
+      {"--ticks 1 --watch Gen", 2, "zu-cli: --watch takes MODULE.PARAM, not \"Gen\"\n"},
+      {"--ticks -1", 2, "Usage: zu-cli COMMAND"},
+      {"--rate x", 2, "Usage: zu-cli COMMAND"},
+      {"--ticks", 2, "Usage: zu-cli COMMAND"},
+  };
+  for (const auto& row : rows) {
+    const TRun run = RunCli("project run " + file + " " + row.Arguments, prefix);
+    EXPECT_EQ(run.Code, row.Code) << row.Arguments;
+    EXPECT_TRUE(run.Out.starts_with(row.Said)) << row.Arguments << ": " << run.Out;
+  }
+  const TRun missing = RunCli("project run " + (folder.Path / "none.xml").string(), prefix);
+  EXPECT_EQ(missing.Code, 1);
+  EXPECT_NE(missing.Out.find("cannot load the project"), std::string::npos) << missing.Out;
+}
+
+TEST(Cli, RunEndsWithTheMessageOfAModuleThatFailed) {
+  TTempFolder folder;
+  std::filesystem::copy_file(std::string(ZU_TEST_COMPONENTS) + "/test_misbehaves.so",
+                             folder.Path / "M.so");
+  const std::string file = (folder.Path / "m.xml").string();
+  WriteBytes(Utf8ToUtf16(file),
+             "<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n<Kven_ZU_Programming_Project>"
+             "<Name>M</Name><ModuleMain><Name>Main</Name><Modules><Count>1</Count><Module0>"
+             "<Name>Box</Name><Modules><Count>1</Count><Module0><Name>M</Name><Type>" +
+                 (folder.Path / "M.so").string() +
+                 "</Type></Module0></Modules></Module0></Modules></ModuleMain>"
+                 "</Kven_ZU_Programming_Project>\n");
+  // The module sits below "Box": messages and watches name it by its path.
+  const TRun run = RunCli("project run " + file + " --rate 0 --ticks 10 --watch Box/M.Y --components " +
+                              folder.Path.string(),
+                          "ZU_TEST_MISBEHAVE='fail 3' XDG_CACHE_HOME=" + folder.Path.string() + " ");
+  EXPECT_EQ(run.Code, 1);
+  EXPECT_EQ(run.Out, "tick\tBox/M.Y\n1\t1\n2\t1\n"
+                     "zu-cli: Модуль «Box/M», такт 3: ошибка шага: sensor lost at step 3\n");
+}

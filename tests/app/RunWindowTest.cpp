@@ -1,0 +1,271 @@
+#include "app/unProjectDocument.h"
+#include "app/unRunControl.h"
+#include "canvas/unQtStrings.h"
+#include "canvas/unProgrammingImage.h"
+#include "model/unIModule.h"
+#include "model/unLinkList.h"
+#include "model/unProject.h"
+#include "plugins/unComponentList.h"
+#include "support/MainWindowTestSupport.h"
+#include "xml/XmlTestSupport.h"
+
+#include <QAction>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QUndoStack>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+
+// The window on a folder with the sample components, and a project file of four modules:
+// Gen → Add → Cmp → Db, where Add's B and Db's file are still to be typed.
+class RunWindowTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    for (const char* name : {"SignalGenerator.so", "Adder.so", "Comparator.so", "DatabaseWriter.so"})
+      std::filesystem::copy_file(std::string(ZU_SAMPLES) + "/" + name, Folder.Path / name);
+    std::filesystem::copy_file(std::string(ZU_TEST_COMPONENTS) + "/test_misbehaves.so",
+                               Folder.Path / "Misbehaves.so");
+    Db = (Folder.Path / "rows.db").string();
+  }
+  void TearDown() override { unsetenv("ZU_TEST_MISBEHAVE"); }
+
+  std::string Type(const char* name) { return (Folder.Path / name).string(); }
+  // Writes the project and opens it in a started window.
+  void Open(const std::string& modules, const std::string& links) {
+    const std::string file = (Folder.Path / "chain.xml").string();
+    WriteBytes(Utf8ToUtf16(file),
+               "<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n<Kven_ZU_Programming_Project>"
+               "<Name>Chain</Name><ModuleMain><Name>Main</Name><Modules>" +
+                   modules + "</Modules><Links>" + links +
+                   "</Links></ModuleMain></Kven_ZU_Programming_Project>\n");
+    Window = ShownMainWindow(Script, Folder.Path);
+    Window->GetComponents()->ProbeProgram = std::string(ZU_SAMPLES) + "/zu-probe";
+    Script.Dialogs = {[](QDialog&) { return 7; }};
+    Script.Files = {QString::fromStdString(file)};
+    Window->Start();
+    Window->WaitForComponents();
+    ASSERT_NE(Window->GetProject(), nullptr);
+  }
+  void OpenChain() {
+    Open("<Count>4</Count>"
+         "<Module0><Name>Gen</Name><Type>" + Type("SignalGenerator.so") + "</Type>"
+         "<Inputs><Count>2</Count><Input0><Name>Period</Name><Value>4</Value></Input0>"
+         "<Input1><Name>Waveform</Name><Value>3</Value></Input1></Inputs></Module0>"
+         "<Module1><Name>Add</Name><Type>" + Type("Adder.so") + "</Type></Module1>"
+         "<Module2><Name>Cmp</Name><Type>" + Type("Comparator.so") + "</Type>"
+         "<Inputs><Count>1</Count><Input0><Name>Threshold</Name><Value>0.9</Value></Input0>"
+         "</Inputs></Module2>"
+         "<Module3><Name>Db</Name><Type>" + Type("DatabaseWriter.so") + "</Type></Module3>",
+         "<Count>3</Count>"
+         "<Link0><From>0</From><Output>Signal</Output><To>1</To><Input>A</Input></Link0>"
+         "<Link1><From>1</From><Output>Sum</Output><To>2</To><Input>Value</Input></Link1>"
+         "<Link2><From>1</From><Output>Sum</Output><To>3</To><Input>Value</Input></Link2>");
+  }
+  std::shared_ptr<IModule> Module(int i) {
+    return Window->GetProject()->GetMainModules()->GetItem(i);
+  }
+  QAction* Item(const char* name) { return Window->findChild<QAction*>(name); }
+  // The grid's row whose key is the text: its value cell, or null.
+  QTableWidgetItem* Row(const QString& key) {
+    QTableWidget* grid = GridOf(*Window);
+    for (int r = 0; r < grid->rowCount(); ++r)
+      if (grid->item(r, 0)->text() == key)
+        return grid->item(r, 1);
+    return nullptr;
+  }
+  std::int64_t Rows() {
+    sqlite3* db = nullptr;
+    std::int64_t n = -1;
+    if (sqlite3_open_v2(Db.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+      sqlite3_stmt* q = nullptr;
+      if (sqlite3_prepare_v2(db, "SELECT count(*) FROM \"Values\"", -1, &q, nullptr) == SQLITE_OK &&
+          sqlite3_step(q) == SQLITE_ROW)
+        n = sqlite3_column_int64(q, 0);
+      sqlite3_finalize(q);
+    }
+    sqlite3_close(db);
+    return n;
+  }
+
+  TTempFolder Folder;
+  TScriptedMainDialogs::TScript Script;
+  std::unique_ptr<TfmMain> Window;
+  std::string Db;
+};
+
+} // namespace
+
+TEST_F(RunWindowTest, TypedValuesAreUnlinkedInputsOfTheGridAndUndoLikeAnyEdit) {
+  OpenChain();
+  TProjectDocument* document = Window->GetDocument();
+  document->Select(Module(1));
+  // The linked input has no row; the unlinked one has, with its title and type.
+  EXPECT_EQ(Row(QString::fromUtf8("Слагаемое A (double)")), nullptr);
+  ASSERT_NE(Row(QString::fromUtf8("Слагаемое B (double)")), nullptr);
+  EXPECT_EQ(Row(QString::fromUtf8("Слагаемое B (double)"))->text(), "");
+  EXPECT_EQ(Row(QString::fromUtf8("Выход: Сумма (double)")), nullptr); // outputs: while running
+  EXPECT_EQ(Row("Name")->text(), "Add");
+  Row(QString::fromUtf8("Слагаемое B (double)"))->setText("0.25");
+  EXPECT_EQ(Module(1)->GetInputValues(), (std::vector<TInputValue>{{u"B", u"0.25"}}));
+  EXPECT_TRUE(Window->GetProject()->Modified);
+  // Another value replaces it; an empty one takes it away; each is one undo step.
+  Row(QString::fromUtf8("Слагаемое B (double)"))->setText("0.5");
+  EXPECT_EQ(Module(1)->GetInputValues(), (std::vector<TInputValue>{{u"B", u"0.5"}}));
+  Row(QString::fromUtf8("Слагаемое B (double)"))->setText("");
+  EXPECT_TRUE(Module(1)->GetInputValues().empty());
+  Window->GetUndoStack()->undo();
+  EXPECT_EQ(Module(1)->GetInputValues(), (std::vector<TInputValue>{{u"B", u"0.5"}}));
+  EXPECT_EQ(Row(QString::fromUtf8("Слагаемое B (double)"))->text(), "0.5");
+  Window->GetUndoStack()->undo();
+  Window->GetUndoStack()->undo();
+  EXPECT_TRUE(Module(1)->GetInputValues().empty());
+  Window->GetUndoStack()->redo();
+  EXPECT_EQ(Module(1)->GetInputValues(), (std::vector<TInputValue>{{u"B", u"0.25"}}));
+  // Two modules of one type share their rows; of two types, no parameter rows.
+  document->SelectAll();
+  EXPECT_EQ(Row(QString::fromUtf8("Слагаемое B (double)")), nullptr);
+  // Saved and read back.
+  const QString saved = QString::fromStdString((Folder.Path / "saved.xml").string());
+  Script.Files = {saved};
+  Window->SaveProjectAs();
+  TProject again(nullptr, TAddToLog(), u"", u"");
+  ASSERT_TRUE(again.Load(ToU16(saved)));
+  EXPECT_EQ(again.GetMainModules()->GetItem(1)->GetInputValues(),
+            (std::vector<TInputValue>{{u"B", u"0.25"}}));
+  EXPECT_EQ(again.GetMainModules()->GetItem(0)->GetInputValues().size(), 2u);
+}
+
+TEST_F(RunWindowTest, ARunShowsValuesLocksTheProjectAndLeavesItAsItWas) {
+  OpenChain();
+  TProjectDocument* document = Window->GetDocument();
+  document->Select(Module(3));
+  Row(QString::fromUtf8("Соединение (string)"))->setText(QString::fromStdString(Db));
+  document->Select(Module(1));
+  Row(QString::fromUtf8("Слагаемое B (double)"))->setText("0.5");
+  const int steps = Window->GetUndoStack()->count();
+  const int index = Window->GetUndoStack()->index();
+  Item("miRate100")->trigger();
+  EXPECT_EQ(Window->GetRunRate(), 100);
+  EXPECT_TRUE(Item("miRate100")->isChecked());
+  EXPECT_FALSE(Item("miRate10")->isChecked());
+  ASSERT_FALSE(Item("miStop")->isEnabled());
+  Item("miRun")->trigger();
+  TRunControl* run = Window->GetRunControl();
+  ASSERT_TRUE(run->Running()) << Window->statusBar()->currentMessage().toStdString();
+  EXPECT_FALSE(Item("miRun")->isEnabled());
+  EXPECT_TRUE(Item("miStop")->isEnabled());
+  EXPECT_TRUE(document->Locked());
+  EXPECT_TRUE(Window->GetCanvas()->IsReadOnly());
+  for (const char* name : {"miDelete", "miCut", "miPaste", "miDuplicate", "miUndo", "miNewModule"})
+    EXPECT_FALSE(Item(name)->isEnabled()) << name;
+  EXPECT_TRUE(Item("miCopy")->isEnabled());
+  // Values arrive: on the links, and in the grid for the selected module.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return run->Tick() >= 6; }, 5000));
+  QTest::qWait(60);
+  const TLinkList& links = Window->GetProject()->GetMainModules()->GetLinks();
+  ASSERT_TRUE(Window->GetCanvas()->LinkValue);
+  const std::u16string sum = Window->GetCanvas()->LinkValue(*links.Get(1));
+  EXPECT_FALSE(sum.empty());
+  EXPECT_EQ(Window->GetCanvas()->LinkValue(*links.Get(2)), sum);
+  ASSERT_NE(Row(QString::fromUtf8("Выход: Сумма (double)")), nullptr);
+  ASSERT_NE(Row(QString::fromUtf8("Слагаемое A (double)")), nullptr);
+  EXPECT_FALSE(Row(QString::fromUtf8("Слагаемое B (double)"))->flags() & Qt::ItemIsEditable);
+  EXPECT_FALSE(Row("Name")->flags() & Qt::ItemIsEditable);
+  EXPECT_EQ(Row(QString::fromUtf8("Слагаемое B (double)"))->text(), "0.5");
+  // A sum is a ramp of 4 ticks (0, 0.25, 0.5, 0.75) plus 0.5.
+  const double shown = Row(QString::fromUtf8("Выход: Сумма (double)"))->text().toDouble();
+  EXPECT_TRUE(shown == 0.5 || shown == 0.75 || shown == 1 || shown == 1.25) << shown;
+  // An edit tried now changes nothing and says why.
+  Row("Name")->setText("Other");
+  EXPECT_EQ(Module(1)->GetName(), u"Add");
+  EXPECT_EQ(Row("Name")->text(), "Add");
+  EXPECT_EQ(Window->statusBar()->currentMessage(), TProjectDocument::LockedNote());
+  Window->NewModule();
+  EXPECT_EQ(Window->GetProject()->GetMainModules()->Count(), 4);
+
+  Item("miStop")->trigger();
+  EXPECT_FALSE(run->Running());
+  EXPECT_FALSE(document->Locked());
+  EXPECT_FALSE(Window->GetCanvas()->IsReadOnly());
+  EXPECT_FALSE(Window->GetCanvas()->LinkValue);
+  EXPECT_TRUE(Item("miRun")->isEnabled());
+  EXPECT_FALSE(Item("miStop")->isEnabled());
+  EXPECT_TRUE(Item("miDelete")->isEnabled());
+  EXPECT_TRUE(Item("miUndo")->isEnabled());
+  EXPECT_EQ(Row(QString::fromUtf8("Выход: Сумма (double)")), nullptr);
+  EXPECT_TRUE(Row("Name")->flags() & Qt::ItemIsEditable);
+  const std::int64_t ticks = run->Tick();
+  EXPECT_GE(ticks, 6);
+  EXPECT_EQ(Window->statusBar()->currentMessage(),
+            QString::fromUtf8("Выполнение остановлено на такте %1").arg(ticks));
+  // One row per tick, and the project as it was.
+  EXPECT_EQ(Rows(), ticks);
+  EXPECT_EQ(Window->GetUndoStack()->count(), steps);
+  EXPECT_EQ(Window->GetUndoStack()->index(), index);
+  EXPECT_TRUE(Script.Errors.isEmpty());
+}
+
+TEST_F(RunWindowTest, AModuleThatCrashesEndsTheRunWithAMessageAndTheEditorGoesOn) {
+  setenv("ZU_TEST_MISBEHAVE", "crash 3", 1);
+  Open("<Count>1</Count><Module0><Name>M</Name><Type>" + Type("Misbehaves.so") +
+           "</Type></Module0>",
+       "<Count>0</Count>");
+  Window->SetRunRate(0);
+  Item("miRun")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Window->GetRunControl()->Running(); }, 5000));
+  ASSERT_EQ(Script.Errors, QStringList{QString::fromUtf8("Выполнение проекта прервано")});
+  EXPECT_TRUE(Script.Details[0].startsWith(
+      QString::fromUtf8("Модуль «M», такт 3: процесс компонентов завершён сигналом 11")))
+      << Script.Details[0].toStdString();
+  EXPECT_FALSE(Window->GetDocument()->Locked());
+  EXPECT_FALSE(Window->GetProject()->Modified);
+  EXPECT_TRUE(Item("miRun")->isEnabled());
+}
+
+TEST_F(RunWindowTest, ACycleWrittenByHandIsRefusedAtStart) {
+  Open("<Count>2</Count><Module0><Name>P</Name><Type>" + Type("Adder.so") + "</Type></Module0>"
+       "<Module1><Name>Q</Name><Type>" + Type("Adder.so") + "</Type></Module1>",
+       "<Count>2</Count>"
+       "<Link0><From>0</From><Output>Sum</Output><To>1</To><Input>A</Input></Link0>"
+       "<Link1><From>1</From><Output>Sum</Output><To>0</To><Input>A</Input></Link1>");
+  Item("miRun")->trigger();
+  EXPECT_FALSE(Window->GetRunControl()->Running());
+  EXPECT_FALSE(Window->GetDocument()->Locked());
+  const QString message = Window->statusBar()->currentMessage();
+  EXPECT_TRUE(message.startsWith(QString::fromUtf8("Проект не запущен: Связи образуют цикл через модуль «")))
+      << message.toStdString();
+}
+
+TEST_F(RunWindowTest, NoComponentIsLoadedIntoTheEditorByAScanTheBrowserOrARun) {
+  OpenChain();
+  Script.Dialogs = {[](QDialog&) { return 2; }};
+  Item("miComponents")->trigger();
+  EXPECT_EQ(Window->GetComponents()->Count(), 5);
+  Window->SetRunRate(0);
+  Window->RunProject();
+  QTest::qWait(100);
+  Window->StopProject();
+  const std::string maps = ReadBytes(u"/proc/self/maps");
+  EXPECT_EQ(maps.find(Folder.Path.string()), std::string::npos);
+  EXPECT_EQ(maps.find("Adder.so"), std::string::npos);
+}
+
+TEST_F(RunWindowTest, TheStartScanShowsItsProgressAndTheSecondStartAsksNobody) {
+  OpenChain();
+  const std::string cache = (Folder.Path / "Configs" / "components.cache").string();
+  ASSERT_TRUE(std::filesystem::exists(cache));
+  // The next window takes every answer from the cache: its scan ends at once.
+  auto second = ShownMainWindow(Script, Folder.Path);
+  second->GetComponents()->ProbeProgram = "/nonexistent/zu-probe";
+  QStringList progress;
+  QObject::connect(second->statusBar(), &QStatusBar::messageChanged,
+                   [&](const QString& text) { progress << text; });
+  second->ScanComponents();
+  second->WaitForComponents();
+  EXPECT_EQ(second->GetComponents()->Count(), 5);
+  EXPECT_TRUE(progress.contains(QString::fromUtf8("Проверка компонентов: 5 из 5")))
+      << progress.join("|").toStdString();
+}
