@@ -80,6 +80,7 @@ void BM_OpenProject10000LinkedInWindow(benchmark::State& state) {
                  Utf8ToUtf16(folder.string() + "/"));
   window.resize(1920, 1080);
   window.Start(); // scans the folder's component; the start dialog is cancelled
+  window.WaitForComponents();
   for (auto _ : state) {
     window.OpenProject();
     benchmark::DoNotOptimize(window.GetProject());

@@ -98,6 +98,9 @@ void TProgrammingImage::DrawContent() {
 }
 
 void TProgrammingImage::DrawLinkValues(const IModuleList& modules) {
+  // Values too small to read are not written, as the parameters' names are not.
+  if (Canvas.TextExtent(u"0").Height < TModule::MinNameHeight)
+    return;
   const TLinkList& links = modules.GetLinks();
   const TRect clip = Canvas.Clip();
   Canvas.SetPenColor(clBlack);

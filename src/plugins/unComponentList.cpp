@@ -17,7 +17,7 @@ const std::string ClassName = "TComponentList";
 
 TComponentList::TComponentList()
     : ProbeProgram(ExeFolder() + "zu-probe"),
-      ProbeParallel(std::max(4u, 2 * std::thread::hardware_concurrency())) {}
+      ProbeParallel(std::max(8u, 4 * std::thread::hardware_concurrency())) {}
 
 TComponentList::~TComponentList() {
   Clear();
