@@ -46,7 +46,7 @@ void TfmMain::BuildRunMenu(QMenu* project) {
 }
 
 void TfmMain::ConnectRun() {
-  RunControl->RateHz = DefaultRunRate;
+  RunControl->SetRate(DefaultRunRate);
   connect(RunControl, &TRunControl::Started, this, &TfmMain::RunStarted);
   connect(RunControl, &TRunControl::Stopped, this, &TfmMain::RunStopped);
   // New values: the links and the grid show them.
@@ -64,18 +64,14 @@ void TfmMain::ConnectRun() {
 }
 
 void TfmMain::SetRunRate(double hz) {
-  RunControl->RateHz = hz;
+  // A run under way takes the new pace at once.
+  RunControl->SetRate(hz);
   for (QAction* action : RunRates->actions())
     action->setChecked(action->data().toDouble() == hz);
-  // A run under way takes the new pace from its next start.
-  if (RunControl->Running()) {
-    StopProject();
-    RunProject();
-  }
 }
 
 double TfmMain::GetRunRate() const {
-  return RunControl->RateHz;
+  return RunControl->GetRate();
 }
 
 void TfmMain::RunProject() {

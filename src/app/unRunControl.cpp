@@ -85,6 +85,12 @@ void TRunControl::Ended() {
   emit Stopped(failure);
 }
 
+void TRunControl::SetRate(double hz) {
+  RateHz = hz;
+  if (Running())
+    Runner->SetRate(hz);
+}
+
 void TRunControl::Stop() {
   if (!Running())
     return;

@@ -33,9 +33,9 @@ public:
   // Asks the host to stop after its tick and waits for it.
   void Stop();
   bool Running() const { return Runner != nullptr && Runner->Running(); }
-  // Ticks per second of the next run (and of the one under way once restarted); 0: as fast as
-  // possible.
-  double RateHz = 10;
+  // Ticks per second; 0: as fast as possible. A run under way takes the new pace at once.
+  void SetRate(double hz);
+  double GetRate() const { return RateHz; }
   // What will not run of the last plan, one line each.
   const std::vector<std::string>& Notes() const { return Plan.Notes; }
   // The latest tick reported.
@@ -70,5 +70,6 @@ private:
   QTimer* Watch;
   // Whether values came since the views were last told, and when they were.
   bool Pending = false;
+  double RateHz = 10;
   qint64 LastTold = 0;
 };

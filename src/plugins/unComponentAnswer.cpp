@@ -5,6 +5,8 @@
 #include "plugins/unLibrary.h"
 #include "plugins/unPluginCall.h"
 
+#include <dlfcn.h>
+
 namespace {
 
 // A text field holding UTF-16 code units; an odd byte count fails the reader.
@@ -89,22 +91,14 @@ bool DecodeAnswer(TMessageReader& r, TComponentAnswer& answer) {
   return good && r.Ok() && r.AtEnd();
 }
 
-TComponentAnswer DescribeHere(const std::string& file, bool logWrapper) {
-  TComponentAnswer answer;
-  TAddToLog log;
-  if (logWrapper)
-    log = [&answer](TLogGroupMessage, TLogTypeMessage type, const std::string& format,
-                    const TLogArgs& args) {
-      answer.Log.push_back({type, FormatLogOrAsIs(format, args)});
-      return true;
-    };
+namespace {
+
+// The questions of a description, in their order; stops at the first that fails.
+void Ask(TKvenLibrary& library, TComponentAnswer& answer) {
   auto fail = [&answer](std::string cause) {
     answer.Ok = false;
     answer.Cause = std::move(cause);
-    return answer;
   };
-  TKvenLibrary library(log);
-  library.SetFileName(Utf8ToUtf16(file));
   if (!library.Initialize())
     return fail("библиотека не загружается: " + library.GetLastError());
   const auto info = reinterpret_cast<TZUPluginInfo>(library.FindProcedure(u"ZU_Plugin_Info"));
@@ -118,30 +112,53 @@ TComponentAnswer DescribeHere(const std::string& file, bool logWrapper) {
   answer.Version = version;
   if (!answered)
     return fail("исключение в ZU_Plugin_Info");
+  answer.Ok = true;
   const auto run = reinterpret_cast<TZUPluginRun>(library.FindProcedure(u"ZU_Plugin_Run"));
   answer.HasRun = run != nullptr;
-  if (run) {
-    // One text variable for both commands, not emptied in between: a plug-in that leaves it
-    // alone for the outputs repeats its inputs there.
-    BSTR text = nullptr;
-    for (std::u16string* list : {&answer.ParamIn, &answer.ParamOut}) {
-      const std::int32_t command = list == &answer.ParamIn ? ZU_RUN_PARAM_IN : ZU_RUN_PARAM_OUT;
-      if (!GuardedPluginCall([&] { run(command, 0, &text); })) {
-        SysFreeString(text);
-        return fail("исключение в ZU_Plugin_Run");
-      }
-      if (ParamTextTooLong(text)) {
-        SysFreeString(text);
-        return fail(ParamTextTooLongCause);
-      }
-      *list = BstrText(text);
+  if (!run)
+    return;
+  // One text variable for both commands, not emptied in between: a plug-in that leaves it alone
+  // for the outputs repeats its inputs there.
+  BSTR text = nullptr;
+  for (std::u16string* list : {&answer.ParamIn, &answer.ParamOut}) {
+    const std::int32_t command = list == &answer.ParamIn ? ZU_RUN_PARAM_IN : ZU_RUN_PARAM_OUT;
+    if (!GuardedPluginCall([&] { run(command, 0, &text); })) {
+      SysFreeString(text);
+      return fail("исключение в ZU_Plugin_Run");
     }
-    SysFreeString(text);
-    answer.HasLoad = library.FindProcedure(u"ZU_Plugin_Load") != nullptr;
-    answer.HasUnLoad = answer.HasLoad && library.FindProcedure(u"ZU_Plugin_UnLoad") != nullptr;
-    const auto* mark = static_cast<const std::int32_t*>(library.FindProcedure(u"ZU_Plugin_Execution"));
-    answer.Executes = answer.HasUnLoad && mark && *mark >= 1;
+    if (ParamTextTooLong(text)) {
+      SysFreeString(text);
+      return fail(ParamTextTooLongCause);
+    }
+    *list = BstrText(text);
   }
-  answer.Ok = true;
+  SysFreeString(text);
+  answer.HasLoad = library.FindProcedure(u"ZU_Plugin_Load") != nullptr;
+  if (!answer.HasLoad)
+    return;
+  answer.HasUnLoad = library.FindProcedure(u"ZU_Plugin_UnLoad") != nullptr;
+  // The mark is data, not a procedure: looked up without a message.
+  const auto* mark =
+      static_cast<const std::int32_t*>(dlsym(library.GetHandle(), "ZU_Plugin_Execution"));
+  answer.Executes = answer.HasUnLoad && mark && *mark >= 1;
+}
+
+} // namespace
+
+TComponentAnswer DescribeHere(const std::string& file, bool logWrapper) {
+  TComponentAnswer answer;
+  TAddToLog log;
+  if (logWrapper)
+    log = [&answer](TLogGroupMessage, TLogTypeMessage type, const std::string& format,
+                    const TLogArgs& args) {
+      answer.Log.push_back({type, FormatLogOrAsIs(format, args)});
+      return true;
+    };
+  TKvenLibrary library(log);
+  library.SetFileName(Utf8ToUtf16(file));
+  Ask(library, answer);
+  // Unloaded, with its messages, on every path that loaded it.
+  if (library.GetHandle())
+    library.Finalize();
   return answer;
 }

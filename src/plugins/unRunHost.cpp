@@ -229,7 +229,8 @@ private:
     return Send(w);
   }
 
-  // Waits up to timeoutMs for a message; true when the editor asked for a stop or is gone.
+  // Waits up to timeoutMs for a message; true when the editor asked for a stop or is gone. A new
+  // pace is taken at once.
   bool StopAsked(int timeoutMs) {
     pollfd p{Fd, POLLIN, 0};
     if (poll(&p, 1, timeoutMs) <= 0)
@@ -240,18 +241,32 @@ private:
       return !(n < 0 && (errno == EINTR || errno == EAGAIN));
     Incoming.Append(buf, static_cast<std::size_t>(n));
     std::string payload;
-    while (Incoming.Next(payload))
-      if (!payload.empty() && payload[0] == StopKind)
+    while (Incoming.Next(payload)) {
+      TMessageReader r(payload);
+      if (r.Kind() == StopKind)
         return true;
+      if (r.Kind() == RateKind) {
+        const std::int64_t milliHz = r.I64();
+        if (r.Ok() && milliHz >= 0) {
+          Plan.RateHz = static_cast<double>(milliHz) / 1000;
+          PaceChanged = true;
+        }
+      }
+    }
     return Incoming.Broken();
   }
 
+  // When the tick after `tick` is due at the pace, counted from the last change of pace.
+  std::int64_t Due(std::int64_t tick) const {
+    return PaceStart +
+           static_cast<std::int64_t>(static_cast<double>(tick - PaceTick) * 1e9 / Plan.RateHz);
+  }
+
   int Ticks() {
-    const std::int64_t start = MonotonicNs();
-    std::int64_t lastReport = start;
+    PaceStart = MonotonicNs();
+    std::int64_t lastReport = PaceStart;
     const std::int64_t reportNs = static_cast<std::int64_t>(Plan.ReportMs) * 1000000;
     std::int64_t tick = 0;
-    bool stopped = false;
     while (!Gone && (Plan.Ticks == 0 || tick < Plan.Ticks)) {
       ++tick;
       Status.Tick.store(tick, std::memory_order_relaxed);
@@ -266,27 +281,25 @@ private:
         if (!Report(tick))
           return 1;
       }
-      int wait = 0;
-      if (Plan.RateHz > 0) {
-        const auto next = start + static_cast<std::int64_t>(static_cast<double>(tick) * 1e9 / Plan.RateHz);
-        wait = static_cast<int>(std::max<std::int64_t>(0, (next - MonotonicNs()) / 1000000));
-      }
-      if (StopAsked(wait)) {
-        stopped = true;
-        break;
-      }
-      // What is left of the wait after a message that was no stop.
-      while (Plan.RateHz > 0) {
-        const auto next = start + static_cast<std::int64_t>(static_cast<double>(tick) * 1e9 / Plan.RateHz);
-        const std::int64_t left = (next - MonotonicNs()) / 1000000;
+      // Messages are looked at after every tick; with a pace, until the next tick is due.
+      bool stop = StopAsked(0);
+      while (!stop && Plan.RateHz > 0) {
+        if (PaceChanged) {
+          PaceChanged = false;
+          PaceStart = MonotonicNs();
+          PaceTick = tick;
+        }
+        const std::int64_t left = (Due(tick) - MonotonicNs()) / 1000000;
         if (left <= 0)
           break;
-        if (StopAsked(static_cast<int>(left))) {
-          stopped = true;
-          break;
-        }
+        stop = StopAsked(static_cast<int>(std::min<std::int64_t>(left, 1000)));
       }
-      if (stopped)
+      if (PaceChanged) {
+        PaceChanged = false;
+        PaceStart = MonotonicNs();
+        PaceTick = tick;
+      }
+      if (stop)
         break;
     }
     if (Gone)
@@ -319,6 +332,10 @@ private:
   TFrameBuffer Incoming;
   bool Gone = false;
   std::int64_t Done = 0;
+  // The pace counts ticks from the moment it was last set.
+  std::int64_t PaceStart = 0;
+  std::int64_t PaceTick = 0;
+  bool PaceChanged = false;
 };
 
 // Reads frames from fd until a whole one is there; false when fd ends first.

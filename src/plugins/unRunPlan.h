@@ -47,6 +47,7 @@ struct TRunPlan {
 // instances are made, reports changed values and watched rows, and ends with an error or the end.
 inline constexpr char PlanKind = 'P';
 inline constexpr char StopKind = 'X';
+inline constexpr char RateKind = 'A'; // a new pace: ticks per second times 1000 (0: no waits)
 inline constexpr char ReadyKind = 'R';
 inline constexpr char ValuesKind = 'V';
 inline constexpr char RowKind = 'W';

@@ -263,6 +263,11 @@ void TRunner::Stop() {
     }
 }
 
+void TRunner::SetRate(double hz) {
+  if (Running() && hz >= 0)
+    WriteAll(Fd, TMessageWriter(RateKind).I64(static_cast<std::int64_t>(hz * 1000 + 0.5)).Frame());
+}
+
 void TRunner::Wait() {
   while (Poll(1000)) {
   }

@@ -29,6 +29,8 @@ public:
   void Stop();
   // Polls until the run is over.
   void Wait();
+  // Ticks per second from now on (0: as fast as possible).
+  void SetRate(double hz);
 
   bool Running() const { return Pid > 0 && !Over; }
   // The run ended with a failure: Failure holds the message.

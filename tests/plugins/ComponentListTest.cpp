@@ -377,3 +377,35 @@ TEST(ComponentReport, AComponentThatDidNotConnect) {
                                                 u"============================================"};
   EXPECT_EQ(ComponentReport(*c), expected);
 }
+
+TEST(ComponentList, TheWrappersMessagesComeFromTheHostInTheirOrderWhenAskedFor) {
+  for (const bool relay : {false, true}) {
+    TRecordingLog log;
+    TComponentList registry;
+    Prepared(registry, log).LogWrapper = relay;
+    ASSERT_TRUE(registry.AddComponent(TestComponent("no_load")));
+    std::vector<std::string> texts;
+    for (const auto& e : log.Entries)
+      texts.push_back(e.Text);
+    const std::string file = TestComponent("no_load");
+    std::vector<std::string> expected{"Добавление компонента \"" + file +
+                                      "\" <TComponentList.AddComponent>"};
+    if (relay)
+      expected.insert(
+          expected.end(),
+          {"Инициализация библиотеки \"" + file + "\" <TKvenLibrary.Initialize>",
+           "Инициализировано <TKvenLibrary.Initialize>",
+           "Адрес процедуры \"ZU_Plugin_Info\" из модуля \"" + file + "\" получен",
+           "Адрес процедуры \"ZU_Plugin_Run\" из модуля \"" + file + "\" получен",
+           "Адрес процедуры \"ZU_Plugin_Load\" не получен. Модуль \"" + file + "\"",
+           texts.size() > 1 ? texts[texts.size() - 2] : "", "Финализировано"});
+    if (relay) {
+      ASSERT_EQ(texts.size(), expected.size());
+      EXPECT_TRUE(texts[texts.size() - 2].starts_with("Финализация библиотеки Handle="));
+      EXPECT_NE(texts[texts.size() - 2], "Финализация библиотеки Handle=0");
+      EXPECT_EQ(log.Entries[5].Type, ltError);
+      EXPECT_EQ(log.Entries[2].Type, ltInformation);
+    }
+    EXPECT_EQ(texts, expected);
+  }
+}

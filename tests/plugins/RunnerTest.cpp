@@ -338,3 +338,30 @@ TEST(Runner, AComponentThatHarmsOtherProgramsCannotHarmTheCaller) {
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
   EXPECT_TRUE(ComponentsMapped().empty()) << ComponentsMapped().front();
 }
+
+TEST(Runner, ANewPaceIsTakenWhileTheRunGoesOn) {
+  TRunPlan plan = Misbehaving();
+  plan.Ticks = 0;
+  plan.RateHz = 2;
+  plan.ReportMs = 0;
+  TRunner runner;
+  ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
+  const auto start = std::chrono::steady_clock::now();
+  while (runner.Poll(20) && std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300)) {
+  }
+  // Two a second: the first tick at once, the second not before half a second.
+  EXPECT_EQ(runner.GetTick(), 1);
+  runner.SetRate(0);
+  while (runner.Poll(20) && runner.GetTick() < 200 &&
+         std::chrono::steady_clock::now() - start < std::chrono::seconds(5)) {
+  }
+  EXPECT_GE(runner.GetTick(), 200);
+  runner.SetRate(1);
+  const std::int64_t before = runner.GetTick();
+  const auto slow = std::chrono::steady_clock::now();
+  while (runner.Poll(20) && std::chrono::steady_clock::now() - slow < std::chrono::milliseconds(300)) {
+  }
+  EXPECT_LE(runner.GetTick() - before, 2); // the tick under way, and no more
+  runner.Stop();
+  EXPECT_FALSE(runner.Failed()) << runner.GetFailure();
+}
