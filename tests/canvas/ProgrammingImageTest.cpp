@@ -1,5 +1,6 @@
 #include "canvas/unPictureExport.h"
 #include "canvas/unProgrammingImage.h"
+#include "model/unLinkList.h"
 #include "model/unModule.h"
 #include "model/unParamList.h"
 #include "model/unProject.h"
@@ -325,4 +326,112 @@ TEST_F(ProgrammingImageTest, MarksArePickedWithinSixPixelsAtEveryZoomWithTheirTo
   hit.Index = 1;
   EXPECT_EQ(TProgrammingImage::MarkText(hit), QString::fromUtf8("B\nВход B"));
   EXPECT_EQ(TProgrammingImage::MarkText({}), QString());
+}
+
+namespace {
+
+// Two modules, the first's output "Sum" linked to the second's input "A".
+std::shared_ptr<TLink> LinkTwo(TProject& project, std::shared_ptr<IModule> from,
+                               std::shared_ptr<IModule> to) {
+  auto in = std::make_shared<TParamList>();
+  in->AddNew()->Name = u"A";
+  auto out = std::make_shared<TParamList>();
+  out->AddNew()->Name = u"Sum";
+  for (const auto& m : {from, to}) {
+    m->SetParamIn(in);
+    m->SetParamOut(out);
+  }
+  auto link = std::make_shared<TLink>();
+  link->From = from;
+  link->Output = u"Sum";
+  link->To = to;
+  link->Input = u"A";
+  project.GetMainModules()->GetLinks().Add(link);
+  return link;
+}
+
+// The pixels of the picture that differ between two pictures, as their bounds.
+QRect Differing(const QImage& a, const QImage& b) {
+  QRect bounds;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x)
+      if (a.pixel(x, y) != b.pixel(x, y))
+        bounds |= QRect(x, y, 1, 1);
+  return bounds;
+}
+
+} // namespace
+
+TEST_F(ProgrammingImageTest, ALinksValueIsWrittenAboveItsMiddleWhenItCanBeRead) {
+  auto from = Add(60, 150);
+  auto to = Add(300, 150);
+  const auto link = LinkTwo(Project, from, to);
+  Image.Redraw();
+  const QImage plain = Image.Picture().copy();
+  std::vector<const TLink*> asked;
+  Image.LinkValue = [&](const TLink& l) {
+    asked.push_back(&l);
+    return std::u16string(u"42.5");
+  };
+  Image.Redraw();
+  EXPECT_EQ(asked, std::vector<const TLink*>{link.get()});
+  const QRect changed = Differing(plain, Image.Picture());
+  ASSERT_FALSE(changed.isEmpty());
+  // Between the boxes (their edges at 110 and 250), above the line's middle at y = 150.
+  EXPECT_GT(changed.left(), 110);
+  EXPECT_LT(changed.right(), 250);
+  EXPECT_LT(changed.bottom(), 150);
+  EXPECT_GT(changed.top(), 110);
+  const QPoint middle = changed.center();
+  EXPECT_NEAR(middle.x(), 180, 6);
+  // No text: nothing written.
+  Image.LinkValue = [](const TLink&) { return std::u16string(); };
+  Image.Redraw();
+  EXPECT_TRUE(Differing(plain, Image.Picture()).isEmpty());
+  // Too small to read: not even asked.
+  Image.LinkValue = [&](const TLink& l) {
+    asked.push_back(&l);
+    return std::u16string(u"42.5");
+  };
+  Image.SetZoom(0.2, QPoint(0, 0));
+  asked.clear();
+  Image.Redraw();
+  EXPECT_TRUE(asked.empty());
+}
+
+TEST_F(ProgrammingImageTest, ReadOnlyItSelectsButMovesAndLinksNothing) {
+  auto from = Add(60, 150);
+  auto to = Add(300, 150);
+  LinkTwo(Project, from, to);
+  int told = 0;
+  Image.OnReadOnly = [&] { ++told; };
+  std::vector<std::shared_ptr<IModule>> dropped;
+  Image.OnModulesDrop = [&](const std::vector<std::shared_ptr<IModule>>& m,
+                            const std::vector<TPoint>&) { dropped = m; };
+  Image.SetReadOnly(true);
+  EXPECT_TRUE(Image.IsReadOnly());
+  Image.MouseDown(300, 150);
+  EXPECT_TRUE(to->GetFocused());
+  Image.MouseMove(340, 190);
+  Image.MouseUp();
+  EXPECT_EQ(to->GetPosition().X, 300);
+  EXPECT_TRUE(dropped.empty());
+  EXPECT_EQ(told, 1);
+  // No wire from an output, no key move, no edit.
+  const TPoint sum = from->MarkPoint(true, 0);
+  Image.MouseDown(sum.X, sum.Y);
+  EXPECT_FALSE(Image.IsConnecting());
+  EXPECT_FALSE(Image.KeyMove(Qt::Key_Left, false));
+  EXPECT_EQ(to->GetPosition().X, 300);
+  Image.DblClick();
+  EXPECT_TRUE(Edited.empty());
+  // Writable again: the same press drags (after the press the double click took).
+  Image.SetReadOnly(false);
+  Image.MouseDown(300, 150);
+  Image.MouseUp();
+  EXPECT_EQ(to->GetPosition().X, 300);
+  Image.MouseDown(300, 150);
+  Image.MouseMove(340, 150);
+  Image.MouseUp();
+  EXPECT_EQ(to->GetPosition().X, 340);
 }
