@@ -66,8 +66,8 @@ void TRatioReporter::PrintSummary(std::FILE* out) const {
       {"Refresh of 1000 components:", "BM_RefreshCopies/1000/iterations:1", "[< 10000 ms]"},
       {"First scan of 1000 components:", "BM_FirstScan1000/iterations:2/real_time", "[<= 2000 ms]"},
       {"Later scan of 1000 (cached):", "BM_CachedScan1000/iterations:5/real_time", "[<= 100 ms]"},
-      {"Window's longest wait, 50 hanging:",
-       "BM_HangingScan50WindowWait/iterations:1/manual_time", "[<= 100 ms]"},
+      {"Window's longest wait, 50 hanging:", "BM_HangingScan50WindowWait/iterations:1/manual_time",
+       "[<= 100 ms]"},
       {"Redraw while 10000 modules run:", "BM_RedrawWhileRunning10000/0", "[<= 16 ms]"},
       {"  the same, all 10000 in view:", "BM_RedrawWhileRunning10000/1", "[<= 16 ms]"},
   };
@@ -76,11 +76,11 @@ void TRatioReporter::PrintSummary(std::FILE* out) const {
       std::fprintf(out, "  %-38s %8.3f ms   %s\n", t.Caption, ms(t.Name), t.Goal);
   // Module steps per second through the host, and against plain calls in one process.
   if (const double chain = Seconds("BM_RunAdderChain/iterations:3/real_time"); chain > 0) {
-    std::fprintf(out, "  %-38s %8.0f /s   [>= 500000 /s]\n", "Module steps through the host:",
-                 1e6 / chain);
+    std::fprintf(out, "  %-38s %8.0f /s   [>= 500000 /s]\n",
+                 "Module steps through the host:", 1e6 / chain);
     if (const double direct = Seconds("BM_DirectAdderChain"); direct > 0)
-      std::fprintf(out, "  %-38s %8.0f /s   (%.0f times the host's)\n", "  the same chain, direct calls:",
-                   1e6 / direct, chain / direct);
+      std::fprintf(out, "  %-38s %8.0f /s   (%.0f times the host's)\n",
+                   "  the same chain, direct calls:", 1e6 / direct, chain / direct);
   }
   // The log service: calls per second of a flood, and another client's wait meanwhile.
   const double flood = Seconds("BM_LogServiceFlood/iterations:3/manual_time");

@@ -175,7 +175,10 @@ void BM_HangingScan50WindowWait(benchmark::State& state) {
   registry.Refresh();
   state.counters["later_start_ms"] = static_cast<double>(later.nsecsElapsed()) / 1e6;
 }
-BENCHMARK(BM_HangingScan50WindowWait)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HangingScan50WindowWait)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // 10 000 adders, each feeding the next, running as fast as they can in the window: one full
 // redraw of the canvas with the links' values, at the zoom the project opens with (0) and with

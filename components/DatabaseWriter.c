@@ -55,7 +55,8 @@ static void* Create(BSTR constants, char* error, size_t errorSize) {
     snprintf(error, errorSize, "out of memory");
     return NULL;
   }
-  if (sqlite3_open_v2(file, &w->Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, NULL) != SQLITE_OK) {
+  if (sqlite3_open_v2(file, &w->Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, NULL) !=
+      SQLITE_OK) {
     snprintf(error, errorSize, "cannot open %s: %s", file, sqlite3_errmsg(w->Db));
     Destroy(w);
     return NULL;

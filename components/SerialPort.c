@@ -47,7 +47,7 @@ static speed_t Speed(double baud) {
   const struct {
     double Baud;
     speed_t Speed;
-  } table[] = {{1200, B1200},   {2400, B2400},   {4800, B4800},    {9600, B9600},
+  } table[] = {{1200, B1200},   {2400, B2400},   {4800, B4800},   {9600, B9600},
                {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}};
   for (size_t i = 0; i < sizeof table / sizeof table[0]; ++i)
     if (table[i].Baud == baud)

@@ -277,7 +277,8 @@ typedef struct ZU_Values {
   size_t Len;
   size_t Cap;
 } ZU_Values;
-#define ZU_VALUES_INIT {NULL, 0, 0}
+#define ZU_VALUES_INIT                                                                             \
+  { NULL, 0, 0 }
 
 static inline void ZU_ValuesPut(ZU_Values* v, const char* bytes, size_t n) {
   if (v->Len + n + 1 > v->Cap) {

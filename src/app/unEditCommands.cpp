@@ -4,9 +4,9 @@
 #include <unordered_set>
 
 TModuleValues TModuleValues::Of(const IModule& module) {
-  return {module.GetName(),   module.GetDescription(), module.GetType(),    module.GetPosition(),
-          module.GetHeight(), module.GetWidth(),       module.GetParamIn(), module.GetParamOut(),
-          module.GetInputValues()};
+  return {module.GetName(),     module.GetDescription(), module.GetType(),
+          module.GetPosition(), module.GetHeight(),      module.GetWidth(),
+          module.GetParamIn(),  module.GetParamOut(),    module.GetInputValues()};
 }
 
 void TModuleValues::ApplyTo(IModule& module) const {

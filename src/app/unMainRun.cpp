@@ -35,9 +35,8 @@ void TfmMain::BuildRunMenu(QMenu* project) {
                {"10&0 per second", "miRate100", 100},
                {"As &fast as possible", "miRateFast", 0}};
   for (const auto& item : items) {
-    QAction* action = AddItem(rates, item.Caption, item.Name, [this, hz = item.Hz] {
-      SetRunRate(hz);
-    });
+    QAction* action =
+        AddItem(rates, item.Caption, item.Name, [this, hz = item.Hz] { SetRunRate(hz); });
     action->setCheckable(true);
     action->setData(item.Hz);
     action->setChecked(item.Hz == DefaultRunRate);

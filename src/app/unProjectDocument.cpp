@@ -405,5 +405,6 @@ void TProjectDocument::SetLocked(bool locked) {
 }
 
 QString TProjectDocument::LockedNote() {
-  return QString::fromUtf8("Проект выполняется: изменения недоступны до остановки (Project ▸ Stop)");
+  return QString::fromUtf8(
+      "Проект выполняется: изменения недоступны до остановки (Project ▸ Stop)");
 }

@@ -153,8 +153,8 @@ void TPropertyGrid::Show(const std::vector<std::shared_ptr<IModule>>& modules) {
   Filling = false;
 }
 
-QString TPropertyGrid::ParamValue(const std::vector<std::shared_ptr<IModule>>& modules,
-                                  bool output, const std::u16string& name) const {
+QString TPropertyGrid::ParamValue(const std::vector<std::shared_ptr<IModule>>& modules, bool output,
+                                  const std::u16string& name) const {
   auto one = [&](const IModule& module) {
     if (Document.Locked() && LiveValue)
       if (const auto value = LiveValue(module, output, name))

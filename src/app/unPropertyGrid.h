@@ -3,8 +3,8 @@
 #include <QObject>
 #include <QString>
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class IModule;

@@ -41,8 +41,8 @@ public:
   // The latest tick reported.
   std::int64_t Tick() const { return Runner ? Runner->GetTick() : 0; }
 
-  // The latest value of the module's output or input while the project runs (an input: the value of the
-  // output that feeds it, or the value typed for it); nothing when it does not run or has none.
+  // The latest value of the module's output or input while the project runs (an input: the value of
+  // the output that feeds it, or the value typed for it); nothing when it does not run or has none.
   std::optional<std::string> Value(const IModule& module, bool output,
                                    const std::u16string& name) const;
   // The value a link carries now (its output's), or nothing.

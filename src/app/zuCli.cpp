@@ -18,8 +18,8 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <fstream>
 #include <fcntl.h>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 #include <utility>

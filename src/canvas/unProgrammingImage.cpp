@@ -113,8 +113,8 @@ void TProgrammingImage::DrawLinkValues(const IModuleList& modules) {
     const TRect hull = LinkHull(link);
     const TPoint a = View.ToPicture({hull.Left, hull.Top});
     const TPoint b = View.ToPicture({hull.Right, hull.Bottom});
-    if (!clip.Empty() && (b.X < clip.Left || a.X > clip.Right || b.Y < clip.Top ||
-                          a.Y > clip.Bottom + 40))
+    if (!clip.Empty() &&
+        (b.X < clip.Left || a.X > clip.Right || b.Y < clip.Top || a.Y > clip.Bottom + 40))
       continue;
     const std::u16string text = LinkValue(link);
     if (text.empty())

@@ -1,7 +1,7 @@
 #include "plugins/unComponent.h"
 
-#include "plugins/unPluginCall.h"
 #include "plugins/unComponentAnswer.h"
+#include "plugins/unPluginCall.h"
 
 std::u16string BstrText(BSTR text) {
   if (!text)

@@ -35,8 +35,8 @@ bool StampOf(const std::string& file, TFileStamp& stamp) {
 }
 
 bool TComponentCache::Keepable(const TComponentAnswer& answer) {
-  return answer.Ok || (!answer.Cause.starts_with("не удалось запустить") &&
-                       answer.Cause != "проверка прервана");
+  return answer.Ok ||
+         (!answer.Cause.starts_with("не удалось запустить") && answer.Cause != "проверка прервана");
 }
 
 const TComponentAnswer* TComponentCache::Find(const std::string& path,

@@ -110,7 +110,8 @@ std::unique_ptr<TComponentScan> TComponentList::BeginScan() {
     const std::string file = Path + name;
     TFileStamp stamp;
     const bool stamped = StampOf(file, stamp);
-    const TComponentAnswer* kept = stamped && !CacheFile.empty() ? Cache.Find(file, stamp) : nullptr;
+    const TComponentAnswer* kept =
+        stamped && !CacheFile.empty() ? Cache.Find(file, stamp) : nullptr;
     scan->Files.push_back(file);
     scan->Stamps.push_back(stamp);
     scan->Stamped.push_back(stamped);

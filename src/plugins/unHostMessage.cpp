@@ -87,7 +87,8 @@ std::string TMessageReader::Text() {
 
 std::uint32_t TMessageReader::Count(std::size_t minBytes) {
   const std::uint32_t n = static_cast<std::uint32_t>(I32());
-  if (Good && static_cast<std::uint64_t>(n) * std::max<std::size_t>(minBytes, 1) > Data.size() - Pos)
+  if (Good &&
+      static_cast<std::uint64_t>(n) * std::max<std::size_t>(minBytes, 1) > Data.size() - Pos)
     Good = false;
   return Good ? n : 0;
 }

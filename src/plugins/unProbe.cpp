@@ -29,7 +29,7 @@ struct THost {
   TPipe Answer;   // the answer frames
   TPipe Output;   // its standard output and error
   TFrameBuffer Frames;
-  std::string Text; // its output since its last answer, up to KeptOutput
+  std::string Text;               // its output since its last answer, up to KeptOutput
   std::vector<std::size_t> Files; // indices of the files it was given
   std::size_t Next = 0;           // the position in Files of the file it is describing
   TClock::time_point Deadline;
@@ -231,15 +231,17 @@ private:
 
   // Reads at most chunks times from each pipe while there is something to read.
   void Drain(THost& host, int chunks) {
-    for (int i = 0; i < chunks && ReadSome(host.Answer, [&](const char* data, std::size_t n) {
-                      host.Frames.Append(data, n);
-                    });
+    for (int i = 0; i < chunks &&
+                    ReadSome(host.Answer,
+                             [&](const char*data, std::size_t n) { host.Frames.Append(data, n); });
          ++i) {
     }
-    for (int i = 0; i < chunks && ReadSome(host.Output, [&](const char* data, std::size_t n) {
-                      if (host.Text.size() < KeptOutput)
-                        host.Text.append(data, std::min(n, KeptOutput - host.Text.size()));
-                    });
+    for (int i = 0; i < chunks &&
+                    ReadSome(host.Output,
+                             [&](const char*data, std::size_t n) {
+                               if (host.Text.size() < KeptOutput)
+                                 host.Text.append(data, std::min(n, KeptOutput - host.Text.size()));
+                             });
          ++i) {
     }
   }
@@ -289,7 +291,8 @@ private:
       }
       // Looked at without taking the status, so that its group still exists to be ended.
       siginfo_t info{};
-      const int looked = waitid(P_PID, static_cast<id_t>(h.Pid), &info, WEXITED | WNOHANG | WNOWAIT);
+      const int looked =
+          waitid(P_PID, static_cast<id_t>(h.Pid), &info, WEXITED | WNOHANG | WNOWAIT);
       const bool ended = (looked == 0 && info.si_pid == h.Pid) || (looked < 0 && errno == ECHILD);
       if (ended) {
         const int status = EndGroup(h);

@@ -131,7 +131,8 @@ TProjectRun PlanProjectRun(const TProject& project, const TComponentList& regist
     if (static_cast<std::ptrdiff_t>(order.size()) != runs) {
       // A module on the cycle: walk back along links among the modules left until one repeats.
       std::int32_t at = 0;
-      while (!components[static_cast<std::size_t>(at)] || waiting[static_cast<std::size_t>(at)] == 0)
+      while (!components[static_cast<std::size_t>(at)] ||
+             waiting[static_cast<std::size_t>(at)] == 0)
         ++at;
       std::vector<char> seen(static_cast<std::size_t>(n), 0);
       while (!seen[static_cast<std::size_t>(at)]) {

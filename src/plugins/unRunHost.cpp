@@ -162,7 +162,8 @@ private:
     std::int32_t result = 0;
     const auto index = static_cast<std::int32_t>(i);
     Enter(index, rpStep);
-    const bool returned = GuardedPluginCall([&] { result = run.Library->Run(ZU_RUN_STEP, index, &text); });
+    const bool returned =
+        GuardedPluginCall([&] { result = run.Library->Run(ZU_RUN_STEP, index, &text); });
     Leave();
     if (!returned || result != 0) {
       const std::string reason = Utf16ToUtf8(BstrText(text));
@@ -373,7 +374,8 @@ int RunHostMain(int fd, int shmFd) {
   TRunPlan plan;
   TMessageReader reader(payload);
   if (!DecodePlan(reader, plan)) {
-    WriteAll(fd, TMessageWriter(ErrorKind).I32(-1).I64(0).Text("план выполнения не прочитан").Frame());
+    WriteAll(fd,
+             TMessageWriter(ErrorKind).I32(-1).I64(0).Text("план выполнения не прочитан").Frame());
     return 2;
   }
   return THostRun(std::move(plan), fd, *status).Go();

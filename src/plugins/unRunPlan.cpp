@@ -48,7 +48,8 @@ bool DecodePlan(TMessageReader& r, TRunPlan& plan) {
       in.Constant = r.Text();
       // A module is fed only by modules before it, through outputs they have.
       if (in.FromModule != -1 &&
-          (in.FromModule < 0 || in.FromModule >= static_cast<std::int32_t>(i) || in.FromOutput < 0 ||
+          (in.FromModule < 0 || in.FromModule >= static_cast<std::int32_t>(i) ||
+           in.FromOutput < 0 ||
            in.FromOutput >= static_cast<std::int32_t>(plan.Modules[in.FromModule].Outputs.size())))
         return false;
       m.Inputs.push_back(std::move(in));

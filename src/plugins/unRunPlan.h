@@ -36,9 +36,9 @@ struct TRunWatch {
 // the pace, and how it reports.
 struct TRunPlan {
   std::vector<TRunModule> Modules;
-  double RateHz = 10;          // ticks per second; 0: as fast as possible
-  std::int64_t Ticks = 0;      // 0: until stopped
-  std::int32_t ReportMs = 33;  // at least this long between two reports of changed values
+  double RateHz = 10;         // ticks per second; 0: as fast as possible
+  std::int64_t Ticks = 0;     // 0: until stopped
+  std::int32_t ReportMs = 33; // at least this long between two reports of changed values
   std::vector<TRunWatch> Watch;
   friend bool operator==(const TRunPlan&, const TRunPlan&) = default;
 };
@@ -63,7 +63,7 @@ bool DecodePlan(TMessageReader& reader, TRunPlan& plan);
 struct TRunStatus {
   std::atomic<std::int64_t> Tick{0};
   std::atomic<std::int32_t> Module{-1};
-  std::atomic<std::int32_t> Phase{0}; // TRunPhase
+  std::atomic<std::int32_t> Phase{0};   // TRunPhase
   std::atomic<std::int64_t> SinceNs{0}; // CLOCK_MONOTONIC when the phase began
 };
 enum TRunPhase : std::int32_t { rpIdle = 0, rpLoad = 1, rpStep = 2, rpUnLoad = 3 };

@@ -196,8 +196,9 @@ bool TRunner::Poll(int waitMs) {
     if (now - since > limit) {
       const std::int32_t module = Status->Module.load();
       Kill();
-      const std::string what = phase == rpStep ? "шаг" : phase == rpLoad ? "создание экземпляра"
-                                                                          : "освобождение";
+      const std::string what = phase == rpStep   ? "шаг"
+                               : phase == rpLoad ? "создание экземпляра"
+                                                 : "освобождение";
       Fail(module, phase == rpLoad ? 0 : Status->Tick.load(),
            what + " не закончился за " + std::to_string(limit / 1000000) +
                " мс; процесс компонентов остановлен");

@@ -233,17 +233,24 @@ namespace {
 std::string RampProject(const TTempFolder& folder, const std::string& adderB = "0.5") {
   const std::string file = (folder.Path / "ramp.xml").string();
   const std::string bin = std::string(ZU_SAMPLES) + "/";
-  WriteBytes(Utf8ToUtf16(file),
-             "<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n<Kven_ZU_Programming_Project>"
-             "<Name>Ramp</Name><ModuleMain><Name>Main</Name><Modules><Count>2</Count>"
-             "<Module0><Name>Gen</Name><Type>" + bin + "SignalGenerator.so</Type><Inputs>"
-             "<Count>2</Count><Input0><Name>Period</Name><Value>4</Value></Input0><Input1><Name>"
-             "Waveform</Name><Value>3</Value></Input1></Inputs></Module0>"
-             "<Module1><Name>Add, 1</Name><Type>" + bin + "Adder.so</Type><Inputs><Count>1</Count>"
-             "<Input0><Name>B</Name><Value>" + adderB + "</Value></Input0></Inputs></Module1>"
-             "</Modules><Links><Count>1</Count><Link0><From>0</From><Output>Signal</Output>"
-             "<To>1</To><Input>A</Input></Link0></Links></ModuleMain>"
-             "</Kven_ZU_Programming_Project>\n");
+  WriteBytes(
+      Utf8ToUtf16(file),
+      "<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n<Kven_ZU_Programming_Project>"
+      "<Name>Ramp</Name><ModuleMain><Name>Main</Name><Modules><Count>2</Count>"
+      "<Module0><Name>Gen</Name><Type>" +
+          bin +
+          "SignalGenerator.so</Type><Inputs>"
+          "<Count>2</Count><Input0><Name>Period</Name><Value>4</Value></Input0><Input1><Name>"
+          "Waveform</Name><Value>3</Value></Input1></Inputs></Module0>"
+          "<Module1><Name>Add, 1</Name><Type>" +
+          bin +
+          "Adder.so</Type><Inputs><Count>1</Count>"
+          "<Input0><Name>B</Name><Value>" +
+          adderB +
+          "</Value></Input0></Inputs></Module1>"
+          "</Modules><Links><Count>1</Count><Link0><From>0</From><Output>Signal</Output>"
+          "<To>1</To><Input>A</Input></Link0></Links></ModuleMain>"
+          "</Kven_ZU_Programming_Project>\n");
   return file;
 }
 
@@ -314,9 +321,10 @@ TEST(Cli, RunEndsWithTheMessageOfAModuleThatFailed) {
                  "</Type></Module0></Modules></Module0></Modules></ModuleMain>"
                  "</Kven_ZU_Programming_Project>\n");
   // The module sits below "Box": messages and watches name it by its path.
-  const TRun run = RunCli("project run " + file + " --rate 0 --ticks 10 --watch Box/M.Y --components " +
-                              folder.Path.string(),
-                          "ZU_TEST_MISBEHAVE='fail 3' XDG_CACHE_HOME=" + folder.Path.string() + " ");
+  const TRun run =
+      RunCli("project run " + file + " --rate 0 --ticks 10 --watch Box/M.Y --components " +
+                 folder.Path.string(),
+             "ZU_TEST_MISBEHAVE='fail 3' XDG_CACHE_HOME=" + folder.Path.string() + " ");
   EXPECT_EQ(run.Code, 1);
   EXPECT_EQ(run.Out, "tick\tBox/M.Y\n1\t1\n2\t1\n"
                      "zu-cli: Модуль «Box/M», такт 3: ошибка шага: sensor lost at step 3\n");

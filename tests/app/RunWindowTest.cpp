@@ -1,7 +1,7 @@
 #include "app/unProjectDocument.h"
 #include "app/unRunControl.h"
-#include "canvas/unQtStrings.h"
 #include "canvas/unProgrammingImage.h"
+#include "canvas/unQtStrings.h"
 #include "model/unIModule.h"
 #include "model/unLinkList.h"
 #include "model/unProject.h"
@@ -24,7 +24,8 @@ namespace {
 class RunWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    for (const char* name : {"SignalGenerator.so", "Adder.so", "Comparator.so", "DatabaseWriter.so"})
+    for (const char* name :
+         {"SignalGenerator.so", "Adder.so", "Comparator.so", "DatabaseWriter.so"})
       std::filesystem::copy_file(std::string(ZU_SAMPLES) + "/" + name, Folder.Path / name);
     std::filesystem::copy_file(std::string(ZU_TEST_COMPONENTS) + "/test_misbehaves.so",
                                Folder.Path / "Misbehaves.so");
@@ -51,14 +52,21 @@ protected:
   }
   void OpenChain() {
     Open("<Count>4</Count>"
-         "<Module0><Name>Gen</Name><Type>" + Type("SignalGenerator.so") + "</Type>"
-         "<Inputs><Count>2</Count><Input0><Name>Period</Name><Value>4</Value></Input0>"
-         "<Input1><Name>Waveform</Name><Value>3</Value></Input1></Inputs></Module0>"
-         "<Module1><Name>Add</Name><Type>" + Type("Adder.so") + "</Type></Module1>"
-         "<Module2><Name>Cmp</Name><Type>" + Type("Comparator.so") + "</Type>"
-         "<Inputs><Count>1</Count><Input0><Name>Threshold</Name><Value>0.9</Value></Input0>"
-         "</Inputs></Module2>"
-         "<Module3><Name>Db</Name><Type>" + Type("DatabaseWriter.so") + "</Type></Module3>",
+         "<Module0><Name>Gen</Name><Type>" +
+             Type("SignalGenerator.so") +
+             "</Type>"
+             "<Inputs><Count>2</Count><Input0><Name>Period</Name><Value>4</Value></Input0>"
+             "<Input1><Name>Waveform</Name><Value>3</Value></Input1></Inputs></Module0>"
+             "<Module1><Name>Add</Name><Type>" +
+             Type("Adder.so") +
+             "</Type></Module1>"
+             "<Module2><Name>Cmp</Name><Type>" +
+             Type("Comparator.so") +
+             "</Type>"
+             "<Inputs><Count>1</Count><Input0><Name>Threshold</Name><Value>0.9</Value></Input0>"
+             "</Inputs></Module2>"
+             "<Module3><Name>Db</Name><Type>" +
+             Type("DatabaseWriter.so") + "</Type></Module3>",
          "<Count>3</Count>"
          "<Link0><From>0</From><Output>Signal</Output><To>1</To><Input>A</Input></Link0>"
          "<Link1><From>1</From><Output>Sum</Output><To>2</To><Input>Value</Input></Link1>"
@@ -226,8 +234,10 @@ TEST_F(RunWindowTest, AModuleThatCrashesEndsTheRunWithAMessageAndTheEditorGoesOn
 }
 
 TEST_F(RunWindowTest, ACycleWrittenByHandIsRefusedAtStart) {
-  Open("<Count>2</Count><Module0><Name>P</Name><Type>" + Type("Adder.so") + "</Type></Module0>"
-       "<Module1><Name>Q</Name><Type>" + Type("Adder.so") + "</Type></Module1>",
+  Open("<Count>2</Count><Module0><Name>P</Name><Type>" + Type("Adder.so") +
+           "</Type></Module0>"
+           "<Module1><Name>Q</Name><Type>" +
+           Type("Adder.so") + "</Type></Module1>",
        "<Count>2</Count>"
        "<Link0><From>0</From><Output>Sum</Output><To>1</To><Input>A</Input></Link0>"
        "<Link1><From>1</From><Output>Sum</Output><To>0</To><Input>A</Input></Link1>");
@@ -235,7 +245,8 @@ TEST_F(RunWindowTest, ACycleWrittenByHandIsRefusedAtStart) {
   EXPECT_FALSE(Window->GetRunControl()->Running());
   EXPECT_FALSE(Window->GetDocument()->Locked());
   const QString message = Window->statusBar()->currentMessage();
-  EXPECT_TRUE(message.startsWith(QString::fromUtf8("Проект не запущен: Связи образуют цикл через модуль «")))
+  EXPECT_TRUE(message.startsWith(
+      QString::fromUtf8("Проект не запущен: Связи образуют цикл через модуль «")))
       << message.toStdString();
 }
 

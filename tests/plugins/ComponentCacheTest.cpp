@@ -16,8 +16,10 @@ struct TCountingHost {
       : Program((folder.Path / "host.sh").string()), Log((folder.Path / "starts").string()) {
     WriteBytes(Utf8ToUtf16(Program), "#!/bin/sh\n"
                                      "fd=$1; shift\n"
-                                     "echo \"$*\" >> '" + Log + "'\n"
-                                     "exec '" ZU_PROBE "' \"$fd\" \"$@\"\n");
+                                     "echo \"$*\" >> '" +
+                                         Log +
+                                         "'\n"
+                                         "exec '" ZU_PROBE "' \"$fd\" \"$@\"\n");
     fs::permissions(Program, fs::perms::owner_all);
   }
   // The files of each start, in order, with the folder taken out.
@@ -144,9 +146,8 @@ TEST(ComponentCache, ABrokenCacheIsIgnoredAndAHostThatCouldNotStartIsNotKept) {
   EXPECT_EQ(cache.Size(), 2u);
   ASSERT_TRUE(cache.Save(file));
   const std::string bytes = ReadBytes(Utf8ToUtf16(file));
-  for (const std::string& bad :
-       {std::string("not a cache"), bytes.substr(0, bytes.size() - 1), bytes + "x",
-        "ZU component cache 2\n" + bytes.substr(21)}) {
+  for (const std::string& bad : {std::string("not a cache"), bytes.substr(0, bytes.size() - 1),
+                                 bytes + "x", "ZU component cache 2\n" + bytes.substr(21)}) {
     WriteBytes(Utf8ToUtf16(file), bad);
     TComponentCache broken;
     broken.Put("/x/A.so", stamp, ok);

@@ -150,7 +150,7 @@ TEST(ComponentList, ProbesLeaveNoDescriptorOpen) {
   };
   const auto before = open();
   Describe({TestComponent("info_hang"), TestComponent("info_crash"), Samples + "Adder.so"},
-             ZU_PROBE, 300, 3);
+           ZU_PROBE, 300, 3);
   EXPECT_EQ(open(), before);
 }
 
@@ -391,14 +391,13 @@ TEST(ComponentList, TheWrappersMessagesComeFromTheHostInTheirOrderWhenAskedFor) 
     std::vector<std::string> expected{"Добавление компонента \"" + file +
                                       "\" <TComponentList.AddComponent>"};
     if (relay)
-      expected.insert(
-          expected.end(),
-          {"Инициализация библиотеки \"" + file + "\" <TKvenLibrary.Initialize>",
-           "Инициализировано <TKvenLibrary.Initialize>",
-           "Адрес процедуры \"ZU_Plugin_Info\" из модуля \"" + file + "\" получен",
-           "Адрес процедуры \"ZU_Plugin_Run\" из модуля \"" + file + "\" получен",
-           "Адрес процедуры \"ZU_Plugin_Load\" не получен. Модуль \"" + file + "\"",
-           texts.size() > 1 ? texts[texts.size() - 2] : "", "Финализировано"});
+      expected.insert(expected.end(),
+                      {"Инициализация библиотеки \"" + file + "\" <TKvenLibrary.Initialize>",
+                       "Инициализировано <TKvenLibrary.Initialize>",
+                       "Адрес процедуры \"ZU_Plugin_Info\" из модуля \"" + file + "\" получен",
+                       "Адрес процедуры \"ZU_Plugin_Run\" из модуля \"" + file + "\" получен",
+                       "Адрес процедуры \"ZU_Plugin_Load\" не получен. Модуль \"" + file + "\"",
+                       texts.size() > 1 ? texts[texts.size() - 2] : "", "Финализировано"});
     if (relay) {
       ASSERT_EQ(texts.size(), expected.size());
       EXPECT_TRUE(texts[texts.size() - 2].starts_with("Финализация библиотеки Handle="));

@@ -61,10 +61,10 @@ TEST(HostMessage, FieldsReadBackAndAShortMessageFailsTheReader) {
 }
 
 TEST(HostMessage, FramesComeWholeHoweverTheBytesArrive) {
-  const std::string stream = TMessageWriter('A').Text("one").Frame() +
-                             TMessageWriter('B').Frame() +
+  const std::string stream = TMessageWriter('A').Text("one").Frame() + TMessageWriter('B').Frame() +
                              TMessageWriter('C').Text(std::string(70000, 'z')).Frame();
-  for (const std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{4096}, stream.size()}) {
+  for (const std::size_t piece :
+       {std::size_t{1}, std::size_t{3}, std::size_t{4096}, stream.size()}) {
     TFrameBuffer frames;
     std::vector<std::string> got;
     std::string payload;
@@ -164,13 +164,8 @@ TEST(HostMessage, APlanComesBackWholeAndOnlyLinksBackwardsAreTaken) {
 
 TEST(HostMessage, ValuesEscapeTheirLineBreaksAndBackslashes) {
   const std::pair<std::string, std::string> rows[] = {
-      {"2.5", "2.5"},
-      {"a\nb", "a\\nb"},
-      {"a\r\nb", "a\\r\\nb"},
-      {"C:\\x", "C:\\\\x"},
-      {"\\n", "\\\\n"},
-      {"", ""},
-      {"a=b", "a=b"},
+      {"2.5", "2.5"},   {"a\nb", "a\\nb"}, {"a\r\nb", "a\\r\\nb"}, {"C:\\x", "C:\\\\x"},
+      {"\\n", "\\\\n"}, {"", ""},          {"a=b", "a=b"},
   };
   for (const auto& [value, escaped] : rows) {
     EXPECT_EQ(EscapeValue(value), escaped) << value;

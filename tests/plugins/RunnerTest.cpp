@@ -26,7 +26,8 @@ struct TLinkSpec {
   std::string Input;
 };
 
-std::string ProjectXml(const std::vector<TModuleSpec>& modules, const std::vector<TLinkSpec>& links) {
+std::string ProjectXml(const std::vector<TModuleSpec>& modules,
+                       const std::vector<TLinkSpec>& links) {
   std::string x = "<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n"
                   "<Kven_ZU_Programming_Project><Name>Run</Name><ModuleMain><Name>Main</Name>"
                   "<Modules><Count>" +
@@ -114,7 +115,9 @@ TEST(Runner, AChainOfSamplesFillsTheDatabaseWithTheValuesItShould) {
                  Samples + "DatabaseWriter.so"});
   const std::string db = (f.folder.Path / "rows.db").string();
   TProjectRun run = f.Plan(
-      {{"Gen", Samples + "SignalGenerator.so", {{"Period", "8"}, {"Waveform", "3"}, {"Amplitude", "2"}}},
+      {{"Gen",
+        Samples + "SignalGenerator.so",
+        {{"Period", "8"}, {"Waveform", "3"}, {"Amplitude", "2"}}},
        {"Add", Samples + "Adder.so", {{"B", "0.5"}, {"A", "100"}}}, // A is linked: 100 is not used
        {"Cmp", Samples + "Comparator.so", {{"Threshold", "1.5"}, {"Hysteresis", "0.5"}}},
        {"Db", Samples + "DatabaseWriter.so", {{"Connection", db}, {"Table", "Log \"1\""}}}},
@@ -152,8 +155,8 @@ TEST(Runner, AChainOfSamplesFillsTheDatabaseWithTheValuesItShould) {
   sqlite3* handle = nullptr;
   ASSERT_EQ(sqlite3_open_v2(db.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
   sqlite3_stmt* query = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(handle, "SELECT Time, Value FROM \"Log \"\"1\"\"\" ORDER BY rowid", -1,
-                               &query, nullptr),
+  ASSERT_EQ(sqlite3_prepare_v2(handle, "SELECT Time, Value FROM \"Log \"\"1\"\"\" ORDER BY rowid",
+                               -1, &query, nullptr),
             SQLITE_OK);
   std::vector<std::string> stored;
   std::string lastTime;
@@ -198,12 +201,15 @@ TEST(Runner, AModuleThatFailsEndsTheRunWithItsNameAndTick) {
 
 TEST(Runner, AnInstanceThatCannotBeMadeStopsTheRunBeforeItsFirstTick) {
   TRunPlan plan = Misbehaving();
-  plan.Modules.push_back({Samples + "Recorder.so", "R", {"Last", "Values", "Count"},
+  plan.Modules.push_back({Samples + "Recorder.so",
+                          "R",
+                          {"Last", "Values", "Count"},
                           {{"Value", 0, 0, ""}, {"Size", -1, -1, "0"}}});
   TRunner runner;
   ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
   runner.Wait();
-  EXPECT_EQ(runner.GetFailure(), "Модуль «R» не запущен: экземпляр не создан: Size must be 1 to 1000");
+  EXPECT_EQ(runner.GetFailure(),
+            "Модуль «R» не запущен: экземпляр не создан: Size must be 1 to 1000");
   EXPECT_FALSE(runner.IsReady());
   EXPECT_EQ(runner.GetTick(), 0);
 }
@@ -213,7 +219,9 @@ TEST(Runner, StopEndsAnEndlessRunCleanlyWithTheLatestValues) {
   plan.Ticks = 0;
   plan.RateHz = 200;
   plan.ReportMs = 0;
-  plan.Modules.push_back({Samples + "Recorder.so", "R", {"Last", "Values", "Count"},
+  plan.Modules.push_back({Samples + "Recorder.so",
+                          "R",
+                          {"Last", "Values", "Count"},
                           {{"Value", 0, 0, ""}, {"Size", -1, -1, "3"}}});
   TRunner runner;
   int reports = 0;
@@ -246,10 +254,11 @@ TEST(Runner, ASerialPortTalksToTheOtherEndOfAPseudoTerminal) {
   TRunPlan plan;
   plan.RateHz = 100;
   plan.ReportMs = 0;
-  plan.Modules = {{Samples + "SerialPort.so",
-                   "Port",
-                   {"RxData", "Connected", "Error"},
-                   {{"Port", -1, -1, slave}, {"BaudRate", -1, -1, "115200"}, {"TxData", -1, -1, "ping"}}}};
+  plan.Modules = {
+      {Samples + "SerialPort.so",
+       "Port",
+       {"RxData", "Connected", "Error"},
+       {{"Port", -1, -1, slave}, {"BaudRate", -1, -1, "115200"}, {"TxData", -1, -1, "ping"}}}};
   TRunner runner;
   ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
   // What the module sent, once, as a line.
@@ -293,7 +302,8 @@ TEST(Runner, APlanLeavesOutWhatCannotRunAndRefusesACycle) {
             (std::vector<std::string>{
                 "Модуль «Text» не выполняется: компонент «KeepsText» только описывает модули",
                 "Модуль «Gone» не выполняется: нет компонента «/no/such.so»",
-                "Вход «A» модуля «A2» берёт своё значение: связь к нему не ведёт от выполняемого модуля"}));
+                "Вход «A» модуля «A2» берёт своё значение: связь к нему не ведёт от выполняемого "
+                "модуля"}));
   ASSERT_EQ(run.Plan.Modules.size(), 2u);
   EXPECT_EQ(run.Plan.Modules[1].Inputs,
             (std::vector<TRunInput>{{"A", -1, -1, "5"}, {"B", 0, 0, ""}}));
@@ -312,8 +322,11 @@ TEST(Runner, APlanLeavesOutWhatCannotRunAndRefusesACycle) {
                               {"C", Samples + "Adder.so", {}},
                               {"D", Samples + "Adder.so", {}},
                               {"E", Samples + "Adder.so", {}}},
-                             {{0, "Sum", 1, "A"}, {1, "Sum", 2, "A"}, {2, "Sum", 3, "A"},
-                              {3, "Sum", 1, "B"}, {3, "Sum", 4, "A"}});
+                             {{0, "Sum", 1, "A"},
+                              {1, "Sum", 2, "A"},
+                              {2, "Sum", 3, "A"},
+                              {3, "Sum", 1, "B"},
+                              {3, "Sum", 4, "A"}});
   EXPECT_FALSE(cycle.Ok);
   EXPECT_TRUE(cycle.Error == "Связи образуют цикл через модуль «B»: проект не запускается" ||
               cycle.Error == "Связи образуют цикл через модуль «C»: проект не запускается" ||
@@ -347,7 +360,8 @@ TEST(Runner, ANewPaceIsTakenWhileTheRunGoesOn) {
   TRunner runner;
   ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
   const auto start = std::chrono::steady_clock::now();
-  while (runner.Poll(20) && std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300)) {
+  while (runner.Poll(20) &&
+         std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300)) {
   }
   // Two a second: the first tick at once, the second not before half a second.
   EXPECT_EQ(runner.GetTick(), 1);
@@ -359,7 +373,8 @@ TEST(Runner, ANewPaceIsTakenWhileTheRunGoesOn) {
   runner.SetRate(1);
   const std::int64_t before = runner.GetTick();
   const auto slow = std::chrono::steady_clock::now();
-  while (runner.Poll(20) && std::chrono::steady_clock::now() - slow < std::chrono::milliseconds(300)) {
+  while (runner.Poll(20) &&
+         std::chrono::steady_clock::now() - slow < std::chrono::milliseconds(300)) {
   }
   EXPECT_LE(runner.GetTick() - before, 2); // the tick under way, and no more
   runner.Stop();

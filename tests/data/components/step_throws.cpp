@@ -4,9 +4,17 @@
 #include <stdexcept>
 
 static const TZUParamDesc Out[] = {{0, "Y", "Y", "the step number", "double"}};
-static const TZUComponentDesc Component = {"StepThrows", "Test component", "Used by the tests",
-                                           "ZU Programming", "(c) 2026", "https://example.org/zu",
-                                           {1, 2, 3, 4}, nullptr, 0, Out, ZU_COUNT(Out)};
+static const TZUComponentDesc Component = {"StepThrows",
+                                           "Test component",
+                                           "Used by the tests",
+                                           "ZU Programming",
+                                           "(c) 2026",
+                                           "https://example.org/zu",
+                                           {1, 2, 3, 4},
+                                           nullptr,
+                                           0,
+                                           Out,
+                                           ZU_COUNT(Out)};
 
 static long Steps = 0;
 
