@@ -125,8 +125,9 @@ void TProgrammingImage::DrawLinkValues(const IModuleList& modules) {
     const TPoint middle = View.ToPicture(curve[curve.size() / 2]);
     const TSize size = Canvas.TextExtent(text);
     const std::int32_t left = middle.X - size.Width / 2, top = middle.Y - size.Height - 2;
-    Canvas.TextOut(left, top, text);
+    // A white box with a frame, the text on it.
     Canvas.Rectangle(left - 2, top - 1, left + size.Width + 2, top + size.Height + 1);
+    Canvas.TextOut(left, top, text);
   }
 }
 

@@ -384,6 +384,13 @@ TEST_F(ProgrammingImageTest, ALinksValueIsWrittenAboveItsMiddleWhenItCanBeRead) 
   EXPECT_GT(changed.top(), 110);
   const QPoint middle = changed.center();
   EXPECT_NEAR(middle.x(), 180, 6);
+  // Inside its frame the text stands on white: dark pixels and white ones.
+  int dark = 0, white = 0;
+  for (int y = changed.top() + 2; y <= changed.bottom() - 2; ++y)
+    for (int x = changed.left() + 3; x <= changed.right() - 3; ++x)
+      (QColor(Image.Picture().pixel(x, y)).lightness() < 128 ? dark : white)++;
+  EXPECT_GT(dark, 10);
+  EXPECT_GT(white, dark);
   // No text: nothing written.
   Image.LinkValue = [](const TLink&) { return std::u16string(); };
   Image.Redraw();
