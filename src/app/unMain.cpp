@@ -45,6 +45,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
+#include <sys/stat.h>
 
 TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u16string folder)
     : TKvenFormMain(parent), Dialogs(std::move(dialogs)) {
@@ -94,7 +95,9 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   Components->Path = Utf16ToUtf8(folder);
   // The hosts' answers are kept beside the configuration: a folder that has not changed is not
   // asked again at the next start.
-  Components->CacheFile = Utf16ToUtf8(ConfigFilePath) + "components.cache";
+  // Like the configuration, only when its folder is there.
+  if (struct stat st {}; stat(Utf16ToUtf8(ConfigFilePath).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    Components->CacheFile = Utf16ToUtf8(ConfigFilePath) + "components.cache";
   Scanner = new TComponentScanner(*Components, this);
   connect(Scanner, &TComponentScanner::Progress, this, [this](int done, int total) {
     sbMain->showMessage(QString::fromUtf8("Проверка компонентов: %1 из %2").arg(done).arg(total));

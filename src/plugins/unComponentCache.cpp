@@ -102,9 +102,9 @@ std::string DefaultComponentCacheFile() {
   std::string base;
   if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/')
     base = xdg;
-  else if (const char* home = std::getenv("HOME"); home && *home)
+  else if (const char* home = std::getenv("HOME"); home && *home == '/')
     base = std::string(home) + "/.cache";
   else
-    base = "/tmp";
+    return {}; // no folder of the user's own: nothing is kept
   return base + "/zu-programming/components.cache";
 }

@@ -47,5 +47,6 @@ private:
 };
 
 // Where the cache lives when there is no configuration folder: $XDG_CACHE_HOME/zu-programming/
-// (or ~/.cache/zu-programming/) + "components.cache".
+// (or ~/.cache/zu-programming/) + "components.cache"; empty (no cache) when neither names an
+// absolute folder.
 std::string DefaultComponentCacheFile();

@@ -15,7 +15,10 @@ struct TRun {
 
 TRun RunCli(const std::string& arguments, const std::string& prefix = "") {
   TRun run;
-  const std::string command = prefix + std::string(ZU_CLI) + " " + arguments + " 2>&1";
+  // The components' answers are kept in a folder of the suite's, never in the user's cache.
+  static const TTempFolder cache;
+  const std::string command = "XDG_CACHE_HOME=" + cache.Path.string() + " " + prefix +
+                              std::string(ZU_CLI) + " " + arguments + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe)
     return run;

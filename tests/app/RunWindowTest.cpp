@@ -30,6 +30,7 @@ protected:
     std::filesystem::copy_file(std::string(ZU_TEST_COMPONENTS) + "/test_misbehaves.so",
                                Folder.Path / "Misbehaves.so");
     Db = (Folder.Path / "rows.db").string();
+    std::filesystem::create_directory(Folder.Path / "Configs");
   }
   void TearDown() override { unsetenv("ZU_TEST_MISBEHAVE"); }
 
@@ -279,4 +280,11 @@ TEST_F(RunWindowTest, TheStartScanShowsItsProgressAndTheSecondStartAsksNobody) {
   EXPECT_EQ(second->GetComponents()->Count(), 5);
   EXPECT_TRUE(progress.contains(QString::fromUtf8("Проверка компонентов: 5 из 5")))
       << progress.join("|").toStdString();
+  // Without a configuration folder nothing is kept, and no folder is made for it.
+  std::filesystem::remove_all(Folder.Path / "Configs");
+  auto third = ShownMainWindow(Script, Folder.Path);
+  third->ScanComponents();
+  third->WaitForComponents();
+  EXPECT_EQ(third->GetComponents()->Count(), 5);
+  EXPECT_FALSE(std::filesystem::exists(Folder.Path / "Configs"));
 }

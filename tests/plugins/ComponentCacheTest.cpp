@@ -179,6 +179,8 @@ TEST(ComponentCache, TheDefaultPlaceFollowsTheCacheHome) {
   setenv("XDG_CACHE_HOME", "relative", 1); // not absolute: ignored
   setenv("HOME", "/home/who", 1);
   EXPECT_EQ(DefaultComponentCacheFile(), "/home/who/.cache/zu-programming/components.cache");
+  setenv("HOME", "", 1); // no home of one's own: no cache
+  EXPECT_EQ(DefaultComponentCacheFile(), "");
   setenv("HOME", home.c_str(), 1);
   if (saved)
     setenv("XDG_CACHE_HOME", keep.c_str(), 1);
