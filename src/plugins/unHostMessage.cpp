@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -114,8 +115,14 @@ bool TFrameBuffer::Next(std::string& payload) {
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
+  // A socket whose other end is gone must not raise SIGPIPE: that would end this process.
+  bool socket = true;
   while (!bytes.empty()) {
-    const ssize_t n = write(fd, bytes.data(), bytes.size());
+    ssize_t n = socket ? send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) : -1;
+    if (socket && n < 0 && errno == ENOTSOCK)
+      socket = false;
+    if (!socket)
+      n = write(fd, bytes.data(), bytes.size());
     if (n > 0) {
       bytes.remove_prefix(static_cast<std::size_t>(n));
       continue;

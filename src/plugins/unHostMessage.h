@@ -69,5 +69,6 @@ private:
   bool Bad = false;
 };
 
-// Writes all the bytes to the descriptor, waiting while it is full; false when it is closed.
+// Writes all the bytes to the descriptor, waiting while it is full; false when it is closed (a
+// socket whose other end is gone raises no SIGPIPE).
 bool WriteAll(int fd, std::string_view bytes);

@@ -5,6 +5,7 @@
 #include "plugins/unRunner.h"
 
 #include <chrono>
+#include <csignal>
 #include <cmath>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -379,4 +380,23 @@ TEST(Runner, ANewPaceIsTakenWhileTheRunGoesOn) {
   EXPECT_LE(runner.GetTick() - before, 2); // the tick under way, and no more
   runner.Stop();
   EXPECT_FALSE(runner.Failed()) << runner.GetFailure();
+}
+
+TEST(Runner, TalkingToAHostThatIsGoneHarmsNobody) {
+  // SIGPIPE as a program has it by default: a write to the gone host must not raise it.
+  const auto saved = signal(SIGPIPE, SIG_DFL);
+  setenv("ZU_TEST_MISBEHAVE", "crash 1", 1);
+  TRunPlan plan = Misbehaving();
+  plan.RateHz = 0;
+  TRunner runner;
+  ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300)); // it crashed meanwhile, unheard
+  unsetenv("ZU_TEST_MISBEHAVE");
+  runner.SetRate(5);
+  runner.Stop();
+  EXPECT_FALSE(runner.Running());
+  EXPECT_TRUE(runner.GetFailure().starts_with("Модуль «Sub/M», такт 1: процесс компонентов "
+                                              "завершён сигналом 11"))
+      << runner.GetFailure();
+  signal(SIGPIPE, saved);
 }
