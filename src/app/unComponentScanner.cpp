@@ -2,8 +2,10 @@
 
 #include "plugins/unComponentList.h"
 
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QTimer>
-#include <chrono>
 
 TComponentScanner::TComponentScanner(TComponentList& registry, QObject* parent)
     : QObject(parent), Registry(registry), Timer(new QTimer(this)) {
@@ -50,8 +52,13 @@ void TComponentScanner::Finish() {
 }
 
 void TComponentScanner::Wait() {
+  if (!Scan)
+    return;
+  // The window goes on drawing itself and the progress meanwhile; the user's input waits.
+  QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
   while (Scan && !Scan->Finished())
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+  QGuiApplication::restoreOverrideCursor();
   if (Scan)
     Finish();
 }

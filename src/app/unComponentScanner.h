@@ -22,7 +22,8 @@ public:
   // Starts a scan unless one is under way.
   void Start();
   bool Scanning() const { return Scan != nullptr; }
-  // Waits for the scan under way, if any, and finishes it.
+  // Waits for the scan under way, if any, and finishes it; the window is drawn meanwhile, and the
+  // user's input waits.
   void Wait();
 
 signals:
