@@ -288,7 +288,7 @@ private:
         if (PaceChanged) {
           PaceChanged = false;
           PaceStart = MonotonicNs();
-          PaceTick = tick;
+          PaceTick = tick - 1; // the next tick a whole period after this one
         }
         const std::int64_t left = (Due(tick) - MonotonicNs()) / 1000000;
         if (left <= 0)
@@ -298,7 +298,7 @@ private:
       if (PaceChanged) {
         PaceChanged = false;
         PaceStart = MonotonicNs();
-        PaceTick = tick;
+        PaceTick = tick - 1;
       }
       if (stop)
         break;
