@@ -210,12 +210,28 @@ static inline int ZU_ValueUtf8(BSTR text, const char* name, char* buf, size_t ca
     uint32_t end = line;
     while (end < len && text[end] != '\n')
       ++end;
+    /* The name's UTF-8 against the line's UTF-16, character by character. */
+    uint32_t at = line;
     size_t k = 0;
-    while (k < nameLen && line + k < end && text[line + k] == (unsigned char)name[k])
-      ++k;
-    if (k == nameLen && line + k < end && text[line + k] == '=') {
+    int same = nameLen > 0;
+    while (same && k < nameLen) {
+      uint32_t cp = (unsigned char)name[k++];
+      const int more = cp >= 0xF0 ? 3 : cp >= 0xE0 ? 2 : cp >= 0xC0 ? 1 : 0;
+      cp &= more ? 0x3F >> more : 0xFF;
+      for (int m = 0; m < more && k < nameLen; ++m)
+        cp = (cp << 6) | ((unsigned char)name[k++] & 0x3F);
+      if (cp >= 0x10000) {
+        same = at + 1 < end && text[at] == 0xD800 + ((cp - 0x10000) >> 10) &&
+               text[at + 1] == 0xDC00 + ((cp - 0x10000) & 0x3FF);
+        at += 2;
+      } else {
+        same = at < end && text[at] == cp;
+        ++at;
+      }
+    }
+    if (same && at < end && text[at] == '=') {
       size_t n = 0;
-      for (uint32_t i = line + (uint32_t)k + 1; i < end && cap; ++i) {
+      for (uint32_t i = at + 1; i < end && cap; ++i) {
         uint32_t cp = text[i];
         if (cp == '\\' && i + 1 < end) {
           const ZU_WCHAR e = text[++i];

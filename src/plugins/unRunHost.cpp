@@ -295,11 +295,7 @@ private:
           break;
         stop = StopAsked(static_cast<int>(std::min<std::int64_t>(left, 1000)));
       }
-      if (PaceChanged) {
-        PaceChanged = false;
-        PaceStart = MonotonicNs();
-        PaceTick = tick - 1;
-      }
+      // (A change to no pace at all needs nothing: the next pace set starts afresh.)
       if (stop)
         break;
     }

@@ -184,6 +184,20 @@ TEST_F(RunWindowTest, ARunShowsValuesLocksTheProjectAndLeavesItAsItWas) {
   EXPECT_FALSE(Row(QString::fromUtf8("Слагаемое B (double)"))->flags() & Qt::ItemIsEditable);
   EXPECT_FALSE(Row("Name")->flags() & Qt::ItemIsEditable);
   EXPECT_EQ(Row(QString::fromUtf8("Слагаемое B (double)"))->text(), "0.5");
+  // New values change the rows' texts, not the rows: a cell the user is on stays.
+  QTableWidget* grid = GridOf(*Window);
+  grid->setCurrentItem(Row(QString::fromUtf8("Выход: Сумма (double)")));
+  const int current = grid->currentRow();
+  int removed = 0;
+  const auto counting =
+      QObject::connect(grid->model(), &QAbstractItemModel::rowsRemoved, [&] { ++removed; });
+  const QString before = Row(QString::fromUtf8("Выход: Сумма (double)"))->text();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return Row(QString::fromUtf8("Выход: Сумма (double)"))->text() != before; }, 5000));
+  QTest::qWait(60);
+  QObject::disconnect(counting);
+  EXPECT_EQ(removed, 0);
+  EXPECT_EQ(grid->currentRow(), current);
   // A sum is a ramp of 4 ticks (0, 0.25, 0.5, 0.75) plus 0.5.
   const double shown = Row(QString::fromUtf8("Выход: Сумма (double)"))->text().toDouble();
   EXPECT_TRUE(shown == 0.5 || shown == 0.75 || shown == 1 || shown == 1.25) << shown;

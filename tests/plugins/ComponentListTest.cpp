@@ -408,3 +408,19 @@ TEST(ComponentList, TheWrappersMessagesComeFromTheHostInTheirOrderWhenAskedFor) 
     EXPECT_EQ(texts, expected);
   }
 }
+
+TEST(ComponentList, AHostsAnswerWithAParameterTextAboveOneMegabyteIsRefused) {
+  // The host checks the plug-in's text; the registry checks the host's answer again.
+  for (const auto& [units, taken] :
+       {std::pair{std::size_t{524288}, true}, std::pair{std::size_t{524289}, false}}) {
+    TComponentAnswer answer;
+    answer.Ok = true;
+    answer.HasRun = true;
+    answer.ParamIn = u"<P>" + std::u16string(units - 7, u' ') + u"</P>";
+    ASSERT_EQ(answer.ParamIn.size(), units);
+    std::unique_ptr<TComponent, TComponentDisposer> c(new TComponent);
+    std::string cause;
+    EXPECT_EQ(c->Take(u"/x/Big.so", answer, &cause), taken) << units;
+    EXPECT_EQ(cause, taken ? "" : "текст описания параметров больше 1 МБ");
+  }
+}

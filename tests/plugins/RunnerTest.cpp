@@ -5,8 +5,8 @@
 #include "plugins/unRunner.h"
 
 #include <chrono>
-#include <csignal>
 #include <cmath>
+#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -374,11 +374,13 @@ TEST(Runner, ANewPaceIsTakenWhileTheRunGoesOn) {
   runner.SetRate(1);
   // What the host did before it read the new pace reaches here meanwhile.
   auto settle = std::chrono::steady_clock::now();
-  while (runner.Poll(20) && std::chrono::steady_clock::now() - settle < std::chrono::milliseconds(150)) {
+  while (runner.Poll(20) &&
+         std::chrono::steady_clock::now() - settle < std::chrono::milliseconds(150)) {
   }
   const std::int64_t before = runner.GetTick();
   const auto slow = std::chrono::steady_clock::now();
-  while (runner.Poll(20) && std::chrono::steady_clock::now() - slow < std::chrono::milliseconds(500)) {
+  while (runner.Poll(20) &&
+         std::chrono::steady_clock::now() - slow < std::chrono::milliseconds(500)) {
   }
   EXPECT_EQ(runner.GetTick(), before); // the next one a second after the last
   runner.Stop();
@@ -402,4 +404,27 @@ TEST(Runner, TalkingToAHostThatIsGoneHarmsNobody) {
                                               "завершён сигналом 11"))
       << runner.GetFailure();
   signal(SIGPIPE, saved);
+}
+
+TEST(Runner, ANewPaceCountsItsFirstPeriodFromTheTickJustDone) {
+  TRunPlan plan = Misbehaving();
+  plan.Ticks = 0;
+  plan.RateHz = 1;
+  plan.ReportMs = 0;
+  TRunner runner;
+  ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
+  while (runner.Poll(20) && runner.GetTick() < 1) {
+  }
+  // Half a second from the change to the next tick: none in the next 300 ms.
+  runner.SetRate(2);
+  const auto changed = std::chrono::steady_clock::now();
+  while (runner.Poll(20) &&
+         std::chrono::steady_clock::now() - changed < std::chrono::milliseconds(300)) {
+  }
+  EXPECT_EQ(runner.GetTick(), 1);
+  while (runner.Poll(20) && runner.GetTick() < 2 &&
+         std::chrono::steady_clock::now() - changed < std::chrono::seconds(3)) {
+  }
+  EXPECT_EQ(runner.GetTick(), 2);
+  runner.Stop();
 }
