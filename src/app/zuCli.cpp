@@ -288,14 +288,14 @@ struct TColumn {
 };
 
 // Finds MODULE.PARAM in the planned run; false with the reason.
-bool WatchColumn(const std::string& spec, TProjectRun& run, TColumn& column, std::string& why) {
-  const std::size_t dot = spec.rfind('.');
-  if (dot == std::string::npos || dot == 0 || dot + 1 == spec.size()) {
-    why = "--watch takes MODULE.PARAM, not \"" + spec + "\"";
+bool WatchColumn(const std::string& watched, TProjectRun& run, TColumn& column, std::string& why) {
+  const std::size_t dot = watched.rfind('.');
+  if (dot == std::string::npos || dot == 0 || dot + 1 == watched.size()) {
+    why = "--watch takes MODULE.PARAM, not \"" + watched + "\"";
     return false;
   }
-  const std::string label = spec.substr(0, dot), param = spec.substr(dot + 1);
-  column.Name = spec;
+  const std::string label = watched.substr(0, dot), param = watched.substr(dot + 1);
+  column.Name = watched;
   for (std::size_t m = 0; m < run.Plan.Modules.size(); ++m) {
     const TRunModule& module = run.Plan.Modules[m];
     if (module.Label != label)

@@ -161,7 +161,7 @@ std::string EndCause(int status) {
 class TDescriber {
 public:
   TDescriber(const std::vector<std::string>& files, const TDescribeOptions& options)
-      : Files(files), Options(options), Results(files.size()) {}
+      : Files(files), Options(options), Results(files.size()), Retried(files.size(), 0) {}
 
   std::vector<TComponentAnswer> Run() {
     const std::size_t parallel =
@@ -247,15 +247,25 @@ private:
   }
 
   // Ends the host: the file it was describing gets the cause, a new host takes the rest.
-  void Retire(std::size_t at, const std::string& cause) {
+  // A host that ended by itself while a file was not its first may have been taken down by
+  // something an earlier file left behind (a thread, an alarm): that file is tried once more in
+  // a host of its own before it is blamed.
+  void Retire(std::size_t at, const std::string& cause, bool mayRetry = false) {
     THost host = std::move(Hosts[at]);
     Hosts.erase(Hosts.begin() + static_cast<std::ptrdiff_t>(at));
     Close(host.Answer);
     Close(host.Output);
     if (host.Next >= host.Files.size())
       return;
-    Answered(host.Files[host.Next], FailedAnswer(cause + OutputNote(host.Text)));
-    Launch({host.Files.begin() + static_cast<std::ptrdiff_t>(host.Next) + 1, host.Files.end()});
+    const std::size_t file = host.Files[host.Next];
+    auto rest = host.Files.begin() + static_cast<std::ptrdiff_t>(host.Next);
+    if (mayRetry && host.Next > 0 && !Retried[file]) {
+      Retried[file] = 1;
+      Launch({rest, host.Files.end()});
+      return;
+    }
+    Answered(file, FailedAnswer(cause + OutputNote(host.Text)));
+    Launch({rest + 1, host.Files.end()});
   }
 
   // Waits for the next answer or deadline and handles what came; false when waiting failed.
@@ -302,7 +312,7 @@ private:
           Retire(i, "непонятный ответ процесса проверки");
           continue;
         }
-        Retire(i, EndCause(status));
+        Retire(i, EndCause(status), true);
         continue;
       }
       if (TClock::now() >= h.Deadline) {
@@ -319,6 +329,7 @@ private:
   const std::vector<std::string>& Files;
   const TDescribeOptions& Options;
   std::vector<TComponentAnswer> Results;
+  std::vector<char> Retried;
   std::vector<THost> Hosts;
 };
 

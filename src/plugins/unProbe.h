@@ -27,7 +27,9 @@ struct TDescribeOptions {
 // Describes every file in component hosts: the files are shared out among at most Parallel host
 // processes, each loading its files one after another. A host that crashes or does not answer a
 // file within TimeoutMs (it is killed, with everything it started) gives that file the cause,
-// and a new host goes on with the files after it. Answers are in the order of the files.
+// and a new host goes on with the files after it; a file that was not the first of its host is
+// tried once more in a new host before a crash is laid on it. Answers are in the order of the
+// files.
 std::vector<TComponentAnswer> DescribeApart(const std::vector<std::string>& files,
                                             const TDescribeOptions& options);
 

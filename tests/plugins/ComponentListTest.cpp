@@ -424,3 +424,23 @@ TEST(ComponentList, AHostsAnswerWithAParameterTextAboveOneMegabyteIsRefused) {
     EXPECT_EQ(cause, taken ? "" : "текст описания параметров больше 1 МБ");
   }
 }
+
+TEST(ComponentList, AFileWhoseHostAnEarlierFileTookDownIsAskedAgain) {
+  // The first leaves a thread that crashes its host 50 ms later, while the second is described.
+  setenv("ZU_TEST_BOMB_MS", "50", 1);
+  TTempFolder folder;
+  std::filesystem::copy_file(TestComponent("not_in_editor"), folder.Path / "A.so");
+  std::filesystem::copy_file(TestComponent("slow_info"), folder.Path / "B.so");
+  TRecordingLog log;
+  TComponentList registry;
+  Prepared(registry, log).Path = folder.Path.string() + "/";
+  registry.ProbeParallel = 1;
+  registry.Refresh();
+  unsetenv("ZU_TEST_BOMB_MS");
+  ASSERT_EQ(registry.Count(), 2) << (registry.GetSkipped().empty()
+                                         ? ""
+                                         : registry.GetSkipped()[0].Cause);
+  EXPECT_EQ(registry.GetComponent(1)->Info.Name, u"SlowInfo");
+  // A file that crashes a host of its own is still skipped at once.
+  EXPECT_FALSE(registry.AddComponent(TestComponent("info_crash")));
+}
