@@ -244,6 +244,7 @@ TEST_F(RunWindowTest, AModuleThatCrashesEndsTheRunWithAMessageAndTheEditorGoesOn
   Window->SetRunRate(0);
   Item("miRun")->trigger();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !Window->GetRunControl()->Running(); }, 5000));
+  QTest::qWait(150); // the end is told once, not again later
   ASSERT_EQ(Script.Errors, QStringList{QString::fromUtf8("Выполнение проекта прервано")});
   EXPECT_TRUE(Script.Details[0].startsWith(
       QString::fromUtf8("Модуль «M», такт 3: процесс компонентов завершён сигналом 11")))
@@ -295,7 +296,9 @@ TEST_F(RunWindowTest, TheStartScanShowsItsProgressAndTheSecondStartAsksNobody) {
   QObject::connect(second->statusBar(), &QStatusBar::messageChanged,
                    [&](const QString& text) { progress << text; });
   second->ScanComponents();
+  EXPECT_TRUE(second->ScanningComponents());
   second->WaitForComponents();
+  EXPECT_FALSE(second->ScanningComponents());
   EXPECT_EQ(second->GetComponents()->Count(), 5);
   EXPECT_TRUE(progress.contains(QString::fromUtf8("Проверка компонентов: 5 из 5")))
       << progress.join("|").toStdString();

@@ -189,3 +189,21 @@ TEST(ComponentCache, TheDefaultPlaceFollowsTheCacheHome) {
   else
     unsetenv("XDG_CACHE_HOME");
 }
+
+TEST(ComponentCache, AFileThatHangsIsNotAskedTwice) {
+  TTempFolder folder;
+  TCountingHost host(folder);
+  fs::create_directory(folder.Path / "c");
+  const std::string components = (folder.Path / "c").string() + "/";
+  fs::copy_file(Samples + "Adder.so", components + "Adder.so");
+  fs::copy_file(TestComponent("info_hang"), components + "Hang.so");
+  TComponentList registry;
+  registry.ProbeProgram = host.Program;
+  registry.ProbeTimeoutMs = 300;
+  registry.ProbeParallel = 1;
+  registry.Path = components;
+  registry.Refresh();
+  EXPECT_EQ(registry.Count(), 1);
+  // Its time ran out in the first host: no second host is started for it.
+  EXPECT_EQ(host.Starts(components), std::vector<std::string>{"Adder.so Hang.so"});
+}

@@ -10,6 +10,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -427,4 +430,135 @@ TEST(Runner, ANewPaceCountsItsFirstPeriodFromTheTickJustDone) {
   }
   EXPECT_EQ(runner.GetTick(), 2);
   runner.Stop();
+}
+
+TEST(Runner, TheSignalGeneratorGivesEachWaveformTickByTick) {
+  TRunPlan plan;
+  plan.RateHz = 0;
+  plan.Ticks = 10;
+  for (const char* waveform : {"0", "1", "2", "3"})
+    plan.Modules.push_back(
+        {Samples + "SignalGenerator.so",
+         std::string("Gen") + waveform,
+         {"Signal"},
+         {{"Period", -1, -1, "8"}, {"Amplitude", -1, -1, "2"}, {"Waveform", -1, -1, waveform}}});
+  // A fifth, switched off.
+  plan.Modules.push_back({Samples + "SignalGenerator.so",
+                          "Off",
+                          {"Signal"},
+                          {{"Amplitude", -1, -1, "2"}, {"Enable", -1, -1, "false"}}});
+  for (std::int32_t m = 0; m < 5; ++m)
+    plan.Watch.push_back({m, 0});
+  std::vector<std::vector<double>> rows;
+  TRunner runner;
+  runner.OnRow = [&](std::int64_t, const std::vector<std::string>& row) {
+    std::vector<double> values;
+    for (const std::string& v : row)
+      values.push_back(std::stod(v));
+    rows.push_back(values);
+  };
+  ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
+  runner.Wait();
+  ASSERT_FALSE(runner.Failed()) << runner.GetFailure();
+  ASSERT_EQ(rows.size(), 10u);
+  for (int n = 0; n < 10; ++n) {
+    const double phase = (n % 8) / 8.0;
+    const double expected[] = {2 * std::sin(2 * M_PI * phase), phase < 0.5 ? 2.0 : -2.0,
+                               2 * (phase < 0.5 ? 4 * phase - 1 : 3 - 4 * phase), 2 * phase, 0};
+    for (int w = 0; w < 5; ++w)
+      EXPECT_NEAR(rows[static_cast<std::size_t>(n)][static_cast<std::size_t>(w)], expected[w],
+                  1e-12)
+          << "tick " << n + 1 << " waveform " << w;
+  }
+}
+
+namespace {
+
+// A host program that writes the bytes (printf's escapes) to its descriptor and ends.
+std::string FakeHost(const TTempFolder& folder, const std::string& bytes) {
+  const std::string script = (folder.Path / "host.sh").string();
+  WriteBytes(Utf8ToUtf16(script),
+             "#!/bin/sh\n# --run FD SHMFD\nprintf '" + bytes + "' >&$2\nsleep 0.2\n");
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  return script;
+}
+
+std::string FailureOfHost(const std::string& host) {
+  TRunner runner;
+  EXPECT_TRUE(runner.Start(Misbehaving(), host));
+  runner.Wait();
+  return runner.GetFailure();
+}
+
+} // namespace
+
+TEST(Runner, WhatAHostSaysIsCheckedBeforeItIsBelieved) {
+  TTempFolder folder;
+  // An error naming module 1 of a plan of one, at tick 3, with the text "x".
+  EXPECT_EQ(
+      FailureOfHost(FakeHost(folder, "\\022\\000\\000\\000E\\001\\000\\000\\000\\003\\000\\000"
+                                     "\\000\\000\\000\\000\\000\\001\\000\\000\\000x")),
+      "Модуль «?», такт 3: x");
+  // Module -1: the run's own failure.
+  EXPECT_EQ(
+      FailureOfHost(FakeHost(folder, "\\022\\000\\000\\000E\\377\\377\\377\\377\\000\\000\\000"
+                                     "\\000\\000\\000\\000\\000\\001\\000\\000\\000y")),
+      "y");
+  // A kind nobody knows, and a frame above the limit.
+  EXPECT_EQ(FailureOfHost(FakeHost(folder, "\\001\\000\\000\\000Z")),
+            "непонятный ответ процесса компонентов");
+  EXPECT_EQ(FailureOfHost(FakeHost(folder, "\\377\\377\\377\\377")),
+            "Выполнение прервано: непонятный ответ процесса компонентов");
+  // Values of outputs that are not there are dropped; the run ends with what was said.
+  TRunner runner;
+  ASSERT_TRUE(runner.Start(Misbehaving(),
+                           FakeHost(folder, "\\032\\000\\000\\000V\\001\\000\\000\\000\\000\\000"
+                                            "\\000\\000\\001\\000\\000\\000\\000\\000\\000\\000"
+                                            "\\005\\000\\000\\000\\001\\000\\000\\000z")));
+  runner.Wait();
+  EXPECT_EQ(runner.GetValues()[0][0], "");
+  // Silence, then the end: the host ended without a word.
+  EXPECT_EQ(FailureOfHost(FakeHost(folder, "")),
+            "Выполнение прервано: процесс компонентов завершился с кодом 0");
+}
+
+TEST(Runner, AHostWithoutItsPlanEnds) {
+  int fds[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    execl(ZU_PROBE, ZU_PROBE, "--run", std::to_string(fds[1]).c_str(), "-1", nullptr);
+    _exit(127);
+  }
+  close(fds[1]);
+  close(fds[0]); // the editor is gone before it said anything
+  int status = 0;
+  for (int i = 0; i < 300 && waitpid(child, &status, WNOHANG) == 0; ++i)
+    usleep(10000);
+  if (waitpid(child, &status, WNOHANG) == 0) {
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    FAIL() << "the host went on without a plan";
+  }
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+}
+
+TEST(Runner, ARunThatCannotStartSaysWhy) {
+  // In a process of its own, with no descriptor left for the host's channel.
+  const pid_t child = fork();
+  if (child == 0) {
+    const int spare = open("/dev/null", O_RDONLY);
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(spare + 1);
+    setrlimit(RLIMIT_NOFILE, &limit);
+    TRunner runner;
+    std::string error;
+    const bool started = runner.Start(Misbehaving(), ZU_PROBE, &error);
+    _exit(!started && !error.empty() && !runner.Running() ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }

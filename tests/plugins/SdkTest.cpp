@@ -63,6 +63,7 @@ TEST(Sdk, OutputsAreWrittenSoThatTheyReadBack) {
   ZU_ValuesDouble(&out, "Tenth", 0.1);
   ZU_ValuesDouble(&out, "Third", 1.0 / 3);
   ZU_ValuesDouble(&out, "Big", 1e300);
+  ZU_ValuesDouble(&out, "Seventeen", 0.1 + 0.2); // needs all 17 digits
   ZU_ValuesBool(&out, "On", 1);
   ZU_ValuesText(&out, "Line", "a\\b\nc\rd");
   for (int i = 0; i < 100; ++i) // grows past its first block
@@ -74,6 +75,8 @@ TEST(Sdk, OutputsAreWrittenSoThatTheyReadBack) {
   EXPECT_EQ(Utf8Of(text, "Tenth"), "0.1");
   EXPECT_EQ(ZU_ValueDouble(text, "Third", 0), 1.0 / 3);
   EXPECT_EQ(ZU_ValueDouble(text, "Big", 0), 1e300);
+  EXPECT_EQ(ZU_ValueDouble(text, "Seventeen", 0), 0.1 + 0.2);
+  EXPECT_EQ(Utf8Of(text, "Seventeen"), "0.30000000000000004");
   EXPECT_EQ(Utf8Of(text, "On"), "true");
   EXPECT_EQ(Utf8Of(text, "Line"), "a\\b\nc\rd");
   const std::u16string all(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
