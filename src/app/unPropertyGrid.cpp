@@ -250,17 +250,7 @@ void TPropertyGrid::SetInputValue(const std::vector<std::shared_ptr<IModule>>& m
     if (!(TModuleValues::Of(*module) == before))
       changed.emplace_back(module, before);
   }
-  const QString caption = tr("Change %1").arg(ToQString(name));
-  if (changed.size() == 1) {
-    const auto& [module, before] = changed.front();
-    Document.Push(new TChangeModuleCommand(caption, module, before, TModuleValues::Of(*module),
-                                           Document.Changed()));
-  } else if (!changed.empty()) {
-    auto* step = new TGroupCommand(caption, Document.Changed());
-    for (const auto& [module, before] : changed)
-      new TChangeModuleCommand(caption, module, before, TModuleValues::Of(*module), {}, 0, step);
-    Document.Push(step);
-  }
+  PushChanges(tr("Change %1").arg(ToQString(name)), changed);
 }
 
 std::vector<std::shared_ptr<IModule>> TPropertyGrid::ShownModules() const {
@@ -359,7 +349,12 @@ void TPropertyGrid::ItemChanged(QTableWidgetItem* item) {
     if (!(TModuleValues::Of(*module) == before))
       changed.emplace_back(module, before);
   }
-  const QString caption = tr("Change %1").arg(key);
+  PushChanges(tr("Change %1").arg(key), changed);
+}
+
+void TPropertyGrid::PushChanges(
+    const QString& caption,
+    const std::vector<std::pair<std::shared_ptr<IModule>, TModuleValues>>& changed) {
   if (changed.size() == 1) {
     const auto& [module, before] = changed.front();
     Document.Push(new TChangeModuleCommand(caption, module, before, TModuleValues::Of(*module),

@@ -5,12 +5,14 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class IModule;
 class QTableWidget;
 class QTableWidgetItem;
 class TProjectDocument;
+struct TModuleValues;
 struct TLink;
 
 // The property grid as a view of the document: the rows "Name", "Description", "Type",
@@ -59,6 +61,9 @@ private:
   // The modules shown that still exist.
   std::vector<std::shared_ptr<IModule>> ShownModules() const;
   void ItemChanged(QTableWidgetItem* item);
+  // The modules changed (each with its values before) as one undo step; nothing for none.
+  void PushChanges(const QString& caption,
+                   const std::vector<std::pair<std::shared_ptr<IModule>, TModuleValues>>& changed);
 
   TProjectDocument& Document;
   QTableWidget* Grid;

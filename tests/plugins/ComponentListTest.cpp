@@ -177,25 +177,17 @@ TEST(ComponentList, AProbeThatFloodsItsOutputStillMeetsItsDeadline) {
 }
 
 TEST(ComponentList, AProbeThatCannotStartSaysWhy) {
-  // In a process of its own, with no descriptor left for the probe's pipes.
-  const pid_t child = fork();
-  if (child == 0) {
-    const int spare = open("/dev/null", O_RDONLY);
-    rlimit limit{};
-    getrlimit(RLIMIT_NOFILE, &limit);
-    limit.rlim_cur = static_cast<rlim_t>(spare + 1);
-    setrlimit(RLIMIT_NOFILE, &limit);
-    const auto start = std::chrono::steady_clock::now();
-    const TComponentAnswer result = Describe({"x.so"}, ZU_PROBE, 1000, 1).front();
-    // With nothing started there is nothing to wait for (not the minute a wait may take).
-    if (std::chrono::steady_clock::now() - start > std::chrono::seconds(10))
-      _exit(2);
-    _exit(!result.Ok && result.Cause.starts_with("не удалось запустить процесс проверки: ") ? 0
-                                                                                            : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  // No descriptor left for the probe's pipes.
+  EXPECT_EQ(WithoutSpareDescriptors([] {
+              const auto start = std::chrono::steady_clock::now();
+              const TComponentAnswer result = Describe({"x.so"}, ZU_PROBE, 1000, 1).front();
+              // With nothing started there is nothing to wait for (not the minute a wait may
+              // take).
+              return std::chrono::steady_clock::now() - start < std::chrono::seconds(10) &&
+                     !result.Ok &&
+                     result.Cause.starts_with("не удалось запустить процесс проверки: ");
+            }),
+            0);
 }
 
 TEST(ComponentList, WhatAProbeStartsEndsWithIt) {

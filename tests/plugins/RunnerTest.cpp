@@ -545,20 +545,12 @@ TEST(Runner, AHostWithoutItsPlanEnds) {
 }
 
 TEST(Runner, ARunThatCannotStartSaysWhy) {
-  // In a process of its own, with no descriptor left for the host's channel.
-  const pid_t child = fork();
-  if (child == 0) {
-    const int spare = open("/dev/null", O_RDONLY);
-    rlimit limit{};
-    getrlimit(RLIMIT_NOFILE, &limit);
-    limit.rlim_cur = static_cast<rlim_t>(spare + 1);
-    setrlimit(RLIMIT_NOFILE, &limit);
-    TRunner runner;
-    std::string error;
-    const bool started = runner.Start(Misbehaving(), ZU_PROBE, &error);
-    _exit(!started && !error.empty() && !runner.Running() ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  // No descriptor left for the host's channel.
+  EXPECT_EQ(WithoutSpareDescriptors([] {
+              TRunner runner;
+              std::string error;
+              const bool started = runner.Start(Misbehaving(), ZU_PROBE, &error);
+              return !started && !error.empty() && !runner.Running();
+            }),
+            0);
 }
