@@ -8,6 +8,7 @@
 #include "model/unModule.h"
 #include "model/unProject.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGridLayout>
 #include <QLabel>
@@ -84,7 +85,9 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
                         tell](const std::shared_ptr<IModule>& from, const std::u16string& output,
                               const std::shared_ptr<IModule>& to, const std::u16string& input) {
     const std::u16string refused = Document.AddLink(from, output, to, input);
-    tell(refused.empty() ? u"Связь добавлена" : u"Связь не создана: " + refused);
+    tell(ToU16(refused.empty() ? QCoreApplication::translate("TCanvasView", "Связь добавлена")
+                               : QCoreApplication::translate("TCanvasView", "Связь не создана: %1")
+                                     .arg(ToQString(refused))));
   };
 
   // Enter shows the selected module's children, Backspace the level above.
@@ -216,7 +219,8 @@ void TCanvasView::CenterOn(const std::shared_ptr<IModule>& module) {
 void TCanvasView::UpdateView() {
   const double zoom = Canvas->GetZoom();
   ZoomLabel->setVisible(std::abs(zoom - 1) > 1e-9);
-  ZoomLabel->setText(QString::fromUtf8("Масштаб: %1 %").arg(std::lround(zoom * 100)));
+  ZoomLabel->setText(
+      QCoreApplication::translate("TCanvasView", "Масштаб: %1 %").arg(std::lround(zoom * 100)));
   // The bars reach over the modules' extent and wherever the view is now.
   const TPoint origin = Canvas->GetOrigin();
   const int pageX = std::max(1, static_cast<int>(Canvas->width() / zoom));

@@ -19,6 +19,7 @@
 #include "model/unIModule.h"
 #include "model/unProject.h"
 #include "platform/unExeFolder.h"
+#include "platform/unProgramFolders.h"
 #include "platform/unStrings.h"
 #include "plugins/unComponentList.h"
 #include "plugins/unParamAttach.h"
@@ -30,7 +31,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -51,12 +54,24 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
     : TKvenFormMain(parent), Dialogs(std::move(dialogs)) {
   if (!Dialogs)
     Dialogs = std::make_unique<TQtMainDialogs>(this);
-  if (folder.empty())
+  // Beside the given folder as in a build folder; without one, where the program's folders are.
+  TProgramFolders folders;
+  if (folder.empty()) {
     folder = Utf8ToUtf16(ExeFolder());
+    folders = ProgramFolders();
+  } else {
+    folders.Config = Utf16ToUtf8(folder) + "Configs/";
+    folders.Log = Utf16ToUtf8(folder) + "Logs/";
+    folders.Components = {Utf16ToUtf8(folder)};
+  }
+  // The user's own folders are made when missing; the build folder's are never made.
+  if (folders.PerUser)
+    for (const std::string& made : {folders.Config, folders.Log, folders.Components.back()})
+      MakeFolders(made);
   Folder = folder;
   setObjectName("fmMain");
   setWindowTitle("Kven.ZU.Programming");
-  Document = new TProjectDocument(this, Utf16ToUtf8(folder + u"Configs/"));
+  Document = new TProjectDocument(this, folders.Config);
   BuildMenu();
   BuildLayout();
   FitClientArea();
@@ -76,8 +91,8 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   UpdateItems();
 
   LogTypeSet = {lFile, lWindow, lLogSystem};
-  LogFilePath = folder + u"Logs/";
-  ConfigFilePath = folder + u"Configs/";
+  LogFilePath = Utf8ToUtf16(folders.Log);
+  ConfigFilePath = Utf8ToUtf16(folders.Config);
   LogName = "ZU_Programming";
   LogID = 21;
   MakeLogWindow = [](TKvenXmlNode1* element) -> TLogDocument* { return new TLogForm(element); };
@@ -85,6 +100,9 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
     return new TLogSystem(id, name);
   };
   Startup();
+  Recent.Load(ConfigNode ? ConfigNode->GetChildNodes().Find(TRecentProjects::ElementName)
+                         : nullptr);
+  UpdateRecentMenu();
   ShowLog();
   Log(lgGeneral, ltInformation, "Программа запущена", {});
 
@@ -92,15 +110,18 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   CanvasView->OnMessage = [this](const QString& text) { sbMain->showMessage(text); };
   Components = std::make_unique<TComponentList>();
   Components->OnLog = LogHandler();
-  Components->Path = Utf16ToUtf8(folder);
+  Components->Path = folders.Components.front();
+  Components->MorePaths.assign(folders.Components.begin() + 1, folders.Components.end());
   // The hosts' answers are kept beside the configuration: a folder that has not changed is not
   // asked again at the next start.
   // Like the configuration, only when its folder is there.
-  if (struct stat st {}; stat(Utf16ToUtf8(ConfigFilePath).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+  if (struct stat st{}; stat(Utf16ToUtf8(ConfigFilePath).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
     Components->CacheFile = Utf16ToUtf8(ConfigFilePath) + "components.cache";
   Scanner = new TComponentScanner(*Components, this);
   connect(Scanner, &TComponentScanner::Progress, this, [this](int done, int total) {
-    sbMain->showMessage(QString::fromUtf8("Проверка компонентов: %1 из %2").arg(done).arg(total));
+    sbMain->showMessage(QCoreApplication::translate("TfmMain", "Проверка компонентов: %1 из %2")
+                            .arg(done)
+                            .arg(total));
   });
   connect(Scanner, &TComponentScanner::Finished, this, &TfmMain::ComponentsScanned);
   RunControl = new TRunControl(*Document, *Components, this);
@@ -110,6 +131,10 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   };
   Commands = std::make_unique<TProjectCommands>(
       *Document, *Dialogs, Components.get(), [this](QString* reason) { return LoggingTo(reason); });
+  Commands->OnFileUsed = [this](const QString& file) {
+    Recent.Add(file);
+    UpdateRecentMenu();
+  };
 }
 
 TfmMain::~TfmMain() {
@@ -149,6 +174,7 @@ bool TfmMain::SaveState() {
     } catch (...) {
     }
   }
+  Recent.Save(*ConfigNode->GetChild(TRecentProjects::ElementName));
   return true;
 }
 
@@ -195,12 +221,17 @@ TAddToLog TfmMain::LoggingTo(QString* reason) {
   };
 }
 
-void TfmMain::Start() {
+void TfmMain::Start(const QString& file) {
   show();
   QApplication::processEvents();
   ScanComponents();
   if (Commands->OfferRecovery())
     return;
+  if (!file.isEmpty()) {
+    // The modules of the file get their components' lists once the scan is done.
+    OpenFile(file);
+    return;
+  }
   TFormCheck1 check(this);
   switch (Dialogs->Execute(check)) {
   case IMainDialogs::mrYes:
@@ -245,8 +276,9 @@ void TfmMain::ComponentsScanned() {
   QStringList files;
   for (const auto& s : skipped)
     files << QString::fromStdString(s.File).section('/', -1);
-  sbMain->showMessage(
-      QString::fromUtf8("Компоненты пропущены (%1): %2").arg(skipped.size()).arg(files.join(", ")));
+  sbMain->showMessage(QCoreApplication::translate("TfmMain", "Компоненты пропущены (%1): %2")
+                          .arg(skipped.size())
+                          .arg(files.join(", ")));
 }
 
 void TfmMain::Settings() {
@@ -293,6 +325,30 @@ void TfmMain::OpenProject() {
   Commands->OpenProject();
 }
 
+bool TfmMain::OpenFile(const QString& file) {
+  return Commands->OpenFile(file);
+}
+
+void TfmMain::UpdateRecentMenu() {
+  RecentMenu->clear();
+  const QStringList& files = Recent.GetFiles();
+  RecentMenu->setEnabled(!files.isEmpty());
+  for (const QString& file : files) {
+    const QFileInfo info(file);
+    QAction* item = RecentMenu->addAction(info.fileName(), this, [this, file] { OpenFile(file); });
+    item->setToolTip(file);
+    item->setEnabled(info.isFile());
+  }
+  if (files.isEmpty())
+    return;
+  RecentMenu->addSeparator();
+  QAction* clear = RecentMenu->addAction(tr("Clear"), this, [this] {
+    Recent.Clear();
+    UpdateRecentMenu();
+  });
+  clear->setObjectName("miClearRecentProjects");
+}
+
 bool TfmMain::SaveProject() {
   return Commands->SaveProject();
 }
@@ -315,8 +371,14 @@ void TfmMain::UpdateProjectTab() {
   TabControl1->setTabToolTip(0, ToQString(GetProject()->FileName));
 }
 
+void TfmMain::Terminate() {
+  Terminating = true;
+  Document->LeaveRecovery();
+  close();
+}
+
 void TfmMain::closeEvent(QCloseEvent* event) {
-  if (!Commands->ConfirmDiscard()) {
+  if (!Terminating && !Commands->ConfirmDiscard()) {
     event->ignore();
     return;
   }
@@ -400,7 +462,7 @@ void TfmMain::BuildLayout() {
   tvMain->setUniformRowHeights(true);
   ValueListEditor = new QTableWidget(0, 2, left);
   ValueListEditor->setObjectName("ValueListEditor");
-  ValueListEditor->setHorizontalHeaderLabels({"Key", "Value"});
+  ValueListEditor->setHorizontalHeaderLabels({tr("Key"), tr("Value")});
   ValueListEditor->verticalHeader()->hide();
   ValueListEditor->verticalHeader()->setDefaultSectionSize(ValueListEditor->fontMetrics().height() +
                                                            6);

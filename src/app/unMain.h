@@ -8,6 +8,7 @@
 
 #include "app/unMainDialogs.h"
 #include "app/unProjectDocument.h"
+#include "app/unRecentProjects.h"
 class IModule;
 class QAction;
 class QActionGroup;
@@ -45,10 +46,18 @@ public:
   ~TfmMain() override;
 
   // The rest of the start once the window is shown: the components are scanned, work left by a
-  // killed editor is offered, and the start dialog asks for a new or an existing project.
-  void Start();
+  // killed editor is offered, and then the file given is opened or, without one, the start
+  // dialog asks for a new or an existing project.
+  void Start(const QString& file = {});
+  // The system asks the editor to end (a signal, the session ending): no question is asked,
+  // unsaved work is left for recovery at the next start, the configuration is written.
+  void Terminate();
   void NewProject();
   void OpenProject();
+  // Opens the file, asking about unsaved work first; false when nothing was opened.
+  bool OpenFile(const QString& file);
+  // File ▸ Recent Projects: the last projects opened or saved, newest first.
+  const QStringList& GetRecentProjects() const { return Recent.GetFiles(); }
   // Saves to the project's file, or asks for one when it has none; false when nothing was saved.
   bool SaveProject();
   // Saves to a chosen file, which becomes the project's file; false when nothing was saved.
@@ -82,7 +91,8 @@ public:
   void ShowAbout();
   // Null until View ▸ Teach was first used; owned by the window.
   TfmTeach* GetTeach() const { return Teach; }
-  // The window's state, then an element "MainMenu" with the items the menu bar itself owns.
+  // The window's state, then an element "MainMenu" with the items the menu bar itself owns and
+  // the recent projects.
   bool SaveState() override;
   // Rescans the components and shows them.
   void ShowComponents();
@@ -155,6 +165,8 @@ private:
   void ComponentsScanned();
   // The Run items, the rates and the lock follow the run.
   void BuildRunMenu(QMenu* project);
+  // The recent projects' menu: one item per file (disabled when the file is gone), then Clear.
+  void UpdateRecentMenu();
   // The run control's signals reach the items and the views.
   void ConnectRun();
   static constexpr double DefaultRunRate = 10;
@@ -177,6 +189,9 @@ private:
   QAction* miRun = nullptr;
   QAction* miStop = nullptr;
   QActionGroup* RunRates = nullptr;
+  QMenu* RecentMenu = nullptr;
+  bool Terminating = false;
+  TRecentProjects Recent;
   // What Find looks for and the modules it found, the last one shown.
   QString FindWhat;
   std::vector<std::weak_ptr<IModule>> Found;

@@ -1,6 +1,7 @@
 #include "app/unMainDialogs.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -91,7 +92,9 @@ std::optional<QString> TQtMainDialogs::ChooseExportFile() {
   const QString file = WithFilterSuffix(chosen, dialog.selectedNameFilter());
   // A dialog of the desktop's may have left the extension to us: then we ask ourselves.
   if (file != chosen && QFileInfo::exists(file) &&
-      ConfirmYesNo(QString::fromUtf8("Файл «%1» уже существует. Заменить его?").arg(file)) != mrYes)
+      ConfirmYesNo(
+          QCoreApplication::translate("TQtMainDialogs", "Файл «%1» уже существует. Заменить его?")
+              .arg(file)) != mrYes)
     return std::nullopt;
   return Chosen(file);
 }

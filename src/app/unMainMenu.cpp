@@ -12,6 +12,7 @@
 #include "model/unProject.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -21,7 +22,7 @@
 
 QAction* TfmMain::AddItem(QMenu* menu, const char* caption, const char* name,
                           void (TfmMain::*slot)()) {
-  QAction* action = menu->addAction(QString::fromUtf8(caption));
+  QAction* action = menu->addAction(QCoreApplication::translate("TfmMain", caption));
   action->setObjectName(name);
   connect(action, &QAction::triggered, this, slot);
   return action;
@@ -29,7 +30,7 @@ QAction* TfmMain::AddItem(QMenu* menu, const char* caption, const char* name,
 
 QAction* TfmMain::AddItem(QMenu* menu, const char* caption, const char* name,
                           const std::function<void()>& slot) {
-  QAction* action = menu->addAction(QString::fromUtf8(caption));
+  QAction* action = menu->addAction(QCoreApplication::translate("TfmMain", caption));
   action->setObjectName(name);
   connect(action, &QAction::triggered, this, slot);
   return action;
@@ -39,8 +40,8 @@ void TfmMain::Find() {
   TProject* project = GetProject();
   if (!project)
     return;
-  const auto text =
-      Dialogs->AskText(QString::fromUtf8("Найти модули по имени или типу:"), FindWhat);
+  const auto text = Dialogs->AskText(
+      QCoreApplication::translate("TfmMain", "Найти модули по имени или типу:"), FindWhat);
   if (!text || text->isEmpty())
     return;
   FindWhat = *text;
@@ -50,7 +51,8 @@ void TfmMain::Find() {
       Found.push_back(m);
   FoundShown = Found.size() - 1; // the next one shown is the first
   if (Found.empty()) {
-    sbMain->showMessage(QString::fromUtf8("Модули «%1» не найдены").arg(FindWhat));
+    sbMain->showMessage(
+        QCoreApplication::translate("TfmMain", "Модули «%1» не найдены").arg(FindWhat));
     return;
   }
   FindNext();
@@ -67,14 +69,15 @@ void TfmMain::FindNext() {
     auto module = Found[FoundShown].lock();
     if (module && Document->Reveal(module)) {
       CanvasView->CenterOn(module);
-      sbMain->showMessage(QString::fromUtf8("Найдено «%1»: %2 из %3")
+      sbMain->showMessage(QCoreApplication::translate("TfmMain", "Найдено «%1»: %2 из %3")
                               .arg(FindWhat)
                               .arg(FoundShown + 1)
                               .arg(Found.size()));
       return;
     }
   }
-  sbMain->showMessage(QString::fromUtf8("Модули «%1» не найдены").arg(FindWhat));
+  sbMain->showMessage(
+      QCoreApplication::translate("TfmMain", "Модули «%1» не найдены").arg(FindWhat));
 }
 
 void TfmMain::CopyToClipboard() {
@@ -95,7 +98,8 @@ void TfmMain::PasteFromClipboard() {
   if (Document->PasteText(ToU16(text), {20, 20}, over ? &at : nullptr))
     sbMain->clearMessage();
   else
-    sbMain->showMessage(QString::fromUtf8("В буфере обмена нет модулей проекта"));
+    sbMain->showMessage(
+        QCoreApplication::translate("TfmMain", "В буфере обмена нет модулей проекта"));
 }
 
 void TfmMain::UpdateItems() {
@@ -116,9 +120,9 @@ void TfmMain::UpdateItems() {
 
 void TfmMain::BuildMenu() {
   // Captions carry their Alt mnemonic as '&'; the caption shown is the text without it.
-  QMenu* file = menuBar()->addMenu("&File");
+  QMenu* file = menuBar()->addMenu(tr("&File"));
   file->setObjectName("miFile");
-  QMenu* fileNew = file->addMenu("&New");
+  QMenu* fileNew = file->addMenu(tr("&New"));
   fileNew->setObjectName("miNew");
   AddItem(fileNew, "&Project", "miNewProject", &TfmMain::NewProject)
       ->setShortcut(QKeySequence::New);
@@ -128,6 +132,11 @@ void TfmMain::BuildMenu() {
   AddItem(fileNew, "Poin&t", "miNewPoint", &TfmMain::Nothing);
   AddItem(file, "&Open Project...", "miOpenProject", &TfmMain::OpenProject)
       ->setShortcut(QKeySequence::Open);
+  RecentMenu = file->addMenu(tr("&Recent Projects"));
+  RecentMenu->setObjectName("miRecentProjects");
+  RecentMenu->setToolTipsVisible(true);
+  // A file removed since the menu was made shows disabled when the menu opens.
+  connect(RecentMenu, &QMenu::aboutToShow, this, &TfmMain::UpdateRecentMenu);
   AddItem(file, "&Save Project", "miSaveProject", &TfmMain::SaveProjectClick)
       ->setShortcut(QKeySequence::Save);
   // The platform's standard Save As key may be empty, so the usual one is given outright.
@@ -139,7 +148,7 @@ void TfmMain::BuildMenu() {
   file->addSeparator();
   AddItem(file, "E&xit", "miExit1", &TfmMain::Exit)->setShortcut(QKeySequence::Quit);
 
-  QMenu* edit = menuBar()->addMenu("&Edit");
+  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
   edit->setObjectName("miEdit");
   QAction* undo = GetUndoStack()->createUndoAction(this, tr("&Undo"));
   undo->setObjectName("miUndo");
@@ -175,7 +184,7 @@ void TfmMain::BuildMenu() {
   });
   miDuplicate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
 
-  QMenu* view = menuBar()->addMenu("&View");
+  QMenu* view = menuBar()->addMenu(tr("&View"));
   view->setObjectName("miView");
   AddItem(view, "&Refresh", "miRefresh", &TfmMain::RefreshView)->setShortcut(QKeySequence::Refresh);
   QAction* zoomIn = AddItem(view, "Zoom &In", "miZoomIn", &TfmMain::ZoomIn);
@@ -203,11 +212,11 @@ void TfmMain::BuildMenu() {
   AddItem(view, "&Log", "miLog", &TfmMain::ShowLog);
   AddItem(view, "&Teach", "miTeach", &TfmMain::ShowTeach);
 
-  QMenu* project = menuBar()->addMenu("&Project");
+  QMenu* project = menuBar()->addMenu(tr("&Project"));
   project->setObjectName("miProject");
   BuildRunMenu(project);
 
-  QMenu* help = menuBar()->addMenu("&Help");
+  QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->setObjectName("miHelp");
   AddItem(help, "&Description", "miDescription", &TfmMain::ShowHelp);
   AddItem(help, "&About", "miAbout", &TfmMain::ShowAbout);

@@ -12,6 +12,7 @@
 #include "platform/unStrings.h"
 
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QStatusBar>
@@ -22,7 +23,7 @@ void TfmMain::BuildRunMenu(QMenu* project) {
   miStop = AddItem(project, "&Stop", "miStop", &TfmMain::StopProject);
   miStop->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5));
   miStop->setEnabled(false);
-  QMenu* rates = project->addMenu("Run R&ate");
+  QMenu* rates = project->addMenu(tr("Run R&ate"));
   rates->setObjectName("miRunRate");
   RunRates = new QActionGroup(this);
   const struct {
@@ -52,7 +53,7 @@ void TfmMain::ConnectRun() {
   connect(RunControl, &TRunControl::ValuesChanged, this, [this] {
     GetCanvas()->Redraw();
     Grid->ShowLiveValues();
-    sbMain->showMessage(QString::fromUtf8("Выполняется: такт %1. %2")
+    sbMain->showMessage(QCoreApplication::translate("TfmMain", "Выполняется: такт %1. %2")
                             .arg(RunControl->Tick())
                             .arg(TProjectDocument::LockedNote()));
   });
@@ -80,7 +81,8 @@ void TfmMain::RunProject() {
   WaitForComponents();
   QString reason;
   if (!RunControl->Start(&reason)) {
-    sbMain->showMessage(QString::fromUtf8("Проект не запущен: %1").arg(reason));
+    sbMain->showMessage(
+        QCoreApplication::translate("TfmMain", "Проект не запущен: %1").arg(reason));
     Log(lgGeneral, ltError, "Проект не запущен: %s", {reason.toStdString()});
     return;
   }
@@ -115,11 +117,13 @@ void TfmMain::RunStopped(const QString& failure) {
   if (failure.isEmpty()) {
     Log(lgGeneral, ltInformation, "Выполнение проекта остановлено на такте %d",
         {static_cast<std::int64_t>(RunControl->Tick())});
-    sbMain->showMessage(
-        QString::fromUtf8("Выполнение остановлено на такте %1").arg(RunControl->Tick()));
+    sbMain->showMessage(QCoreApplication::translate("TfmMain", "Выполнение остановлено на такте %1")
+                            .arg(RunControl->Tick()));
     return;
   }
   Log(lgGeneral, ltError, "Выполнение проекта прервано: %s", {failure.toStdString()});
-  sbMain->showMessage(QString::fromUtf8("Выполнение прервано: %1").arg(failure));
-  Dialogs->ShowError(QString::fromUtf8("Выполнение проекта прервано"), failure);
+  sbMain->showMessage(
+      QCoreApplication::translate("TfmMain", "Выполнение прервано: %1").arg(failure));
+  Dialogs->ShowError(QCoreApplication::translate("TfmMain", "Выполнение проекта прервано"),
+                     failure);
 }

@@ -11,6 +11,7 @@
 #include "plugins/unParamAttach.h"
 #include "xml/unXml.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <filesystem>
@@ -26,8 +27,8 @@ void TProjectCommands::NewProject() {
     if (!ConfirmDiscard())
       return;
   } else if (Document.GetProject() &&
-             Dialogs.ConfirmYesNo(QString::fromUtf8("Вы хотите закрыть текущий проект?")) !=
-                 IMainDialogs::mrYes) {
+             Dialogs.ConfirmYesNo(QCoreApplication::translate(
+                 "TProjectCommands", "Вы хотите закрыть текущий проект?")) != IMainDialogs::mrYes) {
     return;
   }
   auto project = std::make_shared<TProject>(Components, LoggingTo(nullptr), u"", u"Project1");
@@ -43,25 +44,39 @@ void TProjectCommands::NewProject() {
 void TProjectCommands::OpenProject() {
   if (!ConfirmDiscard())
     return;
-  const std::optional<QString> file = Dialogs.ChooseOpenFile();
-  if (!file)
-    return;
+  if (const std::optional<QString> file = Dialogs.ChooseOpenFile())
+    Load(*file);
+}
+
+bool TProjectCommands::OpenFile(const QString& file) {
+  return ConfirmDiscard() && Load(file);
+}
+
+bool TProjectCommands::Load(const QString& file) {
   QString reason;
   auto project = std::make_shared<TProject>(Components, LoggingTo(&reason), u"", u"");
   // Load reports every failure, errors inside it included, as false; the reason is in the log.
-  if (!project->Load(ToU16(*file))) {
-    Dialogs.ShowError(QString::fromUtf8("Ошибка загрузки из файла."), reason);
+  if (!project->Load(ToU16(file))) {
+    Dialogs.ShowError(QCoreApplication::translate("TProjectCommands", "Ошибка загрузки из файла."),
+                      reason);
     project->Close();
-    return;
+    return false;
   }
   project->OnLog = LoggingTo(nullptr);
-  project->FileName = ToU16(*file);
+  project->FileName = ToU16(file);
   project->Modified = false;
   // The files keep no parameters: the modules get their components' lists back.
   if (auto modules = project->GetMainModules())
     AttachParameters(*modules, Components);
   Document.CloseProject();
   Document.SetProject(std::move(project));
+  FileUsed(ToU16(file));
+  return true;
+}
+
+void TProjectCommands::FileUsed(const std::u16string& file) {
+  if (OnFileUsed)
+    OnFileUsed(QFileInfo(ToQString(file)).absoluteFilePath());
 }
 
 bool TProjectCommands::SaveProject() {
@@ -75,6 +90,7 @@ bool TProjectCommands::SaveProject() {
   if (!SaveTo(Document.GetProject()->FileName))
     return false;
   Document.MarkSaved();
+  FileUsed(Document.GetProject()->FileName);
   return true;
 }
 
@@ -89,6 +105,7 @@ bool TProjectCommands::SaveProjectAs() {
   Document.GetProject()->FileName = ToU16(*file);
   Document.GetProject()->ForeignFile = false;
   Document.MarkSaved();
+  FileUsed(Document.GetProject()->FileName);
   return true;
 }
 
@@ -98,14 +115,16 @@ bool TProjectCommands::SaveTo(const std::u16string& file) {
   const bool saved = Document.GetProject()->Save(file);
   Document.GetProject()->OnLog = LoggingTo(nullptr);
   if (!saved)
-    Dialogs.ShowError(QString::fromUtf8("Ошибка при сохранении."), reason);
+    Dialogs.ShowError(QCoreApplication::translate("TProjectCommands", "Ошибка при сохранении."),
+                      reason);
   return saved;
 }
 
 bool TProjectCommands::ConfirmDiscard() {
   if (!Document.GetProject() || !Document.GetProject()->Modified)
     return true;
-  switch (Dialogs.AskYesNoCancel(QString::fromUtf8("Сохранить изменения в проекте?"))) {
+  switch (Dialogs.AskYesNoCancel(
+      QCoreApplication::translate("TProjectCommands", "Сохранить изменения в проекте?"))) {
   case IMainDialogs::mrYes:
     return SaveProject();
   case IMainDialogs::mrNo:
@@ -127,7 +146,8 @@ bool TProjectCommands::OfferRecovery() {
       document.GetRoot()->ReadString(u"RecoveredFrom", original);
     }
     const QString question =
-        QString::fromUtf8("Восстановить несохранённый проект «%1», сохранённый %2?")
+        QCoreApplication::translate("TProjectCommands",
+                                    "Восстановить несохранённый проект «%1», сохранённый %2?")
             .arg(ToQString(name),
                  QDateTime::fromSecsSinceEpoch(entry.Kept).toString("dd.MM.yyyy HH:mm"));
     if (Dialogs.ConfirmYesNo(question) != IMainDialogs::mrYes) {
@@ -137,7 +157,8 @@ bool TProjectCommands::OfferRecovery() {
     }
     auto project = std::make_shared<TProject>(Components, LoggingTo(nullptr), u"", u"");
     if (!project->Load(file)) {
-      Dialogs.ShowError(QString::fromUtf8("Ошибка загрузки из файла."));
+      Dialogs.ShowError(
+          QCoreApplication::translate("TProjectCommands", "Ошибка загрузки из файла."));
       continue;
     }
     project->FileName = original;
@@ -191,6 +212,7 @@ void TProjectCommands::ExportPicture() {
             : ExportLevelPicture(*Document.GetProject(), Document.Level().get(), *file, &reason);
   if (!written) {
     CallLogHandler(LoggingTo(nullptr), lgGeneral, ltError, "%s", {ToU16(reason)});
-    Dialogs.ShowError(QString::fromUtf8("Рисунок не сохранён."), reason);
+    Dialogs.ShowError(QCoreApplication::translate("TProjectCommands", "Рисунок не сохранён."),
+                      reason);
   }
 }

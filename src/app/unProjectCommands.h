@@ -24,6 +24,9 @@ public:
 
   void NewProject();
   void OpenProject();
+  // Opens the file (after asking about unsaved work); false when nothing was opened. A file that
+  // cannot be loaded shows the load error and leaves the open project as it was.
+  bool OpenFile(const QString& file);
   // Saves to the project's file, or asks for one when it has none; false when nothing was saved.
   bool SaveProject();
   // Saves to a chosen file, which becomes the project's file; false when nothing was saved.
@@ -36,7 +39,13 @@ public:
   // project and when it was kept; true when one was restored. Declined work is removed.
   bool OfferRecovery();
 
+  // Told the full name of every file a project was opened from or saved to.
+  std::function<void(const QString& file)> OnFileUsed;
+
 private:
+  void FileUsed(const std::u16string& file);
+  // Loads the file as the document's project; false, with the error shown, when it cannot.
+  bool Load(const QString& file);
   // Saves the project to the file; false, with the error and its reason shown, when it fails.
   bool SaveTo(const std::u16string& file);
 

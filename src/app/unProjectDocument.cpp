@@ -1,5 +1,6 @@
 #include "app/unProjectDocument.h"
 
+#include "canvas/unQtStrings.h"
 #include "model/unClipboard.h"
 #include "model/unIModule.h"
 #include "model/unLinkList.h"
@@ -9,6 +10,7 @@
 #include "platform/unStrings.h"
 #include "xml/unXml.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QTimer>
 #include <QUndoStack>
@@ -227,7 +229,7 @@ std::u16string TProjectDocument::AddLink(const std::shared_ptr<IModule>& from,
                                          const std::u16string& input) {
   auto modules = Level();
   if (!modules)
-    return u"Нет проекта";
+    return ToU16(QCoreApplication::translate("TProjectDocument", "Нет проекта"));
   const TLinkCheck check = modules->GetLinks().Check(from, output, to, input);
   if (!check.Ok)
     return check.Reason;
@@ -383,7 +385,14 @@ bool TProjectDocument::WaitForRecovery() {
   }
 }
 
+bool TProjectDocument::LeaveRecovery() {
+  Leaving = Project && Project->Modified && WriteRecovery();
+  return Leaving;
+}
+
 void TProjectDocument::RemoveRecovery() {
+  if (Leaving)
+    return;
   ChangesSinceRecovery = 0;
   // A write under way would bring the file back.
   WaitForRecovery();
@@ -405,6 +414,6 @@ void TProjectDocument::SetLocked(bool locked) {
 }
 
 QString TProjectDocument::LockedNote() {
-  return QString::fromUtf8(
-      "Проект выполняется: изменения недоступны до остановки (Project ▸ Stop)");
+  return QCoreApplication::translate(
+      "TProjectDocument", "Проект выполняется: изменения недоступны до остановки (Project ▸ Stop)");
 }

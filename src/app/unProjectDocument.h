@@ -109,7 +109,11 @@ public:
   bool KeepRecovery();
   // Waits for a write under way; whether it succeeded (true when there was none).
   bool WaitForRecovery();
+  // Removes this editor's recovery file, unless LeaveRecovery kept it.
   void RemoveRecovery();
+  // The editor is made to end without questions: unsaved work is written aside now and left for
+  // the next start to offer (nothing removes it afterwards); true when there is such work.
+  bool LeaveRecovery();
   std::u16string RecoveryFile() const;
   // Work left by editors that no longer run, newest first; takes this editor's lock after.
   std::vector<TRecovery::TLeft> LeftRecoveries();
@@ -160,6 +164,8 @@ private:
   QUndoStack* UndoStack;
   QTimer* RecoveryTimer;
   int ChangesSinceRecovery = 0;
+  // Unsaved work was left for the next start: it is never removed.
+  bool Leaving = false;
   std::future<bool> Writing;
   TRecovery Recovery;
   std::string RecoveryFolder;

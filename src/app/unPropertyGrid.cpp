@@ -11,6 +11,7 @@
 #include "platform/unIntText.h"
 #include "plugins/unParamAttach.h"
 
+#include <QCoreApplication>
 #include <QTableWidget>
 #include <algorithm>
 
@@ -56,7 +57,7 @@ QString ParamKey(const TParam& param, bool output) {
   QString key = ToQString(param.Title.empty() ? param.Name : param.Title);
   if (!param.Type.empty())
     key += " (" + ToQString(param.Type) + ")";
-  return output ? QString::fromUtf8("Выход: ") + key : key;
+  return output ? QCoreApplication::translate("TPropertyGrid", "Выход: ") + key : key;
 }
 
 const TParamList* Params(const IModule& module, bool output) {
@@ -100,7 +101,8 @@ void TPropertyGrid::ShowLink(const TLink& link) {
   auto end = [](const std::shared_ptr<IModule>& module, const std::u16string& text,
                 const std::u16string& parameter) {
     return (module ? ToQString(module->GetName())
-                   : QString::fromUtf8("(модуль %1)").arg(ToQString(text))) +
+                   : QCoreApplication::translate("TPropertyGrid", "(модуль %1)")
+                         .arg(ToQString(text))) +
            "." + ToQString(parameter);
   };
   Filling = true;
@@ -275,9 +277,11 @@ void TPropertyGrid::ShowComponentState(const std::vector<std::shared_ptr<IModule
   const bool missing =
       !shared.isEmpty() && project && !ComponentOfType(project->GetComponents(), ToU16(shared));
   type->setForeground(missing ? QBrush(Qt::red) : QBrush());
-  type->setToolTip(
-      missing ? QString::fromUtf8("Компонент «%1» не найден: у модуля нет параметров").arg(shared)
-              : QString());
+  type->setToolTip(missing
+                       ? QCoreApplication::translate(
+                             "TPropertyGrid", "Компонент «%1» не найден: у модуля нет параметров")
+                             .arg(shared)
+                       : QString());
 }
 
 void TPropertyGrid::ShowPosition(const std::shared_ptr<IModule>&) {
@@ -317,14 +321,16 @@ void TPropertyGrid::ItemChanged(QTableWidgetItem* item) {
       Filling = true;
       item->setText(SharedValue(modules, key));
       Filling = false;
-      Tell(QString::fromUtf8(why).arg(ToQString(text), key));
+      Tell(QCoreApplication::translate("TPropertyGrid", why).arg(ToQString(text), key));
     };
     const TIntTextResult number = ParseIntText(text, 32);
     if (!number.Ok)
-      return refuse("Значение «%1» поля %2 не является целым числом");
+      return refuse(
+          QT_TRANSLATE_NOOP("TPropertyGrid", "Значение «%1» поля %2 не является целым числом"));
     value = static_cast<std::int32_t>(number.Value);
     if ((key == "Height" || key == "Width") && value < 1)
-      return refuse("Значение «%1» поля %2 меньше 1: размер — целое число не меньше 1");
+      return refuse(QT_TRANSLATE_NOOP(
+          "TPropertyGrid", "Значение «%1» поля %2 меньше 1: размер — целое число не меньше 1"));
   }
   Tell({});
   // One value written to every module shown: one undo step.

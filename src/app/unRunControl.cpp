@@ -5,6 +5,7 @@
 #include "platform/unStrings.h"
 #include "plugins/unComponentList.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -37,12 +38,13 @@ bool TRunControl::Start(QString* reason) {
     return true;
   const TProject* project = Document.GetProject();
   if (!project)
-    return fail(QString::fromUtf8("Нет открытого проекта"));
+    return fail(QCoreApplication::translate("TRunControl", "Нет открытого проекта"));
   Plan = PlanProjectRun(*project, Registry);
   if (!Plan.Ok)
     return fail(QString::fromStdString(Plan.Error));
   if (Plan.Plan.Modules.empty())
-    return fail(QString::fromUtf8("В проекте нет модулей, которые могут выполняться"));
+    return fail(QCoreApplication::translate("TRunControl",
+                                            "В проекте нет модулей, которые могут выполняться"));
   Plan.Plan.RateHz = RateHz;
   Plan.Plan.Ticks = 0;
   Plan.Plan.ReportMs = 1000 / MaxUpdatesPerSecond;

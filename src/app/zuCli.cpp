@@ -6,6 +6,7 @@
 #include "model/unModule.h"
 #include "model/unProject.h"
 #include "platform/unExeFolder.h"
+#include "platform/unProgramFolders.h"
 #include "platform/unStrings.h"
 #include "plugins/unComponentList.h"
 #include "plugins/unComponentReport.h"
@@ -86,12 +87,24 @@ int Fail(const char* what, const std::string& file, const TMessages& messages) {
   return 1;
 }
 
-// Links name parameters: the components beside the program tell which there are, and the modules
+// The registry scans the folder, or without one the program's component folders (beside the
+// program, then the user's own where the program keeps its things in the user's folders).
+void UseComponentFolder(TComponentList& registry, const std::string& folder) {
+  registry.ProbeProgram = ExeFolder() + "zu-probe";
+  if (folder.empty()) {
+    const std::vector<std::string> folders = ProgramFolders().Components;
+    registry.Path = folders.front();
+    registry.MorePaths.assign(folders.begin() + 1, folders.end());
+  } else {
+    registry.Path = folder.ends_with('/') ? folder : folder + "/";
+  }
+}
+
+// Links name parameters: the components of the folder tell which there are, and the modules
 // get their lists.
 void AttachProgramComponents(TProject& project, TComponentList& registry,
-                             const std::string& folder = ExeFolder()) {
-  registry.ProbeProgram = ExeFolder() + "zu-probe";
-  registry.Path = folder.ends_with('/') ? folder : folder + "/";
+                             const std::string& folder = {}) {
+  UseComponentFolder(registry, folder);
   registry.CacheFile = DefaultComponentCacheFile();
   registry.Refresh();
   if (auto modules = project.GetMainModules())
@@ -248,14 +261,9 @@ int RoundTripXml(const std::string& in, const std::string& out) {
   return 0;
 }
 
-int ListComponents(std::string folder) {
-  if (folder.empty())
-    folder = ExeFolder();
-  if (!folder.ends_with('/'))
-    folder += '/';
+int ListComponents(const std::string& folder) {
   TComponentList registry;
-  registry.ProbeProgram = ExeFolder() + "zu-probe";
-  registry.Path = folder;
+  UseComponentFolder(registry, folder);
   registry.Refresh();
   for (std::int32_t i = 0; i < registry.Count(); ++i)
     for (const std::u16string& line : ComponentReport(*registry.GetComponent(i)))
@@ -330,7 +338,7 @@ int RunProject(const std::vector<std::string>& args) {
   std::int64_t ticks = 0;
   double rate = 10;
   std::vector<std::string> watched;
-  std::string csv, components = ExeFolder();
+  std::string csv, components;
   for (std::size_t i = 3; i < args.size(); ++i) {
     const bool more = i + 1 < args.size();
     char* end = nullptr;

@@ -8,6 +8,7 @@
 #include "model/unProject.h"
 #include "platform/unCanvas.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -93,7 +94,9 @@ bool ExportLevelPicture(TProject& project, IModuleList* level, const QString& fi
   };
   const QString type = QFileInfo(file).suffix().toLower();
   if (type != "png" && type != "svg")
-    return fail(QString::fromUtf8("Неизвестный тип рисунка «%1»: нужен .png или .svg").arg(type));
+    return fail(QCoreApplication::translate("TPictureExport",
+                                            "Неизвестный тип рисунка «%1»: нужен .png или .svg")
+                    .arg(type));
   const QFont font = QGuiApplication::font();
   const TRect extent = Extent(level, font);
   const bool none = extent.Empty();
@@ -104,7 +107,9 @@ bool ExportLevelPicture(TProject& project, IModuleList* level, const QString& fi
   if (type == "png") {
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull())
-      return fail(QString::fromUtf8("Рисунок %1 × %2 слишком велик").arg(width).arg(height));
+      return fail(QCoreApplication::translate("TPictureExport", "Рисунок %1 × %2 слишком велик")
+                      .arg(width)
+                      .arg(height));
     image.fill(Qt::white);
     TImageCanvas canvas(font);
     canvas.SetTarget(&image);
@@ -113,8 +118,10 @@ bool ExportLevelPicture(TProject& project, IModuleList* level, const QString& fi
     moved.SetView(1, {left, top});
     if (level)
       DrawLevel(moved, *level, nullptr);
-    return image.save(file, "PNG") ? true
-                                   : fail(QString::fromUtf8("Файл не записан: %1").arg(file));
+    return image.save(file, "PNG")
+               ? true
+               : fail(QCoreApplication::translate("TPictureExport", "Файл не записан: %1")
+                          .arg(file));
   }
   QSvgGenerator svg;
   svg.setFileName(file);
@@ -123,7 +130,7 @@ bool ExportLevelPicture(TProject& project, IModuleList* level, const QString& fi
   svg.setTitle(ToQString(project.GetName()));
   QPainter painter;
   if (!painter.begin(&svg))
-    return fail(QString::fromUtf8("Файл не записан: %1").arg(file));
+    return fail(QCoreApplication::translate("TPictureExport", "Файл не записан: %1").arg(file));
   painter.setFont(font);
   painter.fillRect(QRect(0, 0, width, height), Qt::white);
   TPainterCanvas canvas(painter);
@@ -131,7 +138,9 @@ bool ExportLevelPicture(TProject& project, IModuleList* level, const QString& fi
   moved.SetView(1, {left, top});
   if (level)
     DrawLevel(moved, *level, nullptr);
-  return painter.end() ? true : fail(QString::fromUtf8("Файл не записан: %1").arg(file));
+  return painter.end()
+             ? true
+             : fail(QCoreApplication::translate("TPictureExport", "Файл не записан: %1").arg(file));
 }
 
 std::vector<TLevel> ProjectLevels(const TProject& project) {
@@ -179,7 +188,7 @@ bool ExportEveryLevel(TProject& project, const QString& folder, const QString& s
                       QString* reason) {
   if (!QDir().mkpath(folder)) {
     if (reason)
-      *reason = QString::fromUtf8("Папка не создана: %1").arg(folder);
+      *reason = QCoreApplication::translate("TPictureExport", "Папка не создана: %1").arg(folder);
     return false;
   }
   const std::vector<TLevel> levels = ProjectLevels(project);

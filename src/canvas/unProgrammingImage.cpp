@@ -8,6 +8,7 @@
 #include "model/unParamList.h"
 #include "model/unProject.h"
 
+#include <QCoreApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -250,7 +251,8 @@ void TProgrammingImage::EndWire(QPoint pixel) {
       to.Module ? dynamic_cast<const TParamList*>(to.Module->GetParamIn().get()) : nullptr;
   if (!to.Module || to.Output || !inputs || !outputs) {
     if (OnLinkRefused)
-      OnLinkRefused(u"Связь не создана: отпустите её на входе другого модуля");
+      OnLinkRefused(ToU16(QCoreApplication::translate(
+          "TProgrammingImage", "Связь не создана: отпустите её на входе другого модуля")));
     return;
   }
   if (OnLinkDrop)
@@ -613,9 +615,12 @@ QString TProgrammingImage::MarkText(const TMarkHit& hit) {
   lines << ToQString(param->Title.empty() ? param->Name : param->Title);
   if (!param->Description.empty())
     lines << ToQString(param->Description);
-  lines << QString::fromUtf8(hit.Output ? "Выход %1" : "Вход %1").arg(ToQString(param->Name)) +
+  lines << (hit.Output ? QCoreApplication::translate("TProgrammingImage", "Выход %1")
+                       : QCoreApplication::translate("TProgrammingImage", "Вход %1"))
+                   .arg(ToQString(param->Name)) +
                (param->Type.empty() ? QString()
-                                    : QString::fromUtf8(", тип %1").arg(ToQString(param->Type)));
+                                    : QCoreApplication::translate("TProgrammingImage", ", тип %1")
+                                          .arg(ToQString(param->Type)));
   return lines.join('\n');
 }
 

@@ -2,6 +2,7 @@
 
 #include "help/unVersionTable.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QFrame>
@@ -50,18 +51,22 @@ QString TfmAbout::VersionText(const TVersionTable& table) {
   const struct {
     const char* Key;
     const char* Prefix;
-  } lines[] = {{"OriginalFilename", "Имя файла: "}, {"InternalName", ""},
-               {"FileVersion", "Версия: "},         {"LegalCopyright", ""},
-               {"CompanyName", "Компания: "},       {"FileDescription", "Описание: "}};
+  } lines[] = {{"OriginalFilename", QT_TRANSLATE_NOOP("TfmAbout", "Имя файла: ")},
+               {"InternalName", ""},
+               {"FileVersion", QT_TRANSLATE_NOOP("TfmAbout", "Версия: ")},
+               {"LegalCopyright", ""},
+               {"CompanyName", QT_TRANSLATE_NOOP("TfmAbout", "Компания: ")},
+               {"FileDescription", QT_TRANSLATE_NOOP("TfmAbout", "Описание: ")}};
   for (const auto& line : lines)
     if (const QString value = Value(table, line.Key); !value.isEmpty())
-      text += QString::fromUtf8(line.Prefix) + value + "\n";
+      text += (*line.Prefix ? QCoreApplication::translate("TfmAbout", line.Prefix) : QString()) +
+              value + "\n";
   return text;
 }
 
 TfmAbout::TfmAbout(QWidget* owner, const TVersionTable* table) : QDialog(owner) {
   setObjectName("fmAbout");
-  setWindowTitle(QString::fromUtf8("О программе"));
+  setWindowTitle(QCoreApplication::translate("TfmAbout", "О программе"));
   setFixedSize(312, 133);
   auto* panel = new QFrame(this);
   panel->setObjectName("Panel1");
@@ -97,7 +102,7 @@ TfmAbout::TfmAbout(QWidget* owner, const TVersionTable* table) : QDialog(owner) 
   auto* line = new QFrame(this);
   line->setObjectName("Bevel1");
   line->setFrameShape(QFrame::HLine);
-  auto* ok = new QPushButton("OK", this);
+  auto* ok = new QPushButton(QCoreApplication::translate("TfmAbout", "OK"), this);
   ok->setObjectName("BitBtn1");
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };

@@ -1,11 +1,12 @@
 #include "help/unHelp.h"
 
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 TfmHelp::TfmHelp(QWidget* owner) : QDialog(owner) {
   setObjectName("fmHelp");
-  setWindowTitle(QString::fromUtf8("Справка по программе ZUProgramming"));
+  setWindowTitle(QCoreApplication::translate("TfmHelp", "Справка по программе ZUProgramming"));
   resize(444, 276);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -20,24 +21,30 @@ TfmHelp::TfmHelp(QWidget* owner) : QDialog(owner) {
 
 QStringList TfmHelp::HelpLines() {
   static const char* const Lines[] = {
-      "Модульное визуальное программирование",
+      QT_TRANSLATE_NOOP("TfmHelp", "Модульное визуальное программирование"),
       "",
-      "Проект содержит один главный модуль.",
+      QT_TRANSLATE_NOOP("TfmHelp", "Проект содержит один главный модуль."),
       "",
-      "Модуль - это структурная единица, выполняющая какие-то действия.",
-      "Модуль имеет входные и выходные параметры.",
-      "Модуль может работать с каким либо прибором, отвечать за связь с БД и пр.",
-      "Модуль может работа автоматически или по запросу.",
+      QT_TRANSLATE_NOOP("TfmHelp",
+                        "Модуль - это структурная единица, выполняющая какие-то действия."),
+      QT_TRANSLATE_NOOP("TfmHelp", "Модуль имеет входные и выходные параметры."),
+      QT_TRANSLATE_NOOP(
+          "TfmHelp", "Модуль может работать с каким либо прибором, отвечать за связь с БД и пр."),
+      QT_TRANSLATE_NOOP("TfmHelp", "Модуль может работа автоматически или по запросу."),
       "",
-      "Каждый модуль модуль может содержать в себе вложеные модули.",
+      QT_TRANSLATE_NOOP("TfmHelp", "Каждый модуль модуль может содержать в себе вложеные модули."),
       "",
-      "Истоки",
-      "Мысль собирать программу из блоков на холсте, соединяя входы и выходы, пришла от",
-      "визуальных сред разработки с палитрой компонентов, от блок-схем систем управления",
-      "и от редакторов потоков данных для измерительных приборов.",
+      QT_TRANSLATE_NOOP("TfmHelp", "Истоки"),
+      QT_TRANSLATE_NOOP(
+          "TfmHelp",
+          "Мысль собирать программу из блоков на холсте, соединяя входы и выходы, пришла от"),
+      QT_TRANSLATE_NOOP(
+          "TfmHelp",
+          "визуальных сред разработки с палитрой компонентов, от блок-схем систем управления"),
+      QT_TRANSLATE_NOOP("TfmHelp", "и от редакторов потоков данных для измерительных приборов."),
   };
   QStringList lines;
   for (const char* line : Lines)
-    lines << QString::fromUtf8(line);
+    lines << (*line ? QCoreApplication::translate("TfmHelp", line) : QString());
   return lines;
 }

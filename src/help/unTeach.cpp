@@ -2,6 +2,7 @@
 
 #include "platform/unExeFolder.h"
 
+#include <QCoreApplication>
 #include <QMoveEvent>
 #include <QScreen>
 #include <QTextBrowser>
@@ -15,7 +16,7 @@ TfmTeach::TfmTeach(QWidget* owner, QString folder)
   if (Folder.isEmpty())
     Folder = QString::fromStdString(ExeFolder());
   setObjectName("fmTeach");
-  setWindowTitle(QString::fromUtf8("Обучение"));
+  setWindowTitle(QCoreApplication::translate("TfmTeach", "Обучение"));
   setGeometry(798, 101, 324, 237);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

@@ -3,6 +3,7 @@
 #include "canvas/unQtStrings.h"
 #include "platform/unStrings.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -16,7 +17,7 @@ TFormLog::TFormLog(QWidget* owner) : TfmLogShablon(owner) {
   const QRect screen =
       QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry() : QRect();
   setGeometry(0, screen.height() - 200, std::max(screen.width(), 200), 170);
-  setWindowTitle(QString::fromUtf8("Сообщения программы"));
+  setWindowTitle(QCoreApplication::translate("TLogFormTree", "Сообщения программы"));
   auto* rows = new QVBoxLayout(this);
   rows->setContentsMargins(0, 0, 0, 0);
   rows->setSpacing(0);

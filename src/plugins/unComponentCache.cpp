@@ -1,5 +1,6 @@
 #include "plugins/unComponentCache.h"
 
+#include "platform/unProgramFolders.h"
 #include "platform/unReplaceFile.h"
 
 #include <cstdlib>
@@ -15,12 +16,6 @@ constexpr char EntryKind = 'C';
 
 std::int64_t Ns(const timespec& t) {
   return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-void MakeFolders(const std::string& file) {
-  for (std::size_t slash = file.find('/', 1); slash != std::string::npos;
-       slash = file.find('/', slash + 1))
-    mkdir(file.substr(0, slash).c_str(), 0755);
 }
 
 } // namespace
@@ -94,17 +89,15 @@ bool TComponentCache::Save(const std::string& file) const {
     w.Text(EncodeAnswer(entry.Answer).Payload());
     bytes += w.Frame();
   }
-  MakeFolders(file);
+  if (const std::size_t slash = file.rfind('/'); slash != std::string::npos && slash > 0)
+    MakeFolders(file.substr(0, slash + 1));
   return ReplaceFile(file, bytes).Ok;
 }
 
 std::string DefaultComponentCacheFile() {
-  std::string base;
-  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/')
-    base = xdg;
-  else if (const char* home = std::getenv("HOME"); home && *home == '/')
-    base = std::string(home) + "/.cache";
-  else
+  const std::string base = UserBaseFolder("XDG_CACHE_HOME", ".cache",
+                                          [](const char* name) { return std::getenv(name); });
+  if (base.empty())
     return {}; // no folder of the user's own: nothing is kept
-  return base + "/zu-programming/components.cache";
+  return base + "zu-programming/components.cache";
 }

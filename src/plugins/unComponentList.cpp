@@ -106,19 +106,20 @@ std::unique_ptr<TComponentScan> TComponentList::BeginScan() {
     Cache.Load(CacheFile);
     CacheRead = CacheFile;
   }
-  for (const std::string& name : LibraryFiles(Path)) {
-    const std::string file = Path + name;
-    TFileStamp stamp;
-    const bool stamped = StampOf(file, stamp);
-    const TComponentAnswer* kept =
-        stamped && !CacheFile.empty() ? Cache.Find(file, stamp) : nullptr;
-    scan->Files.push_back(file);
-    scan->Stamps.push_back(stamp);
-    scan->Stamped.push_back(stamped);
-    scan->Answers.push_back(kept ? *kept : TComponentAnswer{});
-    scan->Cached.push_back(kept != nullptr);
-    scan->FromCache += kept != nullptr;
-  }
+  for (const std::string& folder : Folders())
+    for (const std::string& name : LibraryFiles(folder)) {
+      const std::string file = folder + name;
+      TFileStamp stamp;
+      const bool stamped = StampOf(file, stamp);
+      const TComponentAnswer* kept =
+          stamped && !CacheFile.empty() ? Cache.Find(file, stamp) : nullptr;
+      scan->Files.push_back(file);
+      scan->Stamps.push_back(stamp);
+      scan->Stamped.push_back(stamped);
+      scan->Answers.push_back(kept ? *kept : TComponentAnswer{});
+      scan->Cached.push_back(kept != nullptr);
+      scan->FromCache += kept != nullptr;
+    }
   return scan;
 }
 
@@ -136,12 +137,14 @@ void TComponentList::FinishScan(TComponentScan& scan) {
     }
   }
   if (!CacheFile.empty()) {
-    // Files of this folder that are gone leave the cache too.
+    // Files of the scanned folders that are gone leave the cache too.
     const std::size_t before = Cache.Size();
     const std::unordered_set<std::string> present(scan.Files.begin(), scan.Files.end());
+    const std::vector<std::string> folders = Folders();
     Cache.KeepOnly([&](const std::string& path) {
-      return !path.starts_with(Path) || path.find('/', Path.size()) != std::string::npos ||
-             present.contains(path);
+      const std::string folder = path.substr(0, path.rfind('/') + 1);
+      return present.contains(path) ||
+             std::find(folders.begin(), folders.end(), folder) == folders.end();
     });
     if ((changed || Cache.Size() != before) && !Cache.Save(CacheFile))
       Log(ltError, "Не удалось сохранить кэш компонентов \"%s\" <%s.%s>",
@@ -149,6 +152,14 @@ void TComponentList::FinishScan(TComponentScan& scan) {
   }
   Log(ltInformation, "Обновление списка компонент закончено <%s.%s>",
       {ClassName, std::string("Refresh")});
+}
+
+std::vector<std::string> TComponentList::Folders() const {
+  std::vector<std::string> folders{Path};
+  for (const std::string& folder : MorePaths)
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+      folders.push_back(folder);
+  return folders;
 }
 
 void TComponentList::Refresh() {

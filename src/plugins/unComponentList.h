@@ -29,8 +29,8 @@ public:
   std::int32_t GetCount() const override { return Count(); }
   IComponent* GetItem(std::int32_t index) const override { return GetComponent(index); }
 
-  // Rebuilds the registry from the ".so" files of Path: BeginScan, Run, FinishScan. Every
-  // component obtained before is gone afterwards.
+  // Rebuilds the registry from the ".so" files of Path and then MorePaths: BeginScan, Run,
+  // FinishScan. Every component obtained before is gone afterwards.
   void Refresh();
   // Logs the opening message and prepares a scan of Path: the files, and the answers the cache
   // holds for those that have not changed. The registry is left as it is until FinishScan.
@@ -56,6 +56,9 @@ public:
   TAddToLog OnLog;
   // The folder to scan, with its trailing '/'.
   std::string Path;
+  // Further folders scanned after Path, in order (with their trailing '/'); missing ones give
+  // nothing.
+  std::vector<std::string> MorePaths;
   // The component host ("zu-probe" beside the executable by default); when it is missing, a
   // forked copy of this process describes.
   std::string ProbeProgram;
@@ -80,6 +83,8 @@ private:
   // Logs the opening message and registers the file when its probe passed.
   bool Register(const std::string& fileName, const TComponentAnswer& answer);
   TDescribeOptions Options() const;
+  // Path, then the further folders not already named.
+  std::vector<std::string> Folders() const;
 
   std::vector<std::unique_ptr<TComponent, TComponentDisposer>> Items;
   std::vector<TSkipped> Skipped;

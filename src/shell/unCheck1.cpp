@@ -1,22 +1,23 @@
 #include "shell/unCheck1.h"
 
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 TFormCheck1::TFormCheck1(QWidget* owner) : QDialog(owner) {
   setObjectName("FormCheck1");
-  setWindowTitle(QString::fromUtf8("Выбор"));
+  setWindowTitle(QCoreApplication::translate("TFormCheck1", "Выбор"));
   setFixedSize(263, 129);
   auto* layout = new QVBoxLayout(this);
   const struct {
     const char* Name;
     const char* Caption;
     int Result;
-  } buttons[] = {{"ButtonCreate", "Создать новый проект", 6},
-                 {"ButtonOpen", "Открыть проект", 7},
-                 {"ButtonCancel", "Отмена", 2}};
+  } buttons[] = {{"ButtonCreate", QT_TRANSLATE_NOOP("TFormCheck1", "Создать новый проект"), 6},
+                 {"ButtonOpen", QT_TRANSLATE_NOOP("TFormCheck1", "Открыть проект"), 7},
+                 {"ButtonCancel", QT_TRANSLATE_NOOP("TFormCheck1", "Отмена"), 2}};
   for (const auto& b : buttons) {
-    auto* button = new QPushButton(QString::fromUtf8(b.Caption), this);
+    auto* button = new QPushButton(QCoreApplication::translate("TFormCheck1", b.Caption), this);
     button->setObjectName(b.Name);
     // Enter answers with the first button.
     button->setAutoDefault(false);

@@ -4,6 +4,7 @@
 #include "plugins/unComponentList.h"
 #include "plugins/unComponentReport.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QSplitter>
@@ -11,7 +12,7 @@
 
 TfmComponents::TfmComponents(QWidget* owner) : QDialog(owner) {
   setObjectName("fmComponents");
-  setWindowTitle(QString::fromUtf8("Компоненты"));
+  setWindowTitle(QCoreApplication::translate("TfmComponents", "Компоненты"));
   resize(525, 326);
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

@@ -7,6 +7,7 @@
 #include "plugins/unComponentList.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,10 +22,10 @@ constexpr int RowTop = 8, RowStep = 22, RowHeight = 21, InputLeft = 96;
 
 TFormModuleMaster::TFormModuleMaster(QWidget* owner) : QDialog(owner) {
   setObjectName("FormModuleMaster");
-  setWindowTitle(QString::fromUtf8("Мастер создания модуля"));
+  setWindowTitle(QCoreApplication::translate("TFormModuleMaster", "Мастер создания модуля"));
   setFixedSize(332, 168);
   auto row = [this](int index, const char* label, QWidget* input, int width) {
-    auto* caption = new QLabel(label, this);
+    auto* caption = new QLabel(QCoreApplication::translate("TFormModuleMaster", label), this);
     caption->setGeometry(8, RowTop + index * RowStep + 2, InputLeft - 12, RowHeight - 4);
     caption->setBuddy(input);
     input->setGeometry(InputLeft, RowTop + index * RowStep, width, RowHeight);
@@ -44,13 +45,13 @@ TFormModuleMaster::TFormModuleMaster(QWidget* owner) : QDialog(owner) {
   edPositionY = edit("edPositionY");
   edHeight = edit("edHeight");
   edWidth = edit("edWidth");
-  row(0, "Name", edName, 233);
-  row(1, "Description", edDescription, 233);
-  row(2, "Type", cbType, 209);
-  row(3, "PositionX", edPositionX, 121);
-  row(4, "PositionY", edPositionY, 121);
-  row(5, "Height", edHeight, 121);
-  row(6, "Width", edWidth, 121);
+  row(0, QT_TRANSLATE_NOOP("TFormModuleMaster", "Name"), edName, 233);
+  row(1, QT_TRANSLATE_NOOP("TFormModuleMaster", "Description"), edDescription, 233);
+  row(2, QT_TRANSLATE_NOOP("TFormModuleMaster", "Type"), cbType, 209);
+  row(3, QT_TRANSLATE_NOOP("TFormModuleMaster", "PositionX"), edPositionX, 121);
+  row(4, QT_TRANSLATE_NOOP("TFormModuleMaster", "PositionY"), edPositionY, 121);
+  row(5, QT_TRANSLATE_NOOP("TFormModuleMaster", "Height"), edHeight, 121);
+  row(6, QT_TRANSLATE_NOOP("TFormModuleMaster", "Width"), edWidth, 121);
   edName->setText("Name");
   edDescription->setText("Description");
   for (QLineEdit* e : {edPositionX, edPositionY, edHeight, edWidth})
@@ -59,11 +60,12 @@ TFormModuleMaster::TFormModuleMaster(QWidget* owner) : QDialog(owner) {
   auto* btType = new QPushButton("...", this);
   btType->setObjectName("btType");
   btType->setGeometry(InputLeft + 209 + 3, RowTop + 2 * RowStep, 21, RowHeight);
-  auto* btOk = new QPushButton("Ok", this);
+  auto* btOk = new QPushButton(QCoreApplication::translate("TFormModuleMaster", "Ok"), this);
   btOk->setObjectName("btOk");
   btOk->setDefault(true);
   btOk->setGeometry(332 - 8 - 75, RowTop + 4 * RowStep, 75, 25);
-  auto* btCancel = new QPushButton("Cancel", this);
+  auto* btCancel =
+      new QPushButton(QCoreApplication::translate("TFormModuleMaster", "Cancel"), this);
   btCancel->setObjectName("btCancel");
   btCancel->setGeometry(332 - 8 - 75, RowTop + 5 * RowStep + 6, 75, 25);
   connect(btType, &QPushButton::clicked, this, &TFormModuleMaster::btTypeClick);
@@ -147,13 +149,17 @@ void TFormModuleMaster::btOkClick() {
     const TIntTextResult number = ParseIntText(ToU16(numbers[i].Edit->text()), 32);
     // Sizes are at least 1: a box of no or negative size would be drawn mirrored.
     const bool size = numbers[i].Edit == edHeight || numbers[i].Edit == edWidth;
-    const char* why = !number.Ok ? "Поле %1: «%2» не является целым числом"
-                      : size && number.Value < 1 ? "Поле %1: «%2» меньше 1: размер — целое число "
-                                                   "не меньше 1"
-                                                 : nullptr;
+    const char* why =
+        !number.Ok
+            ? QT_TRANSLATE_NOOP("TFormModuleMaster", "Поле %1: «%2» не является целым числом")
+        : size && number.Value < 1
+            ? QT_TRANSLATE_NOOP("TFormModuleMaster",
+                                "Поле %1: «%2» меньше 1: размер — целое число не меньше 1")
+            : nullptr;
     if (why) {
       if (ShowMessage)
-        ShowMessage(QString::fromUtf8(why).arg(numbers[i].Field, numbers[i].Edit->text()));
+        ShowMessage(QCoreApplication::translate("TFormModuleMaster", why)
+                        .arg(numbers[i].Field, numbers[i].Edit->text()));
       numbers[i].Edit->setFocus();
       numbers[i].Edit->selectAll();
       return;

@@ -299,6 +299,10 @@ TEST(Cli, RunSaysWhatIsWrongWithItsCommandLineOrTheProject) {
       {"--ticks 1 --watch Gen", 2, "zu-cli: --watch takes MODULE.PARAM, not \"Gen\"\n"},
       {"--ticks -1", 2, "Usage: zu-cli COMMAND"},
       {"--rate x", 2, "Usage: zu-cli COMMAND"},
+      {"--rate 1000001", 2, "Usage: zu-cli COMMAND"},
+      // A million per second is the fastest pace asked for by number: taken, the watch refused.
+      {"--rate 1e6 --watch Gen.Nothing", 2,
+       "zu-cli: module \"Gen\" has no parameter \"Nothing\" with a value\n"},
       {"--ticks", 2, "Usage: zu-cli COMMAND"},
   };
   for (const auto& row : rows) {

@@ -60,8 +60,10 @@ TEST_F(MainWindowConfigTest, AFirstRunWritesTheWindowsElementsInOrder) {
   const TKvenXmlNode1* form = doc->GetRoot()->FindChild(u"FormMain");
   ASSERT_NE(form, nullptr);
   EXPECT_EQ(Names(form), (std::vector<std::u16string>{u"Logs", u"Left", u"Top", u"Width", u"Height",
-                                                      u"WindowState", u"Caption", u"MainMenu"}));
+                                                      u"WindowState", u"Caption", u"MainMenu",
+                                                      u"RecentProjects"}));
   EXPECT_EQ(Names(form->FindChild(u"Logs")), std::vector<std::u16string>{u"LogForm"});
+  EXPECT_EQ(form->FindChild(u"RecentProjects")->ChildCount(), 0);
   EXPECT_EQ(form->FindChild(u"Logs")->FindChild(u"LogForm")->ChildCount(), 0);
   EXPECT_EQ(form->FindChild(u"MainMenu")->ChildCount(), 0);
   EXPECT_EQ(form->FindChild(u"Caption")->GetValue(), u"Kven.ZU.Programming");

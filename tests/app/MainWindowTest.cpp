@@ -120,8 +120,9 @@ TEST_F(MainWindowTest, MenuHasEveryItemWithItsCaption) {
   // Every item of a menu has its own mnemonic.
   EXPECT_EQ(QSet<QString>(fileKeys.begin(), fileKeys.end()).size(), fileKeys.size());
   EXPECT_FALSE(fileKeys.contains(""));
-  EXPECT_EQ(file, (QStringList{"New", "Open Project...", "Save Project", "Save Project As...",
-                               "Export Picture...", "-", "Settings", "-", "Exit"}));
+  EXPECT_EQ(file,
+            (QStringList{"New", "Open Project...", "Recent Projects", "Save Project",
+                         "Save Project As...", "Export Picture...", "-", "Settings", "-", "Exit"}));
   EXPECT_EQ(Window->windowTitle(), "Kven.ZU.Programming");
 }
 

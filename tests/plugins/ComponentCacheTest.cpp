@@ -207,3 +207,44 @@ TEST(ComponentCache, AFileThatHangsIsNotAskedTwice) {
   // Its time ran out in the first host: no second host is started for it.
   EXPECT_EQ(host.Starts(components), std::vector<std::string>{"Adder.so Hang.so"});
 }
+
+TEST(ComponentCache, FurtherFoldersAreScannedAfterTheFirstEachOnceAndKeptApart) {
+  TCachedFolder f;
+  const std::string user = (f.Folder.Path / "user").string() + "/";
+  fs::create_directory(user);
+  fs::copy_file(Samples + "Recorder.so", user + "Recorder.so");
+  fs::copy_file(Samples + "Adder.so", user + "AAdder.so");
+  auto scan = [&](TComponentList& registry) {
+    TRecordingLog log;
+    registry.OnLog = log.Handler();
+    registry.ProbeProgram = f.Host.Program;
+    registry.ProbeParallel = 1;
+    registry.Path = f.Components;
+    // The first folder named again and a missing one add nothing.
+    registry.MorePaths = {user, f.Components, (f.Folder.Path / "missing").string() + "/"};
+    registry.CacheFile = f.CacheFile;
+    registry.Refresh();
+    std::vector<std::string> files;
+    for (std::int32_t i = 0; i < registry.Count(); ++i)
+      files.push_back(Utf16ToUtf8(registry.GetComponent(i)->GetFileName()));
+    return files;
+  };
+  TComponentList first;
+  EXPECT_EQ(scan(first),
+            (std::vector<std::string>{f.Components + "Adder.so", f.Components + "Comparator.so",
+                                      user + "AAdder.so", user + "Recorder.so"}));
+  TComponentCache cache;
+  ASSERT_TRUE(cache.Load(f.CacheFile));
+  EXPECT_EQ(cache.Size(), 5u);
+  // A file gone from the further folder leaves the cache; the others stay and are not asked.
+  fs::remove(user + "Recorder.so");
+  const std::size_t starts = f.Host.Starts(f.Components).size();
+  TComponentList second;
+  EXPECT_EQ(scan(second).size(), 3u);
+  EXPECT_EQ(f.Host.Starts(f.Components).size(), starts);
+  ASSERT_TRUE(cache.Load(f.CacheFile));
+  EXPECT_EQ(cache.Size(), 4u);
+  TFileStamp stamp;
+  ASSERT_TRUE(StampOf(user + "AAdder.so", stamp));
+  EXPECT_NE(cache.Find(user + "AAdder.so", stamp), nullptr);
+}

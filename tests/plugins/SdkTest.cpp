@@ -40,6 +40,10 @@ TEST(Sdk, ValuesAreFoundByTheirWholeNameAndUnescaped) {
   EXPECT_EQ(Utf8Of(text.Value, "Ёж", 4), "д");
   EXPECT_EQ(Utf8Of(text.Value, "Ёж", 5), "да");
   EXPECT_EQ(Utf8Of(nullptr, "A"), "-");
+  // A backslash with nothing after it on its line stands for itself.
+  TText ends("Y=c\\\nZ=ab\\");
+  EXPECT_EQ(Utf8Of(ends.Value, "Y"), "c\\");
+  EXPECT_EQ(Utf8Of(ends.Value, "Z"), "ab\\");
 }
 
 TEST(Sdk, NumbersAndTruthValuesFallBackWhenTheyAreNotThere) {

@@ -1,0 +1,71 @@
+#include "platform/unProgramFolders.h"
+
+#include "platform/unExeFolder.h"
+
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0;
+}
+
+std::string WithSlash(std::string folder) {
+  if (!folder.empty() && folder.back() != '/')
+    folder += '/';
+  return folder;
+}
+
+} // namespace
+
+std::string UserBaseFolder(const char* variable, const char* belowHome, const TGetEnv& env) {
+  // Relative values are invalid and ignored.
+  if (const char* value = env(variable); value && value[0] == '/')
+    return WithSlash(value);
+  if (const char* home = env("HOME"); home && home[0] == '/')
+    return WithSlash(home) + belowHome + '/';
+  return {};
+}
+
+TProgramFolders ProgramFolders(const std::string& exeFolder, const TGetEnv& env) {
+  TProgramFolders folders;
+  folders.Config = exeFolder + "Configs/";
+  folders.Log = exeFolder + "Logs/";
+  folders.Components = {exeFolder};
+  const bool writable = !exeFolder.empty() && access(exeFolder.c_str(), W_OK) == 0;
+  if (writable && !Exists(exeFolder + InstalledMarkName))
+    return folders;
+  const std::string config = UserBaseFolder("XDG_CONFIG_HOME", ".config", env);
+  const std::string state = UserBaseFolder("XDG_STATE_HOME", ".local/state", env);
+  const std::string data = UserBaseFolder("XDG_DATA_HOME", ".local/share", env);
+  if (config.empty() || state.empty() || data.empty())
+    return folders;
+  folders.PerUser = true;
+  folders.Config = config + "zu-programming/";
+  folders.Log = state + "zu-programming/";
+  folders.Components.push_back(data + "zu-programming/components/");
+  return folders;
+}
+
+TProgramFolders ProgramFolders() {
+  return ProgramFolders(ExeFolder(), [](const char* name) { return std::getenv(name); });
+}
+
+bool MakeFolders(const std::string& folder) {
+  if (folder.empty())
+    return false;
+  const std::string path = WithSlash(folder);
+  for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1))
+    if (const std::string part = path.substr(0, slash); !IsFolder(part))
+      mkdir(part.c_str(), 0700);
+  return IsFolder(path);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Where the program keeps what it writes and where it looks for components. Every folder ends
+// in '/'.
+struct TProgramFolders {
+  // The configuration file, the recovery files and the components' cache.
+  std::string Config;
+  // The log file.
+  std::string Log;
+  // The folders whose components are registered, in order.
+  std::vector<std::string> Components;
+  // True when the user's own folders are used instead of the executable's.
+  bool PerUser = false;
+};
+
+// Reads an environment variable; null when it is not set.
+using TGetEnv = std::function<const char*(const char*)>;
+
+// The name of the file that marks an installed tree: its presence beside the executable sends
+// everything written to the user's folders even when the folder could be written (by root).
+inline constexpr const char* InstalledMarkName = "zu-programming.installed";
+
+// Beside the executable (Configs/, Logs/, the folder itself) when its folder can be written and
+// holds no installed mark. Otherwise the user's folders: $XDG_CONFIG_HOME/zu-programming/,
+// $XDG_STATE_HOME/zu-programming/ and, after the executable's folder,
+// $XDG_DATA_HOME/zu-programming/components/ (each defaulting below $HOME as the base directory
+// rules say; relative values are ignored). Without a home the executable's folders are kept.
+// Nothing is created.
+TProgramFolders ProgramFolders(const std::string& exeFolder, const TGetEnv& env);
+// The same for the running program and its environment.
+TProgramFolders ProgramFolders();
+// The user's base folder named by the variable (XDG_CONFIG_HOME, XDG_STATE_HOME, XDG_DATA_HOME,
+// XDG_CACHE_HOME) with its trailing '/', or the fallback below $HOME; empty without either.
+std::string UserBaseFolder(const char* variable, const char* belowHome, const TGetEnv& env);
+
+// Makes the folder and its missing parents (mode 0700 for those made, as the base directory
+// rules ask); true when it is there afterwards.
+bool MakeFolders(const std::string& folder);

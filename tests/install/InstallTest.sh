@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# The installed tree and the Debian package as a user meets them: the layout, the desktop files,
+# an installed copy run by an unprivileged user from a read-only folder, and the package
+# installed into and removed from a scratch root.
+#   InstallTest.sh BUILD_DIR SOURCE_DIR [tree|package]
+set -uo pipefail
+build=$1
+source=$2
+part=${3:-tree}
+failures=0
+work=$(mktemp -d "${TMPDIR:-/tmp}/zu-install-XXXXXX")
+chmod 755 "$work"
+editors=()
+cleanup() {
+  for pid in "${editors[@]}"; do kill -KILL "$pid" 2>/dev/null; done
+  chmod -R u+w "$work" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+expect_path() { [ -e "$1" ] || [ -L "$1" ] || fail "missing $1"; }
+expect_text() { grep -qF -- "$2" "$1" 2>/dev/null || fail "$1 does not hold: $2"; }
+# Waits up to 60 s for the file to hold the text.
+wait_for_text() {
+  for _ in $(seq 600); do
+    grep -qF -- "$2" "$1" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  fail "$1 never held: $2"
+  return 1
+}
+
+# The tree every install has below its prefix.
+tree_paths=(
+  bin/zu-programming bin/zu-cli
+  lib/zu-programming/ZUProgramming lib/zu-programming/zu-probe lib/zu-programming/zu-logservice
+  lib/zu-programming/zu-cli lib/zu-programming/zu-programming.installed
+  lib/zu-programming/Adder.so lib/zu-programming/SignalGenerator.so
+  lib/zu-programming/Comparator.so lib/zu-programming/SerialPort.so
+  lib/zu-programming/DatabaseWriter.so lib/zu-programming/Recorder.so
+  lib/zu-programming/DOC/Programming/TreeViewMain.html
+  lib/zu-programming/translations/zu-programming_en.qm
+  share/applications/zu-programming.desktop
+  share/icons/hicolor/scalable/apps/zu-programming.svg
+  share/icons/hicolor/48x48/apps/zu-programming.png
+  share/icons/hicolor/256x256/apps/zu-programming.png
+  share/mime/packages/zu-programming.xml
+  share/dbus-1/services/OBU_LogSystem.Service_Info.service
+  share/dbus-1/services/OBU_LogSystem.Service_Config.service
+  share/dbus-1/services/OBU_LogSystem.Service_Work.service
+  share/metainfo/org.kven.ZUProgramming.metainfo.xml
+)
+
+check_tree() {
+  local stage=$work/stage
+  DESTDIR=$stage cmake --install "$build" --prefix /usr >"$work/install.log" 2>&1 ||
+    { fail "cmake --install failed"; cat "$work/install.log"; return; }
+  local usr=$stage/usr
+  for p in "${tree_paths[@]}"; do expect_path "$usr/$p"; done
+  [ "$(readlink "$usr/bin/zu-programming")" = ../lib/zu-programming/ZUProgramming ] ||
+    fail "bin/zu-programming is not a link to the editor"
+  # Nothing of the tests or of the build folder's own state is installed.
+  [ -z "$(find "$stage" -name 'test_*' -o -name 'Configs' -o -name 'Logs' -o -name '*_tests')" ] ||
+    fail "the tree holds test files or build state"
+  # The files that name programs name them where the prefix puts them.
+  expect_text "$usr/share/applications/zu-programming.desktop" "Exec=/usr/bin/zu-programming %f"
+  expect_text "$usr/share/dbus-1/services/OBU_LogSystem.Service_Work.service" \
+    "Exec=/usr/lib/zu-programming/zu-logservice --foreground"
+  desktop-file-validate "$usr/share/applications/zu-programming.desktop" || fail "desktop-file-validate"
+  appstreamcli validate --no-net --explain "$usr/share/metainfo/org.kven.ZUProgramming.metainfo.xml" ||
+    fail "appstreamcli validate"
+  # The MIME type knows a project by its root element whatever the file's name.
+  mkdir -p "$work/mime/packages"
+  cp "$usr/share/mime/packages/zu-programming.xml" "$work/mime/packages/"
+  update-mime-database "$work/mime" >/dev/null 2>&1 || fail "update-mime-database"
+  expect_path "$work/mime/application/x-zu-programming-project.xml"
+  expect_text "$work/mime/XMLnamespaces" "Kven_ZU_Programming_Project"
+
+  # A read-only copy run by a user who cannot write it.
+  local ro=$work/ro home=$work/home
+  cp -a "$usr" "$ro"
+  chmod -R a+rX,a-w "$ro"
+  touch "$work/copied"
+  mkdir -p "$home/.local/share/zu-programming/components"
+  cp "$build/bin/Recorder.so" "$home/.local/share/zu-programming/components/UserRecorder.so"
+  cp "$source/tests/data/nested-project.xml" "$home/first.xml"
+  cp "$source/tests/data/nested-project.xml" "$home/second.xml"
+  local as_user=()
+  if [ "$(id -u)" -eq 0 ]; then
+    chown -R 65534:65534 "$home"
+    as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+  fi
+  local env_user=(env -i HOME="$home" PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen LANG=C.UTF-8)
+  "${as_user[@]}" "${env_user[@]}" "$ro/bin/zu-programming" "$home/first.xml" >"$work/editor1.out" 2>&1 &
+  editors+=($!)
+  local config=$home/.config/zu-programming log=$home/.local/state/zu-programming/ZUProgramming.log
+  wait_for_text "$log" "Обновление списка компонент закончено"
+  # A second file while the first editor runs opens in an editor of its own.
+  "${as_user[@]}" "${env_user[@]}" "$ro/bin/zu-programming" "$home/second.xml" >"$work/editor2.out" 2>&1 &
+  editors+=($!)
+  for _ in $(seq 600); do
+    [ "$(find "$config" -name 'ZUProgramming.*.lock' 2>/dev/null | wc -l)" -ge 2 ] && break
+    sleep 0.1
+  done
+  [ "$(find "$config" -name 'ZUProgramming.*.lock' | wc -l)" -eq 2 ] ||
+    fail "two editors do not each hold their recovery lock in $config"
+  expect_text "$log" "/.local/share/zu-programming/components/UserRecorder.so"
+  # Asked to end by the system, each editor writes its configuration and stops.
+  for pid in "${editors[@]}"; do
+    kill -TERM "$pid"
+    for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$pid" 2>/dev/null && fail "editor $pid did not end on SIGTERM"
+  done
+  editors=()
+  expect_text "$config/ZUProgramming.config" "<RecentProjects>"
+  [ "$(grep -c "$home/first.xml\|$home/second.xml" "$config/ZUProgramming.config")" -ge 1 ] ||
+    fail "the configuration names no file the editors opened"
+  expect_path "$config/components.cache"
+  expect_text "$log" "Программа остановлена"
+  [ -z "$(find "$config" -name '*.lock')" ] || fail "a lock was left behind"
+  local written
+  written=$(find "$ro" -newer "$work/copied")
+  [ -z "$written" ] || fail "the tree was written: $written"
+  # zu-cli of the same tree finds the user's component too.
+  "${as_user[@]}" "${env_user[@]}" "$ro/bin/zu-cli" components >"$work/cli.out" 2>&1 ||
+    fail "zu-cli components"
+  # Recorder twice: the program's own and the user's copy.
+  [ "$(grep -c '^Name: *Recorder$' "$work/cli.out")" -eq 2 ] || fail "zu-cli missed the user's component"
+}
+
+check_package() {
+  (cd "$work" && cpack -G DEB -B "$work/deb" --config "$build/CPackConfig.cmake" >"$work/cpack.log" 2>&1) ||
+    { fail "cpack failed"; cat "$work/cpack.log"; return; }
+  local deb
+  deb=$(find "$work/deb" -maxdepth 1 -name 'zu-programming_*.deb' | head -1)
+  [ -n "$deb" ] || { fail "no .deb was made"; return; }
+  dpkg-deb --contents "$deb" >"$work/contents"
+  for p in "${tree_paths[@]}"; do
+    grep -q " \./usr/$p\( \|$\)" "$work/contents" || fail "the package lacks /usr/$p"
+  done
+  local depends
+  depends=$(dpkg-deb -f "$deb" Depends)
+  for library in libc6 libqt6widgets6 libqt6svg6 libsqlite3-0 libsystemd0; do
+    [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
+  done
+  [ "$(dpkg-deb -f "$deb" Package)" = zu-programming ] || fail "package name"
+  echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
+  echo "Depends: $depends"
+  # Installed into a scratch root and purged again, it leaves nothing.
+  local root=$work/root
+  mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+  touch "$root/var/lib/dpkg/status"
+  local dpkg=(dpkg --root="$root" --force-not-root --force-depends --force-script-chrootless
+    --log=/dev/null)
+  "${dpkg[@]}" -i "$deb" >"$work/dpkg.log" 2>&1 || { fail "dpkg -i"; cat "$work/dpkg.log"; }
+  expect_path "$root/usr/lib/zu-programming/ZUProgramming"
+  expect_path "$root/usr/share/applications/zu-programming.desktop"
+  "${dpkg[@]}" -P zu-programming >>"$work/dpkg.log" 2>&1 || { fail "dpkg -P"; cat "$work/dpkg.log"; }
+  local left
+  left=$(find "$root" -mindepth 1 -not -path "$root/var*" -not -type d)
+  [ -z "$left" ] || fail "the purge left: $left"
+  [ -z "$(find "$root/usr" -mindepth 1 2>/dev/null)" ] || fail "the purge left folders in /usr"
+}
+
+case $part in
+tree) check_tree ;;
+package) check_package ;;
+*) echo "unknown part $part"; exit 2 ;;
+esac
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "all checks passed"

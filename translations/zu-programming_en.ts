@@ -1,0 +1,454 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ru_RU">
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Add Module</source>
+        <translation>Add Module</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Link</source>
+        <translation>Link</translation>
+    </message>
+    <message>
+        <source>Delete Link</source>
+        <translation>Delete Link</translation>
+    </message>
+</context>
+<context>
+    <name>TCanvasView</name>
+    <message>
+        <source>Move</source>
+        <translation>Move</translation>
+    </message>
+    <message>
+        <source>Связь добавлена</source>
+        <translation>Link added</translation>
+    </message>
+    <message>
+        <source>Связь не создана: %1</source>
+        <translation>Link not made: %1</translation>
+    </message>
+    <message>
+        <source>Масштаб: %1 %</source>
+        <translation>Zoom: %1 %</translation>
+    </message>
+</context>
+<context>
+    <name>TFormCheck1</name>
+    <message>
+        <source>Выбор</source>
+        <translation>Choice</translation>
+    </message>
+    <message>
+        <source>Создать новый проект</source>
+        <translation>Create a new project</translation>
+    </message>
+    <message>
+        <source>Открыть проект</source>
+        <translation>Open a project</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>TFormModuleMaster</name>
+    <message>
+        <source>Мастер создания модуля</source>
+        <translation>Module Wizard</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>PositionX</source>
+        <translation>PositionX</translation>
+    </message>
+    <message>
+        <source>PositionY</source>
+        <translation>PositionY</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>Height</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>Width</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>Ok</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Поле %1: «%2» не является целым числом</source>
+        <translation>Field %1: “%2” is not a whole number</translation>
+    </message>
+    <message>
+        <source>Поле %1: «%2» меньше 1: размер — целое число не меньше 1</source>
+        <translation>Field %1: “%2” is less than 1: a size is a whole number not less than 1</translation>
+    </message>
+</context>
+<context>
+    <name>TFormSettings</name>
+    <message>
+        <source>Настройки програмы</source>
+        <translation>Program Settings</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>Ok</translation>
+    </message>
+</context>
+<context>
+    <name>TLogFormTree</name>
+    <message>
+        <source>Сообщения программы</source>
+        <translation>Program Messages</translation>
+    </message>
+</context>
+<context>
+    <name>TPictureExport</name>
+    <message>
+        <source>Неизвестный тип рисунка «%1»: нужен .png или .svg</source>
+        <translation>Unknown picture type “%1”: use .png or .svg</translation>
+    </message>
+    <message>
+        <source>Рисунок %1 × %2 слишком велик</source>
+        <translation>A picture of %1 × %2 is too large</translation>
+    </message>
+    <message>
+        <source>Файл не записан: %1</source>
+        <translation>File not written: %1</translation>
+    </message>
+    <message>
+        <source>Папка не создана: %1</source>
+        <translation>Folder not created: %1</translation>
+    </message>
+</context>
+<context>
+    <name>TProgrammingImage</name>
+    <message>
+        <source>Связь не создана: отпустите её на входе другого модуля</source>
+        <translation>Link not made: release it on an input of another module</translation>
+    </message>
+    <message>
+        <source>Выход %1</source>
+        <translation>Output %1</translation>
+    </message>
+    <message>
+        <source>Вход %1</source>
+        <translation>Input %1</translation>
+    </message>
+    <message>
+        <source>, тип %1</source>
+        <translation>, type %1</translation>
+    </message>
+</context>
+<context>
+    <name>TProjectCommands</name>
+    <message>
+        <source>Вы хотите закрыть текущий проект?</source>
+        <translation>Do you want to close the current project?</translation>
+    </message>
+    <message>
+        <source>Ошибка загрузки из файла.</source>
+        <translation>Error loading from the file.</translation>
+    </message>
+    <message>
+        <source>Ошибка при сохранении.</source>
+        <translation>Error while saving.</translation>
+    </message>
+    <message>
+        <source>Сохранить изменения в проекте?</source>
+        <translation>Save the changes to the project?</translation>
+    </message>
+    <message>
+        <source>Восстановить несохранённый проект «%1», сохранённый %2?</source>
+        <translation>Restore the unsaved project “%1”, kept %2?</translation>
+    </message>
+    <message>
+        <source>Рисунок не сохранён.</source>
+        <translation>Picture not saved.</translation>
+    </message>
+</context>
+<context>
+    <name>TProjectDocument</name>
+    <message>
+        <source>Нет проекта</source>
+        <translation>No project</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>Paste</translation>
+    </message>
+    <message>
+        <source>Move</source>
+        <translation>Move</translation>
+    </message>
+    <message>
+        <source>Проект выполняется: изменения недоступны до остановки (Project ▸ Stop)</source>
+        <translation>The project is running: no changes until it stops (Project ▸ Stop)</translation>
+    </message>
+</context>
+<context>
+    <name>TPropertyGrid</name>
+    <message>
+        <source>Выход: </source>
+        <translation>Output: </translation>
+    </message>
+    <message>
+        <source>(модуль %1)</source>
+        <translation>(module %1)</translation>
+    </message>
+    <message>
+        <source>Change %1</source>
+        <translation>Change %1</translation>
+    </message>
+    <message>
+        <source>Компонент «%1» не найден: у модуля нет параметров</source>
+        <translation>Component “%1” not found: the module has no parameters</translation>
+    </message>
+    <message>
+        <source>Значение «%1» поля %2 не является целым числом</source>
+        <translation>The value “%1” of the field %2 is not a whole number</translation>
+    </message>
+    <message>
+        <source>Значение «%1» поля %2 меньше 1: размер — целое число не меньше 1</source>
+        <translation>The value “%1” of the field %2 is less than 1: a size is a whole number not less than 1</translation>
+    </message>
+</context>
+<context>
+    <name>TQtMainDialogs</name>
+    <message>
+        <source>Файл «%1» уже существует. Заменить его?</source>
+        <translation>The file “%1” already exists. Replace it?</translation>
+    </message>
+</context>
+<context>
+    <name>TRunControl</name>
+    <message>
+        <source>Нет открытого проекта</source>
+        <translation>No project is open</translation>
+    </message>
+    <message>
+        <source>В проекте нет модулей, которые могут выполняться</source>
+        <translation>The project has no modules that can run</translation>
+    </message>
+</context>
+<context>
+    <name>TfmAbout</name>
+    <message>
+        <source>Имя файла: </source>
+        <translation>File name: </translation>
+    </message>
+    <message>
+        <source>Версия: </source>
+        <translation>Version: </translation>
+    </message>
+    <message>
+        <source>Компания: </source>
+        <translation>Company: </translation>
+    </message>
+    <message>
+        <source>Описание: </source>
+        <translation>Description: </translation>
+    </message>
+    <message>
+        <source>О программе</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>TfmComponents</name>
+    <message>
+        <source>Компоненты</source>
+        <translation>Components</translation>
+    </message>
+</context>
+<context>
+    <name>TfmHelp</name>
+    <message>
+        <source>Справка по программе ZUProgramming</source>
+        <translation>ZUProgramming Help</translation>
+    </message>
+    <message>
+        <source>Модульное визуальное программирование</source>
+        <translation>Modular visual programming</translation>
+    </message>
+    <message>
+        <source>Проект содержит один главный модуль.</source>
+        <translation>A project holds one main module.</translation>
+    </message>
+    <message>
+        <source>Модуль - это структурная единица, выполняющая какие-то действия.</source>
+        <translation>A module is a structural unit that performs some actions.</translation>
+    </message>
+    <message>
+        <source>Модуль имеет входные и выходные параметры.</source>
+        <translation>A module has input and output parameters.</translation>
+    </message>
+    <message>
+        <source>Модуль может работать с каким либо прибором, отвечать за связь с БД и пр.</source>
+        <translation>A module may work with a device, be in charge of talking to a database, and so on.</translation>
+    </message>
+    <message>
+        <source>Модуль может работа автоматически или по запросу.</source>
+        <translation>A module may work automatically or on request.</translation>
+    </message>
+    <message>
+        <source>Каждый модуль модуль может содержать в себе вложеные модули.</source>
+        <translation>Every module may hold nested modules.</translation>
+    </message>
+    <message>
+        <source>Истоки</source>
+        <translation>Origins</translation>
+    </message>
+    <message>
+        <source>Мысль собирать программу из блоков на холсте, соединяя входы и выходы, пришла от</source>
+        <translation>The idea of building a program from blocks on a canvas, linking outputs to inputs, came from</translation>
+    </message>
+    <message>
+        <source>визуальных сред разработки с палитрой компонентов, от блок-схем систем управления</source>
+        <translation>visual development environments with a palette of components, from the block diagrams of control systems</translation>
+    </message>
+    <message>
+        <source>и от редакторов потоков данных для измерительных приборов.</source>
+        <translation>and from data-flow editors for measuring instruments.</translation>
+    </message>
+</context>
+<context>
+    <name>TfmMain</name>
+    <message>
+        <source>Проверка компонентов: %1 из %2</source>
+        <translation>Checking components: %1 of %2</translation>
+    </message>
+    <message>
+        <source>Компоненты пропущены (%1): %2</source>
+        <translation>Components skipped (%1): %2</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>Edit Module</source>
+        <translation>Edit Module</translation>
+    </message>
+    <message>
+        <source>Key</source>
+        <translation>Key</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>Найти модули по имени или типу:</source>
+        <translation>Find modules by name or type:</translation>
+    </message>
+    <message>
+        <source>Модули «%1» не найдены</source>
+        <translation>No modules “%1” found</translation>
+    </message>
+    <message>
+        <source>Найдено «%1»: %2 из %3</source>
+        <translation>Found “%1”: %2 of %3</translation>
+    </message>
+    <message>
+        <source>В буфере обмена нет модулей проекта</source>
+        <translation>The clipboard holds no project modules</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>&amp;New</translation>
+    </message>
+    <message>
+        <source>&amp;Recent Projects</source>
+        <translation>&amp;Recent Projects</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Redo</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>&amp;Project</source>
+        <translation>&amp;Project</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>Run R&amp;ate</source>
+        <translation>Run R&amp;ate</translation>
+    </message>
+    <message>
+        <source>Выполняется: такт %1. %2</source>
+        <translation>Running: tick %1. %2</translation>
+    </message>
+    <message>
+        <source>Проект не запущен: %1</source>
+        <translation>The project did not start: %1</translation>
+    </message>
+    <message>
+        <source>Выполнение остановлено на такте %1</source>
+        <translation>The run stopped at tick %1</translation>
+    </message>
+    <message>
+        <source>Выполнение прервано: %1</source>
+        <translation>The run was broken off: %1</translation>
+    </message>
+    <message>
+        <source>Выполнение проекта прервано</source>
+        <translation>The project&apos;s run was broken off</translation>
+    </message>
+</context>
+<context>
+    <name>TfmTeach</name>
+    <message>
+        <source>Обучение</source>
+        <translation>Teaching</translation>
+    </message>
+</context>
+</TS>
