@@ -1,4 +1,5 @@
 #include "app/unMain.h"
+#include "app/unRecentProjects.h"
 #include "app/unRecovery.h"
 #include "app/unTranslation.h"
 #include "model/unProject.h"
@@ -287,4 +288,45 @@ TEST(SourceTexts, WithoutATranslationTheDescribedTextsAreShown) {
   window->OpenProject();
   EXPECT_EQ(script.Asked, QStringList{SaveQuestion});
   window->GetProject()->Modified = false;
+}
+
+TEST_F(MainWindowStartTest, OpeningARecentFileAsksAboutUnsavedWorkFirst) {
+  const QString a = Project("a.xml"), b = Project("b.xml");
+  auto window = NewWindow();
+  ASSERT_TRUE(window->OpenFile(a));
+  window->GetProject()->Modified = true;
+  Script.Answers = {IMainDialogs::mrCancel};
+  EXPECT_FALSE(window->OpenFile(b));
+  EXPECT_EQ(Script.Asked, QStringList{SaveQuestion});
+  EXPECT_EQ(window->GetProject()->FileName, a.toStdU16String());
+  EXPECT_EQ(window->GetRecentProjects(), QStringList{a});
+  Script.Answers = {IMainDialogs::mrNo};
+  EXPECT_TRUE(window->OpenFile(b));
+  EXPECT_EQ(window->GetProject()->FileName, b.toStdU16String());
+}
+
+TEST(RecentProjects, LoadTakesEachNamedFileOnceUpToTheLimit) {
+  TKvenXmlDocument1 document;
+  TKvenXmlNode1* element = document.GetRoot()->GetChild(u"RecentProjects");
+  for (const char16_t* file : {u"/a.xml", u"", u"/b.xml", u"/a.xml"})
+    element->GetChildNodes().AddNew(u"Project")->SetValueString(file);
+  element->GetChildNodes().AddNew(u"Other")->SetValueString(u"/c.xml");
+  for (int i = 0; i < 10; ++i)
+    element->GetChildNodes()
+        .AddNew(u"Project")
+        ->SetValueString(u"/p" + std::u16string(1, u'0' + i));
+  TRecentProjects recent;
+  recent.Load(element);
+  EXPECT_EQ(recent.GetFiles(),
+            (QStringList{"/a.xml", "/b.xml", "/p0", "/p1", "/p2", "/p3", "/p4", "/p5"}));
+  // Saved, the element holds the list and nothing else.
+  recent.Add("/new.xml");
+  recent.Save(*element);
+  ASSERT_EQ(element->GetChildNodes().GetCount(), TRecentProjects::Limit);
+  EXPECT_EQ(element->GetChildNodes().GetNode(0)->GetValue(), u"/new.xml");
+  EXPECT_EQ(element->GetChildNodes().GetNode(7)->GetValue(), u"/p4");
+  recent.Load(nullptr);
+  EXPECT_TRUE(recent.GetFiles().isEmpty());
+  recent.Add("");
+  EXPECT_TRUE(recent.GetFiles().isEmpty());
 }

@@ -150,6 +150,9 @@ check_package() {
   [ "$(dpkg-deb -f "$deb" Package)" = zu-programming ] || fail "package name"
   echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
   echo "Depends: $depends"
+  # Its maintainer scripts touch nothing outside the package (no linker cache for plug-ins).
+  dpkg-deb -e "$deb" "$work/control"
+  ! grep -l ldconfig "$work/control"/post* 2>/dev/null || fail "a maintainer script calls ldconfig"
   # Installed into a scratch root and purged again, it leaves nothing.
   local root=$work/root
   mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
