@@ -73,12 +73,7 @@ check_tree() {
   desktop-file-validate "$usr/share/applications/zu-programming.desktop" || fail "desktop-file-validate"
   appstreamcli validate --no-net --explain "$usr/share/metainfo/org.kven.ZUProgramming.metainfo.xml" ||
     fail "appstreamcli validate"
-  # The MIME type knows a project by its root element whatever the file's name.
-  mkdir -p "$work/mime/packages"
-  cp "$usr/share/mime/packages/zu-programming.xml" "$work/mime/packages/"
-  update-mime-database "$work/mime" >/dev/null 2>&1 || fail "update-mime-database"
-  expect_path "$work/mime/application/x-zu-programming-project.xml"
-  expect_text "$work/mime/XMLnamespaces" "Kven_ZU_Programming_Project"
+  check_desktop_open
 
   # A read-only copy run by a user who cannot write it.
   local ro=$work/ro home=$work/home
@@ -130,6 +125,44 @@ check_tree() {
     fail "zu-cli components"
   # Recorder twice: the program's own and the user's copy.
   [ "$(grep -c '^Name: *Recorder$' "$work/cli.out")" -eq 2 ] || fail "zu-cli missed the user's component"
+}
+
+# A tree installed where it runs, made known to the desktop as the packages' triggers would: a
+# project opened as a file manager opens it (GIO's default application for the file's type)
+# starts the editor with it.
+check_desktop_open() {
+  local pfx=$work/pfx share=$work/pfx/share home=$work/home-desktop
+  cmake --install "$build" --prefix "$pfx" >/dev/null 2>&1 || { fail "install into $pfx"; return; }
+  update-mime-database "$share/mime" >/dev/null 2>&1 || fail "update-mime-database"
+  update-desktop-database "$share/applications" || fail "update-desktop-database"
+  # Readers of XML roots learn the rule; the others know projects by their first bytes.
+  expect_text "$share/mime/XMLnamespaces" "Kven_ZU_Programming_Project application/x-zu-programming-project"
+  mkdir -p "$home"
+  cp "$source/tests/data/nested-project.xml" "$home/Project.zup"
+  cp "$source/tests/data/nested-project.xml" "$home/Project"
+  local desktop=(env -i HOME="$home" PATH=/usr/bin:/bin XDG_DATA_HOME="$home/.local/share"
+    XDG_DATA_DIRS="$share:/usr/share" XDG_CONFIG_DIRS=/nonexistent QT_QPA_PLATFORM=offscreen
+    LANG=C.UTF-8)
+  for file in "$home/Project.zup" "$home/Project"; do
+    "${desktop[@]}" gio info -a standard::content-type "$file" |
+      grep -q "standard::content-type: application/x-zu-programming-project" ||
+      fail "$file is not known as a project"
+  done
+  "${desktop[@]}" gio mime application/x-zu-programming-project |
+    grep -q "Default application.*: zu-programming.desktop" || fail "the editor does not open projects"
+  "${desktop[@]}" gio open "$home/Project" >"$work/gio.out" 2>&1 || fail "gio open"
+  wait_for_text "$home/.local/state/zu-programming/ZUProgramming.log" "Программа запущена"
+  local pid
+  for _ in $(seq 100); do
+    pid=$(pgrep -f "^$pfx/bin/zu-programming $home/Project\$") && break
+    sleep 0.1
+  done
+  [ -n "$pid" ] || { fail "no editor runs with the project"; return; }
+  editors+=("$pid")
+  kill -TERM "$pid"
+  for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  editors=()
+  expect_text "$home/.config/zu-programming/ZUProgramming.config" "$home/Project<"
 }
 
 check_package() {
