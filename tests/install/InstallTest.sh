@@ -110,7 +110,6 @@ check_tree() {
     for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -0 "$pid" 2>/dev/null && fail "editor $pid did not end on SIGTERM"
   done
-  editors=()
   expect_text "$config/ZUProgramming.config" "<RecentProjects>"
   [ "$(grep -c "$home/first.xml\|$home/second.xml" "$config/ZUProgramming.config")" -ge 1 ] ||
     fail "the configuration names no file the editors opened"
@@ -161,7 +160,6 @@ check_desktop_open() {
   editors+=("$pid")
   kill -TERM "$pid"
   for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  editors=()
   expect_text "$home/.config/zu-programming/ZUProgramming.config" "$home/Project<"
 }
 
