@@ -143,12 +143,13 @@ check_desktop_open() {
     XDG_DATA_DIRS="$share:/usr/share" XDG_CONFIG_DIRS=/nonexistent QT_QPA_PLATFORM=offscreen
     LANG=C.UTF-8)
   for file in "$home/Project.zup" "$home/Project"; do
-    "${desktop[@]}" gio info -a standard::content-type "$file" |
-      grep -q "standard::content-type: application/x-zu-programming-project" ||
-      fail "$file is not known as a project"
+    "${desktop[@]}" gio info -a standard::content-type "$file" >"$work/gio-info.out" 2>&1
+    grep -q "standard::content-type: application/x-zu-programming-project" "$work/gio-info.out" ||
+      fail "$file is not known as a project: $(cat "$work/gio-info.out")"
   done
-  "${desktop[@]}" gio mime application/x-zu-programming-project |
-    grep -q "Default application.*: zu-programming.desktop" || fail "the editor does not open projects"
+  "${desktop[@]}" gio mime application/x-zu-programming-project >"$work/gio-mime.out" 2>&1
+  grep -q "Default application.*: zu-programming.desktop" "$work/gio-mime.out" ||
+    fail "the editor does not open projects: $(cat "$work/gio-mime.out")"
   "${desktop[@]}" gio open "$home/Project" >"$work/gio.out" 2>&1 || fail "gio open"
   wait_for_text "$home/.local/state/zu-programming/ZUProgramming.log" "Программа запущена"
   local pid
