@@ -106,13 +106,13 @@ check_tree() {
   expect_text "$log" "/.local/share/zu-programming/components/UserRecorder.so"
   # Asked to end by the system, each editor writes its configuration and stops.
   for pid in "${editors[@]}"; do
-    kill -TERM "$pid"
+    kill -TERM "$pid" 2>/dev/null
     for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -0 "$pid" 2>/dev/null && fail "editor $pid did not end on SIGTERM"
   done
   expect_text "$config/ZUProgramming.config" "<RecentProjects>"
-  [ "$(grep -c "$home/first.xml\|$home/second.xml" "$config/ZUProgramming.config")" -ge 1 ] ||
-    fail "the configuration names no file the editors opened"
+  # The editor that ended last wrote the configuration last: its file is the recent one.
+  expect_text "$config/ZUProgramming.config" "<Project>$home/second.xml</Project>"
   expect_path "$config/components.cache"
   expect_text "$log" "Программа остановлена"
   [ -z "$(find "$config" -name '*.lock')" ] || fail "a lock was left behind"
