@@ -3,7 +3,6 @@
 #include "platform/unExeFolder.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QSocketNotifier>
@@ -20,14 +19,6 @@ int SignalPipe[2] = {-1, -1};
 void OnEndingSignal(int) {
   const char byte = 1;
   [[maybe_unused]] const ssize_t written = write(SignalPipe[1], &byte, 1);
-}
-
-// The first argument that is not an option: the project to open, as a full name.
-QString FileArgument(const QStringList& args) {
-  for (qsizetype i = 1; i < args.size(); ++i)
-    if (!args[i].startsWith('-'))
-      return QFileInfo(args[i]).absoluteFilePath();
-  return {};
 }
 
 } // namespace
@@ -56,6 +47,6 @@ int main(int argc, char** argv) {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP})
       std::signal(signal, OnEndingSignal);
   }
-  window.Start(FileArgument(QApplication::arguments()));
+  window.Start(ProjectArgument(QApplication::arguments()));
   return QApplication::exec();
 }

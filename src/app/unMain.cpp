@@ -50,6 +50,13 @@
 #include <filesystem>
 #include <sys/stat.h>
 
+QString ProjectArgument(const QStringList& arguments) {
+  for (qsizetype i = 1; i < arguments.size(); ++i)
+    if (!arguments[i].startsWith('-'))
+      return QFileInfo(arguments[i]).absoluteFilePath();
+  return {};
+}
+
 TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u16string folder)
     : TKvenFormMain(parent), Dialogs(std::move(dialogs)) {
   if (!Dialogs)

@@ -2,6 +2,7 @@
 
 #include "config/unKvenFormMain.h"
 
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -30,6 +31,10 @@ class TProgrammingImage;
 class TProject;
 class TProjectCommands;
 class TPropertyGrid;
+
+// The project named on the command line: the first argument after the program's own that is not
+// an option, as a full name; empty without one.
+QString ProjectArgument(const QStringList& arguments);
 
 // The editor's main window: the menus and what they do, the layout of the views (the module
 // tree, the property grid, the canvas), the dialogs and the component registry. The open project,

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -177,6 +178,23 @@ TEST_F(MainWindowStartTest, EndedByTheSystemWithoutChangesNothingIsLeft) {
     recovery = window->RecoveryFile();
   }
   EXPECT_FALSE(std::filesystem::exists(Utf16ToUtf8(recovery)));
+}
+
+TEST(ProjectArgument, IsTheFirstArgumentThatIsNoOptionAsAFullName) {
+  const QString here = QDir::currentPath();
+  const struct {
+    QStringList Arguments;
+    QString File;
+  } cases[] = {
+      {{"zu-programming"}, ""},
+      {{}, ""},
+      {{"zu-programming", "-style", "--x"}, ""},
+      {{"zu-programming", "/p/a.xml", "/p/b.xml"}, "/p/a.xml"},
+      {{"zu-programming", "-v", "rel/c.xml"}, here + "/rel/c.xml"},
+      {{"/p/a.xml"}, ""}, // the program's own name is no project
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ProjectArgument(c.Arguments), c.File) << c.Arguments.join(' ').toStdString();
 }
 
 TEST(UiLanguage, FollowsTheMessageLocaleAndLanguageList) {

@@ -111,4 +111,5 @@ TEST(ProgramFolders, MakeFoldersMakesEveryMissingParentPrivately) {
   EXPECT_FALSE(MakeFolders(""));
   std::ofstream(root.Path + "file").put('\n');
   EXPECT_FALSE(MakeFolders(root.Path + "file/sub/"));
+  EXPECT_FALSE(MakeFolders(root.Path + "file")); // a file is no folder
 }
