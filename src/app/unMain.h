@@ -44,8 +44,9 @@ class TfmMain : public TKvenFormMain {
   Q_OBJECT
 public:
   // Without dialogs the window uses the real ones. The log and configuration folders ("Logs",
-  // "Configs") and the components lie in the folder (with its trailing '/'), by default the
-  // executable's. Creation reads the configuration, builds and shows the log.
+  // "Configs") and the components lie in the folder (with its trailing '/'); without one, where
+  // ProgramFolders puts them (beside the executable, or the user's own folders). Creation reads
+  // the configuration, builds and shows the log.
   explicit TfmMain(std::unique_ptr<IMainDialogs> dialogs = nullptr, QWidget* parent = nullptr,
                    std::u16string folder = {});
   ~TfmMain() override;
