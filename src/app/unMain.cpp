@@ -62,15 +62,10 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   if (!Dialogs)
     Dialogs = std::make_unique<TQtMainDialogs>(this);
   // Beside the given folder as in a build folder; without one, where the program's folders are.
-  TProgramFolders folders;
-  if (folder.empty()) {
+  const bool given = !folder.empty();
+  if (!given)
     folder = Utf8ToUtf16(ExeFolder());
-    folders = ProgramFolders();
-  } else {
-    folders.Config = Utf16ToUtf8(folder) + "Configs/";
-    folders.Log = Utf16ToUtf8(folder) + "Logs/";
-    folders.Components = {Utf16ToUtf8(folder)};
-  }
+  const TProgramFolders folders = given ? FoldersBeside(Utf16ToUtf8(folder)) : ProgramFolders();
   // The user's own folders are made when missing; the build folder's are never made.
   if (folders.PerUser)
     for (const std::string& made : {folders.Config, folders.Log, folders.Components.back()})

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QStringList>
 #include <QTranslator>
-#include <cstdlib>
 
 namespace {
 
@@ -38,7 +37,7 @@ QString UiLanguage(const TGetEnv& env) {
 }
 
 QString UiLanguage() {
-  return UiLanguage([](const char* name) { return std::getenv(name); });
+  return UiLanguage(ProcessEnv);
 }
 
 bool InstallTranslation(const QString& language, const QString& folder) {

@@ -35,11 +35,20 @@ std::string UserBaseFolder(const char* variable, const char* belowHome, const TG
   return {};
 }
 
-TProgramFolders ProgramFolders(const std::string& exeFolder, const TGetEnv& env) {
+const char* ProcessEnv(const char* name) {
+  return std::getenv(name);
+}
+
+TProgramFolders FoldersBeside(const std::string& folder) {
   TProgramFolders folders;
-  folders.Config = exeFolder + "Configs/";
-  folders.Log = exeFolder + "Logs/";
-  folders.Components = {exeFolder};
+  folders.Config = folder + "Configs/";
+  folders.Log = folder + "Logs/";
+  folders.Components = {folder};
+  return folders;
+}
+
+TProgramFolders ProgramFolders(const std::string& exeFolder, const TGetEnv& env) {
+  TProgramFolders folders = FoldersBeside(exeFolder);
   const bool writable = !exeFolder.empty() && access(exeFolder.c_str(), W_OK) == 0;
   if (writable && !Exists(exeFolder + InstalledMarkName))
     return folders;
@@ -56,7 +65,7 @@ TProgramFolders ProgramFolders(const std::string& exeFolder, const TGetEnv& env)
 }
 
 TProgramFolders ProgramFolders() {
-  return ProgramFolders(ExeFolder(), [](const char* name) { return std::getenv(name); });
+  return ProgramFolders(ExeFolder(), ProcessEnv);
 }
 
 bool MakeFolders(const std::string& folder) {

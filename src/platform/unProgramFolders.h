@@ -19,12 +19,17 @@ struct TProgramFolders {
 
 // Reads an environment variable; null when it is not set.
 using TGetEnv = std::function<const char*(const char*)>;
+// The running program's environment.
+const char* ProcessEnv(const char* name);
 
 // The name of the file that marks an installed tree: its presence beside the executable sends
 // everything written to the user's folders even when the folder could be written (by root).
 inline constexpr const char* InstalledMarkName = "zu-programming.installed";
 
-// Beside the executable (Configs/, Logs/, the folder itself) when its folder can be written and
+// Everything beside the folder (with its '/'), as in a build folder: Configs/, Logs/, and the
+// components in the folder itself.
+TProgramFolders FoldersBeside(const std::string& folder);
+// FoldersBeside the executable when its folder can be written and
 // holds no installed mark. Otherwise the user's folders: $XDG_CONFIG_HOME/zu-programming/,
 // $XDG_STATE_HOME/zu-programming/ and, after the executable's folder,
 // $XDG_DATA_HOME/zu-programming/components/ (each defaulting below $HOME as the base directory

@@ -3,7 +3,6 @@
 #include "platform/unProgramFolders.h"
 #include "platform/unReplaceFile.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
@@ -95,8 +94,7 @@ bool TComponentCache::Save(const std::string& file) const {
 }
 
 std::string DefaultComponentCacheFile() {
-  const std::string base = UserBaseFolder("XDG_CACHE_HOME", ".cache",
-                                          [](const char* name) { return std::getenv(name); });
+  const std::string base = UserBaseFolder("XDG_CACHE_HOME", ".cache", ProcessEnv);
   if (base.empty())
     return {}; // no folder of the user's own: nothing is kept
   return base + "zu-programming/components.cache";

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <cstdint>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -110,6 +111,15 @@ std::vector<std::string> ComponentsMapped() {
     at = end == std::string::npos ? maps.size() : end + 1;
   }
   return found;
+}
+
+// Polls the run until it ends, the span from the start point has passed, or the run has done the
+// ticks.
+void PollUntil(TRunner& runner, std::chrono::steady_clock::time_point from,
+               std::chrono::milliseconds span, std::int64_t ticks = INT64_MAX) {
+  while (runner.Poll(20) && runner.GetTick() < ticks &&
+         std::chrono::steady_clock::now() - from < span) {
+  }
 }
 
 } // namespace
@@ -364,27 +374,17 @@ TEST(Runner, ANewPaceIsTakenWhileTheRunGoesOn) {
   TRunner runner;
   ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
   const auto start = std::chrono::steady_clock::now();
-  while (runner.Poll(20) &&
-         std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300)) {
-  }
+  PollUntil(runner, start, std::chrono::milliseconds(300));
   // Two a second: the first tick at once, the second not before half a second.
   EXPECT_EQ(runner.GetTick(), 1);
   runner.SetRate(0);
-  while (runner.Poll(20) && runner.GetTick() < 200 &&
-         std::chrono::steady_clock::now() - start < std::chrono::seconds(5)) {
-  }
+  PollUntil(runner, start, std::chrono::seconds(5), 200);
   EXPECT_GE(runner.GetTick(), 200);
   runner.SetRate(1);
   // What the host did before it read the new pace reaches here meanwhile.
-  auto settle = std::chrono::steady_clock::now();
-  while (runner.Poll(20) &&
-         std::chrono::steady_clock::now() - settle < std::chrono::milliseconds(150)) {
-  }
+  PollUntil(runner, std::chrono::steady_clock::now(), std::chrono::milliseconds(150));
   const std::int64_t before = runner.GetTick();
-  const auto slow = std::chrono::steady_clock::now();
-  while (runner.Poll(20) &&
-         std::chrono::steady_clock::now() - slow < std::chrono::milliseconds(500)) {
-  }
+  PollUntil(runner, std::chrono::steady_clock::now(), std::chrono::milliseconds(500));
   EXPECT_EQ(runner.GetTick(), before); // the next one a second after the last
   runner.Stop();
   EXPECT_FALSE(runner.Failed()) << runner.GetFailure();
@@ -416,18 +416,13 @@ TEST(Runner, ANewPaceCountsItsFirstPeriodFromTheTickJustDone) {
   plan.ReportMs = 0;
   TRunner runner;
   ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
-  while (runner.Poll(20) && runner.GetTick() < 1) {
-  }
+  PollUntil(runner, std::chrono::steady_clock::now(), std::chrono::seconds(5), 1);
   // Half a second from the change to the next tick: none in the next 300 ms.
   runner.SetRate(2);
   const auto changed = std::chrono::steady_clock::now();
-  while (runner.Poll(20) &&
-         std::chrono::steady_clock::now() - changed < std::chrono::milliseconds(300)) {
-  }
+  PollUntil(runner, changed, std::chrono::milliseconds(300));
   EXPECT_EQ(runner.GetTick(), 1);
-  while (runner.Poll(20) && runner.GetTick() < 2 &&
-         std::chrono::steady_clock::now() - changed < std::chrono::seconds(3)) {
-  }
+  PollUntil(runner, changed, std::chrono::seconds(3), 2);
   EXPECT_EQ(runner.GetTick(), 2);
   runner.Stop();
 }
