@@ -5,14 +5,8 @@ set(ZU_PREFIX "${CMAKE_INSTALL_PREFIX}")
 set(ZU_LIB "${CMAKE_INSTALL_PREFIX}/lib/zu-programming")
 configure_file("${ZU_PACKAGING}/zu-programming.desktop.in"
   "${root}/share/applications/zu-programming.desktop" @ONLY)
-# The log service starts on the first call to any of its names on the session bus.
-foreach(name OBU_LogSystem.Service_Info OBU_LogSystem.Service_Config OBU_LogSystem.Service_Work)
-  file(WRITE "${root}/share/dbus-1/services/${name}.service"
-"[D-BUS Service]
-Name=${name}
-Exec=${ZU_LIB}/zu-logservice --foreground
-")
-endforeach()
+include("${ZU_SOURCE}/cmake/ZuLogServiceActivation.cmake")
+zu_write_logservice_activation("${root}/share/dbus-1/services" "${ZU_LIB}/zu-logservice")
 # Sends the configuration, the log and the user's components to the user's own folders, even
 # for root, who could write beside the programs.
 file(WRITE "${root}/lib/zu-programming/zu-programming.installed" "")
