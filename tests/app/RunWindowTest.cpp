@@ -180,6 +180,12 @@ TEST_F(RunWindowTest, ARunShowsValuesLocksTheProjectAndLeavesItAsItWas) {
   const std::u16string sum = Window->GetCanvas()->LinkValue(*links.Get(1));
   EXPECT_FALSE(sum.empty());
   EXPECT_EQ(Window->GetCanvas()->LinkValue(*links.Get(2)), sum);
+  // Names the module's component does not have give nothing.
+  const std::shared_ptr<IModule> from = links.Get(1)->From;
+  ASSERT_TRUE(from);
+  EXPECT_TRUE(run->Value(*from, true, links.Get(1)->Output).has_value());
+  EXPECT_FALSE(run->Value(*from, true, u"NoSuchOutput").has_value());
+  EXPECT_FALSE(run->Value(*from, false, u"NoSuchInput").has_value());
   ASSERT_NE(Row(QString::fromUtf8("Выход: Сумма (double)")), nullptr);
   ASSERT_NE(Row(QString::fromUtf8("Слагаемое A (double)")), nullptr);
   EXPECT_FALSE(Row(QString::fromUtf8("Слагаемое B (double)"))->flags() & Qt::ItemIsEditable);
