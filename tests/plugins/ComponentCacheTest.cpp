@@ -2,9 +2,11 @@
 #include "plugins/unComponentCache.h"
 #include "plugins/unComponentList.h"
 
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -247,4 +249,43 @@ TEST(ComponentCache, FurtherFoldersAreScannedAfterTheFirstEachOnceAndKeptApart) 
   TFileStamp stamp;
   ASSERT_TRUE(StampOf(user + "AAdder.so", stamp));
   EXPECT_NE(cache.Find(user + "AAdder.so", stamp), nullptr);
+}
+
+TEST(ComponentList, AHostThatSpeaksNonsenseIsEndedAndItsFileSkipped) {
+  TTempFolder folder;
+  const std::string program = (folder.Path / "babbler.sh").string();
+  const std::string pidFile = (folder.Path / "pid").string();
+  // A frame longer than any answer may be, then silence with the pipe kept open.
+  WriteBytes(Utf8ToUtf16(program), "#!/bin/sh\n"
+                                   "echo $$ > '" +
+                                       pidFile +
+                                       "'\n"
+                                       "eval \"printf '\\\\377\\\\377\\\\377\\\\377x' >&$1\"\n"
+                                       "exec sleep 30\n");
+  fs::permissions(program, fs::perms::owner_all);
+  fs::create_directory(folder.Path / "c");
+  fs::copy_file(Samples + "Adder.so", folder.Path / "c" / "Adder.so");
+  TComponentList registry;
+  registry.ProbeProgram = program;
+  registry.ProbeTimeoutMs = 20000;
+  registry.ProbeParallel = 1;
+  registry.Path = (folder.Path / "c").string() + "/";
+  const auto start = std::chrono::steady_clock::now();
+  registry.Refresh();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(registry.Count(), 0);
+  ASSERT_EQ(registry.GetSkipped().size(), 1u);
+  EXPECT_NE(registry.GetSkipped()[0].Cause.find("непонятный ответ"), std::string::npos)
+      << registry.GetSkipped()[0].Cause;
+  // The host does not outlive the scan.
+  const pid_t pid = std::stoi(ReadBytes(Utf8ToUtf16(pidFile)));
+  bool ended = false;
+  for (int i = 0; i < 100 && !ended; ++i) {
+    const std::string stat = ReadBytes(Utf8ToUtf16("/proc/" + std::to_string(pid) + "/stat"));
+    ended = stat.empty() || stat.find(") Z ") != std::string::npos;
+    if (!ended)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(ended);
+  kill(pid, SIGKILL);
 }
