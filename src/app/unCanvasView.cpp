@@ -1,6 +1,5 @@
 #include "app/unCanvasView.h"
 
-#include "app/unEditCommands.h"
 #include "app/unProjectDocument.h"
 #include "canvas/unProgrammingImage.h"
 #include "canvas/unQtStrings.h"
@@ -44,50 +43,41 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
     });
   Canvas->OnViewChange = [this] { UpdateView(); };
 
-  // The canvas has changed the selection in the project; the other views follow.
-  // The canvas has drawn the selection it made; the other views follow.
-  Canvas->OnModuleSelect = [this](const std::shared_ptr<IModule>&) {
-    CanvasSelecting = true;
-    Document.SelectionTouched();
-    CanvasSelecting = false;
+  // The canvas tells what a gesture asks for; the document does it and the views follow.
+  Canvas->OnSelect = [this](const std::shared_ptr<IModule>& m) { Document.Select(m); };
+  Canvas->OnToggle = [this](const std::shared_ptr<IModule>& m) { Document.ToggleSelected(m); };
+  Canvas->OnBandSelect = [this](const std::vector<std::shared_ptr<IModule>>& modules) {
+    Document.AddToSelection(modules);
   };
   Canvas->SelectionOf = [this] { return Document.Selection(); };
-  Canvas->OnModuleMove = [this](const std::shared_ptr<IModule>& m) { Document.Moving(m); };
-  Canvas->OnModuleKeyMove = [this](const std::shared_ptr<IModule>& m, TPoint from) {
-    Document.MoveByKeys(m, from);
+  auto tell = [this](const QString& text) {
+    if (OnMessage)
+      OnMessage(text);
+  };
+  auto told = [tell](const TEditResult& result) {
+    if (!result)
+      tell(result.Reason);
+  };
+  Canvas->OnModuleKeyMove = [this, told](const std::shared_ptr<IModule>& m, TPoint delta) {
+    told(Document.MoveByKeys(m, delta));
   };
   // One step per drag, not per mouse move.
-  Canvas->OnModulesDrop = [this](const std::vector<std::shared_ptr<IModule>>& moved,
-                                 const std::vector<TPoint>& from) {
-    auto* step = new TGroupCommand(tr("Move"), Document.Changed());
-    for (std::size_t i = 0; i < moved.size(); ++i) {
-      TModuleValues before = TModuleValues::Of(*moved[i]);
-      before.Position = from[i];
-      new TChangeModuleCommand(tr("Move"), moved[i], before, TModuleValues::Of(*moved[i]), {}, 0,
-                               step);
-    }
-    // The drag has drawn the modules where they are.
-    CanvasDrawn = true;
-    Document.Push(step);
-    CanvasDrawn = false;
-  };
+  Canvas->OnModulesDrop = [this, told](const std::vector<std::shared_ptr<IModule>>& moved,
+                                       TPoint delta) { told(Document.MoveModules(moved, delta)); };
   Canvas->OnModuleEdit = [this](const std::shared_ptr<IModule>& m) {
     if (OnEdit)
       OnEdit(m);
   };
   Canvas->OnLinkSelect = [this](const std::shared_ptr<TLink>& link) { Document.SelectLink(link); };
-  auto tell = [this](const std::u16string& text) {
-    if (OnMessage)
-      OnMessage(ToQString(text));
-  };
-  Canvas->OnLinkRefused = tell;
-  Canvas->OnLinkDrop = [this,
-                        tell](const std::shared_ptr<IModule>& from, const std::u16string& output,
-                              const std::shared_ptr<IModule>& to, const std::u16string& input) {
-    const std::u16string refused = Document.AddLink(from, output, to, input);
-    tell(ToU16(refused.empty() ? QCoreApplication::translate("TCanvasView", "Связь добавлена")
-                               : QCoreApplication::translate("TCanvasView", "Связь не создана: %1")
-                                     .arg(ToQString(refused))));
+  Canvas->OnLinkRefused = [tell](const std::u16string& text) { tell(ToQString(text)); };
+  Canvas->OnLinkDrop = [this, tell](const std::shared_ptr<IModule>& from,
+                                    const std::u16string& output,
+                                    const std::shared_ptr<IModule>& to,
+                                    const std::u16string& input) {
+    const TEditResult added = Document.AddLink(from, output, to, input);
+    tell(added ? QCoreApplication::translate("TCanvasView", "Связь добавлена")
+               : QCoreApplication::translate("TCanvasView", "Связь не создана: %1")
+                     .arg(added.Reason));
   };
 
   // Enter shows the selected module's children, Backspace the level above.
@@ -110,15 +100,24 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
     Canvas->SetSelectedLink(Document.SelectedLink());
     Redraw();
   });
-  connect(&Document, &TProjectDocument::ContentChanged, this, [this] {
+  connect(&Document, &TProjectDocument::Refreshed, this, [this] {
     ShowPath();
     Canvas->SetSelectedLink(Document.SelectedLink());
-    if (CanvasDrawn) {
-      ExtentKnown = false;
-      UpdateView();
-    } else {
+    Redraw();
+  });
+  // A command that gives modules other values (a move, an edit) redraws only where they were and
+  // are; any other change draws the level again.
+  connect(&Document, &TProjectDocument::ModulesChanging, this,
+          [this](const std::vector<std::shared_ptr<IModule>>& modules) {
+            Changing = Canvas->ModulesArea(modules);
+          });
+  connect(&Document, &TProjectDocument::ModulesChanged, this, [this](const TChange& change) {
+    ShowPath();
+    Canvas->SetSelectedLink(Document.SelectedLink());
+    if (!change.List && change.Added.empty() && change.Removed.empty() && !change.Changed.empty())
+      RedrawChanged(change.Changed);
+    else
       Redraw();
-    }
   });
   connect(&Document, &TProjectDocument::SelectionChanged, this, [this] {
     Canvas->SetSelectedLink(Document.SelectedLink());
@@ -128,8 +127,7 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
       if (auto module = weak.lock())
         changed.push_back(module);
     SelectionDrawn.assign(Document.Selection().begin(), Document.Selection().end());
-    if (!CanvasSelecting)
-      Canvas->RedrawModules(changed);
+    Canvas->RedrawModules(changed);
   });
 }
 
@@ -163,9 +161,20 @@ void TCanvasView::ShowPath() {
 
 void TCanvasView::Redraw() {
   ExtentKnown = false;
+  // The whole picture shows the selection as it is now.
+  SelectionDrawn.assign(Document.Selection().begin(), Document.Selection().end());
   // Without a project the canvas keeps what it showed last.
   if (Document.GetProject())
     Canvas->Redraw();
+  UpdateView();
+}
+
+void TCanvasView::RedrawChanged(const std::vector<std::shared_ptr<IModule>>& modules) {
+  ExtentKnown = false;
+  const TRect before = Changing;
+  Changing = {};
+  Canvas->RedrawArea(before);
+  Canvas->RedrawArea(Canvas->ModulesArea(modules));
   UpdateView();
 }
 

@@ -37,6 +37,8 @@ public:
   void UpdateView();
   // Draws the project again and updates the bars.
   void Redraw();
+  // Draws again where the modules of a change were and are: only they changed.
+  void RedrawChanged(const std::vector<std::shared_ptr<IModule>>& modules);
   // The steps of the path above the canvas: the project's name, the main module's and those of
   // the modules opened down to the level shown.
   QStringList PathSteps() const;
@@ -57,12 +59,10 @@ private:
   QLabel* ZoomLabel;
   QLabel* PathLabel;
   bool UpdatingScroll = false;
-  // The canvas itself reports a selection it has drawn.
-  bool CanvasSelecting = false;
   // The selected modules the canvas shows in red.
   std::vector<std::weak_ptr<IModule>> SelectionDrawn;
-  // The canvas has drawn the change a command makes (a drag).
-  bool CanvasDrawn = false;
+  // Where the modules a command is changing were drawn before the change.
+  TRect Changing;
   TRect Extent;
   bool ExtentKnown = false;
 };

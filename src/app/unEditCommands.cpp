@@ -3,29 +3,55 @@
 #include <algorithm>
 #include <unordered_set>
 
-TModuleValues TModuleValues::Of(const IModule& module) {
-  return {module.GetName(),     module.GetDescription(), module.GetType(),
-          module.GetPosition(), module.GetHeight(),      module.GetWidth(),
-          module.GetParamIn(),  module.GetParamOut(),    module.GetInputValues()};
+TModuleValues TModuleValues::Of(const IModule& module, unsigned fields) {
+  TModuleValues values;
+  if (fields & mfName)
+    values.Name = module.GetName();
+  if (fields & mfDescription)
+    values.Description = module.GetDescription();
+  if (fields & mfType)
+    values.Type = module.GetType();
+  if (fields & mfPosition)
+    values.Position = module.GetPosition();
+  if (fields & mfHeight)
+    values.Height = module.GetHeight();
+  if (fields & mfWidth)
+    values.Width = module.GetWidth();
+  if (fields & mfParams) {
+    values.ParamIn = module.GetParamIn();
+    values.ParamOut = module.GetParamOut();
+  }
+  if (fields & mfInputs)
+    values.Inputs = module.GetInputValues();
+  return values;
 }
 
-void TModuleValues::ApplyTo(IModule& module) const {
-  module.SetName(Name);
-  module.SetDescription(Description);
-  module.SetType(Type);
-  module.SetPosition(Position);
-  module.SetHeight(Height);
-  module.SetWidth(Width);
-  module.SetParamIn(ParamIn);
-  module.SetParamOut(ParamOut);
-  module.SetInputValues(Inputs);
+void TModuleValues::ApplyTo(IModule& module, unsigned fields) const {
+  if (fields & mfName)
+    module.SetName(Name);
+  if (fields & mfDescription)
+    module.SetDescription(Description);
+  if (fields & mfType)
+    module.SetType(Type);
+  if (fields & mfPosition)
+    module.SetPosition(Position);
+  if (fields & mfHeight)
+    module.SetHeight(Height);
+  if (fields & mfWidth)
+    module.SetWidth(Width);
+  if (fields & mfParams) {
+    module.SetParamIn(ParamIn);
+    module.SetParamOut(ParamOut);
+  }
+  if (fields & mfInputs)
+    module.SetInputValues(Inputs);
 }
 
 namespace {
 
-void Tell(const TChanged& changed, const TChange& change) {
-  if (changed)
-    changed(change);
+void Tell(const TNotify& notify, const TChange& change) {
+  if (notify.Changed)
+    notify.Changed(change);
 }
 
 std::vector<std::shared_ptr<IModule>>
@@ -38,29 +64,42 @@ ModulesOf(const std::vector<std::pair<std::int32_t, std::shared_ptr<IModule>>>& 
 
 } // namespace
 
-TAddModuleCommand::TAddModuleCommand(std::shared_ptr<IModuleList> list,
-                                     std::shared_ptr<IModule> module, TChanged changed)
-    : QUndoCommand(QObject::tr("Add Module")), List(std::move(list)), Module(std::move(module)),
-      Index(List->IndexOf(Module)), Changed(std::move(changed)) {}
+TAddModulesCommand::TAddModulesCommand(const QString& text, std::shared_ptr<IModuleList> list,
+                                       std::vector<std::shared_ptr<IModule>> modules,
+                                       std::vector<std::shared_ptr<TLink>> links, TNotify notify)
+    : QUndoCommand(text), List(std::move(list)), Modules(std::move(modules)),
+      Links(std::move(links)), Notify(std::move(notify)) {}
 
-void TAddModuleCommand::undo() {
-  List->Remove(Module);
-  Done = false;
-  Tell(Changed, {List, {}, {Module}, {}});
+void TAddModulesCommand::redo() {
+  SelectedBefore.clear();
+  for (std::int32_t i = 0; i < List->Count(); ++i)
+    if (auto m = List->GetItem(i); m->GetFocused())
+      SelectedBefore.push_back(m);
+  List->ClearFocus();
+  for (const auto& module : Modules) {
+    module->SetFocused(WordTrue);
+    List->Insert(List->Count(), module);
+  }
+  for (const auto& link : Links)
+    List->GetLinks().Add(link);
+  Tell(Notify, {List, Modules, {}, {}});
 }
 
-void TAddModuleCommand::redo() {
-  // Pushed once done, it only shows the change.
-  if (!Done)
-    List->Insert(Index, Module);
-  Done = true;
-  Tell(Changed, {List, {Module}, {}, {}});
+void TAddModulesCommand::undo() {
+  for (const auto& link : Links)
+    List->GetLinks().Remove(link);
+  for (const auto& module : Modules)
+    List->Remove(module);
+  List->ClearFocus();
+  for (const auto& module : SelectedBefore)
+    module->SetFocused(WordTrue);
+  Tell(Notify, {List, {}, Modules, {}});
 }
 
 TDeleteModuleCommand::TDeleteModuleCommand(std::shared_ptr<IModuleList> list,
                                            const std::vector<std::shared_ptr<IModule>>& modules,
-                                           TChanged changed)
-    : QUndoCommand(QObject::tr("Delete")), List(std::move(list)), Changed(std::move(changed)) {
+                                           TNotify notify)
+    : QUndoCommand(QObject::tr("Delete")), List(std::move(list)), Notify(std::move(notify)) {
   const std::unordered_set<const IModule*> taken = [&modules] {
     std::unordered_set<const IModule*> set;
     for (const auto& m : modules)
@@ -88,7 +127,7 @@ void TDeleteModuleCommand::undo() {
     List->Insert(index, module);
   for (const auto& [index, link] : Links)
     List->GetLinks().Insert(index, link);
-  Tell(Changed, {List, ModulesOf(Modules), {}, {}});
+  Tell(Notify, {List, ModulesOf(Modules), {}, {}});
 }
 
 void TDeleteModuleCommand::redo() {
@@ -96,66 +135,13 @@ void TDeleteModuleCommand::redo() {
     List->GetLinks().Remove(entry.second);
   for (const auto& entry : Modules)
     List->Remove(entry.second);
-  Tell(Changed, {List, {}, ModulesOf(Modules), {}});
-}
-
-TAddModulesCommand::TAddModulesCommand(const QString& text, std::shared_ptr<IModuleList> list,
-                                       std::vector<std::shared_ptr<IModule>> modules,
-                                       std::vector<std::shared_ptr<TLink>> links, TChanged changed)
-    : QUndoCommand(text), List(std::move(list)), Modules(std::move(modules)),
-      Links(std::move(links)), Changed(std::move(changed)) {
-  for (std::int32_t i = 0; i < List->Count(); ++i)
-    if (auto m = List->GetItem(i); m->GetFocused())
-      SelectedBefore.push_back(m);
-}
-
-void TAddModulesCommand::redo() {
-  List->ClearFocus();
-  for (const auto& module : Modules) {
-    module->SetFocused(WordTrue);
-    List->Insert(List->Count(), module);
-  }
-  for (const auto& link : Links)
-    List->GetLinks().Add(link);
-  Tell(Changed, {List, Modules, {}, {}});
-}
-
-void TAddModulesCommand::undo() {
-  for (const auto& link : Links)
-    List->GetLinks().Remove(link);
-  for (const auto& module : Modules)
-    List->Remove(module);
-  List->ClearFocus();
-  for (const auto& module : SelectedBefore)
-    module->SetFocused(WordTrue);
-  Tell(Changed, {List, {}, Modules, {}});
-}
-
-TGroupCommand::TGroupCommand(const QString& text, TChanged changed)
-    : QUndoCommand(text), Changed(std::move(changed)) {}
-
-TChange TGroupCommand::Change() const {
-  TChange change;
-  for (int i = 0; i < childCount(); ++i)
-    if (const auto* step = dynamic_cast<const TChangeModuleCommand*>(child(i)))
-      change.Changed.push_back(step->GetModule());
-  return change;
-}
-
-void TGroupCommand::undo() {
-  QUndoCommand::undo();
-  Tell(Changed, Change());
-}
-
-void TGroupCommand::redo() {
-  QUndoCommand::redo();
-  Tell(Changed, Change());
+  Tell(Notify, {List, {}, ModulesOf(Modules), {}});
 }
 
 TAddLinkCommand::TAddLinkCommand(std::shared_ptr<IModuleList> list, std::shared_ptr<TLink> link,
-                                 std::shared_ptr<TLink> replaced, TChanged changed)
+                                 std::shared_ptr<TLink> replaced, TNotify notify)
     : QUndoCommand(QObject::tr("Link")), List(std::move(list)), Link(std::move(link)),
-      Replaced(std::move(replaced)), Changed(std::move(changed)) {}
+      Replaced(std::move(replaced)), Notify(std::move(notify)) {}
 
 void TAddLinkCommand::redo() {
   if (Replaced) {
@@ -163,55 +149,62 @@ void TAddLinkCommand::redo() {
     List->GetLinks().Remove(Replaced);
   }
   List->GetLinks().Add(Link);
-  Tell(Changed, {List, {}, {}, {}});
+  Tell(Notify, {List, {}, {}, {}});
 }
 
 void TAddLinkCommand::undo() {
   List->GetLinks().Remove(Link);
   if (Replaced)
     List->GetLinks().Insert(ReplacedIndex, Replaced);
-  Tell(Changed, {List, {}, {}, {}});
+  Tell(Notify, {List, {}, {}, {}});
 }
 
 TDeleteLinkCommand::TDeleteLinkCommand(std::shared_ptr<IModuleList> list,
-                                       std::shared_ptr<TLink> link, TChanged changed)
+                                       std::shared_ptr<TLink> link, TNotify notify)
     : QUndoCommand(QObject::tr("Delete Link")), List(std::move(list)), Link(std::move(link)),
-      Index(List->GetLinks().IndexOf(Link)), Changed(std::move(changed)) {}
+      Notify(std::move(notify)) {}
 
 void TDeleteLinkCommand::redo() {
+  Index = List->GetLinks().IndexOf(Link);
   List->GetLinks().Remove(Link);
-  Tell(Changed, {List, {}, {}, {}});
+  Tell(Notify, {List, {}, {}, {}});
 }
 
 void TDeleteLinkCommand::undo() {
   List->GetLinks().Insert(Index, Link);
-  Tell(Changed, {List, {}, {}, {}});
+  Tell(Notify, {List, {}, {}, {}});
 }
 
-TChangeModuleCommand::TChangeModuleCommand(const QString& text, std::shared_ptr<IModule> module,
-                                           TModuleValues before, TModuleValues after,
-                                           TChanged changed, int keyRun, QUndoCommand* group)
-    : QUndoCommand(text, group), Module(std::move(module)), Before(std::move(before)),
-      After(std::move(after)), Changed(std::move(changed)), KeyRun(keyRun) {}
+TChangeModulesCommand::TChangeModulesCommand(const QString& text, std::vector<TStep> steps,
+                                             unsigned fields, TNotify notify, int keyRun)
+    : QUndoCommand(text), Steps(std::move(steps)), Fields(fields), Notify(std::move(notify)),
+      KeyRun(keyRun) {}
 
-bool TChangeModuleCommand::mergeWith(const QUndoCommand* other) {
-  const auto* next = dynamic_cast<const TChangeModuleCommand*>(other);
-  if (!next || next->KeyRun != KeyRun || next->Module != Module)
+bool TChangeModulesCommand::mergeWith(const QUndoCommand* other) {
+  const auto* next = dynamic_cast<const TChangeModulesCommand*>(other);
+  if (!next || next->KeyRun != KeyRun || next->Fields != Fields || Steps.size() != 1 ||
+      next->Steps.size() != 1 || next->Steps.front().Module != Steps.front().Module)
     return false;
-  After = next->After;
+  Steps.front().After = next->Steps.front().After;
   return true;
 }
 
-void TChangeModuleCommand::undo() {
-  Before.ApplyTo(*Module);
-  Done = false;
-  Tell(Changed, {nullptr, {}, {}, {Module}});
+void TChangeModulesCommand::Apply(bool after) {
+  std::vector<std::shared_ptr<IModule>> modules;
+  modules.reserve(Steps.size());
+  for (const auto& step : Steps)
+    modules.push_back(step.Module);
+  if (Notify.Changing)
+    Notify.Changing(modules);
+  for (const auto& step : Steps)
+    (after ? step.After : step.Before).ApplyTo(*step.Module, Fields);
+  Tell(Notify, {nullptr, {}, {}, std::move(modules)});
 }
 
-void TChangeModuleCommand::redo() {
-  // Pushed once done, it only shows the change.
-  if (!Done)
-    After.ApplyTo(*Module);
-  Done = true;
-  Tell(Changed, {nullptr, {}, {}, {Module}});
+void TChangeModulesCommand::undo() {
+  Apply(false);
+}
+
+void TChangeModulesCommand::redo() {
+  Apply(true);
 }

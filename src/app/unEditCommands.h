@@ -10,7 +10,20 @@
 #include <utility>
 #include <vector>
 
-// What the user can change of a module, taken at one moment.
+// The values of a module a command may change, as flags.
+enum TModuleField : unsigned {
+  mfName = 1u << 0,
+  mfDescription = 1u << 1,
+  mfType = 1u << 2,
+  mfPosition = 1u << 3,
+  mfHeight = 1u << 4,
+  mfWidth = 1u << 5,
+  mfParams = 1u << 6, // both parameter lists
+  mfInputs = 1u << 7, // the typed input values
+  mfAll = (1u << 8) - 1,
+};
+
+// What the user can change of a module, taken at one moment (only the fields asked for).
 struct TModuleValues {
   std::u16string Name, Description, Type;
   TPoint Position;
@@ -18,8 +31,9 @@ struct TModuleValues {
   std::shared_ptr<IParamList> ParamIn, ParamOut;
   std::vector<TInputValue> Inputs;
 
-  static TModuleValues Of(const IModule& module);
-  void ApplyTo(IModule& module) const;
+  static TModuleValues Of(const IModule& module, unsigned fields = mfAll);
+  // Writes the fields asked for into the module.
+  void ApplyTo(IModule& module, unsigned fields = mfAll) const;
   friend bool operator==(const TModuleValues&, const TModuleValues&) = default;
 };
 
@@ -30,23 +44,29 @@ struct TChange {
   std::vector<std::shared_ptr<IModule>> Added, Removed, Changed;
 };
 
-// Called after a command changed the project, to show the change.
-using TChanged = std::function<void(const TChange&)>;
+// How a command tells of its change: Changing before it gives modules other values (the views
+// note where they stand), Changed after any change.
+struct TNotify {
+  std::function<void(const std::vector<std::shared_ptr<IModule>>&)> Changing;
+  std::function<void(const TChange&)> Changed;
+};
 
-// A module was added to a list (already done when the command is pushed).
-class TAddModuleCommand : public QUndoCommand {
+// Modules and links put into a list (a new module, a paste) and selected alone; undo takes them
+// out again and gives back the selection there was. Applied by its first redo.
+class TAddModulesCommand : public QUndoCommand {
 public:
-  TAddModuleCommand(std::shared_ptr<IModuleList> list, std::shared_ptr<IModule> module,
-                    TChanged changed);
+  TAddModulesCommand(const QString& text, std::shared_ptr<IModuleList> list,
+                     std::vector<std::shared_ptr<IModule>> modules,
+                     std::vector<std::shared_ptr<TLink>> links, TNotify notify);
   void undo() override;
   void redo() override;
 
 private:
   std::shared_ptr<IModuleList> List;
-  std::shared_ptr<IModule> Module;
-  std::int32_t Index;
-  TChanged Changed;
-  bool Done = true;
+  std::vector<std::shared_ptr<IModule>> Modules;
+  std::vector<std::shared_ptr<TLink>> Links;
+  std::vector<std::shared_ptr<IModule>> SelectedBefore;
+  TNotify Notify;
 };
 
 // Takes modules out of their list with their links; undo puts them back at their indices with
@@ -54,7 +74,7 @@ private:
 class TDeleteModuleCommand : public QUndoCommand {
 public:
   TDeleteModuleCommand(std::shared_ptr<IModuleList> list,
-                       const std::vector<std::shared_ptr<IModule>>& modules, TChanged changed);
+                       const std::vector<std::shared_ptr<IModule>>& modules, TNotify notify);
   void undo() override;
   void redo() override;
 
@@ -64,39 +84,7 @@ private:
   // index.
   std::vector<std::pair<std::int32_t, std::shared_ptr<IModule>>> Modules;
   std::vector<std::pair<std::int32_t, std::shared_ptr<TLink>>> Links;
-  TChanged Changed;
-};
-
-// Modules and links appended to a list (a paste), the modules selected; undo takes them out again
-// and gives back the selection there was.
-class TAddModulesCommand : public QUndoCommand {
-public:
-  TAddModulesCommand(const QString& text, std::shared_ptr<IModuleList> list,
-                     std::vector<std::shared_ptr<IModule>> modules,
-                     std::vector<std::shared_ptr<TLink>> links, TChanged changed);
-  void undo() override;
-  void redo() override;
-
-private:
-  std::shared_ptr<IModuleList> List;
-  std::vector<std::shared_ptr<IModule>> Modules;
-  std::vector<std::shared_ptr<TLink>> Links;
-  std::vector<std::shared_ptr<IModule>> SelectedBefore;
-  TChanged Changed;
-};
-
-// Steps taken together (a drag of several modules, one value written to several): undone and
-// redone as one, the change shown once.
-class TGroupCommand : public QUndoCommand {
-public:
-  TGroupCommand(const QString& text, TChanged changed);
-  void undo() override;
-  void redo() override;
-
-private:
-  // The modules its steps change.
-  TChange Change() const;
-  TChanged Changed;
+  TNotify Notify;
 };
 
 // Adds a link to a list, taking out the link it replaces (the one into the same input); undo
@@ -104,7 +92,7 @@ private:
 class TAddLinkCommand : public QUndoCommand {
 public:
   TAddLinkCommand(std::shared_ptr<IModuleList> list, std::shared_ptr<TLink> link,
-                  std::shared_ptr<TLink> replaced, TChanged changed);
+                  std::shared_ptr<TLink> replaced, TNotify notify);
   void undo() override;
   void redo() override;
 
@@ -112,44 +100,47 @@ private:
   std::shared_ptr<IModuleList> List;
   std::shared_ptr<TLink> Link, Replaced;
   std::int32_t ReplacedIndex = -1;
-  TChanged Changed;
+  TNotify Notify;
 };
 
 // Takes a link out of its list; undo puts it back at its index.
 class TDeleteLinkCommand : public QUndoCommand {
 public:
   TDeleteLinkCommand(std::shared_ptr<IModuleList> list, std::shared_ptr<TLink> link,
-                     TChanged changed);
+                     TNotify notify);
   void undo() override;
   void redo() override;
 
 private:
   std::shared_ptr<IModuleList> List;
   std::shared_ptr<TLink> Link;
-  std::int32_t Index;
-  TChanged Changed;
+  std::int32_t Index = -1;
+  TNotify Notify;
 };
 
-// A module's values changed from before to after (already done when the command is pushed):
-// a drag, a grid edit, the wizard or arrow keys. Commands of one run of arrow keys (the same
+// Modules' values changed from before to after, only the fields named: a move, a grid edit, the
+// wizard, input values. Applied by its first redo. Commands of one run of arrow keys (the same
 // run number above 0) on one module merge into one.
-class TChangeModuleCommand : public QUndoCommand {
+class TChangeModulesCommand : public QUndoCommand {
 public:
-  TChangeModuleCommand(const QString& text, std::shared_ptr<IModule> module, TModuleValues before,
-                       TModuleValues after, TChanged changed, int keyRun = 0,
-                       QUndoCommand* group = nullptr);
+  struct TStep {
+    std::shared_ptr<IModule> Module;
+    TModuleValues Before, After;
+  };
+  TChangeModulesCommand(const QString& text, std::vector<TStep> steps, unsigned fields,
+                        TNotify notify, int keyRun = 0);
   void undo() override;
   void redo() override;
   int id() const override { return KeyRun > 0 ? KeyMoveId : -1; }
   bool mergeWith(const QUndoCommand* other) override;
-  const std::shared_ptr<IModule>& GetModule() const { return Module; }
 
   static constexpr int KeyMoveId = 1;
 
 private:
-  std::shared_ptr<IModule> Module;
-  TModuleValues Before, After;
-  TChanged Changed;
+  void Apply(bool after);
+
+  std::vector<TStep> Steps;
+  unsigned Fields;
+  TNotify Notify;
   int KeyRun;
-  bool Done = true;
 };

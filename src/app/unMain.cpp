@@ -128,9 +128,7 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   connect(Scanner, &TComponentScanner::Finished, this, &TfmMain::ComponentsScanned);
   RunControl = new TRunControl(*Document, *Components, this);
   ConnectRun();
-  Document->AttachParameters = [this](IModuleList& modules) {
-    ::AttachParameters(modules, Components.get());
-  };
+  Document->Components = [this]() -> const IComponentList* { return Components.get(); };
   Commands = std::make_unique<TProjectCommands>(
       *Document, *Dialogs, Components.get(), [this](QString* reason) { return LoggingTo(reason); });
   Commands->OnFileUsed = [this](const QString& file) {
@@ -266,10 +264,7 @@ bool TfmMain::ScanningComponents() const {
 
 void TfmMain::ComponentsScanned() {
   // The components of the last scan are gone: the modules take the new ones' lists.
-  if (auto modules = GetProject() ? GetProject()->GetMainModules() : nullptr) {
-    AttachParameters(*modules, Components.get());
-    Document->Refresh();
-  }
+  Document->AttachComponents();
   const auto& skipped = Components->GetSkipped();
   if (skipped.empty()) {
     sbMain->clearMessage();
@@ -295,13 +290,15 @@ void TfmMain::ShowComponents() {
   Dialogs->Execute(browser);
 }
 
-bool TfmMain::RunModuleMaster(const std::shared_ptr<IModule>& module) {
+std::optional<TModuleText> TfmMain::RunModuleMaster(const TModuleText& values) {
   // The wizard offers the components: a scan under way ends first.
   WaitForComponents();
   TFormModuleMaster master(this);
-  master.SetModule(module);
+  master.SetValues(values);
   master.SetComponents(Components.get());
-  return Dialogs->Execute(master) == IMainDialogs::mrOk;
+  if (Dialogs->Execute(master) != IMainDialogs::mrOk)
+    return std::nullopt;
+  return master.Values();
 }
 
 void TfmMain::FitClientArea() {
@@ -398,38 +395,25 @@ bool TfmMain::RefuseWhileRunning() {
 }
 
 void TfmMain::NewModule() {
-  if (!GetProject() || RefuseWhileRunning())
+  if (!GetProject() || RefuseWhileRunning() || !Document->Level())
     return;
-  auto modules = Document->Level();
-  if (!modules)
+  const std::optional<TModuleText> values = RunModuleMaster(TProjectDocument::NewModuleText());
+  if (!values)
     return;
-  // Shown while the wizard is open.
-  auto module = modules->AddNew();
-  const TChanged shown = Document->Changed();
-  shown({modules, {module}, {}, {}});
-  if (!RunModuleMaster(module)) {
-    modules->Remove(module);
-    shown({modules, {}, {module}, {}});
-    return;
-  }
-  Document->Push(new TAddModuleCommand(modules, module, Document->Changed()));
   // The new module is the one shown selected everywhere, with the wizard's values.
-  shown({modules, {}, {}, {module}});
-  Document->Select(module);
+  if (const TEditResult added = Document->AddModule(*values); !added)
+    sbMain->showMessage(added.Reason);
 }
 
 void TfmMain::EditModule(const std::shared_ptr<IModule>& module) {
   if (!module || RefuseWhileRunning())
     return;
-  const TModuleValues before = TModuleValues::Of(*module);
-  if (!RunModuleMaster(module))
+  const std::optional<TModuleText> values = RunModuleMaster(TModuleText::Of(*module));
+  if (!values)
     return;
-  const TModuleValues after = TModuleValues::Of(*module);
-  if (!(after == before))
-    Document->Push(
-        new TChangeModuleCommand(tr("Edit Module"), module, before, after, Document->Changed()));
   // The tree, the grid and the canvas show the new values at once.
-  RefreshView();
+  if (const TEditResult edited = Document->EditModule(module, *values); !edited)
+    sbMain->showMessage(edited.Reason);
 }
 
 void TfmMain::BuildLayout() {
@@ -526,9 +510,8 @@ void TfmMain::RefreshView() {
 }
 
 void TfmMain::DeleteModule() {
-  if (RefuseWhileRunning())
-    return;
-  Document->DeleteSelected();
+  if (const TEditResult deleted = Document->DeleteSelected(); !deleted)
+    sbMain->showMessage(deleted.Reason);
 }
 
 void TfmMain::ZoomIn() {

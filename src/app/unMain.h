@@ -5,11 +5,13 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/unMainDialogs.h"
 #include "app/unProjectDocument.h"
 #include "app/unRecentProjects.h"
+#include "shell/unModuleText.h"
 class IModule;
 class QAction;
 class QActionGroup;
@@ -181,7 +183,8 @@ private:
   // While the project runs: the status bar says why nothing changes; true then.
   bool RefuseWhileRunning();
   // Runs the wizard on the module; true on OK.
-  bool RunModuleMaster(const std::shared_ptr<IModule>& module);
+  // The wizard on the values; what the user gave, or nothing when cancelled.
+  std::optional<TModuleText> RunModuleMaster(const TModuleText& values);
 
   std::unique_ptr<IMainDialogs> Dialogs;
   TProjectDocument* Document = nullptr;

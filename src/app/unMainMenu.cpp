@@ -87,16 +87,16 @@ void TfmMain::CopyToClipboard() {
 }
 
 void TfmMain::PasteFromClipboard() {
-  if (RefuseWhileRunning())
-    return;
   const QString text = QGuiApplication::clipboard()->text();
   // At the mouse when it is over the canvas, else beside the originals.
   TProgrammingImage* canvas = GetCanvas();
   const QPoint mouse = canvas->mapFromGlobal(QCursor::pos());
   const TPoint at = canvas->ToProject(mouse);
   const bool over = canvas->underMouse() && canvas->rect().contains(mouse);
-  if (Document->PasteText(ToU16(text), {20, 20}, over ? &at : nullptr))
+  if (const TEditResult pasted = Document->PasteText(ToU16(text), {20, 20}, over ? &at : nullptr))
     sbMain->clearMessage();
+  else if (Document->Locked())
+    sbMain->showMessage(pasted.Reason);
   else
     sbMain->showMessage(
         QCoreApplication::translate("TfmMain", "В буфере обмена нет модулей проекта"));
@@ -170,7 +170,7 @@ void TfmMain::BuildMenu() {
     if (RefuseWhileRunning())
       return;
     CopyToClipboard();
-    Document->DeleteSelected();
+    DeleteModule();
   });
   miCut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
   miCopy = AddItem(edit, "&Copy", "miCopy", &TfmMain::CopyToClipboard);
@@ -178,9 +178,8 @@ void TfmMain::BuildMenu() {
   AddItem(edit, "&Paste", "miPaste", &TfmMain::PasteFromClipboard)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
   miDuplicate = AddItem(edit, "Dup&licate", "miDuplicate", [this] {
-    if (RefuseWhileRunning())
-      return;
-    Document->PasteText(Document->CopyText(), {20, 20});
+    if (const TEditResult pasted = Document->PasteText(Document->CopyText(), {20, 20}); !pasted)
+      sbMain->showMessage(pasted.Reason);
   });
   miDuplicate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
 

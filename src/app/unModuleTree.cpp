@@ -12,20 +12,40 @@
 
 TModuleTree::TModuleTree(TProjectDocument& document, QTreeWidget* tree)
     : QObject(tree), Document(document), Tree(tree) {
-  connect(Tree, &QTreeWidget::currentItemChanged, this,
-          [this](QTreeWidgetItem* item) { Chosen(item); });
+  // Ctrl and Shift choose several modules of one level; the tree shows every one selected.
+  Tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  connect(Tree, &QTreeWidget::itemSelectionChanged, this, &TModuleTree::Chosen);
   connect(&Document, &TProjectDocument::ProjectChanged, this, &TModuleTree::Rebuild);
   connect(&Document, &TProjectDocument::Refreshed, this, &TModuleTree::Rebuild);
   connect(&Document, &TProjectDocument::ModulesChanged, this, &TModuleTree::Apply);
   connect(&Document, &TProjectDocument::SelectionChanged, this, &TModuleTree::ShowSelection);
 }
 
-void TModuleTree::Chosen(QTreeWidgetItem* item) {
+std::shared_ptr<IModule> TModuleTree::ModuleOfEntry(QTreeWidgetItem* item) const {
   const auto found = ModuleOf.find(item);
-  auto module = found != ModuleOf.end() ? found->second.lock() : nullptr;
+  return found != ModuleOf.end() ? found->second.lock() : nullptr;
+}
+
+void TModuleTree::Chosen() {
+  // The current entry shows its level; the chosen entries of that level are the selection.
+  QTreeWidgetItem* current = Tree->currentItem();
+  if (current && !current->isSelected()) {
+    const auto chosen = Tree->selectedItems();
+    current = chosen.isEmpty() ? nullptr : chosen.front();
+  }
+  auto module = ModuleOfEntry(current);
   // The project's own entry stands for no module.
-  if (!module || !Document.Reveal(module))
+  if (!module || !Document.Reveal(module)) {
     Document.Select(nullptr);
+    return;
+  }
+  std::vector<std::shared_ptr<IModule>> modules;
+  for (QTreeWidgetItem* item : Tree->selectedItems())
+    if (item->parent() == current->parent())
+      if (auto m = ModuleOfEntry(item))
+        modules.push_back(m);
+  if (modules.size() > 1)
+    Document.SelectModules(modules);
 }
 
 void TModuleTree::AddEntries(QTreeWidgetItem* parent, const IModuleList& modules) {
@@ -130,14 +150,23 @@ void TModuleTree::Rebuild() {
 }
 
 void TModuleTree::ShowSelection() {
-  const auto selected = Document.Selected();
-  const auto found = selected ? EntryOf.find(selected.get()) : EntryOf.end();
-  QTreeWidgetItem* item = found != EntryOf.end() ? found->second : nullptr;
   // Shown, not chosen: the tree's own signal would select again.
   const QSignalBlocker quiet(Tree);
-  for (QTreeWidgetItem* up = item ? item->parent() : nullptr; up; up = up->parent())
-    up->setExpanded(true);
-  Tree->setCurrentItem(item);
-  if (!item)
-    Tree->clearSelection();
+  Tree->clearSelection();
+  QTreeWidgetItem* current = nullptr;
+  for (const auto& selected : Document.Selection()) {
+    const auto found = EntryOf.find(selected.get());
+    if (found == EntryOf.end())
+      continue;
+    QTreeWidgetItem* item = found->second;
+    for (QTreeWidgetItem* up = item->parent(); up; up = up->parent())
+      up->setExpanded(true);
+    if (!current) {
+      current = item;
+      Tree->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+    }
+    item->setSelected(true);
+  }
+  if (!current)
+    Tree->setCurrentItem(nullptr);
 }

@@ -25,11 +25,13 @@ public:
   // Brings the entries up to date with what a command changed: only the entries of the modules
   // it added, removed or changed.
   void Apply(const TChange& change);
-  // Makes the selected module's entry the current one.
+  // Marks the entries of every selected module, the first one current.
   void ShowSelection();
 
 private:
-  void Chosen(QTreeWidgetItem* item);
+  // The user chose entries: the document selects their modules.
+  void Chosen();
+  std::shared_ptr<IModule> ModuleOfEntry(QTreeWidgetItem* item) const;
   // Adds an entry for each module of the list, and below it those of its children.
   void AddEntries(QTreeWidgetItem* parent, const IModuleList& modules);
   // The entry of one module, with those of its children, put at the index under the parent.

@@ -2,12 +2,16 @@
 
 #include "canvas/unQtStrings.h"
 #include "model/unClipboard.h"
+#include "model/unModule.h"
+#include "model/unParamList.h"
 #include "model/unIModule.h"
 #include "model/unLinkList.h"
 #include "model/unModuleList.h"
 #include "model/unProject.h"
 #include "model/unProjectSnapshot.h"
 #include "platform/unStrings.h"
+#include "plugins/unComponent.h"
+#include "plugins/unParamAttach.h"
 #include "xml/unXml.h"
 
 #include <QCoreApplication>
@@ -18,6 +22,7 @@
 #include <chrono>
 #include <climits>
 #include <filesystem>
+#include <unordered_set>
 
 TProjectDocument::TProjectDocument(QObject* parent, const std::string& recoveryFolder)
     : QObject(parent), UndoStack(new QUndoStack(this)), RecoveryTimer(new QTimer(this)),
@@ -57,6 +62,8 @@ void TProjectDocument::SetProject(std::shared_ptr<TProject> project) {
     UndoStack->resetClean();
   SelectionKnown = false;
   emit ProjectChanged();
+  // The selection the project came with.
+  emit SelectionChanged();
 }
 
 void TProjectDocument::CloseProject() {
@@ -161,25 +168,6 @@ std::shared_ptr<IModule> TProjectDocument::Selected() const {
   return selection.empty() ? nullptr : selection.front();
 }
 
-void TProjectDocument::Select(const std::shared_ptr<IModule>& module) {
-  if (auto modules = Level()) {
-    // Only the marks there are need clearing.
-    if (SelectionKnown)
-      for (const auto& selected : SelectionCache)
-        selected->SetFocused(WordFalse);
-    else
-      modules->ClearFocus();
-    SelectionCache.clear();
-    if (module) {
-      module->SetFocused(WordTrue);
-      SelectionCache.push_back(module);
-    }
-    SelectionKnown = true;
-  }
-  Link.reset();
-  emit SelectionChanged();
-}
-
 const std::vector<std::shared_ptr<IModule>>& TProjectDocument::Selection() const {
   // The focus marks are read once after each change that may have moved them: a large level is
   // not walked by every view that asks.
@@ -194,26 +182,86 @@ const std::vector<std::shared_ptr<IModule>>& TProjectDocument::Selection() const
   return SelectionCache;
 }
 
-void TProjectDocument::SelectAll() {
-  if (auto modules = Level())
-    for (std::int32_t i = 0; i < modules->Count(); ++i)
-      modules->GetItem(i)->SetFocused(WordTrue);
+bool TProjectDocument::IsSelected(const std::shared_ptr<IModule>& module) const {
+  const auto& selection = Selection();
+  return module && std::find(selection.begin(), selection.end(), module) != selection.end();
+}
+
+void TProjectDocument::WriteSelection(const std::vector<std::shared_ptr<IModule>>& modules) {
+  auto level = Level();
+  if (!level) {
+    Link.reset();
+    emit SelectionChanged();
+    return;
+  }
+  // Only the marks there are need clearing.
+  if (SelectionKnown)
+    for (const auto& selected : SelectionCache)
+      selected->SetFocused(WordFalse);
+  else
+    level->ClearFocus();
+  std::unordered_set<const IModule*> wanted;
+  for (const auto& module : modules)
+    if (module)
+      wanted.insert(module.get());
+  SelectionCache.clear();
+  // Only modules of the list shown, in its order (one module is looked for alone).
+  if (wanted.size() == 1) {
+    const auto& module = *std::find_if(modules.begin(), modules.end(),
+                                       [](const auto& m) { return m != nullptr; });
+    if (level->IndexOf(module) >= 0) {
+      module->SetFocused(WordTrue);
+      SelectionCache.push_back(module);
+    }
+  } else if (!wanted.empty()) {
+    for (std::int32_t i = 0; i < level->Count(); ++i)
+      if (auto m = level->GetItem(i); wanted.contains(m.get())) {
+        m->SetFocused(WordTrue);
+        SelectionCache.push_back(m);
+      }
+  }
+  SelectionKnown = true;
   Link.reset();
-  SelectionKnown = false;
   emit SelectionChanged();
 }
 
-void TProjectDocument::SelectionTouched() {
-  Link.reset();
-  SelectionKnown = false;
-  emit SelectionChanged();
+void TProjectDocument::Select(const std::shared_ptr<IModule>& module) {
+  WriteSelection({module});
+}
+
+void TProjectDocument::SelectModules(const std::vector<std::shared_ptr<IModule>>& modules) {
+  WriteSelection(modules);
+}
+
+void TProjectDocument::ToggleSelected(const std::shared_ptr<IModule>& module) {
+  if (!module)
+    return;
+  std::vector<std::shared_ptr<IModule>> selection = Selection();
+  if (const auto it = std::find(selection.begin(), selection.end(), module); it != selection.end())
+    selection.erase(it);
+  else
+    selection.push_back(module);
+  WriteSelection(selection);
+}
+
+void TProjectDocument::AddToSelection(const std::vector<std::shared_ptr<IModule>>& modules) {
+  std::vector<std::shared_ptr<IModule>> selection = Selection();
+  selection.insert(selection.end(), modules.begin(), modules.end());
+  WriteSelection(selection);
+}
+
+void TProjectDocument::SelectAll() {
+  std::vector<std::shared_ptr<IModule>> all;
+  if (auto modules = Level())
+    for (std::int32_t i = 0; i < modules->Count(); ++i)
+      all.push_back(modules->GetItem(i));
+  WriteSelection(all);
 }
 
 void TProjectDocument::SelectLink(const std::shared_ptr<TLink>& link) {
-  if (auto modules = Level())
-    modules->ClearFocus();
-  Link = link;
-  SelectionKnown = false;
+  WriteSelection({});
+  auto modules = Level();
+  Link = modules && link && modules->GetLinks().IndexOf(link) >= 0 ? link : nullptr;
   emit SelectionChanged();
 }
 
@@ -223,23 +271,245 @@ void TProjectDocument::ForgetGoneLink() {
     Link.reset();
 }
 
-std::u16string TProjectDocument::AddLink(const std::shared_ptr<IModule>& from,
-                                         const std::u16string& output,
-                                         const std::shared_ptr<IModule>& to,
-                                         const std::u16string& input) {
+void TProjectDocument::SelectionAfterChange() {
+  const std::vector<std::shared_ptr<IModule>> before = SelectionCache;
+  const bool known = SelectionKnown;
+  SelectionKnown = false;
+  if (!known || Selection() != before)
+    emit SelectionChanged();
+}
+
+TEditResult TProjectDocument::Push(QUndoCommand* command) {
+  // The one place where the lock of a running project holds every edit back.
+  if (IsLocked || !Project) {
+    delete command;
+    return TEditResult::Refused(IsLocked ? LockedNote()
+                                         : QCoreApplication::translate("TProjectDocument",
+                                                                       "Нет проекта"));
+  }
+  UndoStack->push(command);
+  // The modified mark comes with the stack's cleanChanged.
+  if (++ChangesSinceRecovery >= RecoveryEveryChanges)
+    KeepRecovery();
+  return TEditResult::Done();
+}
+
+TNotify TProjectDocument::Notify() {
+  TNotify notify;
+  notify.Changing = [this](const std::vector<std::shared_ptr<IModule>>& modules) {
+    emit ModulesChanging(modules);
+  };
+  notify.Changed = [this](const TChange& change) {
+    KeepPathValid();
+    ForgetGoneLink();
+    emit ModulesChanged(change);
+    emit ContentChanged();
+    // Modules that come with focus marks (a paste, an undone delete) change the selection; those
+    // that go leave it.
+    SelectionAfterChange();
+  };
+  return notify;
+}
+
+TEditResult TProjectDocument::MoveModules(const std::vector<std::shared_ptr<IModule>>& modules,
+                                          TPoint delta) {
+  if (delta == TPoint{} || modules.empty())
+    return TEditResult::Done();
+  std::vector<TChangeModulesCommand::TStep> steps;
+  for (const auto& module : modules) {
+    if (!module)
+      continue;
+    TChangeModulesCommand::TStep step{module, TModuleValues::Of(*module, mfPosition), {}};
+    step.After.Position = {step.Before.Position.X + delta.X, step.Before.Position.Y + delta.Y};
+    steps.push_back(std::move(step));
+  }
+  return Push(new TChangeModulesCommand(tr("Move"), std::move(steps), mfPosition, Notify()));
+}
+
+TEditResult TProjectDocument::MoveByKeys(const std::shared_ptr<IModule>& module, TPoint delta) {
+  if (!module || delta == TPoint{})
+    return TEditResult::Done();
+  if (IsLocked)
+    return TEditResult::Refused(LockedNote());
+  // Presses less than a second apart on one module make one step.
+  const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
+  if (KeyRun == 0 || now - KeyRunAt > KeyRunGapMs || KeyRunModule.lock() != module)
+    ++KeyRun;
+  KeyRunAt = now;
+  KeyRunModule = module;
+  TChangeModulesCommand::TStep step{module, TModuleValues::Of(*module, mfPosition), {}};
+  step.After.Position = {step.Before.Position.X + delta.X, step.Before.Position.Y + delta.Y};
+  return Push(new TChangeModulesCommand(tr("Move"), {std::move(step)}, mfPosition, Notify(),
+                                        KeyRun));
+}
+
+TEditResult TProjectDocument::SetValue(const std::vector<std::shared_ptr<IModule>>& modules,
+                                       const QString& key, const QString& text) {
+  unsigned field = 0;
+  std::int32_t number = 0;
+  if (key == "Name")
+    field = mfName;
+  else if (key == "Description")
+    field = mfDescription;
+  else if (key == "Type")
+    field = mfType;
+  else if (key == "Height")
+    field = mfHeight;
+  else if (key == "Width")
+    field = mfWidth;
+  else if (key == "PositionX" || key == "PositionY")
+    field = mfPosition;
+  else
+    return TEditResult::Refused(
+        QCoreApplication::translate("TProjectDocument", "Нет поля %1").arg(key), key);
+  if (IsNumberField(key))
+    if (TEditResult read = ReadModuleNumber(key, text, number); !read)
+      return read;
+  if (IsLocked)
+    return TEditResult::Refused(LockedNote());
+  const std::u16string value = ToU16(text);
+  std::vector<TChangeModulesCommand::TStep> steps;
+  for (const auto& module : modules) {
+    if (!module)
+      continue;
+    TChangeModulesCommand::TStep step{module, TModuleValues::Of(*module, field), {}};
+    step.After = step.Before;
+    if (field == mfName)
+      step.After.Name = value;
+    else if (field == mfDescription)
+      step.After.Description = value;
+    else if (field == mfType)
+      step.After.Type = value;
+    else if (field == mfHeight)
+      step.After.Height = number;
+    else if (field == mfWidth)
+      step.After.Width = number;
+    else if (key == "PositionX")
+      step.After.Position.X = number;
+    else
+      step.After.Position.Y = number;
+    if (!(step.After == step.Before))
+      steps.push_back(std::move(step));
+  }
+  if (steps.empty())
+    return TEditResult::Done();
+  return Push(
+      new TChangeModulesCommand(tr("Change %1").arg(key), std::move(steps), field, Notify()));
+}
+
+TEditResult TProjectDocument::SetInputValue(const std::vector<std::shared_ptr<IModule>>& modules,
+                                            const std::u16string& name,
+                                            const std::u16string& text) {
+  std::vector<TChangeModulesCommand::TStep> steps;
+  for (const auto& module : modules) {
+    if (!module)
+      continue;
+    TChangeModulesCommand::TStep step{module, TModuleValues::Of(*module, mfInputs), {}};
+    step.After = step.Before;
+    std::vector<TInputValue>& values = step.After.Inputs;
+    const auto it = std::find_if(values.begin(), values.end(),
+                                 [&](const TInputValue& v) { return v.Name == name; });
+    if (text.empty()) {
+      if (it != values.end())
+        values.erase(it);
+    } else if (it != values.end()) {
+      it->Value = text;
+    } else {
+      values.push_back({name, text});
+    }
+    if (!(step.After == step.Before))
+      steps.push_back(std::move(step));
+  }
+  if (steps.empty())
+    return IsLocked ? TEditResult::Refused(LockedNote()) : TEditResult::Done();
+  return Push(new TChangeModulesCommand(tr("Change %1").arg(ToQString(name)), std::move(steps),
+                                        mfInputs, Notify()));
+}
+
+TModuleText TProjectDocument::NewModuleText() {
+  const TModule fresh(nullptr, std::weak_ptr<IModuleList>());
+  return TModuleText::Of(fresh);
+}
+
+TEditResult TProjectDocument::ReadText(const TModuleText& text, TModuleValues& values) const {
+  const std::pair<const QString*, std::int32_t*> numbers[] = {
+      {&text.PositionX, &values.Position.X},
+      {&text.PositionY, &values.Position.Y},
+      {&text.Height, &values.Height},
+      {&text.Width, &values.Width}};
+  const char* const fields[] = {"PositionX", "PositionY", "Height", "Width"};
+  for (std::size_t i = 0; i < std::size(numbers); ++i)
+    if (TEditResult read = ReadModuleNumber(fields[i], *numbers[i].first, *numbers[i].second);
+        !read)
+      return read;
+  values.Name = ToU16(text.Name);
+  values.Description = ToU16(text.Description);
+  values.Type = ToU16(text.Type);
+  return TEditResult::Done();
+}
+
+bool TProjectDocument::ParamsOfType(const std::u16string& type, const IModule* module,
+                                    TModuleValues& values) const {
+  if (type.empty())
+    return false;
+  if (IComponent* component = ComponentOfType(Components ? Components() : nullptr, type)) {
+    values.ParamIn = component->GetParamIn();
+    values.ParamOut = component->GetParamOut();
+    return true;
+  }
+  // A type no registered component stands behind: no parameters (lists already empty stay).
+  auto empty = [](const std::shared_ptr<IParamList>& list) { return list && list->Count() == 0; };
+  values.ParamIn = module && empty(module->GetParamIn()) ? module->GetParamIn()
+                                                         : std::make_shared<TParamList>();
+  values.ParamOut = module && empty(module->GetParamOut()) ? module->GetParamOut()
+                                                           : std::make_shared<TParamList>();
+  return true;
+}
+
+TEditResult TProjectDocument::AddModule(const TModuleText& text) {
+  auto level = Level();
+  if (!level)
+    return TEditResult::Refused(QCoreApplication::translate("TProjectDocument", "Нет проекта"));
+  TModuleValues values;
+  if (TEditResult read = ReadText(text, values); !read)
+    return read;
+  auto module = std::make_shared<TModule>(nullptr, std::weak_ptr<IModuleList>(level));
+  const bool params = ParamsOfType(values.Type, nullptr, values);
+  const unsigned fields = mfAll & ~mfInputs & ~mfParams;
+  values.ApplyTo(*module, params ? fields | mfParams : fields);
+  return Push(new TAddModulesCommand(tr("Add Module"), level, {module}, {}, Notify()));
+}
+
+TEditResult TProjectDocument::EditModule(const std::shared_ptr<IModule>& module,
+                                         const TModuleText& text) {
+  if (!module)
+    return TEditResult::Done();
+  TChangeModulesCommand::TStep step{module, TModuleValues::Of(*module), {}};
+  step.After = step.Before;
+  if (TEditResult read = ReadText(text, step.After); !read)
+    return read;
+  ParamsOfType(step.After.Type, module.get(), step.After);
+  if (step.After == step.Before)
+    return IsLocked ? TEditResult::Refused(LockedNote()) : TEditResult::Done();
+  return Push(new TChangeModulesCommand(tr("Edit Module"), {std::move(step)}, mfAll, Notify()));
+}
+
+TEditResult TProjectDocument::AddLink(const std::shared_ptr<IModule>& from,
+                                      const std::u16string& output,
+                                      const std::shared_ptr<IModule>& to,
+                                      const std::u16string& input) {
   auto modules = Level();
   if (!modules)
-    return ToU16(QCoreApplication::translate("TProjectDocument", "Нет проекта"));
+    return TEditResult::Refused(QCoreApplication::translate("TProjectDocument", "Нет проекта"));
   const TLinkCheck check = modules->GetLinks().Check(from, output, to, input);
   if (!check.Ok)
-    return check.Reason;
+    return TEditResult::Refused(ToQString(check.Reason));
   auto link = std::make_shared<TLink>();
   link->From = from;
   link->Output = output;
   link->To = to;
   link->Input = input;
-  Push(new TAddLinkCommand(modules, link, check.Replaced, Changed()));
-  return {};
+  return Push(new TAddLinkCommand(modules, link, check.Replaced, Notify()));
 }
 
 std::u16string TProjectDocument::CopyText() const {
@@ -247,11 +517,15 @@ std::u16string TProjectDocument::CopyText() const {
   return selection.empty() ? std::u16string() : CopyModules(*Level(), selection);
 }
 
-bool TProjectDocument::PasteText(std::u16string_view text, TPoint offset, const TPoint* at) {
+TEditResult TProjectDocument::PasteText(std::u16string_view text, TPoint offset,
+                                        const TPoint* at) {
   auto modules = Level();
+  if (IsLocked)
+    return TEditResult::Refused(LockedNote());
   TClipboardContent content;
   if (!modules || !PasteModules(text, content))
-    return false;
+    return TEditResult::Refused(
+        QCoreApplication::translate("TProjectDocument", "В тексте нет модулей проекта"));
   if (at) {
     // The middle of the modules' boxes goes where asked.
     TRect box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
@@ -262,6 +536,7 @@ bool TProjectDocument::PasteText(std::u16string_view text, TPoint offset, const 
     }
     offset = {at->X - (box.Left + box.Right) / 2, at->Y - (box.Top + box.Bottom) / 2};
   }
+  // The pasted modules are the document's own until the command puts them in.
   for (const auto& m : content.Modules) {
     const TPoint p = m->GetPosition();
     m->SetPosition({p.X + offset.X, p.Y + offset.Y});
@@ -269,66 +544,30 @@ bool TProjectDocument::PasteText(std::u16string_view text, TPoint offset, const 
   for (const auto& link : content.Links)
     for (TPoint& p : link->Points)
       p = {p.X + offset.X, p.Y + offset.Y};
-  if (AttachParameters) {
-    auto pasted = std::make_shared<TModuleList>();
-    for (const auto& m : content.Modules)
-      pasted->Insert(pasted->Count(), m);
-    AttachParameters(*pasted);
-  }
-  Link.reset();
-  Push(new TAddModulesCommand(tr("Paste"), modules, content.Modules, content.Links, Changed()));
-  SelectionKnown = false;
-  emit SelectionChanged();
-  return true;
+  auto pasted = std::make_shared<TModuleList>();
+  for (const auto& m : content.Modules)
+    pasted->Insert(pasted->Count(), m);
+  ::AttachParameters(*pasted, Components ? Components() : nullptr);
+  return Push(
+      new TAddModulesCommand(tr("Paste"), modules, content.Modules, content.Links, Notify()));
 }
 
-void TProjectDocument::DeleteSelected() {
+TEditResult TProjectDocument::DeleteSelected() {
   auto modules = Level();
   if (!modules)
-    return;
-  if (Link) {
-    Push(new TDeleteLinkCommand(modules, Link, Changed()));
-    return;
-  }
+    return TEditResult::Done();
+  if (Link)
+    return Push(new TDeleteLinkCommand(modules, Link, Notify()));
   if (const auto selection = Selection(); !selection.empty())
-    Push(new TDeleteModuleCommand(modules, selection, Changed()));
+    return Push(new TDeleteModuleCommand(modules, selection, Notify()));
+  return TEditResult::Done();
 }
 
-void TProjectDocument::Push(QUndoCommand* command) {
-  UndoStack->push(command);
-  // The modified mark comes with the stack's cleanChanged.
-  if (++ChangesSinceRecovery >= RecoveryEveryChanges)
-    KeepRecovery();
-}
-
-TChanged TProjectDocument::Changed() {
-  return [this](const TChange& change) {
-    // Modules that come with focus marks (a paste, an undone delete) change the selection; those
-    // that go leave it.
-    for (const auto& module : change.Added)
-      if (module->GetFocused())
-        SelectionKnown = false;
-    for (const auto& module : change.Removed)
-      std::erase(SelectionCache, module);
-    KeepPathValid();
-    ForgetGoneLink();
-    emit ModulesChanged(change);
-    emit ContentChanged();
-  };
-}
-
-void TProjectDocument::MoveByKeys(const std::shared_ptr<IModule>& module, TPoint from) {
-  // Presses less than a second apart on one module make one step.
-  const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
-  if (KeyRun == 0 || now - KeyRunAt > KeyRunGapMs || KeyRunModule.lock() != module)
-    ++KeyRun;
-  KeyRunAt = now;
-  KeyRunModule = module;
-  TModuleValues before = TModuleValues::Of(*module);
-  before.Position = from;
-  Push(new TChangeModuleCommand(tr("Move"), module, before, TModuleValues::Of(*module), Changed(),
-                                KeyRun));
-  emit ModuleMoving(module);
+void TProjectDocument::AttachComponents() {
+  if (auto modules = Project ? Project->GetMainModules() : nullptr) {
+    ::AttachParameters(*modules, Components ? Components() : nullptr);
+    Refresh();
+  }
 }
 
 void TProjectDocument::MarkSaved() {

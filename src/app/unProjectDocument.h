@@ -3,6 +3,8 @@
 #include "app/unEditCommands.h"
 #include "app/unRecovery.h"
 #include "platform/unTypes.h"
+#include "shell/unEditResult.h"
+#include "shell/unModuleText.h"
 
 #include <QObject>
 #include <functional>
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class IComponentList;
 class IModule;
 class IModuleList;
 class QTimer;
@@ -51,43 +54,71 @@ public:
   // Shows the level that holds the module, wherever it is in the project, and selects it; false
   // when the project does not hold it.
   bool Reveal(const std::shared_ptr<IModule>& module);
-  // The selected module of the list shown, or null.
+  // The selected module of the list shown (the first in the list's order), or null.
   std::shared_ptr<IModule> Selected() const;
-  // Makes the module (or none) the one selected; selection is no undo step and no change.
-  void Select(const std::shared_ptr<IModule>& module);
   // Every selected module of the list shown, in the list's order.
   const std::vector<std::shared_ptr<IModule>>& Selection() const;
+  bool IsSelected(const std::shared_ptr<IModule>& module) const;
+
+  // Selection is no undo step and no change, and stays free while the project runs.
+  // Makes the module (or none) the only one selected.
+  void Select(const std::shared_ptr<IModule>& module);
+  // Makes exactly these modules of the list shown the selected ones.
+  void SelectModules(const std::vector<std::shared_ptr<IModule>>& modules);
+  // Adds the module to the selection, or takes it out when it is in.
+  void ToggleSelected(const std::shared_ptr<IModule>& module);
+  // Adds the modules to the selection.
+  void AddToSelection(const std::vector<std::shared_ptr<IModule>>& modules);
   // Selects every module of the list shown.
   void SelectAll();
-  // A view has changed the focus marks itself (a press on the canvas): the others follow.
-  void SelectionTouched();
   // Selects a link of the list shown (no module is selected then).
   void SelectLink(const std::shared_ptr<TLink>& link);
   // The selected link, or null.
   std::shared_ptr<TLink> SelectedLink() const { return Link; }
-  // Adds the link from the output of one module to the input of another of the list shown (one
-  // undo step, replacing the input's link); the reason when the rules refuse it, else empty.
-  std::u16string AddLink(const std::shared_ptr<IModule>& from, const std::u16string& output,
-                         const std::shared_ptr<IModule>& to, const std::u16string& input);
+
+  // The edits: each is one undo step, applied at once, refused while the project runs; the
+  // result tells why one was refused. An edit that changes nothing is done without a step.
+  // Moves the modules of the list shown by the offset.
+  TEditResult MoveModules(const std::vector<std::shared_ptr<IModule>>& modules, TPoint delta);
+  // An arrow key moved the module: presses close together on one module make one step.
+  TEditResult MoveByKeys(const std::shared_ptr<IModule>& module, TPoint delta);
+  // Writes the text of a row ("Name", "Description", "Type", "Height", "Width", "PositionX",
+  // "PositionY") to every module: texts as they are, numbers when they are whole numbers (sizes
+  // at least 1).
+  TEditResult SetValue(const std::vector<std::shared_ptr<IModule>>& modules, const QString& key,
+                       const QString& text);
+  // The typed value of an input of every module; an empty text takes it away.
+  TEditResult SetInputValue(const std::vector<std::shared_ptr<IModule>>& modules,
+                            const std::u16string& name, const std::u16string& text);
+  // The values a new module starts with.
+  static TModuleText NewModuleText();
+  // Adds a module with the values to the list shown and selects it alone; its type's component
+  // gives its parameter lists.
+  TEditResult AddModule(const TModuleText& text);
+  // Gives the module the values; a type whose component is registered gives that component's
+  // parameter lists, another type empty ones, no type leaves them.
+  TEditResult EditModule(const std::shared_ptr<IModule>& module, const TModuleText& text);
+  // Adds the link from the output of one module to the input of another of the list shown,
+  // replacing the input's link.
+  TEditResult AddLink(const std::shared_ptr<IModule>& from, const std::u16string& output,
+                      const std::shared_ptr<IModule>& to, const std::u16string& input);
   // The selected modules with the links among them as project-file text (empty without a
   // selection).
   std::u16string CopyText() const;
   // Appends the modules and links of such a text to the list shown, moved by the offset (or,
-  // with `at`, with their middle there), and selects them (one undo step); false when the text
-  // holds no modules.
-  bool PasteText(std::u16string_view text, TPoint offset, const TPoint* at = nullptr);
-  // Gives pasted modules their components' parameter lists.
-  std::function<void(IModuleList&)> AttachParameters;
-  // Takes out the selected modules with their links, or the selected link (one undo step).
-  void DeleteSelected();
-  // A module is being moved (a drag step): the views that show its position follow.
-  void Moving(const std::shared_ptr<IModule>& module) { emit ModuleMoving(module); }
+  // with `at`, with their middle there), and selects them; refused when the text holds no
+  // modules.
+  TEditResult PasteText(std::u16string_view text, TPoint offset, const TPoint* at = nullptr);
+  // Takes out the selected modules with their links, or the selected link.
+  TEditResult DeleteSelected();
+  // The components the project's modules take their parameter lists from (may give null).
+  std::function<const IComponentList*()> Components;
+  // After the components were scanned again: every module takes its component's lists (no
+  // undo step), and the views show the project again.
+  void AttachComponents();
 
-  // Pushes a command that is done, or is done by its first redo; every tenth change keeps the
-  // work aside.
-  void Push(QUndoCommand* command);
-  // What a command calls once it changed the project: the views show it again.
-  TChanged Changed();
+  // What a command calls around its change: the views show it.
+  TNotify Notify();
   // The views show the project again after a change made outside the undo stack (anything may
   // have changed): the tree is built afresh.
   void Refresh() {
@@ -95,8 +126,6 @@ public:
     emit Refreshed();
     emit ContentChanged();
   }
-  // An arrow key moved the module from where it was: one undo step per run of presses.
-  void MoveByKeys(const std::shared_ptr<IModule>& module, TPoint from);
   QUndoStack* GetUndoStack() const { return UndoStack; }
   // The project was saved: the stack's current state is the clean one, the recovery file goes.
   void MarkSaved();
@@ -141,13 +170,27 @@ signals:
   void SelectionChanged();
   // The modified mark changed.
   void ModifiedChanged();
-  void ModuleMoving(const std::shared_ptr<IModule>& module);
+  // Before a command gives these modules other values.
+  void ModulesChanging(const std::vector<std::shared_ptr<IModule>>& modules);
   // Another level is shown.
   void LevelChanged();
   // The project was locked or unlocked.
   void LockChanged();
 
 private:
+  // Pushes the command, which its first redo applies; refused while the project is locked.
+  // Every tenth change keeps the work aside.
+  TEditResult Push(QUndoCommand* command);
+  // Writes the focus marks of the list shown: exactly these modules selected.
+  void WriteSelection(const std::vector<std::shared_ptr<IModule>>& modules);
+  // After a change: the selection read again from the focus marks, told when it moved.
+  void SelectionAfterChange();
+  // The values of a module's text, checked; the field and reason of the first refused.
+  TEditResult ReadText(const TModuleText& text, TModuleValues& values) const;
+  // The parameter lists a type gives: its component's, empty ones for an unknown type; false
+  // for no type (the lists stay).
+  bool ParamsOfType(const std::u16string& type, const IModule* module, TModuleValues& values) const;
+
   // Cuts the level path where a step is no longer in the list above it (an undo took it out).
   void KeepPathValid();
   void SetPath(std::vector<std::shared_ptr<IModule>> path);

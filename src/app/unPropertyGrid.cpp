@@ -1,6 +1,5 @@
 #include "app/unPropertyGrid.h"
 
-#include "app/unEditCommands.h"
 #include "app/unProjectDocument.h"
 #include "canvas/unQtStrings.h"
 #include "model/unIModule.h"
@@ -8,7 +7,6 @@
 #include "model/unLinkList.h"
 #include "model/unParamList.h"
 #include "model/unProject.h"
-#include "platform/unIntText.h"
 #include "plugins/unParamAttach.h"
 
 #include <QCoreApplication>
@@ -81,7 +79,6 @@ TPropertyGrid::TPropertyGrid(TProjectDocument& document, QTableWidget* grid,
   for (auto signal : {&TProjectDocument::ProjectChanged, &TProjectDocument::ContentChanged,
                       &TProjectDocument::SelectionChanged})
     connect(&Document, signal, this, &TPropertyGrid::ShowSelection);
-  connect(&Document, &TProjectDocument::ModuleMoving, this, &TPropertyGrid::ShowPosition);
   connect(&Document, &TProjectDocument::LockChanged, this, &TPropertyGrid::ShowSelection);
 }
 
@@ -232,29 +229,6 @@ void TPropertyGrid::ShowLiveValues() {
   Filling = false;
 }
 
-void TPropertyGrid::SetInputValue(const std::vector<std::shared_ptr<IModule>>& modules,
-                                  const std::u16string& name, const std::u16string& text) {
-  std::vector<std::pair<std::shared_ptr<IModule>, TModuleValues>> changed;
-  for (const auto& module : modules) {
-    const TModuleValues before = TModuleValues::Of(*module);
-    std::vector<TInputValue> values = module->GetInputValues();
-    const auto it = std::find_if(values.begin(), values.end(),
-                                 [&](const TInputValue& v) { return v.Name == name; });
-    if (text.empty()) {
-      if (it != values.end())
-        values.erase(it);
-    } else if (it != values.end()) {
-      it->Value = text;
-    } else {
-      values.push_back({name, text});
-    }
-    module->SetInputValues(std::move(values));
-    if (!(TModuleValues::Of(*module) == before))
-      changed.emplace_back(module, before);
-  }
-  PushChanges(tr("Change %1").arg(ToQString(name)), changed);
-}
-
 std::vector<std::shared_ptr<IModule>> TPropertyGrid::ShownModules() const {
   std::vector<std::shared_ptr<IModule>> modules;
   for (const auto& weak : Shown)
@@ -284,16 +258,6 @@ void TPropertyGrid::ShowComponentState(const std::vector<std::shared_ptr<IModule
                        : QString());
 }
 
-void TPropertyGrid::ShowPosition(const std::shared_ptr<IModule>&) {
-  const auto modules = ShownModules();
-  if (modules.empty())
-    return;
-  Filling = true;
-  SetValue("PositionX", SharedValue(modules, "PositionX"));
-  SetValue("PositionY", SharedValue(modules, "PositionY"));
-  Filling = false;
-}
-
 void TPropertyGrid::ItemChanged(QTableWidgetItem* item) {
   if (Filling || item->column() != 1)
     return;
@@ -301,74 +265,16 @@ void TPropertyGrid::ItemChanged(QTableWidgetItem* item) {
   QTableWidgetItem* keyItem = Grid->item(item->row(), 0);
   if (modules.empty() || !keyItem)
     return;
-  if (Document.Locked()) {
-    // Nothing is written while the project runs; the row shows what it held.
-    ShowSelection();
-    Tell(TProjectDocument::LockedNote());
-    return;
-  }
-  if (const QString role = keyItem->data(ParamRole).toString(); role.startsWith("in:")) {
+  // The document writes the text, or says why not; a refused value shows the modules' again.
+  const QString role = keyItem->data(ParamRole).toString();
+  const TEditResult result =
+      role.startsWith("in:")
+          ? Document.SetInputValue(modules, ToU16(role.mid(3)), ToU16(item->text()))
+          : Document.SetValue(modules, keyItem->text(), item->text());
+  if (result) {
     Tell({});
-    SetInputValue(modules, ToU16(role.mid(3)), ToU16(item->text()));
     return;
   }
-  const QString key = keyItem->text();
-  const std::u16string text = ToU16(item->text());
-  std::int32_t value = 0;
-  if (key != "Name" && key != "Description" && key != "Type") {
-    // A refused value: the row shows the modules' again and the status bar says why.
-    auto refuse = [&](const char* why) {
-      Filling = true;
-      item->setText(SharedValue(modules, key));
-      Filling = false;
-      Tell(QCoreApplication::translate("TPropertyGrid", why).arg(ToQString(text), key));
-    };
-    const TIntTextResult number = ParseIntText(text, 32);
-    if (!number.Ok)
-      return refuse(
-          QT_TRANSLATE_NOOP("TPropertyGrid", "Значение «%1» поля %2 не является целым числом"));
-    value = static_cast<std::int32_t>(number.Value);
-    if ((key == "Height" || key == "Width") && value < 1)
-      return refuse(QT_TRANSLATE_NOOP(
-          "TPropertyGrid", "Значение «%1» поля %2 меньше 1: размер — целое число не меньше 1"));
-  }
-  Tell({});
-  // One value written to every module shown: one undo step.
-  std::vector<std::pair<std::shared_ptr<IModule>, TModuleValues>> changed;
-  for (const auto& module : modules) {
-    const TModuleValues before = TModuleValues::Of(*module);
-    const TPoint position = module->GetPosition();
-    if (key == "Name")
-      module->SetName(text);
-    else if (key == "Description")
-      module->SetDescription(text);
-    else if (key == "Type")
-      module->SetType(text);
-    else if (key == "Height")
-      module->SetHeight(value);
-    else if (key == "Width")
-      module->SetWidth(value);
-    else if (key == "PositionX")
-      module->SetPosition({value, position.Y});
-    else if (key == "PositionY")
-      module->SetPosition({position.X, value});
-    if (!(TModuleValues::Of(*module) == before))
-      changed.emplace_back(module, before);
-  }
-  PushChanges(tr("Change %1").arg(key), changed);
-}
-
-void TPropertyGrid::PushChanges(
-    const QString& caption,
-    const std::vector<std::pair<std::shared_ptr<IModule>, TModuleValues>>& changed) {
-  if (changed.size() == 1) {
-    const auto& [module, before] = changed.front();
-    Document.Push(new TChangeModuleCommand(caption, module, before, TModuleValues::Of(*module),
-                                           Document.Changed()));
-  } else if (!changed.empty()) {
-    auto* step = new TGroupCommand(caption, Document.Changed());
-    for (const auto& [module, before] : changed)
-      new TChangeModuleCommand(caption, module, before, TModuleValues::Of(*module), {}, 0, step);
-    Document.Push(step);
-  }
+  ShowSelection();
+  Tell(result.Reason);
 }

@@ -12,7 +12,6 @@ class IModule;
 class QTableWidget;
 class QTableWidgetItem;
 class TProjectDocument;
-struct TModuleValues;
 struct TLink;
 
 // The property grid as a view of the document: the rows "Name", "Description", "Type",
@@ -31,8 +30,6 @@ public:
   void Show(const std::shared_ptr<IModule>& module);
   // The rows of the modules: the values they share.
   void Show(const std::vector<std::shared_ptr<IModule>>& modules);
-  // The position rows of the modules shown, as one of them moves.
-  void ShowPosition(const std::shared_ptr<IModule>& module);
   // The rows of the document's selection: a module's, a link's two ends ("From", "To"), or none.
   void ShowSelection();
   void ShowLink(const TLink& link);
@@ -51,19 +48,14 @@ private:
   // The text of a parameter row's value.
   QString ParamValue(const std::vector<std::shared_ptr<IModule>>& modules, bool output,
                      const std::u16string& name) const;
-  // A typed value written to every module shown (one undo step); empty text takes it away.
-  void SetInputValue(const std::vector<std::shared_ptr<IModule>>& modules,
-                     const std::u16string& name, const std::u16string& text);
   void SetValue(const QString& key, const QString& value);
   // Marks the "Type" row red, with the reason as its tool tip, when the module's component is
   // missing.
   void ShowComponentState(const std::vector<std::shared_ptr<IModule>>& modules);
   // The modules shown that still exist.
   std::vector<std::shared_ptr<IModule>> ShownModules() const;
+  // A row's new text goes to the document, which writes it to the modules shown.
   void ItemChanged(QTableWidgetItem* item);
-  // The modules changed (each with its values before) as one undo step; nothing for none.
-  void PushChanges(const QString& caption,
-                   const std::vector<std::pair<std::shared_ptr<IModule>, TModuleValues>>& changed);
 
   TProjectDocument& Document;
   QTableWidget* Grid;

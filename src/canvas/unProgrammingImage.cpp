@@ -80,7 +80,7 @@ void TProgrammingImage::DrawContent() {
   Canvas.SetPenColor(clBlack);
   Canvas.Rectangle(0, 0, Image.width() - 1, Image.height() - 1);
   if (auto modules = Modules()) {
-    DrawLevel(View, *modules, SelectedLink.get());
+    DrawLevel(View, *modules, SelectedLink.get(), Dragging ? &Shift : nullptr);
     if (LinkValue)
       DrawLinkValues(*modules);
   }
@@ -136,11 +136,14 @@ void TProgrammingImage::SetReadOnly(bool readOnly) {
   ReadOnly = readOnly;
   if (!readOnly)
     return;
-  // A drag or a wire under way ends where it is.
+  // A drag or a wire under way ends without a change.
+  const bool shown = Dragging || Connecting;
   Dragging = false;
   Connecting = false;
   DragModules.clear();
-  DragStarts.clear();
+  Shift = {};
+  if (shown)
+    Redraw();
 }
 
 void TProgrammingImage::DrawBand() {
@@ -162,7 +165,9 @@ std::shared_ptr<IModuleList> TProgrammingImage::Modules() const {
 
 void TProgrammingImage::SetLevel(std::shared_ptr<IModuleList> level) {
   Level = std::move(level);
-  SelectedModule.reset();
+  Pressed.reset();
+  DragModules.clear();
+  Shift = {};
   Dragging = false;
   Connecting = false;
 }
@@ -195,11 +200,21 @@ std::shared_ptr<TLink> TProgrammingImage::LinkAt(QPoint pixel) const {
   return best;
 }
 
-TRect TProgrammingImage::MovedArea(const std::shared_ptr<IModule>& module) {
+TRect TProgrammingImage::MovedArea(const std::shared_ptr<IModule>& module,
+                                   const TDragShift& shift) {
   TRect area = module->DrawnBounds(View);
+  if (const TPoint by = shift.Of(module.get()); !area.Empty())
+    area = {area.Left + by.X, area.Top + by.Y, area.Right + by.X, area.Bottom + by.Y};
   if (auto modules = Modules())
     for (const auto& link : modules->GetLinks().Of(module))
-      area = Union(area, LinkHull(*link));
+      area = Union(area, LinkHull(*link, &shift));
+  return area;
+}
+
+TRect TProgrammingImage::DragArea(const TDragShift& shift) {
+  TRect area;
+  for (const auto& module : DragModules)
+    area = Union(area, MovedArea(module, shift));
   return area;
 }
 
@@ -245,6 +260,9 @@ void TProgrammingImage::EndWire(QPoint pixel) {
   WireFrom = {};
   Compatible.clear();
   Redraw();
+  // A click on the mark, without a wire drawn, asks for nothing.
+  if ((pixel - PressPixel).manhattanLength() < 3)
+    return;
   const TMarkHit to = MarkAt(pixel);
   const auto* outputs = dynamic_cast<const TParamList*>(from.Module->GetParamOut().get());
   const auto* inputs =
@@ -276,6 +294,15 @@ void TProgrammingImage::RedrawModules(const std::vector<std::shared_ptr<IModule>
     if (module)
       area = Union(area, module->DrawnBounds(View));
   RedrawArea(area);
+}
+
+TRect TProgrammingImage::ModulesArea(const std::vector<std::shared_ptr<IModule>>& modules) {
+  ApplyFont();
+  TRect area;
+  for (const auto& module : modules)
+    if (module)
+      area = Union(area, MovedArea(module, {}));
+  return area;
 }
 
 void TProgrammingImage::RedrawArea(TRect area) {
@@ -337,6 +364,19 @@ TRect TProgrammingImage::ProjectExtent() const {
   return extent;
 }
 
+void TProgrammingImage::AskSelect(const std::shared_ptr<IModule>& module) {
+  if (OnSelect)
+    OnSelect(module);
+}
+
+std::shared_ptr<IModule> TProgrammingImage::ModuleAt(QPoint pixel) const {
+  if (const TMarkHit mark = MarkAt(pixel); mark.Module)
+    return mark.Module;
+  auto modules = Modules();
+  const TPoint at = ToProject(pixel);
+  return modules ? modules->FindAt(at.X, at.Y) : nullptr;
+}
+
 void TProgrammingImage::MouseDown(int x, int y, bool add) {
   if (SkipNextPress) {
     SkipNextPress = false;
@@ -344,72 +384,65 @@ void TProgrammingImage::MouseDown(int x, int y, bool add) {
   }
   if (!Project)
     return;
-  LastPixel = {x, y};
-  // A press on an output's mark draws a wire from it.
+  LastPixel = PressPixel = {x, y};
+  Pressed.reset();
+  PressedInSelection = false;
+  DragModules.clear();
+  // A press on an output's mark selects its module and draws a wire from it.
   if (const TMarkHit mark = MarkAt({x, y}); mark.Module && mark.Output && !add && !ReadOnly) {
+    if (!mark.Module->GetFocused())
+      AskSelect(mark.Module);
     StartWire(mark);
     return;
   }
   const TPoint at = ToProject({x, y});
   auto modules = Modules();
-  SelectedModule = modules ? modules->FindAt(at.X, at.Y) : nullptr;
-  DragModules.clear();
-  DragStarts.clear();
+  const std::shared_ptr<IModule> module = modules ? modules->FindAt(at.X, at.Y) : nullptr;
   if (add) {
     // Ctrl: the module pressed joins the selection or leaves it; on empty canvas a band adds.
-    if (SelectedModule)
-      SelectedModule->SetFocused(ToWordBool(!SelectedModule->GetFocused()));
-    else
+    if (module) {
+      if (OnToggle)
+        OnToggle(module);
+    } else {
       StartBand(at);
-    SelectedModule.reset();
-    Redraw();
-    if (OnModuleSelect)
-      OnModuleSelect(nullptr);
+    }
     return;
   }
-  // A press on a selected module drags the whole selection; on another one, that one alone.
-  const bool kept = SelectedModule && SelectedModule->GetFocused();
-  if (modules && !kept) {
-    modules->ClearFocus();
-    if (SelectedModule)
-      SelectedModule->SetFocused(WordTrue);
-  }
-  // Beside every box, a press near a link selects it; elsewhere a band selects what it touches.
-  if (!SelectedModule) {
+  if (!module) {
+    // Beside every box, a press near a link selects it; elsewhere a band selects what it touches.
     if (std::shared_ptr<TLink> link = LinkAt({x, y})) {
-      Redraw();
       if (OnLinkSelect)
         OnLinkSelect(link);
       return;
     }
+    AskSelect(nullptr);
     StartBand(at);
-  }
-  // The selection kept as it was (and no link to let go) needs neither a picture nor a report.
-  if (!kept || SelectedLink) {
-    Redraw();
-    if (OnModuleSelect)
-      OnModuleSelect(SelectedModule);
-  }
-  if (!SelectedModule)
     return;
+  }
+  // A press on a selected module keeps the selection for a drag of all of it; on another one,
+  // that one alone is selected.
+  Pressed = module;
+  PressedInSelection = module->GetFocused();
+  if (!PressedInSelection)
+    AskSelect(module);
   if (ReadOnly) {
     if (OnReadOnly)
       OnReadOnly();
     return;
   }
-  Dragging = true;
-  DragAt = at;
-  if (!kept) {
-    DragModules.push_back(SelectedModule);
-  } else if (SelectionOf) {
+  if (SelectionOf) {
     DragModules = SelectionOf();
   } else {
     for (std::int32_t i = 0; i < modules->Count(); ++i)
       if (auto m = modules->GetItem(i); m->GetFocused())
         DragModules.push_back(m);
   }
-  for (const auto& m : DragModules)
-    DragStarts.push_back(m->GetPosition());
+  // Without an owner that selects, the module pressed is what moves.
+  if (std::find(DragModules.begin(), DragModules.end(), module) == DragModules.end())
+    DragModules.assign(1, module);
+  Dragging = true;
+  DragAt = at;
+  Shift = {};
 }
 
 void TProgrammingImage::StartBand(TPoint at) {
@@ -443,14 +476,10 @@ void TProgrammingImage::MouseMove(int x, int y) {
     return;
   const TPoint at = ToProject({x, y});
   ApplyFont();
-  // Each box and its links, where they were and where they are now.
-  TRect before, after;
-  for (std::size_t i = 0; i < DragModules.size(); ++i) {
-    before = Union(before, MovedArea(DragModules[i]));
-    DragModules[i]->SetPosition(
-        {DragStarts[i].X + at.X - DragAt.X, DragStarts[i].Y + at.Y - DragAt.Y});
-    after = Union(after, MovedArea(DragModules[i]));
-  }
+  // Each box and its links, where they were shown and where they are shown now.
+  const TRect before = DragArea(Shift);
+  Shift = TDragShift(DragModules, {at.X - DragAt.X, at.Y - DragAt.Y});
+  const TRect after = DragArea(Shift);
   // Only what the modules left and what they cover now.
   if (Overlap(before, after)) {
     RedrawArea(Union(before, after));
@@ -458,8 +487,6 @@ void TProgrammingImage::MouseMove(int x, int y) {
     RedrawArea(before);
     RedrawArea(after);
   }
-  if (OnModuleMove)
-    OnModuleMove(SelectedModule);
 }
 
 void TProgrammingImage::MouseUp() {
@@ -471,35 +498,42 @@ void TProgrammingImage::MouseUp() {
     Banding = false;
     // Every box the band touches or encloses joins the selection.
     const TRect band = Band();
-    bool joined = false;
+    std::vector<std::shared_ptr<IModule>> touched;
     if (auto modules = Modules())
       for (std::int32_t i = 0; i < modules->Count(); ++i)
-        if (auto m = modules->GetItem(i); !m->GetFocused() && Overlap(BoxOf(*m), band)) {
-          m->SetFocused(WordTrue);
-          joined = true;
-        }
+        if (auto m = modules->GetItem(i); !m->GetFocused() && Overlap(BoxOf(*m), band))
+          touched.push_back(m);
     Redraw();
-    // The press has told of the selection it made; the band tells only of what it added.
-    if (joined && OnModuleSelect)
-      OnModuleSelect(nullptr);
+    if (!touched.empty() && OnBandSelect)
+      OnBandSelect(touched);
     return;
   }
+  const std::shared_ptr<IModule> pressed = std::move(Pressed);
+  Pressed.reset();
+  if (!Dragging)
+    return;
   Dragging = false;
-  SelectedModule.reset();
-  std::vector<std::shared_ptr<IModule>> moved;
-  std::vector<TPoint> from;
-  for (std::size_t i = 0; i < DragModules.size(); ++i)
-    if (!(DragModules[i]->GetPosition() == DragStarts[i])) {
-      moved.push_back(DragModules[i]);
-      from.push_back(DragStarts[i]);
-    }
+  const std::vector<std::shared_ptr<IModule>> moved = std::move(DragModules);
   DragModules.clear();
-  DragStarts.clear();
-  if (!moved.empty() && OnModulesDrop)
-    OnModulesDrop(moved, from);
+  const TDragShift shown = Shift;
+  Shift = {};
+  if (shown.Empty()) {
+    // A click on a module of a larger selection selects it alone.
+    if (PressedInSelection && pressed)
+      AskSelect(pressed);
+    return;
+  }
+  // The picture shows the project again; the owner's move draws the modules where they go.
+  ApplyFont();
+  DragModules = moved;
+  const TRect area = Union(DragArea(shown), DragArea({}));
+  DragModules.clear();
+  RedrawArea(area);
+  if (OnModulesDrop)
+    OnModulesDrop(moved, shown.GetDelta());
 }
 
-void TProgrammingImage::DblClick() {
+void TProgrammingImage::DblClick(int x, int y) {
   if (!Project)
     return;
   if (ReadOnly) {
@@ -508,12 +542,18 @@ void TProgrammingImage::DblClick() {
     SkipNextPress = true;
     return;
   }
-  auto modules = Modules();
-  auto focused = modules ? modules->GetFocused() : nullptr;
-  if (!focused)
+  // A wire that a press started on a mark is no gesture of its own.
+  if (Connecting) {
+    Connecting = false;
+    WireFrom = {};
+    Compatible.clear();
+    Redraw();
+  }
+  const std::shared_ptr<IModule> module = ModuleAt({x, y});
+  if (!module)
     return;
   if (OnModuleEdit)
-    OnModuleEdit(focused);
+    OnModuleEdit(module);
   SkipNextPress = true;
 }
 
@@ -570,7 +610,7 @@ void TProgrammingImage::mouseDoubleClickEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   if (event->button() != Qt::LeftButton)
     return;
-  DblClick();
+  DblClick(p.x(), p.y());
   MouseDown(p.x(), p.y());
 }
 
@@ -658,17 +698,16 @@ bool TProgrammingImage::KeyMove(int key, bool shift) {
   default:
     return false;
   }
-  auto modules = Modules();
-  const std::shared_ptr<IModule> module = modules ? modules->GetFocused() : nullptr;
-  if (!module || Dragging)
+  std::shared_ptr<IModule> module;
+  if (SelectionOf) {
+    const auto selection = SelectionOf();
+    module = selection.empty() ? nullptr : selection.front();
+  } else if (auto modules = Modules()) {
+    module = modules->GetFocused();
+  }
+  if (!module || Dragging || !OnModuleKeyMove)
     return false;
-  ApplyFont();
-  const TPoint from = module->GetPosition();
-  const TRect before = module->DrawnBounds(View);
-  module->SetPosition({from.X + dx, from.Y + dy});
-  RedrawArea(Union(before, module->DrawnBounds(View)));
-  if (OnModuleKeyMove)
-    OnModuleKeyMove(module, from);
+  OnModuleKeyMove(module, {dx, dy});
   return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "canvas/unImageCanvas.h"
 #include "canvas/unViewCanvas.h"
+#include "model/unDragShift.h"
 
 #include <QImage>
 #include <QWidget>
@@ -38,6 +39,8 @@ public:
   void RedrawArea(TRect area);
   // Draws again the part of the picture that shows the modules (their selection changed).
   void RedrawModules(const std::vector<std::shared_ptr<IModule>>& modules);
+  // Where the modules and their links are drawn, in project coordinates.
+  TRect ModulesArea(const std::vector<std::shared_ptr<IModule>>& modules);
   const QImage& Picture() const { return Image; }
 
   // The view: zoom 1 shows project pixels as picture pixels.
@@ -73,27 +76,34 @@ public:
   static QString MarkText(const TMarkHit& hit);
   static constexpr int PickPixels = 6;
 
-  // What the mouse handlers do, with positions in picture pixels.
-  // A press with `add` (Ctrl) adds the module to the selection or takes it out, and a band
-  // drawn from empty canvas then adds what it touches.
+  // What the mouse handlers do, with positions in picture pixels. The canvas changes nothing
+  // itself: it tells its owner what a gesture asks for, and draws a drag under way as an offset
+  // until the owner moves the modules.
+  // A press on a module selects it (one inside a selection of several keeps them all for a drag,
+  // and selects it alone when released without moving); on an output's mark it selects the mark's
+  // module and starts a wire; on empty canvas it selects none and starts a band. With `add`
+  // (Ctrl) a module joins the selection or leaves it, and a band adds what it touches.
   void MouseDown(int x, int y, bool add = false);
   void MouseMove(int x, int y);
   void MouseUp();
-  void DblClick();
+  // A double click at the pixel asks to edit the module there.
+  void DblClick(int x, int y);
 
-  // After a press changed the selection (the focus marks) or let go of a link.
-  TModuleEvent OnModuleSelect;
+  // Select this module alone (null: none).
+  TModuleEvent OnSelect;
+  // Ctrl+press on a module: it joins the selection or leaves it.
+  TModuleEvent OnToggle;
+  // A band touched these modules: they join the selection.
+  std::function<void(const std::vector<std::shared_ptr<IModule>>&)> OnBandSelect;
   // The selected modules of the list shown, when the owner knows them (else the marks are read).
   std::function<std::vector<std::shared_ptr<IModule>>()> SelectionOf;
-  TModuleEvent OnModuleMove;
   TModuleEvent OnModuleEdit;
-  // After a drag that moved modules: the modules and where each was when the drag began.
-  std::function<void(const std::vector<std::shared_ptr<IModule>>&, const std::vector<TPoint>& from)>
-      OnModulesDrop;
-  // After an arrow key moved the selected module: the module and where it was before the key.
-  std::function<void(const std::shared_ptr<IModule>&, TPoint from)> OnModuleKeyMove;
-  // Moves the selected module by the arrow key's step: 1 pixel, 10 with Shift; false for any
-  // other key or without a selected module.
+  // A drag ended: the modules it moved and by how much.
+  std::function<void(const std::vector<std::shared_ptr<IModule>>&, TPoint delta)> OnModulesDrop;
+  // An arrow key asks to move the selected module by the offset.
+  std::function<void(const std::shared_ptr<IModule>&, TPoint delta)> OnModuleKeyMove;
+  // The arrow keys ask to move the selected module by 1 pixel, 10 with Shift; false for any
+  // other key, without a selected module, or while read-only.
   bool KeyMove(int key, bool shift);
   // A press on a link selects it.
   std::function<void(const std::shared_ptr<TLink>&)> OnLinkSelect;
@@ -136,8 +146,14 @@ private:
   void DrawContent();
   // The modules' list shown, or null.
   std::shared_ptr<IModuleList> Modules() const;
-  // Everything a module's move changes on the picture: its box and its links.
-  TRect MovedArea(const std::shared_ptr<IModule>& module);
+  // Everything a module's move changes on the picture: its box and its links, where the drag
+  // shift shows them.
+  TRect MovedArea(const std::shared_ptr<IModule>& module, const TDragShift& shift);
+  // The box and links of every module a drag moves, where the shift shows them.
+  TRect DragArea(const TDragShift& shift);
+  // The module whose mark or box is at the pixel (the mark's first), or null.
+  std::shared_ptr<IModule> ModuleAt(QPoint pixel) const;
+  void AskSelect(const std::shared_ptr<IModule>& module);
   // The rubber band: from where the press was to the mouse, in project coordinates.
   void StartBand(TPoint at);
   TRect Band() const;
@@ -152,18 +168,21 @@ private:
 
   bool SkipNextPress = false;
   bool Dragging = false;
-  // The modules a drag moves, where each was, and the project point pressed.
+  // The modules a drag moves, the project point pressed and the offset shown.
   std::vector<std::shared_ptr<IModule>> DragModules;
-  std::vector<TPoint> DragStarts;
   TPoint DragAt;
+  TDragShift Shift;
+  // The module pressed, and whether it was in the selection then (released without a move, it
+  // becomes the selection alone).
+  std::shared_ptr<IModule> Pressed;
+  bool PressedInSelection = false;
   bool Banding = false;
   TPoint BandFrom, BandTo;
   bool Panning = false;
   QPoint PanFrom;
-  std::shared_ptr<IModule> SelectedModule;
   std::shared_ptr<TLink> SelectedLink;
   bool Connecting = false;
-  QPoint LastPixel;
+  QPoint LastPixel, PressPixel;
   TMarkHit WireFrom;
   TPoint WireEnd;
   // The inputs the wire may be dropped on: the module and the input's index.

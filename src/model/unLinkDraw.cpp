@@ -1,5 +1,6 @@
 #include "model/unLinkDraw.h"
 
+#include "model/unDragShift.h"
 #include "model/unIModule.h"
 #include "model/unLinkList.h"
 #include "platform/unCanvas.h"
@@ -16,19 +17,23 @@ constexpr int Steps = 16;
 constexpr int Dash = 6;
 
 // Where an end of the link lies: its parameter's mark, or the middle of the module's edge.
-TPoint EndPoint(const IModule& module, bool output, const std::u16string& name) {
+TPoint EndPoint(const IModule& module, bool output, const std::u16string& name,
+                const TDragShift* shift) {
+  const TPoint by = shift ? shift->Of(&module) : TPoint{};
   const std::int32_t index = ParamIndex(module, output, name);
-  if (index >= 0)
-    return module.MarkPoint(output, index);
+  if (index >= 0) {
+    const TPoint mark = module.MarkPoint(output, index);
+    return {mark.X + by.X, mark.Y + by.Y};
+  }
   const TPoint centre = module.GetPosition();
-  return {centre.X + (output ? 1 : -1) * std::abs(module.GetWidth()) / 2, centre.Y};
+  return {centre.X + by.X + (output ? 1 : -1) * std::abs(module.GetWidth()) / 2, centre.Y + by.Y};
 }
 
 // The points the curve passes through: the two ends and the bend points between.
-std::vector<TPoint> Through(const TLink& link) {
-  std::vector<TPoint> through{EndPoint(*link.From, true, link.Output)};
+std::vector<TPoint> Through(const TLink& link, const TDragShift* shift) {
+  std::vector<TPoint> through{EndPoint(*link.From, true, link.Output, shift)};
   through.insert(through.end(), link.Points.begin(), link.Points.end());
-  through.push_back(EndPoint(*link.To, false, link.Input));
+  through.push_back(EndPoint(*link.To, false, link.Input, shift));
   return through;
 }
 
@@ -78,16 +83,16 @@ std::vector<TPoint> Flatten(const std::vector<TPoint>& through) {
 
 } // namespace
 
-std::vector<TPoint> LinkCurve(const TLink& link) {
+std::vector<TPoint> LinkCurve(const TLink& link, const TDragShift* shift) {
   if (!link.From || !link.To)
     return {};
-  return Flatten(Through(link));
+  return Flatten(Through(link, shift));
 }
 
-TRect LinkHull(const TLink& link) {
+TRect LinkHull(const TLink& link, const TDragShift* shift) {
   if (!link.From || !link.To)
     return {};
-  return HullBounds(Through(link));
+  return HullBounds(Through(link, shift));
 }
 
 TRect LinkBounds(const std::vector<TPoint>& curve) {
@@ -103,13 +108,14 @@ TRect LinkBounds(const std::vector<TPoint>& curve) {
   return {r.Left - 2, r.Top - 2, r.Right + 2, r.Bottom + 2};
 }
 
-void DrawLinks(TCanvas& canvas, const TLinkList& links, const TLink* selected) {
+void DrawLinks(TCanvas& canvas, const TLinkList& links, const TLink* selected,
+               const TDragShift* shift) {
   const TRect clip = canvas.Clip();
   for (std::int32_t i = 0; i < links.Count(); ++i) {
     const std::shared_ptr<TLink> link = links.Get(i);
     if (!link->From || !link->To)
       continue;
-    const std::vector<TPoint> through = Through(*link);
+    const std::vector<TPoint> through = Through(*link, shift);
     // Links that cannot show within the clip are not even flattened.
     if (!clip.Empty()) {
       const TRect bounds = HullBounds(through);

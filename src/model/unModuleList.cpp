@@ -1,9 +1,11 @@
 #include "model/unModuleList.h"
 
+#include "model/unDragShift.h"
 #include "model/unModule.h"
 #include "model/unXmlChildIndex.h"
 #include "platform/unCanvas.h"
 #include "platform/unCoverage.h"
+#include "platform/unShiftCanvas.h"
 
 #include <algorithm>
 
@@ -61,20 +63,32 @@ std::shared_ptr<IModule> TModuleList::AddModule(std::int32_t x, std::int32_t y,
   return module;
 }
 
-void TModuleList::Draw(TCanvas& canvas) {
+void DrawModules(TCanvas& canvas, const IModuleList& modules, const TDragShift* shift) {
   // Later modules lie on top. Going down from the top first finds the modules that nothing of
   // would show (wholly under others or outside the picture); the rest are drawn bottom up.
   const TRect clip = canvas.Clip();
-  std::vector<bool> hidden(Items.size(), false);
+  const auto count = static_cast<std::size_t>(std::max(0, modules.Count()));
+  std::vector<std::shared_ptr<IModule>> items(count);
+  for (std::size_t i = 0; i < count; ++i)
+    items[i] = modules.GetItem(static_cast<std::int32_t>(i));
+  TShiftCanvas moved(canvas, shift ? shift->GetDelta() : TPoint{});
+  auto canvasOf = [&](const IModule& module) -> TCanvas& {
+    return shift && shift->Moves(&module) ? static_cast<TCanvas&>(moved) : canvas;
+  };
+  std::vector<bool> hidden(count, false);
   if (!clip.Empty()) {
     TCoverage above(clip.Right + 1, clip.Bottom + 1, clip.Left, clip.Top, clip.Right, clip.Bottom);
     const std::int32_t line = canvas.TextExtent(u"Xg").Height;
-    for (std::size_t i = Items.size(); i-- > 0;)
-      hidden[i] = Items[i]->Occlude(above, canvas, line);
+    for (std::size_t i = count; i-- > 0;)
+      hidden[i] = items[i]->Occlude(above, canvasOf(*items[i]), line);
   }
-  for (std::size_t i = 0; i < Items.size(); ++i)
+  for (std::size_t i = 0; i < count; ++i)
     if (!hidden[i])
-      Items[i]->Draw(canvas);
+      items[i]->Draw(canvasOf(*items[i]));
+}
+
+void TModuleList::Draw(TCanvas& canvas) {
+  DrawModules(canvas, *this, nullptr);
 }
 
 void TModuleList::ClearFocus() {

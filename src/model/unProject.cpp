@@ -1,9 +1,11 @@
 #include "model/unProject.h"
 
+#include "model/unDragShift.h"
 #include "model/unLinkDraw.h"
 #include "model/unLinkList.h"
 #include "model/unMissingEntries.h"
 #include "model/unModule.h"
+#include "model/unModuleList.h"
 #include "model/unXmlChildIndex.h"
 #include "xml/unXml.h"
 
@@ -41,11 +43,15 @@ void TProject::Draw(TCanvas& canvas, const TLink* selected) {
     DrawLevel(canvas, *modules, selected);
 }
 
-void DrawLevel(TCanvas& canvas, IModuleList& modules, const TLink* selected) {
+void DrawLevel(TCanvas& canvas, IModuleList& modules, const TLink* selected,
+               const TDragShift* shift) {
   try {
     // The links first: the boxes and their names lie above them.
-    DrawLinks(canvas, modules.GetLinks(), selected);
-    modules.Draw(canvas);
+    DrawLinks(canvas, modules.GetLinks(), selected, shift);
+    if (shift && !shift->Empty())
+      DrawModules(canvas, modules, shift);
+    else
+      modules.Draw(canvas);
   } catch (...) {
   }
 }

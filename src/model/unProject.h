@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+class TDragShift;
 class TKvenXmlNode1;
 class TModule;
 struct TLink;
@@ -65,6 +66,8 @@ private:
   std::u16string Name;
 };
 
-// Draws one list of modules with its links below them, one link as selected (none for null);
-// failures while drawing are swallowed.
-void DrawLevel(TCanvas& canvas, IModuleList& modules, const TLink* selected);
+// Draws one list of modules with its links below them, one link as selected (none for null), the
+// modules of a drag shift (if any) where the drag shows them; failures while drawing are
+// swallowed.
+void DrawLevel(TCanvas& canvas, IModuleList& modules, const TLink* selected,
+               const TDragShift* shift = nullptr);

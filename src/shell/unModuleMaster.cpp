@@ -2,8 +2,6 @@
 
 #include "canvas/unQtStrings.h"
 #include "model/unIModule.h"
-#include "model/unParamList.h"
-#include "platform/unIntText.h"
 #include "plugins/unComponentList.h"
 
 #include <QComboBox>
@@ -79,8 +77,15 @@ TFormModuleMaster::TFormModuleMaster(QWidget* owner) : QDialog(owner) {
   ShowMessage = [this](const QString& text) { QMessageBox::warning(this, windowTitle(), text); };
 }
 
-void TFormModuleMaster::SetModule(std::shared_ptr<IModule> module) {
-  Module = std::move(module);
+void TFormModuleMaster::SetModule(const std::shared_ptr<IModule>& module) {
+  Shown.reset();
+  if (module)
+    Shown = TModuleText::Of(*module);
+  FillFields();
+}
+
+void TFormModuleMaster::SetValues(const TModuleText& values) {
+  Shown = values;
   FillFields();
 }
 
@@ -103,17 +108,17 @@ void TFormModuleMaster::FillFields() {
     for (std::int32_t i = 0; i < Components->Count(); ++i)
       cbType->addItem(ToQString(Components->GetComponent(i)->GetFileName()));
   cbType->setCurrentIndex(-1);
-  if (!Module)
+  if (!Shown)
     return;
-  edName->setText(ToQString(Module->GetName()));
-  edDescription->setText(ToQString(Module->GetDescription()));
-  edPositionX->setText(QString::number(Module->GetPosition().X));
-  edPositionY->setText(QString::number(Module->GetPosition().Y));
-  edHeight->setText(QString::number(Module->GetHeight()));
-  edWidth->setText(QString::number(Module->GetWidth()));
+  edName->setText(Shown->Name);
+  edDescription->setText(Shown->Description);
+  edPositionX->setText(Shown->PositionX);
+  edPositionY->setText(Shown->PositionY);
+  edHeight->setText(Shown->Height);
+  edWidth->setText(Shown->Width);
   // The current type is shown, its registry entry selected when there is one, so that OK without
   // touching the type keeps it.
-  const QString type = ToQString(Module->GetType());
+  const QString type = Shown->Type;
   const int entry = type.isEmpty() ? -1 : cbType->findText(type, Qt::MatchExactly);
   cbType->setCurrentIndex(entry);
   cbType->setEditText(type);
@@ -132,11 +137,13 @@ void TFormModuleMaster::btTypeClick() {
 }
 
 void TFormModuleMaster::btOkClick() {
-  if (!Module) {
+  Result = {edName->text(),      edDescription->text(), cbType->currentText(), edPositionX->text(),
+            edPositionY->text(), edHeight->text(),      edWidth->text()};
+  if (!Shown) {
     done(1);
     return;
   }
-  // Every number is checked before anything is applied.
+  // Every number is checked before the dialog closes; the first one refused is focused.
   const struct {
     QLineEdit* Edit;
     const char* Field;
@@ -144,45 +151,15 @@ void TFormModuleMaster::btOkClick() {
                  {edPositionY, "PositionY"},
                  {edHeight, "Height"},
                  {edWidth, "Width"}};
-  std::int32_t values[4] = {};
-  for (std::size_t i = 0; i < std::size(numbers); ++i) {
-    const TIntTextResult number = ParseIntText(ToU16(numbers[i].Edit->text()), 32);
-    // Sizes are at least 1: a box of no or negative size would be drawn mirrored.
-    const bool size = numbers[i].Edit == edHeight || numbers[i].Edit == edWidth;
-    const char* why =
-        !number.Ok
-            ? QT_TRANSLATE_NOOP("TFormModuleMaster", "Поле %1: «%2» не является целым числом")
-        : size && number.Value < 1
-            ? QT_TRANSLATE_NOOP("TFormModuleMaster",
-                                "Поле %1: «%2» меньше 1: размер — целое число не меньше 1")
-            : nullptr;
-    if (why) {
+  for (const auto& number : numbers) {
+    std::int32_t value = 0;
+    if (const TEditResult read = ReadModuleNumber(number.Field, number.Edit->text(), value); !read) {
       if (ShowMessage)
-        ShowMessage(QCoreApplication::translate("TFormModuleMaster", why)
-                        .arg(numbers[i].Field, numbers[i].Edit->text()));
-      numbers[i].Edit->setFocus();
-      numbers[i].Edit->selectAll();
+        ShowMessage(read.Reason);
+      number.Edit->setFocus();
+      number.Edit->selectAll();
       return;
     }
-    values[i] = static_cast<std::int32_t>(number.Value);
-  }
-  const QString type = cbType->currentText();
-  Module->SetName(ToU16(edName->text()));
-  Module->SetDescription(ToU16(edDescription->text()));
-  Module->SetType(ToU16(type));
-  Module->SetPosition({values[0], values[1]});
-  Module->SetHeight(values[2]);
-  Module->SetWidth(values[3]);
-  // The component whose library the type names gives its lists; a type no registered component
-  // stands behind gives empty ones. Without a type the lists stay.
-  const int entry = cbType->findText(type, Qt::MatchExactly | Qt::MatchCaseSensitive);
-  TComponent* component = Components && entry >= 0 ? Components->GetComponent(entry) : nullptr;
-  if (component) {
-    Module->SetParamIn(component->GetParamIn());
-    Module->SetParamOut(component->GetParamOut());
-  } else if (!type.isEmpty()) {
-    Module->SetParamIn(std::make_shared<TParamList>());
-    Module->SetParamOut(std::make_shared<TParamList>());
   }
   done(1);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/unModuleText.h"
+
 #include <QDialog>
 #include <functional>
 #include <memory>
@@ -10,20 +12,24 @@ class QComboBox;
 class QLineEdit;
 class TComponentList;
 
-// The module wizard: shows a module's name, description, type, position and size, and on OK
-// writes them back, giving the module the parameter lists of the component chosen as its type.
-// Result 1 on OK, 2 on Cancel.
+// The module wizard: shows a module's name, description, type, position and size and, on OK,
+// gives back what the user made of them (the module itself is not touched: the document applies
+// the values). Result 1 on OK, 2 on Cancel.
 class TFormModuleMaster : public QDialog {
   Q_OBJECT
 public:
   explicit TFormModuleMaster(QWidget* owner = nullptr);
 
-  void SetModule(std::shared_ptr<IModule> module);
+  // Shows the module's values.
+  void SetModule(const std::shared_ptr<IModule>& module);
+  void SetValues(const TModuleText& values);
+  // After OK: the values the user gave.
+  const TModuleText& Values() const { return Result; }
   // Not owned; may be null.
   void SetComponents(TComponentList* components);
 
-  // The OK button: checks the numbers, applies every field and closes with 1; a field that is
-  // not an integer is named in a message and focused, nothing is applied and the dialog stays.
+  // The OK button: checks the numbers and closes with 1, the fields' texts in Values(); a field
+  // that the values refuse is named in a message and focused, and the dialog stays.
   void btOkClick();
   // The "..." button: adds a chosen file to the type list once and selects it.
   void btTypeClick();
@@ -39,7 +45,8 @@ private:
   void ClearFields();
   void FillFields();
 
-  std::shared_ptr<IModule> Module;
+  std::optional<TModuleText> Shown;
+  TModuleText Result;
   TComponentList* Components = nullptr;
   QLineEdit* edName;
   QLineEdit* edDescription;

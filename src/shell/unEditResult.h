@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <utility>
+
+// The outcome of an edit the user asked for: done, or refused with the reason to show (and the
+// field it names, when one does).
+struct TEditResult {
+  bool Ok = true;
+  QString Reason;
+  QString Field;
+
+  static TEditResult Done() { return {}; }
+  static TEditResult Refused(QString reason, QString field = {}) {
+    return {false, std::move(reason), std::move(field)};
+  }
+  explicit operator bool() const { return Ok; }
+};
