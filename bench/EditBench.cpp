@@ -120,10 +120,12 @@ void BM_Edit100000Add(benchmark::State& state) {
   TLargeWindow large;
   auto* document = large.Window.GetDocument();
   for (auto _ : state) {
-    auto modules = document->Level();
-    auto module = modules->AddModule(50, 50, u"Added", 80, 120);
-    document->Push(new TAddModuleCommand(modules, module, document->Changed()));
-    document->Select(module);
+    TModuleText text = TProjectDocument::NewModuleText();
+    text.Name = "Added";
+    text.PositionX = text.PositionY = "50";
+    text.Height = "80";
+    text.Width = "120";
+    document->AddModule(text);
   }
   if (!large.Open() || large.Modules()->Count() != Large + static_cast<int>(state.iterations()))
     state.SkipWithError("the modules were not added");
@@ -243,10 +245,10 @@ void BM_CopyPaste1000Linked(benchmark::State& state) {
   }
   for (auto _ : state) {
     state.PauseTiming();
-    document->Select(nullptr);
+    std::vector<std::shared_ptr<IModule>> first;
     for (int i = 0; i < 1000; ++i)
-      modules->GetItem(i)->SetFocused(WordTrue);
-    document->SelectionTouched();
+      first.push_back(modules->GetItem(i));
+    document->SelectModules(first);
     state.ResumeTiming();
     large.Trigger("miCopy");
     large.Trigger("miPaste");

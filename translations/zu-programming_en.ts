@@ -4,10 +4,6 @@
 <context>
     <name>QObject</name>
     <message>
-        <source>Add Module</source>
-        <translation>Add Module</translation>
-    </message>
-    <message>
         <source>Delete</source>
         <translation>Delete</translation>
     </message>
@@ -22,10 +18,6 @@
 </context>
 <context>
     <name>TCanvasView</name>
-    <message>
-        <source>Move</source>
-        <translation>Move</translation>
-    </message>
     <message>
         <source>Связь добавлена</source>
         <translation>Link added</translation>
@@ -100,14 +92,6 @@
         <source>Cancel</source>
         <translation>Cancel</translation>
     </message>
-    <message>
-        <source>Поле %1: «%2» не является целым числом</source>
-        <translation>Field %1: “%2” is not a whole number</translation>
-    </message>
-    <message>
-        <source>Поле %1: «%2» меньше 1: размер — целое число не меньше 1</source>
-        <translation>Field %1: “%2” is less than 1: a size is a whole number not less than 1</translation>
-    </message>
 </context>
 <context>
     <name>TFormSettings</name>
@@ -125,6 +109,17 @@
     <message>
         <source>Сообщения программы</source>
         <translation>Program Messages</translation>
+    </message>
+</context>
+<context>
+    <name>TModuleText</name>
+    <message>
+        <source>Поле %1: «%2» не является целым числом</source>
+        <translation>Field %1: “%2” is not a whole number</translation>
+    </message>
+    <message>
+        <source>Поле %1: «%2» меньше 1: размер — целое число не меньше 1</source>
+        <translation>Field %1: “%2” is less than 1: a size is a whole number not less than 1</translation>
     </message>
 </context>
 <context>
@@ -210,6 +205,26 @@
         <source>Проект выполняется: изменения недоступны до остановки (Project ▸ Stop)</source>
         <translation>The project is running: no changes until it stops (Project ▸ Stop)</translation>
     </message>
+    <message>
+        <source>Нет поля %1</source>
+        <translation>No field %1</translation>
+    </message>
+    <message>
+        <source>Change %1</source>
+        <translation>Change %1</translation>
+    </message>
+    <message>
+        <source>Add Module</source>
+        <translation>Add Module</translation>
+    </message>
+    <message>
+        <source>Edit Module</source>
+        <translation>Edit Module</translation>
+    </message>
+    <message>
+        <source>В тексте нет модулей проекта</source>
+        <translation>The text holds no modules of a project</translation>
+    </message>
 </context>
 <context>
     <name>TPropertyGrid</name>
@@ -222,20 +237,8 @@
         <translation>(module %1)</translation>
     </message>
     <message>
-        <source>Change %1</source>
-        <translation>Change %1</translation>
-    </message>
-    <message>
         <source>Компонент «%1» не найден: у модуля нет параметров</source>
         <translation>Component “%1” not found: the module has no parameters</translation>
-    </message>
-    <message>
-        <source>Значение «%1» поля %2 не является целым числом</source>
-        <translation>The value “%1” of the field %2 is not a whole number</translation>
-    </message>
-    <message>
-        <source>Значение «%1» поля %2 меньше 1: размер — целое число не меньше 1</source>
-        <translation>The value “%1” of the field %2 is less than 1: a size is a whole number not less than 1</translation>
     </message>
 </context>
 <context>
@@ -354,10 +357,6 @@
     <message>
         <source>Clear</source>
         <translation>Clear</translation>
-    </message>
-    <message>
-        <source>Edit Module</source>
-        <translation>Edit Module</translation>
     </message>
     <message>
         <source>Key</source>

@@ -110,6 +110,8 @@ void TFormModuleMaster::FillFields() {
   cbType->setCurrentIndex(-1);
   if (!Shown)
     return;
+  // Until OK reads the fields, the values are those shown.
+  Result = *Shown;
   edName->setText(Shown->Name);
   edDescription->setText(Shown->Description);
   edPositionX->setText(Shown->PositionX);

@@ -23,7 +23,7 @@ public:
   // Shows the module's values.
   void SetModule(const std::shared_ptr<IModule>& module);
   void SetValues(const TModuleText& values);
-  // After OK: the values the user gave.
+  // The values the user gave by OK (before it, those shown).
   const TModuleText& Values() const { return Result; }
   // Not owned; may be null.
   void SetComponents(TComponentList* components);

@@ -34,9 +34,7 @@ protected:
     Modules()->GetLinks().Get(0)->Points = {{150, 160}};
   }
   void SelectAB() {
-    Document()->Select(M[0]);
-    M[1]->SetFocused(WordTrue);
-    Document()->SelectionTouched();
+    Document()->SelectModules({M[0], M[1]});
   }
 };
 

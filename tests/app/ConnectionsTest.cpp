@@ -197,7 +197,7 @@ TEST_F(ConnectionsTest, ALinkIsSelectedByAClickNearItDeletedAndBroughtBack) {
   AddModule("Adder.so", 400, 300);
   auto generator = Modules()->GetItem(1), adder = Modules()->GetItem(2);
   auto* canvas = Window->GetCanvas();
-  ASSERT_TRUE(Window->GetDocument()->AddLink(generator, u"Signal", adder, u"A").empty());
+  ASSERT_TRUE(Window->GetDocument()->AddLink(generator, u"Signal", adder, u"A").Ok);
   const auto link = Modules()->GetLinks().Get(0);
   // A point on its curve, then 3 pixels off it.
   const std::vector<TPoint> curve = LinkCurve(*link);
@@ -233,10 +233,10 @@ TEST_F(ConnectionsTest, DeletingAModuleTakesItsLinksAndUndoBringsThemBack) {
   auto generator = Modules()->GetItem(1), adder = Modules()->GetItem(2),
        comparator = Modules()->GetItem(3);
   auto* document = Window->GetDocument();
-  ASSERT_TRUE(document->AddLink(generator, u"Signal", adder, u"A").empty());
-  ASSERT_TRUE(document->AddLink(generator, u"Signal", adder, u"B").empty());
-  ASSERT_TRUE(document->AddLink(adder, u"Sum", comparator, u"Value").empty());
-  ASSERT_TRUE(document->AddLink(generator, u"Signal", comparator, u"Threshold").empty());
+  ASSERT_TRUE(document->AddLink(generator, u"Signal", adder, u"A").Ok);
+  ASSERT_TRUE(document->AddLink(generator, u"Signal", adder, u"B").Ok);
+  ASSERT_TRUE(document->AddLink(adder, u"Sum", comparator, u"Value").Ok);
+  ASSERT_TRUE(document->AddLink(generator, u"Signal", comparator, u"Threshold").Ok);
   const TLinkList& links = Modules()->GetLinks();
   std::vector<std::shared_ptr<TLink>> all;
   for (std::int32_t i = 0; i < links.Count(); ++i)
@@ -268,7 +268,7 @@ TEST_F(ConnectionsTest, MovingAModuleRedrawsItsLinksAsAFullRedrawWould) {
   AddModule("SignalGenerator.so", 150, 200);
   AddModule("Adder.so", 350, 250);
   auto generator = Modules()->GetItem(1), adder = Modules()->GetItem(2);
-  ASSERT_TRUE(Window->GetDocument()->AddLink(generator, u"Signal", adder, u"A").empty());
+  ASSERT_TRUE(Window->GetDocument()->AddLink(generator, u"Signal", adder, u"A").Ok);
   auto* canvas = Window->GetCanvas();
   canvas->Redraw();
   QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(350, 250));
@@ -327,11 +327,11 @@ TEST_F(ConnectionsTest, ASelectedLinkStaysSelectedThroughChangesThatKeepIt) {
   AddModule("Adder.so", 400, 300);
   auto generator = Modules()->GetItem(1), adder = Modules()->GetItem(2);
   auto* document = Window->GetDocument();
-  ASSERT_TRUE(document->AddLink(generator, u"Signal", adder, u"A").empty());
+  ASSERT_TRUE(document->AddLink(generator, u"Signal", adder, u"A").Ok);
   const auto first = Modules()->GetLinks().Get(0);
   document->SelectLink(first);
   // Another link added, then taken back: the first one is still the one selected.
-  ASSERT_TRUE(document->AddLink(generator, u"Signal", adder, u"B").empty());
+  ASSERT_TRUE(document->AddLink(generator, u"Signal", adder, u"B").Ok);
   EXPECT_EQ(document->SelectedLink(), first);
   Trigger("miUndo");
   EXPECT_EQ(document->SelectedLink(), first);

@@ -222,7 +222,7 @@ TEST_F(LevelsTest, ANewModuleAndALinkOnANestedLevelAreSavedAndLoadedThere) {
   ins->AddNew()->Name = u"i";
   Inner1->SetParamOut(outs);
   Inner2->SetParamIn(ins);
-  ASSERT_TRUE(Document()->AddLink(Inner1, u"o", Inner2, u"i").empty());
+  ASSERT_TRUE(Document()->AddLink(Inner1, u"o", Inner2, u"i").Ok);
   EXPECT_EQ(Middle->GetModules()->GetLinks().Count(), 1);
   // The two linked modules copied and pasted on this level: four of them, two links.
   ASSERT_TRUE(Document()->PasteText(CopyModules(*Middle->GetModules(), {Inner1, Inner2}), {0, 90}));

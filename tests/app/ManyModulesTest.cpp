@@ -73,18 +73,19 @@ TEST_F(ManyModulesTest, CtrlClickAddsAndTakesOutAndSelectAllTakesTheLevel) {
   EXPECT_FALSE(Canvas()->IsConnecting());
   Trigger("miSelectAll");
   EXPECT_EQ(Focused(), "ABC");
-  // A plain click on one of them keeps the selection (it may start a drag); elsewhere it goes.
-  QTest::mouseClick(Canvas(), Qt::LeftButton, {}, Pixel({250, 100}));
+  // A plain click on one of them selects it alone (a press there may start a drag of all);
+  // elsewhere the selection goes.
+  QTest::mousePress(Canvas(), Qt::LeftButton, {}, Pixel({250, 100}));
   EXPECT_EQ(Focused(), "ABC");
+  QTest::mouseRelease(Canvas(), Qt::LeftButton, {}, Pixel({250, 100}));
+  EXPECT_EQ(Focused(), "B");
   QTest::mouseClick(Canvas(), Qt::LeftButton, {}, Pixel({250, 300}));
   EXPECT_EQ(Focused(), "");
   EXPECT_EQ(Window->GetUndoStack()->count(), 0);
 }
 
 TEST_F(ManyModulesTest, ADragMovesEverySelectedModuleInOneStep) {
-  Document()->Select(M[1]);
-  M[2]->SetFocused(WordTrue);
-  Document()->SelectionTouched();
+  Document()->SelectModules({M[1], M[2]});
   QTest::mousePress(Canvas(), Qt::LeftButton, {}, Pixel({250, 100}));
   QTest::mouseMove(Canvas(), Pixel({260, 120}));
   QTest::mouseMove(Canvas(), Pixel({280, 140}));
@@ -110,9 +111,7 @@ TEST_F(ManyModulesTest, ADragMovesEverySelectedModuleInOneStep) {
 }
 
 TEST_F(ManyModulesTest, DeleteTakesEverySelectedModuleWithItsLinksAndUndoRestoresExactly) {
-  Document()->Select(M[0]);
-  M[2]->SetFocused(WordTrue);
-  Document()->SelectionTouched();
+  Document()->SelectModules({M[0], M[2]});
   const std::string before = SavedText();
   const auto params = M[2]->GetParamIn();
   Trigger("miDelete");
@@ -133,10 +132,8 @@ TEST_F(ManyModulesTest, DeleteTakesEverySelectedModuleWithItsLinksAndUndoRestore
 }
 
 TEST_F(ManyModulesTest, TheGridShowsWhatTheSelectionSharesAndWritesToAllInOneStep) {
-  Document()->Select(M[0]);
-  M[2]->SetFocused(WordTrue);
   M[2]->SetDescription(u"other");
-  Document()->SelectionTouched();
+  Document()->SelectModules({M[0], M[2]});
   EXPECT_EQ(GridValue(*Window, "Name"), "");
   EXPECT_EQ(GridValue(*Window, "Description"), "");
   EXPECT_EQ(GridValue(*Window, "Height"), "60");
@@ -168,7 +165,7 @@ TEST_F(ManyModulesTest, TheGridShowsWhatTheSelectionSharesAndWritesToAllInOneSte
   EXPECT_EQ(Focused(), "AC");
   // A value only some of them have already: one step still, undone for those it changed.
   M[0]->SetHeight(90);
-  Document()->SelectionTouched();
+  Document()->Refresh();
   EXPECT_EQ(GridValue(*Window, "Height"), "");
   SetGridText(*Window, "Height", "90");
   EXPECT_EQ(M[2]->GetHeight(), 90);

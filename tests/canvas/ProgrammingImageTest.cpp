@@ -23,8 +23,35 @@ protected:
     Image.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Image));
     Image.SetProject(&Project);
-    Image.OnModuleSelect = [this](const std::shared_ptr<IModule>& m) { Selected.push_back(m); };
-    Image.OnModuleMove = [this](const std::shared_ptr<IModule>& m) { Moved.push_back(m); };
+    // A fake owner: it does what the canvas asks, as the document would, and notes it.
+    Image.OnSelect = [this](const std::shared_ptr<IModule>& m) {
+      Selected.push_back(m);
+      Project.GetMainModules()->ClearFocus();
+      if (m)
+        m->SetFocused(WordTrue);
+      Image.Redraw();
+    };
+    Image.OnToggle = [this](const std::shared_ptr<IModule>& m) {
+      Toggled.push_back(m);
+      m->SetFocused(ToWordBool(!m->GetFocused()));
+      Image.Redraw();
+    };
+    Image.OnModulesDrop = [this](const std::vector<std::shared_ptr<IModule>>& modules,
+                                 TPoint delta) {
+      Drops.push_back(delta);
+      for (const auto& m : modules) {
+        Moved.push_back(m);
+        const TPoint p = m->GetPosition();
+        m->SetPosition({p.X + delta.X, p.Y + delta.Y});
+      }
+      Image.Redraw();
+    };
+    Image.OnModuleKeyMove = [this](const std::shared_ptr<IModule>& m, TPoint delta) {
+      KeyMoves.push_back(delta);
+      const TPoint p = m->GetPosition();
+      m->SetPosition({p.X + delta.X, p.Y + delta.Y});
+      Image.Redraw();
+    };
     Image.OnModuleEdit = [this](const std::shared_ptr<IModule>& m) { Edited.push_back(m); };
   }
 
@@ -34,7 +61,8 @@ protected:
 
   TProject Project{nullptr, {}, u"", u"P"};
   TProgrammingImage Image;
-  std::vector<std::shared_ptr<IModule>> Selected, Moved, Edited;
+  std::vector<std::shared_ptr<IModule>> Selected, Toggled, Moved, Edited;
+  std::vector<TPoint> Drops, KeyMoves;
 };
 
 } // namespace
@@ -97,7 +125,79 @@ TEST_F(ProgrammingImageTest, DragMovesTheCentreByTheMouseDistance) {
     EXPECT_EQ(m->GetPosition(), (TPoint{110, 100})) << grab.x() << "," << grab.y();
     Project.GetMainModules()->Remove(m);
   }
-  EXPECT_EQ(Moved.size(), 6u);
+  // One move asked per drag, not per mouse move.
+  EXPECT_EQ(Drops, (std::vector<TPoint>{{10, 0}, {10, 0}, {10, 0}}));
+}
+
+TEST_F(ProgrammingImageTest, ADragShowsTheModulesMovedButLeavesThemWhereTheyAreUntilReleased) {
+  auto m = Add(100, 100);
+  Image.OnModulesDrop = [this](const std::vector<std::shared_ptr<IModule>>&, TPoint delta) {
+    Drops.push_back(delta);
+  };
+  Image.MouseDown(100, 100);
+  Image.MouseMove(200, 150);
+  // Drawn where the drag shows it, the model untouched.
+  EXPECT_EQ(m->GetPosition(), (TPoint{100, 100}));
+  EXPECT_EQ(QColor(Image.Picture().pixel(150, 100)), QColor(Qt::red));  // the moved box's edge
+  EXPECT_EQ(QColor(Image.Picture().pixel(50, 100)), QColor(Qt::white)); // the old one is gone
+  Image.MouseUp();
+  EXPECT_EQ(Drops, (std::vector<TPoint>{{100, 50}}));
+  // An owner that refuses the move: the picture shows the module where it still is.
+  EXPECT_EQ(m->GetPosition(), (TPoint{100, 100}));
+  EXPECT_EQ(QColor(Image.Picture().pixel(50, 100)), QColor(Qt::red));
+  EXPECT_EQ(QColor(Image.Picture().pixel(150, 100)), QColor(Qt::red));
+  EXPECT_EQ(QColor(Image.Picture().pixel(250, 100)), QColor(Qt::white));
+}
+
+TEST_F(ProgrammingImageTest, APressInsideASelectionDragsItAllAndAClickSelectsTheOneAlone) {
+  auto a = Add(100, 100);
+  auto b = Add(300, 100);
+  a->SetFocused(WordTrue);
+  b->SetFocused(WordTrue);
+  Image.SelectionOf = [&] { return std::vector<std::shared_ptr<IModule>>{a, b}; };
+  Image.MouseDown(100, 100);
+  EXPECT_TRUE(Selected.empty()); // a drag may follow: the selection stays
+  Image.MouseMove(110, 120);
+  Image.MouseUp();
+  EXPECT_EQ(Moved, (std::vector<std::shared_ptr<IModule>>{a, b}));
+  EXPECT_TRUE(Selected.empty());
+  // Pressed and released without a move: that one alone.
+  Image.MouseDown(310, 120);
+  Image.MouseUp();
+  EXPECT_EQ(Selected, (std::vector<std::shared_ptr<IModule>>{b}));
+}
+
+TEST_F(ProgrammingImageTest, APressOnAnOutputMarkSelectsItsModuleBeforeTheWire) {
+  auto a = Add(100, 100);
+  auto b = Add(300, 100);
+  auto out = std::make_shared<TParamList>();
+  out->AddNew()->Name = u"Y";
+  b->SetParamOut(out);
+  a->SetFocused(WordTrue);
+  const TPoint mark = b->MarkPoint(true, 0);
+  Image.MouseDown(mark.X - 2, mark.Y);
+  EXPECT_TRUE(Image.IsConnecting());
+  EXPECT_EQ(Selected, (std::vector<std::shared_ptr<IModule>>{b}));
+  Image.MouseUp();
+  // The double click that follows edits the module under the mouse.
+  Image.DblClick(mark.X - 2, mark.Y);
+  EXPECT_EQ(Edited, (std::vector<std::shared_ptr<IModule>>{b}));
+}
+
+TEST_F(ProgrammingImageTest, CtrlTogglesAndABandAsksForWhatItTouches) {
+  auto a = Add(100, 100);
+  auto b = Add(300, 100);
+  std::vector<std::shared_ptr<IModule>> banded;
+  Image.OnBandSelect = [&](const std::vector<std::shared_ptr<IModule>>& m) { banded = m; };
+  Image.MouseDown(100, 100, true);
+  Image.MouseUp();
+  EXPECT_EQ(Toggled, (std::vector<std::shared_ptr<IModule>>{a}));
+  EXPECT_TRUE(Selected.empty());
+  // A band from empty canvas over b's corner (a is selected: it does not join again).
+  Image.MouseDown(390, 290, true);
+  Image.MouseMove(340, 140);
+  Image.MouseUp();
+  EXPECT_EQ(banded, (std::vector<std::shared_ptr<IModule>>{b}));
 }
 
 TEST_F(ProgrammingImageTest, MovesWithoutAPressDoNothing) {
@@ -105,8 +205,9 @@ TEST_F(ProgrammingImageTest, MovesWithoutAPressDoNothing) {
   QTest::mouseMove(&Image, QPoint(100, 100));
   QTest::mouseMove(&Image, QPoint(120, 100));
   Image.MouseMove(130, 100);
+  Image.MouseUp();
   EXPECT_EQ(m->GetPosition(), (TPoint{100, 100}));
-  EXPECT_TRUE(Moved.empty());
+  EXPECT_TRUE(Drops.empty());
 }
 
 TEST_F(ProgrammingImageTest, RightButtonSelectsAndDrags) {
@@ -136,9 +237,9 @@ TEST_F(ProgrammingImageTest, DoubleClickEditsOnceAndTheNextPressStillSelects) {
   EXPECT_EQ(Selected.back(), other);
 }
 
-TEST_F(ProgrammingImageTest, DoubleClickWithoutAFocusedModuleDoesNotEdit) {
+TEST_F(ProgrammingImageTest, DoubleClickBesideEveryModuleDoesNotEdit) {
   Add(100, 100);
-  Image.DblClick();
+  Image.DblClick(300, 250);
   EXPECT_TRUE(Edited.empty());
   Image.MouseDown(100, 100); // no skip pending: this press selects
   EXPECT_EQ(Selected.size(), 1u);
@@ -264,11 +365,6 @@ TEST_F(ProgrammingImageTest, DragsRedrawTheSamePixelsAsAFullRedraw) {
 
 TEST_F(ProgrammingImageTest, ArrowKeysMoveTheSelectedModuleAndTakeTheKey) {
   auto module = Add(100, 100);
-  std::vector<TPoint> from;
-  Image.OnModuleKeyMove = [&](const std::shared_ptr<IModule>& m, TPoint at) {
-    EXPECT_EQ(m, module);
-    from.push_back(at);
-  };
   auto press = [&](int key, Qt::KeyboardModifiers modifiers = {}) {
     QKeyEvent event(QEvent::KeyPress, key, modifiers);
     event.ignore();
@@ -276,13 +372,13 @@ TEST_F(ProgrammingImageTest, ArrowKeysMoveTheSelectedModuleAndTakeTheKey) {
     return event.isAccepted();
   };
   EXPECT_FALSE(press(Qt::Key_Right)); // nothing selected: the key goes on
-  EXPECT_TRUE(from.empty());
+  EXPECT_TRUE(KeyMoves.empty());
   QTest::mouseClick(&Image, Qt::LeftButton, {}, QPoint(100, 100));
   EXPECT_TRUE(press(Qt::Key_Right));
   EXPECT_TRUE(press(Qt::Key_Down, Qt::ShiftModifier));
   EXPECT_FALSE(press(Qt::Key_A));
   EXPECT_EQ(module->GetPosition(), (TPoint{101, 110}));
-  EXPECT_EQ(from, (std::vector<TPoint>{{100, 100}, {101, 100}}));
+  EXPECT_EQ(KeyMoves, (std::vector<TPoint>{{1, 0}, {0, 10}}));
   // Redrawn where it is now.
   EXPECT_EQ(QColor(Image.Picture().pixel(51, 60)), QColor(Qt::red));
   EXPECT_EQ(QColor(Image.Picture().pixel(50, 55)), QColor(Qt::white));
@@ -412,9 +508,6 @@ TEST_F(ProgrammingImageTest, ReadOnlyItSelectsButMovesAndLinksNothing) {
   LinkTwo(Project, from, to);
   int told = 0;
   Image.OnReadOnly = [&] { ++told; };
-  std::vector<std::shared_ptr<IModule>> dropped;
-  Image.OnModulesDrop = [&](const std::vector<std::shared_ptr<IModule>>& m,
-                            const std::vector<TPoint>&) { dropped = m; };
   Image.SetReadOnly(true);
   EXPECT_TRUE(Image.IsReadOnly());
   Image.MouseDown(300, 150);
@@ -422,7 +515,7 @@ TEST_F(ProgrammingImageTest, ReadOnlyItSelectsButMovesAndLinksNothing) {
   Image.MouseMove(340, 190);
   Image.MouseUp();
   EXPECT_EQ(to->GetPosition().X, 300);
-  EXPECT_TRUE(dropped.empty());
+  EXPECT_TRUE(Drops.empty());
   EXPECT_EQ(told, 1);
   // No wire from an output, no key move, no edit.
   const TPoint sum = from->MarkPoint(true, 0);
@@ -430,7 +523,7 @@ TEST_F(ProgrammingImageTest, ReadOnlyItSelectsButMovesAndLinksNothing) {
   EXPECT_FALSE(Image.IsConnecting());
   EXPECT_FALSE(Image.KeyMove(Qt::Key_Left, false));
   EXPECT_EQ(to->GetPosition().X, 300);
-  Image.DblClick();
+  Image.DblClick(300, 150);
   EXPECT_TRUE(Edited.empty());
   // Writable again: the same press drags (after the press the double click took).
   Image.SetReadOnly(false);

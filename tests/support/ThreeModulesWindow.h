@@ -32,8 +32,8 @@ protected:
     }
     Prepare();
     Window->SetProject(project);
-    ASSERT_TRUE(Document()->AddLink(M[0], u"o", M[1], u"i").empty());
-    ASSERT_TRUE(Document()->AddLink(M[1], u"o", M[2], u"i").empty());
+    ASSERT_TRUE(Document()->AddLink(M[0], u"o", M[1], u"i").Ok);
+    ASSERT_TRUE(Document()->AddLink(M[1], u"o", M[2], u"i").Ok);
     Window->GetUndoStack()->clear();
   }
   virtual void Prepare() {}
