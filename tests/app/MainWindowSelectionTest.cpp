@@ -1,6 +1,7 @@
 #include "app/unMain.h"
 #include "canvas/unProgrammingImage.h"
 #include "help/unTeach.h"
+#include "model/unParamList.h"
 #include "model/unProject.h"
 #include "platform/unExeFolder.h"
 #include "shell/unCheck1.h"
@@ -48,12 +49,17 @@ protected:
     for (std::int32_t i = 0; i < Modules()->Count(); ++i)
       if (Modules()->GetItem(i)->GetFocused())
         model += Utf16ToUtf8(Modules()->GetItem(i)->GetName()) + ";";
-    QTreeWidgetItem* current = Tree()->currentItem();
-    const std::string tree =
-        current && current->parent() && Tree()->selectedItems().contains(current)
-            ? current->text(0).toStdString() + ";"
-            : "";
-    const std::string grid = Grid()->rowCount() ? GridValue("Name").toStdString() + ";" : "";
+    // Every entry the tree marks, in its order.
+    std::string tree;
+    if (QTreeWidgetItem* root = Tree()->topLevelItem(0))
+      for (int i = 0; i < root->childCount(); ++i)
+        if (root->child(i)->isSelected())
+          tree += root->child(i)->text(0).toStdString() + ";";
+    // The grid shows the name the selection shares (empty for several).
+    const auto count = std::count(model.begin(), model.end(), ';');
+    const std::string grid = !Grid()->rowCount() ? ""
+                             : count > 1 ? model
+                                         : GridValue("Name").toStdString() + ";";
     std::string canvas;
     for (std::int32_t i = 0; i < Modules()->Count(); ++i) {
       const TPoint p = Modules()->GetItem(i)->GetPosition();
@@ -87,6 +93,50 @@ std::function<int(QDialog&)> Fill(const QString& name, int x, int y) {
 }
 
 } // namespace
+
+TEST_F(MainWindowSelectionTest, AProjectOpenedWithASelectionLeavesNoStaleRedBox) {
+  auto project = std::make_shared<TProject>(nullptr, TAddToLog(), u"", u"Saved");
+  project->GetMainModules()->AddModule(100, 100, u"Module1", 100, 100)->SetFocused(WordTrue);
+  project->GetMainModules()->AddModule(300, 100, u"Second", 100, 100);
+  Window->SetProject(project);
+  EXPECT_EQ(Shown(), "Module1;");
+  QTreeWidgetItem* second = Tree()->topLevelItem(0)->child(1);
+  QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {},
+                    Tree()->visualItemRect(second).center());
+  EXPECT_EQ(Shown(), "Second;");
+}
+
+TEST_F(MainWindowSelectionTest, ADoubleClickOnAnotherModulesMarkEditsThatModule) {
+  auto outputs = std::make_shared<TParamList>();
+  outputs->AddNew()->Name = u"Out";
+  Modules()->GetItem(1)->SetParamOut(outputs);
+  Window->RefreshView();
+  QTest::mouseClick(Canvas(), Qt::LeftButton, {}, QPoint(100, 100));
+  QString edited;
+  Script.Dialogs = {[&](QDialog& dialog) {
+    edited = dialog.findChild<QLineEdit*>("edName")->text();
+    return IMainDialogs::mrCancel;
+  }};
+  const TPoint mark = Modules()->GetItem(1)->MarkPoint(true, 0);
+  QTest::mouseDClick(Canvas()->windowHandle(), Qt::LeftButton, {},
+                     Canvas()->mapTo(Canvas()->window(), QPoint(mark.X - 2, mark.Y)));
+  EXPECT_EQ(edited, "Second");
+  EXPECT_EQ(Shown(), "Second;");
+}
+
+TEST_F(MainWindowSelectionTest, EveryViewShowsEverySelectedModule) {
+  QTest::mouseClick(Canvas(), Qt::LeftButton, {}, QPoint(100, 100));
+  QTest::mouseClick(Canvas(), Qt::LeftButton, Qt::ControlModifier, QPoint(300, 100));
+  EXPECT_EQ(Shown(), "Module1;Second;");
+  // Ctrl in the tree takes one out again.
+  QTreeWidgetItem* first = Tree()->topLevelItem(0)->child(0);
+  QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    Tree()->visualItemRect(first).center());
+  EXPECT_EQ(Shown(), "Second;");
+  QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    Tree()->visualItemRect(first).center());
+  EXPECT_EQ(Shown(), "Module1;Second;");
+}
 
 TEST_F(MainWindowSelectionTest, ChoosingInTheTreeSelectsEverywhereAndDeleteTakesThatModule) {
   QTest::mouseClick(Canvas(), Qt::LeftButton, {}, QPoint(100, 100));

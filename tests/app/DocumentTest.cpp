@@ -1,0 +1,365 @@
+// The document without a window: every edit, its undo and redo, the run lock and the selection.
+#include "app/unProjectDocument.h"
+#include "canvas/unQtStrings.h"
+#include "model/unClipboard.h"
+#include "model/unLinkList.h"
+#include "model/unModuleList.h"
+#include "model/unParamList.h"
+#include "model/unProject.h"
+#include "plugins/unComponent.h"
+#include "platform/unStrings.h"
+#include "plugins/unComponentList.h"
+
+#include <QSignalSpy>
+#include <QUndoStack>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+// One component, "/lib/Fake.so", with an input "i" and an output "o".
+class TFakeComponent : public IComponent {
+public:
+  TFakeComponent() {
+    In->AddNew()->Name = u"i";
+    Out->AddNew()->Name = u"o";
+  }
+  std::u16string GetFileName() const override { return u"/lib/Fake.so"; }
+  TComponentInfo GetInfo() const override { return {}; }
+  std::shared_ptr<IParamList> GetParamIn() const override { return In; }
+  std::shared_ptr<IParamList> GetParamOut() const override { return Out; }
+  TZUVersion GetVersion() const override { return {}; }
+  std::shared_ptr<TParamList> In = std::make_shared<TParamList>();
+  std::shared_ptr<TParamList> Out = std::make_shared<TParamList>();
+};
+
+class TFakeRegistry : public IComponentList {
+public:
+  std::int32_t GetCount() const override { return 1; }
+  IComponent* GetItem(std::int32_t index) const override {
+    return index == 0 ? const_cast<TFakeComponent*>(&Component) : nullptr;
+  }
+  TFakeComponent Component;
+};
+
+// A project of three modules A, B, C of the fake component at x = 100, 250, 400, linked A → B.
+class DocumentTest : public ::testing::Test {
+public:
+  void SetUp() override {
+    auto project = std::make_shared<TProject>(nullptr, TAddToLog(), u"", u"Doc");
+    auto list = project->GetMainModules();
+    for (const char16_t* name : {u"A", u"B", u"C"}) {
+      auto m = list->AddModule(100 + 150 * static_cast<int>(M.size()), 100, name, 60, 60);
+      m->SetType(u"/lib/Fake.so");
+      m->SetParamIn(Registry.Component.In);
+      m->SetParamOut(Registry.Component.Out);
+      M.push_back(m);
+    }
+    auto link = std::make_shared<TLink>();
+    link->From = M[0];
+    link->Output = u"o";
+    link->To = M[1];
+    link->Input = u"i";
+    list->GetLinks().Add(link);
+    Doc.Components = [this]() -> const IComponentList* { return &Registry; };
+    Doc.SetProject(project);
+  }
+  std::shared_ptr<IModuleList> Modules() { return Doc.GetProject()->GetMainModules(); }
+  // Everything an edit may change, as text.
+  std::string State() {
+    std::ostringstream out;
+    auto list = Modules();
+    for (std::int32_t i = 0; i < list->Count(); ++i) {
+      auto m = list->GetItem(i);
+      out << Utf16ToUtf8(m->GetName()) << '|' << Utf16ToUtf8(m->GetDescription()) << '|'
+          << Utf16ToUtf8(m->GetType()) << '|' << m->GetPosition().X << ',' << m->GetPosition().Y
+          << '|' << m->GetHeight() << 'x' << m->GetWidth() << '|'
+          << (m->GetParamIn() ? m->GetParamIn()->Count() : -1) << '|';
+      for (const auto& v : m->GetInputValues())
+        out << Utf16ToUtf8(v.Name) << '=' << Utf16ToUtf8(v.Value) << ';';
+      out << '\n';
+    }
+    for (std::int32_t i = 0; i < list->GetLinks().Count(); ++i) {
+      const auto& l = *list->GetLinks().Get(i);
+      out << Utf16ToUtf8(l.From ? l.From->GetName() : u"?") << '.' << Utf16ToUtf8(l.Output)
+          << "->" << Utf16ToUtf8(l.To ? l.To->GetName() : u"?") << '.' << Utf16ToUtf8(l.Input)
+          << '\n';
+    }
+    return out.str();
+  }
+  std::string Selected() {
+    std::string names;
+    for (const auto& m : Doc.Selection())
+      names += Utf16ToUtf8(m->GetName());
+    return names;
+  }
+  static TModuleText Text(const char* name, const char* x, const char* y, const char* h,
+                          const char* w, const char* type = "") {
+    return {name, "", type, x, y, h, w};
+  }
+
+  TFakeRegistry Registry;
+  TProjectDocument Doc{nullptr, ""};
+  std::vector<std::shared_ptr<IModule>> M;
+};
+
+struct TEdit {
+  const char* Name;
+  std::function<TEditResult(DocumentTest&)> Apply;
+};
+
+} // namespace
+
+TEST_F(DocumentTest, EveryEditIsOneStepUndoneAndRedoneExactlyAndRefusedWhileLocked) {
+  const std::vector<TEdit> edits = {
+      {"move", [](DocumentTest& t) { return t.Doc.MoveModules({t.M[0], t.M[2]}, {5, -7}); }},
+      {"keys", [](DocumentTest& t) { return t.Doc.MoveByKeys(t.M[1], {0, 10}); }},
+      {"name", [](DocumentTest& t) { return t.Doc.SetValue({t.M[0]}, "Name", "X"); }},
+      {"description",
+       [](DocumentTest& t) { return t.Doc.SetValue({t.M[0], t.M[1]}, "Description", "d"); }},
+      {"type", [](DocumentTest& t) { return t.Doc.SetValue({t.M[2]}, "Type", "/x.so"); }},
+      {"height", [](DocumentTest& t) { return t.Doc.SetValue({t.M[2]}, "Height", "70"); }},
+      {"width", [](DocumentTest& t) { return t.Doc.SetValue({t.M[2]}, "Width", "$10"); }},
+      {"x", [](DocumentTest& t) { return t.Doc.SetValue({t.M[0], t.M[1]}, "PositionX", "7"); }},
+      {"y", [](DocumentTest& t) { return t.Doc.SetValue({t.M[1]}, "PositionY", "-3"); }},
+      {"input", [](DocumentTest& t) { return t.Doc.SetInputValue({t.M[2]}, u"i", u"2.5"); }},
+      {"add", [](DocumentTest& t) { return t.Doc.AddModule(Text("D", "1", "2", "3", "4")); }},
+      {"edit",
+       [](DocumentTest& t) {
+         return t.Doc.EditModule(t.M[2], Text("E", "9", "8", "7", "6", "/other.so"));
+       }},
+      {"link", [](DocumentTest& t) { return t.Doc.AddLink(t.M[1], u"o", t.M[2], u"i"); }},
+      {"replace link", [](DocumentTest& t) { return t.Doc.AddLink(t.M[2], u"o", t.M[1], u"i"); }},
+      {"delete modules",
+       [](DocumentTest& t) {
+         t.Doc.SelectModules({t.M[0], t.M[2]});
+         return t.Doc.DeleteSelected();
+       }},
+      {"delete link",
+       [](DocumentTest& t) {
+         t.Doc.SelectLink(t.Modules()->GetLinks().Get(0));
+         return t.Doc.DeleteSelected();
+       }},
+      {"paste",
+       [](DocumentTest& t) {
+         return t.Doc.PasteText(CopyModules(*t.Modules(), {t.M[0], t.M[1]}), {20, 20});
+       }},
+  };
+  for (const TEdit& edit : edits) {
+    M.clear();
+    SetUp();
+    const std::string before = State();
+    Doc.SetLocked(true);
+    const TEditResult locked = edit.Apply(*this);
+    EXPECT_FALSE(locked.Ok) << edit.Name;
+    EXPECT_EQ(locked.Reason, TProjectDocument::LockedNote()) << edit.Name;
+    EXPECT_EQ(State(), before) << edit.Name;
+    EXPECT_EQ(Doc.GetUndoStack()->count(), 0) << edit.Name;
+    Doc.SetLocked(false);
+    QSignalSpy changed(&Doc, &TProjectDocument::ContentChanged);
+    ASSERT_TRUE(edit.Apply(*this).Ok) << edit.Name;
+    const std::string after = State();
+    EXPECT_NE(after, before) << edit.Name;
+    EXPECT_EQ(Doc.GetUndoStack()->count(), 1) << edit.Name;
+    EXPECT_EQ(changed.count(), 1) << edit.Name;
+    EXPECT_TRUE(Doc.GetProject()->Modified) << edit.Name;
+    Doc.GetUndoStack()->undo();
+    EXPECT_EQ(State(), before) << edit.Name;
+    EXPECT_FALSE(Doc.GetProject()->Modified) << edit.Name;
+    Doc.GetUndoStack()->redo();
+    EXPECT_EQ(State(), after) << edit.Name;
+  }
+}
+
+TEST_F(DocumentTest, ValuesThatAreNotWholeNumbersOrSizesBelowOneAreRefusedWithTheirField) {
+  const struct {
+    const char* Key;
+    const char* Text;
+    bool Ok;
+  } rows[] = {{"Height", "0", false},    {"Width", "-5", false},     {"Height", "abc", false},
+              {"PositionX", "", false},  {"PositionY", "1.5", false}, {"Width", "4294967296", false},
+              {"PositionX", "-9", true}, {"Height", "1", true},      {"Name", "", true},
+              {"Nothing", "1", false}};
+  for (const auto& row : rows) {
+    M.clear();
+    SetUp();
+    const TEditResult result = Doc.SetValue({M[0]}, row.Key, row.Text);
+    EXPECT_EQ(result.Ok, row.Ok) << row.Key << " " << row.Text;
+    EXPECT_EQ(Doc.GetUndoStack()->count(), row.Ok ? 1 : 0) << row.Key << " " << row.Text;
+    if (!row.Ok) {
+      EXPECT_EQ(result.Field, row.Key);
+      EXPECT_TRUE(result.Reason.contains(row.Key)) << result.Reason.toStdString();
+    }
+  }
+  // The same rule for a new module and the wizard's edit: nothing is added or changed.
+  const std::string before = State();
+  const TEditResult added = Doc.AddModule(Text("D", "1", "2", "0", "4"));
+  EXPECT_FALSE(added.Ok);
+  EXPECT_EQ(added.Field, "Height");
+  EXPECT_FALSE(Doc.EditModule(M[0], Text("D", "x", "2", "3", "4")).Ok);
+  EXPECT_EQ(State(), before);
+  EXPECT_EQ(Doc.GetUndoStack()->count(), 0);
+}
+
+TEST_F(DocumentTest, AValueEveryModuleHasAlreadyIsNoStep) {
+  EXPECT_TRUE(Doc.SetValue({M[0], M[1]}, "Height", "60").Ok);
+  EXPECT_TRUE(Doc.MoveModules({M[0]}, {0, 0}).Ok);
+  EXPECT_TRUE(Doc.SetInputValue({M[0]}, u"i", u"").Ok);
+  EXPECT_TRUE(Doc.EditModule(M[0], TModuleText::Of(*M[0])).Ok);
+  EXPECT_EQ(Doc.GetUndoStack()->count(), 0);
+  // Some have it: one step, undone for those it changed.
+  M[0]->SetHeight(90);
+  ASSERT_TRUE(Doc.SetValue({M[0], M[1]}, "Height", "90").Ok);
+  EXPECT_EQ(M[1]->GetHeight(), 90);
+  Doc.GetUndoStack()->undo();
+  EXPECT_EQ(M[0]->GetHeight(), 90);
+  EXPECT_EQ(M[1]->GetHeight(), 60);
+}
+
+TEST_F(DocumentTest, AMovesUndoLeavesTheParameterListsOfALaterScan) {
+  ASSERT_TRUE(Doc.MoveModules({M[0]}, {10, 0}).Ok);
+  ASSERT_TRUE(Doc.SetValue({M[0]}, "Name", "Moved").Ok);
+  // A rescan gives the modules new lists outside the undo stack.
+  auto rescanned = std::make_shared<TParamList>();
+  Registry.Component.In = rescanned;
+  Doc.AttachComponents();
+  ASSERT_EQ(M[0]->GetParamIn(), rescanned);
+  Doc.GetUndoStack()->undo();
+  Doc.GetUndoStack()->undo();
+  EXPECT_EQ(M[0]->GetPosition(), (TPoint{100, 100}));
+  EXPECT_EQ(M[0]->GetName(), u"A");
+  EXPECT_EQ(M[0]->GetParamIn(), rescanned);
+}
+
+TEST_F(DocumentTest, TheTypeGivesTheParameterLists) {
+  // A registered component's lists, shared.
+  ASSERT_TRUE(Doc.AddModule(Text("D", "1", "2", "3", "4", "/lib/Fake.so")).Ok);
+  auto added = Doc.Selected();
+  ASSERT_EQ(Utf16ToUtf8(added->GetName()), "D");
+  EXPECT_EQ(added->GetParamIn(), Registry.Component.In);
+  EXPECT_EQ(added->GetPosition(), (TPoint{1, 2}));
+  EXPECT_EQ(added->GetHeight(), 3);
+  EXPECT_EQ(added->GetWidth(), 4);
+  // An unknown type: empty lists; no type: the lists stay.
+  ASSERT_TRUE(Doc.EditModule(M[0], Text("A", "100", "100", "60", "60", "/none.so")).Ok);
+  EXPECT_EQ(M[0]->GetParamIn()->Count(), 0);
+  EXPECT_EQ(M[0]->GetType(), u"/none.so");
+  ASSERT_TRUE(Doc.EditModule(M[1], Text("B", "250", "100", "60", "60")).Ok);
+  EXPECT_EQ(M[1]->GetParamIn(), Registry.Component.In);
+  Doc.GetUndoStack()->undo();
+  Doc.GetUndoStack()->undo();
+  EXPECT_EQ(M[0]->GetParamIn(), Registry.Component.In);
+}
+
+TEST_F(DocumentTest, ArrowKeysCloseTogetherOnOneModuleAreOneStep) {
+  ASSERT_TRUE(Doc.MoveByKeys(M[0], {1, 0}).Ok);
+  ASSERT_TRUE(Doc.MoveByKeys(M[0], {0, 10}).Ok);
+  EXPECT_EQ(Doc.GetUndoStack()->count(), 1);
+  ASSERT_TRUE(Doc.MoveByKeys(M[1], {1, 0}).Ok);
+  EXPECT_EQ(Doc.GetUndoStack()->count(), 2);
+  Doc.GetUndoStack()->undo();
+  Doc.GetUndoStack()->undo();
+  EXPECT_EQ(M[0]->GetPosition(), (TPoint{100, 100}));
+}
+
+TEST_F(DocumentTest, ChangingTellsTheModulesBeforeTheirValuesChange) {
+  std::vector<TPoint> seen;
+  QObject::connect(&Doc, &TProjectDocument::ModulesChanging,
+                   [&](const std::vector<std::shared_ptr<IModule>>& modules) {
+                     for (const auto& m : modules)
+                       seen.push_back(m->GetPosition());
+                   });
+  ASSERT_TRUE(Doc.MoveModules({M[0], M[1]}, {1, 1}).Ok);
+  EXPECT_EQ(seen, (std::vector<TPoint>{{100, 100}, {250, 100}}));
+}
+
+TEST_F(DocumentTest, LinksAreRefusedWithTheRulesReason) {
+  const TEditResult self = Doc.AddLink(M[0], u"o", M[0], u"i");
+  EXPECT_FALSE(self.Ok);
+  EXPECT_FALSE(self.Reason.isEmpty());
+  const TEditResult cycle = Doc.AddLink(M[1], u"o", M[0], u"i");
+  EXPECT_FALSE(cycle.Ok);
+  EXPECT_FALSE(Doc.AddLink(M[0], u"nothing", M[2], u"i").Ok);
+  EXPECT_EQ(Doc.GetUndoStack()->count(), 0);
+  const TEditResult pasted = Doc.PasteText(u"<not a project/>", {0, 0});
+  EXPECT_FALSE(pasted.Ok);
+  EXPECT_FALSE(pasted.Reason.isEmpty());
+}
+
+TEST_F(DocumentTest, SelectionIsWrittenOnlyHereAndIsNoStep) {
+  QSignalSpy told(&Doc, &TProjectDocument::SelectionChanged);
+  Doc.Select(M[1]);
+  EXPECT_EQ(Selected(), "B");
+  Doc.ToggleSelected(M[0]);
+  EXPECT_EQ(Selected(), "AB"); // in the list's order
+  Doc.ToggleSelected(M[1]);
+  EXPECT_EQ(Selected(), "A");
+  Doc.AddToSelection({M[2], M[0]});
+  EXPECT_EQ(Selected(), "AC");
+  EXPECT_TRUE(Doc.IsSelected(M[2]));
+  EXPECT_FALSE(Doc.IsSelected(M[1]));
+  Doc.SelectAll();
+  EXPECT_EQ(Selected(), "ABC");
+  // A link selected takes the modules' selection; a module selected takes the link's.
+  Doc.SelectLink(Modules()->GetLinks().Get(0));
+  EXPECT_EQ(Selected(), "");
+  EXPECT_NE(Doc.SelectedLink(), nullptr);
+  Doc.Select(M[0]);
+  EXPECT_EQ(Doc.SelectedLink(), nullptr);
+  // Modules of another list are never selected here.
+  auto others = std::make_shared<TModuleList>();
+  auto stranger = others->AddNew();
+  Doc.SelectModules({stranger});
+  EXPECT_EQ(Selected(), "");
+  EXPECT_FALSE(stranger->GetFocused());
+  // Free while the project runs, and never a step or a change.
+  Doc.SetLocked(true);
+  Doc.Select(M[2]);
+  EXPECT_EQ(Selected(), "C");
+  EXPECT_EQ(Doc.GetUndoStack()->count(), 0);
+  EXPECT_FALSE(Doc.GetProject()->Modified);
+  EXPECT_EQ(told.count(), 10);
+  // The focus marks are the selection: only C's is set.
+  EXPECT_FALSE(M[0]->GetFocused());
+  EXPECT_TRUE(M[2]->GetFocused());
+}
+
+TEST_F(DocumentTest, EditsCarryTheSelectionAlong) {
+  Doc.Select(M[2]);
+  // Added and pasted modules are selected alone; their undo gives back the selection before.
+  ASSERT_TRUE(Doc.AddModule(Text("D", "1", "2", "3", "4")).Ok);
+  EXPECT_EQ(Selected(), "D");
+  Doc.GetUndoStack()->undo();
+  EXPECT_EQ(Selected(), "C");
+  ASSERT_TRUE(Doc.PasteText(CopyModules(*Modules(), {M[0], M[1]}), {20, 20}).Ok);
+  EXPECT_EQ(Selected(), "AB");
+  EXPECT_EQ(Doc.Selection().size(), 2u);
+  EXPECT_NE(Doc.Selection()[0], M[0]);
+  EXPECT_EQ(Modules()->GetLinks().Count(), 2); // the link between them came along
+  Doc.GetUndoStack()->undo();
+  EXPECT_EQ(Selected(), "C");
+  // Deleted modules leave the selection; their undo brings them back selected.
+  Doc.SelectModules({M[0], M[2]});
+  ASSERT_TRUE(Doc.DeleteSelected().Ok);
+  EXPECT_EQ(Selected(), "");
+  Doc.GetUndoStack()->undo();
+  EXPECT_EQ(Selected(), "AC");
+  // A project that comes with focus marks shows them as its selection.
+  auto project = std::make_shared<TProject>(nullptr, TAddToLog(), u"", u"Other");
+  project->GetMainModules()->AddModule(1, 1, u"X", 10, 10)->SetFocused(WordTrue);
+  QSignalSpy told(&Doc, &TProjectDocument::SelectionChanged);
+  Doc.SetProject(project);
+  EXPECT_EQ(Selected(), "X");
+  EXPECT_GE(told.count(), 1);
+}
+
+TEST_F(DocumentTest, PasteGoesWhereAskedAndTheComponentsGiveItsLists) {
+  const std::u16string text = CopyModules(*Modules(), {M[0]});
+  const TPoint at{1000, 500};
+  ASSERT_TRUE(Doc.PasteText(text, {20, 20}, &at).Ok);
+  EXPECT_EQ(Doc.Selected()->GetPosition(), at);
+  EXPECT_EQ(Doc.Selected()->GetParamIn(), Registry.Component.In);
+  ASSERT_TRUE(Doc.PasteText(text, {20, 30}).Ok);
+  EXPECT_EQ(Doc.Selected()->GetPosition(), (TPoint{120, 130}));
+}
