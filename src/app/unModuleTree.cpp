@@ -6,15 +6,25 @@
 #include "model/unIModule.h"
 #include "model/unProject.h"
 
+#include <QGuiApplication>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <algorithm>
 
 TModuleTree::TModuleTree(TProjectDocument& document, QTreeWidget* tree)
     : QObject(tree), Document(document), Tree(tree) {
-  // Ctrl and Shift choose several modules of one level; the tree shows every one selected.
-  Tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  connect(Tree, &QTreeWidget::itemSelectionChanged, this, &TModuleTree::Chosen);
+  // The tree marks every selected module; what the user chooses goes to the document, which
+  // tells the tree what to mark: a click or the keys choose one module, Ctrl+click adds one or
+  // takes it out.
+  Tree->setSelectionMode(QAbstractItemView::NoSelection);
+  connect(Tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+    if (!(QGuiApplication::keyboardModifiers() & Qt::ControlModifier))
+      Chosen(item);
+  });
+  connect(Tree, &QTreeWidget::itemPressed, this, [this](QTreeWidgetItem* item) {
+    if (QGuiApplication::keyboardModifiers() & Qt::ControlModifier)
+      Toggled(item);
+  });
   connect(&Document, &TProjectDocument::ProjectChanged, this, &TModuleTree::Rebuild);
   connect(&Document, &TProjectDocument::Refreshed, this, &TModuleTree::Rebuild);
   connect(&Document, &TProjectDocument::ModulesChanged, this, &TModuleTree::Apply);
@@ -26,26 +36,21 @@ std::shared_ptr<IModule> TModuleTree::ModuleOfEntry(QTreeWidgetItem* item) const
   return found != ModuleOf.end() ? found->second.lock() : nullptr;
 }
 
-void TModuleTree::Chosen() {
-  // The current entry shows its level; the chosen entries of that level are the selection.
-  QTreeWidgetItem* current = Tree->currentItem();
-  if (current && !current->isSelected()) {
-    const auto chosen = Tree->selectedItems();
-    current = chosen.isEmpty() ? nullptr : chosen.front();
-  }
-  auto module = ModuleOfEntry(current);
+void TModuleTree::Chosen(QTreeWidgetItem* item) {
+  auto module = ModuleOfEntry(item);
   // The project's own entry stands for no module.
-  if (!module || !Document.Reveal(module)) {
+  if (!module || !Document.Reveal(module))
     Document.Select(nullptr);
-    return;
-  }
-  std::vector<std::shared_ptr<IModule>> modules;
-  for (QTreeWidgetItem* item : Tree->selectedItems())
-    if (item->parent() == current->parent())
-      if (auto m = ModuleOfEntry(item))
-        modules.push_back(m);
-  if (modules.size() > 1)
-    Document.SelectModules(modules);
+}
+
+void TModuleTree::Toggled(QTreeWidgetItem* item) {
+  auto module = ModuleOfEntry(item);
+  // A module of another level is shown and chosen alone.
+  const auto level = Document.Level();
+  if (module && level && level->IndexOf(module) >= 0)
+    Document.ToggleSelected(module);
+  else
+    Chosen(item);
 }
 
 void TModuleTree::AddEntries(QTreeWidgetItem* parent, const IModuleList& modules) {

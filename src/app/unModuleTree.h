@@ -29,8 +29,10 @@ public:
   void ShowSelection();
 
 private:
-  // The user chose entries: the document selects their modules.
-  void Chosen();
+  // The user chose the entry: its module alone is selected (none for the project's own entry).
+  void Chosen(QTreeWidgetItem* item);
+  // Ctrl+click on the entry: its module joins the selection or leaves it.
+  void Toggled(QTreeWidgetItem* item);
   std::shared_ptr<IModule> ModuleOfEntry(QTreeWidgetItem* item) const;
   // Adds an entry for each module of the list, and below it those of its children.
   void AddEntries(QTreeWidgetItem* parent, const IModuleList& modules);

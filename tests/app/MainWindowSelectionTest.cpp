@@ -118,8 +118,8 @@ TEST_F(MainWindowSelectionTest, ADoubleClickOnAnotherModulesMarkEditsThatModule)
     return IMainDialogs::mrCancel;
   }};
   const TPoint mark = Modules()->GetItem(1)->MarkPoint(true, 0);
-  QTest::mouseDClick(Canvas()->windowHandle(), Qt::LeftButton, {},
-                     Canvas()->mapTo(Canvas()->window(), QPoint(mark.X - 2, mark.Y)));
+  QTest::mouseDClick(Window->windowHandle(), Qt::LeftButton, {},
+                     Canvas()->mapTo(Window.get(), QPoint(mark.X - 2, mark.Y)));
   EXPECT_EQ(edited, "Second");
   EXPECT_EQ(Shown(), "Second;");
 }
