@@ -88,10 +88,3 @@ struct TComponentDisposer {
 // A parameter text above this many bytes is refused: the component is skipped.
 inline constexpr std::size_t MaxParamTextBytes = 1 << 20;
 inline constexpr const char* ParamTextTooLongCause = "текст описания параметров больше 1 МБ";
-// True when the text is above MaxParamTextBytes (its UTF-16 bytes).
-bool ParamTextTooLong(BSTR text);
-
-// The text of a BSTR; empty for null.
-std::u16string BstrText(BSTR text);
-// Moves the six strings out of the record into the description and frees them in the record.
-void TakeInfo(TZUInfo& record, TComponentInfo& info);

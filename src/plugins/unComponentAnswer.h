@@ -2,7 +2,6 @@
 
 #include "log/unLogGlobals.h"
 #include "plugins/unComponent.h"
-#include "plugins/unHostMessage.h"
 
 #include <string>
 #include <vector>
@@ -31,21 +30,12 @@ struct TComponentAnswer {
   std::u16string ParamOut;
   // The library wrapper's messages, in the order it wrote them.
   std::vector<THostLogEntry> Log;
+  // The failure tells of the host, not of the file (it could not be started, was stopped, is
+  // missing or of another version): asked again next time, never kept. Not sent by hosts.
+  bool HostFault = false;
 };
 
-// Kinds of the messages a describing host writes.
-inline constexpr char DescribedKind = 'D';
-
-// The answer as a message, and back; false when the message is not a whole answer.
-TMessageWriter EncodeAnswer(const TComponentAnswer& answer);
-bool DecodeAnswer(TMessageReader& reader, TComponentAnswer& answer);
-
-// A failed answer with the cause.
+// A failed answer with the cause: the file's fault.
 TComponentAnswer FailedAnswer(std::string cause);
-
-// Loads the library in this process and asks it, as a component host does: its description,
-// both parameter texts (when it has ZU_Plugin_Run), and which entry points it exports; frees
-// every string it hands back and unloads it. With logWrapper the library wrapper's messages are
-// kept in the answer. Meant for a host process: a library that crashes or hangs takes the
-// process with it.
-TComponentAnswer DescribeHere(const std::string& file, bool logWrapper = false);
+// A failed answer with the cause: the host's fault, the file was not asked.
+TComponentAnswer UnaskedAnswer(std::string cause);

@@ -2,6 +2,7 @@
 
 #include "platform/unProgramFolders.h"
 #include "platform/unReplaceFile.h"
+#include "plugins/unHostProtocol.h"
 
 #include <fstream>
 #include <iterator>
@@ -29,8 +30,7 @@ bool StampOf(const std::string& file, TFileStamp& stamp) {
 }
 
 bool TComponentCache::Keepable(const TComponentAnswer& answer) {
-  return answer.Ok ||
-         (!answer.Cause.starts_with("не удалось запустить") && answer.Cause != "проверка прервана");
+  return !answer.HostFault;
 }
 
 const TComponentAnswer* TComponentCache::Find(const std::string& path,
@@ -64,7 +64,7 @@ bool TComponentCache::Load(const std::string& file) {
     const std::string path = r.Text();
     entry.Stamp = {r.I64(), r.I64(), r.I64(), r.I64(), r.I64()};
     TMessageReader answer(r.Text());
-    if (r.Kind() != EntryKind || !r.Ok() || !r.AtEnd() || !DecodeAnswer(answer, entry.Answer)) {
+    if (r.Kind() != EntryKind || !r.Ok() || !r.AtEnd() || !Decode(answer, entry.Answer)) {
       Entries.clear();
       return false;
     }
@@ -85,7 +85,7 @@ bool TComponentCache::Save(const std::string& file) const {
     for (std::int64_t v : {entry.Stamp.Size, entry.Stamp.ModifiedNs, entry.Stamp.ChangedNs,
                            entry.Stamp.Inode, entry.Stamp.Device})
       w.I64(v);
-    w.Text(EncodeAnswer(entry.Answer).Payload());
+    w.Text(Encode(entry.Answer).Payload());
     bytes += w.Frame();
   }
   if (const std::size_t slash = file.rfind('/'); slash != std::string::npos && slash > 0)

@@ -35,7 +35,7 @@ public:
   template <class F> void KeepOnly(F&& keep) {
     std::erase_if(Entries, [&](const auto& entry) { return !keep(entry.first); });
   }
-  // Whether an answer is worth keeping: not when the host could not even be started.
+  // Whether an answer is worth keeping: not when it tells of the host rather than the file.
   static bool Keepable(const TComponentAnswer& answer);
 
 private:

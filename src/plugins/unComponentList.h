@@ -59,8 +59,8 @@ public:
   // Further folders scanned after Path, in order (with their trailing '/'); missing ones give
   // nothing.
   std::vector<std::string> MorePaths;
-  // The component host ("zu-probe" beside the executable by default); when it is missing, a
-  // forked copy of this process describes.
+  // The component host ("zu-probe" beside the executable by default); when it is missing, every
+  // file is skipped saying so.
   std::string ProbeProgram;
   // How long one file may take.
   int ProbeTimeoutMs = 5000;

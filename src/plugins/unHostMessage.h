@@ -10,6 +10,9 @@
 // checked against what is left, so a broken or hostile answer gives a failed reader, never a
 // read outside the bytes.
 
+// The kinds of the messages, defined with the messages themselves.
+enum class THostKind : char;
+
 // The largest frame either side accepts.
 inline constexpr std::uint32_t MaxFrameBytes = 64u << 20;
 
@@ -17,6 +20,7 @@ inline constexpr std::uint32_t MaxFrameBytes = 64u << 20;
 class TMessageWriter {
 public:
   explicit TMessageWriter(char kind) { Bytes.push_back(kind); }
+  explicit TMessageWriter(THostKind kind) : TMessageWriter(static_cast<char>(kind)) {}
   TMessageWriter& U8(std::uint8_t value);
   TMessageWriter& I32(std::int32_t value);
   TMessageWriter& I64(std::int64_t value);
@@ -35,6 +39,7 @@ class TMessageReader {
 public:
   explicit TMessageReader(std::string payload);
   char Kind() const { return KindByte; }
+  THostKind HostKind() const { return static_cast<THostKind>(KindByte); }
   std::uint8_t U8();
   std::int32_t I32();
   std::int64_t I64();

@@ -1,6 +1,7 @@
 #include "plugins/unLibrary.h"
 
 #include "platform/unStrings.h"
+#include "zu_plugin.h"
 
 #include <cerrno>
 #include <cstring>
@@ -105,4 +106,10 @@ bool TKvenLibrary::Finalize() {
 void TKvenLibrary::Dispose() {
   Finalize();
   delete this;
+}
+
+bool TKvenLibrary::Executes() const {
+  const auto* mark =
+      Handle ? static_cast<const std::int32_t*>(dlsym(Handle, "ZU_Plugin_Execution")) : nullptr;
+  return mark && *mark >= ZU_EXECUTION_VERSION;
 }

@@ -24,6 +24,9 @@ public:
 
   // The address of an exported procedure, or null (logged) when there is none or nothing is loaded.
   void* FindProcedure(const std::u16string& name);
+  // The library carries the execution mark ("ZU_Plugin_Execution", data, looked up without a
+  // message) of a version this host runs. The one place where that version is checked.
+  bool Executes() const;
 
   const std::u16string& GetFileName() const { return FileName; }
   // Takes effect only while nothing is loaded.

@@ -1,6 +1,7 @@
 #include "plugins/unProbe.h"
 
 #include "platform/unStrings.h"
+#include "plugins/unHostProtocol.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -32,6 +33,8 @@ struct THost {
   std::string Text;               // its output since its last answer, up to KeptOutput
   std::vector<std::size_t> Files; // indices of the files it was given
   std::size_t Next = 0;           // the position in Files of the file it is describing
+  bool Greeted = false;           // it said hello with this editor's version
+  std::string Refused;            // why its hello was refused
   TClock::time_point Deadline;
 };
 
@@ -57,7 +60,6 @@ THost Start(std::vector<std::size_t> indices, const std::vector<std::string>& fi
     close(pipeFds[1]);
     return host;
   }
-  const bool exec = !options.Helper.empty() && access(options.Helper.c_str(), X_OK) == 0;
   // Everything the child needs is made before the fork.
   std::vector<std::string> mine;
   for (std::size_t i : host.Files)
@@ -80,13 +82,9 @@ THost Start(std::vector<std::size_t> indices, const std::vector<std::string>& fi
       dup2(null, 0);
     dup2(outFds[1], 1);
     dup2(outFds[1], 2);
-    if (exec) {
-      fcntl(pipeFds[1], F_SETFD, 0);
-      execv(options.Helper.c_str(), const_cast<char* const*>(argv.data()));
-      _exit(127);
-    }
-    DescribeInto(pipeFds[1], mine, options.LogWrapper);
-    _exit(0);
+    fcntl(pipeFds[1], F_SETFD, 0);
+    execv(options.Helper.c_str(), const_cast<char* const*>(argv.data()));
+    _exit(127);
   }
   close(pipeFds[1]);
   close(outFds[1]);
@@ -183,7 +181,7 @@ public:
       Close(host.Answer);
       Close(host.Output);
       for (std::size_t k = host.Next; k < host.Files.size(); ++k)
-        Results[host.Files[k]] = FailedAnswer("проверка прервана");
+        Results[host.Files[k]] = UnaskedAnswer("проверка прервана");
     }
     return std::move(Results);
   }
@@ -201,12 +199,18 @@ private:
   void Launch(std::vector<std::size_t> share) {
     if (share.empty())
       return;
+    // The editor describes nothing itself: without the host program every file says so.
+    if (Options.Helper.empty() || access(Options.Helper.c_str(), X_OK) != 0) {
+      for (std::size_t i : share)
+        Answered(i, UnaskedAnswer("программа компонентов «" + Options.Helper + "» не найдена"));
+      return;
+    }
     THost host = Start(share, Files, Options);
     if (host.Pid < 0) {
       const std::string cause =
           std::string("не удалось запустить процесс проверки: ") + std::strerror(errno);
       for (std::size_t i : share)
-        Answered(i, FailedAnswer(cause));
+        Answered(i, UnaskedAnswer(cause));
       return;
     }
     Hosts.push_back(std::move(host));
@@ -216,17 +220,30 @@ private:
   bool TakeFrames(THost& host) {
     std::string payload;
     while (host.Frames.Next(payload)) {
+      // Its first word is its hello: a host of another version is refused.
+      if (!host.Greeted) {
+        host.Refused = RefusedHello(payload);
+        if (!host.Refused.empty())
+          return false;
+        host.Greeted = true;
+        continue;
+      }
       if (host.Next >= host.Files.size())
         return false;
       TComponentAnswer answer;
       TMessageReader reader(payload);
-      if (!DecodeAnswer(reader, answer))
+      if (!Decode(reader, answer))
         return false;
       Answered(host.Files[host.Next++], std::move(answer));
       host.Text.clear();
       host.Deadline = TClock::now() + std::chrono::milliseconds(Options.TimeoutMs);
     }
     return !host.Frames.Broken();
+  }
+
+  // Why a host whose words could not be taken is ended.
+  static std::string Garbled(const THost& host) {
+    return host.Refused.empty() ? "непонятный ответ процесса проверки" : host.Refused;
   }
 
   // Reads at most chunks times from each pipe while there is something to read.
@@ -251,12 +268,20 @@ private:
   // something an earlier file left behind (a thread, an alarm): that file is tried once more in
   // a host of its own before it is blamed.
   void Retire(std::size_t at, const std::string& cause, bool mayRetry = false) {
+    // A host of another version tells nothing of the file.
+    const bool hostFault = !Hosts[at].Refused.empty();
     THost host = std::move(Hosts[at]);
     Hosts.erase(Hosts.begin() + static_cast<std::ptrdiff_t>(at));
     Close(host.Answer);
     Close(host.Output);
     if (host.Next >= host.Files.size())
       return;
+    // Another host would be of the same program: every file left gets the refusal.
+    if (hostFault) {
+      for (std::size_t k = host.Next; k < host.Files.size(); ++k)
+        Answered(host.Files[k], UnaskedAnswer(cause));
+      return;
+    }
     const std::size_t file = host.Files[host.Next];
     auto rest = host.Files.begin() + static_cast<std::ptrdiff_t>(host.Next);
     if (mayRetry && host.Next > 0 && !Retried[file]) {
@@ -296,7 +321,7 @@ private:
       THost& h = Hosts[i];
       if (!TakeFrames(h)) {
         EndGroup(h);
-        Retire(i, "непонятный ответ процесса проверки");
+        Retire(i, Garbled(h));
         continue;
       }
       // Looked at without taking the status, so that its group still exists to be ended.
@@ -309,7 +334,7 @@ private:
         // What it still wrote before it ended.
         Drain(h, 1024);
         if (!TakeFrames(h)) {
-          Retire(i, "непонятный ответ процесса проверки");
+          Retire(i, Garbled(h));
           continue;
         }
         Retire(i, EndCause(status), true);
@@ -340,11 +365,4 @@ std::vector<TComponentAnswer> DescribeApart(const std::vector<std::string>& file
   if (files.empty())
     return {};
   return TDescriber(files, options).Run();
-}
-
-bool DescribeInto(int fd, const std::vector<std::string>& files, bool logWrapper) {
-  for (const std::string& file : files)
-    if (!WriteAll(fd, EncodeAnswer(DescribeHere(file, logWrapper)).Frame()))
-      return false;
-  return true;
 }

@@ -9,8 +9,8 @@
 
 // How a set of library files is described by component hosts.
 struct TDescribeOptions {
-  // The host program ("helper [--log] FD FILE...", writing one answer frame per file to FD); when
-  // it is missing, a forked copy of this process describes.
+  // The host program ("helper [--log] FD FILE...", saying hello and writing one answer frame per
+  // file to FD); when it is missing, every file's cause says so.
   std::string Helper;
   // How long one file may take.
   int TimeoutMs = 5000;
@@ -32,7 +32,3 @@ struct TDescribeOptions {
 // files.
 std::vector<TComponentAnswer> DescribeApart(const std::vector<std::string>& files,
                                             const TDescribeOptions& options);
-
-// The host's side: describes each file in turn and writes its answer frame to fd. False when fd
-// is closed.
-bool DescribeInto(int fd, const std::vector<std::string>& files, bool logWrapper);

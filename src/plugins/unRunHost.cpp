@@ -1,14 +1,16 @@
 #include "plugins/unRunHost.h"
 
 #include "platform/unStrings.h"
-#include "plugins/unComponent.h"
+#include "plugins/unHostProtocol.h"
+#include "plugins/unLibrary.h"
 #include "plugins/unPluginCall.h"
+#include "plugins/unPluginStrings.h"
 #include "plugins/unRunPlan.h"
 
 #include <cerrno>
 #include <csignal>
-#include <dlfcn.h>
 #include <map>
+#include <memory>
 #include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -16,7 +18,8 @@
 namespace {
 
 struct TLibrary {
-  void* Handle = nullptr;
+  std::unique_ptr<TKvenLibrary> File;
+  bool Good = false;
   TZUPluginRun Run = nullptr;
   TZUPluginLoad Load = nullptr;
   TZUPluginUnLoad UnLoad = nullptr;
@@ -51,7 +54,7 @@ public:
     const int code = Ticks();
     UnLoadAll();
     if (code == 0)
-      Send(TMessageWriter(EndKind).I64(Done));
+      Send(Encode(TEndMessage{Done}));
     return code;
   }
 
@@ -63,7 +66,7 @@ private:
   }
 
   void Fail(std::int32_t module, std::int64_t tick, const std::string& text) {
-    Send(TMessageWriter(ErrorKind).I32(module).I64(tick).Text(text));
+    Send(Encode(TErrorMessage{module, tick, text}));
   }
 
   void Enter(std::int32_t module, TRunPhase phase) {
@@ -122,30 +125,35 @@ private:
       }
       run.Loaded = true;
     }
-    return Send(TMessageWriter(ReadyKind).I32(static_cast<std::int32_t>(Modules.size())));
+    return Send(Encode(TReadyMessage{static_cast<std::int32_t>(Modules.size())}));
   }
 
   const TLibrary* Library(const std::string& file, std::string& cause) {
-    auto [it, added] = Libraries.try_emplace(file);
+    auto [it, added] = Libraries().try_emplace(file);
     TLibrary& lib = it->second;
     if (!added)
-      return lib.Handle ? &lib : nullptr;
-    lib.Handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!lib.Handle) {
-      const char* reason = dlerror();
-      cause = std::string("библиотека не загружается: ") + (reason ? reason : "?");
+      return lib.Good ? &lib : nullptr;
+    lib.File = std::make_unique<TKvenLibrary>();
+    lib.File->SetFileName(U16(file));
+    if (!lib.File->Initialize()) {
+      cause = "библиотека не загружается: " + lib.File->GetLastError();
       return nullptr;
     }
-    lib.Run = reinterpret_cast<TZUPluginRun>(dlsym(lib.Handle, "ZU_Plugin_Run"));
-    lib.Load = reinterpret_cast<TZUPluginLoad>(dlsym(lib.Handle, "ZU_Plugin_Load"));
-    lib.UnLoad = reinterpret_cast<TZUPluginUnLoad>(dlsym(lib.Handle, "ZU_Plugin_UnLoad"));
-    const auto* mark = static_cast<const std::int32_t*>(dlsym(lib.Handle, "ZU_Plugin_Execution"));
-    if (!lib.Run || !lib.Load || !lib.UnLoad || !mark || *mark < 1) {
+    lib.Run = reinterpret_cast<TZUPluginRun>(lib.File->FindProcedure(u"ZU_Plugin_Run"));
+    lib.Load = reinterpret_cast<TZUPluginLoad>(lib.File->FindProcedure(u"ZU_Plugin_Load"));
+    lib.UnLoad = reinterpret_cast<TZUPluginUnLoad>(lib.File->FindProcedure(u"ZU_Plugin_UnLoad"));
+    if (!lib.Run || !lib.Load || !lib.UnLoad || !lib.File->Executes()) {
       cause = "у компонента нет процедур выполнения";
-      lib.Handle = nullptr;
       return nullptr;
     }
+    lib.Good = true;
     return &lib;
+  }
+
+  // The libraries stay loaded until the host ends: a module may leave threads running their code.
+  static std::map<std::string, TLibrary>& Libraries() {
+    static auto* libraries = new std::map<std::string, TLibrary>;
+    return *libraries;
   }
 
   // One step of the module; false (reported) when it failed.
@@ -205,29 +213,23 @@ private:
 
   // Reports the values changed since the last report.
   bool Report(std::int64_t tick) {
-    std::int32_t count = 0;
-    for (const std::vector<char>& dirty : Dirty)
-      for (const char d : dirty)
-        count += d;
-    TMessageWriter w(ValuesKind);
-    w.I64(tick).I32(count);
+    TValuesMessage message{tick, {}};
     for (std::size_t i = 0; i < Values.size(); ++i)
       for (std::size_t k = 0; k < Values[i].size(); ++k)
         if (Dirty[i][k]) {
           Dirty[i][k] = 0;
-          w.I32(static_cast<std::int32_t>(i)).I32(static_cast<std::int32_t>(k));
-          w.Text(UnescapeValue(Utf16ToUtf8(Values[i][k])));
+          message.Values.push_back({static_cast<std::int32_t>(i), static_cast<std::int32_t>(k),
+                                    UnescapeValue(Utf16ToUtf8(Values[i][k]))});
         }
-    return Send(w);
+    return Send(Encode(message));
   }
 
   bool Row(std::int64_t tick) {
-    TMessageWriter w(RowKind);
-    w.I64(tick).I32(static_cast<std::int32_t>(Plan.Watch.size()));
+    TRowMessage row{tick, {}};
     for (const TRunWatch& watch : Plan.Watch)
-      w.Text(UnescapeValue(Utf16ToUtf8(
+      row.Values.push_back(UnescapeValue(Utf16ToUtf8(
           Values[static_cast<std::size_t>(watch.Module)][static_cast<std::size_t>(watch.Output)])));
-    return Send(w);
+    return Send(Encode(row));
   }
 
   // Waits up to timeoutMs for a message; true when the editor asked for a stop or is gone. A new
@@ -244,14 +246,13 @@ private:
     std::string payload;
     while (Incoming.Next(payload)) {
       TMessageReader r(payload);
-      if (r.Kind() == StopKind)
+      TStopMessage stop;
+      TRateMessage rate;
+      if (Decode(r, stop))
         return true;
-      if (r.Kind() == RateKind) {
-        const std::int64_t milliHz = r.I64();
-        if (r.Ok() && milliHz >= 0) {
-          Plan.RateHz = static_cast<double>(milliHz) / 1000;
-          PaceChanged = true;
-        }
+      if (TMessageReader again(payload); Decode(again, rate)) {
+        Plan.RateHz = static_cast<double>(rate.MilliHz) / 1000;
+        PaceChanged = true;
       }
     }
     return Incoming.Broken();
@@ -321,7 +322,6 @@ private:
   TRunPlan Plan;
   int Fd;
   TRunStatus& Status;
-  std::map<std::string, TLibrary> Libraries;
   std::vector<TModuleRun> Modules;
   std::vector<std::vector<std::u16string>> Values;
   std::vector<std::vector<char>> Dirty;
@@ -363,15 +363,23 @@ int RunHostMain(int fd, int shmFd) {
       status = static_cast<TRunStatus*>(shared);
     close(shmFd);
   }
+  // Hello both ways first: an editor of another version gets no run.
+  if (!WriteAll(fd, Encode(THelloMessage{}).Frame()))
+    return 2;
   TFrameBuffer frames;
   std::string payload;
   if (!ReadFrame(fd, frames, payload))
     return 2;
+  if (const std::string refused = RefusedHello(payload); !refused.empty()) {
+    WriteAll(fd, Encode(TErrorMessage{-1, 0, refused}).Frame());
+    return 2;
+  }
+  if (!ReadFrame(fd, frames, payload))
+    return 2;
   TRunPlan plan;
   TMessageReader reader(payload);
-  if (!DecodePlan(reader, plan)) {
-    WriteAll(fd,
-             TMessageWriter(ErrorKind).I32(-1).I64(0).Text("план выполнения не прочитан").Frame());
+  if (!Decode(reader, plan)) {
+    WriteAll(fd, Encode(TErrorMessage{-1, 0, "план выполнения не прочитан"}).Frame());
     return 2;
   }
   return THostRun(std::move(plan), fd, *status).Go();

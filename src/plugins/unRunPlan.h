@@ -1,10 +1,9 @@
 #pragma once
 
-#include "plugins/unHostMessage.h"
-
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One input of a module in a run: fed by an output of a module before it, or a constant value.
@@ -42,21 +41,6 @@ struct TRunPlan {
   std::vector<TRunWatch> Watch;
   friend bool operator==(const TRunPlan&, const TRunPlan&) = default;
 };
-
-// Messages of a run: the editor sends the plan and may ask for a stop; the host answers that the
-// instances are made, reports changed values and watched rows, and ends with an error or the end.
-inline constexpr char PlanKind = 'P';
-inline constexpr char StopKind = 'X';
-inline constexpr char RateKind = 'A'; // a new pace: ticks per second times 1000 (0: no waits)
-inline constexpr char ReadyKind = 'R';
-inline constexpr char ValuesKind = 'V';
-inline constexpr char RowKind = 'W';
-inline constexpr char ErrorKind = 'E';
-inline constexpr char EndKind = 'F';
-
-TMessageWriter EncodePlan(const TRunPlan& plan);
-// False when the message is not a whole, sound plan (every link refers to an earlier module).
-bool DecodePlan(TMessageReader& reader, TRunPlan& plan);
 
 // What the host does now, in memory both processes share, so that the editor can name the module
 // and the tick of a crash or a hang whatever the module's code did to the host.

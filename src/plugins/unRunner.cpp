@@ -1,7 +1,7 @@
 #include "plugins/unRunner.h"
 
 #include "platform/unStrings.h"
-#include "plugins/unRunHost.h"
+#include "plugins/unHostProtocol.h"
 
 #include <cerrno>
 #include <csignal>
@@ -38,6 +38,7 @@ bool TRunner::Start(const TRunPlan& plan, const std::string& host, std::string* 
     return false;
   };
   Plan = plan;
+  Greeted = false;
   Values.assign(plan.Modules.size(), {});
   for (std::size_t i = 0; i < plan.Modules.size(); ++i)
     Values[i].assign(plan.Modules[i].Outputs.size(), {});
@@ -58,7 +59,13 @@ bool TRunner::Start(const TRunPlan& plan, const std::string& host, std::string* 
     close(shm);
     return fail("не удалось открыть канал к процессу компонентов");
   }
-  const bool exec = !host.empty() && access(host.c_str(), X_OK) == 0;
+  // The editor runs no component code itself: without its host program there is no run.
+  if (host.empty() || access(host.c_str(), X_OK) != 0) {
+    close(shm);
+    close(fds[0]);
+    close(fds[1]);
+    return fail("программа компонентов «" + host + "» не найдена");
+  }
   const std::string fdText = std::to_string(fds[1]), shmText = std::to_string(shm);
   const pid_t pid = fork();
   if (pid == 0) {
@@ -69,14 +76,10 @@ bool TRunner::Start(const TRunPlan& plan, const std::string& host, std::string* 
       dup2(null, 1);
       dup2(null, 2);
     }
-    if (exec) {
-      fcntl(fds[1], F_SETFD, 0);
-      fcntl(shm, F_SETFD, 0);
-      execl(host.c_str(), host.c_str(), "--run", fdText.c_str(), shmText.c_str(), nullptr);
-      _exit(127);
-    }
-    close(fds[0]);
-    _exit(RunHostMain(fds[1], shm));
+    fcntl(fds[1], F_SETFD, 0);
+    fcntl(shm, F_SETFD, 0);
+    execl(host.c_str(), host.c_str(), "--run", fdText.c_str(), shmText.c_str(), nullptr);
+    _exit(127);
   }
   close(fds[1]);
   close(shm);
@@ -88,9 +91,8 @@ bool TRunner::Start(const TRunPlan& plan, const std::string& host, std::string* 
   Pid = pid;
   Fd = fds[0];
   fcntl(Fd, F_SETFL, O_NONBLOCK);
-  if (!WriteAll(Fd, EncodePlan(plan).Frame())) {
-    // The host is gone before it read its plan: Poll tells why.
-  }
+  // A host gone before it read its plan is seen by Poll, which tells why.
+  WriteAll(Fd, Encode(THelloMessage{}).Frame() + Encode(plan).Frame());
   return true;
 }
 
@@ -106,54 +108,64 @@ void TRunner::Fail(std::int32_t module, std::int64_t tick, const std::string& te
 }
 
 void TRunner::Handle(const std::string& payload) {
-  TMessageReader r(payload);
-  switch (r.Kind()) {
-  case ReadyKind:
-    Ready = true;
-    return;
-  case ValuesKind: {
-    const std::int64_t tick = r.I64();
-    const std::uint32_t n = r.Count(12);
-    for (std::uint32_t k = 0; k < n && r.Ok(); ++k) {
-      const std::int32_t m = r.I32();
-      const std::int32_t o = r.I32();
-      std::string value = r.Text();
-      if (m < 0 || static_cast<std::size_t>(m) >= Values.size() || o < 0 ||
-          static_cast<std::size_t>(o) >= Values[static_cast<std::size_t>(m)].size())
-        break;
-      Values[static_cast<std::size_t>(m)][static_cast<std::size_t>(o)] = ValidUtf8(value);
+  // The host's first word is its hello: a host of another version is refused.
+  if (!Greeted) {
+    if (const std::string refused = RefusedHello(payload); !refused.empty()) {
+      Fail(-1, 0, refused);
+      Kill();
+      return;
     }
-    if (r.Ok())
-      Tick = std::max(Tick, tick);
-    if (OnValues)
-      OnValues();
+    Greeted = true;
     return;
   }
-  case RowKind: {
-    const std::int64_t tick = r.I64();
-    std::vector<std::string> row;
-    for (std::uint32_t k = 0, n = r.Count(4); k < n && r.Ok(); ++k)
-      row.push_back(ValidUtf8(r.Text()));
-    if (r.Ok() && row.size() == Plan.Watch.size() && OnRow)
-      OnRow(tick, row);
-    return;
-  }
-  case ErrorKind: {
-    const std::int32_t module = r.I32();
-    const std::int64_t tick = r.I64();
-    const std::string text = ValidUtf8(r.Text());
-    Fail(module, tick, r.Ok() ? text : "непонятный ответ процесса компонентов");
-    if (tick > 0)
-      Tick = tick;
-    return;
-  }
-  case EndKind:
-    Ended = true;
-    Tick = std::max(Tick, r.I64());
-    return;
+  TMessageReader r(payload);
+  switch (r.HostKind()) {
+  case THostKind::Ready:
+    if (TReadyMessage ready; Decode(r, ready)) {
+      Ready = true;
+      return;
+    }
+    break;
+  case THostKind::Values:
+    if (TValuesMessage values; Decode(r, values)) {
+      for (const TValuesMessage::TValue& v : values.Values) {
+        if (v.Module < 0 || static_cast<std::size_t>(v.Module) >= Values.size() || v.Output < 0 ||
+            static_cast<std::size_t>(v.Output) >= Values[static_cast<std::size_t>(v.Module)].size())
+          break;
+        Values[static_cast<std::size_t>(v.Module)][static_cast<std::size_t>(v.Output)] = v.Text;
+      }
+      Tick = std::max(Tick, values.Tick);
+      if (OnValues)
+        OnValues();
+      return;
+    }
+    break;
+  case THostKind::Row:
+    if (TRowMessage row; Decode(r, row)) {
+      if (row.Values.size() == Plan.Watch.size() && OnRow)
+        OnRow(row.Tick, row.Values);
+      return;
+    }
+    break;
+  case THostKind::Error:
+    if (TErrorMessage error; Decode(r, error)) {
+      Fail(error.Module, error.Tick, error.Text);
+      if (error.Tick > 0)
+        Tick = error.Tick;
+      return;
+    }
+    break;
+  case THostKind::End:
+    if (TEndMessage end; Decode(r, end)) {
+      Ended = true;
+      Tick = std::max(Tick, end.Ticks);
+      return;
+    }
+    break;
   default:
-    Fail(-1, 0, "непонятный ответ процесса компонентов");
+    break;
   }
+  Fail(-1, 0, "непонятный ответ процесса компонентов");
 }
 
 void TRunner::Kill() {
@@ -254,7 +266,7 @@ bool TRunner::Poll(int waitMs) {
 void TRunner::Stop() {
   if (!Running())
     return;
-  WriteAll(Fd, TMessageWriter(StopKind).Frame());
+  WriteAll(Fd, Encode(TStopMessage{}).Frame());
   const std::int64_t until = MonotonicNs() + static_cast<std::int64_t>(StopWaitMs) * 1000000;
   while (Poll(50))
     if (MonotonicNs() > until) {
@@ -266,7 +278,7 @@ void TRunner::Stop() {
 
 void TRunner::SetRate(double hz) {
   if (Running() && hz >= 0)
-    WriteAll(Fd, TMessageWriter(RateKind).I64(static_cast<std::int64_t>(hz * 1000 + 0.5)).Frame());
+    WriteAll(Fd, Encode(TRateMessage{static_cast<std::int64_t>(hz * 1000 + 0.5)}).Frame());
 }
 
 void TRunner::Wait() {

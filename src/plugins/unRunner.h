@@ -1,5 +1,6 @@
 #pragma once
 
+#include "plugins/unHostMessage.h"
 #include "plugins/unRunPlan.h"
 
 #include <functional>
@@ -19,8 +20,8 @@ public:
   // Ends a run still under way (the host is killed).
   ~TRunner();
 
-  // Starts the host (the program host, "host --run FD SHMFD"; a forked copy of this process when
-  // it is missing) and hands it the plan. False, with the reason, when no host could be started.
+  // Starts the host (the program host, "host --run FD SHMFD") and hands it the plan after the
+  // hello. False, with the reason, when no host could be started (its program missing too).
   bool Start(const TRunPlan& plan, const std::string& host, std::string* error = nullptr);
   // Handles what the host sent, waiting up to waitMs for something; checks that the host lives
   // and that no call into a module has gone on too long. False once the run is over.
@@ -71,6 +72,7 @@ private:
   bool Over = false;
   bool Ended = false; // the host said it ended cleanly
   bool Ready = false;
+  bool Greeted = false; // the host said hello with this editor's version
   std::string Failure;
   std::int64_t Tick = 0;
   std::vector<std::vector<std::string>> Values;

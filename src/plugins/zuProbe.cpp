@@ -1,10 +1,11 @@
 // zu-probe: the component host. Plug-in code runs here, never in the editor: a library that
 // crashes or hangs takes only this process with it.
-//   zu-probe [--log] FD FILE...  describes each library file in turn, writing one answer frame per
-//                                file to the descriptor FD (--log: with the wrapper's messages);
+//   zu-probe [--log] FD FILE...  says hello and describes each library file in turn, writing one
+//                                answer frame per file to the descriptor FD (--log: with the
+//                                wrapper's messages);
 //   zu-probe --run FD SHMFD      runs the modules of a project as the editor's messages on FD ask.
 
-#include "plugins/unProbe.h"
+#include "plugins/unHostDescribe.h"
 #include "plugins/unRunHost.h"
 
 #include <cstdlib>

@@ -145,8 +145,10 @@ TEST(ComponentCache, ABrokenCacheIsIgnoredAndAHostThatCouldNotStartIsNotKept) {
   TComponentAnswer ok;
   ok.Ok = true;
   cache.Put("/x/A.so", stamp, ok);
-  cache.Put("/x/B.so", stamp, FailedAnswer("не удалось запустить процесс проверки: EMFILE"));
+  cache.Put("/x/B.so", stamp, UnaskedAnswer("не удалось запустить процесс проверки: EMFILE"));
   cache.Put("/x/C.so", stamp, FailedAnswer("процесс проверки не ответил за 5000 мс"));
+  // What is kept follows the answer's kind, not its words.
+  cache.Put("/x/D.so", stamp, UnaskedAnswer("процесс проверки не ответил за 5000 мс"));
   EXPECT_EQ(cache.Size(), 2u);
   ASSERT_TRUE(cache.Save(file));
   const std::string bytes = ReadBytes(Utf8ToUtf16(file));

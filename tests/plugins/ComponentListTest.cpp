@@ -1,6 +1,8 @@
 #include "PluginTestSupport.h"
 #include "plugins/unComponentList.h"
 #include "plugins/unComponentReport.h"
+#include "plugins/unHostDescribe.h"
+#include "plugins/unPluginStrings.h"
 
 #include <chrono>
 #include <csignal>
@@ -47,7 +49,7 @@ std::vector<std::u16string> ParamNames(const TParamList& list) {
   return names;
 }
 
-// The files described by hosts of the program (none: a forked copy), parallel at once.
+// The files described by hosts of the program, parallel at once.
 std::vector<TComponentAnswer> Describe(const std::vector<std::string>& files,
                                        const std::string& helper, int timeoutMs,
                                        unsigned parallel) {
@@ -123,9 +125,9 @@ TEST(ComponentList, EveryTestComponentEndsAsItShould) {
 }
 
 TEST(ComponentList, TheProbesOutputBecomesPartOfTheCauseCapped) {
-  for (const std::string& helper : {std::string(ZU_PROBE), std::string()}) {
+  {
     const std::vector<TComponentAnswer> results =
-        Describe({TestComponent("says_why"), TestComponent("noisy")}, helper, 3000, 2);
+        Describe({TestComponent("says_why"), TestComponent("noisy")}, ZU_PROBE, 3000, 2);
     ASSERT_EQ(results.size(), 2u);
     EXPECT_FALSE(results[0].Ok);
     EXPECT_TRUE(results[0].Cause.ends_with("; вывод: says_why: device /dev/zu-test9 is missing "))
@@ -235,12 +237,35 @@ TEST(ComponentList, AComponentThatIgnoresChildrenSpoilsNoLaterScan) {
   EXPECT_FALSE(results[1].Ok);
 }
 
-TEST(ComponentList, WithoutTheProbeProgramAForkedCopyProbes) {
-  for (const char* file : {"info_crash", "keeps_text"}) {
-    TRecordingLog log;
-    TComponentList registry;
-    Prepared(registry, log).ProbeProgram = "/nonexistent/zu-probe";
-    EXPECT_EQ(registry.AddComponent(TestComponent(file)), std::string(file) == "keeps_text");
+TEST(ComponentList, WithoutTheHostProgramNothingIsDescribedAndItIsSaid) {
+  TRecordingLog log;
+  TComponentList registry;
+  Prepared(registry, log).ProbeProgram = "/nonexistent/zu-probe";
+  EXPECT_FALSE(registry.AddComponent(TestComponent("keeps_text")));
+  EXPECT_EQ(registry.Count(), 0);
+  ASSERT_EQ(registry.GetSkipped().size(), 1u);
+  EXPECT_EQ(registry.GetSkipped()[0].Cause,
+            "программа компонентов «/nonexistent/zu-probe» не найдена");
+  const std::vector<TComponentAnswer> none = Describe({"a.so", "b.so"}, "", 3000, 2);
+  ASSERT_EQ(none.size(), 2u);
+  EXPECT_TRUE(none[1].HostFault);
+  EXPECT_EQ(none[1].Cause, "программа компонентов «» не найдена");
+}
+
+TEST(ComponentList, AHostOfAnotherVersionDescribesNothing) {
+  TTempFolder folder;
+  const std::string script = (folder.Path / "old.sh").string();
+  // It greets with version 99 on the descriptor it was given, then would answer.
+  WriteBytes(Utf8ToUtf16(script),
+             "#!/bin/sh\nprintf '\\005\\000\\000\\000H\\143\\000\\000\\000' >&$1\nsleep 1\n");
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  const std::vector<TComponentAnswer> results =
+      Describe({Samples + "Adder.so", Samples + "Comparator.so", "c.so"}, script, 3000, 1);
+  ASSERT_EQ(results.size(), 3u);
+  for (const TComponentAnswer& r : results) {
+    EXPECT_FALSE(r.Ok);
+    EXPECT_TRUE(r.HostFault); // nothing said of the file: not kept in the cache
+    EXPECT_EQ(r.Cause, "другая версия протокола компонентов (99, нужна 2)");
   }
 }
 

@@ -1,5 +1,5 @@
-#include "plugins/unComponentAnswer.h"
 #include "plugins/unHostMessage.h"
+#include "plugins/unHostProtocol.h"
 #include "plugins/unRunPlan.h"
 
 #include <gtest/gtest.h>
@@ -96,10 +96,10 @@ TEST(HostMessage, FramesComeWholeHoweverTheBytesArrive) {
 
 TEST(HostMessage, AnAnswerComesBackWholeAndEveryCutOfItIsRefused) {
   const TComponentAnswer sent = FullAnswer();
-  const std::string payload = EncodeAnswer(sent).Payload();
+  const std::string payload = Encode(sent).Payload();
   TComponentAnswer got;
   TMessageReader r(payload);
-  ASSERT_TRUE(DecodeAnswer(r, got));
+  ASSERT_TRUE(Decode(r, got));
   EXPECT_EQ(got.Ok, sent.Ok);
   EXPECT_EQ(got.Info.Title, sent.Info.Title);
   EXPECT_EQ(got.Info.HomePage, sent.Info.HomePage);
@@ -115,26 +115,26 @@ TEST(HostMessage, AnAnswerComesBackWholeAndEveryCutOfItIsRefused) {
   for (std::size_t cut = 0; cut < payload.size(); ++cut) {
     TMessageReader shorter(payload.substr(0, cut));
     TComponentAnswer broken;
-    EXPECT_FALSE(DecodeAnswer(shorter, broken)) << cut;
+    EXPECT_FALSE(Decode(shorter, broken)) << cut;
   }
   TMessageReader longer(payload + "x");
-  EXPECT_FALSE(DecodeAnswer(longer, got));
+  EXPECT_FALSE(Decode(longer, got));
   // A log entry of an unknown type, and an odd number of bytes for UTF-16 text.
   TComponentAnswer badType = sent;
   badType.Log = {{static_cast<TLogTypeMessage>(9), "?"}};
-  TMessageReader typed(EncodeAnswer(badType).Payload());
-  EXPECT_FALSE(DecodeAnswer(typed, got));
-  TMessageWriter odd(DescribedKind);
+  TMessageReader typed(Encode(badType).Payload());
+  EXPECT_FALSE(Decode(typed, got));
+  TMessageWriter odd(THostKind::Described);
   odd.U8(1).Text("").Text("abc");
   TMessageReader oddReader(odd.Payload());
-  EXPECT_FALSE(DecodeAnswer(oddReader, got));
+  EXPECT_FALSE(Decode(oddReader, got));
 }
 
 TEST(HostMessage, APlanComesBackWholeAndOnlyLinksBackwardsAreTaken) {
   const TRunPlan plan = TwoModulePlan();
   TRunPlan got;
-  TMessageReader r(EncodePlan(plan).Payload());
-  ASSERT_TRUE(DecodePlan(r, got));
+  TMessageReader r(Encode(plan).Payload());
+  ASSERT_TRUE(Decode(r, got));
   EXPECT_EQ(got, plan);
   const struct {
     const char* What;
@@ -152,13 +152,13 @@ TEST(HostMessage, APlanComesBackWholeAndOnlyLinksBackwardsAreTaken) {
   for (const auto& [what, change] : broken) {
     TRunPlan bad = plan;
     change(bad);
-    TMessageReader reader(EncodePlan(bad).Payload());
-    EXPECT_FALSE(DecodePlan(reader, got)) << what;
+    TMessageReader reader(Encode(bad).Payload());
+    EXPECT_FALSE(Decode(reader, got)) << what;
   }
-  const std::string payload = EncodePlan(plan).Payload();
+  const std::string payload = Encode(plan).Payload();
   for (std::size_t cut = 0; cut < payload.size(); ++cut) {
     TMessageReader shorter(payload.substr(0, cut));
-    EXPECT_FALSE(DecodePlan(shorter, got)) << cut;
+    EXPECT_FALSE(Decode(shorter, got)) << cut;
   }
 }
 
@@ -172,4 +172,65 @@ TEST(HostMessage, ValuesEscapeTheirLineBreaksAndBackslashes) {
     EXPECT_EQ(UnescapeValue(escaped), value) << escaped;
   }
   EXPECT_EQ(UnescapeValue("end\\"), "end\\"); // a lone backslash at the end stays
+}
+
+namespace {
+
+// A message comes back as it was sent (its encoding the same), every cut of it and one byte more
+// are refused, and so is it as any other kind.
+template <typename TMessage> void ExpectRoundTrip(const TMessage& sent, const char* what) {
+  const std::string payload = Encode(sent).Payload();
+  TMessage got;
+  TMessageReader r(payload);
+  ASSERT_TRUE(Decode(r, got)) << what;
+  EXPECT_EQ(Encode(got).Payload(), payload) << what;
+  for (std::size_t cut = 0; cut < payload.size(); ++cut) {
+    TMessageReader shorter(payload.substr(0, cut));
+    EXPECT_FALSE(Decode(shorter, got)) << what << " cut at " << cut;
+  }
+  TMessageReader longer(payload + "x");
+  EXPECT_FALSE(Decode(longer, got)) << what;
+  for (const char kind : std::string("HDPXARVWEF?")) {
+    if (kind == payload[0])
+      continue;
+    std::string other = payload;
+    other[0] = kind;
+    TMessageReader reader(other);
+    EXPECT_FALSE(Decode(reader, got)) << what << " as " << kind;
+  }
+}
+
+} // namespace
+
+TEST(HostProtocol, EveryMessageComesBackAsSentAndNothingElseIsTaken) {
+  ExpectRoundTrip(THelloMessage{}, "hello");
+  ExpectRoundTrip(THelloMessage{99}, "other hello");
+  ExpectRoundTrip(TStopMessage{}, "stop");
+  ExpectRoundTrip(TRateMessage{2500}, "rate");
+  ExpectRoundTrip(TReadyMessage{3}, "ready");
+  ExpectRoundTrip(TValuesMessage{7, {{0, 1, "2.5"}, {2, 0, "текст\nдва"}}}, "values");
+  ExpectRoundTrip(TValuesMessage{8, {}}, "no values");
+  ExpectRoundTrip(TRowMessage{9, {"1", "", "x y"}}, "row");
+  ExpectRoundTrip(TErrorMessage{-1, 0, "сбой"}, "error");
+  ExpectRoundTrip(TEndMessage{100}, "end");
+  ExpectRoundTrip(FullAnswer(), "answer");
+  ExpectRoundTrip(TwoModulePlan(), "plan");
+}
+
+TEST(HostProtocol, WhatTheOtherSideSaysOfItselfIsCheckedFirst) {
+  EXPECT_EQ(RefusedHello(Encode(THelloMessage{}).Payload()), "");
+  EXPECT_EQ(RefusedHello(Encode(THelloMessage{HostProtocolVersion + 1}).Payload()),
+            "другая версия протокола компонентов (3, нужна 2)");
+  for (const std::string& notHello : {Encode(TEndMessage{1}).Payload(), std::string(),
+                                      std::string("H"), Encode(THelloMessage{}).Payload() + "x"})
+    EXPECT_EQ(RefusedHello(notHello),
+              "другая сторона не представилась: это не процесс компонентов этой версии");
+  // A negative rate is no rate; values with invalid UTF-8 come back valid.
+  TRateMessage rate;
+  TMessageReader negative(Encode(TRateMessage{-5}).Payload());
+  EXPECT_FALSE(Decode(negative, rate));
+  TRowMessage row;
+  TMessageReader bad(Encode(TRowMessage{1, {"a\xff"}}).Payload());
+  ASSERT_TRUE(Decode(bad, row));
+  EXPECT_EQ(row.Values[0], "a\xEF\xBF\xBD");
 }

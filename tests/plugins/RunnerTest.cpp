@@ -469,11 +469,16 @@ TEST(Runner, TheSignalGeneratorGivesEachWaveformTickByTick) {
 
 namespace {
 
-// A host program that writes the bytes (printf's escapes) to its descriptor and ends.
-std::string FakeHost(const TTempFolder& folder, const std::string& bytes) {
+// This editor's hello, as a host says it (printf's escapes).
+const std::string Hello = "\\005\\000\\000\\000H\\002\\000\\000\\000";
+
+// A host program that writes the bytes (printf's escapes) to its descriptor and ends; it greets
+// first unless told not to.
+std::string FakeHost(const TTempFolder& folder, const std::string& bytes, bool greet = true) {
   const std::string script = (folder.Path / "host.sh").string();
-  WriteBytes(Utf8ToUtf16(script),
-             "#!/bin/sh\n# --run FD SHMFD\nprintf '" + bytes + "' >&$2\nsleep 0.2\n");
+  WriteBytes(Utf8ToUtf16(script), "#!/bin/sh\n# --run FD SHMFD\nprintf '" +
+                                      (greet ? Hello : std::string()) + bytes +
+                                      "' >&$2\nsleep 0.2\n");
   std::filesystem::permissions(script, std::filesystem::perms::owner_all);
   return script;
 }
@@ -513,8 +518,27 @@ TEST(Runner, WhatAHostSaysIsCheckedBeforeItIsBelieved) {
   runner.Wait();
   EXPECT_EQ(runner.GetValues()[0][0], "");
   // Silence, then the end: the host ended without a word.
-  EXPECT_EQ(FailureOfHost(FakeHost(folder, "")),
+  EXPECT_EQ(FailureOfHost(FakeHost(folder, "", false)),
             "Выполнение прервано: процесс компонентов завершился с кодом 0");
+}
+
+TEST(Runner, AHostOfAnotherVersionIsRefused) {
+  TTempFolder folder;
+  // Version 99 greets: the run fails with both versions named, nothing of the host believed.
+  EXPECT_EQ(FailureOfHost(FakeHost(folder,
+                                   "\\005\\000\\000\\000H\\143\\000\\000\\000"
+                                   "\\022\\000\\000\\000E\\377\\377\\377\\377\\000"
+                                   "\\000\\000\\000\\000\\000\\000\\000\\001\\000"
+                                   "\\000\\000y",
+                                   false)),
+            "другая версия протокола компонентов (99, нужна 2)");
+  // A host that starts with anything but its hello is not one of ours.
+  EXPECT_EQ(FailureOfHost(FakeHost(folder,
+                                   "\\022\\000\\000\\000E\\377\\377\\377\\377\\000"
+                                   "\\000\\000\\000\\000\\000\\000\\000\\001\\000"
+                                   "\\000\\000y",
+                                   false)),
+            "другая сторона не представилась: это не процесс компонентов этой версии");
 }
 
 TEST(Runner, AHostWithoutItsPlanEnds) {

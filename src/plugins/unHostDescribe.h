@@ -1,0 +1,18 @@
+#pragma once
+
+#include "plugins/unComponentAnswer.h"
+
+#include <string>
+#include <vector>
+
+// The component host's side of describing libraries.
+
+// Loads the library in this process and asks it: its description, both parameter texts (when it
+// has ZU_Plugin_Run), and which entry points it exports; frees every string it hands back and
+// unloads it. With logWrapper the library wrapper's messages are kept in the answer. Meant for a
+// host process: a library that crashes or hangs takes the process with it.
+TComponentAnswer DescribeHere(const std::string& file, bool logWrapper = false);
+
+// Says hello on fd, then describes each file in turn and writes its answer there. False when fd
+// is closed.
+bool DescribeInto(int fd, const std::vector<std::string>& files, bool logWrapper);

@@ -1,0 +1,265 @@
+#include "plugins/unHostProtocol.h"
+
+#include "platform/unStrings.h"
+
+#include <cmath>
+
+namespace {
+
+// A text field holding UTF-16 code units; an odd byte count fails the reader.
+bool ReadU16(TMessageReader& reader, std::u16string& out) {
+  const std::string bytes = reader.Text();
+  if (bytes.size() % 2)
+    return false;
+  out.resize(bytes.size() / 2);
+  for (std::size_t i = 0; i < out.size(); ++i)
+    out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                   (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+  return true;
+}
+
+void WriteU16(TMessageWriter& writer, const std::u16string& text) {
+  std::string bytes;
+  bytes.reserve(text.size() * 2);
+  for (const char16_t c : text) {
+    bytes.push_back(static_cast<char>(c & 0xff));
+    bytes.push_back(static_cast<char>(c >> 8));
+  }
+  writer.Text(bytes);
+}
+
+std::u16string* InfoFields(TComponentInfo& info, std::size_t i) {
+  std::u16string* const fields[] = {&info.Name,   &info.Title,     &info.Description,
+                                    &info.Author, &info.Copyright, &info.HomePage};
+  return fields[i];
+}
+
+} // namespace
+
+TMessageWriter Encode(const THelloMessage& message) {
+  return std::move(TMessageWriter(THostKind::Hello).I32(message.Version));
+}
+
+bool Decode(TMessageReader& r, THelloMessage& message) {
+  if (r.HostKind() != THostKind::Hello)
+    return false;
+  message.Version = r.I32();
+  return r.Ok() && r.AtEnd();
+}
+
+std::string RefusedHello(const std::string& payload) {
+  TMessageReader r(payload);
+  THelloMessage hello;
+  if (!Decode(r, hello))
+    return "другая сторона не представилась: это не процесс компонентов этой версии";
+  if (hello.Version != HostProtocolVersion)
+    return "другая версия протокола компонентов (" + std::to_string(hello.Version) + ", нужна " +
+           std::to_string(HostProtocolVersion) + ")";
+  return {};
+}
+
+TMessageWriter Encode(const TStopMessage&) {
+  return TMessageWriter(THostKind::Stop);
+}
+
+bool Decode(TMessageReader& r, TStopMessage&) {
+  return r.HostKind() == THostKind::Stop && r.AtEnd();
+}
+
+TMessageWriter Encode(const TRateMessage& message) {
+  return std::move(TMessageWriter(THostKind::Rate).I64(message.MilliHz));
+}
+
+bool Decode(TMessageReader& r, TRateMessage& message) {
+  if (r.HostKind() != THostKind::Rate)
+    return false;
+  message.MilliHz = r.I64();
+  return r.Ok() && r.AtEnd() && message.MilliHz >= 0;
+}
+
+TMessageWriter Encode(const TReadyMessage& message) {
+  return std::move(TMessageWriter(THostKind::Ready).I32(message.Modules));
+}
+
+bool Decode(TMessageReader& r, TReadyMessage& message) {
+  if (r.HostKind() != THostKind::Ready)
+    return false;
+  message.Modules = r.I32();
+  return r.Ok() && r.AtEnd();
+}
+
+TMessageWriter Encode(const TValuesMessage& message) {
+  TMessageWriter w(THostKind::Values);
+  w.I64(message.Tick).I32(static_cast<std::int32_t>(message.Values.size()));
+  for (const TValuesMessage::TValue& v : message.Values)
+    w.I32(v.Module).I32(v.Output).Text(v.Text);
+  return w;
+}
+
+bool Decode(TMessageReader& r, TValuesMessage& message) {
+  if (r.HostKind() != THostKind::Values)
+    return false;
+  message = {};
+  message.Tick = r.I64();
+  for (std::uint32_t k = 0, n = r.Count(12); k < n && r.Ok(); ++k) {
+    TValuesMessage::TValue v;
+    v.Module = r.I32();
+    v.Output = r.I32();
+    v.Text = ValidUtf8(r.Text());
+    message.Values.push_back(std::move(v));
+  }
+  return r.Ok() && r.AtEnd();
+}
+
+TMessageWriter Encode(const TRowMessage& message) {
+  TMessageWriter w(THostKind::Row);
+  w.I64(message.Tick).I32(static_cast<std::int32_t>(message.Values.size()));
+  for (const std::string& v : message.Values)
+    w.Text(v);
+  return w;
+}
+
+bool Decode(TMessageReader& r, TRowMessage& message) {
+  if (r.HostKind() != THostKind::Row)
+    return false;
+  message = {};
+  message.Tick = r.I64();
+  for (std::uint32_t k = 0, n = r.Count(4); k < n && r.Ok(); ++k)
+    message.Values.push_back(ValidUtf8(r.Text()));
+  return r.Ok() && r.AtEnd();
+}
+
+TMessageWriter Encode(const TErrorMessage& message) {
+  return std::move(
+      TMessageWriter(THostKind::Error).I32(message.Module).I64(message.Tick).Text(message.Text));
+}
+
+bool Decode(TMessageReader& r, TErrorMessage& message) {
+  if (r.HostKind() != THostKind::Error)
+    return false;
+  message.Module = r.I32();
+  message.Tick = r.I64();
+  message.Text = ValidUtf8(r.Text());
+  return r.Ok() && r.AtEnd();
+}
+
+TMessageWriter Encode(const TEndMessage& message) {
+  return std::move(TMessageWriter(THostKind::End).I64(message.Ticks));
+}
+
+bool Decode(TMessageReader& r, TEndMessage& message) {
+  if (r.HostKind() != THostKind::End)
+    return false;
+  message.Ticks = r.I64();
+  return r.Ok() && r.AtEnd();
+}
+
+TMessageWriter Encode(const TComponentAnswer& answer) {
+  TMessageWriter w(THostKind::Described);
+  w.U8(answer.Ok).Text(answer.Cause);
+  TComponentInfo info = answer.Info;
+  for (std::size_t i = 0; i < 6; ++i)
+    WriteU16(w, *InfoFields(info, i));
+  w.I32(answer.Version.Major).I32(answer.Version.Minor).I32(answer.Version.Release);
+  w.I32(answer.Version.Build);
+  w.U8(static_cast<std::uint8_t>(answer.HasRun | answer.HasLoad << 1 | answer.HasUnLoad << 2 |
+                                 answer.Executes << 3));
+  WriteU16(w, answer.ParamIn);
+  WriteU16(w, answer.ParamOut);
+  w.I32(static_cast<std::int32_t>(answer.Log.size()));
+  for (const THostLogEntry& entry : answer.Log)
+    w.U8(static_cast<std::uint8_t>(entry.Type)).Text(entry.Text);
+  return w;
+}
+
+bool Decode(TMessageReader& r, TComponentAnswer& answer) {
+  if (r.HostKind() != THostKind::Described)
+    return false;
+  answer = {};
+  answer.Ok = r.U8() != 0;
+  answer.Cause = r.Text();
+  bool good = true;
+  for (std::size_t i = 0; i < 6; ++i)
+    good = ReadU16(r, *InfoFields(answer.Info, i)) && good;
+  answer.Version = {r.I32(), r.I32(), r.I32(), r.I32()};
+  const std::uint8_t flags = r.U8();
+  answer.HasRun = flags & 1;
+  answer.HasLoad = flags & 2;
+  answer.HasUnLoad = flags & 4;
+  answer.Executes = flags & 8;
+  good = ReadU16(r, answer.ParamIn) && ReadU16(r, answer.ParamOut) && good;
+  const std::uint32_t entries = r.Count(5);
+  for (std::uint32_t i = 0; i < entries && r.Ok(); ++i) {
+    const std::uint8_t type = r.U8();
+    std::string text = r.Text();
+    if (type > ltInformation)
+      return false;
+    answer.Log.push_back({static_cast<TLogTypeMessage>(type), ValidUtf8(text)});
+  }
+  answer.Cause = ValidUtf8(answer.Cause);
+  return good && r.Ok() && r.AtEnd();
+}
+
+TMessageWriter Encode(const TRunPlan& plan) {
+  TMessageWriter w(THostKind::Plan);
+  w.I64(static_cast<std::int64_t>(std::llround(plan.RateHz * 1000)));
+  w.I64(plan.Ticks).I32(plan.ReportMs);
+  w.I32(static_cast<std::int32_t>(plan.Modules.size()));
+  for (const TRunModule& m : plan.Modules) {
+    w.Text(m.Library).Text(m.Label);
+    w.I32(static_cast<std::int32_t>(m.Outputs.size()));
+    for (const std::string& o : m.Outputs)
+      w.Text(o);
+    w.I32(static_cast<std::int32_t>(m.Inputs.size()));
+    for (const TRunInput& in : m.Inputs)
+      w.Text(in.Name).I32(in.FromModule).I32(in.FromOutput).Text(in.Constant);
+  }
+  w.I32(static_cast<std::int32_t>(plan.Watch.size()));
+  for (const TRunWatch& watch : plan.Watch)
+    w.I32(watch.Module).I32(watch.Output);
+  return w;
+}
+
+bool Decode(TMessageReader& r, TRunPlan& plan) {
+  if (r.HostKind() != THostKind::Plan)
+    return false;
+  plan = {};
+  const std::int64_t milliHz = r.I64();
+  plan.RateHz = static_cast<double>(milliHz) / 1000;
+  plan.Ticks = r.I64();
+  plan.ReportMs = r.I32();
+  if (milliHz < 0 || plan.Ticks < 0 || plan.ReportMs < 0)
+    return false;
+  const std::uint32_t modules = r.Count(16);
+  for (std::uint32_t i = 0; i < modules && r.Ok(); ++i) {
+    TRunModule m;
+    m.Library = r.Text();
+    m.Label = r.Text();
+    for (std::uint32_t k = 0, n = r.Count(4); k < n && r.Ok(); ++k)
+      m.Outputs.push_back(r.Text());
+    for (std::uint32_t k = 0, n = r.Count(16); k < n && r.Ok(); ++k) {
+      TRunInput in;
+      in.Name = r.Text();
+      in.FromModule = r.I32();
+      in.FromOutput = r.I32();
+      in.Constant = r.Text();
+      // A module is fed only by modules before it, through outputs they have.
+      if (in.FromModule != -1 &&
+          (in.FromModule < 0 || in.FromModule >= static_cast<std::int32_t>(i) ||
+           in.FromOutput < 0 ||
+           in.FromOutput >= static_cast<std::int32_t>(plan.Modules[in.FromModule].Outputs.size())))
+        return false;
+      m.Inputs.push_back(std::move(in));
+    }
+    plan.Modules.push_back(std::move(m));
+  }
+  for (std::uint32_t k = 0, n = r.Count(8); k < n && r.Ok(); ++k) {
+    TRunWatch watch{r.I32(), r.I32()};
+    if (watch.Module < 0 || watch.Module >= static_cast<std::int32_t>(plan.Modules.size()) ||
+        watch.Output < 0 ||
+        watch.Output >= static_cast<std::int32_t>(plan.Modules[watch.Module].Outputs.size()))
+      return false;
+    plan.Watch.push_back(watch);
+  }
+  return r.Ok() && r.AtEnd();
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "plugins/unComponentAnswer.h"
+#include "plugins/unHostMessage.h"
+#include "plugins/unRunPlan.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The one protocol between the editor and a component host, compiled into both. Each side's first
+// message is a hello with its version; a host whose version differs is refused with a message.
+//   Describing ("host [--log] FD FILE..."): the host says hello, then one answer per file.
+//   Running ("host --run FD SHMFD"): the editor says hello and sends the plan; the host says
+//   hello, then ready once every instance is made, values and rows as it goes, and ends with an
+//   error or the end. The editor may ask for another rate or a stop at any time.
+inline constexpr std::int32_t HostProtocolVersion = 2;
+
+enum class THostKind : char {
+  Hello = 'H',     // both ways, first
+  Described = 'D', // host: one file's answer (TComponentAnswer)
+  Plan = 'P',      // editor: what to run (TRunPlan)
+  Stop = 'X',      // editor: stop after the tick under way
+  Rate = 'A',      // editor: a new pace
+  Ready = 'R',     // host: every instance is made, the ticks begin
+  Values = 'V',    // host: the values changed since the last report
+  Row = 'W',       // host: the watched values after a tick
+  Error = 'E',     // host: the run failed
+  End = 'F',       // host: the run ended cleanly
+};
+
+struct THelloMessage {
+  std::int32_t Version = HostProtocolVersion;
+};
+
+struct TStopMessage {};
+
+struct TRateMessage {
+  std::int64_t MilliHz = 0; // ticks per second times 1000; 0: no waits
+};
+
+struct TReadyMessage {
+  std::int32_t Modules = 0;
+};
+
+struct TValuesMessage {
+  struct TValue {
+    std::int32_t Module = 0, Output = 0;
+    std::string Text;
+    friend bool operator==(const TValue&, const TValue&) = default;
+  };
+  std::int64_t Tick = 0;
+  std::vector<TValue> Values;
+};
+
+struct TRowMessage {
+  std::int64_t Tick = 0;
+  std::vector<std::string> Values; // in the order of the plan's watches
+};
+
+struct TErrorMessage {
+  std::int32_t Module = -1; // -1: no module
+  std::int64_t Tick = 0;    // 0: before the first tick
+  std::string Text;
+};
+
+struct TEndMessage {
+  std::int64_t Ticks = 0;
+};
+
+// Each message as its writer, and back: Decode is false when the message is not of its kind, not
+// whole, or carries more than it should. Texts read are valid UTF-8.
+TMessageWriter Encode(const THelloMessage& message);
+bool Decode(TMessageReader& reader, THelloMessage& message);
+TMessageWriter Encode(const TStopMessage& message);
+bool Decode(TMessageReader& reader, TStopMessage& message);
+TMessageWriter Encode(const TRateMessage& message);
+bool Decode(TMessageReader& reader, TRateMessage& message);
+TMessageWriter Encode(const TReadyMessage& message);
+bool Decode(TMessageReader& reader, TReadyMessage& message);
+TMessageWriter Encode(const TValuesMessage& message);
+bool Decode(TMessageReader& reader, TValuesMessage& message);
+TMessageWriter Encode(const TRowMessage& message);
+bool Decode(TMessageReader& reader, TRowMessage& message);
+TMessageWriter Encode(const TErrorMessage& message);
+bool Decode(TMessageReader& reader, TErrorMessage& message);
+TMessageWriter Encode(const TEndMessage& message);
+bool Decode(TMessageReader& reader, TEndMessage& message);
+TMessageWriter Encode(const TComponentAnswer& answer);
+bool Decode(TMessageReader& reader, TComponentAnswer& answer);
+// False also when a module is fed by a module that is not before it, or a watch names nothing.
+TMessageWriter Encode(const TRunPlan& plan);
+bool Decode(TMessageReader& reader, TRunPlan& plan);
+
+// Why the first message of the other side is refused (not a hello, another version); empty when
+// it is accepted.
+std::string RefusedHello(const std::string& payload);
