@@ -2,11 +2,11 @@
 
 #include "canvas/unQtStrings.h"
 #include "model/unClipboard.h"
-#include "model/unModule.h"
-#include "model/unParamList.h"
 #include "model/unIModule.h"
 #include "model/unLinkList.h"
+#include "model/unModule.h"
 #include "model/unModuleList.h"
+#include "model/unParamList.h"
 #include "model/unProject.h"
 #include "model/unProjectSnapshot.h"
 #include "platform/unStrings.h"
@@ -207,8 +207,8 @@ void TProjectDocument::WriteSelection(const std::vector<std::shared_ptr<IModule>
   SelectionCache.clear();
   // Only modules of the list shown, in its order (one module is looked for alone).
   if (wanted.size() == 1) {
-    const auto& module = *std::find_if(modules.begin(), modules.end(),
-                                       [](const auto& m) { return m != nullptr; });
+    const auto& module =
+        *std::find_if(modules.begin(), modules.end(), [](const auto& m) { return m != nullptr; });
     if (level->IndexOf(module) >= 0) {
       module->SetFocused(WordTrue);
       SelectionCache.push_back(module);
@@ -283,9 +283,8 @@ TEditResult TProjectDocument::Push(QUndoCommand* command) {
   // The one place where the lock of a running project holds every edit back.
   if (IsLocked || !Project) {
     delete command;
-    return TEditResult::Refused(IsLocked ? LockedNote()
-                                         : QCoreApplication::translate("TProjectDocument",
-                                                                       "Нет проекта"));
+    return TEditResult::Refused(
+        IsLocked ? LockedNote() : QCoreApplication::translate("TProjectDocument", "Нет проекта"));
   }
   UndoStack->push(command);
   // The modified mark comes with the stack's cleanChanged.
@@ -339,8 +338,8 @@ TEditResult TProjectDocument::MoveByKeys(const std::shared_ptr<IModule>& module,
   KeyRunModule = module;
   TChangeModulesCommand::TStep step{module, TModuleValues::Of(*module, mfPosition), {}};
   step.After.Position = {step.Before.Position.X + delta.X, step.Before.Position.Y + delta.Y};
-  return Push(new TChangeModulesCommand(tr("Move"), {std::move(step)}, mfPosition, Notify(),
-                                        KeyRun));
+  return Push(
+      new TChangeModulesCommand(tr("Move"), {std::move(step)}, mfPosition, Notify(), KeyRun));
 }
 
 TEditResult TProjectDocument::SetValue(const std::vector<std::shared_ptr<IModule>>& modules,
@@ -432,11 +431,10 @@ TModuleText TProjectDocument::NewModuleText() {
 }
 
 TEditResult TProjectDocument::ReadText(const TModuleText& text, TModuleValues& values) const {
-  const std::pair<const QString*, std::int32_t*> numbers[] = {
-      {&text.PositionX, &values.Position.X},
-      {&text.PositionY, &values.Position.Y},
-      {&text.Height, &values.Height},
-      {&text.Width, &values.Width}};
+  const std::pair<const QString*, std::int32_t*> numbers[] = {{&text.PositionX, &values.Position.X},
+                                                              {&text.PositionY, &values.Position.Y},
+                                                              {&text.Height, &values.Height},
+                                                              {&text.Width, &values.Width}};
   const char* const fields[] = {"PositionX", "PositionY", "Height", "Width"};
   for (std::size_t i = 0; i < std::size(numbers); ++i)
     if (TEditResult read = ReadModuleNumber(fields[i], *numbers[i].first, *numbers[i].second);
@@ -459,8 +457,8 @@ bool TProjectDocument::ParamsOfType(const std::u16string& type, const IModule* m
   }
   // A type no registered component stands behind: no parameters (lists already empty stay).
   auto empty = [](const std::shared_ptr<IParamList>& list) { return list && list->Count() == 0; };
-  values.ParamIn = module && empty(module->GetParamIn()) ? module->GetParamIn()
-                                                         : std::make_shared<TParamList>();
+  values.ParamIn =
+      module && empty(module->GetParamIn()) ? module->GetParamIn() : std::make_shared<TParamList>();
   values.ParamOut = module && empty(module->GetParamOut()) ? module->GetParamOut()
                                                            : std::make_shared<TParamList>();
   return true;
@@ -517,8 +515,7 @@ std::u16string TProjectDocument::CopyText() const {
   return selection.empty() ? std::u16string() : CopyModules(*Level(), selection);
 }
 
-TEditResult TProjectDocument::PasteText(std::u16string_view text, TPoint offset,
-                                        const TPoint* at) {
+TEditResult TProjectDocument::PasteText(std::u16string_view text, TPoint offset, const TPoint* at) {
   auto modules = Level();
   if (IsLocked)
     return TEditResult::Refused(LockedNote());

@@ -155,7 +155,8 @@ void TFormModuleMaster::btOkClick() {
                  {edWidth, "Width"}};
   for (const auto& number : numbers) {
     std::int32_t value = 0;
-    if (const TEditResult read = ReadModuleNumber(number.Field, number.Edit->text(), value); !read) {
+    if (const TEditResult read = ReadModuleNumber(number.Field, number.Edit->text(), value);
+        !read) {
       if (ShowMessage)
         ShowMessage(read.Reason);
       number.Edit->setFocus();

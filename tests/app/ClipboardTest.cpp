@@ -33,9 +33,7 @@ protected:
     TThreeModulesWindow::SetUp();
     Modules()->GetLinks().Get(0)->Points = {{150, 160}};
   }
-  void SelectAB() {
-    Document()->SelectModules({M[0], M[1]});
-  }
+  void SelectAB() { Document()->SelectModules({M[0], M[1]}); }
 };
 
 } // namespace

@@ -6,8 +6,8 @@
 #include "model/unModuleList.h"
 #include "model/unParamList.h"
 #include "model/unProject.h"
-#include "plugins/unComponent.h"
 #include "platform/unStrings.h"
+#include "plugins/unComponent.h"
 #include "plugins/unComponentList.h"
 
 #include <QSignalSpy>
@@ -82,9 +82,8 @@ public:
     }
     for (std::int32_t i = 0; i < list->GetLinks().Count(); ++i) {
       const auto& l = *list->GetLinks().Get(i);
-      out << Utf16ToUtf8(l.From ? l.From->GetName() : u"?") << '.' << Utf16ToUtf8(l.Output)
-          << "->" << Utf16ToUtf8(l.To ? l.To->GetName() : u"?") << '.' << Utf16ToUtf8(l.Input)
-          << '\n';
+      out << Utf16ToUtf8(l.From ? l.From->GetName() : u"?") << '.' << Utf16ToUtf8(l.Output) << "->"
+          << Utf16ToUtf8(l.To ? l.To->GetName() : u"?") << '.' << Utf16ToUtf8(l.Input) << '\n';
     }
     return out.str();
   }
@@ -113,15 +112,26 @@ struct TEdit {
 
 TEST_F(DocumentTest, EveryEditIsOneStepUndoneAndRedoneExactlyAndRefusedWhileLocked) {
   const std::vector<TEdit> edits = {
-      {"move", [](DocumentTest& t) { return t.Doc.MoveModules({t.M[0], t.M[2]}, {5, -7}); }},
-      {"keys", [](DocumentTest& t) { return t.Doc.MoveByKeys(t.M[1], {0, 10}); }},
+      {"move",
+       [](DocumentTest& t) {
+         return t.Doc.MoveModules({t.M[0], t.M[2]}, {5, -7});
+       }},
+      {"keys",
+       [](DocumentTest& t) {
+         return t.Doc.MoveByKeys(t.M[1], {0, 10});
+       }},
       {"name", [](DocumentTest& t) { return t.Doc.SetValue({t.M[0]}, "Name", "X"); }},
       {"description",
-       [](DocumentTest& t) { return t.Doc.SetValue({t.M[0], t.M[1]}, "Description", "d"); }},
+       [](DocumentTest& t) {
+         return t.Doc.SetValue({t.M[0], t.M[1]}, "Description", "d");
+       }},
       {"type", [](DocumentTest& t) { return t.Doc.SetValue({t.M[2]}, "Type", "/x.so"); }},
       {"height", [](DocumentTest& t) { return t.Doc.SetValue({t.M[2]}, "Height", "70"); }},
       {"width", [](DocumentTest& t) { return t.Doc.SetValue({t.M[2]}, "Width", "$10"); }},
-      {"x", [](DocumentTest& t) { return t.Doc.SetValue({t.M[0], t.M[1]}, "PositionX", "7"); }},
+      {"x",
+       [](DocumentTest& t) {
+         return t.Doc.SetValue({t.M[0], t.M[1]}, "PositionX", "7");
+       }},
       {"y", [](DocumentTest& t) { return t.Doc.SetValue({t.M[1]}, "PositionY", "-3"); }},
       {"input", [](DocumentTest& t) { return t.Doc.SetInputValue({t.M[2]}, u"i", u"2.5"); }},
       {"add", [](DocumentTest& t) { return t.Doc.AddModule(Text("D", "1", "2", "3", "4")); }},
@@ -177,10 +187,11 @@ TEST_F(DocumentTest, ValuesThatAreNotWholeNumbersOrSizesBelowOneAreRefusedWithTh
     const char* Key;
     const char* Text;
     bool Ok;
-  } rows[] = {{"Height", "0", false},    {"Width", "-5", false},     {"Height", "abc", false},
-              {"PositionX", "", false},  {"PositionY", "1.5", false}, {"Width", "4294967296", false},
-              {"PositionX", "-9", true}, {"Height", "1", true},      {"Name", "", true},
-              {"Nothing", "1", false}};
+  } rows[] = {{"Height", "0", false},      {"Width", "-5", false},
+              {"Height", "abc", false},    {"PositionX", "", false},
+              {"PositionY", "1.5", false}, {"Width", "4294967296", false},
+              {"PositionX", "-9", true},   {"Height", "1", true},
+              {"Name", "", true},          {"Nothing", "1", false}};
   for (const auto& row : rows) {
     M.clear();
     SetUp();

@@ -58,8 +58,8 @@ protected:
     // The grid shows the name the selection shares (empty for several).
     const auto count = std::count(model.begin(), model.end(), ';');
     const std::string grid = !Grid()->rowCount() ? ""
-                             : count > 1 ? model
-                                         : GridValue("Name").toStdString() + ";";
+                             : count > 1         ? model
+                                                 : GridValue("Name").toStdString() + ";";
     std::string canvas;
     for (std::int32_t i = 0; i < Modules()->Count(); ++i) {
       const TPoint p = Modules()->GetItem(i)->GetPosition();
