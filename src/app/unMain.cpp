@@ -130,7 +130,10 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   ConnectRun();
   Document->Components = [this]() -> const IComponentList* { return Components.get(); };
   Commands = std::make_unique<TProjectCommands>(
-      *Document, *Dialogs, Components.get(), [this](QString* reason) { return LoggingTo(reason); });
+      *Document, *Dialogs, Components.get(),
+      [this](TLogGroupMessage g, TLogTypeMessage t, const std::string& f, const TLogArgs& a) {
+        return Log(g, t, f, a);
+      });
   Commands->OnFileUsed = [this](const QString& file) {
     Recent.Add(file);
     UpdateRecentMenu();
@@ -168,11 +171,8 @@ bool TfmMain::SaveState() {
   // The items the menu bar itself owns; the window owns the menus' items, so none are written.
   TKvenXmlNode1* menu = ConfigNode->GetChild(u"MainMenu");
   for (QAction* item : menuBar()->findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly)) {
-    try {
-      if (!item->objectName().isEmpty())
-        menu->WriteString(ToU16(item->objectName()), ToU16(item->text()));
-    } catch (...) {
-    }
+    if (!item->objectName().isEmpty())
+      menu->WriteString(ToU16(item->objectName()), ToU16(item->text()));
   }
   Recent.Save(*ConfigNode->GetChild(TRecentProjects::ElementName));
   return true;
@@ -210,15 +210,6 @@ bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
 void TfmMain::ShowLog() {
   if (LogDocuments)
     LogDocuments->Show();
-}
-
-TAddToLog TfmMain::LoggingTo(QString* reason) {
-  return [this, reason](TLogGroupMessage g, TLogTypeMessage t, const std::string& f,
-                        const TLogArgs& a) {
-    if (reason && t == ltError)
-      *reason = QString::fromStdString(FormatLogOrAsIs(f, a));
-    return Log(g, t, f, a);
-  };
 }
 
 void TfmMain::Start(const QString& file) {

@@ -164,8 +164,6 @@ private:
   static constexpr int LeftPanelWidth = 137;
   static constexpr int TreeHeight = 168;
 
-  // The form's log as a handler, keeping the text of the last error in reason when given.
-  TAddToLog LoggingTo(QString* reason);
   // Scans the folder and says in the status bar what was skipped.
   void RefreshComponents();
   // The scan is done: the modules take the components' lists; the status bar says what was

@@ -17,10 +17,8 @@
 #include <filesystem>
 
 TProjectCommands::TProjectCommands(TProjectDocument& document, IMainDialogs& dialogs,
-                                   TComponentList* components,
-                                   std::function<TAddToLog(QString* reason)> loggingTo)
-    : Document(document), Dialogs(dialogs), Components(components),
-      LoggingTo(std::move(loggingTo)) {}
+                                   TComponentList* components, TAddToLog log)
+    : Document(document), Dialogs(dialogs), Components(components), Log(std::move(log)) {}
 
 void TProjectCommands::NewProject() {
   if (Document.GetProject() && Document.GetProject()->Modified) {
@@ -31,12 +29,9 @@ void TProjectCommands::NewProject() {
                  "TProjectCommands", "Вы хотите закрыть текущий проект?")) != IMainDialogs::mrYes) {
     return;
   }
-  auto project = std::make_shared<TProject>(Components, LoggingTo(nullptr), u"", u"Project1");
-  try {
-    if (auto modules = project->GetMainModules())
-      modules->AddModule(100, 100, u"Module1", 100, 100);
-  } catch (...) {
-  }
+  auto project = std::make_shared<TProject>(Components, Log, u"", u"Project1");
+  if (auto modules = project->GetMainModules())
+    modules->AddModule(100, 100, u"Module1", 100, 100);
   Document.CloseProject();
   Document.SetProject(std::move(project));
 }
@@ -53,16 +48,13 @@ bool TProjectCommands::OpenFile(const QString& file) {
 }
 
 bool TProjectCommands::Load(const QString& file) {
-  QString reason;
-  auto project = std::make_shared<TProject>(Components, LoggingTo(&reason), u"", u"");
-  // Load reports every failure, errors inside it included, as false; the reason is in the log.
-  if (!project->Load(ToU16(file))) {
+  auto project = std::make_shared<TProject>(Components, Log, u"", u"");
+  if (const TResult loaded = project->Load(ToU16(file)); !loaded) {
     Dialogs.ShowError(QCoreApplication::translate("TProjectCommands", "Ошибка загрузки из файла."),
-                      reason);
+                      QString::fromStdString(loaded.Reason));
     project->Close();
     return false;
   }
-  project->OnLog = LoggingTo(nullptr);
   project->FileName = ToU16(file);
   project->Modified = false;
   // The files keep no parameters: the modules get their components' lists back.
@@ -110,14 +102,11 @@ bool TProjectCommands::SaveProjectAs() {
 }
 
 bool TProjectCommands::SaveTo(const std::u16string& file) {
-  QString reason;
-  Document.GetProject()->OnLog = LoggingTo(&reason);
-  const bool saved = Document.GetProject()->Save(file);
-  Document.GetProject()->OnLog = LoggingTo(nullptr);
+  const TResult saved = Document.GetProject()->Save(file);
   if (!saved)
     Dialogs.ShowError(QCoreApplication::translate("TProjectCommands", "Ошибка при сохранении."),
-                      reason);
-  return saved;
+                      QString::fromStdString(saved.Reason));
+  return saved.Ok;
 }
 
 bool TProjectCommands::ConfirmDiscard() {
@@ -155,10 +144,11 @@ bool TProjectCommands::OfferRecovery() {
       std::filesystem::remove(entry.File, ec);
       continue;
     }
-    auto project = std::make_shared<TProject>(Components, LoggingTo(nullptr), u"", u"");
-    if (!project->Load(file)) {
+    auto project = std::make_shared<TProject>(Components, Log, u"", u"");
+    if (const TResult loaded = project->Load(file); !loaded) {
       Dialogs.ShowError(
-          QCoreApplication::translate("TProjectCommands", "Ошибка загрузки из файла."));
+          QCoreApplication::translate("TProjectCommands", "Ошибка загрузки из файла."),
+          QString::fromStdString(loaded.Reason));
       continue;
     }
     project->FileName = original;
@@ -211,7 +201,7 @@ void TProjectCommands::ExportPicture() {
                                info.suffix().toLower(), &reason)
             : ExportLevelPicture(*Document.GetProject(), Document.Level().get(), *file, &reason);
   if (!written) {
-    CallLogHandler(LoggingTo(nullptr), lgGeneral, ltError, "%s", {ToU16(reason)});
+    CallLogHandler(Log, lgGeneral, ltError, "%s", {ToU16(reason)});
     Dialogs.ShowError(QCoreApplication::translate("TProjectCommands", "Рисунок не сохранён."),
                       reason);
   }

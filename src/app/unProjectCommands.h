@@ -17,10 +17,9 @@ bool HoldsProject(const std::u16string& file);
 // open, save and export the document's project, and offer the work killed editors left.
 class TProjectCommands {
 public:
-  // LoggingTo gives the program's log as a handler that keeps the text of the last error in the
-  // reason, when one is given.
+  // The projects log to the program's log.
   TProjectCommands(TProjectDocument& document, IMainDialogs& dialogs, TComponentList* components,
-                   std::function<TAddToLog(QString* reason)> loggingTo);
+                   TAddToLog log);
 
   void NewProject();
   void OpenProject();
@@ -52,5 +51,5 @@ private:
   TProjectDocument& Document;
   IMainDialogs& Dialogs;
   TComponentList* Components;
-  std::function<TAddToLog(QString*)> LoggingTo;
+  TAddToLog Log;
 };

@@ -69,10 +69,7 @@ void TProjectDocument::SetProject(std::shared_ptr<TProject> project) {
 void TProjectDocument::CloseProject() {
   if (!Project)
     return;
-  try {
-    Project->Close();
-  } catch (...) {
-  }
+  Project->Close();
   SetProject(nullptr);
 }
 
@@ -605,8 +602,10 @@ bool TProjectDocument::KeepRecovery() {
     const std::unique_ptr<TProject> copy = snapshot->Build();
     const std::u16string original = copy->FileName;
     // Written atomically like every project file; the project's own file name goes with it.
-    return copy->Save(
-        file, [&original](TKvenXmlNode1& root) { root.WriteString(u"RecoveredFrom", original); });
+    return copy
+        ->Save(file,
+               [&original](TKvenXmlNode1& root) { root.WriteString(u"RecoveredFrom", original); })
+        .Ok;
   });
   return true;
 }

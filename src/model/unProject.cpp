@@ -45,15 +45,12 @@ void TProject::Draw(TCanvas& canvas, const TLink* selected) {
 
 void DrawLevel(TCanvas& canvas, IModuleList& modules, const TLink* selected,
                const TDragShift* shift) {
-  try {
-    // The links first: the boxes and their names lie above them.
-    DrawLinks(canvas, modules.GetLinks(), selected, shift);
-    if (shift && !shift->Empty())
-      DrawModules(canvas, modules, shift);
-    else
-      modules.Draw(canvas);
-  } catch (...) {
-  }
+  // The links first: the boxes and their names lie above them.
+  DrawLinks(canvas, modules.GetLinks(), selected, shift);
+  if (shift && !shift->Empty())
+    DrawModules(canvas, modules, shift);
+  else
+    modules.Draw(canvas);
 }
 
 bool TProject::ForwardLog(TLogGroupMessage group, TLogTypeMessage type, const std::string& format,
@@ -67,48 +64,59 @@ TAddToLog TProject::Forwarder() const {
   };
 }
 
-bool TProject::Save(const std::u16string& fileName, const TSaveExtra& extra) {
+TResult TProject::Save(const std::u16string& fileName, const TSaveExtra& extra) {
   const std::u16string& file = fileName.empty() ? FileName : fileName;
   if (file.empty())
-    return false;
+    return TResult::Failed("Не задано имя файла проекта");
   try {
-    TKvenXmlDocument1 document(u"", Forwarder());
-    TKvenXmlNode1* root = document.GetRoot();
-    root->SetName(std::u16string(ProjectRootName));
-    root->WriteString(u"Name", Name);
-    if (MainModule)
-      MainModule->SaveToXml(root->GetChild(u"ModuleMain"));
-    if (extra)
-      extra(*root);
-    return document.SaveToFile(file);
-  } catch (...) {
+    return SaveTo(file, extra);
+  } catch (const std::exception&) { // allocation: the tree is too large for this machine
     ForwardLog(lgGeneral, ltError, "Ошибка при сохранении проекта \"%s\"", {file});
-    return false;
+    return TResult::Failed("Недостаточно памяти для сохранения проекта");
   }
 }
 
-bool TProject::Load(const std::u16string& fileName) {
+TResult TProject::SaveTo(const std::u16string& file, const TSaveExtra& extra) const {
+  TKvenXmlDocument1 document(u"", Forwarder());
+  TKvenXmlNode1* root = document.GetRoot();
+  root->SetName(std::u16string(ProjectRootName));
+  root->WriteString(u"Name", Name);
+  if (MainModule)
+    MainModule->SaveToXml(root->GetChild(u"ModuleMain"));
+  if (extra)
+    extra(*root);
+  return document.SaveToFile(file);
+}
+
+TResult TProject::Load(const std::u16string& fileName) {
   const std::u16string file = fileName.empty() ? FileName : fileName;
   if (file.empty())
-    return false;
+    return TResult::Failed("Не задано имя файла проекта");
   try {
-    TKvenXmlDocument1 document(u"", Forwarder());
-    if (!document.LoadFromFile(file))
-      return false;
-    // Text without markup parses as a document, but it is not a project: an empty file, a text
-    // file or a picture must not open as an empty project that a save then writes over.
-    if (!document.HasElement()) {
-      ForwardLog(lgGeneral, ltError, "В файле \"%s\" нет ни одного элемента XML <%s.%s>",
-                 {file, std::string("TProject"), std::string("Load")});
-      return false;
-    }
-    const TKvenXmlNode1* root = document.GetRoot();
-    ForeignFile = root->GetName() != ProjectRootName;
-    root->ReadString(u"Name", Name);
-    const TMissingEntries budget(MaxMissingEntries);
-    return !MainModule || MainModule->LoadFromXml(root->FindChild(u"ModuleMain"));
-  } catch (...) {
+    return LoadFrom(file);
+  } catch (const std::exception&) { // allocation: the file describes too much for this machine
     ForwardLog(lgGeneral, ltError, "Ошибка при загрузке проекта \"%s\"", {file});
-    return false;
+    return TResult::Failed("Недостаточно памяти для загрузки проекта");
   }
+}
+
+TResult TProject::LoadFrom(const std::u16string& file) {
+  TKvenXmlDocument1 document(u"", Forwarder());
+  if (TResult read = document.LoadFromFile(file); !read)
+    return read;
+  // Text without markup parses as a document, but it is not a project: an empty file, a text
+  // file or a picture must not open as an empty project that a save then writes over.
+  if (!document.HasElement()) {
+    document.Fail("В файле \"%s\" нет ни одного элемента XML <%s.%s>",
+                  {file, std::string("TProject"), std::string("Load")});
+    return TResult::Failed(document.Failure());
+  }
+  const TKvenXmlNode1* root = document.GetRoot();
+  ForeignFile = root->GetName() != ProjectRootName;
+  root->ReadString(u"Name", Name);
+  const TMissingEntries budget(MaxMissingEntries);
+  if (!MainModule || MainModule->LoadFromXml(root->FindChild(u"ModuleMain")))
+    return TResult::Done();
+  return TResult::Failed(document.Failure().empty() ? "Проект в файле повреждён"
+                                                    : document.Failure());
 }

@@ -2,6 +2,7 @@
 
 #include "log/unLogGlobals.h"
 #include "model/unIModule.h"
+#include "platform/unResult.h"
 
 #include <functional>
 #include <memory>
@@ -36,15 +37,15 @@ public:
   void Draw(IComponentList* components, TCanvas& canvas);
   // The same, with one link drawn as selected (none for null).
   void Draw(TCanvas& canvas, const TLink* selected);
-  // Writes the whole tree to the file (an empty name means FileName); false when there is no
-  // name or the file cannot be written. FileName does not change.
+  // Writes the whole tree to the file (an empty name means FileName); fails, with the reason,
+  // when there is no name or the file cannot be written. FileName does not change.
   // Adds elements of the caller's own to the root before it is written.
   using TSaveExtra = std::function<void(TKvenXmlNode1& root)>;
-  bool Save(const std::u16string& fileName, const TSaveExtra& extra = {});
-  // Reads the file (an empty name means FileName) into the project; false when there is no name,
-  // the file cannot be read or does not parse, or it describes absurdly many entries. The reasons
-  // go to OnLog.
-  bool Load(const std::u16string& fileName);
+  TResult Save(const std::u16string& fileName, const TSaveExtra& extra = {});
+  // Reads the file (an empty name means FileName) into the project; fails, with the reason, when
+  // there is no name, the file cannot be read or does not parse, or it describes absurdly many
+  // entries. The reasons go to OnLog as well.
+  TResult Load(const std::u16string& fileName);
 
   std::u16string FileName;
   // Set by every change the user makes, cleared by a successful open or save.
@@ -55,6 +56,8 @@ public:
   TAddToLog OnLog;
 
 private:
+  TResult SaveTo(const std::u16string& file, const TSaveExtra& extra) const;
+  TResult LoadFrom(const std::u16string& file);
   // Passes the XML documents' messages on to OnLog; false without it or when it fails.
   bool ForwardLog(TLogGroupMessage group, TLogTypeMessage type, const std::string& format,
                   const TLogArgs& args) const;

@@ -167,6 +167,7 @@ void TComponentList::Refresh() {
     const std::unique_ptr<TComponentScan> scan = BeginScan();
     scan->Run();
     FinishScan(*scan);
-  } catch (...) {
+  } catch (const std::exception& e) { // allocation or a thread the system refused
+    Log(ltError, "Поиск компонентов прерван: %s", {std::string(e.what())});
   }
 }

@@ -1,5 +1,7 @@
 #include "xml/unXml.h"
 
+#include "platform/unLogFormat.h"
+
 #include <array>
 #include <atomic>
 #include <mutex>
@@ -435,6 +437,10 @@ void TKvenXmlNode1::Log(TLogGroupMessage group, TLogTypeMessage type, const std:
     Document->Log(group, type, format, args);
 }
 
+bool TKvenXmlNode1::Fail(const std::string& format, const TLogArgs& args) const {
+  return Document ? Document->Fail(format, args) : false;
+}
+
 bool TKvenXmlNode1::ValueAsBoolean(bool& value) const {
   value = Value == u"True";
   return true;
@@ -594,4 +600,11 @@ bool TKvenXmlDocument1::OnInstruction(TKvenXmlNode1*) {
 bool TKvenXmlDocument1::Log(TLogGroupMessage group, TLogTypeMessage type, const std::string& format,
                             const TLogArgs& args) const {
   return CallLogHandler(OnLog, group, type, format, args);
+}
+
+bool TKvenXmlDocument1::Fail(const std::string& format, const TLogArgs& args) const {
+  if (FailureText.empty())
+    FailureText = FormatLogOrAsIs(format, args);
+  Log(lgGeneral, ltError, format, args);
+  return false;
 }

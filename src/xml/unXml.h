@@ -3,6 +3,7 @@
 #include "log/unLogGlobals.h"
 #include "platform/unByteBuffer.h"
 #include "platform/unDateTime.h"
+#include "platform/unResult.h"
 
 #include <cstdint>
 #include <memory>
@@ -208,6 +209,8 @@ public:
   // Passes a message to the document, if any.
   void Log(TLogGroupMessage group, TLogTypeMessage type, const std::string& format,
            const TLogArgs& args) const;
+  // Logs the error that ends the load under way; it becomes the document's Failure. Always false.
+  bool Fail(const std::string& format, const TLogArgs& args) const;
 
   TKvenXmlDocument1* GetDocument() const { return Document; }
   const TAttributes& GetAttributes() const { return Attributes; }
@@ -239,9 +242,9 @@ public:
   TKvenXmlDocument1& operator=(const TKvenXmlDocument1&) = delete;
   virtual ~TKvenXmlDocument1();
 
-  // Reads a Windows-1251 file into the root; an empty name means FileName. False when the file
-  // cannot be read or does not parse.
-  bool LoadFromFile(const std::u16string& fileName);
+  // Reads a Windows-1251 file into the root; an empty name means FileName. Fails, with the
+  // reason, when the file cannot be read or does not parse.
+  TResult LoadFromFile(const std::u16string& fileName);
   // Parses a whole document text: leading declarations, then the root element.
   bool LoadXml(std::u16string_view text);
   // As LoadXml, for text in Windows-1251 bytes.
@@ -252,13 +255,19 @@ public:
   // Empty when memory runs out.
   TByteBuffer GetXmlBytes() const;
   // Replaces the file atomically with GetXmlBytes and one more CR LF; an empty name means
-  // FileName, which does not change. False, with the old file untouched, on any failure.
-  bool SaveToFile(const std::u16string& fileName);
+  // FileName, which does not change. Fails, with the reason and the old file untouched, on any
+  // failure.
+  TResult SaveToFile(const std::u16string& fileName);
   // Receives every leading processing instruction whose target is not "xml".
   virtual bool OnInstruction(TKvenXmlNode1* node);
   virtual void Dispose();
   bool Log(TLogGroupMessage group, TLogTypeMessage type, const std::string& format,
            const TLogArgs& args) const;
+  // Logs the error that ends the load or save under way and keeps the first such text of it as
+  // Failure. Always false.
+  bool Fail(const std::string& format, const TLogArgs& args) const;
+  // Why the last load or save failed; empty when it did not, or failed without a word.
+  const std::string& Failure() const { return FailureText; }
 
   TKvenXmlNode1* GetRoot() const { return Root.get(); }
   // Whether the text of the last load held an element; text without markup loads as the root's
@@ -275,4 +284,5 @@ private:
 
   std::unique_ptr<TKvenXmlNode1> Root;
   bool ElementRead = false;
+  mutable std::string FailureText;
 };

@@ -5,6 +5,7 @@
 
 #include "platform/unStrings.h"
 
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 
@@ -230,7 +231,7 @@ bool TXmlParser::Parse(TKvenXmlNode1& target, const S& s, std::size_t pos, std::
   std::vector<TFrame> stack;
   std::vector<std::unique_ptr<TKvenXmlNode1>> scratch;
   auto fail = [&](const std::string& format, const TLogArgs& args) {
-    target.Log(lgGeneral, ltError, format, args);
+    target.Fail(format, args);
     while (!stack.empty()) {
       Close(stack.back(), scratch);
       stack.pop_back();
@@ -363,6 +364,7 @@ bool TKvenXmlNode1::ParseElement(std::u16string_view text) {
 
 template <class S> bool TKvenXmlDocument1::LoadSource(const S& s) {
   ElementRead = false;
+  FailureText.clear();
   std::int32_t counter = 0;
   std::size_t pos = 0;
   // The next CR LF is looked for again only once the text before it is used up, so that many
@@ -376,8 +378,7 @@ template <class S> bool TKvenXmlDocument1::LoadSource(const S& s) {
       break;
     const std::size_t close = FindText(s, u"?>", pos);
     if (close == npos) {
-      Log(lgGeneral, ltError, "Не найден закрывающий тег \"?>\" Line=%d", {counter});
-      return false;
+      return Fail("Не найден закрывающий тег \"?>\" Line=%d", {counter});
     }
     // The instruction is taken to stand at the very start of the remaining text.
     std::u16string content = close > pos + 2 ? Slice(s, pos + 2, close) : std::u16string();
@@ -414,41 +415,49 @@ template <class S> bool TKvenXmlDocument1::LoadSource(const S& s) {
 bool TKvenXmlDocument1::LoadXml(std::u16string_view text) {
   try {
     return LoadSource(TWideSource(text));
-  } catch (...) {
-    return false;
+  } catch (const std::exception&) { // allocation: the text is too large for this machine
+    return Fail("Недостаточно памяти для разбора XML", {});
   }
 }
 
 bool TKvenXmlDocument1::LoadXmlBytes(std::string_view bytes) {
   try {
     return LoadSource(TBytesSource(bytes));
-  } catch (...) {
-    return false;
+  } catch (const std::exception&) { // allocation: the text is too large for this machine
+    return Fail("Недостаточно памяти для разбора XML", {});
   }
 }
 
-bool TKvenXmlDocument1::LoadFromFile(const std::u16string& fileName) {
+TResult TKvenXmlDocument1::LoadFromFile(const std::u16string& fileName) {
   if (FileName.empty())
     FileName = fileName;
   const std::u16string& name = fileName.empty() ? FileName : fileName;
   Log(lgGeneral, ltInformation, "Загрузка XML файла \"%s\"", {name});
   ElementRead = false;
+  FailureText.clear();
+  auto failed = [&](const std::string& why) {
+    Fail("Не удалось прочитать файл \"%s\": %s", {name, why});
+    return TResult::Failed(FailureText);
+  };
+  std::string bytes;
   try {
     std::ifstream file(Utf16ToUtf8(name), std::ios::binary | std::ios::ate);
     if (!file)
-      return false;
+      return failed(std::strerror(errno));
     const std::streamoff size = file.tellg();
     if (size < 0)
-      return false;
-    std::string bytes(static_cast<std::size_t>(size), '\0');
+      return failed("размер файла неизвестен");
+    bytes.resize(static_cast<std::size_t>(size));
     file.seekg(0);
     if (!file.read(bytes.data(), size))
-      return false;
-    // The DOS end-of-file character ends the text.
-    if (const std::size_t eof = bytes.find('\x1A'); eof != std::string::npos)
-      bytes.resize(eof);
-    return LoadXmlBytes(bytes);
-  } catch (...) {
-    return false;
+      return failed("файл прочитан не полностью");
+  } catch (const std::exception&) { // allocation or a failed stream
+    return failed("недостаточно памяти");
   }
+  // The DOS end-of-file character ends the text.
+  if (const std::size_t eof = bytes.find('\x1A'); eof != std::string::npos)
+    bytes.resize(eof);
+  if (LoadXmlBytes(bytes))
+    return TResult::Done();
+  return TResult::Failed(FailureText.empty() ? "Файл не разобран как XML" : FailureText);
 }

@@ -276,24 +276,23 @@ TByteBuffer TKvenXmlDocument1::GetXmlBytes() const {
   return bytes ? std::move(*bytes) : TByteBuffer();
 }
 
-bool TKvenXmlDocument1::SaveToFile(const std::u16string& fileName) {
+TResult TKvenXmlDocument1::SaveToFile(const std::u16string& fileName) {
   const std::u16string& file = fileName.empty() ? FileName : fileName;
-  try {
-    auto bytes = Collect<TBytesSink>([this](auto& out) {
-      PutDocument(out, *this);
-      out.PutAscii("\r\n");
-    });
-    if (!bytes) {
-      Log(lgGeneral, ltError, "Недостаточно памяти для записи файла \"%s\"", {file});
-      return false;
-    }
-    const TReplaceResult result = ReplaceFile(Utf16ToUtf8(file), bytes->View());
-    for (const std::string& note : result.Notes)
-      Log(lgGeneral, ltWarning, "Файл \"%s\" записан, но %s", {file, note});
-    if (!result.Ok)
-      Log(lgGeneral, ltError, "Ошибка записи файла \"%s\": %s", {file, result.Reason});
-    return result.Ok;
-  } catch (...) {
-    return false;
+  FailureText.clear();
+  auto bytes = Collect<TBytesSink>([this](auto& out) {
+    PutDocument(out, *this);
+    out.PutAscii("\r\n");
+  });
+  if (!bytes) {
+    Fail("Недостаточно памяти для записи файла \"%s\"", {file});
+    return TResult::Failed(FailureText);
   }
+  const TReplaceResult result = ReplaceFile(Utf16ToUtf8(file), bytes->View());
+  for (const std::string& note : result.Notes)
+    Log(lgGeneral, ltWarning, "Файл \"%s\" записан, но %s", {file, note});
+  if (!result.Ok) {
+    Fail("Ошибка записи файла \"%s\": %s", {file, result.Reason});
+    return TResult::Failed(FailureText);
+  }
+  return TResult::Done();
 }

@@ -135,6 +135,10 @@ TEST_F(MainWindowFileTest, AFileThatDoesNotParseKeepsThePreviousProject) {
   Script.Files = {File("broken.xml")};
   Trigger("miOpenProject");
   EXPECT_EQ(Script.Errors, QStringList{QString::fromUtf8("Ошибка загрузки из файла.")});
+  // The reason comes with the failure, whatever was logged before it.
+  ASSERT_EQ(Script.Details.size(), 1);
+  EXPECT_TRUE(Script.Details[0].startsWith(QString::fromUtf8("Не найден закрывающий тег")))
+      << Script.Details[0].toStdString();
   EXPECT_EQ(Window->GetProject(), before);
   EXPECT_EQ(Tab(), "Project1");
 }

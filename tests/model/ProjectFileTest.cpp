@@ -200,9 +200,11 @@ TEST(ProjectFile, DamagedFilesFailWithAMessage) {
     WriteBytes(file, row.Text);
     TRecordingLog log;
     TProject project(nullptr, log.Handler(), u"", u"Before");
-    EXPECT_FALSE(project.Load(file)) << row.MessageStart;
+    const TResult loaded = project.Load(file);
+    EXPECT_FALSE(loaded) << row.MessageStart;
     ASSERT_EQ(log.Errors().size(), 1u) << row.MessageStart;
     EXPECT_TRUE(log.Errors()[0].starts_with(row.MessageStart)) << log.Errors()[0];
+    EXPECT_TRUE(loaded.Reason.starts_with(row.MessageStart)) << loaded.Reason;
     EXPECT_LE(project.GetMainModules()->Count(), 1);
   }
 }
@@ -234,13 +236,33 @@ TEST(ProjectFile, ListsTogetherMayNotMissTooManyEntries) {
             39000);
 }
 
-TEST(ProjectFile, NoFileNameMeansNoFileAtAll) {
+TEST(ProjectFile, EveryFailureSaysWhy) {
+  TTempFolder folder;
   TProject project(nullptr, {}, u"", u"P");
-  EXPECT_FALSE(project.Save(u""));
-  EXPECT_FALSE(project.Load(u""));
-  TProject missing(nullptr, {}, u"", u"P");
-  EXPECT_FALSE(missing.Load(u"/nonexistent/zu/p.xml"));
-  EXPECT_EQ(missing.GetName(), u"P");
+  EXPECT_EQ(project.Save(u"").Reason, "Не задано имя файла проекта");
+  EXPECT_EQ(project.Load(u"").Reason, "Не задано имя файла проекта");
+  // A failure of one load is not the reason of the next one.
+  WriteBytes(folder.File("text.xml"), "just text");
+  const struct {
+    std::u16string File;
+    std::string Reason;
+  } rows[] = {
+      {u"/nonexistent/zu/p.xml",
+       "Не удалось прочитать файл \"/nonexistent/zu/p.xml\": No such file or directory"},
+      {folder.File("text.xml"), "В файле \"" + Utf16ToUtf8(folder.File("text.xml")) +
+                                    "\" нет ни одного элемента XML <TProject.Load>"},
+      {u"/nonexistent/zu/q.xml",
+       "Не удалось прочитать файл \"/nonexistent/zu/q.xml\": No such file or directory"},
+  };
+  for (const auto& row : rows) {
+    TProject missing(nullptr, {}, u"", u"P");
+    EXPECT_EQ(missing.Load(row.File).Reason, row.Reason);
+    EXPECT_EQ(missing.GetName(), u"P");
+  }
+  EXPECT_EQ(project.Save(u"/nonexistent/zu/p.xml").Reason.substr(0, 40),
+            std::string("Ошибка записи файла \"/nonexistent/zu/p.xml\": ").substr(0, 40));
+  EXPECT_TRUE(project.Save(folder.File("ok.xml")));
+  EXPECT_EQ(project.Save(folder.File("ok.xml")).Reason, "");
 }
 
 TEST(ProjectFile, ALogHandlerThatFailsDoesNotBreakLoading) {
@@ -327,11 +349,17 @@ TEST(ProjectFile, OnlyNumberedEntriesCountAsPresent) {
   for (const auto& row : rows) {
     TRecordingLog log;
     TProject project(nullptr, log.Handler(), u"", u"");
-    EXPECT_EQ(project.Load(ProjectFile(folder, row.Lists)), row.Loads) << row.Lists.substr(0, 60);
-    if (row.Loads)
+    const TResult loaded = project.Load(ProjectFile(folder, row.Lists));
+    EXPECT_EQ(loaded.Ok, row.Loads) << row.Lists.substr(0, 60);
+    if (row.Loads) {
       EXPECT_EQ(project.GetMainModules()->Count(), row.Modules);
-    else
-      EXPECT_EQ(log.Errors().size(), 1u) << row.Lists.substr(0, 60);
+    } else {
+      // The reason comes with the result, as it was logged.
+      ASSERT_EQ(log.Errors().size(), 1u) << row.Lists.substr(0, 60);
+      EXPECT_TRUE(log.Errors()[0].starts_with(loaded.Reason)) << loaded.Reason;
+      EXPECT_TRUE(loaded.Reason.starts_with("Недостающих") || loaded.Reason.starts_with("Число"))
+          << loaded.Reason;
+    }
   }
 }
 

@@ -74,10 +74,11 @@ TEST(XmlSave, RunningOutOfSpaceKeepsTheOldFileByteForByte) {
     const rlimit limit{1000, 1000};
     setrlimit(RLIMIT_FSIZE, &limit);
     TRecordingLog log;
-    const bool saved = BigDocument(log.Handler())->SaveToFile(file);
-    const bool named = log.Errors().size() == 1 &&
-                       log.Errors()[0] == "Ошибка записи файла \"" + Utf16ToUtf8(file) +
-                                              "\": " + std::strerror(EFBIG);
+    const TResult saved = BigDocument(log.Handler())->SaveToFile(file);
+    const std::string reason =
+        "Ошибка записи файла \"" + Utf16ToUtf8(file) + "\": " + std::strerror(EFBIG);
+    const bool named =
+        log.Errors().size() == 1 && log.Errors()[0] == reason && saved.Reason == reason;
     return saved ? 1 : named ? 0 : 2;
   });
   EXPECT_EQ(code, 0) << "1: reported success, 2: the reason was not logged";
@@ -160,10 +161,12 @@ TEST(XmlSave, AFileTheUserMayNotWriteIsRefused) {
   const int code = InChild(true, [&] {
     TRecordingLog log;
     TKvenXmlDocument1 doc(u"", log.Handler());
-    const bool saved = doc.SaveToFile(file);
-    return saved                                                                          ? 1
-           : log.Errors().size() == 1 && log.Errors()[0].ends_with(std::strerror(EACCES)) ? 0
-                                                                                          : 2;
+    const TResult saved = doc.SaveToFile(file);
+    return saved ? 1
+           : log.Errors().size() == 1 && saved.Reason == log.Errors()[0] &&
+                   saved.Reason.ends_with(std::strerror(EACCES))
+               ? 0
+               : 2;
   });
   EXPECT_EQ(code, 0) << "1: the file was replaced, 2: the reason was not logged";
   EXPECT_EQ(ReadBytes(file), "read only");
