@@ -87,7 +87,7 @@ std::unique_ptr<TProject> TProjectSnapshot::Build() const {
     return project;
   std::vector<std::shared_ptr<IModule>> built;
   built.reserve(Modules.size());
-  auto fill = [this](IModule& module, const TModuleCopy& copy) {
+  auto fill = [](IModule& module, const TModuleCopy& copy) {
     module.SetName(copy.Name);
     module.SetDescription(copy.Description);
     module.SetType(copy.Type);

@@ -32,7 +32,7 @@ bool TComponent::Take(const std::u16string& fileName, const TComponentAnswer& an
        {std::pair{&answer.ParamIn, ParamIn.get()}, std::pair{&answer.ParamOut, ParamOut.get()}}) {
     if (text->size() * 2 > MaxParamTextBytes)
       return fail(ParamTextTooLongCause);
-    if (!GuardedPluginCall([&] { LoadParamList(*list, *text); }))
+    if (!GuardedPluginCall([l = list, t = text] { LoadParamList(*l, *t); }))
       return fail("описание параметров не прочитано");
   }
   return true;

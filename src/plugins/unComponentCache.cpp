@@ -4,9 +4,11 @@
 #include "platform/unReplaceFile.h"
 #include "plugins/unHostProtocol.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -53,6 +55,11 @@ bool TComponentCache::Load(const std::string& file) {
   if (!in)
     return false;
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return FromBytes(bytes);
+}
+
+bool TComponentCache::FromBytes(std::string_view bytes) {
+  Entries.clear();
   if (!bytes.starts_with(Mark))
     return false;
   TFrameBuffer frames;
@@ -77,9 +84,15 @@ bool TComponentCache::Load(const std::string& file) {
   return true;
 }
 
-bool TComponentCache::Save(const std::string& file) const {
-  std::string bytes = Mark;
-  for (const auto& [path, entry] : Entries) {
+std::string TComponentCache::ToBytes() const {
+  std::vector<const std::pair<const std::string, TEntry>*> sorted;
+  sorted.reserve(Entries.size());
+  for (const auto& entry : Entries)
+    sorted.push_back(&entry);
+  std::sort(sorted.begin(), sorted.end(), [](auto a, auto b) { return a->first < b->first; });
+  std::string bytes(Mark);
+  for (const auto* item : sorted) {
+    const auto& [path, entry] = *item;
     TMessageWriter w(EntryKind);
     w.Text(path);
     for (std::int64_t v : {entry.Stamp.Size, entry.Stamp.ModifiedNs, entry.Stamp.ChangedNs,
@@ -88,9 +101,13 @@ bool TComponentCache::Save(const std::string& file) const {
     w.Text(Encode(entry.Answer).Payload());
     bytes += w.Frame();
   }
+  return bytes;
+}
+
+bool TComponentCache::Save(const std::string& file) const {
   if (const std::size_t slash = file.rfind('/'); slash != std::string::npos && slash > 0)
     MakeFolders(file.substr(0, slash + 1));
-  return ReplaceFile(file, bytes).Ok;
+  return ReplaceFile(file, ToBytes()).Ok;
 }
 
 std::string DefaultComponentCacheFile() {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 // What tells one version of a file from another: a changed file has a new stamp.
@@ -27,6 +28,9 @@ public:
   bool Load(const std::string& file);
   // Writes the entries atomically, creating the folder when it is missing; false on failure.
   bool Save(const std::string& file) const;
+  // The same for the file's bytes: the entries in path order, and back.
+  bool FromBytes(std::string_view bytes);
+  std::string ToBytes() const;
   // The answer kept for the path, when it was kept for this stamp.
   const TComponentAnswer* Find(const std::string& path, const TFileStamp& stamp) const;
   void Put(const std::string& path, const TFileStamp& stamp, const TComponentAnswer& answer);

@@ -291,3 +291,21 @@ TEST(ComponentList, AHostThatSpeaksNonsenseIsEndedAndItsFileSkipped) {
   EXPECT_TRUE(ended);
   kill(pid, SIGKILL);
 }
+
+TEST(ComponentCache, TheSameEntriesWriteTheSameBytesInAnyOrder) {
+  TComponentAnswer a, b;
+  a.Ok = b.Ok = true;
+  a.Info.Name = u"A";
+  b.Info.Name = u"B";
+  TComponentCache one, two;
+  one.Put("/x/A.so", {1, 2, 3, 4, 5}, a);
+  one.Put("/y/B.so", {6, 7, 8, 9, 10}, b);
+  two.Put("/y/B.so", {6, 7, 8, 9, 10}, b);
+  two.Put("/x/A.so", {1, 2, 3, 4, 5}, a);
+  EXPECT_EQ(one.ToBytes(), two.ToBytes());
+  TComponentCache back;
+  ASSERT_TRUE(back.FromBytes(one.ToBytes()));
+  EXPECT_EQ(back.ToBytes(), one.ToBytes());
+  ASSERT_NE(back.Find("/y/B.so", {6, 7, 8, 9, 10}), nullptr);
+  EXPECT_EQ(back.Find("/y/B.so", {6, 7, 8, 9, 10})->Info.Name, u"B");
+}
