@@ -100,7 +100,7 @@ TEST_F(MainWindowConfigTest, ClosingMaximisedKeepsTheNormalBounds) {
   {
     auto window = NewWindow();
     window->showMaximized();
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMaximized(); }, 5000));
   }
   auto doc = Config();
   const TKvenXmlNode1* form = doc->GetRoot()->FindChild(u"FormMain");
@@ -159,7 +159,7 @@ TEST_F(MainWindowConfigTest, BoundsComeBackAndTheStateIsKept) {
     EXPECT_EQ(window->size(), QSize(640, 480));
     EXPECT_EQ(window->pos(), QPoint(30, 40));
     window->showMinimized();
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMinimized(); }, 5000));
   }
   auto doc = Config();
   const TKvenXmlNode1* form = doc->GetRoot()->FindChild(u"FormMain");
@@ -188,7 +188,7 @@ TEST_F(MainWindowConfigTest, StoredBoundsAreBroughtOntoTheScreen) {
       EXPECT_TRUE(area.contains(window->pos())) << window->x() << "," << window->y();
       if (maximised) {
         window->showMaximized();
-        QTest::qWait(20);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMaximized(); }, 5000));
       }
     }
     auto doc = Config();

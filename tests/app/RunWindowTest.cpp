@@ -173,10 +173,14 @@ TEST_F(RunWindowTest, ARunShowsValuesLocksTheProjectAndLeavesItAsItWas) {
     EXPECT_FALSE(Item(name)->isEnabled()) << name;
   EXPECT_TRUE(Item("miCopy")->isEnabled());
   // Values arrive: on the links, and in the grid for the selected module.
-  ASSERT_TRUE(QTest::qWaitFor([&] { return run->Tick() >= 6; }, 5000));
-  QTest::qWait(60);
   const TLinkList& links = Window->GetProject()->GetMainModules()->GetLinks();
   ASSERT_TRUE(Window->GetCanvas()->LinkValue);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return run->Tick() >= 6 && !Window->GetCanvas()->LinkValue(*links.Get(1)).empty() &&
+               !Window->GetCanvas()->LinkValue(*links.Get(2)).empty();
+      },
+      5000));
   const std::u16string sum = Window->GetCanvas()->LinkValue(*links.Get(1));
   EXPECT_FALSE(sum.empty());
   EXPECT_EQ(Window->GetCanvas()->LinkValue(*links.Get(2)), sum);
@@ -199,9 +203,12 @@ TEST_F(RunWindowTest, ARunShowsValuesLocksTheProjectAndLeavesItAsItWas) {
   const auto counting =
       QObject::connect(grid->model(), &QAbstractItemModel::rowsRemoved, [&] { ++removed; });
   const QString before = Row(QString::fromUtf8("Выход: Сумма (double)"))->text();
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return Row(QString::fromUtf8("Выход: Сумма (double)"))->text() != before; }, 5000));
-  QTest::qWait(60);
+  // Two changes of the value: rows would have been rebuilt by then.
+  for (int change = 0; change < 2; ++change) {
+    const QString was = Row(QString::fromUtf8("Выход: Сумма (double)"))->text();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Row(QString::fromUtf8("Выход: Сумма (double)"))->text() != was; }, 5000));
+  }
   QObject::disconnect(counting);
   EXPECT_EQ(removed, 0);
   EXPECT_EQ(grid->currentRow(), current);
@@ -250,7 +257,9 @@ TEST_F(RunWindowTest, AModuleThatCrashesEndsTheRunWithAMessageAndTheEditorGoesOn
   Window->SetRunRate(0);
   Item("miRun")->trigger();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !Window->GetRunControl()->Running(); }, 5000));
-  QTest::qWait(150); // the end is told once, not again later
+  // The end is told once: nothing queued tells it again.
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents();
   ASSERT_EQ(Script.Errors, QStringList{QString::fromUtf8("Выполнение проекта прервано")});
   EXPECT_TRUE(Script.Details[0].startsWith(
       QString::fromUtf8("Модуль «M», такт 3: процесс компонентов завершён сигналом 11")))
@@ -284,7 +293,10 @@ TEST_F(RunWindowTest, NoComponentIsLoadedIntoTheEditorByAScanTheBrowserOrARun) {
   EXPECT_EQ(Window->GetComponents()->Count(), 5);
   Window->SetRunRate(0);
   Window->RunProject();
-  QTest::qWait(100);
+  ASSERT_TRUE(Window->GetRunControl()->Running());
+  // The host has made every instance once the first values are in.
+  TRunControl* run = Window->GetRunControl();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return run->Tick() >= 1 || !run->Running(); }, 5000));
   Window->StopProject();
   const std::string maps = ReadBytes(u"/proc/self/maps");
   EXPECT_EQ(maps.find(Folder.Path.string()), std::string::npos);

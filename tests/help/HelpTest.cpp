@@ -60,7 +60,7 @@ TEST_F(TeachTest, AQuickRoundTripNavigatesOnceToTheLastArea) {
   EXPECT_EQ(teach.GetPage(), "DOC\\Programming\\StatusBarMain.html");
   Move(TreeArea());
   EXPECT_EQ(teach.GetNavigations(), 0);
-  QTest::qWait(TfmTeach::DelayMs + 150);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return teach.GetNavigations() > 0; }, 5000));
   EXPECT_EQ(teach.GetNavigations(), 1);
   EXPECT_EQ(teach.GetPage(), TreePage);
   EXPECT_EQ(teach.GetAddress(), QUrl::fromLocalFile(QString::fromStdString(Folder.Path.string()) +
@@ -75,7 +75,7 @@ TEST_F(TeachTest, RestingOnOneAreaNavigatesOnce) {
     Move(TreeArea());
     QTest::qWait(100); // the same page asked again does not restart the count
   }
-  QTest::qWait(200);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return teach.GetNavigations() > 0; }, 5000));
   EXPECT_EQ(teach.GetNavigations(), 1);
 }
 
