@@ -19,7 +19,7 @@ void TRecentProjects::Load(const TKvenXmlNode1* element) {
   const TKvenXmlCollection& children = element->GetChildNodes();
   for (std::int32_t i = 0; i < children.GetCount() && Files.size() < Limit; ++i) {
     const TKvenXmlNode1* child = children.GetNode(i);
-    const QString file = ToQString(child->GetValue());
+    const QString file = ToQString(std::u16string(child->GetValue()));
     if (child->GetName() == u"Project" && !file.isEmpty() && !Files.contains(file))
       Files.append(file);
   }

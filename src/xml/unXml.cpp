@@ -26,7 +26,7 @@ template <class F> bool Guarded(F&& body) {
   }
 }
 
-bool StoreInt(const std::u16string& text, int bits, std::int64_t& out) {
+bool StoreInt(std::u16string_view text, int bits, std::int64_t& out) {
   const TIntTextResult r = ParseIntText(text, bits);
   out = r.Value;
   return r.Ok;
@@ -172,15 +172,45 @@ bool TextToDateTime(std::u16string_view text, TDateTime& value) {
 // ---- collection ----
 
 void TKvenXmlCollection::Add(std::unique_ptr<TKvenXmlNode1> node) {
-  node->Document = Owner ? Owner->Document : nullptr;
+  TKvenXmlDocument1* document = Owner ? Owner->Document : nullptr;
+  std::pmr::memory_resource* memory = Items.get_allocator().resource();
+  if (node->Block != memory || node->Memory != memory)
+    node = CopyInto(*node, document, memory);
+  node->Document = document;
   Items.push_back(std::move(node));
 }
 
+std::unique_ptr<TKvenXmlNode1> TKvenXmlCollection::CopyInto(const TKvenXmlNode1& source,
+                                                            TKvenXmlDocument1* document,
+                                                            std::pmr::memory_resource* memory) {
+  // Node by node with a stack of its own, so that a deep tree needs no deep recursion.
+  auto copyOne = [&](const TKvenXmlNode1& from) {
+    std::unique_ptr<TKvenXmlNode1> to = TKvenXmlNode1::Make(document, memory);
+    to->Name = from.Name.Str();
+    to->Value.assign(from.Value);
+    to->Attributes.assign(from.Attributes.begin(), from.Attributes.end());
+    return to;
+  };
+  std::unique_ptr<TKvenXmlNode1> top = copyOne(source);
+  std::vector<std::pair<const TKvenXmlNode1*, TKvenXmlNode1*>> open{{&source, top.get()}};
+  while (!open.empty()) {
+    const auto [from, to] = open.back();
+    open.pop_back();
+    to->ChildNodes.Items.reserve(from->ChildNodes.Items.size());
+    for (const auto& child : from->ChildNodes.Items) {
+      to->ChildNodes.Items.push_back(copyOne(*child));
+      open.emplace_back(child.get(), to->ChildNodes.Items.back().get());
+    }
+  }
+  return top;
+}
+
 TKvenXmlNode1* TKvenXmlCollection::AddNew(const std::u16string& name) {
-  auto node = std::make_unique<TKvenXmlNode1>(Owner ? Owner->Document : nullptr);
+  auto node =
+      TKvenXmlNode1::Make(Owner ? Owner->Document : nullptr, Items.get_allocator().resource());
   node->Name = name;
   TKvenXmlNode1* raw = node.get();
-  Add(std::move(node));
+  Items.push_back(std::move(node));
   return raw;
 }
 
@@ -227,7 +257,7 @@ void TKvenXmlCollection::Clear() {
     return;
   // Depth first and in document order, as recursion would go, but with a stack of its own: a
   // node is destroyed once its children are, so no destructor runs into a subtree.
-  using TItems = std::vector<std::unique_ptr<TKvenXmlNode1>>;
+  using TItems = std::pmr::vector<std::unique_ptr<TKvenXmlNode1>>;
   std::vector<std::pair<TItems*, std::size_t>> stack{{&Items, 0}};
   while (!stack.empty()) {
     auto [items, next] = stack.back();
@@ -279,14 +309,12 @@ thread_local std::array<const std::u16string*, 512> NameCache{};
 
 } // namespace
 
-TXmlName::TXmlName() noexcept : Text(&Own) {}
-
 void TXmlName::Assign(std::u16string_view text) {
   const std::size_t n = text.size();
   const bool numbered = n > 0 && text[n - 1] >= u'0' && text[n - 1] <= u'9';
   if (n == 0 || numbered) {
     Own.assign(text);
-    Text = &Own;
+    Text = Own;
     return;
   }
   // A tree has few different names, many times over: most are found in a small cache, by a cheap
@@ -295,7 +323,7 @@ void TXmlName::Assign(std::u16string_view text) {
       (n * 131 + text[0] * 31 + text[n / 2] * 7 + text[n - 1]) % NameCache.size();
   const std::u16string* cached = NameCache[slot];
   if (cached && *cached == text) {
-    Text = cached;
+    Text = *cached;
     Own.clear();
     return;
   }
@@ -311,86 +339,45 @@ void TXmlName::Assign(std::u16string_view text) {
   }
   if (!interned) {
     Own.assign(text);
-    Text = &Own;
+    Text = Own;
     return;
   }
-  Text = interned;
-  NameCache[slot] = Text;
+  Text = *interned;
+  NameCache[slot] = interned;
   Own.clear();
 }
 
 // ---- node ----
 
-namespace {
+TKvenXmlNode1::TKvenXmlNode1(TKvenXmlDocument1* document)
+    : TKvenXmlNode1(document, document ? &document->Memory : std::pmr::get_default_resource()) {}
 
-// Recycled node blocks, allocated in slabs and kept for reuse. The free blocks are kept in an
-// array rather than linked through themselves: taking one then reads no cold block, so building a
-// large tree does not wait on one cache miss after another. Unlocked: only the thread that first
-// builds a tree uses it (see operator new).
-struct TNodePool {
-  union TBlock {
-    void* Unused;
-    alignas(TKvenXmlNode1) unsigned char Storage[sizeof(TKvenXmlNode1)];
-  };
-  static constexpr std::size_t SlabBlocks = 1024;
+TKvenXmlNode1::TKvenXmlNode1(TKvenXmlDocument1* document, std::pmr::memory_resource* memory)
+    : Memory(memory), Attributes(memory), ChildNodes(this, memory), Document(document),
+      Name(memory), Value(memory) {}
 
-  // Throws std::bad_alloc.
-  void* Take() {
-    if (Free.empty()) {
-      // Room for every block there will be, so that Give never allocates; grown by doubling.
-      const std::size_t blocks = (Slabs.size() + 1) * SlabBlocks;
-      if (Free.capacity() < blocks)
-        Free.reserve(std::max(blocks, 2 * Free.capacity()));
-      Slabs.push_back(std::make_unique_for_overwrite<TBlock[]>(SlabBlocks));
-      TBlock* slab = Slabs.back().get();
-      // Taken from the back: the slab is handed out from its start.
-      for (std::size_t i = SlabBlocks; i-- > 0;)
-        Free.push_back(&slab[i]);
-    }
-    void* block = Free.back();
-    Free.pop_back();
-    return block;
+std::unique_ptr<TKvenXmlNode1> TKvenXmlNode1::Make(TKvenXmlDocument1* document,
+                                                   std::pmr::memory_resource* memory) {
+  void* block = memory->allocate(sizeof(TKvenXmlNode1), alignof(TKvenXmlNode1));
+  TKvenXmlNode1* node;
+  try {
+    node = ::new (block) TKvenXmlNode1(document, memory);
+  } catch (...) {
+    memory->deallocate(block, sizeof(TKvenXmlNode1), alignof(TKvenXmlNode1));
+    throw;
   }
-  void Give(void* block) noexcept { Free.push_back(block); }
-
-  std::vector<void*> Free;
-  std::vector<std::unique_ptr<TBlock[]>> Slabs;
-};
-
-TNodePool& NodePool() {
-  static TNodePool pool;
-  return pool;
+  node->Block = memory;
+  return std::unique_ptr<TKvenXmlNode1>(node);
 }
 
-// Whether this thread is the one whose nodes come from the pool: the first that asked. Nodes of
-// other threads come from the heap; a tree is freed by the thread that built it.
-bool OnPoolThread() {
-  static std::atomic<std::thread::id> owner;
-  // 0 until this thread asked, then 1 for the owner and 2 for the others; set without a guard.
-  thread_local int state = 0;
-  if (state == 0) {
-    std::thread::id none;
-    const std::thread::id self = std::this_thread::get_id();
-    owner.compare_exchange_strong(none, self);
-    state = owner.load() == self ? 1 : 2;
-  }
-  return state == 1;
-}
-
-} // namespace
-
-void* TKvenXmlNode1::operator new(std::size_t size) {
-  return size == sizeof(TKvenXmlNode1) && OnPoolThread() ? NodePool().Take() : ::operator new(size);
-}
-
-void TKvenXmlNode1::operator delete(void* block, std::size_t size) noexcept {
-  if (size == sizeof(TKvenXmlNode1) && OnPoolThread())
-    NodePool().Give(block);
+void TKvenXmlNode1::operator delete(TKvenXmlNode1* node, std::destroying_delete_t) noexcept {
+  std::pmr::memory_resource* block = node->Block;
+  node->~TKvenXmlNode1();
+  if (block)
+    block->deallocate(node, sizeof(TKvenXmlNode1), alignof(TKvenXmlNode1));
   else
-    ::operator delete(block);
+    ::operator delete(node);
 }
-
-TKvenXmlNode1::TKvenXmlNode1(TKvenXmlDocument1* document) : Document(document) {}
 
 TKvenXmlNode1::~TKvenXmlNode1() = default;
 
@@ -409,13 +396,13 @@ std::u16string TKvenXmlNode1::GetAttribute(std::u16string_view name) const {
 
 std::u16string TKvenXmlNode1::GetAttributeName(std::int32_t index) const {
   return index >= 0 && index < GetAttributeCount()
-             ? Attributes[static_cast<std::size_t>(index)].Name
+             ? std::u16string(Attributes[static_cast<std::size_t>(index)].Name)
              : std::u16string();
 }
 
 std::u16string TKvenXmlNode1::GetAttributeValue(std::int32_t index) const {
   return index >= 0 && index < GetAttributeCount()
-             ? Attributes[static_cast<std::size_t>(index)].Value
+             ? std::u16string(Attributes[static_cast<std::size_t>(index)].Value)
              : std::u16string();
 }
 
@@ -463,7 +450,7 @@ bool TKvenXmlNode1::ValueAsInt64(std::int64_t& value) const {
 
 bool TKvenXmlNode1::ValueAsString(std::u16string& value) const {
   return Guarded([&] {
-    value = Value;
+    value.assign(Value);
     return true;
   });
 }
@@ -581,13 +568,17 @@ bool TKvenXmlNode1::SetChildXml(const std::u16string& name, std::u16string_view 
 
 TKvenXmlDocument1::TKvenXmlDocument1(std::u16string fileName, TAddToLog onLog)
     : FileName(std::move(fileName)), OnLog(std::move(onLog)),
-      Root(std::make_unique<TKvenXmlNode1>(this)) {
+      Root(TKvenXmlNode1::Make(this, &Memory)) {
   Root->SetName(u"Config");
   if (!FileName.empty())
     LoadFromFile(FileName);
 }
 
-TKvenXmlDocument1::~TKvenXmlDocument1() = default;
+TKvenXmlDocument1::~TKvenXmlDocument1() {
+  // Every node of the tree and all it holds is in Memory (Add copies any other node in): the
+  // memory goes at once, without a walk through the tree.
+  (void)Root.release();
+}
 
 void TKvenXmlDocument1::Dispose() {
   delete this;

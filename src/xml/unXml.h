@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,13 +15,24 @@
 class TKvenXmlDocument1;
 class TKvenXmlNode1;
 
+// An attribute's texts live in the memory of the element that holds it.
 struct TAttribute {
-  std::u16string Name;
-  std::u16string Value;
+  using allocator_type = std::pmr::polymorphic_allocator<char16_t>;
+  TAttribute(std::u16string_view name, std::u16string_view value, allocator_type memory = {})
+      : Name(name, memory), Value(value, memory) {}
+  TAttribute(const TAttribute& other, allocator_type memory = {})
+      : Name(other.Name, memory), Value(other.Value, memory) {}
+  TAttribute(TAttribute&& other, allocator_type memory)
+      : Name(std::move(other.Name), memory), Value(std::move(other.Value), memory) {}
+  TAttribute(TAttribute&& other) noexcept = default;
+  TAttribute& operator=(const TAttribute& other) = default;
+  TAttribute& operator=(TAttribute&& other) = default;
+  std::pmr::u16string Name;
+  std::pmr::u16string Value;
 };
 
 // In insertion order; names are unique under exact comparison.
-using TAttributes = std::vector<TAttribute>;
+using TAttributes = std::pmr::vector<TAttribute>;
 
 // Value of the first attribute with the name: exact comparison when caseSensitive, otherwise
 // both names upper-cased by the Russian code page's rules. Empty when none matches.
@@ -28,8 +40,8 @@ std::u16string FindAttributeValue(const TAttributes& attributes, std::u16string_
                                   bool caseSensitive);
 // Replaces the value of the attribute with exactly this name, or appends one; an empty name is
 // ignored.
-void SetAttributeValue(TAttributes& attributes, const std::u16string& name,
-                       const std::u16string& value);
+void SetAttributeValue(TAttributes& attributes, std::u16string_view name,
+                       std::u16string_view value);
 
 // Space clean-up flags: remove leading spaces, remove trailing spaces, reduce runs to one space.
 // Only U+0020 counts as a space.
@@ -58,40 +70,46 @@ inline constexpr std::size_t XmlMaxIndentDepth = 256;
 // An element's name. Names are kept once, in a table shared by every tree, for all elements of
 // that name: a large tree holds no copy of most of its names and frees none. Numbered names
 // ("Module12", which differ from element to element) and names beyond the table's room (a
-// hostile file with very many different names) are kept by their element. Trees may be built on
-// several threads: the table is locked, and each thread keeps its own cache of recent names.
+// hostile file with very many different names) are kept by their element, in its memory. Trees
+// may be built on several threads: the table is locked, and each thread keeps its own cache of
+// recent names.
 class TXmlName {
 public:
-  TXmlName() noexcept;
-  explicit TXmlName(std::u16string_view text) : TXmlName() { Assign(text); }
+  explicit TXmlName(std::pmr::memory_resource* memory = std::pmr::get_default_resource()) noexcept
+      : Own(memory) {}
+  TXmlName(std::u16string_view text, std::pmr::memory_resource* memory) : Own(memory) {
+    Assign(text);
+  }
   TXmlName(const TXmlName&) = delete;
   TXmlName& operator=(const TXmlName&) = delete;
   TXmlName& operator=(std::u16string_view text) {
     Assign(text);
     return *this;
   }
-  const std::u16string& Str() const noexcept { return *Text; }
-  operator const std::u16string&() const noexcept { return *Text; }
-  bool operator==(std::u16string_view text) const noexcept { return *Text == text; }
+  std::u16string_view Str() const noexcept { return Text; }
+  operator std::u16string_view() const noexcept { return Text; }
+  bool operator==(std::u16string_view text) const noexcept { return Text == text; }
   // The table holds at most this many names.
   static constexpr std::size_t TableRoom = 65536;
 
 private:
   void Assign(std::u16string_view text);
 
-  const std::u16string* Text; // into the table, or Own
-  std::u16string Own;
+  std::u16string_view Text; // into the table, or Own
+  std::pmr::u16string Own;
 };
 
 // The ordered children of one element; owns them.
 class TKvenXmlCollection {
 public:
-  explicit TKvenXmlCollection(TKvenXmlNode1* owner) : Owner(owner) {}
+  TKvenXmlCollection(TKvenXmlNode1* owner, std::pmr::memory_resource* memory)
+      : Items(memory), Owner(owner) {}
   ~TKvenXmlCollection() { Clear(); }
   TKvenXmlCollection(const TKvenXmlCollection&) = delete;
   TKvenXmlCollection& operator=(const TKvenXmlCollection&) = delete;
 
-  // Takes ownership and gives the node the owner's document.
+  // Takes ownership and gives the node the owner's document. A node made in other memory than
+  // the owner's is copied into the owner's, with everything below it, and the original destroyed.
   void Add(std::unique_ptr<TKvenXmlNode1> node);
   TKvenXmlNode1* AddNew(const std::u16string& name);
   // First child with exactly this name; null for an empty name.
@@ -102,7 +120,8 @@ public:
   // Null outside 0 .. count-1.
   TKvenXmlNode1* GetNode(std::int32_t index) const;
   TKvenXmlNode1* GetItem(std::int32_t index) const { return GetNode(index); }
-  // Takes the node out without destroying it; the caller then owns it and must Dispose it.
+  // Takes the node out without destroying it; the caller then owns it and must Dispose it before
+  // the document it came from ends (its memory is the document's).
   bool Remove(TKvenXmlNode1* node);
   // Destroys every item and everything below it, without recursion however deep the tree.
   void Clear();
@@ -110,7 +129,11 @@ public:
 
 private:
   friend class TXmlParser;
-  std::vector<std::unique_ptr<TKvenXmlNode1>> Items;
+  // A copy of the node and everything below it, made in the memory.
+  static std::unique_ptr<TKvenXmlNode1> CopyInto(const TKvenXmlNode1& source,
+                                                 TKvenXmlDocument1* document,
+                                                 std::pmr::memory_resource* memory);
+  std::pmr::vector<std::unique_ptr<TKvenXmlNode1>> Items;
   TKvenXmlNode1* Owner;
 };
 
@@ -118,8 +141,14 @@ private:
 // the output untouched when the child is missing; no operation lets an exception escape.
 class TKvenXmlNode1 {
 public:
-  // The document receives the node's messages; not owned, may be null.
+  // The document receives the node's messages; not owned, may be null. The node's texts and lists
+  // live in the document's memory (the program's heap without a document).
   explicit TKvenXmlNode1(TKvenXmlDocument1* document = nullptr);
+  // The same in the given memory.
+  TKvenXmlNode1(TKvenXmlDocument1* document, std::pmr::memory_resource* memory);
+  // A node whose block, texts and lists all come from the memory; deleting it gives them back.
+  static std::unique_ptr<TKvenXmlNode1> Make(TKvenXmlDocument1* document,
+                                             std::pmr::memory_resource* memory);
   TKvenXmlNode1(const TKvenXmlNode1&) = delete;
   TKvenXmlNode1& operator=(const TKvenXmlNode1&) = delete;
   virtual ~TKvenXmlNode1();
@@ -132,13 +161,13 @@ public:
   std::u16string GetAttributeValue(std::int32_t index) const;
   TKvenXmlCollection& GetChildNodes() { return ChildNodes; }
   const TKvenXmlCollection& GetChildNodes() const { return ChildNodes; }
-  const std::u16string& GetName() const { return Name.Str(); }
-  const std::u16string& GetValue() const { return Value; }
+  std::u16string_view GetName() const { return Name.Str(); }
+  std::u16string_view GetValue() const { return Value; }
   // Compact markup of this element, without white space between tags.
   std::u16string GetXml() const;
   void SetAttribute(const std::u16string& name, const std::u16string& value);
   void SetName(std::u16string_view name) { Name = name; }
-  void SetValue(std::u16string value) { Value = std::move(value); }
+  void SetValue(std::u16string_view value) { Value.assign(value); }
   // Parses an element's markup into this node (name, attributes, text, appended children).
   void SetXml(std::u16string_view text) { ParseElement(text); }
 
@@ -214,23 +243,23 @@ public:
 
   TKvenXmlDocument1* GetDocument() const { return Document; }
   const TAttributes& GetAttributes() const { return Attributes; }
+  std::pmr::memory_resource* GetMemory() const { return Memory; }
 
-  // Nodes come from a free list of recycled blocks: a document of many thousand elements is built
-  // and destroyed without a call into the general allocator per element. The list is unlocked and
-  // serves the first thread that builds a tree (the user-interface thread); other threads take
-  // their nodes from the heap. A tree is destroyed by the thread that built it.
-  static void* operator new(std::size_t size);
-  static void operator delete(void* block, std::size_t size) noexcept;
+  // A node made by Make gives its block back to its memory; any other to the heap.
+  static void operator delete(TKvenXmlNode1* node, std::destroying_delete_t) noexcept;
 
 private:
   friend class TKvenXmlCollection;
+  friend class TKvenXmlDocument1;
   friend class TXmlParser;
 
+  std::pmr::memory_resource* Memory;
+  std::pmr::memory_resource* Block = nullptr; // where Make took the node's block from
   TAttributes Attributes;
-  TKvenXmlCollection ChildNodes{this};
+  TKvenXmlCollection ChildNodes;
   TKvenXmlDocument1* Document;
   TXmlName Name;
-  std::u16string Value;
+  std::pmr::u16string Value;
 };
 
 // A whole document: declaration data, the root element and the file it belongs to.
@@ -280,8 +309,11 @@ public:
   std::u16string Version = u"1.0";
 
 private:
+  friend class TKvenXmlNode1;
   template <class TSource> bool LoadSource(const TSource& source);
 
+  // Every node of the tree, and all it holds, lives here and goes at once with the document.
+  std::pmr::unsynchronized_pool_resource Memory;
   std::unique_ptr<TKvenXmlNode1> Root;
   bool ElementRead = false;
   mutable std::string FailureText;

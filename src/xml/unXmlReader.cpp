@@ -27,7 +27,7 @@ public:
     const std::size_t p = Text.substr(0, to).find(c, from);
     return p == std::u16string_view::npos ? npos : p;
   }
-  void Append(std::u16string& out, std::size_t begin, std::size_t end) const {
+  template <class TString> void Append(TString& out, std::size_t begin, std::size_t end) const {
     out.append(Text.substr(begin, end - begin));
   }
   std::u16string_view View(std::size_t begin, std::size_t end) const {
@@ -60,7 +60,7 @@ public:
     const void* p = std::memchr(Bytes.data() + from, static_cast<char>(c), to - from);
     return p ? static_cast<std::size_t>(static_cast<const char*>(p) - Bytes.data()) : npos;
   }
-  void Append(std::u16string& out, std::size_t begin, std::size_t end) const {
+  template <class TString> void Append(TString& out, std::size_t begin, std::size_t end) const {
     const std::size_t old = out.size();
     out.resize(old + (end - begin));
     char16_t* o = out.data() + old;
@@ -117,8 +117,8 @@ template <class S> std::int32_t LineAt(const S& s, std::size_t pos) {
 }
 
 // Appends the text with its entities decoded.
-template <class S>
-void AppendDecoded(const S& s, std::size_t begin, std::size_t end, std::u16string& out) {
+template <class S, class TString>
+void AppendDecoded(const S& s, std::size_t begin, std::size_t end, TString& out) {
   if (s.Find(u'&', begin, end) == npos) {
     s.Append(out, begin, end);
     return;
@@ -285,7 +285,8 @@ bool TXmlParser::Parse(TKvenXmlNode1& target, const S& s, std::size_t pos, std::
     TFrame& top = stack.back();
     lt = s.Find(u'<', pos);
     if (lt == npos || lt >= end)
-      return fail("Не найден закрывающий тег \"</%s>\" Line=%d", {top.Node->Name, LineAt(s, end)});
+      return fail("Не найден закрывающий тег \"</%s>\" Line=%d",
+                  {std::u16string(top.Node->Name.Str()), LineAt(s, end)});
     const bool endTag = lt + 1 < end && s[lt + 1] == u'/';
     const bool comment = StartsWith(s, lt, end, u"<!--");
     const bool cdata = StartsWith(s, lt, end, u"<![CDATA[");
@@ -323,13 +324,13 @@ bool TXmlParser::Parse(TKvenXmlNode1& target, const S& s, std::size_t pos, std::
       while (nameEnd > lt + 2 && (s[nameEnd - 1] == u' ' || s[nameEnd - 1] == u'\t' ||
                                   s[nameEnd - 1] == u'\r' || s[nameEnd - 1] == u'\n'))
         --nameEnd;
-      const std::u16string& name = top.Node->Name;
+      const std::u16string_view name = top.Node->Name;
       bool match = nameEnd - (lt + 2) == name.size();
       for (std::size_t k = 0; match && k < name.size(); ++k)
         match = s[lt + 2 + k] == name[k];
       if (!match)
         return fail("Закрывающий тег \"</%s>\" не соответствует элементу \"%s\" Line=%d",
-                    {Slice(s, lt + 2, nameEnd), name, LineAt(s, lt)});
+                    {Slice(s, lt + 2, nameEnd), std::u16string(name), LineAt(s, lt)});
       Close(top, scratch);
       stack.pop_back();
       pos = gt + 1;
@@ -338,7 +339,7 @@ bool TXmlParser::Parse(TKvenXmlNode1& target, const S& s, std::size_t pos, std::
 
     std::size_t tagEnd = gt;
     const bool selfClosing = SelfClosing(s, lt, tagEnd);
-    auto child = std::make_unique<TKvenXmlNode1>(target.Document);
+    auto child = TKvenXmlNode1::Make(target.Document, target.Memory);
     StartTag(*child, s, lt + 1, tagEnd);
     TKvenXmlNode1* raw = child.get();
     top.HasChildren = true;

@@ -377,18 +377,18 @@ std::u16string FindAttributeValue(const TAttributes& attributes, std::u16string_
   if (caseSensitive) {
     for (const auto& a : attributes)
       if (a.Name == name)
-        return a.Value;
+        return std::u16string(a.Value);
     return {};
   }
   const std::u16string upper = UpperCaseAnsi(name);
   for (const auto& a : attributes)
     if (UpperCaseAnsi(a.Name) == upper)
-      return a.Value;
+      return std::u16string(a.Value);
   return {};
 }
 
-void SetAttributeValue(TAttributes& attributes, const std::u16string& name,
-                       const std::u16string& value) {
+void SetAttributeValue(TAttributes& attributes, std::u16string_view name,
+                       std::u16string_view value) {
   if (name.empty())
     return;
   for (auto& a : attributes) {
@@ -397,5 +397,5 @@ void SetAttributeValue(TAttributes& attributes, const std::u16string& name,
       return;
     }
   }
-  attributes.push_back({name, value});
+  attributes.emplace_back(name, value);
 }

@@ -48,7 +48,7 @@ protected:
 std::vector<std::u16string> Names(const TKvenXmlNode1* node) {
   std::vector<std::u16string> names;
   for (std::int32_t i = 0; node && i < node->ChildCount(); ++i)
-    names.push_back(node->GetChildNodes().GetNode(i)->GetName());
+    names.emplace_back(node->GetChildNodes().GetNode(i)->GetName());
   return names;
 }
 
@@ -95,8 +95,8 @@ TEST_F(MainWindowConfigTest, ClosingMaximisedKeepsTheNormalBounds) {
     window->move(40, 50);
     window->resize(640, 480);
   }
-  const std::u16string left =
-      Config()->GetRoot()->FindChild(u"FormMain")->FindChild(u"Left")->GetValue();
+  const std::u16string left(
+      Config()->GetRoot()->FindChild(u"FormMain")->FindChild(u"Left")->GetValue());
   {
     auto window = NewWindow();
     window->showMaximized();

@@ -19,13 +19,13 @@ std::shared_ptr<TProject> NewProject1() {
 std::vector<std::u16string> ChildNames(const TKvenXmlNode1* node) {
   std::vector<std::u16string> names;
   for (std::int32_t i = 0; i < node->ChildCount(); ++i)
-    names.push_back(node->GetChildNodes().GetNode(i)->GetName());
+    names.emplace_back(node->GetChildNodes().GetNode(i)->GetName());
   return names;
 }
 
 std::u16string Value(const TKvenXmlNode1* node, std::u16string_view name) {
   const TKvenXmlNode1* child = node->FindChild(name);
-  return child ? child->GetValue() : u"<missing>";
+  return std::u16string(child ? child->GetValue() : u"<missing>");
 }
 
 const std::vector<std::u16string> ModuleContent = {

@@ -242,11 +242,43 @@ TEST(XmlName, ElementsOfOneNameShareItsTextAndNumberedOnesKeepTheirOwn) {
   TKvenXmlDocument1 doc;
   ASSERT_TRUE(doc.LoadXml(u"<r><Shared/><Other/><Shared/><Module12/><Module12/></r>"));
   const TKvenXmlCollection& children = doc.GetRoot()->GetChildNodes();
-  EXPECT_EQ(&children.GetNode(0)->GetName(), &children.GetNode(2)->GetName());
-  EXPECT_NE(&children.GetNode(0)->GetName(), &children.GetNode(1)->GetName());
-  EXPECT_NE(&children.GetNode(3)->GetName(), &children.GetNode(4)->GetName());
+  EXPECT_EQ(children.GetNode(0)->GetName().data(), children.GetNode(2)->GetName().data());
+  EXPECT_NE(children.GetNode(0)->GetName().data(), children.GetNode(1)->GetName().data());
+  EXPECT_NE(children.GetNode(3)->GetName().data(), children.GetNode(4)->GetName().data());
   EXPECT_EQ(children.GetNode(4)->GetName(), u"Module12");
   // Set by a program, the same.
   TKvenXmlNode1* added = doc.GetRoot()->AddChild(u"Shared");
-  EXPECT_EQ(&added->GetName(), &children.GetNode(0)->GetName());
+  EXPECT_EQ(added->GetName().data(), children.GetNode(0)->GetName().data());
+}
+
+TEST(XmlDocument, ANodeFromOtherMemoryIsCopiedInWholeAndOutlivesWhereItCameFrom) {
+  TKvenXmlDocument1 target;
+  {
+    auto source = std::make_unique<TKvenXmlDocument1>();
+    ASSERT_TRUE(source->LoadXml(u"<r><a x=\"1\" y=\"two words\"><b>a text long enough to be "
+                                u"kept apart</b><Module12>7</Module12></a></r>"));
+    TKvenXmlNode1* a = source->GetRoot()->FindChild(u"a");
+    ASSERT_TRUE(source->GetRoot()->GetChildNodes().Remove(a));
+    target.GetRoot()->GetChildNodes().Add(std::unique_ptr<TKvenXmlNode1>(a));
+    // A node made on the heap, with a child of its own, is taken in the same way.
+    auto loose = std::make_unique<TKvenXmlNode1>();
+    loose->SetName(u"Loose");
+    loose->AddChild(u"Inner")->SetValue(u"inner value that needs its own memory");
+    target.GetRoot()->GetChildNodes().Add(std::move(loose));
+  } // the source document and its memory are gone
+  const TKvenXmlNode1* a = target.GetRoot()->FindChild(u"a");
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->GetDocument(), &target);
+  EXPECT_EQ(a->GetMemory(), target.GetRoot()->GetMemory());
+  EXPECT_EQ(a->GetXml(), u"<a x=\"1\" y=\"two words\"><b>a text long enough to be kept apart</b>"
+                         u"<Module12>7</Module12></a>");
+  const TKvenXmlNode1* inner = target.GetRoot()->FindChild(u"Loose")->FindChild(u"Inner");
+  ASSERT_NE(inner, nullptr);
+  EXPECT_EQ(inner->GetValue(), u"inner value that needs its own memory");
+  EXPECT_EQ(inner->GetDocument(), &target);
+  // Children destroyed while the document lives give their memory back for the next ones.
+  target.GetRoot()->Clear();
+  EXPECT_EQ(target.GetRoot()->ChildCount(), 0);
+  target.GetRoot()->WriteString(u"After", u"a value written after the clear");
+  EXPECT_EQ(target.GetRoot()->FindChild(u"After")->GetValue(), u"a value written after the clear");
 }
