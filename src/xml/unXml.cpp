@@ -475,8 +475,7 @@ bool TKvenXmlNode1::SetValueFloat(double value) {
 }
 
 bool TKvenXmlNode1::SetValueInteger(std::int32_t value) {
-  Value = IntToText(value);
-  return true;
+  return SetValueInt64(value);
 }
 
 bool TKvenXmlNode1::SetValueString(const std::u16string& value) {
@@ -487,12 +486,15 @@ bool TKvenXmlNode1::SetValueString(const std::u16string& value) {
 }
 
 bool TKvenXmlNode1::SetValueByte(std::uint8_t value) {
-  Value = IntToText(value);
-  return true;
+  return SetValueInt64(value);
 }
 
 bool TKvenXmlNode1::SetValueInt64(std::int64_t value) {
-  Value = IntToText(value);
+  // The digits straight into the value, without a text of their own.
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  Value.resize(static_cast<std::size_t>(end - digits));
+  std::copy(digits, end, Value.begin());
   return true;
 }
 

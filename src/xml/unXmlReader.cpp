@@ -33,6 +33,16 @@ public:
   std::u16string_view View(std::size_t begin, std::size_t end) const {
     return Text.substr(begin, end - begin);
   }
+  // The '>' that closes the tag opened at lt, before end; npos when a '<' or end comes first.
+  std::size_t TagEnd(std::size_t lt, std::size_t end) const {
+    for (std::size_t i = lt + 1; i < end; ++i) {
+      if (Text[i] == u'>')
+        return i;
+      if (Text[i] == u'<')
+        return npos;
+    }
+    return npos;
+  }
 
 private:
   std::u16string_view Text;
@@ -66,6 +76,18 @@ public:
     char16_t* o = out.data() + old;
     for (std::size_t i = begin; i < end; ++i)
       *o++ = Table[static_cast<unsigned char>(Bytes[i])];
+  }
+
+  // The '>' that closes the tag opened at lt, before end; npos when a '<' or end comes first.
+  std::size_t TagEnd(std::size_t lt, std::size_t end) const {
+    const char* const data = Bytes.data();
+    for (std::size_t i = lt + 1; i < end; ++i) {
+      if (data[i] == '>')
+        return i;
+      if (data[i] == '<')
+        return npos;
+    }
+    return npos;
   }
 
 private:
@@ -263,9 +285,9 @@ bool TXmlParser::Parse(TKvenXmlNode1& target, const S& s, std::size_t pos, std::
     }
   }
 
-  std::size_t gt = s.Find(u'>', lt);
   // A '<' before the '>' means the first '<' was never closed.
-  if (gt == npos || gt >= end || s.Find(u'<', lt + 1, gt) != npos)
+  std::size_t gt = s.TagEnd(lt, end);
+  if (gt == npos)
     return fail("Не найден закрывающий символ \">\"", {});
   if (s[lt + 1] == u'/')
     return fail("Закрывающий тег \"<%s>\" без открывающего Line=%d",
@@ -287,9 +309,10 @@ bool TXmlParser::Parse(TKvenXmlNode1& target, const S& s, std::size_t pos, std::
     if (lt == npos || lt >= end)
       return fail("Не найден закрывающий тег \"</%s>\" Line=%d",
                   {std::u16string(top.Node->Name.Str()), LineAt(s, end)});
-    const bool endTag = lt + 1 < end && s[lt + 1] == u'/';
-    const bool comment = StartsWith(s, lt, end, u"<!--");
-    const bool cdata = StartsWith(s, lt, end, u"<![CDATA[");
+    const char16_t after = lt + 1 < end ? s[lt + 1] : u'\0';
+    const bool endTag = after == u'/';
+    const bool comment = after == u'!' && StartsWith(s, lt, end, u"<!--");
+    const bool cdata = after == u'!' && StartsWith(s, lt, end, u"<![CDATA[");
     // Text between markup: white space between tags is layout, not part of a value.
     if (pos < lt) {
       const bool keep = endTag ? !top.HasChildren || !IsBlank(s, pos, lt) : !IsBlank(s, pos, lt);
@@ -312,8 +335,8 @@ bool TXmlParser::Parse(TKvenXmlNode1& target, const S& s, std::size_t pos, std::
       pos = close + 3;
       continue;
     }
-    gt = s.Find(u'>', lt);
-    if (gt == npos || gt >= end || s.Find(u'<', lt + 1, gt) != npos)
+    gt = s.TagEnd(lt, end);
+    if (gt == npos)
       return fail("Не найдена закрывающая символ \">\"", {});
     if (s[lt + 1] == u'?' || s[lt + 1] == u'!') {
       pos = gt + 1;
