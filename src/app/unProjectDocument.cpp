@@ -328,7 +328,7 @@ TEditResult TProjectDocument::MoveByKeys(const std::shared_ptr<IModule>& module,
   if (IsLocked)
     return TEditResult::Refused(LockedNote());
   // Presses less than a second apart on one module make one step.
-  const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
+  const std::int64_t now = Clock ? Clock() : QDateTime::currentMSecsSinceEpoch();
   if (KeyRun == 0 || now - KeyRunAt > KeyRunGapMs || KeyRunModule.lock() != module)
     ++KeyRun;
   KeyRunAt = now;

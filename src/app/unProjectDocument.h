@@ -127,6 +127,10 @@ public:
     emit ContentChanged();
   }
   QUndoStack* GetUndoStack() const { return UndoStack; }
+  // Milliseconds of the clock that tells arrow-key presses apart (the system's; tests set theirs).
+  std::function<std::int64_t()> Clock;
+  // Arrow-key presses at most this far apart on one module are one undo step.
+  static constexpr int KeyRunGapMs = 1000;
   // The project was saved: the stack's current state is the clean one, the recovery file goes.
   void MarkSaved();
 
@@ -213,7 +217,6 @@ private:
   TRecovery Recovery;
   std::string RecoveryFolder;
   // Arrow-key moves: presses closer than KeyRunGapMs on one module share a run and an undo step.
-  static constexpr int KeyRunGapMs = 1000;
   int KeyRun = 0;
   std::int64_t KeyRunAt = 0;
   std::weak_ptr<IModule> KeyRunModule;

@@ -264,11 +264,19 @@ TEST_F(DocumentTest, TheTypeGivesTheParameterLists) {
 }
 
 TEST_F(DocumentTest, ArrowKeysCloseTogetherOnOneModuleAreOneStep) {
+  std::int64_t now = 5000;
+  Doc.Clock = [&] { return now; };
   ASSERT_TRUE(Doc.MoveByKeys(M[0], {1, 0}).Ok);
+  now += TProjectDocument::KeyRunGapMs; // a second apart is still close together
   ASSERT_TRUE(Doc.MoveByKeys(M[0], {0, 10}).Ok);
   EXPECT_EQ(Doc.GetUndoStack()->count(), 1);
   ASSERT_TRUE(Doc.MoveByKeys(M[1], {1, 0}).Ok);
   EXPECT_EQ(Doc.GetUndoStack()->count(), 2);
+  // A moment more than a second later: a step of its own.
+  now += TProjectDocument::KeyRunGapMs + 1;
+  ASSERT_TRUE(Doc.MoveByKeys(M[1], {1, 0}).Ok);
+  EXPECT_EQ(Doc.GetUndoStack()->count(), 3);
+  Doc.GetUndoStack()->undo();
   Doc.GetUndoStack()->undo();
   Doc.GetUndoStack()->undo();
   EXPECT_EQ(M[0]->GetPosition(), (TPoint{100, 100}));

@@ -182,6 +182,14 @@ TEST_F(ProgrammingImageTest, APressOnAnOutputMarkSelectsItsModuleBeforeTheWire) 
   // The double click that follows edits the module under the mouse.
   Image.DblClick(mark.X - 2, mark.Y);
   EXPECT_EQ(Edited, (std::vector<std::shared_ptr<IModule>>{b}));
+  // A double click that comes while a press on the mark holds a wire ends the wire. (The first
+  // press after a double click is the click's own and is passed over.)
+  Image.MouseDown(mark.X - 2, mark.Y);
+  Image.MouseDown(mark.X - 2, mark.Y);
+  ASSERT_TRUE(Image.IsConnecting());
+  Image.DblClick(mark.X - 2, mark.Y);
+  EXPECT_FALSE(Image.IsConnecting());
+  EXPECT_EQ(Edited.size(), 2u);
 }
 
 TEST_F(ProgrammingImageTest, CtrlTogglesAndABandAsksForWhatItTouches) {
