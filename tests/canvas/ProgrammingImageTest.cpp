@@ -206,6 +206,13 @@ TEST_F(ProgrammingImageTest, CtrlTogglesAndABandAsksForWhatItTouches) {
   Image.MouseMove(340, 140);
   Image.MouseUp();
   EXPECT_EQ(banded, (std::vector<std::shared_ptr<IModule>>{b}));
+  // A band that touches nothing asks for nothing.
+  int asked = 0;
+  Image.OnBandSelect = [&](const std::vector<std::shared_ptr<IModule>>&) { ++asked; };
+  Image.MouseDown(500, 400, true);
+  Image.MouseMove(560, 450);
+  Image.MouseUp();
+  EXPECT_EQ(asked, 0);
 }
 
 TEST_F(ProgrammingImageTest, MovesWithoutAPressDoNothing) {
