@@ -136,6 +136,24 @@ bool PathTo(const IModuleList& list, const IModule* module,
   return false;
 }
 
+// One step for each module the change alters, with its values before and after; modules it
+// leaves as they were take no step.
+template <class TChange>
+std::vector<TChangeModulesCommand::TStep>
+StepsOf(const std::vector<std::shared_ptr<IModule>>& modules, unsigned fields, TChange&& change) {
+  std::vector<TChangeModulesCommand::TStep> steps;
+  for (const auto& module : modules) {
+    if (!module)
+      continue;
+    TChangeModulesCommand::TStep step{module, TModuleValues::Of(*module, fields), {}};
+    step.After = step.Before;
+    change(step.After);
+    if (!(step.After == step.Before))
+      steps.push_back(std::move(step));
+  }
+  return steps;
+}
+
 } // namespace
 
 bool TProjectDocument::Reveal(const std::shared_ptr<IModule>& module) {
@@ -364,29 +382,23 @@ TEditResult TProjectDocument::SetValue(const std::vector<std::shared_ptr<IModule
   if (IsLocked)
     return TEditResult::Refused(LockedNote());
   const std::u16string value = ToU16(text);
-  std::vector<TChangeModulesCommand::TStep> steps;
-  for (const auto& module : modules) {
-    if (!module)
-      continue;
-    TChangeModulesCommand::TStep step{module, TModuleValues::Of(*module, field), {}};
-    step.After = step.Before;
-    if (field == mfName)
-      step.After.Name = value;
-    else if (field == mfDescription)
-      step.After.Description = value;
-    else if (field == mfType)
-      step.After.Type = value;
-    else if (field == mfHeight)
-      step.After.Height = number;
-    else if (field == mfWidth)
-      step.After.Width = number;
-    else if (key == "PositionX")
-      step.After.Position.X = number;
-    else
-      step.After.Position.Y = number;
-    if (!(step.After == step.Before))
-      steps.push_back(std::move(step));
-  }
+  std::vector<TChangeModulesCommand::TStep> steps =
+      StepsOf(modules, field, [&](TModuleValues& after) {
+        if (field == mfName)
+          after.Name = value;
+        else if (field == mfDescription)
+          after.Description = value;
+        else if (field == mfType)
+          after.Type = value;
+        else if (field == mfHeight)
+          after.Height = number;
+        else if (field == mfWidth)
+          after.Width = number;
+        else if (key == "PositionX")
+          after.Position.X = number;
+        else
+          after.Position.Y = number;
+      });
   if (steps.empty())
     return TEditResult::Done();
   return Push(
@@ -396,26 +408,20 @@ TEditResult TProjectDocument::SetValue(const std::vector<std::shared_ptr<IModule
 TEditResult TProjectDocument::SetInputValue(const std::vector<std::shared_ptr<IModule>>& modules,
                                             const std::u16string& name,
                                             const std::u16string& text) {
-  std::vector<TChangeModulesCommand::TStep> steps;
-  for (const auto& module : modules) {
-    if (!module)
-      continue;
-    TChangeModulesCommand::TStep step{module, TModuleValues::Of(*module, mfInputs), {}};
-    step.After = step.Before;
-    std::vector<TInputValue>& values = step.After.Inputs;
-    const auto it = std::find_if(values.begin(), values.end(),
-                                 [&](const TInputValue& v) { return v.Name == name; });
-    if (text.empty()) {
-      if (it != values.end())
-        values.erase(it);
-    } else if (it != values.end()) {
-      it->Value = text;
-    } else {
-      values.push_back({name, text});
-    }
-    if (!(step.After == step.Before))
-      steps.push_back(std::move(step));
-  }
+  std::vector<TChangeModulesCommand::TStep> steps =
+      StepsOf(modules, mfInputs, [&](TModuleValues& after) {
+        std::vector<TInputValue>& values = after.Inputs;
+        const auto it = std::find_if(values.begin(), values.end(),
+                                     [&](const TInputValue& v) { return v.Name == name; });
+        if (text.empty()) {
+          if (it != values.end())
+            values.erase(it);
+        } else if (it != values.end()) {
+          it->Value = text;
+        } else {
+          values.push_back({name, text});
+        }
+      });
   if (steps.empty())
     return IsLocked ? TEditResult::Refused(LockedNote()) : TEditResult::Done();
   return Push(new TChangeModulesCommand(tr("Change %1").arg(ToQString(name)), std::move(steps),
