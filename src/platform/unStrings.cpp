@@ -176,6 +176,10 @@ bool Cp1251HasChar(char16_t ch) {
   return ch == 0 || EncodeTable()[ch] != 0;
 }
 
+const std::uint8_t* Cp1251EncodeTable() {
+  return EncodeTable();
+}
+
 int Cp1251ByteOf(char16_t ch) {
   const std::uint8_t b = EncodeTable()[ch];
   return b != 0 || ch == 0 ? b : -1;

@@ -21,6 +21,9 @@ std::string Utf16ToCp1251(std::u16string_view text);
 bool Cp1251HasChar(char16_t ch);
 // The Windows-1251 byte of a code unit, or -1 when the code page has none.
 int Cp1251ByteOf(char16_t ch);
+// The byte of every UTF-16 code unit (65536 of them); 0 where the code page has none, and for
+// U+0000 itself.
+const std::uint8_t* Cp1251EncodeTable();
 
 // Upper case by the Russian code page's rules: Latin and Cyrillic letters, everything else as is.
 std::u16string UpperCaseAnsi(std::u16string_view text);

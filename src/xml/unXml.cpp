@@ -1,6 +1,7 @@
 #include "xml/unXml.h"
 
 #include "platform/unLogFormat.h"
+#include "xml/unXmlMemory.h"
 
 #include <array>
 #include <atomic>
@@ -569,7 +570,7 @@ bool TKvenXmlNode1::SetChildXml(const std::u16string& name, std::u16string_view 
 // ---- document ----
 
 TKvenXmlDocument1::TKvenXmlDocument1(std::u16string fileName, TAddToLog onLog)
-    : FileName(std::move(fileName)), OnLog(std::move(onLog)),
+    : FileName(std::move(fileName)), OnLog(std::move(onLog)), Memory(TXmlMemory::Shared()),
       Root(TKvenXmlNode1::Make(this, &Memory)) {
   Root->SetName(u"Config");
   if (!FileName.empty())

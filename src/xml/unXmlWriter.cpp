@@ -59,7 +59,13 @@ public:
 
 private:
   // The byte of a code unit; -1 for units without one and for surrogates.
-  static int Byte(char16_t c) { return c < 0x80 ? c : Cp1251ByteOf(c); }
+  int Byte(char16_t c) const {
+    if (c < 0x80)
+      return c;
+    const std::uint8_t b = Table[c];
+    return b != 0 ? b : -1;
+  }
+  const std::uint8_t* Table = Cp1251EncodeTable();
   void PutSlowly(std::u16string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
       const char16_t c = text[i];
