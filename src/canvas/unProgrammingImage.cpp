@@ -221,17 +221,9 @@ TRect TProgrammingImage::DragArea(const TDragShift& shift) {
 std::vector<TPoint> TProgrammingImage::Wire() const {
   if (!WireFrom.Module)
     return {};
-  TLink wire;
-  wire.From = WireFrom.Module;
   const auto* params = dynamic_cast<const TParamList*>(WireFrom.Module->GetParamOut().get());
   const TParam* param = params ? params->Get(WireFrom.Index) : nullptr;
-  wire.Output = param ? param->Name : std::u16string();
-  // A module of its own at the mouse, with no parameters: the curve ends at its edge there.
-  auto end = std::make_shared<TModule>(nullptr, std::weak_ptr<IModuleList>());
-  end->SetWidth(0);
-  end->SetPosition(WireEnd);
-  wire.To = end;
-  return LinkCurve(wire);
+  return WireCurve(*WireFrom.Module, param ? param->Name : std::u16string(), WireEnd);
 }
 
 void TProgrammingImage::StartWire(const TMarkHit& from) {

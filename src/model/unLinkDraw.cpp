@@ -89,6 +89,10 @@ std::vector<TPoint> LinkCurve(const TLink& link, const TDragShift* shift) {
   return Flatten(Through(link, shift));
 }
 
+std::vector<TPoint> WireCurve(const IModule& from, const std::u16string& output, TPoint end) {
+  return Flatten({EndPoint(from, true, output, nullptr), end});
+}
+
 TRect LinkHull(const TLink& link, const TDragShift* shift) {
   if (!link.From || !link.To)
     return {};

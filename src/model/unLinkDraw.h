@@ -7,6 +7,7 @@ class TDragShift;
 
 #include <vector>
 
+class IModule;
 class TCanvas;
 class TLinkList;
 
@@ -15,6 +16,9 @@ class TLinkList;
 // module is not there. An end whose parameter is not there starts or ends at the middle of its
 // module's edge. With a shift, an end whose module it moves is drawn moved (the bend points stay).
 std::vector<TPoint> LinkCurve(const TLink& link, const TDragShift* shift = nullptr);
+// The curve of a wire being drawn from the module's output (by name) to a point: the same line
+// a link to an input at the point would take.
+std::vector<TPoint> WireCurve(const IModule& from, const std::u16string& output, TPoint end);
 // Bounds that hold the link's whole curve (and a wide pen) without working the curve out: each
 // piece stays within its control points; empty when an end's module is not there.
 TRect LinkHull(const TLink& link, const TDragShift* shift = nullptr);
