@@ -16,16 +16,13 @@ TRunControl::TRunControl(TProjectDocument& document, const TComponentList& regis
   // The host's silence is watched too: a module that hangs sends nothing.
   Watch->setInterval(1000 / MaxUpdatesPerSecond);
   connect(Watch, &QTimer::timeout, this, &TRunControl::Poll);
-  // Another project, or none, ends the run of the last one.
-  connect(&Document, &TProjectDocument::ProjectChanged, this, [this] {
-    if (Running())
-      Stop();
-  });
+  // Another project, or none, ends the run of the last one at once: its modules are gone.
+  connect(&Document, &TProjectDocument::ProjectChanged, this, [this] { Abort(); });
 }
 
 TRunControl::~TRunControl() {
-  if (Runner && Runner->Running())
-    Runner->Stop();
+  if (Runner)
+    Runner->Abort();
 }
 
 bool TRunControl::Start(QString* reason) {
@@ -57,6 +54,10 @@ bool TRunControl::Start(QString* reason) {
   Runner->OnValues = [this] { Pending = true; };
   Notifier = new QSocketNotifier(Runner->Descriptor(), QSocketNotifier::Read, this);
   connect(Notifier, &QSocketNotifier::activated, this, &TRunControl::Poll);
+  if (Runner->EndDescriptor() >= 0) {
+    EndNotifier = new QSocketNotifier(Runner->EndDescriptor(), QSocketNotifier::Read, this);
+    connect(EndNotifier, &QSocketNotifier::activated, this, &TRunControl::Poll);
+  }
   Watch->start();
   Pending = false;
   LastTold = 0;
@@ -82,6 +83,8 @@ void TRunControl::Ended() {
   Watch->stop();
   delete Notifier;
   Notifier = nullptr;
+  delete EndNotifier;
+  EndNotifier = nullptr;
   const QString failure = QString::fromStdString(Runner->GetFailure());
   // The last values stay readable until the next run.
   emit Stopped(failure);
@@ -94,9 +97,14 @@ void TRunControl::SetRate(double hz) {
 }
 
 void TRunControl::Stop() {
+  if (Running())
+    Runner->RequestStop();
+}
+
+void TRunControl::Abort() {
   if (!Running())
     return;
-  Runner->Stop();
+  Runner->Abort();
   if (Pending)
     emit ValuesChanged();
   Pending = false;

@@ -30,8 +30,13 @@ public:
   // Plans and starts the run; false, with the reason, when the project cannot run (no project,
   // nothing to run, a cycle of links, no host).
   bool Start(QString* reason = nullptr);
-  // Asks the host to stop after its tick and waits for it.
+  // Asks the host to stop after its tick; Stopped follows when it has (a host that does not
+  // stop is killed). Nothing waits for it.
   void Stop();
+  // Ends a run at once (the host is killed); Stopped follows at once.
+  void Abort();
+  // Stop was asked and the run has not ended yet.
+  bool Stopping() const { return Running() && Runner->StopRequested(); }
   bool Running() const { return Runner != nullptr && Runner->Running(); }
   // Ticks per second; 0: as fast as possible. A run under way takes the new pace at once.
   void SetRate(double hz);
@@ -67,6 +72,8 @@ private:
   TProjectRun Plan;
   std::unique_ptr<TRunner> Runner;
   QSocketNotifier* Notifier = nullptr;
+  // Told when the host has ended.
+  QSocketNotifier* EndNotifier = nullptr;
   QTimer* Watch;
   // Whether values came since the views were last told, and when they were.
   bool Pending = false;

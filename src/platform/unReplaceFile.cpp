@@ -145,12 +145,12 @@ std::string ReplaceTempName(const std::string& targetName, long pid) {
   return TempPrefix(targetName) + std::to_string(pid) + "-" + std::string(RandomLength, 'X');
 }
 
-TReplaceResult ReplaceFile(const std::string& name, std::string_view bytes) {
+TReplaceResult ReplaceFile(const std::string& name, std::string_view bytes, bool followLink) {
   if (name.empty())
     return Failed(ENOENT);
   fs::path path(name);
   std::error_code ec;
-  for (int hops = 0; fs::is_symlink(fs::symlink_status(path, ec)); ++hops) {
+  for (int hops = 0; followLink && fs::is_symlink(fs::symlink_status(path, ec)); ++hops) {
     const fs::path link = fs::read_symlink(path, ec);
     if (ec)
       return Failed(ec.value());
@@ -164,9 +164,12 @@ TReplaceResult ReplaceFile(const std::string& name, std::string_view bytes) {
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
 
   struct stat old {};
-  const bool exists = stat(target.c_str(), &old) == 0;
+  bool exists = (followLink ? stat(target.c_str(), &old) : lstat(target.c_str(), &old)) == 0;
   if (!exists && errno != ENOENT)
     return Failed(errno);
+  // A link that is not followed is replaced by the new file, like a missing one.
+  if (exists && S_ISLNK(old.st_mode))
+    exists = false;
   if (exists && !S_ISREG(old.st_mode))
     return Failed(S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
   if (exists && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)

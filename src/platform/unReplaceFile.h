@@ -20,11 +20,12 @@ struct TReplaceResult {
 // folder, flushed, and renamed over the target, so that the target holds either its old or its
 // new bytes, whatever happens on the way. The new file keeps the old one's permissions, owner
 // and group (as far as the process may set them) and its extended attributes and access lists.
-// A symbolic link is followed: the file it points at is replaced and the link stays. A target the
+// A symbolic link is followed: the file it points at is replaced and the link stays (without
+// followLink, the link itself is replaced and what it points at stays untouched). A target the
 // process may not write is refused, as a plain write would be. Hard links to the old file keep
 // the old bytes. Temporary files left behind by a killed save of the same file are removed.
 // On failure the target is untouched and no temporary file stays.
-TReplaceResult ReplaceFile(const std::string& name, std::string_view bytes);
+TReplaceResult ReplaceFile(const std::string& name, std::string_view bytes, bool followLink = true);
 
 // The temporary file name ReplaceFile uses for the target in the folder, for process pid; it fits
 // the file system's limit of 255 bytes per name. The final 6 characters are replaced when the file

@@ -5,6 +5,7 @@
 #include "plugins/unHostProtocol.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
@@ -51,6 +52,11 @@ void TComponentCache::Put(const std::string& path, const TFileStamp& stamp,
 
 bool TComponentCache::Load(const std::string& file) {
   Entries.clear();
+  // A file far larger than any cache of real components is not read at all.
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(file, ec);
+  if (ec || size > MaxFileBytes)
+    return false;
   std::ifstream in(file, std::ios::binary);
   if (!in)
     return false;
@@ -107,7 +113,8 @@ std::string TComponentCache::ToBytes() const {
 bool TComponentCache::Save(const std::string& file) const {
   if (const std::size_t slash = file.rfind('/'); slash != std::string::npos && slash > 0)
     MakeFolders(file.substr(0, slash + 1));
-  return ReplaceFile(file, ToBytes()).Ok;
+  // A cache that is a link is replaced, never written through: what it points at stays.
+  return ReplaceFile(file, ToBytes(), false).Ok;
 }
 
 std::string DefaultComponentCacheFile() {

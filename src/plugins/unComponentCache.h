@@ -24,8 +24,10 @@ bool StampOf(const std::string& file, TFileStamp& stamp);
 // that has not changed is not asked again.
 class TComponentCache {
 public:
-  // Replaces the entries with the file's; false (and empty) when it is missing or not a cache.
+  // Replaces the entries with the file's; false (and empty) when it is missing, not a cache, or
+  // larger than MaxFileBytes (then it is not read).
   bool Load(const std::string& file);
+  static constexpr std::uintmax_t MaxFileBytes = 64u << 20;
   // Writes the entries atomically, creating the folder when it is missing; false on failure.
   bool Save(const std::string& file) const;
   // The same for the file's bytes: the entries in path order, and back.

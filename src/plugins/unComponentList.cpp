@@ -2,9 +2,11 @@
 
 #include "platform/unExeFolder.h"
 #include "platform/unStrings.h"
+#include "plugins/unScanJournal.h"
 
 #include <algorithm>
 #include <dirent.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <thread>
 #include <unordered_set>
@@ -12,6 +14,8 @@
 namespace {
 
 const std::string ClassName = "TComponentList";
+const std::string KilledTheAsker =
+    "его проверка завершила программу, которая его проверяла; он пропускается, пока не изменится";
 
 } // namespace
 
@@ -102,10 +106,42 @@ std::unique_ptr<TComponentScan> TComponentList::BeginScan() {
       {Path, ClassName, std::string("Refresh")});
   auto scan = std::make_unique<TComponentScan>();
   scan->Options = Options();
+  scan->JournalOf = CacheFile;
   if (CacheFile != CacheRead) {
-    Cache.Load(CacheFile);
+    std::error_code ec;
+    if (!Cache.Load(CacheFile) && std::filesystem::exists(CacheFile, ec))
+      Log(ltWarning, "Кэш компонентов \"%s\" не прочитан: он повреждён или больше %d МиБ <%s.%s>",
+          {CacheFile, static_cast<std::int64_t>(TComponentCache::MaxFileBytes >> 20), ClassName,
+           std::string("Refresh")});
     CacheRead = CacheFile;
   }
+  // A file that was the only one asked when the program asking was killed is not asked again
+  // until it changes; several under way at such an end are asked one at a time.
+  std::vector<std::string> suspects;
+  bool blamed = false;
+  for (const std::vector<std::string>& left : TScanJournal::TakeLeft(CacheFile)) {
+    if (left.size() > 1) {
+      for (const std::string& file : left)
+        Log(ltWarning,
+            "Файл \"%s\" проверялся, когда программа, которая его проверяла, завершилась; он "
+            "проверяется отдельно <%s.%s>",
+            {file, ClassName, std::string("Refresh")});
+      suspects.insert(suspects.end(), left.begin(), left.end());
+      continue;
+    }
+    TFileStamp stamp;
+    if (!StampOf(left.front(), stamp))
+      continue;
+    Log(ltError,
+        "Проверка файла \"%s\" завершила программу, которая его проверяла; файл пропускается, "
+        "пока он не изменится <%s.%s>",
+        {left.front(), ClassName, std::string("Refresh")});
+    Cache.Put(left.front(), stamp, FailedAnswer(KilledTheAsker));
+    blamed = true;
+  }
+  if (blamed && !Cache.Save(CacheFile))
+    Log(ltError, "Не удалось сохранить кэш компонентов \"%s\" <%s.%s>",
+        {CacheFile, ClassName, std::string("Refresh")});
   for (const std::string& folder : Folders())
     for (const std::string& name : LibraryFiles(folder)) {
       const std::string file = folder + name;
@@ -119,6 +155,8 @@ std::unique_ptr<TComponentScan> TComponentList::BeginScan() {
       scan->Answers.push_back(kept ? *kept : TComponentAnswer{});
       scan->Cached.push_back(kept != nullptr);
       scan->FromCache += kept != nullptr;
+      if (!kept && std::find(suspects.begin(), suspects.end(), file) != suspects.end())
+        scan->Suspects.push_back(scan->Files.size() - 1);
     }
   return scan;
 }

@@ -21,6 +21,11 @@ public:
   std::vector<TComponentAnswer> Answers;
   std::vector<bool> Cached;
   TDescribeOptions Options;
+  // Where the files asked are noted while they are asked (TScanJournal of this cache file);
+  // empty: nowhere.
+  std::string JournalOf;
+  // The files (indices) asked one at a time before the others.
+  std::vector<std::size_t> Suspects;
 
   // Asks the hosts about the files that have no answer yet.
   void Run();

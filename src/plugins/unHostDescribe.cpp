@@ -1,5 +1,7 @@
 #include "plugins/unHostDescribe.h"
 
+#include "plugins/unScanJournal.h"
+
 #include "platform/unLogFormat.h"
 #include "platform/unStrings.h"
 #include "plugins/unHostProtocol.h"
@@ -76,11 +78,13 @@ TComponentAnswer DescribeHere(const std::string& file, bool logWrapper) {
   return answer;
 }
 
-bool DescribeInto(int fd, const std::vector<std::string>& files, bool logWrapper) {
+bool DescribeInto(int fd, const std::vector<std::string>& files, bool logWrapper, int journalFd) {
   if (!WriteAll(fd, Encode(THelloMessage{}).Frame()))
     return false;
-  for (const std::string& file : files)
+  for (const std::string& file : files) {
+    TScanJournal::Note(journalFd, file, true);
     if (!WriteAll(fd, Encode(DescribeHere(file, logWrapper)).Frame()))
       return false;
+  }
   return true;
 }

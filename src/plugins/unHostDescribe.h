@@ -13,6 +13,8 @@
 // host process: a library that crashes or hangs takes the process with it.
 TComponentAnswer DescribeHere(const std::string& file, bool logWrapper = false);
 
-// Says hello on fd, then describes each file in turn and writes its answer there. False when fd
-// is closed.
-bool DescribeInto(int fd, const std::vector<std::string>& files, bool logWrapper);
+// Says hello on fd, then describes each file in turn and writes its answer there; each file is
+// noted in the scan journal journalFd (when there is one) before it is loaded (the asker notes
+// the answer once it has it). False when fd is closed.
+bool DescribeInto(int fd, const std::vector<std::string>& files, bool logWrapper,
+                  int journalFd = -1);

@@ -1,7 +1,9 @@
 #include "plugins/unProbe.h"
 
 #include "platform/unStrings.h"
+#include "plugins/unHostProcess.h"
 #include "plugins/unHostProtocol.h"
+#include "plugins/unScanJournal.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -26,9 +28,9 @@ struct TPipe {
 };
 
 struct THost {
-  pid_t Pid = -1; // also the id of its process group
-  TPipe Answer;   // the answer frames
-  TPipe Output;   // its standard output and error
+  THostProcess Process;
+  TPipe Answer; // the answer frames
+  TPipe Output; // its standard output and error
   TFrameBuffer Frames;
   std::string Text;               // its output since its last answer, up to KeptOutput
   std::vector<std::size_t> Files; // indices of the files it was given
@@ -46,7 +48,7 @@ bool OpenPipe(int fds[2]) {
   return true;
 }
 
-// Starts a host for the files; Pid stays -1 when it cannot be started.
+// Starts a host for the files; its process is not started when it cannot be.
 THost Start(std::vector<std::size_t> indices, const std::vector<std::string>& files,
             const TDescribeOptions& options) {
   THost host;
@@ -60,41 +62,29 @@ THost Start(std::vector<std::size_t> indices, const std::vector<std::string>& fi
     close(pipeFds[1]);
     return host;
   }
-  // Everything the child needs is made before the fork.
-  std::vector<std::string> mine;
-  for (std::size_t i : host.Files)
-    mine.push_back(files[i]);
-  const std::string fdText = std::to_string(pipeFds[1]);
-  std::vector<const char*> argv{options.Helper.c_str()};
+  std::vector<std::string> args;
   if (options.LogWrapper)
-    argv.push_back("--log");
-  argv.push_back(fdText.c_str());
-  for (const std::string& f : mine)
-    argv.push_back(f.c_str());
-  argv.push_back(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    // A group of its own, so that whatever a library starts ends with it.
-    setpgid(0, 0);
-    // What a library prints goes to the caller, never into anybody's output.
-    const int null = open("/dev/null", O_RDONLY);
-    if (null >= 0)
-      dup2(null, 0);
-    dup2(outFds[1], 1);
-    dup2(outFds[1], 2);
-    fcntl(pipeFds[1], F_SETFD, 0);
-    execv(options.Helper.c_str(), const_cast<char* const*>(argv.data()));
-    _exit(127);
+    args.push_back("--log");
+  std::vector<int> pass{pipeFds[1]};
+  if (options.JournalFd >= 0) {
+    args.push_back("--journal");
+    args.push_back(std::to_string(options.JournalFd));
+    pass.push_back(options.JournalFd);
   }
+  args.push_back(std::to_string(pipeFds[1]));
+  for (std::size_t i : host.Files)
+    args.push_back(files[i]);
+  // What a library prints goes to the caller, never into anybody's output.
+  const bool started = host.Process.Start(options.Helper, args, pass, outFds[1]);
+  const int startErrno = errno;
   close(pipeFds[1]);
   close(outFds[1]);
-  if (pid < 0) {
+  if (!started) {
     close(pipeFds[0]);
     close(outFds[0]);
+    errno = startErrno;
     return host;
   }
-  setpgid(pid, pid); // also here, so that the group exists before anything is killed
-  host.Pid = pid;
   host.Answer.Fd = pipeFds[0];
   host.Output.Fd = outFds[0];
   host.Deadline = TClock::now() + std::chrono::milliseconds(options.TimeoutMs);
@@ -123,14 +113,10 @@ template <class F> bool ReadSome(TPipe& pipe, F&& sink) {
   return false;
 }
 
-// Ends whatever is left of the host's process group, then takes the host's status; the status
-// is unknown (-1) when the system had already taken it (SIGCHLD ignored).
-int EndGroup(const THost& host) {
-  kill(-host.Pid, SIGKILL);
-  int status = -1;
-  while (waitpid(host.Pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  return status;
+// Ends the host with everything it started, then takes its status; -1 when it is unknown.
+int EndGroup(THost& host) {
+  host.Process.End(THostProcess::EndWaitMs);
+  return host.Process.Status();
 }
 
 // The output, one line of valid text, to go with a failure's cause.
@@ -190,6 +176,8 @@ private:
   bool Cancelled() const { return Options.Cancel && Options.Cancel->load(); }
 
   void Answered(std::size_t index, TComponentAnswer answer) {
+    // Noted here, where it arrived: a host that answers as the asker dies proves nothing.
+    TScanJournal::Note(Options.JournalFd, Files[index], false);
     Results[index] = std::move(answer);
     if (Options.Done)
       Options.Done->fetch_add(1, std::memory_order_relaxed);
@@ -206,7 +194,7 @@ private:
       return;
     }
     THost host = Start(share, Files, Options);
-    if (host.Pid < 0) {
+    if (!host.Process.Started()) {
       const std::string cause =
           std::string("не удалось запустить процесс проверки: ") + std::strerror(errno);
       for (std::size_t i : share)
@@ -304,9 +292,11 @@ private:
       for (const TPipe* pipe : {&h.Answer, &h.Output})
         if (pipe->Fd >= 0)
           fds.push_back({pipe->Fd, POLLIN, 0});
-      // Its end comes without a word on a pipe when something it started holds its pipes, or
-      // it has answered everything: look for it often then.
-      if ((h.Answer.Fd < 0 && h.Output.Fd < 0) || h.Next >= h.Files.size())
+      // Its end is told by the process itself; without such a descriptor, it is looked for often
+      // when its pipes are closed or it has answered everything.
+      if (h.Process.EndDescriptor() >= 0)
+        fds.push_back({h.Process.EndDescriptor(), POLLIN, 0});
+      else if ((h.Answer.Fd < 0 && h.Output.Fd < 0) || h.Next >= h.Files.size())
         closedPending = true;
     }
     int wait = static_cast<int>(
@@ -324,11 +314,8 @@ private:
         Retire(i, Garbled(h));
         continue;
       }
-      // Looked at without taking the status, so that its group still exists to be ended.
-      siginfo_t info{};
-      const int looked =
-          waitid(P_PID, static_cast<id_t>(h.Pid), &info, WEXITED | WNOHANG | WNOWAIT);
-      const bool ended = (looked == 0 && info.si_pid == h.Pid) || (looked < 0 && errno == ECHILD);
+      // Known from the process itself: something it started may hold its pipes open.
+      const bool ended = h.Process.Ended();
       if (ended) {
         const int status = EndGroup(h);
         // What it still wrote before it ended.

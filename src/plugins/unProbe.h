@@ -22,6 +22,8 @@ struct TDescribeOptions {
   std::atomic<std::size_t>* Done = nullptr;
   // When set and true, the hosts are ended and the files left get the cause "проверка прервана".
   const std::atomic<bool>* Cancel = nullptr;
+  // The scan journal the hosts note each file in (TScanJournal); -1: none.
+  int JournalFd = -1;
 };
 
 // Describes every file in component hosts: the files are shared out among at most Parallel host

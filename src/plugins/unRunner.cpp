@@ -3,6 +3,7 @@
 #include "platform/unStrings.h"
 #include "plugins/unHostProtocol.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -14,11 +15,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+namespace {
+
+// How long a killed host is waited for before it is left to be taken later.
+constexpr int KillWaitMs = 200;
+
+std::int64_t MsToNs(std::int64_t ms) {
+  return ms * 1000000;
+}
+
+} // namespace
+
 TRunner::~TRunner() {
-  if (Pid > 0 && !Over) {
+  if (Running())
     Kill();
-    Reap(true);
-  }
   if (Fd >= 0)
     close(Fd);
   if (Status)
@@ -42,6 +52,19 @@ bool TRunner::Start(const TRunPlan& plan, const std::string& host, std::string* 
   Values.assign(plan.Modules.size(), {});
   for (std::size_t i = 0; i < plan.Modules.size(); ++i)
     Values[i].assign(plan.Modules[i].Outputs.size(), {});
+  // The editor runs no component code itself: without its host program there is no run.
+  if (host.empty() || access(host.c_str(), X_OK) != 0) {
+    if (error)
+      *error = "программа компонентов «" + host + "» не найдена";
+    return false;
+  }
+  const TMessageWriter planMessage = Encode(plan);
+  if (planMessage.Payload().size() > MaxFrameBytes) {
+    if (error)
+      *error = "план выполнения занимает " + std::to_string(planMessage.Payload().size() >> 20) +
+               " МиБ, больше предела в " + std::to_string(MaxFrameBytes >> 20) + " МиБ";
+    return false;
+  }
   const int shm = memfd_create("zu-run", MFD_CLOEXEC);
   if (shm < 0 || ftruncate(shm, sizeof(TRunStatus)) != 0) {
     if (shm >= 0)
@@ -59,41 +82,46 @@ bool TRunner::Start(const TRunPlan& plan, const std::string& host, std::string* 
     close(shm);
     return fail("не удалось открыть канал к процессу компонентов");
   }
-  // The editor runs no component code itself: without its host program there is no run.
-  if (host.empty() || access(host.c_str(), X_OK) != 0) {
-    close(shm);
-    close(fds[0]);
-    close(fds[1]);
-    return fail("программа компонентов «" + host + "» не найдена");
-  }
-  const std::string fdText = std::to_string(fds[1]), shmText = std::to_string(shm);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    setpgid(0, 0);
-    const int null = open("/dev/null", O_RDWR);
-    if (null >= 0) {
-      dup2(null, 0);
-      dup2(null, 1);
-      dup2(null, 2);
-    }
-    fcntl(fds[1], F_SETFD, 0);
-    fcntl(shm, F_SETFD, 0);
-    execl(host.c_str(), host.c_str(), "--run", fdText.c_str(), shmText.c_str(), nullptr);
-    _exit(127);
-  }
+  const bool started =
+      Host.Start(host, {"--run", std::to_string(fds[1]), std::to_string(shm)}, {fds[1], shm});
+  const int startErrno = errno;
   close(fds[1]);
   close(shm);
-  if (pid < 0) {
+  if (!started) {
     close(fds[0]);
+    errno = startErrno;
     return fail("не удалось запустить процесс компонентов");
   }
-  setpgid(pid, pid);
-  Pid = pid;
   Fd = fds[0];
   fcntl(Fd, F_SETFL, O_NONBLOCK);
-  // A host gone before it read its plan is seen by Poll, which tells why.
-  WriteAll(Fd, Encode(THelloMessage{}).Frame() + Encode(plan).Frame());
+  // A host gone before it read its plan is seen by Poll, which tells why; a plan the channel
+  // does not take at once goes as the host reads.
+  Send(Encode(THelloMessage{}).Frame() + planMessage.Frame());
   return true;
+}
+
+void TRunner::Send(const std::string& frame) {
+  if (ChannelClosed)
+    return;
+  Outgoing += frame;
+  Flush();
+}
+
+void TRunner::Flush() {
+  while (!Outgoing.empty() && !ChannelClosed) {
+    const ssize_t n = send(Fd, Outgoing.data(), Outgoing.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n > 0) {
+      Outgoing.erase(0, static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+      return;
+    // The other end is gone: nothing more goes there.
+    Outgoing.clear();
+    return;
+  }
 }
 
 void TRunner::Fail(std::int32_t module, std::int64_t tick, const std::string& text) {
@@ -118,31 +146,45 @@ void TRunner::Handle(const std::string& payload) {
     Greeted = true;
     return;
   }
+  auto impossible = [this] {
+    Fail(-1, 0, "непонятный ответ процесса компонентов");
+    Kill();
+  };
+  // After its end a host says nothing more.
+  if (Finished)
+    return impossible();
+  // A tick beyond the plan's last, or before one already reported, cannot be.
+  auto possible = [this](std::int64_t tick) {
+    return tick >= Tick && tick >= 0 && (Plan.Ticks == 0 || tick <= Plan.Ticks);
+  };
   TMessageReader r(payload);
   switch (r.HostKind()) {
   case THostKind::Ready:
-    if (TReadyMessage ready; Decode(r, ready)) {
+    if (TReadyMessage ready; Decode(r, ready) && !Ready) {
       Ready = true;
       return;
     }
     break;
   case THostKind::Values:
-    if (TValuesMessage values; Decode(r, values)) {
+    if (TValuesMessage values; Decode(r, values) && possible(values.Tick)) {
       for (const TValuesMessage::TValue& v : values.Values) {
         if (v.Module < 0 || static_cast<std::size_t>(v.Module) >= Values.size() || v.Output < 0 ||
             static_cast<std::size_t>(v.Output) >= Values[static_cast<std::size_t>(v.Module)].size())
-          break;
+          return impossible();
         Values[static_cast<std::size_t>(v.Module)][static_cast<std::size_t>(v.Output)] = v.Text;
       }
-      Tick = std::max(Tick, values.Tick);
+      Tick = values.Tick;
       if (OnValues)
         OnValues();
       return;
     }
     break;
   case THostKind::Row:
-    if (TRowMessage row; Decode(r, row)) {
-      if (row.Values.size() == Plan.Watch.size() && OnRow)
+    if (TRowMessage row; Decode(r, row) && row.Tick == RowTick + 1 && possible(row.Tick) &&
+                         row.Values.size() == Plan.Watch.size()) {
+      RowTick = row.Tick;
+      Tick = row.Tick;
+      if (OnRow)
         OnRow(row.Tick, row.Values);
       return;
     }
@@ -150,39 +192,68 @@ void TRunner::Handle(const std::string& payload) {
   case THostKind::Error:
     if (TErrorMessage error; Decode(r, error)) {
       Fail(error.Module, error.Tick, error.Text);
-      if (error.Tick > 0)
+      if (error.Tick > 0 && possible(error.Tick))
         Tick = error.Tick;
       return;
     }
     break;
   case THostKind::End:
-    if (TEndMessage end; Decode(r, end)) {
-      Ended = true;
-      Tick = std::max(Tick, end.Ticks);
+    // A run of so many ticks ends after the last; one asked to stop may end before.
+    if (TEndMessage end; Decode(r, end) && possible(end.Ticks) &&
+                         (Plan.Ticks == 0 || end.Ticks == Plan.Ticks || StopRequested()) &&
+                         (Plan.Watch.empty() || end.Ticks == RowTick)) {
+      Finished = true;
+      Tick = end.Ticks;
       return;
     }
     break;
   default:
     break;
   }
-  Fail(-1, 0, "непонятный ответ процесса компонентов");
+  impossible();
 }
 
 void TRunner::Kill() {
-  if (Pid > 0)
-    kill(-Pid, SIGKILL);
+  // Its guard ends it with all it started; the whole group is killed when the guard does not.
+  Host.End(KillWaitMs);
+  Over = true;
 }
 
-void TRunner::Reap(bool killed) {
-  int status = -1;
-  while (waitpid(Pid, &status, 0) < 0 && errno == EINTR) {
+bool TRunner::ReadChannel() {
+  if (ChannelClosed)
+    return false;
+  for (int chunks = 0; chunks < 256; ++chunks) {
+    char buf[65536];
+    const ssize_t n = read(Fd, buf, sizeof buf);
+    if (n > 0) {
+      Frames.Append(buf, static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n == 0 || errno != EAGAIN)
+      ChannelClosed = true;
+    break;
   }
+  return !ChannelClosed;
+}
+
+void TRunner::HostEnded() {
+  // What it wrote before it ended.
+  ReadChannel();
+  std::string payload;
+  while (!Over && Frames.Next(payload))
+    Handle(payload);
+  if (Over)
+    return;
   Over = true;
-  if (killed || Ended || !Failure.empty())
+  if (Finished || !Failure.empty())
     return;
   // It ended without a word: the module it was in took it down.
+  const std::int32_t phase = Status->Phase.load();
   const std::int32_t module = Status->Module.load();
   const std::int64_t tick = Status->Tick.load();
+  const int status = Host.Status();
   std::string how = "процесс компонентов завершился";
   if (status != -1 && WIFSIGNALED(status)) {
     const char* name = strsignal(WTERMSIG(status));
@@ -191,94 +262,107 @@ void TRunner::Reap(bool killed) {
   } else if (status != -1 && WIFEXITED(status)) {
     how += " с кодом " + std::to_string(WEXITSTATUS(status));
   }
-  Fail(Status->Phase.load() != rpIdle ? module : -1, Status->Phase.load() == rpLoad ? 0 : tick,
-       Status->Phase.load() != rpIdle ? how : "Выполнение прервано: " + how);
+  const bool inModule =
+      phase != rpIdle && module >= 0 && module < static_cast<std::int32_t>(Plan.Modules.size());
+  Fail(inModule ? module : -1, phase == rpLoad ? 0 : tick, how);
 }
 
 bool TRunner::Poll(int waitMs) {
-  if (Pid <= 0 || Over)
+  if (!Host.Started() || Over)
     return false;
+  std::int64_t now = MonotonicNs();
   // The nearest moment a call into a module runs out of time.
   const std::int32_t phase = Status->Phase.load(std::memory_order_acquire);
-  const std::int64_t now = MonotonicNs();
-  if (phase != rpIdle) {
-    const std::int64_t limit =
-        static_cast<std::int64_t>(phase == rpStep ? StepLimitMs : LoadLimitMs) * 1000000;
+  std::int64_t nearest = now + MsToNs(std::max(0, waitMs));
+  if (phase != rpIdle && !ChannelClosed) {
+    const std::int64_t limit = MsToNs(phase == rpStep ? StepLimitMs : LoadLimitMs);
     const std::int64_t since = Status->SinceNs.load();
     if (now - since > limit) {
       const std::int32_t module = Status->Module.load();
-      Kill();
       const std::string what = phase == rpStep   ? "шаг"
                                : phase == rpLoad ? "создание экземпляра"
                                                  : "освобождение";
       Fail(module, phase == rpLoad ? 0 : Status->Tick.load(),
            what + " не закончился за " + std::to_string(limit / 1000000) +
                " мс; процесс компонентов остановлен");
-      Reap(true);
+      Kill();
       return false;
     }
-    waitMs = std::min<std::int64_t>(waitMs, (since + limit - now) / 1000000 + 1);
+    nearest = std::min(nearest, since + limit + 1000000);
   }
-  pollfd p{Fd, POLLIN, 0};
-  if (poll(&p, 1, std::max(0, waitMs)) < 0 && errno != EINTR)
+  for (const std::int64_t deadline : {EndDeadlineNs, StopDeadlineNs})
+    if (deadline != 0)
+      nearest = std::min(nearest, deadline);
+  // Waits on the channel and on the process itself, never longer than the nearest moment.
+  pollfd fds[2];
+  nfds_t count = 0;
+  if (!ChannelClosed)
+    fds[count++] = {Fd, static_cast<short>(POLLIN | (Outgoing.empty() ? 0 : POLLOUT)), 0};
+  if (Host.EndDescriptor() >= 0)
+    fds[count++] = {Host.EndDescriptor(), POLLIN, 0};
+  std::int64_t waitNs = std::max<std::int64_t>(0, nearest - now);
+  if (Host.EndDescriptor() < 0)
+    waitNs = std::min(waitNs, MsToNs(THostProcess::FallbackPollMs));
+  if (poll(fds, count, static_cast<int>((waitNs + 999999) / 1000000)) < 0 && errno != EINTR)
     return true;
-  bool closed = false;
-  for (int chunks = 0; chunks < 256; ++chunks) {
-    char buf[65536];
-    const ssize_t n = read(Fd, buf, sizeof buf);
-    if (n > 0) {
-      Frames.Append(buf, static_cast<std::size_t>(n));
-      continue;
-    }
-    if (n == 0 || (errno != EAGAIN && errno != EINTR))
-      closed = true;
-    break;
-  }
+  Flush();
+  ReadChannel();
   std::string payload;
-  while (Frames.Next(payload))
+  while (!Over && Frames.Next(payload))
     Handle(payload);
+  if (Over)
+    return false;
   if (Frames.Broken()) {
-    Fail(-1, 0, "Выполнение прервано: непонятный ответ процесса компонентов");
+    Fail(-1, 0, "непонятный ответ процесса компонентов");
     Kill();
-    Reap(true);
     return false;
   }
-  if (closed) {
-    Reap(false);
+  if (Host.Ended()) {
+    HostEnded();
     return false;
   }
-  if (!Failure.empty() || Ended) {
-    // It reported its end; it goes on its own, or is made to.
-    for (int i = 0; i < 100; ++i) {
-      if (waitpid(Pid, nullptr, WNOHANG) == Pid) {
-        Over = true;
-        return false;
-      }
-      usleep(10000);
+  now = MonotonicNs();
+  // A host that said its end or failure, or closed its channel, ends by itself soon, or is made to.
+  if (EndDeadlineNs == 0 && (ChannelClosed || Finished || !Failure.empty()))
+    EndDeadlineNs = now + MsToNs(EndWaitMs);
+  if (EndDeadlineNs != 0 && now >= EndDeadlineNs) {
+    if (!Finished) {
+      const std::int32_t in = Status->Phase.load();
+      Fail(in != rpIdle ? Status->Module.load() : -1, in == rpLoad ? 0 : Status->Tick.load(),
+           "процесс компонентов закрыл канал и не завершился за " + std::to_string(EndWaitMs) +
+               " мс; он остановлен");
     }
     Kill();
-    Reap(true);
+    return false;
+  }
+  if (StopDeadlineNs != 0 && now >= StopDeadlineNs) {
+    Kill();
     return false;
   }
   return true;
 }
 
-void TRunner::Stop() {
-  if (!Running())
+void TRunner::RequestStop() {
+  if (!Running() || StopRequested())
     return;
-  WriteAll(Fd, Encode(TStopMessage{}).Frame());
-  const std::int64_t until = MonotonicNs() + static_cast<std::int64_t>(StopWaitMs) * 1000000;
-  while (Poll(50))
-    if (MonotonicNs() > until) {
-      Kill();
-      Reap(true);
-      break;
-    }
+  Send(Encode(TStopMessage{}).Frame());
+  StopDeadlineNs = MonotonicNs() + MsToNs(StopWaitMs);
+}
+
+void TRunner::Stop() {
+  RequestStop();
+  while (Poll(50)) {
+  }
+}
+
+void TRunner::Abort() {
+  if (Running())
+    Kill();
 }
 
 void TRunner::SetRate(double hz) {
   if (Running() && hz >= 0)
-    WriteAll(Fd, Encode(TRateMessage{static_cast<std::int64_t>(hz * 1000 + 0.5)}).Frame());
+    Send(Encode(TRateMessage{static_cast<std::int64_t>(hz * 1000 + 0.5)}).Frame());
 }
 
 void TRunner::Wait() {

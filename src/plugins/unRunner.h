@@ -1,6 +1,7 @@
 #pragma once
 
 #include "plugins/unHostMessage.h"
+#include "plugins/unHostProcess.h"
 #include "plugins/unRunPlan.h"
 
 #include <functional>
@@ -11,7 +12,9 @@
 // Runs a plan in a component host process and follows it: takes the values the host reports,
 // and watches that the host stays alive and that no call into a module lasts too long. Whatever
 // the host does, the caller only sees a run that ended, cleanly or with a message naming the
-// module and the tick. Not thread-safe: one thread starts, polls and stops.
+// module and the tick. No call waits longer than it is told (Stop: StopWaitMs and a kill): a host
+// that closes its channel and does not end, or ends while something it started holds the channel,
+// is seen from the process itself. Not thread-safe: one thread starts, polls and stops.
 class TRunner {
 public:
   TRunner() = default;
@@ -26,14 +29,20 @@ public:
   // Handles what the host sent, waiting up to waitMs for something; checks that the host lives
   // and that no call into a module has gone on too long. False once the run is over.
   bool Poll(int waitMs);
+  // Asks the host to stop after its tick without waiting; Poll sees the end, and kills the host
+  // when it has not ended StopWaitMs later.
+  void RequestStop();
+  bool StopRequested() const { return StopDeadlineNs != 0; }
   // Asks the host to stop after its tick and waits (at most StopWaitMs, then kills it).
   void Stop();
+  // Ends the run at once: the host and all it started are killed.
+  void Abort();
   // Polls until the run is over.
   void Wait();
   // Ticks per second from now on (0: as fast as possible).
   void SetRate(double hz);
 
-  bool Running() const { return Pid > 0 && !Over; }
+  bool Running() const { return Host.Started() && !Over; }
   // The run ended with a failure: Failure holds the message.
   bool Failed() const { return !Failure.empty(); }
   const std::string& GetFailure() const { return Failure; }
@@ -45,6 +54,9 @@ public:
   const std::vector<std::vector<std::string>>& GetValues() const { return Values; }
   // The descriptor to wait on for news from the host; -1 when none.
   int Descriptor() const { return Fd; }
+  // Readable when the host has ended; -1 when the system gives none (then Poll at least every
+  // THostProcess::FallbackPollMs).
+  int EndDescriptor() const { return Host.EndDescriptor(); }
 
   // Called with each watched row (the tick and the watched values in the plan's order).
   std::function<void(std::int64_t, const std::vector<std::string>&)> OnRow;
@@ -55,22 +67,38 @@ public:
   int StepLimitMs = 2000;
   int LoadLimitMs = 10000;
   int StopWaitMs = 3000;
+  // How long a host that said its end, or closed its channel, may take to end by itself.
+  int EndWaitMs = 1000;
 
 private:
   void Handle(const std::string& payload);
   void Fail(std::int32_t module, std::int64_t tick, const std::string& text);
-  // Takes the host's status once it has ended; the cause of an end nobody reported.
-  void Reap(bool killed);
+  // The host ended by itself: what it still wrote is taken, and the cause of an end nobody
+  // reported is told.
+  void HostEnded();
+  // The host is killed; the run is over.
   void Kill();
+  // Sends what is waiting to go to the host, as far as the channel takes it now.
+  void Flush();
+  void Send(const std::string& frame);
+  // Reads what the channel holds; false when it is closed.
+  bool ReadChannel();
   std::string Label(std::int32_t module) const;
 
   TRunPlan Plan;
-  pid_t Pid = -1;
+  THostProcess Host;
   int Fd = -1;
+  std::string Outgoing;
+  bool ChannelClosed = false;
+  // When the host must have ended by (0: no such moment yet).
+  std::int64_t EndDeadlineNs = 0;
+  std::int64_t StopDeadlineNs = 0;
+  // The last tick of a row, checked to be the one after the row before.
+  std::int64_t RowTick = 0;
   TRunStatus* Status = nullptr;
   TFrameBuffer Frames;
   bool Over = false;
-  bool Ended = false; // the host said it ended cleanly
+  bool Finished = false; // the host said it ended cleanly
   bool Ready = false;
   bool Greeted = false; // the host said hello with this editor's version
   std::string Failure;

@@ -228,6 +228,8 @@ TEST_F(RunWindowTest, ARunShowsValuesLocksTheProjectAndLeavesItAsItWas) {
   EXPECT_EQ(Window->GetProject()->GetMainModules()->Count(), 4);
 
   Item("miStop")->trigger();
+  // The stop is asked; the window goes on until the host has stopped.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Item("miRun")->isEnabled(); }, 5000));
   EXPECT_FALSE(run->Running());
   EXPECT_FALSE(document->Locked());
   EXPECT_FALSE(Window->GetCanvas()->IsReadOnly());

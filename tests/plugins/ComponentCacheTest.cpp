@@ -17,23 +17,25 @@ struct TCountingHost {
   explicit TCountingHost(const TTempFolder& folder)
       : Program((folder.Path / "host.sh").string()), Log((folder.Path / "starts").string()) {
     WriteBytes(Utf8ToUtf16(Program), "#!/bin/sh\n"
-                                     "fd=$1; shift\n"
                                      "echo \"$*\" >> '" +
                                          Log +
                                          "'\n"
-                                         "exec '" ZU_PROBE "' \"$fd\" \"$@\"\n");
+                                         "exec '" ZU_PROBE "' \"$@\"\n");
     fs::permissions(Program, fs::perms::owner_all);
   }
-  // The files of each start, in order, with the folder taken out.
+  // The files of each start (its arguments that are files), in order, with the folder taken out.
   std::vector<std::string> Starts(const std::string& folder) const {
     std::vector<std::string> starts;
     std::string text = ReadBytes(Utf8ToUtf16(Log));
     for (std::size_t at = 0; at < text.size();) {
       const std::size_t end = text.find('\n', at);
-      std::string line = text.substr(at, end - at);
-      for (std::size_t p; (p = line.find(folder)) != std::string::npos;)
-        line.erase(p, folder.size());
-      starts.push_back(line);
+      std::string line = text.substr(at, end - at), files;
+      for (std::size_t p; (p = line.find(folder)) != std::string::npos;) {
+        const std::size_t name = p + folder.size(), space = line.find(' ', name);
+        files += (files.empty() ? "" : " ") + line.substr(name, space - name);
+        line.erase(0, space == std::string::npos ? line.size() : space);
+      }
+      starts.push_back(files);
       at = end + 1;
     }
     return starts;

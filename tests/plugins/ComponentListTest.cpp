@@ -193,24 +193,21 @@ TEST(ComponentList, AProbeThatCannotStartSaysWhy) {
 }
 
 TEST(ComponentList, WhatAProbeStartsEndsWithIt) {
-  TTempFolder folder;
-  const std::string pidFile = (folder.Path / "pid").string();
-  setenv("ZU_TEST_PID_FILE", pidFile.c_str(), 1);
-  const TComponentAnswer result = Describe({TestComponent("forks")}, ZU_PROBE, 3000, 1).front();
-  unsetenv("ZU_TEST_PID_FILE");
-  EXPECT_TRUE(result.Ok) << result.Cause;
-  const std::string text = ReadBytes(Utf8ToUtf16(pidFile));
-  ASSERT_FALSE(text.empty()) << "the component's process never started";
-  const pid_t left = std::stoi(text);
-  // Gone, or a zombie waiting for the system to take it.
-  std::string state;
-  for (int i = 0; i < 100; ++i) {
-    state = ReadBytes(Utf8ToUtf16("/proc/" + std::to_string(left) + "/stat"));
-    if (state.empty() || state.find(") Z ") != std::string::npos)
-      break;
-    usleep(10000);
+  // In the host's group, and in a session of its own.
+  for (const bool ownSession : {false, true}) {
+    TTempFolder folder;
+    const std::string pidFile = (folder.Path / "pid").string();
+    setenv("ZU_TEST_PID_FILE", pidFile.c_str(), 1);
+    if (ownSession)
+      setenv("ZU_TEST_SETSID", "1", 1);
+    const TComponentAnswer result = Describe({TestComponent("forks")}, ZU_PROBE, 3000, 1).front();
+    unsetenv("ZU_TEST_PID_FILE");
+    unsetenv("ZU_TEST_SETSID");
+    EXPECT_TRUE(result.Ok) << result.Cause;
+    const std::vector<pid_t> left = PidsIn(pidFile);
+    ASSERT_EQ(left.size(), 1u) << "the component's process never started";
+    EXPECT_TRUE(GoneSoon(left[0])) << "own session: " << ownSession;
   }
-  EXPECT_TRUE(state.empty() || state.find(") Z ") != std::string::npos) << state;
 }
 
 TEST(ComponentList, AComponentThatIgnoresChildrenSpoilsNoLaterScan) {

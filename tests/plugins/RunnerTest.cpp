@@ -508,7 +508,7 @@ TEST(Runner, WhatAHostSaysIsCheckedBeforeItIsBelieved) {
   EXPECT_EQ(FailureOfHost(FakeHost(folder, "\\001\\000\\000\\000Z")),
             "непонятный ответ процесса компонентов");
   EXPECT_EQ(FailureOfHost(FakeHost(folder, "\\377\\377\\377\\377")),
-            "Выполнение прервано: непонятный ответ процесса компонентов");
+            "непонятный ответ процесса компонентов");
   // Values of outputs that are not there are dropped; the run ends with what was said.
   TRunner runner;
   ASSERT_TRUE(runner.Start(Misbehaving(),
@@ -518,8 +518,7 @@ TEST(Runner, WhatAHostSaysIsCheckedBeforeItIsBelieved) {
   runner.Wait();
   EXPECT_EQ(runner.GetValues()[0][0], "");
   // Silence, then the end: the host ended without a word.
-  EXPECT_EQ(FailureOfHost(FakeHost(folder, "", false)),
-            "Выполнение прервано: процесс компонентов завершился с кодом 0");
+  EXPECT_EQ(FailureOfHost(FakeHost(folder, "", false)), "процесс компонентов завершился с кодом 0");
 }
 
 TEST(Runner, AHostOfAnotherVersionIsRefused) {

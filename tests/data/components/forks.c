@@ -1,5 +1,5 @@
-/* Starts a process that sleeps for a minute and writes its id into the file named by
- * ZU_TEST_PID_FILE; answers like a healthy component. */
+/* Starts a process that sleeps for a minute (in a session of its own when ZU_TEST_SETSID is set)
+ * and writes its id into the file named by ZU_TEST_PID_FILE; answers like a healthy component. */
 #include "test_component.h"
 
 #include <stdio.h>
@@ -11,6 +11,8 @@ ZU_EXPORT ZU_BOOL ZU_Plugin_Info(TZUInfo* info, TZUVersion* version) {
   if (file) {
     const pid_t child = fork();
     if (child == 0) {
+      if (getenv("ZU_TEST_SETSID"))
+        setsid();
       sleep(60);
       _exit(0);
     }
