@@ -239,3 +239,60 @@ void BM_RedrawWhileRunning10000(benchmark::State& state) {
 BENCHMARK(BM_RedrawWhileRunning10000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+// A module whose host closes its channel, or puts another socket over it, and then blocks: the
+// window's longest wait for its event loop from Run until the run has ended (manual time), and
+// how long the end took to be seen.
+void BM_HostLeavesItsChannelWindowWait(benchmark::State& state) {
+  const char* how = state.range(0) == 0 ? "closeblock 20" : "dup2block 20";
+  TBenchFolder folder;
+  fs::copy_file(ExeFolder() + "../tests/components/test_misbehaves.so", folder.Path / "M.so");
+  const fs::path file = folder.Path / "leaves.xml";
+  {
+    TProject project(nullptr, {}, u"", u"Leaves");
+    project.GetMainModules()
+        ->AddModule(100, 100, u"M", 80, 120)
+        ->SetType(Utf8ToUtf16((folder.Path / "M.so").string()));
+    project.Save(Utf8ToUtf16(file.string()));
+  }
+  setenv("ZU_TEST_MISBEHAVE", how, 1);
+  auto* dialogs = new TOpenDialogs(QString::fromStdString(file.string()));
+  TfmMain window(std::unique_ptr<IMainDialogs>(dialogs), nullptr,
+                 Utf8ToUtf16(folder.Path.string() + "/"));
+  window.show();
+  window.Start();
+  window.WaitForComponents();
+  window.OpenProject();
+  window.SetRunRate(0);
+  TRunControl* run = window.GetRunControl();
+  for (auto _ : state) {
+    dialogs->Failed = false;
+    QElapsedTimer clock;
+    qint64 longest = 0, last = 0;
+    QTimer tick;
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+      longest = std::max(longest, clock.elapsed() - last);
+      last = clock.elapsed();
+    });
+    bool ended = false;
+    const auto connection = QObject::connect(run, &TRunControl::Stopped, [&] { ended = true; });
+    clock.start();
+    tick.start();
+    window.RunProject();
+    while (!ended && clock.elapsed() < 20000)
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    QObject::disconnect(connection);
+    state.SetIterationTime(static_cast<double>(longest) / 1000);
+    state.counters["end_seen_ms"] = static_cast<double>(clock.elapsed());
+    if (!ended || !dialogs->Failed)
+      state.SkipWithError("the run did not end with a failure");
+  }
+  unsetenv("ZU_TEST_MISBEHAVE");
+}
+BENCHMARK(BM_HostLeavesItsChannelWindowWait)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);

@@ -327,12 +327,45 @@ TEST(Cli, RunEndsWithTheMessageOfAModuleThatFailed) {
                  (folder.Path / "M.so").string() +
                  "</Type></Module0></Modules></Module0></Modules></ModuleMain>"
                  "</Kven_ZU_Programming_Project>\n");
-  // The module sits below "Box": messages and watches name it by its path.
-  const TRun run =
-      RunCli("project run " + file + " --rate 0 --ticks 10 --watch Box/M.Y --components " +
-                 folder.Path.string(),
-             "ZU_TEST_MISBEHAVE='fail 3' XDG_CACHE_HOME=" + folder.Path.string() + " ");
-  EXPECT_EQ(run.Code, 1);
-  EXPECT_EQ(run.Out, "tick\tBox/M.Y\n1\t1\n2\t1\n"
-                     "zu-cli: Модуль «Box/M», такт 3: ошибка шага: sensor lost at step 3\n");
+  // The module sits below "Box": messages and watches name it by its path. A host that leaves
+  // its channel and blocks, or ends while its child holds the channel, ends the run too.
+  const struct {
+    const char* Misbehave;
+    std::string Said;
+  } rows[] = {
+      {"fail 3", "Модуль «Box/M», такт 3: ошибка шага: sensor lost at step 3"},
+      {"closeblock 3", "Модуль «Box/M», такт 3: процесс компонентов закрыл канал и не завершился "
+                       "за 1000 мс; он остановлен"},
+      {"orphan 3", "Модуль «Box/M», такт 3: процесс компонентов завершился с кодом 7"},
+  };
+  for (const auto& row : rows) {
+    const TRun run = RunCli(
+        "project run " + file + " --rate 0 --ticks 10 --watch Box/M.Y " + "--components " +
+            folder.Path.string(),
+        "ZU_TEST_MISBEHAVE='" + std::string(row.Misbehave) +
+            "' ZU_TEST_PID_FILE=/dev/null XDG_CACHE_HOME=" + folder.Path.string() + " timeout 20 ");
+    EXPECT_EQ(run.Code, 1) << row.Misbehave;
+    EXPECT_EQ(run.Out, "tick\tBox/M.Y\n1\t1\n2\t1\nzu-cli: " + row.Said + "\n") << row.Misbehave;
+  }
+}
+
+TEST(Cli, AnInterruptedRunStopsAndSaysHowFarItCame) {
+  TTempFolder folder;
+  const std::string file = RampProject(folder);
+  for (const char* signal : {"INT", "TERM"}) {
+    const std::string command =
+        "XDG_CACHE_HOME=" + folder.Path.string() + " " + std::string(ZU_CLI) + " project run " +
+        file + " --rate 100 2>&1 & pid=$!; sleep 0.5; kill -" + signal + " $pid; wait $pid";
+    FILE* pipe = popen(("timeout 20 sh -c '" + command + "'").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    std::array<char, 4096> buffer{};
+    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+      out.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << signal << ": " << out;
+    EXPECT_TRUE(out.starts_with("zu-cli: ") && out.ends_with(" tick(s) of 2 module(s)\n"))
+        << signal << ": " << out;
+    EXPECT_NE(out, "zu-cli: 0 tick(s) of 2 module(s)\n") << signal;
+  }
 }
