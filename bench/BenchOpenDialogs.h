@@ -18,6 +18,7 @@ public:
   std::optional<QString> ChooseExportFile() override { return std::nullopt; }
   int Execute(QDialog&) override { return mrCancel; }
   std::optional<QString> AskText(const QString&, const QString&) override { return std::nullopt; }
+  int AskChoice(const QString&, const QStringList&) override { return -1; }
   QString File;
   bool Failed = false;
 };

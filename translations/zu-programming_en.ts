@@ -186,6 +186,30 @@
         <source>Рисунок не сохранён.</source>
         <translation>Picture not saved.</translation>
     </message>
+    <message>
+        <source>Файл проекта «%1» изменён другой программой после того, как этот редактор открыл или сохранил его.</source>
+        <translation>The project file “%1” was changed by another program after this editor opened or saved it.</translation>
+    </message>
+    <message>
+        <source>Перезаписать</source>
+        <translation>Overwrite</translation>
+    </message>
+    <message>
+        <source>Сохранить как...</source>
+        <translation>Save As...</translation>
+    </message>
+    <message>
+        <source>Загрузить заново</source>
+        <translation>Reload</translation>
+    </message>
+    <message>
+        <source>Файл проекта «%1» изменён другой программой. Загрузить его заново? Несохранённые изменения будут потеряны.</source>
+        <translation>The project file “%1” was changed by another program. Reload it? Unsaved changes will be lost.</translation>
+    </message>
+    <message>
+        <source>Файл проекта «%1» изменён другой программой. Загрузить его заново?</source>
+        <translation>The project file “%1” was changed by another program. Reload it?</translation>
+    </message>
 </context>
 <context>
     <name>TProjectDocument</name>

@@ -34,6 +34,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -43,6 +44,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTableWidget>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -137,7 +139,34 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   Commands->OnFileUsed = [this](const QString& file) {
     Recent.Add(file);
     UpdateRecentMenu();
+    WatchProjectFile();
   };
+  // Another program that writes the project's file is noticed: the window offers to load it.
+  ProjectWatcher = new QFileSystemWatcher(this);
+  connect(ProjectWatcher, &QFileSystemWatcher::fileChanged, this, [this] {
+    // A file replaced by a rename is no longer watched: its new self is.
+    WatchProjectFile();
+    if (!ChangeNoticed) {
+      ChangeNoticed = true;
+      // After the writer has done: a save is a run of changes.
+      QTimer::singleShot(200, this, [this] {
+        ChangeNoticed = false;
+        if (Commands && !QApplication::activeModalWidget())
+          Commands->FileChangedOnDisk();
+      });
+    }
+  });
+  connect(Document, &TProjectDocument::ProjectChanged, this, &TfmMain::WatchProjectFile);
+}
+
+void TfmMain::WatchProjectFile() {
+  if (!ProjectWatcher)
+    return;
+  if (!ProjectWatcher->files().isEmpty())
+    ProjectWatcher->removePaths(ProjectWatcher->files());
+  if (GetProject() && !GetProject()->FileName.empty() &&
+      QFileInfo::exists(ToQString(GetProject()->FileName)))
+    ProjectWatcher->addPath(ToQString(GetProject()->FileName));
 }
 
 TfmMain::~TfmMain() {

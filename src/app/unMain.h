@@ -15,6 +15,7 @@
 class IModule;
 class QAction;
 class QActionGroup;
+class QFileSystemWatcher;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -199,6 +200,11 @@ private:
   QMenu* RecentMenu = nullptr;
   bool Terminating = false;
   TRecentProjects Recent;
+  // Watches the project's file for writes by other programs.
+  QFileSystemWatcher* ProjectWatcher = nullptr;
+  bool ChangeNoticed = false;
+  // Watches the project's file as it is now (a save may have put a new file in its place).
+  void WatchProjectFile();
   // What Find looks for and the modules it found, the last one shown.
   QString FindWhat;
   std::vector<std::weak_ptr<IModule>> Found;

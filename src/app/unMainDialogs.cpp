@@ -8,7 +8,9 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <vector>
 
 int TQtMainDialogs::ConfirmYesNo(const QString& text) {
   auto answer = QMessageBox::question(Parent, QApplication::applicationName(), text,
@@ -106,4 +108,19 @@ std::optional<QString> TQtMainDialogs::AskText(const QString& label, const QStri
   if (!ok)
     return std::nullopt;
   return text;
+}
+
+int TQtMainDialogs::AskChoice(const QString& text, const QStringList& buttons) {
+  QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text,
+                  QMessageBox::NoButton, Parent);
+  std::vector<QPushButton*> added;
+  for (const QString& caption : buttons)
+    added.push_back(box.addButton(caption, QMessageBox::ActionRole));
+  // Escape closes the question without a choice.
+  box.setEscapeButton(box.addButton(QMessageBox::Cancel));
+  box.exec();
+  for (std::size_t i = 0; i < added.size(); ++i)
+    if (box.clickedButton() == added[i])
+      return static_cast<int>(i);
+  return -1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QDialog;
@@ -31,6 +32,9 @@ public:
   virtual int Execute(QDialog& dialog) = 0;
   // A line of text the user types (the initial text offered), or nothing when cancelled.
   virtual std::optional<QString> AskText(const QString& label, const QString& initial) = 0;
+  // A question answered by one of the buttons, each naming what it does; the index of the one
+  // pressed, or -1 when the question was closed without one.
+  virtual int AskChoice(const QString& text, const QStringList& buttons) = 0;
 };
 
 // The file with the extension of the file dialog's filter ("SVG (*.svg)" gives ".svg") when it
@@ -51,6 +55,7 @@ public:
   std::optional<QString> ChooseExportFile() override;
   int Execute(QDialog& dialog) override;
   std::optional<QString> AskText(const QString& label, const QString& initial) override;
+  int AskChoice(const QString& text, const QStringList& buttons) override;
 
 private:
   // Remembers the folder of a chosen file, where the next file dialog starts.

@@ -62,6 +62,7 @@ bool TProjectCommands::Load(const QString& file) {
     AttachParameters(*modules, Components);
   Document.CloseProject();
   Document.SetProject(std::move(project));
+  Document.OnDisk = TFileIdentity::Of(file.toStdString());
   FileUsed(ToU16(file));
   return true;
 }
@@ -79,6 +80,24 @@ bool TProjectCommands::SaveProject() {
   if (Document.GetProject()->FileName.empty() || Document.GetProject()->ForeignFile ||
       (Document.CheckFileBeforeSave && !HoldsProject(Document.GetProject()->FileName)))
     return SaveProjectAs();
+  // Another program (a second editor) wrote the file since this one read or wrote it: its work
+  // is not written over without a word.
+  if (!Document.OnDisk.Matches(Utf16ToUtf8(Document.GetProject()->FileName))) {
+    switch (AskChangedOnDisk(QCoreApplication::translate(
+        "TProjectCommands",
+        "Файл проекта «%1» изменён другой программой после того, как этот редактор открыл или "
+        "сохранил его."))) {
+    case TOnDisk::Overwrite:
+      break;
+    case TOnDisk::SaveAs:
+      return SaveProjectAs();
+    case TOnDisk::Reload:
+      Reload();
+      return false;
+    default:
+      return false;
+    }
+  }
   if (!SaveTo(Document.GetProject()->FileName))
     return false;
   Document.MarkSaved();
@@ -106,7 +125,53 @@ bool TProjectCommands::SaveTo(const std::u16string& file) {
   if (!saved)
     Dialogs.ShowError(QCoreApplication::translate("TProjectCommands", "Ошибка при сохранении."),
                       QString::fromStdString(saved.Reason));
+  else
+    Document.OnDisk = TFileIdentity::Of(Utf16ToUtf8(file));
   return saved.Ok;
+}
+
+TProjectCommands::TOnDisk TProjectCommands::AskChangedOnDisk(const QString& question) {
+  const QString file = QFileInfo(ToQString(Document.GetProject()->FileName)).fileName();
+  const int answer = Dialogs.AskChoice(
+      question.arg(file), {QCoreApplication::translate("TProjectCommands", "Перезаписать"),
+                           QCoreApplication::translate("TProjectCommands", "Сохранить как..."),
+                           QCoreApplication::translate("TProjectCommands", "Загрузить заново")});
+  return answer >= 0 && answer <= 2 ? static_cast<TOnDisk>(answer) : TOnDisk::Cancel;
+}
+
+bool TProjectCommands::Reload() {
+  if (!Document.GetProject() || Document.GetProject()->FileName.empty())
+    return false;
+  // What is loaded now replaces the work here: it is not asked about again.
+  Document.GetProject()->Modified = false;
+  return Load(ToQString(Document.GetProject()->FileName));
+}
+
+void TProjectCommands::FileChangedOnDisk() {
+  TProject* project = Document.GetProject();
+  if (!project || project->FileName.empty() || !Document.OnDisk.Known)
+    return;
+  const std::string file = Utf16ToUtf8(project->FileName);
+  if (Document.OnDisk.Matches(file))
+    return;
+  // Each new state of the file is offered once.
+  const TFileIdentity now = TFileIdentity::Of(file);
+  if (now.Exists && Offered.Known && Offered.Size == now.Size && Offered.Digest == now.Digest)
+    return;
+  Offered = now;
+  if (!now.Exists || !HoldsProject(project->FileName))
+    return;
+  const QString name = QFileInfo(ToQString(project->FileName)).fileName();
+  const QString question =
+      project->Modified
+          ? QCoreApplication::translate("TProjectCommands",
+                                        "Файл проекта «%1» изменён другой программой. Загрузить "
+                                        "его заново? Несохранённые изменения будут потеряны.")
+          : QCoreApplication::translate("TProjectCommands",
+                                        "Файл проекта «%1» изменён другой программой. Загрузить "
+                                        "его заново?");
+  if (Dialogs.ConfirmYesNo(question.arg(name)) == IMainDialogs::mrYes)
+    Reload();
 }
 
 bool TProjectCommands::ConfirmDiscard() {

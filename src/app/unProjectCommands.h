@@ -1,6 +1,7 @@
 #pragma once
 
 #include "log/unLogGlobals.h"
+#include "platform/unFileIdentity.h"
 
 #include <QString>
 #include <functional>
@@ -38,10 +39,19 @@ public:
   // project and when it was kept; true when one was restored. Declined work is removed.
   bool OfferRecovery();
 
+  // Loads the project's file again in place of the work here; false when it cannot.
+  bool Reload();
+  // The project's file was written by another program: offers to load it again (once for each
+  // new state of the file; nothing when it holds what this editor knows).
+  void FileChangedOnDisk();
+
   // Told the full name of every file a project was opened from or saved to.
   std::function<void(const QString& file)> OnFileUsed;
 
 private:
+  // The answers to a file changed on disk, as AskChangedOnDisk gives them.
+  enum class TOnDisk { Overwrite, SaveAs, Reload, Cancel };
+  TOnDisk AskChangedOnDisk(const QString& question);
   void FileUsed(const std::u16string& file);
   // Loads the file as the document's project; false, with the error shown, when it cannot.
   bool Load(const QString& file);
@@ -52,4 +62,6 @@ private:
   IMainDialogs& Dialogs;
   TComponentList* Components;
   TAddToLog Log;
+  // The state of the file last offered for loading again.
+  TFileIdentity Offered;
 };

@@ -52,6 +52,7 @@ void TProjectDocument::SetProject(std::shared_ptr<TProject> project) {
   if (Project != project) {
     RemoveRecovery();
     CheckFileBeforeSave = false;
+    OnDisk = {};
   }
   Project = std::move(project);
   Path.clear();

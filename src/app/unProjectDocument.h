@@ -2,6 +2,7 @@
 
 #include "app/unEditCommands.h"
 #include "app/unRecovery.h"
+#include "platform/unFileIdentity.h"
 #include "platform/unTypes.h"
 #include "shell/unEditResult.h"
 #include "shell/unModuleText.h"
@@ -155,6 +156,9 @@ public:
 
   // Restored work: its remembered file is written only while it still holds a project.
   bool CheckFileBeforeSave = false;
+  // What the project's file held when this editor last opened or saved it; unknown for a
+  // project that never was in its file here (new, restored). Forgotten with the project.
+  TFileIdentity OnDisk;
 
   // While the project runs it is locked: the views offer no edit (selection stays free).
   bool Locked() const { return IsLocked; }

@@ -1,6 +1,7 @@
 #include "app/unMain.h"
 #include "canvas/unProgrammingImage.h"
 #include "model/unIModule.h"
+#include "model/unModuleList.h"
 #include "model/unProject.h"
 #include "support/ScriptedMainDialogs.h"
 #include "xml/XmlTestSupport.h"
@@ -242,4 +243,25 @@ TEST_F(MainWindowFileTest, FilesThatAreNoProjectsAreNeverWrittenOver) {
   Trigger("miSaveProject"); // a project file now: saved in place
   EXPECT_EQ(Script.FileDialogs, 5);
   EXPECT_EQ(ReadBytes(Folder.File("page.html")), page);
+}
+
+TEST_F(MainWindowFileTest, AProjectFileAnotherProgramWritesIsOfferedForLoading) {
+  Trigger("miNewProject");
+  Script.Files = {File("shared.xml")};
+  Trigger("miSaveProject");
+  ASSERT_TRUE(Script.Asked.isEmpty());
+  // Another editor saves the file, as this one does: a new file renamed over the old.
+  TProject other(nullptr, TAddToLog(), u"", u"Shared");
+  other.GetMainModules()->AddModule(100, 100, u"Theirs", 60, 60);
+  ASSERT_TRUE(other.Save(Folder.File("shared.xml")));
+  Script.Answers = {IMainDialogs::mrYes};
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Script.Asked.isEmpty(); }, 5000));
+  EXPECT_TRUE(Script.Asked[0].contains(QString::fromUtf8("изменён другой программой")));
+  EXPECT_EQ(Window->GetProject()->GetMainModules()->GetItem(0)->GetName(), u"Theirs");
+  // The file the window loaded is watched again: the next write is seen too.
+  other.GetMainModules()->GetItem(0)->SetName(u"Again");
+  ASSERT_TRUE(other.Save(Folder.File("shared.xml")));
+  Script.Answers = {IMainDialogs::mrYes};
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Script.Asked.size() == 2; }, 5000));
+  EXPECT_EQ(Window->GetProject()->GetMainModules()->GetItem(0)->GetName(), u"Again");
 }

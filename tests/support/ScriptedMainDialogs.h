@@ -6,12 +6,13 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <vector>
 
 // Answers the main window's dialogs from queues and records what was asked.
 class TScriptedMainDialogs : public IMainDialogs {
 public:
   struct TScript {
-    std::deque<int> Answers;                  // for ConfirmYesNo and AskYesNoCancel
+    std::deque<int> Answers;                  // for ConfirmYesNo, AskYesNoCancel, AskChoice
     std::deque<std::optional<QString>> Files; // for ChooseOpenFile and ChooseSaveFile
     QStringList Asked;                        // questions, in order
     QStringList Errors;                       // error messages, in order
@@ -22,6 +23,7 @@ public:
     std::deque<std::function<int(QDialog&)>> Dialogs;
     QStringList Shown;                        // the object names of the dialogs shown, in order
     std::deque<std::optional<QString>> Texts; // for AskText (nothing: cancelled)
+    std::vector<QStringList> Choices;         // the buttons of each AskChoice, in order
   };
 
   explicit TScriptedMainDialogs(TScript& script) : Script(script) {}
@@ -42,6 +44,10 @@ public:
     auto text = Script.Texts.front();
     Script.Texts.pop_front();
     return text;
+  }
+  int AskChoice(const QString& text, const QStringList& buttons) override {
+    Script.Choices.push_back(buttons);
+    return Answer(text, -1);
   }
   int Execute(QDialog& dialog) override {
     Script.Shown << dialog.objectName();
