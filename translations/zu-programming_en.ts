@@ -249,6 +249,14 @@
         <source>В тексте нет модулей проекта</source>
         <translation>The text holds no modules of a project</translation>
     </message>
+    <message>
+        <source>Несохранённая работа не записывается в «%1»; она хранится в «%2»</source>
+        <translation>Unsaved work cannot be written to “%1”; it is kept in “%2”</translation>
+    </message>
+    <message>
+        <source>Несохранённая работа не записывается: ни одна папка для неё не доступна (последняя — «%1»)</source>
+        <translation>Unsaved work is not kept: no folder can take it (the last tried: “%1”)</translation>
+    </message>
 </context>
 <context>
     <name>TPropertyGrid</name>

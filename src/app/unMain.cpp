@@ -76,6 +76,7 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   setObjectName("fmMain");
   setWindowTitle("Kven.ZU.Programming");
   Document = new TProjectDocument(this, folders.Config);
+  Document->SetRecoveryFallbacks(RecoveryFallbacks(ProcessEnv));
   BuildMenu();
   BuildLayout();
   FitClientArea();
@@ -110,6 +111,12 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   ShowLog();
   Log(lgGeneral, ltInformation, "Программа запущена", {});
 
+  // Where unsaved work goes when its folder fails is said once, in the status bar and the log.
+  connect(Document, &TProjectDocument::RecoveryMoved, this,
+          [this](const QString& note, const QString& logText) {
+            sbMain->showMessage(note);
+            Log(lgGeneral, ltWarning, "%s", {logText.toStdString()});
+          });
   CanvasView->OnEdit = [this](const std::shared_ptr<IModule>& m) { EditModule(m); };
   CanvasView->OnMessage = [this](const QString& text) { sbMain->showMessage(text); };
   Components = std::make_unique<TComponentList>();

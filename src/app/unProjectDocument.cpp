@@ -9,6 +9,7 @@
 #include "model/unParamList.h"
 #include "model/unProject.h"
 #include "model/unProjectSnapshot.h"
+#include "platform/unProgramFolders.h"
 #include "platform/unStrings.h"
 #include "plugins/unComponent.h"
 #include "plugins/unParamAttach.h"
@@ -22,11 +23,14 @@
 #include <chrono>
 #include <climits>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_set>
 
 TProjectDocument::TProjectDocument(QObject* parent, const std::string& recoveryFolder)
-    : QObject(parent), UndoStack(new QUndoStack(this)), RecoveryTimer(new QTimer(this)),
-      Recovery(recoveryFolder), RecoveryFolder(recoveryFolder) {
+    : QObject(parent), UndoStack(new QUndoStack(this)),
+      RecoveryTimer(new QTimer(this)), RecoveryFolders{recoveryFolder} {
+  Recoveries.push_back(std::make_unique<TRecovery>(recoveryFolder));
   // The modified mark follows the stack: undoing back to the saved state clears it.
   connect(UndoStack, &QUndoStack::cleanChanged, this, [this](bool clean) {
     if (!Project)
@@ -581,13 +585,66 @@ void TProjectDocument::MarkSaved() {
 }
 
 std::u16string TProjectDocument::RecoveryFile() const {
-  return Utf8ToUtf16(Recovery.File());
+  return Utf8ToUtf16(Recoveries[RecoveryAt]->File());
+}
+
+bool TProjectDocument::RecoveryWanted() const {
+  // Like the configuration, nothing is kept without its folder.
+  std::error_code ec;
+  return Project && !RecoveryGivenUp && std::filesystem::is_directory(RecoveryFolders[0], ec);
+}
+
+void TProjectDocument::SetRecoveryFallbacks(const std::vector<std::string>& folders) {
+  for (const std::string& folder : folders)
+    if (std::find(RecoveryFolders.begin(), RecoveryFolders.end(), folder) ==
+        RecoveryFolders.end()) {
+      RecoveryFolders.push_back(folder);
+      Recoveries.push_back(std::make_unique<TRecovery>(folder));
+    }
+}
+
+bool TProjectDocument::NextRecoveryFolder() {
+  const std::string failed = RecoveryFolders[RecoveryAt];
+  while (RecoveryAt + 1 < RecoveryFolders.size()) {
+    ++RecoveryAt;
+    // A folder of the user's own: made when missing, refused when somebody else's.
+    const std::string& folder = RecoveryFolders[RecoveryAt];
+    struct stat st {};
+    if (MakeFolders(folder) && lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+        st.st_uid == geteuid() && CurrentRecovery().Hold()) {
+      const char* note =
+          QT_TRANSLATE_NOOP("TProjectDocument", "Несохранённая работа не записывается в «%1»; она "
+                                                "хранится в «%2»");
+      const QString from = QString::fromStdString(failed), to = QString::fromStdString(folder);
+      emit RecoveryMoved(QCoreApplication::translate("TProjectDocument", note).arg(from, to),
+                         QString::fromUtf8(note).arg(from, to));
+      return true;
+    }
+  }
+  if (!RecoveryGivenUp) {
+    RecoveryGivenUp = true;
+    const char* note = QT_TRANSLATE_NOOP("TProjectDocument",
+                                         "Несохранённая работа не записывается: ни одна папка для "
+                                         "неё не доступна (последняя — «%1»)");
+    const QString last = QString::fromStdString(failed);
+    emit RecoveryMoved(QCoreApplication::translate("TProjectDocument", note).arg(last),
+                       QString::fromUtf8(note).arg(last));
+  }
+  return false;
 }
 
 bool TProjectDocument::WriteRecovery() {
-  // The work as it is now: a write of an older copy first ends.
+  // The work as it is now: a write of an older copy first ends. A folder that fails gives way
+  // to the next.
   WaitForRecovery();
-  return KeepRecovery() && WaitForRecovery();
+  while (RecoveryWanted()) {
+    const std::size_t at = RecoveryAt;
+    if (KeepRecovery() && WaitForRecovery())
+      return true;
+    if (at == RecoveryAt && !NextRecoveryFolder())
+      return false;
+  }
+  return false;
 }
 
 bool TProjectDocument::KeepRecovery() {
@@ -596,11 +653,14 @@ bool TProjectDocument::KeepRecovery() {
   if (Writing.valid() && Writing.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
     return true;
   ChangesSinceRecovery = 0;
-  std::error_code ec;
-  // Like the configuration, nothing is kept without its folder.
-  if (!Project || !std::filesystem::is_directory(RecoveryFolder, ec) || !Recovery.Hold())
+  // The last write failed (a full disk, say): the next folder takes the work.
+  if (!WaitForRecovery() && RecoveryWanted() && !NextRecoveryFolder())
     return false;
-  WaitForRecovery();
+  // A folder that cannot be written gives way to the next.
+  if (!RecoveryWanted())
+    return false;
+  if (!CurrentRecovery().Hold() && !NextRecoveryFolder())
+    return false;
   // The copy is taken here, between two changes; the worker builds the file from it.
   std::shared_ptr<const TProjectSnapshot> snapshot = TProjectSnapshot::Take(*Project);
   if (!snapshot)
@@ -638,13 +698,21 @@ void TProjectDocument::RemoveRecovery() {
   ChangesSinceRecovery = 0;
   // A write under way would bring the file back.
   WaitForRecovery();
-  Recovery.Remove();
+  for (const auto& recovery : Recoveries)
+    recovery->Remove();
 }
 
 std::vector<TRecovery::TLeft> TProjectDocument::LeftRecoveries() {
   // Only work of editors that no longer run; this editor's own lock is taken afterwards.
-  std::vector<TRecovery::TLeft> left = Recovery.Left();
-  Recovery.Hold();
+  std::vector<TRecovery::TLeft> left;
+  for (const auto& recovery : Recoveries) {
+    const std::vector<TRecovery::TLeft> more = recovery->Left();
+    left.insert(left.end(), more.begin(), more.end());
+  }
+  std::stable_sort(
+      left.begin(), left.end(),
+      [](const TRecovery::TLeft& a, const TRecovery::TLeft& b) { return a.Kept > b.Kept; });
+  Recoveries[0]->Hold();
   return left;
 }
 

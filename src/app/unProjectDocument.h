@@ -149,6 +149,9 @@ public:
   // the next start to offer (nothing removes it afterwards); true when there is such work.
   bool LeaveRecovery();
   std::u16string RecoveryFile() const;
+  // Where recovery files go when the first folder cannot take them (full, read-only): tried in
+  // order, each made (private to the user) when it is missing.
+  void SetRecoveryFallbacks(const std::vector<std::string>& folders);
   // Work left by editors that no longer run, newest first; takes this editor's lock after.
   std::vector<TRecovery::TLeft> LeftRecoveries();
   static constexpr int RecoveryIntervalMs = 30000;
@@ -184,6 +187,9 @@ signals:
   void LevelChanged();
   // The project was locked or unlocked.
   void LockChanged();
+  // Recovery files go elsewhere now, or nowhere: the note says where and why, in the user's
+  // language and as the log has it.
+  void RecoveryMoved(const QString& note, const QString& logText);
 
 private:
   // Pushes the command, which its first redo applies; refused while the project is locked.
@@ -218,11 +224,22 @@ private:
   // Unsaved work was left for the next start: it is never removed.
   bool Leaving = false;
   std::future<bool> Writing;
-  TRecovery Recovery;
-  std::string RecoveryFolder;
+  // The recovery of each folder, the one written to now, and the folders that failed.
+  std::vector<std::unique_ptr<TRecovery>> Recoveries;
+  std::size_t RecoveryAt = 0;
+  // The first folder must be there (as the configuration's); the others are made when needed.
+  std::vector<std::string> RecoveryFolders;
+  // Takes the next folder after a failure of the one written to; false when there is none. Says
+  // so once for each step.
+  bool NextRecoveryFolder();
+  TRecovery& CurrentRecovery() { return *Recoveries[RecoveryAt]; }
   // Arrow-key moves: presses closer than KeyRunGapMs on one module share a run and an undo step.
   int KeyRun = 0;
   std::int64_t KeyRunAt = 0;
   std::weak_ptr<IModule> KeyRunModule;
   bool IsLocked = false;
+  // No folder took the work: nothing more is tried.
+  bool RecoveryGivenUp = false;
+  // A project to keep aside, and the first folder there (nothing is kept without it).
+  bool RecoveryWanted() const;
 };

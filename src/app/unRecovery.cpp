@@ -56,9 +56,40 @@ std::string TRecovery::File() const {
   return Folder + Program + "." + std::to_string(::getpid()) + ".recovery";
 }
 
+void TRecovery::RemoveStaleLocks() const {
+  DIR* dir = ::opendir(Folder.empty() ? "." : Folder.c_str());
+  if (!dir)
+    return;
+  const std::string prefix = Program + ".", suffix = ".lock";
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (!name.starts_with(prefix) || !name.ends_with(suffix) ||
+        name.size() <= prefix.size() + suffix.size())
+      continue;
+    const std::string pid = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    if (!std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        pid == std::to_string(::getpid()))
+      continue;
+    struct stat info {};
+    if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
+      continue;
+    // Removed only while this editor holds it: an editor that holds it runs.
+    const int fd = ::openat(::dirfd(dir), entry->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+      continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    ::close(fd);
+  }
+  ::closedir(dir);
+}
+
 bool TRecovery::Hold() {
   if (LockFd >= 0)
     return true;
+  // The locks editors that were killed left behind go first.
+  RemoveStaleLocks();
   const std::string lock = Folder + Program + "." + std::to_string(::getpid()) + ".lock";
   const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0)

@@ -18,7 +18,8 @@ public:
 
   // This editor's recovery file.
   std::string File() const;
-  // Takes this editor's lock (once); false when it cannot be had (no folder).
+  // Takes this editor's lock (once), removing the locks of editors no longer running; false
+  // when it cannot be had (no folder).
   bool Hold();
   // Removes this editor's recovery file.
   void Remove() const;
@@ -33,6 +34,9 @@ public:
   std::vector<TLeft> Left() const;
 
 private:
+  // Removes the lock files of this user's editors that no longer run.
+  void RemoveStaleLocks() const;
+
   std::string Folder;
   std::string Program;
   int LockFd = -1;

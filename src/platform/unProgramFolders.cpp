@@ -78,3 +78,16 @@ bool MakeFolders(const std::string& folder) {
       mkdir(part.c_str(), 0700);
   return IsFolder(path);
 }
+
+std::vector<std::string> RecoveryFallbacks(const TGetEnv& env) {
+  std::vector<std::string> folders;
+  if (const std::string state = UserBaseFolder("XDG_STATE_HOME", ".local/state", env);
+      !state.empty())
+    folders.push_back(state + "zu-programming/");
+  const char* tmp = env("TMPDIR");
+  std::string temp = tmp && tmp[0] == '/' ? tmp : "/tmp";
+  if (!temp.ends_with('/'))
+    temp += '/';
+  folders.push_back(temp + "zu-programming-" + std::to_string(geteuid()) + "/");
+  return folders;
+}

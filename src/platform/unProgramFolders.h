@@ -42,6 +42,11 @@ TProgramFolders ProgramFolders();
 // XDG_CACHE_HOME) with its trailing '/', or the fallback below $HOME; empty without either.
 std::string UserBaseFolder(const char* variable, const char* belowHome, const TGetEnv& env);
 
+// Where work kept for recovery goes when the configuration folder cannot take it: the user's
+// state folder ($XDG_STATE_HOME/zu-programming/), then a folder of the user's own in the system's
+// temporary folder ($TMPDIR, or /tmp: zu-programming-UID/). Nothing is created.
+std::vector<std::string> RecoveryFallbacks(const TGetEnv& env);
+
 // Makes the folder and its missing parents (mode 0700 for those made, as the base directory
 // rules ask); true when it is there afterwards.
 bool MakeFolders(const std::string& folder);

@@ -2,7 +2,9 @@
 #include "app/unProjectDocument.h"
 #include "app/unRecovery.h"
 #include "canvas/unProgrammingImage.h"
+#include "model/unModuleList.h"
 #include "model/unProject.h"
+#include "platform/unProgramFolders.h"
 #include "support/MainWindowTestSupport.h"
 #include "xml/XmlTestSupport.h"
 #include "xml/unXml.h"
@@ -255,7 +257,7 @@ TEST_F(RecoveryTest, TheTimerKeepsOnlyModifiedWork) {
   EXPECT_FALSE(fs::exists(file));
 }
 
-TEST_F(RecoveryTest, AnotherHolderOfThisEditorsLockMeansNoRecoveryIsWritten) {
+TEST_F(RecoveryTest, AnotherHolderOfThisEditorsLockMeansItsRecoveryFileIsNotWritten) {
   // Another editor with the same process number (another process namespace) on this folder.
   const std::string lock = Configs() + "ZUProgramming." + std::to_string(getpid()) + ".lock";
   int ready[2];
@@ -278,11 +280,16 @@ TEST_F(RecoveryTest, AnotherHolderOfThisEditorsLockMeansNoRecoveryIsWritten) {
   Trigger(*window, "miNewProject");
   Trigger(*window, "miNewModule");
   window->GetProject()->Modified = true;
-  EXPECT_FALSE(window->WriteRecovery());
-  EXPECT_FALSE(fs::exists(Utf16ToUtf8(window->RecoveryFile())));
+  // The work goes to the next folder instead, never into the file the holder owns.
+  const std::string mine = Configs() + "ZUProgramming." + std::to_string(getpid()) + ".recovery";
+  EXPECT_TRUE(window->WriteRecovery());
+  EXPECT_FALSE(fs::exists(mine));
+  EXPECT_TRUE(fs::exists(Utf16ToUtf8(window->RecoveryFile())));
+  EXPECT_NE(Utf16ToUtf8(window->RecoveryFile()), mine);
   kill(holder, SIGKILL);
   waitpid(holder, nullptr, 0);
   EXPECT_TRUE(window->WriteRecovery());
+  window->GetDocument()->MarkSaved();
   close(ready[0]);
   close(ready[1]);
 }
@@ -326,4 +333,99 @@ TEST_F(RecoveryTest, AClosedProjectOrNoneKeepsNothing) {
   EXPECT_FALSE(document->KeepRecovery());
   EXPECT_TRUE(document->WaitForRecovery());
   EXPECT_FALSE(fs::exists(Utf16ToUtf8(window->RecoveryFile())));
+}
+
+namespace {
+
+// A document whose configuration folder is there, with two further folders for its work.
+struct TFallbackDocument {
+  TFallbackDocument() {
+    fs::create_directory(Folder.Path / "Configs");
+    Document.SetRecoveryFallbacks({State, Temp});
+    QObject::connect(&Document, &TProjectDocument::RecoveryMoved,
+                     [this](const QString& note, const QString&) { Notes << note; });
+    auto project = std::make_shared<TProject>(nullptr, TAddToLog(), u"", u"Kept");
+    project->GetMainModules()->AddModule(100, 100, u"A", 60, 60);
+    Document.SetProject(project);
+    EXPECT_TRUE(Document.AddModule(TProjectDocument::NewModuleText()));
+  }
+  std::string Mine(const std::string& folder) const {
+    return folder + "ZUProgramming." + std::to_string(getpid()) + ".recovery";
+  }
+  TTempFolder Folder;
+  std::string Configs = (Folder.Path / "Configs").string() + "/";
+  std::string State = (Folder.Path / "state" / "zu").string() + "/";
+  std::string Temp = (Folder.Path / "tmp").string() + "/";
+  TProjectDocument Document{nullptr, Configs};
+  QStringList Notes;
+};
+
+} // namespace
+
+TEST(RecoveryFallback, WorkTheConfigurationFolderCannotTakeGoesToTheNextFolderSaidOnce) {
+  // The folder cannot take the file (a folder is in its place, as a full disk refuses it), or
+  // not even the lock: either way the work goes on to the state folder, made for it.
+  for (const char* blocked : {".recovery", ".lock"}) {
+    TFallbackDocument f;
+    fs::create_directory(f.Configs + "ZUProgramming." + std::to_string(getpid()) + blocked);
+    ASSERT_TRUE(f.Document.WriteRecovery()) << blocked;
+    EXPECT_TRUE(fs::is_regular_file(f.Mine(f.State))) << blocked;
+    EXPECT_EQ(fs::status(f.State).permissions() & fs::perms::all, fs::perms::owner_all);
+    ASSERT_EQ(f.Notes.size(), 1) << blocked;
+    EXPECT_TRUE(f.Notes[0].contains(QString::fromStdString(f.Configs)) &&
+                f.Notes[0].contains(QString::fromStdString(f.State)))
+        << f.Notes[0].toStdString();
+    // Kept there from now on, without another word; saved work removes it.
+    EXPECT_TRUE(f.Document.AddModule(TProjectDocument::NewModuleText()));
+    ASSERT_TRUE(f.Document.WriteRecovery());
+    EXPECT_EQ(f.Notes.size(), 1);
+    f.Document.MarkSaved();
+    EXPECT_FALSE(fs::exists(f.Mine(f.State)));
+  }
+}
+
+TEST(RecoveryFallback, WithNoFolderLeftTheWorkIsNotKeptAndThatIsSaidOnce) {
+  TFallbackDocument f;
+  fs::create_directory(f.Mine(f.Configs));
+  // Files where the further folders would be.
+  fs::create_directories(f.Folder.Path / "state");
+  WriteBytes(Utf8ToUtf16((f.Folder.Path / "state" / "zu").string()), "x");
+  WriteBytes(Utf8ToUtf16((f.Folder.Path / "tmp").string()), "x");
+  EXPECT_FALSE(f.Document.WriteRecovery());
+  EXPECT_FALSE(f.Document.WriteRecovery());
+  ASSERT_EQ(f.Notes.size(), 1);
+  EXPECT_TRUE(f.Notes[0].startsWith(QString::fromUtf8("Несохранённая работа не записывается:")));
+}
+
+TEST(RecoveryFallback, WorkLeftInAFurtherFolderIsOfferedAtTheNextStart) {
+  TFallbackDocument f;
+  MakeFolders(f.Temp);
+  const pid_t gone = fork();
+  if (gone == 0)
+    _exit(0);
+  waitpid(gone, nullptr, 0);
+  const std::string left = f.Temp + "ZUProgramming." + std::to_string(gone) + ".recovery";
+  WriteBytes(Utf8ToUtf16(left), "<?xml version=\"1.0\"?><Kven_ZU_Programming_Project/>");
+  const std::vector<TRecovery::TLeft> offered = f.Document.LeftRecoveries();
+  ASSERT_EQ(offered.size(), 1u);
+  EXPECT_EQ(offered[0].File, left);
+}
+
+TEST(RecoveryFallback, LocksOfEditorsThatAreGoneAreRemovedAndHeldOnesKept) {
+  TTempFolder folder;
+  const std::string configs = folder.Path.string() + "/";
+  const pid_t gone = fork();
+  if (gone == 0)
+    _exit(0);
+  waitpid(gone, nullptr, 0);
+  const std::string stale = configs + "ZUProgramming." + std::to_string(gone) + ".lock";
+  WriteBytes(Utf8ToUtf16(stale), "");
+  TOtherEditor other(configs, "work");
+  const std::string held = other.File(configs).substr(0, other.File(configs).size() - 9) + ".lock";
+  ASSERT_TRUE(fs::exists(held));
+  TRecovery mine(configs);
+  ASSERT_TRUE(mine.Hold());
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_TRUE(fs::exists(held));
+  EXPECT_TRUE(fs::exists(other.File(configs)));
 }
