@@ -67,15 +67,16 @@ bool CheckEntryCount(const TKvenXmlNode1& element, const TXmlChildIndex& index,
   }
   const std::int64_t missing = std::int64_t{count} - present;
   if (missing > MaxMissingEntries) {
-    return element.Fail(
+    element.Fail(
         "Число элементов \"Count\"=%d намного больше числа имеющихся элементов (%d) <%s.%s>",
         {count, static_cast<std::int32_t>(present), std::string(className),
          std::string("LoadFromXml")});
+    return false;
   }
   if (!TMissingEntries::Take(missing)) {
-    return element.Fail(
-        "Недостающих элементов в списках файла больше %d: \"Count\"=%d <%s.%s>",
-        {MaxMissingEntries, count, std::string(className), std::string("LoadFromXml")});
+    element.Fail("Недостающих элементов в списках файла больше %d: \"Count\"=%d <%s.%s>",
+                 {MaxMissingEntries, count, std::string(className), std::string("LoadFromXml")});
+    return false;
   }
   return true;
 }

@@ -425,8 +425,9 @@ void TKvenXmlNode1::Log(TLogGroupMessage group, TLogTypeMessage type, const std:
     Document->Log(group, type, format, args);
 }
 
-bool TKvenXmlNode1::Fail(const std::string& format, const TLogArgs& args) const {
-  return Document ? Document->Fail(format, args) : false;
+void TKvenXmlNode1::Fail(const std::string& format, const TLogArgs& args) const {
+  if (Document)
+    Document->Fail(format, args);
 }
 
 bool TKvenXmlNode1::ValueAsBoolean(bool& value) const {

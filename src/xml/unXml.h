@@ -238,8 +238,8 @@ public:
   // Passes a message to the document, if any.
   void Log(TLogGroupMessage group, TLogTypeMessage type, const std::string& format,
            const TLogArgs& args) const;
-  // Logs the error that ends the load under way; it becomes the document's Failure. Always false.
-  bool Fail(const std::string& format, const TLogArgs& args) const;
+  // Logs the error that ends the load under way; it becomes the document's Failure.
+  void Fail(const std::string& format, const TLogArgs& args) const;
 
   TKvenXmlDocument1* GetDocument() const { return Document; }
   const TAttributes& GetAttributes() const { return Attributes; }

@@ -269,7 +269,7 @@ TEST(ComponentList, AHostOfAnotherVersionDescribesNothing) {
 TEST(ComponentList, AThrowingPluginNeverReachesTheHostsCaller) {
   // As a host describes it, here in the test's own process.
   TComponentAnswer answer;
-  EXPECT_NO_THROW(answer = DescribeHere(TestComponent("info_throws")));
+  EXPECT_NO_THROW(answer = DescribeHere(TestComponent("info_throws"), false));
   EXPECT_FALSE(answer.Ok);
   EXPECT_EQ(answer.Cause, "исключение в ZU_Plugin_Info");
   EXPECT_EQ(answer.Info.Name, u"Throws"); // what it filled before it threw
@@ -457,4 +457,19 @@ TEST(ComponentList, AFileWhoseHostAnEarlierFileTookDownIsAskedAgain) {
   EXPECT_EQ(registry.GetComponent(1)->Info.Name, u"SlowInfo");
   // A file that crashes a host of its own is still skipped at once.
   EXPECT_FALSE(registry.AddComponent(TestComponent("info_crash")));
+}
+
+TEST(ComponentList, AHostWhoseAskerIsGoneStopsDescribing) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  close(fds[0]); // nobody reads the answers
+  const auto saved = signal(SIGPIPE, SIG_IGN);
+  EXPECT_FALSE(DescribeInto(fds[1], {Samples + "Adder.so", Samples + "Comparator.so"}, false));
+  signal(SIGPIPE, saved);
+  close(fds[1]);
+  int good[2];
+  ASSERT_EQ(pipe(good), 0);
+  EXPECT_TRUE(DescribeInto(good[1], {Samples + "Adder.so"}, false));
+  close(good[0]);
+  close(good[1]);
 }

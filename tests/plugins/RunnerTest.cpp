@@ -474,11 +474,12 @@ const std::string Hello = "\\005\\000\\000\\000H\\002\\000\\000\\000";
 
 // A host program that writes the bytes (printf's escapes) to its descriptor and ends; it greets
 // first unless told not to.
-std::string FakeHost(const TTempFolder& folder, const std::string& bytes, bool greet = true) {
+std::string FakeHost(const TTempFolder& folder, const std::string& bytes, bool greet = true,
+                     const char* sleep = "0.2") {
   const std::string script = (folder.Path / "host.sh").string();
   WriteBytes(Utf8ToUtf16(script), "#!/bin/sh\n# --run FD SHMFD\nprintf '" +
-                                      (greet ? Hello : std::string()) + bytes +
-                                      "' >&$2\nsleep 0.2\n");
+                                      (greet ? Hello : std::string()) + bytes + "' >&$2\nsleep " +
+                                      sleep + "\n");
   std::filesystem::permissions(script, std::filesystem::perms::owner_all);
   return script;
 }
@@ -509,14 +510,20 @@ TEST(Runner, WhatAHostSaysIsCheckedBeforeItIsBelieved) {
             "непонятный ответ процесса компонентов");
   EXPECT_EQ(FailureOfHost(FakeHost(folder, "\\377\\377\\377\\377")),
             "непонятный ответ процесса компонентов");
-  // Values of outputs that are not there are dropped; the run ends with what was said.
-  TRunner runner;
-  ASSERT_TRUE(runner.Start(Misbehaving(),
-                           FakeHost(folder, "\\032\\000\\000\\000V\\001\\000\\000\\000\\000\\000"
-                                            "\\000\\000\\001\\000\\000\\000\\000\\000\\000\\000"
-                                            "\\005\\000\\000\\000\\001\\000\\000\\000z")));
-  runner.Wait();
-  EXPECT_EQ(runner.GetValues()[0][0], "");
+  // Values of outputs or modules that are not there cannot be: the run ends, nothing taken.
+  // (A value of module M's output O: M and O as the fourth and fifth words.)
+  for (const char* where :
+       {"\\000\\000\\000\\000\\005\\000\\000\\000", "\\000\\000\\000\\000\\001\\000\\000\\000",
+        "\\001\\000\\000\\000\\000\\000\\000\\000"}) {
+    TRunner runner;
+    ASSERT_TRUE(runner.Start(Misbehaving(),
+                             FakeHost(folder, "\\032\\000\\000\\000V\\001\\000\\000\\000\\000"
+                                              "\\000\\000\\000\\001\\000\\000\\000" +
+                                                  std::string(where) + "\\001\\000\\000\\000z")));
+    runner.Wait();
+    EXPECT_EQ(runner.GetFailure(), "непонятный ответ процесса компонентов") << where;
+    EXPECT_EQ(runner.GetValues()[0][0], "") << where;
+  }
   // Silence, then the end: the host ended without a word.
   EXPECT_EQ(FailureOfHost(FakeHost(folder, "", false)), "процесс компонентов завершился с кодом 0");
 }
@@ -538,6 +545,18 @@ TEST(Runner, AHostOfAnotherVersionIsRefused) {
                                    "\\000\\000y",
                                    false)),
             "другая сторона не представилась: это не процесс компонентов этой версии");
+}
+
+TEST(Runner, AHostRefusedForItsVersionIsEndedAtOnce) {
+  TTempFolder folder;
+  TRunner runner;
+  ASSERT_TRUE(runner.Start(
+      Misbehaving(), FakeHost(folder, "\\005\\000\\000\\000H\\143\\000\\000\\000", false, "5")));
+  const auto start = std::chrono::steady_clock::now();
+  runner.Wait();
+  // Not left to end by itself, nor given the time a host that said its end has.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(700));
+  EXPECT_EQ(runner.GetFailure(), "другая версия протокола компонентов (99, нужна 2)");
 }
 
 TEST(Runner, AHostWithoutItsPlanEnds) {

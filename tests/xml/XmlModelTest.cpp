@@ -1,6 +1,9 @@
 #include "xml/unXml.h"
 
+#include "platform/unStrings.h"
+
 #include <gtest/gtest.h>
+#include <memory>
 
 TEST(XmlDocument, NewDocumentHasAnEmptyConfigRoot) {
   TKvenXmlDocument1 doc;
@@ -281,4 +284,41 @@ TEST(XmlDocument, ANodeFromOtherMemoryIsCopiedInWholeAndOutlivesWhereItCameFrom)
   EXPECT_EQ(target.GetRoot()->ChildCount(), 0);
   target.GetRoot()->WriteString(u"After", u"a value written after the clear");
   EXPECT_EQ(target.GetRoot()->FindChild(u"After")->GetValue(), u"a value written after the clear");
+}
+
+TEST(XmlModel, ANodeMadeInOtherMemoryIsCopiedIntoTheDocumentWhenAdded) {
+  TKvenXmlDocument1 doc;
+  TKvenXmlDocument1 other;
+  // One with the document's texts but its block on the heap, and one of another document.
+  auto heap = std::make_unique<TKvenXmlNode1>(&doc);
+  heap->SetName(u"Heap");
+  heap->AddChild(u"Inner")->SetValue(u"v");
+  const TKvenXmlNode1* heapWas = heap.get();
+  auto foreign = TKvenXmlNode1::Make(&other, other.GetRoot()->GetMemory());
+  foreign->SetName(u"Foreign");
+  const TKvenXmlNode1* foreignWas = foreign.get();
+  auto own = TKvenXmlNode1::Make(&doc, doc.GetRoot()->GetMemory());
+  own->SetName(u"Own");
+  const TKvenXmlNode1* ownWas = own.get();
+  TKvenXmlCollection& children = doc.GetRoot()->GetChildNodes();
+  children.Add(std::move(heap));
+  children.Add(std::move(foreign));
+  children.Add(std::move(own));
+  EXPECT_NE(children.GetNode(0), heapWas);
+  EXPECT_NE(children.GetNode(1), foreignWas);
+  EXPECT_EQ(children.GetNode(2), ownWas);
+  EXPECT_EQ(children.GetNode(0)->GetName(), u"Heap");
+  EXPECT_EQ(children.GetNode(0)->FindChild(u"Inner")->GetValue(), u"v");
+  EXPECT_EQ(children.GetNode(1)->GetName(), u"Foreign");
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(children.GetNode(i)->GetMemory(), doc.GetRoot()->GetMemory());
+}
+
+TEST(XmlModel, DamagedMarkupFailsInANodeWithoutADocument) {
+  for (const char16_t* text : {u"<a>", u"<a></b>", u"<a", u"<a><b></a>"}) {
+    TKvenXmlNode1 node;
+    EXPECT_FALSE(node.ParseElement(text)) << Utf16ToUtf8(text);
+  }
+  TKvenXmlNode1 node;
+  EXPECT_TRUE(node.ParseElement(u"<a><b>x</b></a>"));
 }
