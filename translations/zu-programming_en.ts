@@ -272,6 +272,10 @@
         <source>Компонент «%1» не найден: у модуля нет параметров</source>
         <translation>Component “%1” not found: the module has no parameters</translation>
     </message>
+    <message>
+        <source>Текст из %1 знаков показан не целиком, и здесь его не изменить</source>
+        <translation>A text of %1 characters is shown in part and cannot be edited here</translation>
+    </message>
 </context>
 <context>
     <name>TQtMainDialogs</name>

@@ -1,5 +1,7 @@
 #include "app/unMainDialogs.h"
 
+#include "platform/unStrings.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
@@ -27,8 +29,12 @@ int TQtMainDialogs::AskYesNoCancel(const QString& text) {
 void TQtMainDialogs::ShowError(const QString& text, const QString& details) {
   QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok,
                   Parent);
+  // Details of any length (a component's message) are shown up to a length a reader can use.
   if (!details.isEmpty())
-    box.setDetailedText(details);
+    box.setDetailedText(details.size() <= static_cast<qsizetype>(ShownTextUnits)
+                            ? details
+                            : details.left(static_cast<qsizetype>(ShownTextUnits) - 1) +
+                                  QChar(0x2026));
   box.exec();
 }
 

@@ -60,7 +60,7 @@ void TModuleTree::AddEntries(QTreeWidgetItem* parent, const IModuleList& modules
 
 void TModuleTree::AddEntry(QTreeWidgetItem* parent, int index,
                            const std::shared_ptr<IModule>& module) {
-  auto* item = new QTreeWidgetItem({ToQString(module->GetName())});
+  auto* item = new QTreeWidgetItem({ToShownQString(module->GetName())});
   if (index < 0 || index > parent->childCount())
     parent->addChild(item);
   else
@@ -119,7 +119,7 @@ void TModuleTree::Apply(const TChange& change) {
     }
     for (const auto& module : change.Changed)
       if (const auto found = EntryOf.find(module.get()); found != EntryOf.end())
-        if (const QString name = ToQString(module->GetName()); found->second->text(0) != name)
+        if (const QString name = ToShownQString(module->GetName()); found->second->text(0) != name)
           found->second->setText(0, name);
   }
   ShowSelection();
@@ -141,7 +141,7 @@ void TModuleTree::Rebuild() {
     TProject* project = Document.GetProject();
     if (!project)
       return;
-    auto* root = new QTreeWidgetItem(Tree, {ToQString(project->GetName())});
+    auto* root = new QTreeWidgetItem(Tree, {ToShownQString(project->GetName())});
     if (auto modules = project->GetMainModules()) {
       EntryOfList[modules.get()] = root;
       AddEntries(root, *modules);

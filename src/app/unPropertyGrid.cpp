@@ -7,6 +7,7 @@
 #include "model/unLinkList.h"
 #include "model/unParamList.h"
 #include "model/unProject.h"
+#include "platform/unStrings.h"
 #include "plugins/unParamAttach.h"
 
 #include <QCoreApplication>
@@ -70,6 +71,33 @@ const TInputValue* Typed(const IModule& module, const std::u16string& name) {
   return nullptr;
 }
 
+// Puts the text into the value cell; a text too long to show or edit there is shown cut, and
+// the cell cannot be edited (an edit would write the cut text back).
+void SetCellText(QTableWidgetItem& cell, const QString& text) {
+  const auto max = static_cast<qsizetype>(ShownValueUnits);
+  if (text.size() <= max) {
+    if (cell.text() != text)
+      cell.setText(text);
+    if (!cell.data(Qt::UserRole + 1).isNull()) {
+      cell.setData(Qt::UserRole + 1, QVariant());
+      cell.setToolTip(QString());
+    }
+    return;
+  }
+  cell.setText(text.left(max - 1) + QChar(0x2026));
+  cell.setFlags(cell.flags() & ~Qt::ItemIsEditable);
+  cell.setData(Qt::UserRole + 1, true);
+  cell.setToolTip(QCoreApplication::translate("TPropertyGrid",
+                                              "Текст из %1 знаков показан не целиком, и здесь "
+                                              "его не изменить")
+                      .arg(text.size()));
+}
+
+// Whether the cell shows a text cut by SetCellText.
+bool IsCut(const QTableWidgetItem& cell) {
+  return !cell.data(Qt::UserRole + 1).isNull();
+}
+
 } // namespace
 
 TPropertyGrid::TPropertyGrid(TProjectDocument& document, QTableWidget* grid,
@@ -113,7 +141,7 @@ void TPropertyGrid::ShowLink(const TLink& link) {
 void TPropertyGrid::SetValue(const QString& key, const QString& value) {
   for (int row = 0; row < Grid->rowCount(); ++row) {
     if (Grid->item(row, 0)->text() == key && Grid->item(row, 0)->data(ParamRole).isNull()) {
-      Grid->item(row, 1)->setText(value);
+      SetCellText(*Grid->item(row, 1), value);
       return;
     }
   }
@@ -122,7 +150,9 @@ void TPropertyGrid::SetValue(const QString& key, const QString& value) {
   auto* keyItem = new QTableWidgetItem(key);
   keyItem->setFlags(keyItem->flags() & ~Qt::ItemIsEditable);
   Grid->setItem(row, 0, keyItem);
-  Grid->setItem(row, 1, new QTableWidgetItem(value));
+  auto* cell = new QTableWidgetItem;
+  SetCellText(*cell, value);
+  Grid->setItem(row, 1, cell);
 }
 
 void TPropertyGrid::Show(const std::shared_ptr<IModule>& module) {
@@ -142,12 +172,12 @@ void TPropertyGrid::Show(const std::vector<std::shared_ptr<IModule>>& modules) {
     SetValue(key, SharedValue(modules, key));
   ShowComponentState(modules);
   ShowParams(modules);
-  // While the project runs nothing is edited.
+  // While the project runs nothing is edited, nor a text shown cut.
   for (int row = 0; row < Grid->rowCount(); ++row)
     if (Grid->item(row, 0)->data(ParamRole).isNull()) {
       QTableWidgetItem* item = Grid->item(row, 1);
-      item->setFlags(Document.Locked() ? item->flags() & ~Qt::ItemIsEditable
-                                       : item->flags() | Qt::ItemIsEditable);
+      item->setFlags(Document.Locked() || IsCut(*item) ? item->flags() & ~Qt::ItemIsEditable
+                                                       : item->flags() | Qt::ItemIsEditable);
     }
   Filling = false;
 }
@@ -204,7 +234,8 @@ void TPropertyGrid::ShowParams(const std::vector<std::shared_ptr<IModule>>& modu
         tip += ": " + ToQString(param->Description);
       key->setToolTip(tip);
       Grid->setItem(row, 0, key);
-      auto* value = new QTableWidgetItem(ParamValue(modules, output, param->Name));
+      auto* value = new QTableWidgetItem;
+      SetCellText(*value, ParamValue(modules, output, param->Name));
       if (output || linked || running)
         value->setFlags(value->flags() & ~Qt::ItemIsEditable);
       Grid->setItem(row, 1, value);
@@ -222,9 +253,7 @@ void TPropertyGrid::ShowLiveValues() {
     if (role.isEmpty())
       continue;
     const bool output = role.startsWith("out:");
-    const QString text = ParamValue(modules, output, ToU16(role.section(':', 1)));
-    if (Grid->item(row, 1)->text() != text)
-      Grid->item(row, 1)->setText(text);
+    SetCellText(*Grid->item(row, 1), ParamValue(modules, output, ToU16(role.section(':', 1))));
   }
   Filling = false;
 }

@@ -7,6 +7,7 @@
 #include "model/unModule.h"
 #include "model/unParamList.h"
 #include "model/unProject.h"
+#include "platform/unStrings.h"
 
 #include <QCoreApplication>
 #include <QHelpEvent>
@@ -117,7 +118,7 @@ void TProgrammingImage::DrawLinkValues(const IModuleList& modules) {
     if (!clip.Empty() &&
         (b.X < clip.Left || a.X > clip.Right || b.Y < clip.Top || a.Y > clip.Bottom + 40))
       continue;
-    const std::u16string text = LinkValue(link);
+    const std::u16string text = ShownText(LinkValue(link), ShownNameUnits);
     if (text.empty())
       continue;
     const std::vector<TPoint> curve = LinkCurve(link);

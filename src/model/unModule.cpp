@@ -5,6 +5,7 @@
 #include "model/unXmlChildIndex.h"
 #include "platform/unCanvas.h"
 #include "platform/unCoverage.h"
+#include "platform/unStrings.h"
 #include "xml/unXml.h"
 
 #include <algorithm>
@@ -73,13 +74,28 @@ bool TModule::MarkAt(TPoint at, std::int32_t tolerance, bool& output, std::int32
   return best >= 0;
 }
 
+namespace {
+
+// The text as the canvas shows it: itself, or cut into `cut` when it is too long.
+const std::u16string& Shown(const std::u16string& text, std::u16string& cut) {
+  if (text.size() <= ShownNameUnits)
+    return text;
+  cut = ShownText(text, ShownNameUnits);
+  return cut;
+}
+
+} // namespace
+
 void TModule::Draw(TCanvas& canvas) {
   const TBox box = Box();
   canvas.SetPenColor(Focused ? clRed : clBlack);
   canvas.Rectangle(box.Left, box.Top, box.Right, box.Bottom);
   DrawChildrenMark(canvas);
-  const TSize extent = canvas.TextExtent(Name);
-  canvas.TextOut(PositionX - extent.Width / 2, PositionY - extent.Height / 2, Name);
+  // A name longer than any box is drawn cut: laying out megabytes of text would stall the view.
+  std::u16string cut;
+  const std::u16string& name = Shown(Name, cut);
+  const TSize extent = canvas.TextExtent(name);
+  canvas.TextOut(PositionX - extent.Width / 2, PositionY - extent.Height / 2, name);
 
   const std::int32_t ins = SafeCount(ParamIn.get()), outs = SafeCount(ParamOut.get());
   if (ins > 0)
@@ -130,11 +146,13 @@ void TModule::DrawNames(TCanvas& canvas, std::int32_t nameWidth) const {
       const TParam* param = params->Get(k);
       if (!param || param->Name.empty())
         continue;
-      const TSize size = canvas.TextExtent(param->Name);
+      std::u16string cut;
+      const std::u16string& name = Shown(param->Name, cut);
+      const TSize size = canvas.TextExtent(name);
       if (size.Width > room)
         continue;
       const std::int32_t y = MarkY(k, n) - size.Height / 2;
-      canvas.TextOut(out ? box.Right - 5 - size.Width : box.Left + 5, y, param->Name);
+      canvas.TextOut(out ? box.Right - 5 - size.Width : box.Left + 5, y, name);
     }
   }
 }
@@ -150,7 +168,8 @@ TRect TModule::DrawnBounds(TCanvas& canvas) const {
   const std::int64_t left = outline.Left, right = outline.Right;
   const std::int64_t top = outline.Top, bottom = outline.Bottom;
   // The marks reach up to 3 pixels beyond the box; the name may be wider than it.
-  const TSize text = canvas.TextExtent(Name);
+  std::u16string cut;
+  const TSize text = canvas.TextExtent(Shown(Name, cut));
   const std::int64_t textLeft = PositionX - text.Width / 2, textTop = PositionY - text.Height / 2;
   auto clamp = [](std::int64_t v) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));

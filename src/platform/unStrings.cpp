@@ -199,3 +199,23 @@ std::u16string UpperCaseAnsi(std::u16string_view text) {
   }
   return out;
 }
+
+std::u16string ShownText(std::u16string_view text, std::size_t max) {
+  if (text.size() <= max)
+    return std::u16string(text);
+  std::size_t end = max > 0 ? max - 1 : 0;
+  // A high surrogate at the cut goes with its pair.
+  if (end > 0 && text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF)
+    --end;
+  return std::u16string(text.substr(0, end)) + u"\u2026";
+}
+
+std::string ShownText(std::string_view text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes)
+    return std::string(text);
+  // Room for the three bytes of the ellipsis.
+  std::size_t end = maxBytes > 3 ? maxBytes - 3 : 0;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+    --end;
+  return std::string(text.substr(0, end)) + "\u2026";
+}

@@ -25,5 +25,16 @@ int Cp1251ByteOf(char16_t ch);
 // U+0000 itself.
 const std::uint8_t* Cp1251EncodeTable();
 
+// How many code units of a text are shown where a user reads it: a name on the canvas or in the
+// tree, a value in the grid, a long description or message.
+inline constexpr std::size_t ShownNameUnits = 256;
+inline constexpr std::size_t ShownValueUnits = 4096;
+inline constexpr std::size_t ShownTextUnits = 65536;
+// The text as it is shown: at most max code units (a surrogate pair is never split), with "…"
+// in place of the rest when it is longer.
+std::u16string ShownText(std::u16string_view text, std::size_t max);
+// The same for UTF-8 text, counted in bytes (a sequence is never split).
+std::string ShownText(std::string_view text, std::size_t maxBytes);
+
 // Upper case by the Russian code page's rules: Latin and Cyrillic letters, everything else as is.
 std::u16string UpperCaseAnsi(std::u16string_view text);

@@ -124,9 +124,11 @@ void TRunner::Flush() {
   }
 }
 
-void TRunner::Fail(std::int32_t module, std::int64_t tick, const std::string& text) {
+void TRunner::Fail(std::int32_t module, std::int64_t tick, const std::string& given) {
   if (!Failure.empty())
     return;
+  // A module may say anything of any length: what is kept is a message a reader can use.
+  const std::string text = ShownText(given, MaxFailureBytes);
   if (module < 0)
     Failure = text;
   else if (tick <= 0)

@@ -63,6 +63,8 @@ public:
   // Called after the values changed.
   std::function<void()> OnValues;
 
+  // A failure's text is cut to this many bytes.
+  static constexpr std::size_t MaxFailureBytes = 4096;
   // How long one step may take, and making or freeing an instance.
   int StepLimitMs = 2000;
   int LoadLimitMs = 10000;

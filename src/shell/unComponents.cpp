@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTreeWidget>
+#include <algorithm>
 
 TfmComponents::TfmComponents(QWidget* owner) : QDialog(owner) {
   setObjectName("fmComponents");
@@ -46,7 +47,7 @@ void TfmComponents::SetComponents(TComponentList* components) {
   if (!Components)
     return;
   for (std::int32_t i = 0; i < Components->Count(); ++i)
-    new QTreeWidgetItem(TreeView, {ToQString(Components->GetComponent(i)->Info.Name)});
+    new QTreeWidgetItem(TreeView, {ToShownQString(Components->GetComponent(i)->Info.Name)});
 }
 
 void TfmComponents::TreeViewClick() {
@@ -58,8 +59,15 @@ void TfmComponents::TreeViewClick() {
   const TComponent* component = Components->GetComponent(index);
   if (!component)
     return;
+  // What a component tells of itself is shown up to a length a reader can use: a description
+  // of megabytes would stall the window.
   QStringList lines;
-  for (const std::u16string& line : ComponentReport(*component))
-    lines << ToQString(line);
+  std::size_t room = ShownTextUnits;
+  for (const std::u16string& line : ComponentReport(*component)) {
+    if (room == 0)
+      break;
+    lines << ToShownQString(line, std::min(room, ShownValueUnits));
+    room -= std::min(room, line.size());
+  }
   mmInfo->setPlainText(lines.join('\n'));
 }

@@ -1,7 +1,9 @@
 #include "app/unMain.h"
+#include "app/unProjectDocument.h"
 #include "canvas/unProgrammingImage.h"
 #include "model/unParamList.h"
 #include "model/unProject.h"
+#include "platform/unStrings.h"
 #include "shell/unModuleMaster.h"
 #include "support/MainWindowTestSupport.h"
 #include "xml/XmlTestSupport.h"
@@ -261,4 +263,32 @@ TEST_F(MainWindowEditTest, ExportPictureWritesTheFileOrSaysWhyNot) {
   Trigger("miExportPicture");
   EXPECT_EQ(Script.Errors, QStringList{QString::fromUtf8("Рисунок не сохранён.")});
   EXPECT_FALSE(std::filesystem::exists(Utf16ToUtf8(Folder.File("picture.gif"))));
+}
+
+TEST_F(MainWindowEditTest, TextsTooLongToShowAreShownCutAndNotEditedInPart) {
+  TProjectDocument* document = Window->GetDocument();
+  const auto module = Modules()->GetItem(0);
+  document->Select(module);
+  const QString huge(200000, QChar('d'));
+  ASSERT_TRUE(document->SetValue({module}, "Description", huge));
+  QTableWidget* grid = GridOf(*Window);
+  QTableWidgetItem* cell = nullptr;
+  for (int r = 0; r < grid->rowCount(); ++r)
+    if (grid->item(r, 0)->text() == "Description")
+      cell = grid->item(r, 1);
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(cell->text().size(), static_cast<qsizetype>(ShownValueUnits));
+  EXPECT_FALSE(cell->flags() & Qt::ItemIsEditable);
+  EXPECT_TRUE(cell->toolTip().contains("200000"));
+  EXPECT_EQ(module->GetDescription().size(), 200000u);
+  // A short text again: shown whole and editable.
+  ASSERT_TRUE(document->SetValue({module}, "Description", "short"));
+  EXPECT_EQ(cell->text(), "short");
+  EXPECT_TRUE(cell->flags() & Qt::ItemIsEditable);
+  EXPECT_TRUE(cell->toolTip().isEmpty());
+  // A huge name: the tree's entry is cut too.
+  ASSERT_TRUE(document->SetValue({module}, "Name", huge));
+  auto* tree = Window->findChild<QTreeWidget*>("tvMain");
+  EXPECT_EQ(tree->topLevelItem(0)->child(0)->text(0).size(),
+            static_cast<qsizetype>(ShownNameUnits));
 }

@@ -1,5 +1,6 @@
 #include "model/unModuleList.h"
 #include "model/unParamList.h"
+#include "platform/unStrings.h"
 #include "support/RecordingCanvas.h"
 
 #include <gtest/gtest.h>
@@ -195,4 +196,16 @@ TEST(ModuleMarks, NamesAreWrittenWhenEachShareIsExactlyOneLineHigh) {
   TRecordingCanvas other;
   tight->Draw(other);
   EXPECT_EQ(other.Of("text").size(), 1u);
+}
+
+TEST(ModuleDraw, ANameLongerThanAnyBoxIsDrawnCut) {
+  auto list = std::make_shared<TModuleList>();
+  auto m = list->AddModule(100, 100, std::u16string(1 << 20, u'n'), 100, 100);
+  TRecordingCanvas canvas;
+  m->Draw(canvas);
+  const auto texts = canvas.Of("text");
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0].Text.size(), ShownNameUnits);
+  EXPECT_EQ(texts[0].Text.back(), u'\u2026');
+  EXPECT_EQ(m->GetName().size(), 1u << 20); // the module keeps its whole name
 }

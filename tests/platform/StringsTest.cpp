@@ -75,3 +75,25 @@ TEST(Strings, ValidUtf8ReplacesEachBadByte) {
   for (const auto& row : table)
     EXPECT_EQ(ValidUtf8(row.In), row.Out) << row.In;
 }
+
+TEST(Strings, ShownTextCutsLongTextsWithoutSplittingACharacter) {
+  const struct {
+    std::u16string Text;
+    std::size_t Max;
+    std::u16string Shown;
+  } rows[] = {
+      {u"abc", 3, u"abc"},
+      {u"abcd", 3, u"ab\u2026"},
+      {u"", 0, u""},
+      // A pair at the cut goes whole.
+      {u"a\U0001F600bc", 3, u"a\u2026"},
+      {u"ab\U0001F600c", 4, u"ab\u2026"},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(ShownText(row.Text, row.Max), row.Shown) << Utf16ToUtf8(row.Text);
+  EXPECT_EQ(ShownText(std::string("abcdef"), 6), "abcdef");
+  EXPECT_EQ(ShownText(std::string("abcdefg"), 6), "abc\u2026");
+  // "ё" is two bytes: never split.
+  EXPECT_EQ(ShownText(std::string("aaёёёё"), 6), "aa\u2026");
+  EXPECT_EQ(ShownText(std::string(10000, 'x'), 4096).size(), 4096u);
+}

@@ -311,3 +311,26 @@ TEST(ComponentCache, TheSameEntriesWriteTheSameBytesInAnyOrder) {
   ASSERT_NE(back.Find("/y/B.so", {6, 7, 8, 9, 10}), nullptr);
   EXPECT_EQ(back.Find("/y/B.so", {6, 7, 8, 9, 10})->Info.Name, u"B");
 }
+
+TEST(ComponentCache, AFileTooLargeForACacheIsNotReadAndALinkIsReplacedNotWrittenThrough) {
+  TTempFolder folder;
+  const std::string huge = (folder.Path / "huge.cache").string();
+  WriteBytes(Utf8ToUtf16(huge), "");
+  fs::resize_file(huge, TComponentCache::MaxFileBytes + 1);
+  TComponentCache cache;
+  EXPECT_FALSE(cache.Load(huge));
+  // A cache file that is a link to somebody's file: the link is replaced, the file untouched.
+  const std::string target = (folder.Path / "precious").string();
+  WriteBytes(Utf8ToUtf16(target), "mine");
+  const std::string link = (folder.Path / "components.cache").string();
+  fs::create_symlink(target, link);
+  TComponentAnswer answer;
+  answer.Ok = true;
+  cache.Put("/x.so", TFileStamp{1, 2, 3, 4, 5}, answer);
+  ASSERT_TRUE(cache.Save(link));
+  EXPECT_EQ(ReadBytes(Utf8ToUtf16(target)), "mine");
+  EXPECT_FALSE(fs::is_symlink(link));
+  TComponentCache again;
+  EXPECT_TRUE(again.Load(link));
+  EXPECT_EQ(again.Size(), 1u);
+}

@@ -1,6 +1,7 @@
 #include "PluginTestSupport.h"
 #include "model/unProject.h"
 #include "plugins/unComponentList.h"
+#include "plugins/unHostProtocol.h"
 #include "plugins/unProjectRun.h"
 #include "plugins/unRunner.h"
 
@@ -547,6 +548,21 @@ TEST(Runner, AHostOfAnotherVersionIsRefused) {
             "другая сторона не представилась: это не процесс компонентов этой версии");
 }
 
+TEST(Runner, AFailureOfAnyLengthIsKeptAsAMessageOfBoundedLength) {
+  TTempFolder folder;
+  const std::string frames = (folder.Path / "frames").string();
+  WriteBytes(Utf8ToUtf16(frames),
+             Encode(THelloMessage{}).Frame() +
+                 Encode(TErrorMessage{0, 3, "bad: " + std::string(1000000, 'x')}).Frame());
+  const std::string script = (folder.Path / "host.sh").string();
+  WriteBytes(Utf8ToUtf16(script), "#!/bin/sh\ncat '" + frames + "' >&$2\nsleep 0.2\n");
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  const std::string failure = FailureOfHost(script);
+  EXPECT_TRUE(failure.starts_with("Модуль «Sub/M», такт 3: bad: xxx")) << failure.substr(0, 80);
+  EXPECT_LE(failure.size(), TRunner::MaxFailureBytes + 64);
+  EXPECT_TRUE(failure.ends_with("x\u2026"));
+}
+
 TEST(Runner, AHostRefusedForItsVersionIsEndedAtOnce) {
   TTempFolder folder;
   TRunner runner;
@@ -590,4 +606,14 @@ TEST(Runner, ARunThatCannotStartSaysWhy) {
               return !started && !error.empty() && !runner.Running();
             }),
             0);
+}
+
+TEST(Runner, APlanLargerThanAFrameIsRefusedWithItsSize) {
+  TRunPlan plan = Misbehaving();
+  plan.Modules[0].Inputs[0].Constant = std::string(65u << 20, '1');
+  TRunner runner;
+  std::string error;
+  EXPECT_FALSE(runner.Start(plan, ZU_PROBE, &error));
+  EXPECT_EQ(error, "план выполнения занимает 65 МиБ, больше предела в 64 МиБ");
+  EXPECT_FALSE(runner.Running());
 }
