@@ -20,6 +20,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -350,6 +351,14 @@ int RunProject(const std::vector<std::string>& args) {
       rate = std::strtod(args[++i].c_str(), &end);
       if (*end || !(rate >= 0) || rate > 1e6)
         return std::fputs(Usage, stderr), 2;
+      // The slowest pace the host keeps is one tick in a million seconds.
+      if (rate > 0 && rate < 1e-6) {
+        std::fprintf(stderr,
+                     "zu-cli: --rate %s is below the slowest pace, 0.000001 per second "
+                     "(0 runs as fast as possible)\n",
+                     args[i].c_str());
+        return 2;
+      }
     } else if (args[i] == "--watch" && more) {
       watched.push_back(args[++i]);
     } else if (args[i] == "--csv" && more) {
@@ -386,6 +395,11 @@ int RunProject(const std::vector<std::string>& args) {
   run.Plan.RateHz = rate;
   run.Plan.ReportMs = 1000;
   std::ofstream csvFile;
+  // The rows never go over what the run reads.
+  if (std::error_code ec; !csv.empty() && std::filesystem::equivalent(csv, file, ec)) {
+    std::fprintf(stderr, "zu-cli: --csv \"%s\" is the project itself\n", csv.c_str());
+    return 2;
+  }
   if (!csv.empty()) {
     csvFile.open(csv, std::ios::binary | std::ios::trunc);
     if (!csvFile) {

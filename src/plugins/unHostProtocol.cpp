@@ -67,14 +67,14 @@ bool Decode(TMessageReader& r, TStopMessage&) {
 }
 
 TMessageWriter Encode(const TRateMessage& message) {
-  return std::move(TMessageWriter(THostKind::Rate).I64(message.MilliHz));
+  return std::move(TMessageWriter(THostKind::Rate).I64(message.MicroHz));
 }
 
 bool Decode(TMessageReader& r, TRateMessage& message) {
   if (r.HostKind() != THostKind::Rate)
     return false;
-  message.MilliHz = r.I64();
-  return r.Ok() && r.AtEnd() && message.MilliHz >= 0;
+  message.MicroHz = r.I64();
+  return r.Ok() && r.AtEnd() && message.MicroHz >= 0;
 }
 
 TMessageWriter Encode(const TReadyMessage& message) {
@@ -202,7 +202,7 @@ bool Decode(TMessageReader& r, TComponentAnswer& answer) {
 
 TMessageWriter Encode(const TRunPlan& plan) {
   TMessageWriter w(THostKind::Plan);
-  w.I64(static_cast<std::int64_t>(std::llround(plan.RateHz * 1000)));
+  w.I64(static_cast<std::int64_t>(std::llround(plan.RateHz * 1e6)));
   w.I64(plan.Ticks).I32(plan.ReportMs);
   w.I32(static_cast<std::int32_t>(plan.Modules.size()));
   for (const TRunModule& m : plan.Modules) {
@@ -224,11 +224,11 @@ bool Decode(TMessageReader& r, TRunPlan& plan) {
   if (r.HostKind() != THostKind::Plan)
     return false;
   plan = {};
-  const std::int64_t milliHz = r.I64();
-  plan.RateHz = static_cast<double>(milliHz) / 1000;
+  const std::int64_t microHz = r.I64();
+  plan.RateHz = static_cast<double>(microHz) / 1e6;
   plan.Ticks = r.I64();
   plan.ReportMs = r.I32();
-  if (milliHz < 0 || plan.Ticks < 0 || plan.ReportMs < 0)
+  if (microHz < 0 || plan.Ticks < 0 || plan.ReportMs < 0)
     return false;
   const std::uint32_t modules = r.Count(16);
   for (std::uint32_t i = 0; i < modules && r.Ok(); ++i) {

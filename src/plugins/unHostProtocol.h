@@ -14,7 +14,7 @@
 //   Running ("host --run FD SHMFD"): the editor says hello and sends the plan; the host says
 //   hello, then ready once every instance is made, values and rows as it goes, and ends with an
 //   error or the end. The editor may ask for another rate or a stop at any time.
-inline constexpr std::int32_t HostProtocolVersion = 2;
+inline constexpr std::int32_t HostProtocolVersion = 3;
 
 enum class THostKind : char {
   Hello = 'H',     // both ways, first
@@ -36,7 +36,7 @@ struct THelloMessage {
 struct TStopMessage {};
 
 struct TRateMessage {
-  std::int64_t MilliHz = 0; // ticks per second times 1000; 0: no waits
+  std::int64_t MicroHz = 0; // ticks per second times 1 000 000; 0: no waits
 };
 
 struct TReadyMessage {

@@ -251,7 +251,7 @@ private:
       if (Decode(r, stop))
         return true;
       if (TMessageReader again(payload); Decode(again, rate)) {
-        Plan.RateHz = static_cast<double>(rate.MilliHz) / 1000;
+        Plan.RateHz = static_cast<double>(rate.MicroHz) / 1e6;
         PaceChanged = true;
       }
     }

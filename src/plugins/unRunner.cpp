@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -364,7 +365,7 @@ void TRunner::Abort() {
 
 void TRunner::SetRate(double hz) {
   if (Running() && hz >= 0)
-    Send(Encode(TRateMessage{static_cast<std::int64_t>(hz * 1000 + 0.5)}).Frame());
+    Send(Encode(TRateMessage{static_cast<std::int64_t>(std::llround(hz * 1e6))}).Frame());
 }
 
 void TRunner::Wait() {

@@ -32,6 +32,21 @@ TRun RunCli(const std::string& arguments, const std::string& prefix = "") {
 
 const std::string Data = ZU_TEST_DATA;
 
+// What a shell command prints (both outputs, when it sends them there), and its status.
+std::string ShellOutput(const std::string& command, int* status = nullptr) {
+  std::string out;
+  FILE* pipe = popen(("timeout 20 sh -c '" + command + "'").c_str(), "r");
+  if (!pipe)
+    return out;
+  std::array<char, 4096> buffer{};
+  while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+    out.append(buffer.data(), n);
+  const int code = pclose(pipe);
+  if (status)
+    *status = code;
+  return out;
+}
+
 } // namespace
 
 TEST(Cli, CheckCountsModulesAtEveryDepth) {
@@ -304,12 +319,17 @@ TEST(Cli, RunSaysWhatIsWrongWithItsCommandLineOrTheProject) {
       {"--rate 1e6 --watch Gen.Nothing", 2,
        "zu-cli: module \"Gen\" has no parameter \"Nothing\" with a value\n"},
       {"--ticks", 2, "Usage: zu-cli COMMAND"},
+      {"--rate 0.0000001", 2,
+       "zu-cli: --rate 0.0000001 is below the slowest pace, 0.000001 per second"},
+      {"--ticks 1 --csv " + file, 2, "zu-cli: --csv \"" + file + "\" is the project itself\n"},
   };
   for (const auto& row : rows) {
     const TRun run = RunCli("project run " + file + " " + row.Arguments, prefix);
     EXPECT_EQ(run.Code, row.Code) << row.Arguments;
     EXPECT_TRUE(run.Out.starts_with(row.Said)) << row.Arguments << ": " << run.Out;
   }
+  // The project is untouched by the refused output.
+  EXPECT_EQ(ReadBytes(Utf8ToUtf16(file)).find("tick"), std::string::npos);
   const TRun missing = RunCli("project run " + (folder.Path / "none.xml").string(), prefix);
   EXPECT_EQ(missing.Code, 1);
   EXPECT_NE(missing.Out.find("cannot load the project"), std::string::npos) << missing.Out;
@@ -349,6 +369,16 @@ TEST(Cli, RunEndsWithTheMessageOfAModuleThatFailed) {
   }
 }
 
+TEST(Cli, ASlowPaceIsKeptNotRunAsFastAsPossible) {
+  TTempFolder folder;
+  const std::string file = RampProject(folder);
+  // Once in 2 500 s: the first tick at once, the second not within the half second given.
+  const std::string command = "XDG_CACHE_HOME=" + folder.Path.string() + " " + std::string(ZU_CLI) +
+                              " project run " + file +
+                              " --rate 0.0004 2>&1 & pid=$!; sleep 0.5; kill -INT $pid; wait $pid";
+  EXPECT_EQ(ShellOutput(command), "zu-cli: 1 tick(s) of 2 module(s)\n");
+}
+
 TEST(Cli, AnInterruptedRunStopsAndSaysHowFarItCame) {
   TTempFolder folder;
   const std::string file = RampProject(folder);
@@ -356,13 +386,8 @@ TEST(Cli, AnInterruptedRunStopsAndSaysHowFarItCame) {
     const std::string command =
         "XDG_CACHE_HOME=" + folder.Path.string() + " " + std::string(ZU_CLI) + " project run " +
         file + " --rate 100 2>&1 & pid=$!; sleep 0.5; kill -" + signal + " $pid; wait $pid";
-    FILE* pipe = popen(("timeout 20 sh -c '" + command + "'").c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string out;
-    std::array<char, 4096> buffer{};
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
-      out.append(buffer.data(), n);
-    const int status = pclose(pipe);
+    int status = -1;
+    const std::string out = ShellOutput(command, &status);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << signal << ": " << out;
     EXPECT_TRUE(out.starts_with("zu-cli: ") && out.ends_with(" tick(s) of 2 module(s)\n"))
         << signal << ": " << out;
