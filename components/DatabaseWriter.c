@@ -3,6 +3,7 @@
 #include "zu_component.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <time.h>
 
 static const TZUParamDesc In[] = {
@@ -43,60 +44,73 @@ static void Destroy(void* state) {
 }
 
 static void* Create(BSTR constants, char* error, size_t errorSize) {
-  char file[2048], table[256];
-  if (!ZU_ValueUtf8(constants, "Connection", file, sizeof file) || !file[0]) {
+  /* Names of any length are taken whole: two tables whose names differ late stay apart. */
+  char* file = ZU_ValueUtf8Copy(constants, "Connection");
+  char* table = ZU_ValueUtf8Copy(constants, "Table");
+  TWriter* w = NULL;
+  if (!file || !file[0]) {
     snprintf(error, errorSize, "no Connection (database file) given");
-    return NULL;
+    goto done;
   }
-  if (!ZU_ValueUtf8(constants, "Table", table, sizeof table) || !table[0])
-    strcpy(table, "Values");
-  TWriter* w = (TWriter*)calloc(1, sizeof *w);
+  /* A device (/dev/null, /dev/full) or folder is no database: SQLite would put its journal
+   * beside it. */
+  struct stat st;
+  if (stat(file, &st) == 0 && !S_ISREG(st.st_mode)) {
+    snprintf(error, errorSize, "%s is not a database file", file);
+    goto done;
+  }
+  w = (TWriter*)calloc(1, sizeof *w);
   if (!w) {
     snprintf(error, errorSize, "out of memory");
-    return NULL;
+    goto done;
   }
   if (sqlite3_open_v2(file, &w->Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, NULL) !=
       SQLITE_OK) {
     snprintf(error, errorSize, "cannot open %s: %s", file, sqlite3_errmsg(w->Db));
     Destroy(w);
-    return NULL;
+    w = NULL;
+    goto done;
   }
   sqlite3_busy_timeout(w->Db, 1000);
-  /* The table's name is quoted, its quotes doubled. */
-  char quoted[600];
-  size_t n = 0;
-  quoted[n++] = '"';
-  for (const char* c = table; *c && n + 3 < sizeof quoted; ++c) {
-    if (*c == '"')
-      quoted[n++] = '"';
-    quoted[n++] = *c;
-  }
-  quoted[n++] = '"';
-  quoted[n] = 0;
-  char sql[800];
-  snprintf(sql, sizeof sql, "CREATE TABLE IF NOT EXISTS %s (Time TEXT, Value)", quoted);
+  const char* name = table && table[0] ? table : "Values";
+  /* The table's name is quoted, its quotes doubled (%w). */
+  char* sql = sqlite3_mprintf("CREATE TABLE IF NOT EXISTS \"%w\" (Time TEXT, Value)", name);
   char* message = NULL;
-  if (sqlite3_exec(w->Db, sql, NULL, NULL, &message) != SQLITE_OK) {
-    snprintf(error, errorSize, "cannot make table %s: %s", table, message ? message : "?");
+  if (!sql || sqlite3_exec(w->Db, sql, NULL, NULL, &message) != SQLITE_OK) {
+    snprintf(error, errorSize, "cannot make table %s: %s", name, message ? message : "?");
     sqlite3_free(message);
+    sqlite3_free(sql);
     Destroy(w);
-    return NULL;
+    w = NULL;
+    goto done;
   }
-  snprintf(sql, sizeof sql, "INSERT INTO %s (Time, Value) VALUES (?, ?)", quoted);
-  if (sqlite3_prepare_v2(w->Db, sql, -1, &w->Insert, NULL) != SQLITE_OK) {
-    snprintf(error, errorSize, "cannot write to %s: %s", table, sqlite3_errmsg(w->Db));
+  sqlite3_free(sql);
+  sql = sqlite3_mprintf("INSERT INTO \"%w\" (Time, Value) VALUES (?, ?)", name);
+  if (!sql || sqlite3_prepare_v2(w->Db, sql, -1, &w->Insert, NULL) != SQLITE_OK) {
+    snprintf(error, errorSize, "cannot write to %s: %s", name, sqlite3_errmsg(w->Db));
+    sqlite3_free(sql);
     Destroy(w);
-    return NULL;
+    w = NULL;
+    goto done;
   }
+  sqlite3_free(sql);
+done:
+  free(file);
+  free(table);
   return w;
 }
 
 static int Step(void* state, BSTR inputs, ZU_Values* out, char* error, size_t errorSize) {
-  (void)error;
-  (void)errorSize;
   TWriter* w = (TWriter*)state;
-  char value[4096], stamp[64];
-  ZU_ValueUtf8(inputs, "Value", value, sizeof value);
+  char stamp[64];
+  /* A value of any length is stored whole. */
+  char* value = ZU_ValueUtf8Copy(inputs, "Value");
+  if (!value)
+    value = (char*)calloc(1, 1);
+  if (!value) {
+    snprintf(error, errorSize, "out of memory");
+    return 1;
+  }
   if (!ZU_ValueUtf8(inputs, "Timestamp", stamp, sizeof stamp) || !stamp[0]) {
     struct timespec now;
     clock_gettime(CLOCK_REALTIME, &now);
@@ -120,6 +134,7 @@ static int Step(void* state, BSTR inputs, ZU_Values* out, char* error, size_t er
   } else {
     snprintf(w->Error, sizeof w->Error, "%s", sqlite3_errmsg(w->Db));
   }
+  free(value);
   ZU_ValuesDouble(out, "RowsWritten", (double)w->Rows);
   ZU_ValuesText(out, "LastError", w->Error);
   return 0;

@@ -200,12 +200,17 @@ static inline void ZU_SetStringUtf8(BSTR* s, const char* text) {
 
 /* Copies the value of the parameter name (UTF-8) out of the value text into buf (cap bytes,
  * zero-terminated, UTF-8, cut at a character boundary when it does not fit); 1 when the text holds
- * the value, 0 otherwise (buf is then empty). */
-static inline int ZU_ValueUtf8(BSTR text, const char* name, char* buf, size_t cap) {
+ * the value, 0 otherwise (buf is then empty). When needed is given, it receives the bytes the
+ * whole value takes with its terminating zero (0 when the text lacks the value), so that a value
+ * that did not fit can be read whole into a buffer of that size. */
+static inline int ZU_ValueUtf8Whole(BSTR text, const char* name, char* buf, size_t cap,
+                                    size_t* needed) {
   const uint32_t len = SysStringLen(text);
   const size_t nameLen = strlen(name);
   if (cap)
     buf[0] = 0;
+  if (needed)
+    *needed = 0;
   for (uint32_t line = 0; line < len;) {
     uint32_t end = line;
     while (end < len && text[end] != '\n')
@@ -230,8 +235,9 @@ static inline int ZU_ValueUtf8(BSTR text, const char* name, char* buf, size_t ca
       }
     }
     if (same && at < end && text[at] == '=') {
-      size_t n = 0;
-      for (uint32_t i = at + 1; i < end && cap; ++i) {
+      size_t n = 0, whole = 0;
+      int fits = cap > 0;
+      for (uint32_t i = at + 1; i < end; ++i) {
         uint32_t cp = text[i];
         if (cp == '\\' && i + 1 < end) {
           const ZU_WCHAR e = text[++i];
@@ -251,13 +257,20 @@ static inline int ZU_ValueUtf8(BSTR text, const char* name, char* buf, size_t ca
             u[j] = (char)(0x80 | (cp & 0x3F));
           u[0] = (char)((m == 2 ? 0xC0 : m == 3 ? 0xE0 : 0xF0) | cp);
         }
-        if (n + m + 1 > cap)
+        whole += m;
+        if (fits && n + m + 1 > cap)
+          fits = 0;
+        if (fits) {
+          memcpy(buf + n, u, m);
+          n += m;
+        }
+        if (!fits && !needed)
           break;
-        memcpy(buf + n, u, m);
-        n += m;
       }
       if (cap)
         buf[n] = 0;
+      if (needed)
+        *needed = whole + 1;
       return 1;
     }
     line = end + 1;
@@ -265,19 +278,51 @@ static inline int ZU_ValueUtf8(BSTR text, const char* name, char* buf, size_t ca
   return 0;
 }
 
+/* ZU_ValueUtf8Whole without the size. */
+static inline int ZU_ValueUtf8(BSTR text, const char* name, char* buf, size_t cap) {
+  return ZU_ValueUtf8Whole(text, name, buf, cap, NULL);
+}
+
+/* The whole value of the parameter as a zero-terminated UTF-8 text of its own, to be freed with
+ * free(); NULL when the text lacks the value or memory runs out. */
+static inline char* ZU_ValueUtf8Copy(BSTR text, const char* name) {
+  size_t needed = 0;
+  char small[1];
+  if (!ZU_ValueUtf8Whole(text, name, small, sizeof small, &needed))
+    return NULL;
+  char* copy = (char*)malloc(needed);
+  if (copy)
+    ZU_ValueUtf8(text, name, copy, needed);
+  return copy;
+}
+
 /* The value of the parameter as a number; fallback when the text lacks it or it is no number.
  * "true" reads as 1 and "false" as 0. */
 static inline double ZU_ValueDouble(BSTR text, const char* name, double fallback) {
-  char buf[64];
-  if (!ZU_ValueUtf8(text, name, buf, sizeof buf) || !buf[0])
+  char small[64];
+  size_t needed = 0;
+  if (!ZU_ValueUtf8Whole(text, name, small, sizeof small, &needed) || !small[0])
     return fallback;
-  if (strcmp(buf, "true") == 0)
-    return 1;
-  if (strcmp(buf, "false") == 0)
-    return 0;
+  /* A number of any length is read whole: a cut one would read as another number. */
+  char* buf = needed <= sizeof small ? small : (char*)malloc(needed);
+  if (!buf)
+    return fallback;
+  if (buf != small)
+    ZU_ValueUtf8(text, name, buf, needed);
+  double v = fallback;
   char* end = NULL;
-  const double v = strtod(buf, &end);
-  return end && *end == 0 ? v : fallback;
+  if (strcmp(buf, "true") == 0) {
+    v = 1;
+  } else if (strcmp(buf, "false") == 0) {
+    v = 0;
+  } else {
+    const double read = strtod(buf, &end);
+    if (end && *end == 0)
+      v = read;
+  }
+  if (buf != small)
+    free(buf);
+  return v;
 }
 
 /* The value as a truth value: "true", or a number other than 0; fallback otherwise. */

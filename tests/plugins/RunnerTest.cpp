@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdint>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -187,6 +188,54 @@ TEST(Runner, AChainOfSamplesFillsTheDatabaseWithTheValuesItShould) {
   EXPECT_EQ(stored, expected);
   // Nothing of it was loaded here.
   EXPECT_TRUE(ComponentsMapped().empty()) << ComponentsMapped().front();
+}
+
+TEST(Runner, TheDatabaseWriterKeepsLongNamesAndValuesWholeAndRefusesDevices) {
+  TTempFolder folder;
+  const std::string db = (folder.Path / "long.db").string();
+  const std::string stem(300, 't');
+  const std::string value(10000, 'v');
+  auto writer = [&](const std::string& connection, const std::string& table) {
+    TRunModule m{
+        Samples + "DatabaseWriter.so",
+        "Db",
+        {"RowsWritten", "LastError"},
+        {{"Connection", -1, -1, connection}, {"Table", -1, -1, table}, {"Value", -1, -1, value}}};
+    return m;
+  };
+  TRunPlan plan;
+  plan.RateHz = 0;
+  plan.Ticks = 1;
+  plan.Modules = {writer(db, stem + "a"), writer(db, stem + "b")};
+  TRunner runner;
+  ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
+  runner.Wait();
+  ASSERT_FALSE(runner.Failed()) << runner.GetFailure();
+  sqlite3* handle = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(db.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  for (const char last : {'a', 'b'}) {
+    sqlite3_stmt* query = nullptr;
+    const std::string sql = "SELECT Value FROM \"" + stem + last + "\"";
+    ASSERT_EQ(sqlite3_prepare_v2(handle, sql.c_str(), -1, &query, nullptr), SQLITE_OK) << last;
+    ASSERT_EQ(sqlite3_step(query), SQLITE_ROW);
+    EXPECT_EQ(reinterpret_cast<const char*>(sqlite3_column_text(query, 0)), value);
+    EXPECT_EQ(sqlite3_step(query), SQLITE_DONE) << "one row in each table";
+    sqlite3_finalize(query);
+  }
+  sqlite3_close(handle);
+  // A device is no database: refused, and nothing is left beside it.
+  for (const char* device : {"/dev/null", "/dev/full"}) {
+    TRunPlan refused;
+    refused.RateHz = 0;
+    refused.Ticks = 1;
+    refused.Modules = {writer(device, "T")};
+    TRunner other;
+    ASSERT_TRUE(other.Start(refused, ZU_PROBE));
+    other.Wait();
+    EXPECT_EQ(other.GetFailure(), "Модуль «Db» не запущен: экземпляр не создан: " +
+                                      std::string(device) + " is not a database file");
+    EXPECT_FALSE(std::filesystem::exists(std::string(device) + "-journal"));
+  }
 }
 
 TEST(Runner, AModuleThatFailsEndsTheRunWithItsNameAndTick) {

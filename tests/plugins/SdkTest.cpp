@@ -62,6 +62,27 @@ TEST(Sdk, NumbersAndTruthValuesFallBackWhenTheyAreNotThere) {
   EXPECT_EQ(ZU_ValueBool(text.Value, "None", 0), 0);
 }
 
+TEST(Sdk, ValuesOfAnyLengthAreReadWhole) {
+  const std::string big = "1" + std::string(70, '0');
+  const std::string tail = std::string(100, '7') + "x"; // a number only up to its end
+  const std::string long_text(10000, 'v');
+  TText text(("Big=" + big + "\nTail=" + tail + "\nLong=" + long_text + "\n").c_str());
+  EXPECT_EQ(ZU_ValueDouble(text.Value, "Big", 9), 1e70);
+  EXPECT_EQ(ZU_ValueDouble(text.Value, "Tail", 9), 9);
+  size_t needed = 0;
+  char small[8];
+  EXPECT_EQ(ZU_ValueUtf8Whole(text.Value, "Long", small, sizeof small, &needed), 1);
+  EXPECT_EQ(needed, long_text.size() + 1);
+  EXPECT_STREQ(small, "vvvvvvv");
+  EXPECT_EQ(ZU_ValueUtf8Whole(text.Value, "None", small, sizeof small, &needed), 0);
+  EXPECT_EQ(needed, 0u);
+  char* copy = ZU_ValueUtf8Copy(text.Value, "Long");
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(std::string(copy), long_text);
+  free(copy);
+  EXPECT_EQ(ZU_ValueUtf8Copy(text.Value, "None"), nullptr);
+}
+
 TEST(Sdk, OutputsAreWrittenSoThatTheyReadBack) {
   ZU_Values out = ZU_VALUES_INIT;
   ZU_ValuesDouble(&out, "Tenth", 0.1);
