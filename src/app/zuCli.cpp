@@ -65,6 +65,46 @@ const char* const Usage =
     "on success, 1 when a file cannot be loaded or saved (or, for components, when a file was\n"
     "skipped), 2 for a wrong command line.\n";
 
+// A text from a component or a file as it is printed: one line of valid UTF-8 whose control
+// characters cannot move the terminal's cursor or forge a row or column of the output
+// (backslash, tab, line feed, carriage return as "\\", "\t", "\n", "\r", the other control
+// characters as "\xNN").
+std::string Printable(std::string_view text) {
+  const std::string valid = ValidUtf8(text);
+  std::string out;
+  out.reserve(valid.size());
+  for (const char c : valid) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+    case '\\':
+      out += "\\\\";
+      break;
+    case '\t':
+      out += "\\t";
+      break;
+    case '\n':
+      out += "\\n";
+      break;
+    case '\r':
+      out += "\\r";
+      break;
+    default:
+      if (byte < 0x20 || byte == 0x7f) {
+        char code[8];
+        std::snprintf(code, sizeof code, "\\x%02x", byte);
+        out += code;
+      } else {
+        out += c;
+      }
+    }
+  }
+  return out;
+}
+
+std::string Printable(const std::u16string& text) {
+  return Printable(Utf16ToUtf8(text));
+}
+
 // Collects the messages of one load or save.
 struct TMessages {
   TAddToLog Handler() {
@@ -77,13 +117,13 @@ struct TMessages {
   }
   void Print() const {
     for (const auto& line : Lines)
-      std::fprintf(stderr, "%s\n", line.c_str());
+      std::fprintf(stderr, "%s\n", Printable(line).c_str());
   }
   std::vector<std::string> Lines;
 };
 
 int Fail(const char* what, const std::string& file, const TMessages& messages) {
-  std::fprintf(stderr, "zu-cli: %s \"%s\"\n", what, file.c_str());
+  std::fprintf(stderr, "zu-cli: %s \"%s\"\n", what, Printable(file).c_str());
   messages.Print();
   return 1;
 }
@@ -134,7 +174,7 @@ int CheckProject(const std::string& file) {
   TProject project(&registry, messages.Handler(), u"", u"");
   if (!project.Load(Utf8ToUtf16(file)))
     return Fail("cannot load the project", file, messages);
-  std::fprintf(Out, "Project: %s\n", Utf16ToUtf8(project.GetName()).c_str());
+  std::fprintf(Out, "Project: %s\n", Printable(project.GetName()).c_str());
   // Breadth first, one level at a time, so that deep trees need no deep recursion. Each list is
   // named by the path of the modules that hold it.
   struct TLevel {
@@ -176,12 +216,12 @@ int CheckProject(const std::string& file) {
   int unresolved = 0;
   for (const auto& [list, path] : linked) {
     const TLinkList& links = list->GetLinks();
-    std::fprintf(Out, "Links of %s: %d\n", path.c_str(), links.Count());
+    std::fprintf(Out, "Links of %s: %d\n", Printable(path).c_str(), links.Count());
     for (std::int32_t i = 0; i < links.Count(); ++i) {
       const std::string why = Unresolved(*links.Get(i), *list);
       if (why.empty())
         continue;
-      std::fprintf(Out, "Link %d of %s: %s\n", i, path.c_str(), why.c_str());
+      std::fprintf(Out, "Link %d of %s: %s\n", i, Printable(path).c_str(), Printable(why).c_str());
       ++unresolved;
     }
   }
@@ -240,13 +280,14 @@ int RenderProject(int argc, char** argv, const std::string& in, const std::strin
     qputenv("QT_QPA_PLATFORM", "offscreen");
   std::shared_ptr<IModuleList> level = project.GetMainModules();
   if (levelPath && !(level = LevelOf(project, *levelPath))) {
-    std::fprintf(stderr, "zu-cli: no level %s in %s\n", levelPath->c_str(), in.c_str());
+    std::fprintf(stderr, "zu-cli: no level %s in %s\n", Printable(*levelPath).c_str(),
+                 Printable(in).c_str());
     return 1;
   }
   QGuiApplication app(argc, argv);
   QString reason;
   if (!ExportLevelPicture(project, level.get(), QString::fromStdString(out), &reason)) {
-    std::fprintf(stderr, "zu-cli: %s\n", reason.toStdString().c_str());
+    std::fprintf(stderr, "zu-cli: %s\n", Printable(reason.toStdString()).c_str());
     return 1;
   }
   return 0;
@@ -268,9 +309,10 @@ int ListComponents(const std::string& folder) {
   registry.Refresh();
   for (std::int32_t i = 0; i < registry.Count(); ++i)
     for (const std::u16string& line : ComponentReport(*registry.GetComponent(i)))
-      std::fprintf(Out, "%s\n", Utf16ToUtf8(line).c_str());
+      std::fprintf(Out, "%s\n", Printable(line).c_str());
   for (const auto& skipped : registry.GetSkipped())
-    std::fprintf(Out, "Skipped %s: %s\n", skipped.File.c_str(), skipped.Cause.c_str());
+    std::fprintf(Out, "Skipped %s: %s\n", Printable(skipped.File).c_str(),
+                 Printable(skipped.Cause).c_str());
   return registry.GetSkipped().empty() ? 0 : 1;
 }
 
@@ -378,19 +420,25 @@ int RunProject(const std::vector<std::string>& args) {
   AttachProgramComponents(project, registry, components);
   TProjectRun run = PlanProjectRun(project, registry);
   for (const std::string& note : run.Notes)
-    std::fprintf(stderr, "zu-cli: %s\n", note.c_str());
+    std::fprintf(stderr, "zu-cli: %s\n", Printable(note).c_str());
   if (!run.Ok) {
-    std::fprintf(stderr, "zu-cli: %s\n", run.Error.c_str());
+    std::fprintf(stderr, "zu-cli: %s\n", Printable(run.Error).c_str());
     return 1;
   }
   std::vector<TColumn> columns(watched.size());
   for (std::size_t i = 0; i < watched.size(); ++i) {
     std::string why;
     if (!WatchColumn(watched[i], run, columns[i], why)) {
-      std::fprintf(stderr, "zu-cli: %s\n", why.c_str());
+      std::fprintf(stderr, "zu-cli: %s\n", Printable(why).c_str());
       return 2;
     }
   }
+  // A row comes with each tick's watched outputs: columns of typed values alone watch an output
+  // nobody sees, so that their rows come too.
+  if (!columns.empty() && run.Plan.Watch.empty())
+    for (std::size_t m = 0; m < run.Plan.Modules.size() && run.Plan.Watch.empty(); ++m)
+      if (!run.Plan.Modules[m].Outputs.empty())
+        run.Plan.Watch.push_back({static_cast<std::int32_t>(m), 0});
   run.Plan.Ticks = ticks;
   run.Plan.RateHz = rate;
   run.Plan.ReportMs = 1000;
@@ -414,7 +462,7 @@ int RunProject(const std::vector<std::string>& args) {
       csvFile << "\r\n";
     } else {
       for (std::size_t i = 0; i < fields.size(); ++i)
-        std::fprintf(Out, "%s%s", i ? "\t" : "", fields[i].c_str());
+        std::fprintf(Out, "%s%s", i ? "\t" : "", Printable(fields[i]).c_str());
       std::fputc('\n', Out);
     }
   };
@@ -433,7 +481,7 @@ int RunProject(const std::vector<std::string>& args) {
   };
   std::string error;
   if (!runner.Start(run.Plan, ExeFolder() + "zu-probe", &error)) {
-    std::fprintf(stderr, "zu-cli: %s\n", error.c_str());
+    std::fprintf(stderr, "zu-cli: %s\n", Printable(error).c_str());
     return 1;
   }
   std::signal(SIGINT, [](int) { Interrupted = 1; });
@@ -448,7 +496,7 @@ int RunProject(const std::vector<std::string>& args) {
     return 1;
   }
   if (runner.Failed()) {
-    std::fprintf(stderr, "zu-cli: %s\n", runner.GetFailure().c_str());
+    std::fprintf(stderr, "zu-cli: %s\n", Printable(runner.GetFailure()).c_str());
     return 1;
   }
   std::fprintf(stderr, "zu-cli: %lld tick(s) of %zu module(s)\n",

@@ -394,3 +394,23 @@ TEST(Cli, AnInterruptedRunStopsAndSaysHowFarItCame) {
     EXPECT_NE(out, "zu-cli: 0 tick(s) of 2 module(s)\n") << signal;
   }
 }
+
+TEST(Cli, ControlCharactersFromFilesArePrintedEscapedSoNoRowCanBeForged) {
+  TTempFolder folder;
+  const std::string prefix = "XDG_CACHE_HOME=" + folder.Path.string() + " ";
+  // A typed value with a tab, a line feed, an escape and a backslash in it.
+  const std::string file = RampProject(folder, "1&#9;2&#10;3&#27;[31m\\");
+  const TRun run = RunCli("project run " + file + " --ticks 1 --rate 0 --watch 'Add, 1.B'", prefix);
+  EXPECT_EQ(run.Code, 0) << run.Out;
+  EXPECT_EQ(run.Out, "tick\tAdd, 1.B\n"
+                     "1\t1\\t2\\n3\\x1b[31m\\\\\n"
+                     "zu-cli: 1 tick(s) of 2 module(s)\n");
+  // The same in a project's name.
+  const std::string named = (folder.Path / "named.xml").string();
+  WriteBytes(Utf8ToUtf16(named), "<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n"
+                                 "<Kven_ZU_Programming_Project><Name>P&#10;Modules: 99</Name>"
+                                 "<ModuleMain><Name>Main</Name></ModuleMain>"
+                                 "</Kven_ZU_Programming_Project>\n");
+  const TRun check = RunCli("project check " + named, prefix);
+  EXPECT_TRUE(check.Out.starts_with("Project: P\\nModules: 99\n")) << check.Out;
+}
