@@ -257,6 +257,22 @@
         <source>Несохранённая работа не записывается: ни одна папка для неё не доступна (последняя — «%1»)</source>
         <translation>Unsaved work is not kept: no folder can take it (the last tried: “%1”)</translation>
     </message>
+    <message>
+        <source>модуль не соединяется сам с собой</source>
+        <translation>a module is not linked to itself</translation>
+    </message>
+    <message>
+        <source>у входа может быть только одна связь</source>
+        <translation>an input takes only one link</translation>
+    </message>
+    <message>
+        <source>связь замкнула бы цикл</source>
+        <translation>the link would close a cycle</translation>
+    </message>
+    <message>
+        <source>Вставлено без связей (%1): %2</source>
+        <translation>Pasted without %1 link(s): %2</translation>
+    </message>
 </context>
 <context>
     <name>TPropertyGrid</name>

@@ -94,7 +94,7 @@ void TfmMain::PasteFromClipboard() {
   const TPoint at = canvas->ToProject(mouse);
   const bool over = canvas->underMouse() && canvas->rect().contains(mouse);
   if (const TEditResult pasted = Document->PasteText(ToU16(text), {20, 20}, over ? &at : nullptr))
-    sbMain->clearMessage();
+    pasted.Reason.isEmpty() ? sbMain->clearMessage() : sbMain->showMessage(pasted.Reason);
   else if (Document->Locked())
     sbMain->showMessage(pasted.Reason);
   else

@@ -553,8 +553,25 @@ TEditResult TProjectDocument::PasteText(std::u16string_view text, TPoint offset,
   for (const auto& m : content.Modules)
     pasted->Insert(pasted->Count(), m);
   ::AttachParameters(*pasted, Components ? Components() : nullptr);
-  return Push(
-      new TAddModulesCommand(tr("Paste"), modules, content.Modules, content.Links, Notify()));
+  // A text may hold links no edit could make (a text editor, another program): they stay out.
+  const std::vector<TLinkFaultAt> unlawful = UnlawfulLinks(content.Links);
+  for (auto it = unlawful.rbegin(); it != unlawful.rend(); ++it)
+    content.Links.erase(content.Links.begin() + static_cast<std::ptrdiff_t>(it->Index));
+  const TEditResult pushed =
+      Push(new TAddModulesCommand(tr("Paste"), modules, content.Modules, content.Links, Notify()));
+  if (!pushed || unlawful.empty())
+    return pushed;
+  const TLinkFault first = unlawful.front().Fault;
+  const QString why =
+      first == TLinkFault::SelfLink
+          ? QCoreApplication::translate("TProjectDocument", "модуль не соединяется сам с собой")
+      : first == TLinkFault::InputTaken
+          ? QCoreApplication::translate("TProjectDocument", "у входа может быть только одна связь")
+          : QCoreApplication::translate("TProjectDocument", "связь замкнула бы цикл");
+  return TEditResult::DoneWith(
+      QCoreApplication::translate("TProjectDocument", "Вставлено без связей (%1): %2")
+          .arg(unlawful.size())
+          .arg(why));
 }
 
 TEditResult TProjectDocument::DeleteSelected() {

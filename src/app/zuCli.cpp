@@ -22,6 +22,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <unistd.h>
 #include <utility>
@@ -217,8 +218,25 @@ int CheckProject(const std::string& file) {
   for (const auto& [list, path] : linked) {
     const TLinkList& links = list->GetLinks();
     std::fprintf(Out, "Links of %s: %d\n", Printable(path).c_str(), links.Count());
+    // Links no edit could make (a file written by hand) are named as a run would refuse them.
+    std::vector<std::shared_ptr<TLink>> all;
+    for (std::int32_t i = 0; i < links.Count(); ++i)
+      all.push_back(links.Get(i));
+    std::map<std::size_t, std::string> unlawful;
+    for (const TLinkFaultAt& fault : UnlawfulLinks(all)) {
+      const TLink& link = *all[fault.Index];
+      const std::string to = "module " + std::to_string(list->IndexOf(link.To)) + " (" +
+                             Utf16ToUtf8(link.To->GetName()) + ")";
+      unlawful[fault.Index] =
+          fault.Fault == TLinkFault::SelfLink ? "links " + to + " to itself"
+          : fault.Fault == TLinkFault::InputTaken
+              ? "is a second link into input \"" + Utf16ToUtf8(link.Input) + "\" of " + to
+              : "closes a cycle through " + to;
+    }
     for (std::int32_t i = 0; i < links.Count(); ++i) {
-      const std::string why = Unresolved(*links.Get(i), *list);
+      const auto found = unlawful.find(static_cast<std::size_t>(i));
+      const std::string why =
+          found != unlawful.end() ? found->second : Unresolved(*links.Get(i), *list);
       if (why.empty())
         continue;
       std::fprintf(Out, "Link %d of %s: %s\n", i, Printable(path).c_str(), Printable(why).c_str());

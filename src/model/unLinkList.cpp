@@ -8,6 +8,7 @@
 #include "xml/unXml.h"
 
 #include <algorithm>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -199,4 +200,77 @@ void TLinkList::SaveToXml(TKvenXmlNode1* element, const IModuleList& modules) co
       points.SaveToXml(entry->GetChild(u"Points"));
     }
   });
+}
+
+namespace {
+
+// Whether the links, taken whole, close no cycle (every module can be put after those that feed
+// it).
+bool Acyclic(const std::vector<std::shared_ptr<TLink>>& links) {
+  std::unordered_map<const IModule*, std::size_t> waiting;
+  std::unordered_multimap<const IModule*, const IModule*> out;
+  for (const auto& link : links) {
+    if (!link->From || !link->To)
+      continue;
+    waiting.try_emplace(link->From.get(), 0);
+    ++waiting[link->To.get()];
+    out.emplace(link->From.get(), link->To.get());
+  }
+  std::vector<const IModule*> ready;
+  for (const auto& [module, count] : waiting)
+    if (count == 0)
+      ready.push_back(module);
+  std::size_t placed = 0;
+  while (!ready.empty()) {
+    const IModule* at = ready.back();
+    ready.pop_back();
+    ++placed;
+    const auto [first, last] = out.equal_range(at);
+    for (auto it = first; it != last; ++it)
+      if (--waiting[it->second] == 0)
+        ready.push_back(it->second);
+  }
+  return placed == waiting.size();
+}
+
+} // namespace
+
+std::vector<TLinkFaultAt> UnlawfulLinks(const std::vector<std::shared_ptr<TLink>>& links) {
+  std::vector<TLinkFaultAt> faults;
+  std::set<std::pair<const IModule*, std::u16string>> taken;
+  std::vector<std::shared_ptr<TLink>> kept;
+  kept.reserve(links.size());
+  for (std::size_t i = 0; i < links.size(); ++i) {
+    const TLink& link = *links[i];
+    if (link.From && link.To) {
+      if (link.From == link.To) {
+        faults.push_back({i, TLinkFault::SelfLink});
+        continue;
+      }
+      if (!taken.emplace(link.To.get(), link.Input).second) {
+        faults.push_back({i, TLinkFault::InputTaken});
+        continue;
+      }
+    }
+    kept.push_back(links[i]);
+  }
+  if (Acyclic(kept))
+    return faults;
+  // Some close a cycle: each is looked at against those kept before it.
+  std::vector<std::shared_ptr<TLink>> before;
+  std::vector<TLinkFaultAt> all;
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < links.size(); ++i) {
+    if (next < faults.size() && faults[next].Index == i) {
+      all.push_back(faults[next++]);
+      continue;
+    }
+    const TLink& link = *links[i];
+    if (link.From && link.To && Upstream(before, link.From.get()).contains(link.To.get())) {
+      all.push_back({i, TLinkFault::ClosesCycle});
+      continue;
+    }
+    before.push_back(links[i]);
+  }
+  return all;
 }

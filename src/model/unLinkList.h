@@ -51,6 +51,18 @@ private:
   std::vector<std::shared_ptr<TLink>> Items;
 };
 
+// What is wrong with a link among the links before it.
+enum class TLinkFault { None, SelfLink, InputTaken, ClosesCycle };
+struct TLinkFaultAt {
+  std::size_t Index; // in the links given
+  TLinkFault Fault;
+};
+// The links, in order, that break the rules among those before them that keep them: a link of a
+// module to itself, a second link into one input, one that closes a cycle. A link whose ends are
+// not both there breaks none of them (it is kept unresolved). Time linear in the links when none
+// closes a cycle.
+std::vector<TLinkFaultAt> UnlawfulLinks(const std::vector<std::shared_ptr<TLink>>& links);
+
 // The parameter's type ("" when the module or the parameter is not there).
 std::u16string ParamType(const IModule& module, bool output, const std::u16string& name);
 // The index of the module's parameter of that name, or -1.

@@ -203,6 +203,24 @@ TEST(Cli, CheckCountsLinksAndNamesEveryOneThatDoesNotResolve) {
                      "Link 1 of Main: no output \"Total\" on module 1 (Adder2)\n"
                      "Link 2 of Main: no module \"7\" at the output's end\n"
                      "Link 3 of Main: no input \"C\" on module 2 (Adder3)\n");
+  // Links no edit could make: to itself, a second into one input, one closing a cycle.
+  const std::string unlawful =
+      "<Kven_ZU_Programming_Project><Name>Linked</Name><ModuleMain><Name>Main</Name><Modules>"
+      "<Count>3</Count>" +
+      module(0, "Adder1") + module(1, "Adder2") + module(2, "Adder3") +
+      "</Modules><Links><Count>5</Count>" + link(0, "0", "Sum", "1", "A") +
+      link(1, "1", "Sum", "2", "A") + link(2, "2", "Sum", "2", "B") +
+      link(3, "0", "Sum", "2", "A") + link(4, "2", "Sum", "0", "A") +
+      "</Links></ModuleMain></Kven_ZU_Programming_Project>";
+  WriteBytes(Utf8ToUtf16(file), unlawful);
+  run = RunCli("project check " + file);
+  EXPECT_EQ(run.Code, 1) << run.Out;
+  EXPECT_TRUE(
+      run.Out.ends_with("Links of Main: 5\n"
+                        "Link 2 of Main: links module 2 (Adder3) to itself\n"
+                        "Link 3 of Main: is a second link into input \"A\" of module 2 (Adder3)\n"
+                        "Link 4 of Main: closes a cycle through module 0 (Adder1)\n"))
+      << run.Out;
   // The good links alone: no complaint.
   const std::string good =
       "<Kven_ZU_Programming_Project><Name>Linked</Name><ModuleMain><Name>Main</Name><Modules>"

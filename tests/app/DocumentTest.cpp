@@ -382,3 +382,35 @@ TEST_F(DocumentTest, PasteGoesWhereAskedAndTheComponentsGiveItsLists) {
   ASSERT_TRUE(Doc.PasteText(text, {20, 30}).Ok);
   EXPECT_EQ(Doc.Selected()->GetPosition(), (TPoint{120, 130}));
 }
+
+TEST_F(DocumentTest, APasteLeavesOutLinksNoEditCouldMakeAndSaysSo) {
+  // Three modules, linked A → B → C → A, and C to itself: the text of a hand-edited file.
+  auto link = [](const std::shared_ptr<IModule>& from, const std::shared_ptr<IModule>& to) {
+    auto l = std::make_shared<TLink>();
+    l->From = from;
+    l->Output = u"o";
+    l->To = to;
+    l->Input = u"i";
+    return l;
+  };
+  TModuleList source;
+  std::vector<std::shared_ptr<IModule>> made;
+  for (const char16_t* name : {u"P", u"Q", u"R"})
+    made.push_back(source.AddModule(500, 500, name, 40, 40));
+  source.GetLinks().Add(link(made[0], made[1]));
+  source.GetLinks().Add(link(made[1], made[2]));
+  source.GetLinks().Add(link(made[2], made[0]));
+  source.GetLinks().Add(link(made[2], made[2]));
+  const std::u16string text = CopyModules(source, made);
+  const std::string before = State();
+  const int steps = Doc.GetUndoStack()->count();
+  const TEditResult pasted = Doc.PasteText(text, {0, 0});
+  ASSERT_TRUE(pasted.Ok);
+  EXPECT_EQ(pasted.Reason, QString::fromUtf8("Вставлено без связей (2): связь замкнула бы цикл"));
+  EXPECT_EQ(Doc.GetUndoStack()->count(), steps + 1);
+  const std::string after = State();
+  EXPECT_NE(after.find("P.o->Q.i\nQ.o->R.i\n"), std::string::npos) << after;
+  EXPECT_EQ(after.find("R.o->"), std::string::npos) << after;
+  Doc.GetUndoStack()->undo();
+  EXPECT_EQ(State(), before);
+}

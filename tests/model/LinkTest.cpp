@@ -10,6 +10,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <random>
+#include <tuple>
 
 namespace {
 
@@ -343,4 +344,43 @@ TEST_F(LinkTest, EveryDigitOfAnIndexNamesItsModule) {
   const auto link = loaded.GetMainModules()->GetLinks().Get(0);
   EXPECT_EQ(link->From, loaded.GetMainModules()->GetItem(9));
   EXPECT_EQ(link->To, loaded.GetMainModules()->GetItem(19));
+}
+
+TEST_F(LinkTest, LinksThatBreakTheRulesAmongThoseBeforeThemAreFound) {
+  // (from, to, input) of each link; -1 for an end that is not there.
+  using TSpec = std::vector<std::tuple<int, int, const char16_t*>>;
+  const struct {
+    TSpec Links;
+    std::vector<std::pair<std::size_t, TLinkFault>> Faults;
+  } rows[] = {
+      {{{0, 1, u"x"}, {1, 2, u"x"}, {2, 3, u"x"}}, {}},
+      {{{0, 0, u"x"}, {0, 1, u"x"}}, {{0, TLinkFault::SelfLink}}},
+      {{{0, 1, u"x"}, {2, 1, u"x"}, {2, 1, u"y"}}, {{1, TLinkFault::InputTaken}}},
+      {{{0, 1, u"x"}, {1, 2, u"x"}, {2, 0, u"x"}}, {{2, TLinkFault::ClosesCycle}}},
+      // A cycle is broken at the link that closes it, whatever came first.
+      {{{2, 0, u"x"}, {0, 1, u"x"}, {1, 2, u"x"}, {1, 3, u"x"}}, {{2, TLinkFault::ClosesCycle}}},
+      // A link left out leaves no trace: the one after it is judged without it.
+      {{{0, 1, u"x"}, {1, 0, u"x"}, {1, 0, u"y"}},
+       {{1, TLinkFault::ClosesCycle}, {2, TLinkFault::ClosesCycle}}},
+      {{{0, 1, u"x"}, {1, 1, u"y"}, {1, 0, u"x"}},
+       {{1, TLinkFault::SelfLink}, {2, TLinkFault::ClosesCycle}}},
+      // Unresolved ends break no rule.
+      {{{-1, 1, u"x"}, {-1, 1, u"x"}, {0, -1, u"x"}}, {}},
+  };
+  for (const auto& row : rows) {
+    std::vector<std::shared_ptr<TLink>> links;
+    for (const auto& [from, to, input] : row.Links) {
+      auto link = std::make_shared<TLink>();
+      link->From = from >= 0 ? M[static_cast<std::size_t>(from)] : nullptr;
+      link->Output = u"d";
+      link->To = to >= 0 ? M[static_cast<std::size_t>(to)] : nullptr;
+      link->Input = input;
+      links.push_back(link);
+    }
+    std::vector<std::pair<std::size_t, TLinkFault>> found;
+    for (const TLinkFaultAt& f : UnlawfulLinks(links))
+      found.emplace_back(f.Index, f.Fault);
+    EXPECT_EQ(found, row.Faults) << "row of " << row.Links.size() << " links, first from "
+                                 << std::get<0>(row.Links[0]);
+  }
 }
