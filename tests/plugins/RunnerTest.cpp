@@ -574,6 +574,21 @@ TEST(Runner, WhatAHostSaysIsCheckedBeforeItIsBelieved) {
     EXPECT_EQ(runner.GetFailure(), "непонятный ответ процесса компонентов") << where;
     EXPECT_EQ(runner.GetValues()[0][0], "") << where;
   }
+  // An end the run cannot have come to: beyond the plan's ticks, or before them unasked.
+  for (const std::int64_t ticks : {424242, 3}) {
+    const std::string frames = (folder.Path / "end").string();
+    WriteBytes(Utf8ToUtf16(frames), Encode(THelloMessage{}).Frame() +
+                                        Encode(TReadyMessage{1}).Frame() +
+                                        Encode(TEndMessage{ticks}).Frame());
+    const std::string script = (folder.Path / "end.sh").string();
+    WriteBytes(Utf8ToUtf16(script), "#!/bin/sh\ncat '" + frames + "' >&$2\nsleep 0.2\n");
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    TRunner forged;
+    ASSERT_TRUE(forged.Start(Misbehaving(), script));
+    forged.Wait();
+    EXPECT_EQ(forged.GetFailure(), "непонятный ответ процесса компонентов") << ticks;
+    EXPECT_EQ(forged.GetTick(), 0) << ticks;
+  }
   // Silence, then the end: the host ended without a word.
   EXPECT_EQ(FailureOfHost(FakeHost(folder, "", false)), "процесс компонентов завершился с кодом 0");
 }
