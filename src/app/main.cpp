@@ -7,14 +7,19 @@
 #include <QLocale>
 #include <QSocketNotifier>
 #include <QTranslator>
+#include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
 
 // The write end of the pipe that carries the ending signals into the event loop.
 int SignalPipe[2] = {-1, -1};
+// After an ending signal the program is gone within this time, whatever it does.
+constexpr int EndingWithinMs = 900;
 
 void OnEndingSignal(int) {
   const char byte = 1;
@@ -42,11 +47,19 @@ int main(int argc, char** argv) {
       char byte = 0;
       [[maybe_unused]] const ssize_t read = ::read(SignalPipe[0], &byte, 1);
       notifier->setEnabled(false);
+      // Whatever the program was doing, it ends within a second: the work is kept aside first.
+      std::thread([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(EndingWithinMs));
+        std::_Exit(0);
+      }).detach();
       window.Terminate();
     });
     for (const int signal : {SIGTERM, SIGINT, SIGHUP})
       std::signal(signal, OnEndingSignal);
   }
   window.Start(ProjectArgument(QApplication::arguments()));
+  // Ended while the start's dialogs were open: no loop is needed to end.
+  if (window.Terminated())
+    return 0;
   return QApplication::exec();
 }

@@ -33,6 +33,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDialog>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>
@@ -397,9 +398,42 @@ void TfmMain::UpdateProjectTab() {
   TabControl1->setTabToolTip(0, ToQString(GetProject()->FileName));
 }
 
+namespace {
+
+// While the program ends by a signal: every dialog open gives up, and every one opened later
+// gives up as soon as it shows, so that no nested event loop keeps the program.
+class TDialogCloser : public QObject {
+public:
+  explicit TDialogCloser(QObject* parent) : QObject(parent) {
+    qApp->installEventFilter(this);
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+        GiveUp(dialog);
+  }
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show)
+      if (auto* dialog = qobject_cast<QDialog*>(watched))
+        GiveUp(dialog);
+    return false;
+  }
+
+private:
+  static void GiveUp(QDialog* dialog) {
+    QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+  }
+};
+
+} // namespace
+
 void TfmMain::Terminate() {
+  if (Terminating)
+    return;
   Terminating = true;
+  Commands->Ending = true;
   Document->LeaveRecovery();
+  new TDialogCloser(this);
   close();
 }
 

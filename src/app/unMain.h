@@ -61,6 +61,8 @@ public:
   // The system asks the editor to end (a signal, the session ending): no question is asked,
   // unsaved work is left for recovery at the next start, the configuration is written.
   void Terminate();
+  // Terminate was called: the program is ending.
+  bool Terminated() const { return Terminating; }
   void NewProject();
   void OpenProject();
   // Opens the file, asking about unsaved work first; false when nothing was opened.

@@ -175,7 +175,7 @@ void TProjectCommands::FileChangedOnDisk() {
 }
 
 bool TProjectCommands::ConfirmDiscard() {
-  if (!Document.GetProject() || !Document.GetProject()->Modified)
+  if (Ending || !Document.GetProject() || !Document.GetProject()->Modified)
     return true;
   switch (Dialogs.AskYesNoCancel(
       QCoreApplication::translate("TProjectCommands", "Сохранить изменения в проекте?"))) {
@@ -204,7 +204,11 @@ bool TProjectCommands::OfferRecovery() {
                                     "Восстановить несохранённый проект «%1», сохранённый %2?")
             .arg(ToQString(name),
                  QDateTime::fromSecsSinceEpoch(entry.Kept).toString("dd.MM.yyyy HH:mm"));
-    if (Dialogs.ConfirmYesNo(question) != IMainDialogs::mrYes) {
+    const int answer = Dialogs.ConfirmYesNo(question);
+    // Closed by the program's end, the question was never answered: the work stays.
+    if (Ending)
+      return false;
+    if (answer != IMainDialogs::mrYes) {
       std::error_code ec;
       std::filesystem::remove(entry.File, ec);
       continue;

@@ -45,6 +45,10 @@ public:
   // new state of the file; nothing when it holds what this editor knows).
   void FileChangedOnDisk();
 
+  // The program is ending without questions: the unsaved work was kept aside, nothing is asked
+  // or removed any more.
+  bool Ending = false;
+
   // Told the full name of every file a project was opened from or saved to.
   std::function<void(const QString& file)> OnFileUsed;
 

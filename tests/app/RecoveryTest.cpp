@@ -168,6 +168,20 @@ TEST_F(RecoveryTest, DeclinedWorkIsRemovedAndTheNextIsOffered) {
   EXPECT_TRUE(fs::exists(Configs() + "ZUProgramming..recovery"));
 }
 
+TEST_F(RecoveryTest, WorkOfferedWhenTheProgramIsEndedStaysForTheNextStart) {
+  const std::string left = Configs() + "ZUProgramming.999999991.recovery";
+  WriteBytes(Utf8ToUtf16(left), ProjectText("Kept"));
+  auto window = NewWindow();
+  // The session ends while the question is open: it closes unanswered.
+  Script.WhileAsked = [&] { window->Terminate(); };
+  Script.Answers = {IMainDialogs::mrNo};
+  window->Start();
+  Script.WhileAsked = nullptr;
+  EXPECT_EQ(Script.Asked.size(), 1);
+  EXPECT_TRUE(window->Terminated());
+  EXPECT_TRUE(fs::exists(left));
+}
+
 TEST_F(RecoveryTest, WorkIsOfferedNewestFirstAndAtTheSameTimeInNameOrder) {
   const auto now = fs::file_time_type::clock::now();
   // Name, and how many minutes ago it was kept.

@@ -24,6 +24,7 @@ public:
     QStringList Shown;                        // the object names of the dialogs shown, in order
     std::deque<std::optional<QString>> Texts; // for AskText (nothing: cancelled)
     std::vector<QStringList> Choices;         // the buttons of each AskChoice, in order
+    std::function<void()> WhileAsked;         // runs while a question is open, before its answer
   };
 
   explicit TScriptedMainDialogs(TScript& script) : Script(script) {}
@@ -61,6 +62,8 @@ public:
 private:
   int Answer(const QString& text, int fallback) {
     Script.Asked << text;
+    if (Script.WhileAsked)
+      Script.WhileAsked();
     if (Script.Answers.empty())
       return fallback;
     int a = Script.Answers.front();
