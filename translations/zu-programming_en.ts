@@ -273,6 +273,10 @@
         <source>Вставлено без связей (%1): %2</source>
         <translation>Pasted without %1 link(s): %2</translation>
     </message>
+    <message>
+        <source>Связь добавлена вместо связи от «%1.%2» к входу «%3»</source>
+        <translation>Link added in place of the link from “%1.%2” into the input “%3”</translation>
+    </message>
 </context>
 <context>
     <name>TPropertyGrid</name>

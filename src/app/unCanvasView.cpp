@@ -74,10 +74,10 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
                         tell](const std::shared_ptr<IModule>& from, const std::u16string& output,
                               const std::shared_ptr<IModule>& to, const std::u16string& input) {
     const TEditResult added = Document.AddLink(from, output, to, input);
-    tell(
-        added
-            ? QCoreApplication::translate("TCanvasView", "Связь добавлена")
-            : QCoreApplication::translate("TCanvasView", "Связь не создана: %1").arg(added.Reason));
+    tell(!added
+             ? QCoreApplication::translate("TCanvasView", "Связь не создана: %1").arg(added.Reason)
+         : added.Reason.isEmpty() ? QCoreApplication::translate("TCanvasView", "Связь добавлена")
+                                  : added.Reason);
   };
 
   // Enter shows the selected module's children, Backspace the level above.

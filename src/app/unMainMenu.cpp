@@ -185,7 +185,9 @@ void TfmMain::BuildMenu() {
 
   QMenu* view = menuBar()->addMenu(tr("&View"));
   view->setObjectName("miView");
-  AddItem(view, "&Refresh", "miRefresh", &TfmMain::RefreshView)->setShortcut(QKeySequence::Refresh);
+  // F5 runs the project; Refresh has a key of its own.
+  AddItem(view, "&Refresh", "miRefresh", &TfmMain::RefreshView)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
   QAction* zoomIn = AddItem(view, "Zoom &In", "miZoomIn", &TfmMain::ZoomIn);
   zoomIn->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});

@@ -515,7 +515,16 @@ TEditResult TProjectDocument::AddLink(const std::shared_ptr<IModule>& from,
   link->Output = output;
   link->To = to;
   link->Input = input;
-  return Push(new TAddLinkCommand(modules, link, check.Replaced, Notify()));
+  const TEditResult pushed = Push(new TAddLinkCommand(modules, link, check.Replaced, Notify()));
+  // An input takes one link: the one it had goes, and the user is told which.
+  if (!pushed || !check.Replaced)
+    return pushed;
+  const TLink& old = *check.Replaced;
+  return TEditResult::DoneWith(
+      QCoreApplication::translate("TProjectDocument",
+                                  "Связь добавлена вместо связи от «%1.%2» к входу «%3»")
+          .arg(old.From ? ToQString(old.From->GetName()) : ToQString(old.FromText),
+               ToQString(old.Output), ToQString(input)));
 }
 
 std::u16string TProjectDocument::CopyText() const {

@@ -414,3 +414,16 @@ TEST_F(DocumentTest, APasteLeavesOutLinksNoEditCouldMakeAndSaysSo) {
   Doc.GetUndoStack()->undo();
   EXPECT_EQ(State(), before);
 }
+
+TEST_F(DocumentTest, ALinkIntoAnInputThatHasOneSaysWhichItReplaced) {
+  const TEditResult fresh = Doc.AddLink(M[1], u"o", M[2], u"i");
+  ASSERT_TRUE(fresh.Ok);
+  EXPECT_TRUE(fresh.Reason.isEmpty());
+  const TEditResult replacing = Doc.AddLink(M[2], u"o", M[1], u"i");
+  EXPECT_FALSE(replacing.Ok); // B → C → B would be a cycle
+  const TEditResult replaced = Doc.AddLink(M[0], u"o", M[2], u"i");
+  ASSERT_TRUE(replaced.Ok);
+  EXPECT_EQ(replaced.Reason,
+            QString::fromUtf8("Связь добавлена вместо связи от «B.o» к входу «i»"));
+  EXPECT_EQ(Modules()->GetLinks().Into(M[2], u"i")->From, M[0]);
+}

@@ -1,4 +1,5 @@
 #include "app/unMain.h"
+#include "app/unProjectDocument.h"
 #include "canvas/unProgrammingImage.h"
 #include "model/unIModule.h"
 #include "model/unProject.h"
@@ -10,12 +11,16 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSet>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
+#include <QUndoStack>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -295,4 +300,67 @@ TEST_F(MainWindowTest, NewModuleAddsADefaultModule) {
   EXPECT_EQ(Tree()->topLevelItem(0)->childCount(), 2);
   Trigger("miRefresh");
   EXPECT_EQ(Tree()->topLevelItem(0)->child(1)->text(0), "Module");
+}
+
+TEST_F(MainWindowTest, EveryShortcutOfEveryMenuIsItsItemsAloneAndTriggersIt) {
+  Trigger("miNewProject");
+  Window->GetDocument()->Select(FirstModule());
+  Window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+  // Every item of every menu, below the menu bar.
+  std::vector<QAction*> items;
+  std::vector<QMenu*> menus;
+  for (QAction* top : Window->menuBar()->actions())
+    if (top->menu())
+      menus.push_back(top->menu());
+  for (std::size_t i = 0; i < menus.size(); ++i)
+    for (QAction* action : menus[i]->actions()) {
+      if (action->menu())
+        menus.push_back(action->menu());
+      else if (!action->isSeparator())
+        items.push_back(action);
+    }
+  std::map<QString, QString> owner;
+  for (QAction* action : items)
+    for (const QKeySequence& key : action->shortcuts()) {
+      const QString text = key.toString(QKeySequence::PortableText);
+      const auto [it, added] = owner.emplace(text, action->objectName());
+      EXPECT_TRUE(added) << text.toStdString() << " is both " << it->second.toStdString() << " and "
+                         << action->objectName().toStdString();
+    }
+  ASSERT_GT(owner.size(), 20u);
+  // Each key, pressed, triggers its item once and nothing else; Exit is pressed last.
+  std::stable_partition(items.begin(), items.end(),
+                        [](QAction* a) { return a->objectName() != "miExit1"; });
+  for (QAction* action : items) {
+    if (!action->isEnabled() || action->shortcuts().isEmpty())
+      continue;
+    for (const QKeySequence& key : action->shortcuts()) {
+      QSignalSpy triggered(action, &QAction::triggered);
+      int others = 0;
+      std::vector<QMetaObject::Connection> watching;
+      for (QAction* other : items)
+        if (other != action)
+          watching.push_back(QObject::connect(other, &QAction::triggered, [&others] { ++others; }));
+      // The keypad's Enter comes with the keypad's mark, as a keyboard sends it.
+      if (key[0].key() == Qt::Key_Enter)
+        QTest::keyClick(Window.get(), Qt::Key_Enter,
+                        key[0].keyboardModifiers() | Qt::KeypadModifier);
+      else
+        QTest::keySequence(Window.get(), key);
+      for (const auto& c : watching)
+        QObject::disconnect(c);
+      EXPECT_EQ(triggered.count(), 1)
+          << action->objectName().toStdString() << " by " << key.toString().toStdString();
+      EXPECT_EQ(others, 0) << key.toString().toStdString();
+      if (!Window->isVisible())
+        return;
+      // What the item did is undone, so that the next key finds the window as before.
+      while (Window->GetUndoStack()->canUndo())
+        Window->GetUndoStack()->undo();
+      Window->GetDocument()->ShowLevel(0);
+      Window->GetDocument()->Select(FirstModule());
+      Window->activateWindow();
+    }
+  }
 }
