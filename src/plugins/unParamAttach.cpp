@@ -5,7 +5,7 @@
 #include "platform/unStrings.h"
 #include "plugins/unComponentList.h"
 
-#include <filesystem>
+#include <sys/stat.h>
 #include <map>
 #include <vector>
 
@@ -35,19 +35,34 @@ public:
     IComponent* found = nullptr;
     if (const auto path = ByPath.find(type); path != ByPath.end()) {
       found = path->second;
-    } else {
-      std::error_code ec;
-      if (!std::filesystem::exists(Utf16ToUtf8(type), ec))
-        if (const auto name = ByName.find(FileNameOf(type)); name != ByName.end())
-          found = name->second;
+    } else if (struct stat st {}; stat(Utf16ToUtf8(type).c_str(), &st) == 0) {
+      // Another name of a component's file (a link, another path to it) is that component.
+      if (const auto file = Files().find({st.st_dev, st.st_ino}); file != Files().end())
+        found = file->second;
+    } else if (const auto name = ByName.find(FileNameOf(type)); name != ByName.end()) {
+      found = name->second;
     }
     Resolved.emplace(type, found);
     return found;
   }
 
 private:
+  // The components by the file their library is, found when first asked.
+  std::map<std::pair<dev_t, ino_t>, IComponent*>& Files() {
+    if (!FilesKnown) {
+      FilesKnown = true;
+      for (std::int32_t i = 0; Registry && i < Registry->GetCount(); ++i)
+        if (IComponent* c = Registry->GetItem(i))
+          if (struct stat st {}; stat(Utf16ToUtf8(c->GetFileName()).c_str(), &st) == 0)
+            ByFile.emplace(std::make_pair(st.st_dev, st.st_ino), c); // the first stays
+    }
+    return ByFile;
+  }
+
   const IComponentList* Registry;
   std::map<std::u16string, IComponent*> ByPath, ByName, Resolved;
+  std::map<std::pair<dev_t, ino_t>, IComponent*> ByFile;
+  bool FilesKnown = false;
 };
 
 } // namespace

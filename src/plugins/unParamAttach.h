@@ -7,8 +7,9 @@ class IComponent;
 class IComponentList;
 class IModuleList;
 
-// The registered component a module's type names: the one whose library path is the type or,
-// when no file has that path, the first whose library has the type's file name; null for an
+// The registered component a module's type names: the one whose library path is the type, or
+// whose library is the file the type names under another name (a symbolic link, another path),
+// or, when no file has that path, the first whose library has the type's file name; null for an
 // empty type, without a registry, or when none matches.
 IComponent* ComponentOfType(const IComponentList* registry, const std::u16string& type);
 

@@ -30,6 +30,11 @@ TEST_F(ParamAttachTest, ModulesGetTheListsOfTheirTypesComponentAtEveryDepth) {
   TTempFolder folder;
   const std::string copy = (folder.Path / "Adder.so").string();
   std::filesystem::copy_file(Samples + "Adder.so", copy);
+  const std::string link = (folder.Path / "Summing.so").string();
+  std::filesystem::create_symlink(Utf16ToUtf8(PathOf(0)), link);
+  const std::string roundabout = Samples + "../" +
+                                 std::filesystem::path(Samples).parent_path().filename().string() +
+                                 "/Comparator.so";
   TProject project(&Registry, {}, u"", u"P");
   auto top = project.GetMainModules();
   const struct {
@@ -42,6 +47,8 @@ TEST_F(ParamAttachTest, ModulesGetTheListsOfTheirTypesComponentAtEveryDepth) {
       {u"/no/such/Missing.so", -1},     // nothing of that name
       {u"", -2},                        // no type: lists kept
       {u"Comparator.so", 1},            // a bare file name
+      {Utf8ToUtf16(link), 0},           // the library under another name
+      {Utf8ToUtf16(roundabout), 1},     // the library by another path
   };
   auto kept = std::make_shared<TParamList>();
   kept->AddNew()->Name = u"kept";
@@ -54,6 +61,7 @@ TEST_F(ParamAttachTest, ModulesGetTheListsOfTheirTypesComponentAtEveryDepth) {
     modules.push_back(m);
   }
   auto nested = modules[4]->GetModules()->AddNew();
+  ASSERT_NE(Utf8ToUtf16(roundabout), PathOf(1));
   nested->SetType(PathOf(1));
   EXPECT_EQ(AttachParameters(*top, &Registry), 2u);
   for (std::size_t i = 0; i < std::size(rows); ++i) {
