@@ -210,6 +210,18 @@
         <source>Файл проекта «%1» изменён другой программой. Загрузить его заново?</source>
         <translation>The project file “%1” was changed by another program. Reload it?</translation>
     </message>
+    <message>
+        <source>У проекта несколько уровней. Какой рисунок записать?</source>
+        <translation>The project has several levels. Which picture should be written?</translation>
+    </message>
+    <message>
+        <source>Уровень на холсте</source>
+        <translation>The level on the canvas</translation>
+    </message>
+    <message>
+        <source>Все уровни, в папку</source>
+        <translation>Every level, into a folder</translation>
+    </message>
 </context>
 <context>
     <name>TProjectDocument</name>

@@ -253,12 +253,14 @@ void TProjectCommands::ExportPicture() {
   // With levels below the main one: the level shown, or every level into a folder.
   bool every = false;
   if (ProjectLevels(*Document.GetProject()).size() > 1) {
-    const int answer = Dialogs.AskYesNoCancel(QString::fromUtf8(
-        "Записать рисунок уровня, показанного на холсте? «Нет» — рисунки всех уровней, по одному "
-        "на уровень, в папку с именем файла."));
-    if (answer == IMainDialogs::mrCancel)
+    const int answer = Dialogs.AskChoice(
+        QCoreApplication::translate("TProjectCommands",
+                                    "У проекта несколько уровней. Какой рисунок записать?"),
+        {QCoreApplication::translate("TProjectCommands", "Уровень на холсте"),
+         QCoreApplication::translate("TProjectCommands", "Все уровни, в папку")});
+    if (answer < 0)
       return;
-    every = answer == IMainDialogs::mrNo;
+    every = answer == 1;
   }
   const std::optional<QString> file = Dialogs.ChooseExportFile();
   if (!file)

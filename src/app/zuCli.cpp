@@ -17,8 +17,11 @@
 
 #include <QGuiApplication>
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -322,6 +325,16 @@ int RoundTripXml(const std::string& in, const std::string& out) {
 }
 
 int ListComponents(const std::string& folder) {
+  // A folder named that is not there, or cannot be read, is said so, not listed as empty.
+  if (!folder.empty()) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) {
+      std::fprintf(stderr, "zu-cli: cannot read the folder \"%s\": %s\n", Printable(folder).c_str(),
+                   std::strerror(errno));
+      return 1;
+    }
+    closedir(dir);
+  }
   TComponentList registry;
   UseComponentFolder(registry, folder);
   registry.Refresh();

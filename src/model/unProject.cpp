@@ -113,6 +113,14 @@ TResult TProject::LoadFrom(const std::u16string& file) {
   }
   const TKvenXmlNode1* root = document.GetRoot();
   ForeignFile = root->GetName() != ProjectRootName;
+  // Another kind of XML file (a page, a configuration) holds no project: it does not open as an
+  // empty one. A file of another root that holds a main module still loads, marked foreign.
+  if (ForeignFile && !root->FindChild(u"ModuleMain")) {
+    document.Fail(
+        "В файле \"%s\" нет проекта: его корневой элемент — \"%s\" <%s.%s>",
+        {file, std::u16string(root->GetName()), std::string("TProject"), std::string("Load")});
+    return TResult::Failed(document.Failure());
+  }
   root->ReadString(u"Name", Name);
   const TMissingEntries budget(MaxMissingEntries);
   if (!MainModule || MainModule->LoadFromXml(root->FindChild(u"ModuleMain")))

@@ -70,6 +70,21 @@ TEST(Cli, CheckOfADamagedFilePrintsTheReasonAndFails) {
       << mismatched.Out;
 }
 
+TEST(Cli, AFileOrFolderThatIsNotWhatItShouldBeIsAFailure) {
+  TTempFolder folder;
+  const std::string page = (folder.Path / "page.xml").string();
+  WriteBytes(Utf8ToUtf16(page), "<html><body>page</body></html>");
+  const TRun check = RunCli("project check " + page);
+  EXPECT_EQ(check.Code, 1) << check.Out;
+  EXPECT_NE(check.Out.find("нет проекта: его корневой элемент — \"html\""), std::string::npos)
+      << check.Out;
+  EXPECT_EQ(check.Out.find("Modules:"), std::string::npos);
+  const TRun components = RunCli("components /nonexistent");
+  EXPECT_EQ(components.Code, 1);
+  EXPECT_EQ(components.Out,
+            "zu-cli: cannot read the folder \"/nonexistent\": No such file or directory\n");
+}
+
 TEST(Cli, ResaveAndRoundTripWriteTheSameTree) {
   TTempFolder folder;
   const std::string out = Utf16ToUtf8(folder.File("out.xml"));

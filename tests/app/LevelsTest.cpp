@@ -374,13 +374,16 @@ TEST_F(LevelsTest, FitShowsTheWholeLevelAtMostAtActualSize) {
 TEST_F(LevelsTest, ExportWritesTheLevelShownOrEveryLevelIntoAFolder) {
   Document()->OpenModule(Outer);
   Document()->OpenModule(Middle);
-  // Cancelled: no file is asked for.
-  Script.Answers = {IMainDialogs::mrCancel};
+  // Cancelled: no file is asked for. The buttons say what each does.
+  Script.Answers = {-1};
   Trigger("miExportPicture");
   EXPECT_EQ(Script.FileDialogs, 0);
+  ASSERT_EQ(Script.Choices.size(), 1u);
+  EXPECT_EQ(Script.Choices[0], (QStringList{QString::fromUtf8("Уровень на холсте"),
+                                            QString::fromUtf8("Все уровни, в папку")}));
   // This level: its two modules, not the main level's.
   const std::u16string level = Folder.File("level.png");
-  Script.Answers = {IMainDialogs::mrYes};
+  Script.Answers = {0};
   Script.Files = {QString::fromStdU16String(level)};
   Trigger("miExportPicture");
   const QImage picture(QString::fromStdU16String(level));
@@ -388,7 +391,7 @@ TEST_F(LevelsTest, ExportWritesTheLevelShownOrEveryLevelIntoAFolder) {
   EXPECT_GE(picture.width(), 400 + 40);  // Inner2 reaches to x = 440
   EXPECT_GE(picture.height(), 250 + 30); // and down to y = 280
   // Every level: one picture each, in a folder named after the file.
-  Script.Answers = {IMainDialogs::mrNo};
+  Script.Answers = {1};
   Script.Files = {QString::fromStdU16String(Folder.File("all.png"))};
   Trigger("miExportPicture");
   EXPECT_TRUE(Script.Errors.isEmpty()) << Script.Errors.join("|").toStdString();

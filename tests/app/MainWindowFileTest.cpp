@@ -219,9 +219,9 @@ TEST_F(MainWindowFileTest, CtrlShiftSAsksForAFileEvenWhenTheProjectHasOne) {
 }
 
 TEST_F(MainWindowFileTest, FilesThatAreNoProjectsAreNeverWrittenOver) {
-  // Without an element a file does not open at all; with another root it opens, and a save
-  // goes to a file the user chooses.
-  for (const char* bytes : {"", "just text\r\n"}) {
+  // Without an element, or with no project in it, a file does not open at all; with another
+  // root around a main module it opens, and a save goes to a file the user chooses.
+  for (const char* bytes : {"", "just text\r\n", "<html><body><p>A page</p></body></html>"}) {
     WriteBytes(Folder.File("not.xml"), bytes);
     Script.Files = {File("not.xml")};
     Script.Errors.clear();
@@ -229,19 +229,19 @@ TEST_F(MainWindowFileTest, FilesThatAreNoProjectsAreNeverWrittenOver) {
     EXPECT_EQ(Script.Errors, QStringList{QString::fromUtf8("Ошибка загрузки из файла.")});
     EXPECT_EQ(Window->GetProject(), nullptr);
   }
-  const std::string page = "<html><body><p>A page</p></body></html>";
+  const std::string page = "<Older><ModuleMain><Name>Main</Name></ModuleMain></Older>";
   WriteBytes(Folder.File("page.html"), page);
   Script.Files = {File("page.html")};
   Trigger("miOpenProject");
   ASSERT_NE(Window->GetProject(), nullptr);
   Trigger("miSaveProject"); // the file dialog is cancelled
-  EXPECT_EQ(Script.FileDialogs, 4);
+  EXPECT_EQ(Script.FileDialogs, 5);
   EXPECT_EQ(ReadBytes(Folder.File("page.html")), page);
   Script.Files = {File("saved.xml")};
   Trigger("miSaveProject");
   EXPECT_EQ(Window->GetProject()->FileName, Folder.File("saved.xml"));
   Trigger("miSaveProject"); // a project file now: saved in place
-  EXPECT_EQ(Script.FileDialogs, 5);
+  EXPECT_EQ(Script.FileDialogs, 6);
   EXPECT_EQ(ReadBytes(Folder.File("page.html")), page);
 }
 

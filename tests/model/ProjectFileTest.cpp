@@ -454,11 +454,20 @@ TEST(ProjectFile, AFileWithoutAnElementIsNoProject) {
     EXPECT_EQ(log.Errors().back(),
               "В файле \"" + Utf16ToUtf8(file) + "\" нет ни одного элемента XML <TProject.Load>");
   }
-  // Another root loads, as it always did, but is marked as not a project file.
+  // Another kind of XML file is no project: it says so.
   WriteBytes(file, "<html><body>page</body></html>");
-  TProject page(nullptr, {}, u"", u"");
-  EXPECT_TRUE(page.Load(file));
-  EXPECT_TRUE(page.ForeignFile);
+  TRecordingLog log;
+  TProject page(nullptr, log.Handler(), u"", u"");
+  const TResult loaded = page.Load(file);
+  EXPECT_FALSE(loaded);
+  EXPECT_EQ(loaded.Reason, "В файле \"" + Utf16ToUtf8(file) +
+                               "\" нет проекта: его корневой элемент — \"html\" <TProject.Load>");
+  // Another root with a main module loads, but is marked as not a project file.
+  WriteBytes(file, "<Older><Name>Old</Name><ModuleMain><Name>Main</Name></ModuleMain></Older>");
+  TProject older(nullptr, {}, u"", u"");
+  EXPECT_TRUE(older.Load(file));
+  EXPECT_TRUE(older.ForeignFile);
+  EXPECT_EQ(older.GetName(), u"Old");
   ASSERT_TRUE(NewProject1()->Save(file));
   TProject project(nullptr, {}, u"", u"");
   EXPECT_TRUE(project.Load(file));
