@@ -315,6 +315,18 @@
         <source>Файл «%1» уже существует. Заменить его?</source>
         <translation>The file “%1” already exists. Replace it?</translation>
     </message>
+    <message>
+        <source>Проекты ZU Programming (*.zuproj)</source>
+        <translation>ZU Programming projects (*.zuproj)</translation>
+    </message>
+    <message>
+        <source>Проекты в файлах XML (*.xml)</source>
+        <translation>Projects in XML files (*.xml)</translation>
+    </message>
+    <message>
+        <source>Все файлы (*)</source>
+        <translation>All files (*)</translation>
+    </message>
 </context>
 <context>
     <name>TRunControl</name>

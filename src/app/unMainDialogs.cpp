@@ -45,13 +45,38 @@ std::optional<QString> TQtMainDialogs::Chosen(const QString& file) {
   return file;
 }
 
+namespace {
+
+// The open and save dialogs' filters: projects' own extension first; any file still opens.
+QStringList ProjectFilters() {
+  return {QCoreApplication::translate("TQtMainDialogs", "Проекты ZU Programming (*.zuproj)"),
+          QCoreApplication::translate("TQtMainDialogs", "Проекты в файлах XML (*.xml)"),
+          QCoreApplication::translate("TQtMainDialogs", "Все файлы (*)")};
+}
+
+} // namespace
+
+QString WithProjectSuffix(const QString& file) {
+  if (file.isEmpty() || !QFileInfo(file).suffix().isEmpty())
+    return file;
+  return file + "." + ProjectSuffix;
+}
+
 std::optional<QString> TQtMainDialogs::ChooseOpenFile() {
-  return Chosen(QFileDialog::getOpenFileName(Parent, QString(), LastFolder));
+  return Chosen(
+      QFileDialog::getOpenFileName(Parent, QString(), LastFolder, ProjectFilters().join(";;")));
 }
 
 std::optional<QString> TQtMainDialogs::ChooseSaveFile() {
-  // The dialog asks before an existing file is replaced.
-  return Chosen(QFileDialog::getSaveFileName(Parent, QString(), LastFolder));
+  // A name typed without an extension gets the projects' own, before the dialog asks whether an
+  // existing file is to be replaced.
+  QFileDialog dialog(Parent, QString(), LastFolder);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters(ProjectFilters());
+  dialog.setDefaultSuffix(ProjectSuffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return std::nullopt;
+  return Chosen(dialog.selectedFiles().front());
 }
 
 int TQtMainDialogs::Execute(QDialog& dialog) {

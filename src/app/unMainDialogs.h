@@ -40,6 +40,11 @@ public:
 // The file with the extension of the file dialog's filter ("SVG (*.svg)" gives ".svg") when it
 // has none of its own.
 QString WithFilterSuffix(const QString& file, const QString& filter);
+// Project files' own extension (without the dot), and the project file a name typed without an
+// extension of its own stands for.
+inline constexpr const char* ProjectSuffix = "zuproj";
+QString WithProjectSuffix(const QString& file);
+
 // The extension a filter names ("svg" for "SVG (*.svg)"), "png" when it names none.
 QString SuffixOfFilter(const QString& filter);
 

@@ -108,9 +108,10 @@ bool TProjectCommands::SaveProject() {
 bool TProjectCommands::SaveProjectAs() {
   if (!Document.GetProject())
     return false;
-  const std::optional<QString> file = Dialogs.ChooseSaveFile();
+  std::optional<QString> file = Dialogs.ChooseSaveFile();
   if (!file)
     return false;
+  file = WithProjectSuffix(*file);
   if (!SaveTo(ToU16(*file)))
     return false;
   Document.GetProject()->FileName = ToU16(*file);

@@ -69,6 +69,38 @@ TEST(MainDialogs, SaveAsAsksBeforeAnExistingFileIsReplaced) {
   EXPECT_EQ(dialogs.ChooseSaveFile(), QString::fromStdString((folder.Path / "old.xml").string()));
 }
 
+TEST(MainDialogs, ProjectsAreSavedWithTheirOwnExtensionUnlessOneIsTyped) {
+  TTempFolder folder;
+  WriteBytes(folder.File("old.zuproj"), "kept");
+  QWidget parent;
+  TQtMainDialogs dialogs(&parent);
+  QStringList filters;
+  // "old" stands for old.zuproj, which is asked about before it is replaced.
+  QString asked;
+  WhenDialogShown([&](QFileDialog& dialog) {
+    filters = dialog.nameFilters();
+    dialog.setDirectory(QString::fromStdString(folder.Path.string()));
+    TypeName(dialog, "old");
+    AnswerQuestion(QMessageBox::Yes, &asked);
+    Accept(dialog);
+  });
+  EXPECT_EQ(dialogs.ChooseSaveFile(),
+            QString::fromStdString((folder.Path / "old.zuproj").string()));
+  EXPECT_TRUE(asked.contains("old.zuproj")) << asked.toStdString();
+  ASSERT_FALSE(filters.isEmpty());
+  EXPECT_TRUE(filters.front().contains("*.zuproj"));
+  const struct {
+    const char* Typed;
+    const char* File;
+  } rows[] = {{"p", "p.zuproj"},
+              {"p.xml", "p.xml"},
+              {"p.zuproj", "p.zuproj"},
+              {"/a.b/p", "/a.b/p.zuproj"},
+              {"", ""}};
+  for (const auto& row : rows)
+    EXPECT_EQ(WithProjectSuffix(row.Typed), row.File) << row.Typed;
+}
+
 TEST(MainDialogs, AnExportNameWithoutExtensionGetsTheChosenKinds) {
   TTempFolder folder;
   QWidget parent;

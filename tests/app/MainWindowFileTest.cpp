@@ -10,6 +10,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTreeWidget>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -60,6 +61,14 @@ TEST_F(MainWindowFileTest, SaveOnANewProjectAsksForAFile) {
   Trigger("miSaveProject");
   EXPECT_EQ(Script.FileDialogs, 2);
   EXPECT_TRUE(Script.Errors.isEmpty());
+}
+
+TEST_F(MainWindowFileTest, SaveAsOfANameWithoutExtensionWritesAProjectFileOfItsOwn) {
+  Trigger("miNewProject");
+  Script.Files = {File("plain")};
+  Trigger("miSaveProject");
+  EXPECT_EQ(Window->GetProject()->FileName, Folder.File("plain.zuproj"));
+  EXPECT_TRUE(std::filesystem::exists(Utf16ToUtf8(Folder.File("plain.zuproj"))));
 }
 
 TEST_F(MainWindowFileTest, SaveAsThenSaveWritesToTheNewFile) {

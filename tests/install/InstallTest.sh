@@ -139,10 +139,12 @@ check_desktop_open() {
   mkdir -p "$home"
   cp "$source/tests/data/nested-project.xml" "$home/Project.zup"
   cp "$source/tests/data/nested-project.xml" "$home/Project"
+  # A file of the projects' own extension is one whatever it holds.
+  printf 'not yet written' >"$home/Empty.zuproj"
   local desktop=(env -i HOME="$home" PATH=/usr/bin:/bin XDG_DATA_HOME="$home/.local/share"
     XDG_DATA_DIRS="$share:/usr/share" XDG_CONFIG_DIRS=/nonexistent QT_QPA_PLATFORM=offscreen
     LANG=C.UTF-8)
-  for file in "$home/Project.zup" "$home/Project"; do
+  for file in "$home/Project.zup" "$home/Project" "$home/Empty.zuproj"; do
     "${desktop[@]}" gio info -a standard::content-type "$file" >"$work/gio-info.out" 2>&1
     grep -q "standard::content-type: application/x-zu-programming-project" "$work/gio-info.out" ||
       fail "$file is not known as a project: $(cat "$work/gio-info.out")"
