@@ -1,4 +1,5 @@
 #include "app/unMainDialogs.h"
+#include "platform/unStrings.h"
 #include "xml/XmlTestSupport.h"
 
 #include <QAbstractButton>
@@ -42,6 +43,30 @@ void Accept(QFileDialog& dialog) {
 }
 
 } // namespace
+
+TEST(MainDialogs, AnErrorsDetailsOfAnyLengthAreShownCut) {
+  QWidget parent;
+  TQtMainDialogs dialogs(&parent);
+  QString shown, text;
+  for (const int length : {100, 200000}) {
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      shown = box->detailedText();
+      text = box->text();
+      box->accept();
+    });
+    dialogs.ShowError("It failed", QString(length, QChar('d')));
+    EXPECT_EQ(text, "It failed");
+    if (length == 100) {
+      EXPECT_EQ(shown, QString(100, QChar('d')));
+    } else {
+      EXPECT_EQ(shown.size(), static_cast<qsizetype>(ShownTextUnits));
+      EXPECT_EQ(shown.back(), QChar(0x2026));
+      EXPECT_EQ(shown.left(10), QString(10, QChar('d')));
+    }
+  }
+}
 
 TEST(MainDialogs, SaveAsAsksBeforeAnExistingFileIsReplaced) {
   TTempFolder folder;

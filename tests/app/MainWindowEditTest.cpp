@@ -204,6 +204,18 @@ TEST_F(MainWindowEditTest, ZoomIsShownAndTheScrollBarsReachEveryModule) {
             QColor(Qt::black));
 }
 
+TEST_F(MainWindowEditTest, TheScrollBarsReachAModuleMovedFarAway) {
+  auto* x = Window->findChild<QScrollBar*>("CanvasScrollX");
+  auto* y = Window->findChild<QScrollBar*>("CanvasScrollY");
+  const auto module = Modules()->GetItem(0);
+  ASSERT_TRUE(Window->GetDocument()->MoveModules({module}, {6000, 4000}));
+  EXPECT_GE(x->maximum() + x->pageStep(), 6150);
+  EXPECT_GE(y->maximum() + y->pageStep(), 4150);
+  // And back: the bars shrink with the modules' extent.
+  Window->GetUndoStack()->undo();
+  EXPECT_LT(x->maximum() + x->pageStep(), 6000);
+}
+
 TEST_F(MainWindowEditTest, UndoBringsBackEachParameterListAndTheSelection) {
   auto module = Modules()->GetItem(0);
   auto in = std::make_shared<TParamList>();

@@ -672,6 +672,19 @@ TEST(Runner, ARunThatCannotStartSaysWhy) {
             0);
 }
 
+TEST(Runner, APlanLargerThanTheChannelHoldsGoesAsTheHostReadsIt) {
+  TRunPlan plan = Misbehaving();
+  plan.Ticks = 1;
+  // An input the component does not have, carried along: 8 MB more of plan.
+  plan.Modules[0].Inputs.push_back({"Pad", -1, -1, std::string(8u << 20, 'p')});
+  TRunner runner;
+  ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
+  runner.Wait();
+  EXPECT_FALSE(runner.Failed()) << runner.GetFailure();
+  EXPECT_EQ(runner.GetTick(), 1);
+  EXPECT_EQ(runner.GetValues()[0][0], "2");
+}
+
 TEST(Runner, APlanLargerThanAFrameIsRefusedWithItsSize) {
   TRunPlan plan = Misbehaving();
   plan.Modules[0].Inputs[0].Constant = std::string(65u << 20, '1');
