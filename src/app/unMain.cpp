@@ -76,7 +76,7 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   Folder = folder;
   setObjectName("fmMain");
   setWindowTitle("Kven.ZU.Programming");
-  Document = new TProjectDocument(this, folders.Config);
+  Document = new TProjectDocument(this, folders.Recovery);
   Document->SetRecoveryFallbacks(RecoveryFallbacks(ProcessEnv));
   BuildMenu();
   BuildLayout();
@@ -124,11 +124,13 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   Components->OnLog = LogHandler();
   Components->Path = folders.Components.front();
   Components->MorePaths.assign(folders.Components.begin() + 1, folders.Components.end());
-  // The hosts' answers are kept beside the configuration: a folder that has not changed is not
-  // asked again at the next start.
-  // Like the configuration, only when its folder is there.
-  if (struct stat st{}; stat(Utf16ToUtf8(ConfigFilePath).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-    Components->CacheFile = Utf16ToUtf8(ConfigFilePath) + "components.cache";
+  // The hosts' answers are kept between starts, so that a folder that has not changed is not
+  // asked again: in the user's cache folder (zu-cli's too), or beside the configuration of a
+  // build folder, like the configuration only when that folder is there.
+  if (folders.PerUser)
+    Components->CacheFile = folders.CacheFile;
+  else if (struct stat st{}; stat(folders.Config.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    Components->CacheFile = folders.CacheFile;
   Scanner = new TComponentScanner(*Components, this);
   connect(Scanner, &TComponentScanner::Progress, this, [this](int done, int total) {
     sbMain->showMessage(QCoreApplication::translate("TfmMain", "Проверка компонентов: %1 из %2")

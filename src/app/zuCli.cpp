@@ -150,6 +150,7 @@ void UseComponentFolder(TComponentList& registry, const std::string& folder) {
 void AttachProgramComponents(TProject& project, TComponentList& registry,
                              const std::string& folder = {}) {
   UseComponentFolder(registry, folder);
+  // The editor's cache of a user's own folders: both ask each file once.
   registry.CacheFile = DefaultComponentCacheFile();
   registry.Refresh();
   if (auto modules = project.GetMainModules())
@@ -337,6 +338,7 @@ int ListComponents(const std::string& folder) {
   }
   TComponentList registry;
   UseComponentFolder(registry, folder);
+  registry.CacheFile = DefaultComponentCacheFile();
   registry.Refresh();
   for (std::int32_t i = 0; i < registry.Count(); ++i)
     for (const std::u16string& line : ComponentReport(*registry.GetComponent(i)))

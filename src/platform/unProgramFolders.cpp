@@ -43,6 +43,8 @@ TProgramFolders FoldersBeside(const std::string& folder) {
   TProgramFolders folders;
   folders.Config = folder + "Configs/";
   folders.Log = folder + "Logs/";
+  folders.Recovery = folders.Config;
+  folders.CacheFile = folders.Config + "components.cache";
   folders.Components = {folder};
   return folders;
 }
@@ -60,6 +62,9 @@ TProgramFolders ProgramFolders(const std::string& exeFolder, const TGetEnv& env)
   folders.PerUser = true;
   folders.Config = config + "zu-programming/";
   folders.Log = state + "zu-programming/";
+  folders.Recovery = folders.Log;
+  const std::string cache = UserBaseFolder("XDG_CACHE_HOME", ".cache", env);
+  folders.CacheFile = cache.empty() ? std::string() : cache + "zu-programming/components.cache";
   folders.Components.push_back(data + "zu-programming/components/");
   return folders;
 }

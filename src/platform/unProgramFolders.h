@@ -7,10 +7,14 @@
 // Where the program keeps what it writes and where it looks for components. Every folder ends
 // in '/'.
 struct TProgramFolders {
-  // The configuration file, the recovery files and the components' cache.
+  // The configuration file.
   std::string Config;
   // The log file.
   std::string Log;
+  // Work kept aside for recovery, with the editors' locks.
+  std::string Recovery;
+  // The components' cache file (a file, not a folder); empty: none.
+  std::string CacheFile;
   // The folders whose components are registered, in order.
   std::vector<std::string> Components;
   // True when the user's own folders are used instead of the executable's.
@@ -30,11 +34,13 @@ inline constexpr const char* InstalledMarkName = "zu-programming.installed";
 // components in the folder itself.
 TProgramFolders FoldersBeside(const std::string& folder);
 // FoldersBeside the executable when its folder can be written and
-// holds no installed mark. Otherwise the user's folders: $XDG_CONFIG_HOME/zu-programming/,
-// $XDG_STATE_HOME/zu-programming/ and, after the executable's folder,
-// $XDG_DATA_HOME/zu-programming/components/ (each defaulting below $HOME as the base directory
-// rules say; relative values are ignored). Without a home the executable's folders are kept.
-// Nothing is created.
+// holds no installed mark (the recovery files and the cache beside the configuration then).
+// Otherwise the user's folders: the configuration in $XDG_CONFIG_HOME/zu-programming/, the log
+// and the recovery files in $XDG_STATE_HOME/zu-programming/, the cache in
+// $XDG_CACHE_HOME/zu-programming/components.cache (the one zu-cli keeps too) and, after the
+// executable's folder, components in $XDG_DATA_HOME/zu-programming/components/ (each defaulting
+// below $HOME as the base directory rules say; relative values are ignored). Without a home the
+// executable's folders are kept. Nothing is created.
 TProgramFolders ProgramFolders(const std::string& exeFolder, const TGetEnv& env);
 // The same for the running program and its environment.
 TProgramFolders ProgramFolders();

@@ -92,17 +92,18 @@ check_tree() {
   local env_user=(env -i HOME="$home" PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen LANG=C.UTF-8)
   "${as_user[@]}" "${env_user[@]}" "$ro/bin/zu-programming" "$home/first.xml" >"$work/editor1.out" 2>&1 &
   editors+=($!)
-  local config=$home/.config/zu-programming log=$home/.local/state/zu-programming/ZUProgramming.log
+  local config=$home/.config/zu-programming state=$home/.local/state/zu-programming
+  local log=$state/ZUProgramming.log cache=$home/.cache/zu-programming
   wait_for_text "$log" "Обновление списка компонент закончено"
   # A second file while the first editor runs opens in an editor of its own.
   "${as_user[@]}" "${env_user[@]}" "$ro/bin/zu-programming" "$home/second.xml" >"$work/editor2.out" 2>&1 &
   editors+=($!)
   for _ in $(seq 600); do
-    [ "$(find "$config" -name 'ZUProgramming.*.lock' 2>/dev/null | wc -l)" -ge 2 ] && break
+    [ "$(find "$state" -name 'ZUProgramming.*.lock' 2>/dev/null | wc -l)" -ge 2 ] && break
     sleep 0.1
   done
-  [ "$(find "$config" -name 'ZUProgramming.*.lock' | wc -l)" -eq 2 ] ||
-    fail "two editors do not each hold their recovery lock in $config"
+  [ "$(find "$state" -name 'ZUProgramming.*.lock' | wc -l)" -eq 2 ] ||
+    fail "two editors do not each hold their recovery lock in $state"
   expect_text "$log" "/.local/share/zu-programming/components/UserRecorder.so"
   # Asked to end by the system, each editor writes its configuration and stops.
   for pid in "${editors[@]}"; do
@@ -113,9 +114,12 @@ check_tree() {
   expect_text "$config/ZUProgramming.config" "<RecentProjects>"
   # The editor that ended last wrote the configuration last: its file is the recent one.
   expect_text "$config/ZUProgramming.config" "<Project>$home/second.xml</Project>"
-  expect_path "$config/components.cache"
+  # One cache for the editor and zu-cli, in the user's cache folder; nothing of it or of the
+  # recovery beside the configuration.
+  expect_path "$cache/components.cache"
+  [ -e "$config/components.cache" ] && fail "a cache beside the configuration"
   expect_text "$log" "Программа остановлена"
-  [ -z "$(find "$config" -name '*.lock')" ] || fail "a lock was left behind"
+  [ -z "$(find "$state" "$config" -name '*.lock')" ] || fail "a lock was left behind"
   local written
   written=$(find "$ro" -newer "$work/copied")
   [ -z "$written" ] || fail "the tree was written: $written"

@@ -39,6 +39,8 @@ TEST(ProgramFolders, AWritableFolderKeepsEverythingBesideTheProgram) {
   EXPECT_FALSE(f.PerUser);
   EXPECT_EQ(f.Config, exe.Path + "Configs/");
   EXPECT_EQ(f.Log, exe.Path + "Logs/");
+  EXPECT_EQ(f.Recovery, exe.Path + "Configs/");
+  EXPECT_EQ(f.CacheFile, exe.Path + "Configs/components.cache");
   EXPECT_EQ(f.Components, std::vector<std::string>{exe.Path});
   EXPECT_FALSE(fs::exists(exe.Path + "Configs")); // nothing is made
 }
@@ -48,30 +50,41 @@ TEST(ProgramFolders, AnInstalledTreeUsesTheUsersFolders) {
   std::ofstream(exe.Path + InstalledMarkName).put('\n');
   const struct {
     std::map<std::string, std::string> Env;
-    const char *Config, *Log, *Data;
+    const char *Config, *Log, *Data, *Cache;
   } cases[] = {
-      {{{"HOME", "/home/u"}}, "/home/u/.config/", "/home/u/.local/state/", "/home/u/.local/share/"},
+      {{{"HOME", "/home/u"}},
+       "/home/u/.config/",
+       "/home/u/.local/state/",
+       "/home/u/.local/share/",
+       "/home/u/.cache/"},
       {{{"HOME", "/home/u/"},
         {"XDG_CONFIG_HOME", "/c"},
         {"XDG_STATE_HOME", "/s/"},
-        {"XDG_DATA_HOME", "/d"}},
+        {"XDG_DATA_HOME", "/d"},
+        {"XDG_CACHE_HOME", "/k"}},
        "/c/",
        "/s/",
-       "/d/"},
+       "/d/",
+       "/k/"},
       // Relative values are ignored.
       {{{"HOME", "/h"},
         {"XDG_CONFIG_HOME", "rel"},
         {"XDG_STATE_HOME", ""},
-        {"XDG_DATA_HOME", "./d"}},
+        {"XDG_DATA_HOME", "./d"},
+        {"XDG_CACHE_HOME", "k"}},
        "/h/.config/",
        "/h/.local/state/",
-       "/h/.local/share/"},
+       "/h/.local/share/",
+       "/h/.cache/"},
   };
   for (const auto& c : cases) {
     const TProgramFolders f = ProgramFolders(exe.Path, Env(c.Env));
     EXPECT_TRUE(f.PerUser);
     EXPECT_EQ(f.Config, std::string(c.Config) + "zu-programming/");
     EXPECT_EQ(f.Log, std::string(c.Log) + "zu-programming/");
+    // Recovery with the program's state, the cache with the user's caches (zu-cli's too).
+    EXPECT_EQ(f.Recovery, std::string(c.Log) + "zu-programming/");
+    EXPECT_EQ(f.CacheFile, std::string(c.Cache) + "zu-programming/components.cache");
     EXPECT_EQ(f.Components, (std::vector<std::string>{exe.Path, std::string(c.Data) +
                                                                     "zu-programming/components/"}));
   }
