@@ -9,7 +9,9 @@
 #include <QTranslator>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -26,10 +28,37 @@ void OnEndingSignal(int) {
   [[maybe_unused]] const ssize_t written = write(SignalPipe[1], &byte, 1);
 }
 
+const char* const Usage =
+    "Usage: zu-programming [FILE]\n"
+    "Opens the project FILE, or asks whether to make a new project or to open one.\n"
+    "\n"
+    "  --help      show this text\n"
+    "  --version   show the program's version\n"
+    "\n"
+    "The options of Qt (-platform NAME, -style NAME, ...) are taken as Qt takes them. The editor\n"
+    "ends without questions on SIGTERM, SIGINT and SIGHUP, keeping unsaved work for the next\n"
+    "start.\n";
+
 } // namespace
 
 int main(int argc, char** argv) {
+  // Answered before any window: no display is needed for them.
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(Usage, stdout);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("ZU Programming %s\n", ZU_VERSION);
+    return 0;
+  }
   QApplication app(argc, argv);
+  // What is left once Qt took its own options: a file, or a mistake said in one line.
+  for (const QString& argument : QApplication::arguments().mid(1))
+    if (argument.startsWith('-')) {
+      std::fprintf(stderr, "zu-programming: unknown option \"%s\"; see zu-programming --help\n",
+                   argument.toLocal8Bit().constData());
+      return 2;
+    }
   QApplication::setApplicationName("Kven.ZU.Programming");
   QGuiApplication::setDesktopFileName("zu-programming");
   // Qt's own texts (standard buttons, file dialogs) in the user's language.

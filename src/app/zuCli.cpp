@@ -64,6 +64,7 @@ const char* const Usage =
     "                          components; print each one's report as the components\n"
     "                          browser shows it, then each skipped file with the reason\n"
     "  --help                  show this text\n"
+    "  --version               show the program's version\n"
     "\n"
     "Files are read and written in Windows-1251. Errors go to standard error; the exit code is 0\n"
     "on success, 1 when a file cannot be loaded or saved (or, for components, when a file was\n"
@@ -107,6 +108,12 @@ std::string Printable(std::string_view text) {
 
 std::string Printable(const std::u16string& text) {
   return Printable(Utf16ToUtf8(text));
+}
+
+// A command line that cannot be followed: what is wrong, in one line, and where the usage is.
+int UsageError(const std::string& what) {
+  std::fprintf(stderr, "zu-cli: %s; see zu-cli --help\n", Printable(what).c_str());
+  return 2;
 }
 
 // Collects the messages of one load or save.
@@ -416,33 +423,34 @@ int RunProject(const std::vector<std::string>& args) {
   std::vector<std::string> watched;
   std::string csv, components;
   for (std::size_t i = 3; i < args.size(); ++i) {
-    const bool more = i + 1 < args.size();
+    const std::string& option = args[i];
+    const bool known = option == "--ticks" || option == "--rate" || option == "--watch" ||
+                       option == "--csv" || option == "--components";
+    if (!known)
+      return UsageError("project run has no option \"" + option + "\"");
+    if (i + 1 >= args.size())
+      return UsageError(option + " needs a value");
+    const std::string& value = args[++i];
     char* end = nullptr;
-    if (args[i] == "--ticks" && more) {
-      ticks = std::strtoll(args[++i].c_str(), &end, 10);
-      if (*end || ticks < 0)
-        return std::fputs(Usage, stderr), 2;
-    } else if (args[i] == "--rate" && more) {
-      rate = std::strtod(args[++i].c_str(), &end);
-      if (*end || !(rate >= 0) || rate > 1e6)
-        return std::fputs(Usage, stderr), 2;
+    if (option == "--ticks") {
+      ticks = std::strtoll(value.c_str(), &end, 10);
+      if (value.empty() || *end || ticks < 0)
+        return UsageError("--ticks takes a whole number of at least 0, not \"" + value + "\"");
+    } else if (option == "--rate") {
+      rate = std::strtod(value.c_str(), &end);
+      if (value.empty() || *end || !(rate >= 0) || rate > 1e6)
+        return UsageError("--rate takes a number from 0 to 1000000, not \"" + value + "\"");
       // The slowest pace the host keeps is one tick in a million seconds.
-      if (rate > 0 && rate < 1e-6) {
-        std::fprintf(stderr,
-                     "zu-cli: --rate %s is below the slowest pace, 0.000001 per second "
-                     "(0 runs as fast as possible)\n",
-                     args[i].c_str());
-        return 2;
-      }
-    } else if (args[i] == "--watch" && more) {
-      watched.push_back(args[++i]);
-    } else if (args[i] == "--csv" && more) {
-      csv = args[++i];
-    } else if (args[i] == "--components" && more) {
-      components = args[++i];
+      if (rate > 0 && rate < 1e-6)
+        return UsageError("--rate " + value +
+                          " is below the slowest pace, 0.000001 per second (0 runs as fast as "
+                          "possible)");
+    } else if (option == "--watch") {
+      watched.push_back(value);
+    } else if (option == "--csv") {
+      csv = value;
     } else {
-      std::fputs(Usage, stderr);
-      return 2;
+      components = value;
     }
   }
   TMessages messages;
@@ -543,6 +551,10 @@ int Run(int argc, char** argv) {
     std::fputs(Usage, Out);
     return 0;
   }
+  if (args.size() == 1 && args[0] == "--version") {
+    std::fprintf(Out, "zu-cli (ZU Programming) %s\n", ZU_VERSION);
+    return 0;
+  }
   if (args.size() == 3 && args[0] == "project" && args[1] == "check")
     return CheckProject(args[2]);
   if (args.size() == 4 && args[0] == "project" && args[1] == "resave")
@@ -557,8 +569,27 @@ int Run(int argc, char** argv) {
     return RunProject(args);
   if (args.size() == 4 && args[0] == "xml" && args[1] == "roundtrip")
     return RoundTripXml(args[2], args[3]);
-  std::fputs(Usage, stderr);
-  return 2;
+  // What is wrong, as near to the mistake as the words allow.
+  if (args.empty())
+    return UsageError("no command given");
+  const bool project = args[0] == "project" && args.size() >= 2;
+  if (args[0] == "components")
+    return UsageError("components takes at most one FOLDER");
+  if (project && args[1] == "check")
+    return UsageError("project check takes one FILE");
+  if (project && args[1] == "resave")
+    return UsageError("project resave takes IN and OUT");
+  if (project && args[1] == "render")
+    return UsageError("project render takes FILE, OUT and perhaps --level PATH");
+  if (project && args[1] == "run")
+    return UsageError("project run takes FILE and its options");
+  if (args[0] == "xml" && args.size() >= 2 && args[1] == "roundtrip")
+    return UsageError("xml roundtrip takes IN and OUT");
+  if (args[0] == "project" && args.size() >= 2)
+    return UsageError("project has no command \"" + args[1] + "\"");
+  if (args[0] == "project")
+    return UsageError("project needs a command: check, resave, render or run");
+  return UsageError("unknown command \"" + args[0] + "\"");
 }
 
 } // namespace

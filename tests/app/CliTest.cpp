@@ -98,12 +98,33 @@ TEST(Cli, ResaveAndRoundTripWriteTheSameTree) {
   EXPECT_NE(ReadBytes(folder.File("out.xml")).find("<Name>\xC1</Name>"), std::string::npos);
 }
 
-TEST(Cli, WrongCommandLinesShowTheUsage) {
-  EXPECT_EQ(RunCli("").Code, 2);
-  EXPECT_EQ(RunCli("project").Code, 2);
+TEST(Cli, WrongCommandLinesSayWhatIsWrongInOneLine) {
+  const struct {
+    const char* Arguments;
+    const char* Said;
+  } rows[] = {
+      {"", "no command given"},
+      {"project", "project needs a command: check, resave, render or run"},
+      {"project frobnicate x", "project has no command \"frobnicate\""},
+      {"project check", "project check takes one FILE"},
+      {"project check a b", "project check takes one FILE"},
+      {"project resave a", "project resave takes IN and OUT"},
+      {"components a b", "components takes at most one FOLDER"},
+      {"bogus", "unknown command \"bogus\""},
+      {"--versions", "unknown command \"--versions\""},
+  };
+  for (const auto& row : rows) {
+    const TRun run = RunCli(row.Arguments);
+    EXPECT_EQ(run.Code, 2) << row.Arguments;
+    EXPECT_EQ(run.Out, "zu-cli: " + std::string(row.Said) + "; see zu-cli --help\n")
+        << row.Arguments;
+  }
   TRun help = RunCli("--help");
   EXPECT_EQ(help.Code, 0);
   EXPECT_NE(help.Out.find("project check FILE"), std::string::npos);
+  const TRun version = RunCli("--version");
+  EXPECT_EQ(version.Code, 0);
+  EXPECT_EQ(version.Out, "zu-cli (ZU Programming) " ZU_VERSION "\n");
   EXPECT_EQ(RunCli("project resave /nonexistent/in.xml /tmp/zu-never.xml").Code, 1);
 }
 
@@ -345,13 +366,16 @@ TEST(Cli, RunSaysWhatIsWrongWithItsCommandLineOrTheProject) {
       {"--ticks 1 --watch Gen.Nothing", 2,
        "zu-cli: module \"Gen\" has no parameter \"Nothing\" with a value\n"},
       {"--ticks 1 --watch Gen", 2, "zu-cli: --watch takes MODULE.PARAM, not \"Gen\"\n"},
-      {"--ticks -1", 2, "Usage: zu-cli COMMAND"},
-      {"--rate x", 2, "Usage: zu-cli COMMAND"},
-      {"--rate 1000001", 2, "Usage: zu-cli COMMAND"},
+      {"--ticks -1", 2,
+       "zu-cli: --ticks takes a whole number of at least 0, not \"-1\"; see zu-cli --help\n"},
+      {"--rate x", 2,
+       "zu-cli: --rate takes a number from 0 to 1000000, not \"x\"; see zu-cli --help\n"},
+      {"--rate 1000001", 2, "zu-cli: --rate takes a number from 0 to 1000000, not \"1000001\""},
+      {"--bogus 1", 2, "zu-cli: project run has no option \"--bogus\"; see zu-cli --help\n"},
       // A million per second is the fastest pace asked for by number: taken, the watch refused.
       {"--rate 1e6 --watch Gen.Nothing", 2,
        "zu-cli: module \"Gen\" has no parameter \"Nothing\" with a value\n"},
-      {"--ticks", 2, "Usage: zu-cli COMMAND"},
+      {"--ticks", 2, "zu-cli: --ticks needs a value; see zu-cli --help\n"},
       {"--rate 0.0000001", 2,
        "zu-cli: --rate 0.0000001 is below the slowest pace, 0.000001 per second"},
       {"--ticks 1 --csv " + file, 2, "zu-cli: --csv \"" + file + "\" is the project itself\n"},

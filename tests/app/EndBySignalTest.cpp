@@ -97,3 +97,28 @@ TEST(EndBySignal, TheEditorEndsWithinASecondWhileItsDialogIsOpen) {
     }
   }
 }
+
+TEST(EditorCommandLine, HelpAndVersionNeedNoDisplayAndAWrongOptionIsNamed) {
+  const std::string program = std::string(ZU_SAMPLES) + "/ZUProgramming";
+  auto run = [&](const std::string& arguments, const std::string& env) {
+    std::string out;
+    FILE* pipe = popen((env + " " + program + " " + arguments + " 2>&1").c_str(), "r");
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+      out.append(buffer, n);
+    const int status = pclose(pipe);
+    return std::make_pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, out);
+  };
+  const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
+  const auto [helpCode, help] = run("--help", noDisplay);
+  EXPECT_EQ(helpCode, 0);
+  EXPECT_TRUE(help.starts_with("Usage: zu-programming [FILE]\n")) << help;
+  const auto [versionCode, version] = run("--version", noDisplay);
+  EXPECT_EQ(versionCode, 0);
+  EXPECT_EQ(version, "ZU Programming " ZU_VERSION "\n");
+  const auto [wrongCode, wrong] = run("--bogus", "QT_QPA_PLATFORM=offscreen");
+  EXPECT_EQ(wrongCode, 2);
+  EXPECT_NE(wrong.find("zu-programming: unknown option \"--bogus\"; see zu-programming --help\n"),
+            std::string::npos)
+      << wrong;
+}

@@ -53,7 +53,20 @@ tree_paths=(
   share/dbus-1/services/OBU_LogSystem.Service_Config.service
   share/dbus-1/services/OBU_LogSystem.Service_Work.service
   share/metainfo/org.kven.ZUProgramming.metainfo.xml
+  share/bash-completion/completions/zu-cli
+  share/zsh/vendor-completions/_zu-cli
 )
+
+# bash completes zu-cli's commands and a run's options as a user types them.
+check_completion() {
+  local script=$1 got
+  got=$(bash -c "source '$script'
+    COMP_WORDS=(zu-cli pro); COMP_CWORD=1; _zu_cli; echo \"\${COMPREPLY[*]}\"
+    COMP_WORDS=(zu-cli project r); COMP_CWORD=2; _zu_cli; echo \"\${COMPREPLY[*]}\"
+    COMP_WORDS=(zu-cli project run p.zuproj --t); COMP_CWORD=4; _zu_cli; echo \"\${COMPREPLY[*]}\"")
+  [ "$got" = "$(printf 'project\nresave render run\n--ticks')" ] ||
+    fail "bash completion of zu-cli gives: $got"
+}
 
 check_tree() {
   local stage=$work/stage
@@ -74,6 +87,7 @@ check_tree() {
   appstreamcli validate --no-net --explain "$usr/share/metainfo/org.kven.ZUProgramming.metainfo.xml" ||
     fail "appstreamcli validate"
   check_desktop_open
+  check_completion "$usr/share/bash-completion/completions/zu-cli"
 
   # A read-only copy run by a user who cannot write it.
   local ro=$work/ro home=$work/home
