@@ -11,6 +11,7 @@
 #include "canvas/unPictureExport.h"
 #include "canvas/unProgrammingImage.h"
 #include "canvas/unQtStrings.h"
+#include "config/unWindowState.h"
 #include "help/unAbout.h"
 #include "help/unHelp.h"
 #include "help/unTeach.h"
@@ -38,6 +39,7 @@
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
@@ -75,7 +77,14 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
       MakeFolders(made);
   Folder = folder;
   setObjectName("fmMain");
+  // The title names the project's file with its modified mark; the caption kept in the
+  // configuration stays apart from it.
+  setProperty(CaptionProperty, QString("Kven.ZU.Programming"));
   setWindowTitle("Kven.ZU.Programming");
+  QIcon icon;
+  for (const int size : {16, 32, 48, 256})
+    icon.addFile(QString(":/icons/zu-programming-%1.png").arg(size), QSize(size, size));
+  setWindowIcon(icon);
   Document = new TProjectDocument(this, folders.Recovery);
   Document->SetRecoveryFallbacks(RecoveryFallbacks(ProcessEnv));
   BuildMenu();
@@ -106,6 +115,7 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
     return new TLogSystem(id, name);
   };
   Startup();
+  UpdateTitle();
   Recent.Load(ConfigNode ? ConfigNode->GetChildNodes().Find(TRecentProjects::ElementName)
                          : nullptr);
   UpdateRecentMenu();
@@ -390,7 +400,24 @@ void TfmMain::ExportPictureClick() {
   Commands->ExportPicture();
 }
 
+void TfmMain::UpdateTitle() {
+  const QString caption = property(CaptionProperty).toString();
+  const TProject* project = GetProject();
+  if (!project) {
+    setWindowTitle(caption);
+    setWindowModified(false);
+    return;
+  }
+  // The file's name, or the project's while it has none; "[*]" is the modified mark's place.
+  const QString name = project->FileName.empty()
+                           ? ToShownQString(project->GetName())
+                           : QFileInfo(ToQString(project->FileName)).fileName();
+  setWindowTitle(name + "[*] \u2014 " + caption);
+  setWindowModified(project->Modified);
+}
+
 void TfmMain::UpdateProjectTab() {
+  UpdateTitle();
   if (!GetProject() || TabControl1->count() == 0)
     return;
   QString text = ToQString(GetProject()->GetName());

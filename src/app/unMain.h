@@ -136,6 +136,8 @@ protected:
 private:
   // The tab names the project, with " *" while it has unsaved changes.
   void UpdateProjectTab();
+  // The title: the project's file (or name) with the modified mark, then the caption.
+  void UpdateTitle();
   void BuildMenu();
   void BuildLayout();
   // Sizes the window so that the area between the menu bar and the status bar is the client

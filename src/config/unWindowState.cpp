@@ -1,5 +1,7 @@
 #include "config/unWindowState.h"
 
+#include <QVariant>
+
 #include "canvas/unQtStrings.h"
 #include "xml/unXml.h"
 
@@ -74,8 +76,13 @@ void LoadWindowState(QWidget& window, TKvenXmlNode1& element) {
                           : value == 2 ? Qt::WindowMaximized
                                        : Qt::WindowNoState);
   std::u16string caption;
-  if (element.ReadString(u"Caption", caption))
-    window.setWindowTitle(ToQString(caption));
+  if (element.ReadString(u"Caption", caption)) {
+    // A window whose title says more than its caption keeps the caption apart.
+    if (window.property(CaptionProperty).isValid())
+      window.setProperty(CaptionProperty, ToQString(caption));
+    else
+      window.setWindowTitle(ToQString(caption));
+  }
 }
 
 void SaveWindowState(const QWidget& window, TKvenXmlNode1& element) {
@@ -89,5 +96,7 @@ void SaveWindowState(const QWidget& window, TKvenXmlNode1& element) {
   element.WriteInteger(u"WindowState", state & Qt::WindowMaximized   ? 2
                                        : state & Qt::WindowMinimized ? 1
                                                                      : 0);
-  element.WriteString(u"Caption", ToU16(window.windowTitle()));
+  const QVariant caption = window.property(CaptionProperty);
+  element.WriteString(u"Caption",
+                      ToU16(caption.isValid() ? caption.toString() : window.windowTitle()));
 }

@@ -15,6 +15,10 @@ inline constexpr int MinTitleGrip = 100;
 // of the title bar would be on any area.
 QRect BoundsOnScreen(QPoint position, QSize size, const QList<QRect>& areas);
 
+// A window whose title is more than its caption (the main window names its project there) keeps
+// the caption in this property; the caption is read and written there instead of the title.
+inline constexpr const char* CaptionProperty = "zuCaption";
+
 // Applies "Left", "Top", "Width", "Height", "WindowState" (0 normal, 1 minimised, 2 maximised;
 // other values count as normal) and "Caption" from the element to the window: each value only
 // when its element is there and, for numbers, is wholly an integer. Left and Top place the

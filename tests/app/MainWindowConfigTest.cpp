@@ -1,4 +1,5 @@
 #include "app/unMain.h"
+#include "app/unProjectDocument.h"
 #include "config/unKvenForm.h"
 #include "config/unWindowState.h"
 #include "log/unLogDocumentForm.h"
@@ -266,4 +267,25 @@ TEST(KvenForm, LogGivesTheDocumentsAnswerUnlessTheHandlerGivesOne) {
   EXPECT_TRUE(form.Log(lgGeneral, ltInformation, "x", {})); // a throwing handler leaves it
   EXPECT_EQ(handled, 2);
   EXPECT_EQ(documents->Taken, 3);
+}
+
+TEST_F(MainWindowConfigTest, TheTitleNamesTheProjectsFileAndItsMarkAndTheCaptionStaysApart) {
+  {
+    auto window = NewWindow();
+    EXPECT_EQ(window->windowTitle(), "Kven.ZU.Programming");
+    EXPECT_FALSE(window->windowIcon().isNull());
+    window->NewProject();
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Project1[*] \u2014 Kven.ZU.Programming"));
+    EXPECT_FALSE(window->isWindowModified());
+    ASSERT_TRUE(window->GetDocument()->AddModule(TProjectDocument::NewModuleText()));
+    EXPECT_TRUE(window->isWindowModified());
+    Script.Files = {QString::fromStdU16String(Folder.File("named.zuproj"))};
+    ASSERT_TRUE(window->SaveProjectAs());
+    EXPECT_EQ(window->windowTitle(),
+              QString::fromUtf8("named.zuproj[*] \u2014 Kven.ZU.Programming"));
+    EXPECT_FALSE(window->isWindowModified());
+  }
+  // The configuration keeps the caption, not the title of the moment.
+  EXPECT_EQ(Config()->GetRoot()->FindChild(u"FormMain")->FindChild(u"Caption")->GetValue(),
+            u"Kven.ZU.Programming");
 }

@@ -182,6 +182,34 @@ check_desktop_open() {
   kill -TERM "$pid"
   for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   expect_text "$home/.config/zu-programming/ZUProgramming.config" "$home/Project<"
+  check_window_class "$pfx" "$home"
+}
+
+# The window of the installed editor, started as its menu entry starts it, carries the class the
+# desktop entry names, so that the desktop ties the window to the entry (X11, when Xvfb is there).
+check_window_class() {
+  local pfx=$1 home=$2
+  command -v Xvfb >/dev/null && command -v xprop >/dev/null || return 0
+  local display=:$((200 + $$ % 500)) xvfb pid class wanted
+  Xvfb "$display" -nolisten tcp -screen 0 1024x768x24 >/dev/null 2>&1 &
+  xvfb=$!
+  sleep 1
+  env -i HOME="$home" PATH=/usr/bin:/bin DISPLAY="$display" LANG=C.UTF-8 \
+    "$pfx/bin/zu-programming" "$home/Project" >/dev/null 2>&1 &
+  pid=$!
+  editors+=("$pid")
+  for _ in $(seq 100); do
+    class=$(for w in $(DISPLAY=$display xwininfo -root -children 2>/dev/null | grep -o '0x[0-9a-f]*'); do
+      DISPLAY=$display xprop -id "$w" WM_CLASS 2>/dev/null; done | grep -o '"[^"]*"$' | tr -d '"' | sort -u | head -1)
+    [ -n "$class" ] && break
+    sleep 0.1
+  done
+  wanted=$(sed -n 's/^StartupWMClass=//p' "$pfx/share/applications/zu-programming.desktop")
+  [ "$class" = "$wanted" ] || fail "the window's class is \"$class\", the desktop entry names \"$wanted\""
+  kill -TERM "$pid" 2>/dev/null
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill "$xvfb" 2>/dev/null
+  wait "$xvfb" 2>/dev/null
 }
 
 check_package() {
