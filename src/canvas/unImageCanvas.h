@@ -34,6 +34,9 @@ public:
   TSize TextExtent(const std::u16string& text) override;
   // The whole picture, or the part SetClip gave.
   TRect Clip() override;
+  bool ShowsSelection() override { return DrawSelection; }
+  // Draw the selection's marks (not in an exported picture).
+  bool DrawSelection = true;
   // Limits drawing to a part of the picture (edges included); an empty rectangle lifts the limit.
   void SetClip(TRect clip);
 

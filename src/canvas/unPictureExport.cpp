@@ -55,6 +55,8 @@ public:
     Painter.drawText(QPoint(x, y + Metrics.ascent()), ToQString(text));
     Painter.setPen(pen);
   }
+  // An exported picture shows the program, not what was selected.
+  bool ShowsSelection() override { return false; }
   TSize TextExtent(const std::u16string& text) override {
     return {Metrics.horizontalAdvance(ToQString(text)), Metrics.height()};
   }
@@ -112,6 +114,7 @@ bool ExportLevelPicture(TProject& project, IModuleList* level, const QString& fi
                       .arg(height));
     image.fill(Qt::white);
     TImageCanvas canvas(font);
+    canvas.DrawSelection = false; // a picture shows the program, not what was selected
     canvas.SetTarget(&image);
     canvas.BeginPicture();
     TViewCanvas moved(canvas);

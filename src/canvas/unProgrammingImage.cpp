@@ -58,12 +58,28 @@ void TProgrammingImage::SetProject(TProject* project) {
 }
 
 bool TProgrammingImage::FitPicture() {
-  const QSize size = this->size().expandedTo(QSize(1, 1));
+  // The picture has the screen's pixels: at a ratio of 2 twice as many each way as the control
+  // has units, drawn twice as large, so that lines and texts stay sharp.
+  const double ratio = std::max(1.0, devicePixelRatioF());
+  if (ratio != Dpr) {
+    const double zoom = GetZoom();
+    Dpr = ratio;
+    View.SetView(zoom * Dpr, View.GetOrigin());
+  }
+  const QSize size = (QSizeF(this->size()) * Dpr).toSize().expandedTo(QSize(1, 1));
   if (size == Image.size())
     return false;
   Image = QImage(size, QImage::Format_RGB32);
   Image.fill(Qt::white);
   return true;
+}
+
+QPoint TProgrammingImage::ToPixel(QPoint unit) const {
+  return (QPointF(unit) * Dpr).toPoint();
+}
+
+QPointF TProgrammingImage::ToUnits(TPoint pixel) const {
+  return QPointF(pixel.X, pixel.Y) / Dpr;
 }
 
 void TProgrammingImage::ApplyFont() {
@@ -192,7 +208,9 @@ std::shared_ptr<TLink> TProgrammingImage::LinkAt(QPoint pixel) const {
     std::vector<TPoint> curve = LinkCurve(*links.Get(i));
     for (TPoint& p : curve)
       p = view.ToPicture(p);
-    const double distance = DistanceToCurve(curve, pixel.x(), pixel.y());
+    // On the picture's pixels, the distance the control's units ask for.
+    const QPoint at = ToPixel(pixel);
+    const double distance = DistanceToCurve(curve, at.x(), at.y()) / Dpr;
     if (distance < nearest) {
       nearest = distance;
       best = links.Get(i);
@@ -318,7 +336,9 @@ void TProgrammingImage::RedrawArea(TRect area) {
   Canvas.Rectangle(clip.Left, clip.Top, clip.Right, clip.Bottom);
   DrawContent();
   Canvas.SetClip({});
-  update(QRect(QPoint(clip.Left, clip.Top), QPoint(clip.Right, clip.Bottom)));
+  // The control's units that show those pixels.
+  update(QRectF(ToUnits({clip.Left, clip.Top}), ToUnits({clip.Right + 1, clip.Bottom + 1}))
+             .toAlignedRect());
 }
 
 void TProgrammingImage::SetZoom(double zoom, QPoint anchor) {
@@ -326,7 +346,7 @@ void TProgrammingImage::SetZoom(double zoom, QPoint anchor) {
   const TPoint fixed = ToProject(anchor);
   const TPoint origin{static_cast<std::int32_t>(fixed.X - anchor.x() / zoom),
                       static_cast<std::int32_t>(fixed.Y - anchor.y() / zoom)};
-  View.SetView(zoom, origin);
+  View.SetView(zoom * Dpr, origin);
   Redraw();
   if (OnViewChange)
     OnViewChange();
@@ -342,7 +362,8 @@ void TProgrammingImage::SetOrigin(TPoint origin) {
 }
 
 TPoint TProgrammingImage::ToProject(QPoint pixel) const {
-  return View.ToProject(pixel.x(), pixel.y());
+  const QPoint at = ToPixel(pixel);
+  return View.ToProject(at.x(), at.y());
 }
 
 TRect TProgrammingImage::ProjectExtent() const {
@@ -551,8 +572,12 @@ void TProgrammingImage::DblClick(int x, int y) {
 }
 
 void TProgrammingImage::paintEvent(QPaintEvent* event) {
+  // Moved to a screen of another pixel ratio: the picture is made anew for it.
+  if (std::max(1.0, devicePixelRatioF()) != Dpr && FitPicture())
+    Redraw();
   QPainter painter(this);
-  painter.drawImage(event->rect().topLeft(), Image, event->rect());
+  const QRectF units(event->rect());
+  painter.drawImage(units, Image, QRectF(units.topLeft() * Dpr, units.size() * Dpr));
 }
 
 void TProgrammingImage::resizeEvent(QResizeEvent*) {
@@ -581,8 +606,8 @@ void TProgrammingImage::mouseMoveEvent(QMouseEvent* event) {
     const QPoint delta = p - PanFrom;
     PanFrom = p;
     const TPoint origin = View.GetOrigin();
-    SetOrigin({static_cast<std::int32_t>(origin.X - delta.x() / View.GetZoom()),
-               static_cast<std::int32_t>(origin.Y - delta.y() / View.GetZoom())});
+    SetOrigin({static_cast<std::int32_t>(origin.X - delta.x() / GetZoom()),
+               static_cast<std::int32_t>(origin.Y - delta.y() / GetZoom())});
     return;
   }
   MouseMove(p.x(), p.y());
@@ -613,7 +638,7 @@ TProgrammingImage::TMarkHit TProgrammingImage::MarkAt(QPoint pixel) const {
   if (!modules)
     return hit;
   // A generous search in project units, then the exact distance on the picture.
-  const double zoom = View.GetZoom();
+  const double zoom = GetZoom();
   const auto tolerance = static_cast<std::int32_t>(std::ceil(PickPixels / zoom)) + 1;
   const TPoint at = ToProject(pixel);
   std::int64_t best = -1;
@@ -623,9 +648,10 @@ TProgrammingImage::TMarkHit TProgrammingImage::MarkAt(QPoint pixel) const {
     std::int32_t index = -1;
     if (!module->MarkAt(at, tolerance, output, index))
       continue;
-    const TPoint mark = const_cast<TViewCanvas&>(View).ToPicture(module->MarkPoint(output, index));
-    const std::int64_t dx = std::abs(std::int64_t{mark.X} - pixel.x());
-    const std::int64_t dy = std::abs(std::int64_t{mark.Y} - pixel.y());
+    const QPointF mark =
+        ToUnits(const_cast<TViewCanvas&>(View).ToPicture(module->MarkPoint(output, index)));
+    const auto dx = static_cast<std::int64_t>(std::lround(std::abs(mark.x() - pixel.x())));
+    const auto dy = static_cast<std::int64_t>(std::lround(std::abs(mark.y() - pixel.y())));
     if (dx > PickPixels || dy > PickPixels)
       continue;
     if (best < 0 || dx * dx + dy * dy < best) {

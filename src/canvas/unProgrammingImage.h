@@ -44,7 +44,7 @@ public:
   const QImage& Picture() const { return Image; }
 
   // The view: zoom 1 shows project pixels as picture pixels.
-  double GetZoom() const { return View.GetZoom(); }
+  double GetZoom() const { return View.GetZoom() / Dpr; }
   TPoint GetOrigin() const { return View.GetOrigin(); }
   // Zooms keeping the project point under the picture pixel where it is; the zoom stays within
   // MinZoom .. MaxZoom.
@@ -140,6 +140,11 @@ protected:
 private:
   // Gives the picture the control's size; true when it had to change.
   bool FitPicture();
+  // A point of the control (its units) on the picture's pixels, and back.
+  QPoint ToPixel(QPoint unit) const;
+  QPointF ToUnits(TPoint pixel) const;
+  // The picture's pixels per unit of the control (the screen's ratio).
+  double Dpr = 1;
   // The canvas font at the view's zoom.
   void ApplyFont();
   // Draws the frame and the project within the canvas's current clip.

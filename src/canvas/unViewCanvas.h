@@ -28,6 +28,7 @@ public:
   TSize TextExtent(const std::u16string& text) override;
   TRect Clip() override { return Inner.Clip(); }
   TPoint ToPicture(TPoint point) override;
+  bool ShowsSelection() override { return Inner.ShowsSelection(); }
 
 private:
   TCanvas& Inner;

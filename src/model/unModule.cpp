@@ -88,7 +88,7 @@ const std::u16string& Shown(const std::u16string& text, std::u16string& cut) {
 
 void TModule::Draw(TCanvas& canvas) {
   const TBox box = Box();
-  canvas.SetPenColor(Focused ? clRed : clBlack);
+  canvas.SetPenColor(Focused && canvas.ShowsSelection() ? clRed : clBlack);
   canvas.Rectangle(box.Left, box.Top, box.Right, box.Bottom);
   DrawChildrenMark(canvas);
   // A name longer than any box is drawn cut: laying out megabytes of text would stall the view.

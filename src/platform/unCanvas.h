@@ -27,4 +27,6 @@ public:
   // Where a point given to the canvas lands in the picture: the point itself, unless the canvas
   // moves or scales what it draws.
   virtual TPoint ToPicture(TPoint point) { return point; }
+  // Whether the selection is drawn (a red frame): on a screen, not in an exported picture.
+  virtual bool ShowsSelection() { return true; }
 };

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -275,6 +276,28 @@ TEST_F(MainWindowEditTest, ExportPictureWritesTheFileOrSaysWhyNot) {
   Trigger("miExportPicture");
   EXPECT_EQ(Script.Errors, QStringList{QString::fromUtf8("Рисунок не сохранён.")});
   EXPECT_FALSE(std::filesystem::exists(Utf16ToUtf8(Folder.File("picture.gif"))));
+}
+
+TEST_F(MainWindowEditTest, AnExportedPictureShowsNoSelection) {
+  Window->GetDocument()->Select(Modules()->GetItem(0));
+  ASSERT_TRUE(Modules()->GetItem(0)->GetFocused());
+  for (const char* name : {"selected.png", "selected.svg"}) {
+    const std::u16string file = Folder.File(name);
+    Script.Files = {QString::fromStdU16String(file)};
+    Trigger("miExportPicture");
+    ASSERT_TRUE(Script.Errors.isEmpty()) << Script.Errors.join("|").toStdString();
+    if (std::string(name).ends_with(".png")) {
+      const QImage picture(QString::fromStdU16String(file));
+      ASSERT_FALSE(picture.isNull());
+      for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+          ASSERT_NE(QColor(picture.pixel(x, y)), QColor(Qt::red)) << x << "," << y;
+    } else {
+      EXPECT_EQ(ReadBytes(file).find("#ff0000"), std::string::npos);
+    }
+  }
+  // The canvas still shows it.
+  EXPECT_TRUE(Modules()->GetItem(0)->GetFocused());
 }
 
 TEST_F(MainWindowEditTest, TextsTooLongToShowAreShownCutAndNotEditedInPart) {
