@@ -6,6 +6,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 static const TZUParamDesc In[] = {
@@ -17,7 +18,8 @@ static const TZUParamDesc In[] = {
 };
 static const TZUParamDesc Out[] = {
     {0, "RxData", "Принято", "The last whole line received (without its line break)", "string"},
-    {1, "Connected", "Подключено", "True while the port is open", "bool"},
+    {1, "Connected", "Подключено",
+     "True while the line is open; false once its other end is gone, until it is back", "bool"},
     {2, "Error", "Ошибка", "The last error of the line, empty when none", "string"},
 };
 static const TZUComponentDesc Component = {"SerialPort",
@@ -35,8 +37,12 @@ static const TZUComponentDesc Component = {"SerialPort",
 enum { LineSize = 4096 };
 
 typedef struct TPort {
-  int Fd;
-  char Partial[LineSize]; /* what came after the last line break */
+  int Fd; /* -1 while the line is gone */
+  char Path[1024];
+  speed_t Speed;
+  char Parity;
+  struct timespec LastTry; /* when opening the line again was last tried */
+  char Partial[LineSize];  /* what came after the last line break */
   size_t PartialLen;
   char Last[LineSize]; /* the last whole line */
   char Sent[LineSize]; /* the last TxData written */
@@ -53,6 +59,61 @@ static speed_t Speed(double baud) {
     if (table[i].Baud == baud)
       return table[i].Speed;
   return 0;
+}
+
+/* Opens and sets up the port's line; its descriptor, or -1 with the reason. */
+static int OpenLine(const TPort* p, char* error, size_t errorSize) {
+  const int fd = open(p->Path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    snprintf(error, errorSize, "cannot open %.200s: %s", p->Path, strerror(errno));
+    return -1;
+  }
+  struct termios tio;
+  if (tcgetattr(fd, &tio) != 0) {
+    snprintf(error, errorSize, "%.200s is not a serial line: %s", p->Path, strerror(errno));
+    close(fd);
+    return -1;
+  }
+  cfmakeraw(&tio);
+  cfsetispeed(&tio, p->Speed);
+  cfsetospeed(&tio, p->Speed);
+  tio.c_cflag |= CLOCAL | CREAD;
+  tio.c_cflag &= ~(PARENB | PARODD);
+  if (p->Parity != 'N')
+    tio.c_cflag |= PARENB | (p->Parity == 'O' ? PARODD : 0);
+  if (tcsetattr(fd, TCSANOW, &tio) != 0) {
+    snprintf(error, errorSize, "cannot set the line of %.200s: %s", p->Path, strerror(errno));
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+/* The line is gone (its other end closed, the device unplugged): said once, tried again later. */
+static void LineGone(TPort* p, const char* why) {
+  close(p->Fd);
+  p->Fd = -1;
+  snprintf(p->Error, sizeof p->Error, "line of %.120s closed: %.100s", p->Path, why);
+  clock_gettime(CLOCK_MONOTONIC, &p->LastTry);
+  ZU_Log(ZU_LOG_WARNING, "%s", p->Error);
+}
+
+/* Once a second while the line is gone, it is opened again; said when it is back. */
+static void TryAgain(TPort* p) {
+  struct timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  const double since =
+      (double)(now.tv_sec - p->LastTry.tv_sec) + (now.tv_nsec - p->LastTry.tv_nsec) / 1e9;
+  if (since < 1)
+    return;
+  p->LastTry = now;
+  char why[256];
+  p->Fd = OpenLine(p, why, sizeof why);
+  if (p->Fd < 0)
+    return;
+  p->Error[0] = 0;
+  p->PartialLen = 0;
+  ZU_Log(ZU_LOG_INFORMATION, "line of %.200s open again", p->Path);
 }
 
 static void* Create(BSTR constants, char* error, size_t errorSize) {
@@ -75,36 +136,19 @@ static void* Create(BSTR constants, char* error, size_t errorSize) {
     snprintf(error, errorSize, "Parity must be N, E or O");
     return NULL;
   }
-  const int fd = open(port, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    snprintf(error, errorSize, "cannot open %s: %s", port, strerror(errno));
-    return NULL;
-  }
-  struct termios tio;
-  if (tcgetattr(fd, &tio) != 0) {
-    snprintf(error, errorSize, "%s is not a serial line: %s", port, strerror(errno));
-    close(fd);
-    return NULL;
-  }
-  cfmakeraw(&tio);
-  cfsetispeed(&tio, speed);
-  cfsetospeed(&tio, speed);
-  tio.c_cflag |= CLOCAL | CREAD;
-  tio.c_cflag &= ~(PARENB | PARODD);
-  if (parity[0] != 'N')
-    tio.c_cflag |= PARENB | (parity[0] == 'O' ? PARODD : 0);
-  if (tcsetattr(fd, TCSANOW, &tio) != 0) {
-    snprintf(error, errorSize, "cannot set the line of %s: %s", port, strerror(errno));
-    close(fd);
-    return NULL;
-  }
   TPort* p = (TPort*)calloc(1, sizeof *p);
   if (!p) {
-    close(fd);
     snprintf(error, errorSize, "out of memory");
     return NULL;
   }
-  p->Fd = fd;
+  snprintf(p->Path, sizeof p->Path, "%s", port);
+  p->Speed = speed;
+  p->Parity = parity[0];
+  p->Fd = OpenLine(p, error, errorSize);
+  if (p->Fd < 0) {
+    free(p);
+    return NULL;
+  }
   return p;
 }
 
@@ -114,7 +158,10 @@ static void Receive(TPort* p) {
   for (;;) {
     const ssize_t n = read(p->Fd, buf, sizeof buf);
     if (n <= 0) {
-      if (n < 0 && errno != EAGAIN && errno != EINTR)
+      /* The other end closed: end of file, or an input error of a line that hung up. */
+      if (n == 0 || errno == EIO || errno == ENXIO)
+        LineGone(p, n == 0 ? "end of file" : strerror(errno));
+      else if (errno != EAGAIN && errno != EINTR)
         snprintf(p->Error, sizeof p->Error, "read: %s", strerror(errno));
       return;
     }
@@ -137,9 +184,11 @@ static int Step(void* state, BSTR inputs, ZU_Values* out, char* error, size_t er
   (void)error;
   (void)errorSize;
   TPort* p = (TPort*)state;
+  if (p->Fd < 0)
+    TryAgain(p);
   char tx[LineSize - 1];
   ZU_ValueUtf8(inputs, "TxData", tx, sizeof tx);
-  if (tx[0] && strcmp(tx, p->Sent) != 0) {
+  if (p->Fd >= 0 && tx[0] && strcmp(tx, p->Sent) != 0) {
     char line[LineSize + 1];
     const size_t len = strlen(tx);
     memcpy(line, tx, len);
@@ -149,16 +198,18 @@ static int Step(void* state, BSTR inputs, ZU_Values* out, char* error, size_t er
     else
       strcpy(p->Sent, tx);
   }
-  Receive(p);
+  if (p->Fd >= 0)
+    Receive(p);
   ZU_ValuesText(out, "RxData", p->Last);
-  ZU_ValuesBool(out, "Connected", 1);
+  ZU_ValuesBool(out, "Connected", p->Fd >= 0);
   ZU_ValuesText(out, "Error", p->Error);
   return 0;
 }
 
 static void Destroy(void* state) {
   TPort* p = (TPort*)state;
-  close(p->Fd);
+  if (p->Fd >= 0)
+    close(p->Fd);
   free(p);
 }
 

@@ -5,6 +5,7 @@
 
 #include "zu_plugin.h"
 
+#include <stdarg.h>
 #include <stdio.h>
 
 typedef struct TZUParamDesc {
@@ -112,9 +113,29 @@ typedef void (*TZUDestroy)(void* state);
 
 /* Defines the entry points of a component that runs: the description of the table, and the
  * execution interface over create, step and destroy. */
+/* The log the host gave (ZU_Plugin_SetLog), and the instance whose step runs now. */
+static TZULogFunction ZuLogFunction;
+static int32_t ZuLogInstance;
+
+/* Writes a message of the instance whose step runs to the program's log (type: ZU_LOG_ERROR,
+ * ZU_LOG_WARNING, ZU_LOG_INFORMATION); nothing when the host keeps no log. */
+static inline void ZU_Log(int32_t type, const char* format, ...) {
+  if (!ZuLogFunction)
+    return;
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  ZuLogFunction(ZuLogInstance, type, text);
+}
+
 #define ZU_DEFINE_RUNNING_COMPONENT(desc, create, step, destroy)                                   \
   ZU_EXPORT const int32_t ZU_Plugin_Execution = ZU_EXECUTION_VERSION;                              \
   static ZU_Instances ZuInstances;                                                                 \
+  ZU_EXPORT void ZU_Plugin_SetLog(TZULogFunction log) {                                            \
+    ZuLogFunction = log;                                                                           \
+  }                                                                                                \
   ZU_EXPORT ZU_BOOL ZU_Plugin_Info(TZUInfo* info, TZUVersion* version) {                           \
     ZU_FillInfo(&(desc), info, version);                                                           \
     return ZU_TRUE;                                                                                \
@@ -132,6 +153,7 @@ typedef void (*TZUDestroy)(void* state);
         ZU_SetStringUtf8(text, "no such instance");                                                \
         return 1;                                                                                  \
       }                                                                                            \
+      ZuLogInstance = argument;                                                                    \
       if (step(state, *text, &out, error, sizeof error) != 0) {                                    \
         free(out.Data);                                                                            \
         ZU_SetStringUtf8(text, error[0] ? error : "step failed");                                  \

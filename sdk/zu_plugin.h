@@ -85,6 +85,11 @@ typedef struct TZUVersion {
  *     reason in *text, which stops the run before its first tick.
  *   int32_t ZU_Plugin_UnLoad(int32_t instance);
  *     frees the instance; the result is not looked at.
+ *   void ZU_Plugin_SetLog(TZULogFunction log);  (optional)
+ *     gives the component, before any instance is made, the function that writes a message of
+ *     instance number instance to the program's log: type 1 error, 2 warning, 3 information,
+ *     the text as UTF-8 (what a user should know of the device, a line lost or back). The host
+ *     keeps at most a few messages a second; each is cut to 4096 bytes.
  * All calls come from one thread of the host, one after another.
  *
  * A value text has one line per value: the parameter's Name, '=', the value, '\n'. In a value a
@@ -96,6 +101,11 @@ typedef ZU_BOOL (*TZUPluginInfo)(TZUInfo* info, TZUVersion* version);
 typedef int32_t (*TZUPluginRun)(int32_t command, int32_t argument, BSTR* text);
 typedef int32_t (*TZUPluginLoad)(int32_t instance, BSTR* text);
 typedef int32_t (*TZUPluginUnLoad)(int32_t instance);
+typedef void (*TZULogFunction)(int32_t instance, int32_t type, const char* utf8);
+typedef void (*TZUPluginSetLog)(TZULogFunction log);
+#define ZU_LOG_ERROR 1
+#define ZU_LOG_WARNING 2
+#define ZU_LOG_INFORMATION 3
 
 /* The BSTR allocator. Host and plug-ins share one C runtime, so either side may free what the
  * other allocated. */

@@ -47,6 +47,7 @@ void TfmMain::BuildRunMenu(QMenu* project) {
 
 void TfmMain::ConnectRun() {
   RunControl->SetRate(DefaultRunRate);
+  RunControl->Log = LogHandler();
   connect(RunControl, &TRunControl::Started, this, &TfmMain::RunStarted);
   connect(RunControl, &TRunControl::Stopped, this, &TfmMain::RunStopped);
   // New values: the links and the grid show them.

@@ -52,6 +52,13 @@ bool TRunControl::Start(QString* reason) {
     return fail(QString::fromStdString(error));
   }
   Runner->OnValues = [this] { Pending = true; };
+  Runner->OnLog = [this](const std::string& module, int type, const std::string& text) {
+    const TLogTypeMessage kind = type == 1 ? ltError : type == 2 ? ltWarning : ltInformation;
+    if (module.empty())
+      CallLogHandler(Log, lgGeneral, kind, "%s", {text});
+    else
+      CallLogHandler(Log, lgGeneral, kind, "Модуль «%s»: %s", {module, text});
+  };
   Notifier = new QSocketNotifier(Runner->Descriptor(), QSocketNotifier::Read, this);
   connect(Notifier, &QSocketNotifier::activated, this, &TRunControl::Poll);
   if (Runner->EndDescriptor() >= 0) {

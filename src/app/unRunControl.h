@@ -1,5 +1,6 @@
 #pragma once
 
+#include "log/unLogGlobals.h"
 #include "plugins/unProjectRun.h"
 #include "plugins/unRunner.h"
 
@@ -52,6 +53,8 @@ public:
                                    const std::u16string& name) const;
   // The value a link carries now (its output's), or nothing.
   std::optional<std::string> LinkValue(const TLink& link) const;
+  // Where the modules' messages go (the program's log).
+  TAddToLog Log;
   // At most this many updates per second reach the views.
   static constexpr int MaxUpdatesPerSecond = 30;
 

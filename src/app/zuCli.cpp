@@ -514,6 +514,14 @@ int RunProject(const std::vector<std::string>& args) {
     writeRow(header);
   }
   TRunner runner;
+  // What the modules tell goes with the program's own messages.
+  runner.OnLog = [](const std::string& module, int, const std::string& text) {
+    if (module.empty())
+      std::fprintf(stderr, "zu-cli: %s\n", Printable(text).c_str());
+    else
+      std::fprintf(stderr, "zu-cli: Модуль «%s»: %s\n", Printable(module).c_str(),
+                   Printable(text).c_str());
+  };
   runner.OnRow = [&](std::int64_t tick, const std::vector<std::string>& row) {
     std::vector<std::string> fields{std::to_string(tick)};
     for (const TColumn& c : columns)

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <linux/close_range.h>
 #include <mutex>
 #include <poll.h>
 #include <sys/syscall.h>
@@ -97,6 +98,11 @@ bool THostProcess::Start(const std::string& program, const std::vector<std::stri
       dup2(out, 1);
       dup2(out, 2);
     }
+    // Nothing of the editor's goes along but what is passed: a descriptor left open in the host
+    // would keep a line, a pipe or a device of the editor's from ever closing.
+    if (close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0)
+      for (int fd = 3; fd < 1024; ++fd)
+        fcntl(fd, F_SETFD, FD_CLOEXEC);
     for (int fd : pass)
       fcntl(fd, F_SETFD, 0);
     execv(program.c_str(), const_cast<char* const*>(argv.data()));

@@ -143,6 +143,20 @@ bool Decode(TMessageReader& r, TErrorMessage& message) {
   return r.Ok() && r.AtEnd();
 }
 
+TMessageWriter Encode(const TLogMessage& message) {
+  return std::move(
+      TMessageWriter(THostKind::Log).I32(message.Module).I32(message.Type).Text(message.Text));
+}
+
+bool Decode(TMessageReader& r, TLogMessage& message) {
+  if (r.HostKind() != THostKind::Log)
+    return false;
+  message.Module = r.I32();
+  message.Type = r.I32();
+  message.Text = ValidUtf8(r.Text());
+  return r.Ok() && r.AtEnd() && message.Type >= 1 && message.Type <= 3;
+}
+
 TMessageWriter Encode(const TEndMessage& message) {
   return std::move(TMessageWriter(THostKind::End).I64(message.Ticks));
 }

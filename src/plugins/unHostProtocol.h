@@ -12,8 +12,9 @@
 // message is a hello with its version; a host whose version differs is refused with a message.
 //   Describing ("host [--log] FD FILE..."): the host says hello, then one answer per file.
 //   Running ("host --run FD SHMFD"): the editor says hello and sends the plan; the host says
-//   hello, then ready once every instance is made, values and rows as it goes, and ends with an
-//   error or the end. The editor may ask for another rate or a stop at any time.
+//   hello, then ready once every instance is made, values, rows and the modules' log messages as
+//   it goes, and ends with an error or the end. The editor may ask for another rate or a stop at
+//   any time.
 inline constexpr std::int32_t HostProtocolVersion = 3;
 
 enum class THostKind : char {
@@ -26,6 +27,7 @@ enum class THostKind : char {
   Values = 'V',    // host: the values changed since the last report
   Row = 'W',       // host: the watched values after a tick
   Error = 'E',     // host: the run failed
+  Log = 'L',       // host: a module's message for the program's log
   End = 'F',       // host: the run ended cleanly
 };
 
@@ -64,6 +66,12 @@ struct TErrorMessage {
   std::string Text;
 };
 
+struct TLogMessage {
+  std::int32_t Module = -1;
+  std::int32_t Type = 3; // 1 error, 2 warning, 3 information
+  std::string Text;
+};
+
 struct TEndMessage {
   std::int64_t Ticks = 0;
 };
@@ -84,6 +92,8 @@ TMessageWriter Encode(const TRowMessage& message);
 bool Decode(TMessageReader& reader, TRowMessage& message);
 TMessageWriter Encode(const TErrorMessage& message);
 bool Decode(TMessageReader& reader, TErrorMessage& message);
+TMessageWriter Encode(const TLogMessage& message);
+bool Decode(TMessageReader& reader, TLogMessage& message);
 TMessageWriter Encode(const TEndMessage& message);
 bool Decode(TMessageReader& reader, TEndMessage& message);
 TMessageWriter Encode(const TComponentAnswer& answer);

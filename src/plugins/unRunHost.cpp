@@ -20,6 +20,7 @@ namespace {
 struct TLibrary {
   std::unique_ptr<TKvenLibrary> File;
   bool Good = false;
+  TZUPluginSetLog SetLog = nullptr;
   TZUPluginRun Run = nullptr;
   TZUPluginLoad Load = nullptr;
   TZUPluginUnLoad UnLoad = nullptr;
@@ -43,10 +44,47 @@ std::u16string U16(std::string_view text) {
   return Utf8ToUtf16(text);
 }
 
+class THostRun;
+// The function components write their messages with.
+void HostLog(std::int32_t instance, std::int32_t type, const char* text);
+// The run under way, for the log function components are given.
+THostRun* CurrentRun = nullptr;
+
 class THostRun {
 public:
   THostRun(TRunPlan plan, int fd, TRunStatus& status)
-      : Plan(std::move(plan)), Fd(fd), Status(status) {}
+      : Plan(std::move(plan)), Fd(fd), Status(status) {
+    CurrentRun = this;
+  }
+  ~THostRun() { CurrentRun = nullptr; }
+
+  // A module's message for the program's log: sent while the run's budget of messages lasts
+  // (MessagesPerSecond), then counted and told of once it is back.
+  void ModuleLog(std::int32_t module, std::int32_t type, const char* text) {
+    const std::int64_t now = MonotonicNs();
+    if (now - BudgetSince >= 1000000000) {
+      BudgetSince = now;
+      Budget = MessagesPerSecond;
+      if (Dropped > 0) {
+        Send(Encode(TLogMessage{-1, 2,
+                                std::to_string(Dropped) +
+                                    " сообщений модулей пропущено: их было больше " +
+                                    std::to_string(MessagesPerSecond) + " в секунду"}));
+        Dropped = 0;
+      }
+    }
+    if (Budget == 0) {
+      ++Dropped;
+      return;
+    }
+    --Budget;
+    if (module < 0 || static_cast<std::size_t>(module) >= Modules.size())
+      module = -1;
+    if (type < 1 || type > 3)
+      type = 3;
+    Send(Encode(TLogMessage{module, type, ShownText(ValidUtf8(text ? text : ""), 4096)}));
+  }
+  static constexpr int MessagesPerSecond = 20;
 
   int Go() {
     if (!Prepare())
@@ -140,6 +178,7 @@ private:
       return nullptr;
     }
     lib.Run = reinterpret_cast<TZUPluginRun>(lib.File->FindProcedure(u"ZU_Plugin_Run"));
+    lib.SetLog = reinterpret_cast<TZUPluginSetLog>(lib.File->FindProcedure(u"ZU_Plugin_SetLog"));
     lib.Load = reinterpret_cast<TZUPluginLoad>(lib.File->FindProcedure(u"ZU_Plugin_Load"));
     lib.UnLoad = reinterpret_cast<TZUPluginUnLoad>(lib.File->FindProcedure(u"ZU_Plugin_UnLoad"));
     if (!lib.Run || !lib.Load || !lib.UnLoad || !lib.File->Executes()) {
@@ -147,6 +186,9 @@ private:
       return nullptr;
     }
     lib.Good = true;
+    // What its modules have to tell goes to the program's log.
+    if (lib.SetLog)
+      GuardedPluginCall([&] { lib.SetLog(&HostLog); });
     return &lib;
   }
 
@@ -328,12 +370,20 @@ private:
   std::u16string Input;
   TFrameBuffer Incoming;
   bool Gone = false;
+  int Budget = MessagesPerSecond;
+  std::int64_t BudgetSince = 0;
+  std::int64_t Dropped = 0;
   std::int64_t Done = 0;
   // The pace counts ticks from the moment it was last set.
   std::int64_t PaceStart = 0;
   std::int64_t PaceTick = 0;
   bool PaceChanged = false;
 };
+
+void HostLog(std::int32_t instance, std::int32_t type, const char* text) {
+  if (CurrentRun)
+    CurrentRun->ModuleLog(instance, type, text);
+}
 
 // Reads frames from fd until a whole one is there; false when fd ends first.
 bool ReadFrame(int fd, TFrameBuffer& frames, std::string& payload) {

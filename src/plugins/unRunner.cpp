@@ -200,6 +200,15 @@ void TRunner::Handle(const std::string& payload) {
       return;
     }
     break;
+  case THostKind::Log:
+    if (TLogMessage log; Decode(r, log) && log.Module >= -1 &&
+                         log.Module < static_cast<std::int32_t>(Plan.Modules.size())) {
+      if (OnLog)
+        OnLog(log.Module >= 0 ? Label(log.Module) : std::string(), log.Type,
+              ShownText(log.Text, MaxFailureBytes));
+      return;
+    }
+    break;
   case THostKind::End:
     // A run of so many ticks ends after the last; one asked to stop may end before.
     if (TEndMessage end; Decode(r, end) && possible(end.Ticks) &&

@@ -62,6 +62,9 @@ public:
   std::function<void(std::int64_t, const std::vector<std::string>&)> OnRow;
   // Called after the values changed.
   std::function<void()> OnValues;
+  // Called with each message a module wrote for the program's log: the module's label (empty for
+  // the host's own), its type (1 error, 2 warning, 3 information) and its text.
+  std::function<void(const std::string&, int, const std::string&)> OnLog;
 
   // A failure's text is cut to this many bytes.
   static constexpr std::size_t MaxFailureBytes = 4096;

@@ -190,7 +190,7 @@ template <typename TMessage> void ExpectRoundTrip(const TMessage& sent, const ch
   }
   TMessageReader longer(payload + "x");
   EXPECT_FALSE(Decode(longer, got)) << what;
-  for (const char kind : std::string("HDPXARVWEF?")) {
+  for (const char kind : std::string("HDPXARVWELF?")) {
     if (kind == payload[0])
       continue;
     std::string other = payload;
@@ -212,7 +212,13 @@ TEST(HostProtocol, EveryMessageComesBackAsSentAndNothingElseIsTaken) {
   ExpectRoundTrip(TValuesMessage{8, {}}, "no values");
   ExpectRoundTrip(TRowMessage{9, {"1", "", "x y"}}, "row");
   ExpectRoundTrip(TErrorMessage{-1, 0, "сбой"}, "error");
+  ExpectRoundTrip(TLogMessage{2, 2, "линия закрыта"}, "log");
+  ExpectRoundTrip(TLogMessage{-1, 1, ""}, "host's log");
   ExpectRoundTrip(TEndMessage{100}, "end");
+  // A message of no kind the log knows is refused.
+  TLogMessage kindless;
+  TMessageReader odd(Encode(TLogMessage{0, 7, "x"}).Payload());
+  EXPECT_FALSE(Decode(odd, kindless));
   ExpectRoundTrip(FullAnswer(), "answer");
   ExpectRoundTrip(TwoModulePlan(), "plan");
 }

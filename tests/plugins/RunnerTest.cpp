@@ -353,6 +353,63 @@ TEST(Runner, ASerialPortTalksToTheOtherEndOfAPseudoTerminal) {
             "such file or directory");
 }
 
+TEST(Runner, ASerialLineThatGoesAwayIsSaidToBeGoneAndComesBack) {
+  TTempFolder folder;
+  const std::string line = (folder.Path / "line").string();
+  // A pseudo-terminal under a name of the test's own, so that another can take the name later.
+  auto openLine = [&] {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    EXPECT_GE(master, 0);
+    grantpt(master);
+    unlockpt(master);
+    std::filesystem::remove(line);
+    std::filesystem::create_symlink(ptsname(master), line);
+    return master;
+  };
+  int master = openLine();
+  TRunPlan plan;
+  plan.RateHz = 100;
+  plan.ReportMs = 0;
+  plan.Modules = {{Samples + "SerialPort.so",
+                   "Port",
+                   {"RxData", "Connected", "Error"},
+                   {{"Port", -1, -1, line}, {"BaudRate", -1, -1, "115200"}}}};
+  TRunner runner;
+  std::vector<std::pair<int, std::string>> said;
+  runner.OnLog = [&](const std::string& module, int type, const std::string& text) {
+    EXPECT_EQ(module, "Port");
+    said.emplace_back(type, text);
+  };
+  ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
+  auto waitFor = [&](const std::string& connected) {
+    for (int i = 0; i < 400 && runner.GetValues()[0][1] != connected; ++i)
+      runner.Poll(10);
+    return runner.GetValues()[0][1] == connected;
+  };
+  ASSERT_TRUE(waitFor("true"));
+  EXPECT_TRUE(said.empty());
+  // The other end closes: the line is gone, said once.
+  close(master);
+  ASSERT_TRUE(waitFor("false"));
+  EXPECT_TRUE(runner.GetValues()[0][2].starts_with("line of " + line + " closed"))
+      << runner.GetValues()[0][2];
+  ASSERT_EQ(said.size(), 1u);
+  EXPECT_EQ(said[0].first, 2);
+  // A line under the name again: it is taken, said, and heard.
+  master = openLine();
+  ASSERT_TRUE(waitFor("true"));
+  ASSERT_EQ(said.size(), 2u);
+  EXPECT_EQ(said[1], (std::pair<int, std::string>{3, "line of " + line + " open again"}));
+  EXPECT_EQ(runner.GetValues()[0][2], "");
+  ASSERT_EQ(write(master, "back\n", 5), 5);
+  for (int i = 0; i < 200 && runner.GetValues()[0][0] != "back"; ++i)
+    runner.Poll(10);
+  EXPECT_EQ(runner.GetValues()[0][0], "back");
+  runner.Stop();
+  EXPECT_FALSE(runner.Failed()) << runner.GetFailure();
+  close(master);
+}
+
 TEST(Runner, APlanLeavesOutWhatCannotRunAndRefusesACycle) {
   TRunFixture f({Samples + "Adder.so", TestComponent("keeps_text")});
   TProjectRun run = f.Plan({{"A1", Samples + "Adder.so", {{"A", "1"}, {"B", "2"}}},
