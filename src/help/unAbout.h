@@ -27,7 +27,7 @@ public:
   // What opens a link; replaceable, for tests.
   std::function<void(const QUrl&)> OpenUrl;
 
-  static constexpr const char* WebAddress = "https://zu-programming.example/";
+  static constexpr const char* WebAddress = "https://kven.org/zu-programming/";
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

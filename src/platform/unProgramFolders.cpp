@@ -51,8 +51,12 @@ TProgramFolders FoldersBeside(const std::string& folder) {
 
 TProgramFolders ProgramFolders(const std::string& exeFolder, const TGetEnv& env) {
   TProgramFolders folders = FoldersBeside(exeFolder);
+  // An installed tree keeps its components in a folder of their own beside the programs.
+  const bool installed = Exists(exeFolder + InstalledMarkName);
+  if (installed && IsFolder(exeFolder + "components"))
+    folders.Components.push_back(exeFolder + "components/");
   const bool writable = !exeFolder.empty() && access(exeFolder.c_str(), W_OK) == 0;
-  if (writable && !Exists(exeFolder + InstalledMarkName))
+  if (writable && !installed)
     return folders;
   const std::string config = UserBaseFolder("XDG_CONFIG_HOME", ".config", env);
   const std::string state = UserBaseFolder("XDG_STATE_HOME", ".local/state", env);

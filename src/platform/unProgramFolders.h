@@ -33,6 +33,8 @@ inline constexpr const char* InstalledMarkName = "zu-programming.installed";
 // Everything beside the folder (with its '/'), as in a build folder: Configs/, Logs/, and the
 // components in the folder itself.
 TProgramFolders FoldersBeside(const std::string& folder);
+// The components are registered from the executable's folder, then, in an installed tree, from
+// its "components" folder, then from the user's (below).
 // FoldersBeside the executable when its folder can be written and
 // holds no installed mark (the recovery files and the cache beside the configuration then).
 // Otherwise the user's folders: the configuration in $XDG_CONFIG_HOME/zu-programming/, the log

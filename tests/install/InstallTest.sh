@@ -39,9 +39,11 @@ tree_paths=(
   bin/zu-programming bin/zu-cli
   lib/zu-programming/ZUProgramming lib/zu-programming/zu-probe lib/zu-programming/zu-logservice
   lib/zu-programming/zu-cli lib/zu-programming/zu-programming.installed
-  lib/zu-programming/Adder.so lib/zu-programming/SignalGenerator.so
-  lib/zu-programming/Comparator.so lib/zu-programming/SerialPort.so
-  lib/zu-programming/DatabaseWriter.so lib/zu-programming/Recorder.so
+  lib/zu-programming/components/Adder.so lib/zu-programming/components/SignalGenerator.so
+  lib/zu-programming/components/Comparator.so lib/zu-programming/components/SerialPort.so
+  lib/zu-programming/components/DatabaseWriter.so lib/zu-programming/components/Recorder.so
+  share/man/man1/zu-programming.1.gz share/man/man1/zu-cli.1.gz
+  share/doc/zu-programming/copyright share/doc/zu-programming/changelog.Debian.gz
   lib/zu-programming/DOC/Programming/TreeViewMain.html
   lib/zu-programming/translations/zu-programming_en.qm
   share/applications/zu-programming.desktop
@@ -52,7 +54,7 @@ tree_paths=(
   share/dbus-1/services/OBU_LogSystem.Service_Info.service
   share/dbus-1/services/OBU_LogSystem.Service_Config.service
   share/dbus-1/services/OBU_LogSystem.Service_Work.service
-  share/metainfo/org.kven.ZUProgramming.metainfo.xml
+  share/metainfo/org.kven.zuprogramming.metainfo.xml
   share/bash-completion/completions/zu-cli
   share/zsh/vendor-completions/_zu-cli
 )
@@ -84,7 +86,7 @@ check_tree() {
   expect_text "$usr/share/dbus-1/services/OBU_LogSystem.Service_Work.service" \
     "Exec=/usr/lib/zu-programming/zu-logservice --foreground"
   desktop-file-validate "$usr/share/applications/zu-programming.desktop" || fail "desktop-file-validate"
-  appstreamcli validate --no-net --explain "$usr/share/metainfo/org.kven.ZUProgramming.metainfo.xml" ||
+  appstreamcli validate --pedantic --no-net --explain "$usr/share/metainfo/org.kven.zuprogramming.metainfo.xml" ||
     fail "appstreamcli validate"
   check_desktop_open
   check_completion "$usr/share/bash-completion/completions/zu-cli"
@@ -224,9 +226,28 @@ check_package() {
   done
   local depends
   depends=$(dpkg-deb -f "$deb" Depends)
-  for library in libc6 libqt6widgets6 libqt6svg6 libsqlite3-0 libsystemd0; do
+  for library in libc6 libqt6widgets6 libqt6svg6 libsqlite3-0 libsystemd0 qt6-qpa-plugins; do
     [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
   done
+  [[ $(dpkg-deb -f "$deb" Version) == *-* ]] || fail "no Debian revision: $(dpkg-deb -f "$deb" Version)"
+  [[ $(dpkg-deb -f "$deb" Homepage) == https://* ]] || fail "no Homepage"
+  # Installed-Size as dpkg counts it: each file rounded up to a KiB, a KiB a folder or link.
+  local tree=$work/deb-tree counted
+  dpkg-deb -x "$deb" "$tree"
+  counted=$(( $(find "$tree" -type f -printf '%s\n' | awk '{k += int(($1 + 1023) / 1024)} END {print k + 0}') +
+    $(find "$tree" -mindepth 1 \( -type d -o -type l \) | wc -l) ))
+  [ "$(dpkg-deb -f "$deb" Installed-Size)" = "$counted" ] ||
+    fail "Installed-Size $(dpkg-deb -f "$deb" Installed-Size), the files take $counted KiB"
+  # The programs are hardened as Debian's are.
+  readelf -d "$tree/usr/lib/zu-programming/ZUProgramming" >"$work/dynamic"
+  grep -q BIND_NOW "$work/dynamic" || fail "no bind-now"
+  nm -D "$tree/usr/lib/zu-programming/zu-cli" >"$work/symbols"
+  grep -q "_chk@" "$work/symbols" || fail "no fortified calls"
+  # Debian's own check finds nothing to say.
+  if command -v lintian >/dev/null; then
+    lintian --fail-on error,warning --tag-display-limit 0 "$deb" >"$work/lintian.out" 2>&1 ||
+      fail "lintian: $(grep -v 'root privileges' "$work/lintian.out")"
+  fi
   [ "$(dpkg-deb -f "$deb" Package)" = zu-programming ] || fail "package name"
   echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
   echo "Depends: $depends"

@@ -94,6 +94,18 @@ TEST(ProgramFolders, AnInstalledTreeUsesTheUsersFolders) {
   EXPECT_EQ(homeless.Config, exe.Path + "Configs/");
 }
 
+TEST(ProgramFolders, AnInstalledTreesComponentsFolderIsRegisteredToo) {
+  TFolder exe;
+  fs::create_directory(exe.Path + "components");
+  // A build folder's "components" are nobody's (the tests keep theirs there).
+  EXPECT_EQ(ProgramFolders(exe.Path, Env({{"HOME", "/h"}})).Components,
+            (std::vector<std::string>{exe.Path}));
+  std::ofstream(exe.Path + InstalledMarkName).put('\n');
+  EXPECT_EQ(ProgramFolders(exe.Path, Env({{"HOME", "/h"}})).Components,
+            (std::vector<std::string>{exe.Path, exe.Path + "components/",
+                                      "/h/.local/share/zu-programming/components/"}));
+}
+
 TEST(ProgramFolders, AFolderThatCannotBeWrittenUsesTheUsersFolders) {
   TFolder exe;
   fs::permissions(exe.Path, fs::perms::owner_read | fs::perms::owner_exec);

@@ -108,7 +108,7 @@ TEST(ComponentList, EveryTestComponentEndsAsItShould) {
     const TComponent& c = *registry.GetComponent(0);
     EXPECT_EQ(c.GetFileName(), Utf8ToUtf16(file));
     EXPECT_EQ(c.Info.Name, row.Name);
-    EXPECT_EQ(c.Info.HomePage, u"https://example.org/zu");
+    EXPECT_EQ(c.Info.HomePage, u"https://kven.org/zu-programming/tests/");
     EXPECT_EQ(c.Version.Major * 1000 + c.Version.Minor * 100 + c.Version.Release * 10 +
                   c.Version.Build,
               1234);
@@ -351,7 +351,7 @@ TEST(ComponentReport, ASampleLineByLine) {
       u"Description: Adds two values",
       u"Author:      ZU Programming",
       u"Copyright:   (c) 2026 ZU Programming",
-      u"HomePage:    https://zu-programming.example/components",
+      u"HomePage:    https://kven.org/zu-programming/components/",
       u"Version:     1.1.0.2",
       u"--------------------------------------------",
       u"  --- ParamIn[0] ---",

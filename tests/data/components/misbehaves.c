@@ -16,12 +16,13 @@
 
 static const TZUParamDesc In[] = {{0, "X", "X", "a number", "double"}};
 static const TZUParamDesc Out[] = {{0, "Y", "Y", "X + 1", "double"}};
-static const TZUComponentDesc Component = {"Misbehaves",        "Test component",
-                                           "Used by the tests", "ZU Programming",
-                                           "(c) 2026",          "https://example.org/zu",
-                                           {1, 2, 3, 4},        In,
-                                           ZU_COUNT(In),        Out,
-                                           ZU_COUNT(Out)};
+static const TZUComponentDesc Component = {
+    "Misbehaves",        "Test component",
+    "Used by the tests", "ZU Programming",
+    "(c) 2026",          "https://kven.org/zu-programming/tests/",
+    {1, 2, 3, 4},        In,
+    ZU_COUNT(In),        Out,
+    ZU_COUNT(Out)};
 
 /* Starts a process that sleeps for a minute, in a session of its own when asked; its id goes to
  * the pid file. */

@@ -10,7 +10,7 @@ static inline void FillInfo(TZUInfo* info, TZUVersion* version, const char* name
   ZU_SetStringUtf8(&info->Description, "Used by the tests");
   ZU_SetStringUtf8(&info->Author, "ZU Programming");
   ZU_SetStringUtf8(&info->Copyright, "(c) 2026");
-  ZU_SetStringUtf8(&info->HomePage, "https://example.org/zu");
+  ZU_SetStringUtf8(&info->HomePage, "https://kven.org/zu-programming/tests/");
   version->Major = 1;
   version->Minor = 2;
   version->Release = 3;
