@@ -222,6 +222,10 @@
         <source>Все уровни, в папку</source>
         <translation>Every level, into a folder</translation>
     </message>
+    <message>
+        <source>dd.MM.yyyy HH:mm</source>
+        <translation>MMM d, yyyy h:mm AP</translation>
+    </message>
 </context>
 <context>
     <name>TProjectDocument</name>
@@ -308,6 +312,42 @@
         <source>Текст из %1 знаков показан не целиком, и здесь его не изменить</source>
         <translation>A text of %1 characters is shown in part and cannot be edited here</translation>
     </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>Height</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>Width</translation>
+    </message>
+    <message>
+        <source>PositionX</source>
+        <translation>PositionX</translation>
+    </message>
+    <message>
+        <source>PositionY</source>
+        <translation>PositionY</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>From</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>To</translation>
+    </message>
 </context>
 <context>
     <name>TQtMainDialogs</name>
@@ -364,6 +404,10 @@
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+    <message>
+        <source>Редактор модульного визуального программирования</source>
+        <translation>Modular visual programming editor</translation>
     </message>
 </context>
 <context>
@@ -521,6 +565,154 @@
     <message>
         <source>Выполнение проекта прервано</source>
         <translation>The project&apos;s run was broken off</translation>
+    </message>
+    <message>
+        <source>&amp;Module</source>
+        <translation>&amp;Module</translation>
+    </message>
+    <message>
+        <source>M&amp;ethod</source>
+        <translation>M&amp;ethod</translation>
+    </message>
+    <message>
+        <source>P&amp;roperty</source>
+        <translation>P&amp;roperty</translation>
+    </message>
+    <message>
+        <source>Poin&amp;t</source>
+        <translation>Poin&amp;t</translation>
+    </message>
+    <message>
+        <source>&amp;Open Project...</source>
+        <translation>&amp;Open Project...</translation>
+    </message>
+    <message>
+        <source>&amp;Save Project</source>
+        <translation>&amp;Save Project</translation>
+    </message>
+    <message>
+        <source>Save Project &amp;As...</source>
+        <translation>Save Project &amp;As...</translation>
+    </message>
+    <message>
+        <source>Export &amp;Picture...</source>
+        <translation>Export &amp;Picture...</translation>
+    </message>
+    <message>
+        <source>Se&amp;ttings</source>
+        <translation>Se&amp;ttings</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>&amp;Delete</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>Select &amp;All</translation>
+    </message>
+    <message>
+        <source>Cu&amp;t</source>
+        <translation>Cu&amp;t</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Copy</translation>
+    </message>
+    <message>
+        <source>&amp;Paste</source>
+        <translation>&amp;Paste</translation>
+    </message>
+    <message>
+        <source>Dup&amp;licate</source>
+        <translation>Dup&amp;licate</translation>
+    </message>
+    <message>
+        <source>&amp;Refresh</source>
+        <translation>&amp;Refresh</translation>
+    </message>
+    <message>
+        <source>Zoom &amp;In</source>
+        <translation>Zoom &amp;In</translation>
+    </message>
+    <message>
+        <source>Zoom &amp;Out</source>
+        <translation>Zoom &amp;Out</translation>
+    </message>
+    <message>
+        <source>&amp;Actual Size</source>
+        <translation>&amp;Actual Size</translation>
+    </message>
+    <message>
+        <source>O&amp;pen Module</source>
+        <translation>O&amp;pen Module</translation>
+    </message>
+    <message>
+        <source>&amp;Up</source>
+        <translation>&amp;Up</translation>
+    </message>
+    <message>
+        <source>&amp;Fit</source>
+        <translation>&amp;Fit</translation>
+    </message>
+    <message>
+        <source>Fi&amp;nd...</source>
+        <translation>Fi&amp;nd...</translation>
+    </message>
+    <message>
+        <source>Find N&amp;ext</source>
+        <translation>Find N&amp;ext</translation>
+    </message>
+    <message>
+        <source>&amp;Components</source>
+        <translation>&amp;Components</translation>
+    </message>
+    <message>
+        <source>&amp;Log</source>
+        <translation>&amp;Log</translation>
+    </message>
+    <message>
+        <source>&amp;Teach</source>
+        <translation>&amp;Teach</translation>
+    </message>
+    <message>
+        <source>&amp;Description</source>
+        <translation>&amp;Description</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>&amp;About</translation>
+    </message>
+    <message>
+        <source>&amp;Run</source>
+        <translation>&amp;Run</translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>&amp;Stop</translation>
+    </message>
+    <message>
+        <source>&amp;1 per second</source>
+        <translation>&amp;1 per second</translation>
+    </message>
+    <message>
+        <source>1&amp;0 per second</source>
+        <translation>1&amp;0 per second</translation>
+    </message>
+    <message>
+        <source>&amp;30 per second</source>
+        <translation>&amp;30 per second</translation>
+    </message>
+    <message>
+        <source>10&amp;0 per second</source>
+        <translation>10&amp;0 per second</translation>
+    </message>
+    <message>
+        <source>As &amp;fast as possible</source>
+        <translation>As &amp;fast as possible</translation>
     </message>
 </context>
 <context>

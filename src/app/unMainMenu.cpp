@@ -124,29 +124,34 @@ void TfmMain::BuildMenu() {
   file->setObjectName("miFile");
   QMenu* fileNew = file->addMenu(tr("&New"));
   fileNew->setObjectName("miNew");
-  AddItem(fileNew, "&Project", "miNewProject", &TfmMain::NewProject)
+  AddItem(fileNew, QT_TRANSLATE_NOOP("TfmMain", "&Project"), "miNewProject", &TfmMain::NewProject)
       ->setShortcut(QKeySequence::New);
-  AddItem(fileNew, "&Module", "miNewModule", &TfmMain::NewModule);
-  AddItem(fileNew, "M&ethod", "miNewMethod", &TfmMain::Nothing);
-  AddItem(fileNew, "P&roperty", "miNewProperty", &TfmMain::Nothing);
-  AddItem(fileNew, "Poin&t", "miNewPoint", &TfmMain::Nothing);
-  AddItem(file, "&Open Project...", "miOpenProject", &TfmMain::OpenProject)
+  AddItem(fileNew, QT_TRANSLATE_NOOP("TfmMain", "&Module"), "miNewModule", &TfmMain::NewModule);
+  AddItem(fileNew, QT_TRANSLATE_NOOP("TfmMain", "M&ethod"), "miNewMethod", &TfmMain::Nothing);
+  AddItem(fileNew, QT_TRANSLATE_NOOP("TfmMain", "P&roperty"), "miNewProperty", &TfmMain::Nothing);
+  AddItem(fileNew, QT_TRANSLATE_NOOP("TfmMain", "Poin&t"), "miNewPoint", &TfmMain::Nothing);
+  AddItem(file, QT_TRANSLATE_NOOP("TfmMain", "&Open Project..."), "miOpenProject",
+          &TfmMain::OpenProject)
       ->setShortcut(QKeySequence::Open);
   RecentMenu = file->addMenu(tr("&Recent Projects"));
   RecentMenu->setObjectName("miRecentProjects");
   RecentMenu->setToolTipsVisible(true);
   // A file removed since the menu was made shows disabled when the menu opens.
   connect(RecentMenu, &QMenu::aboutToShow, this, &TfmMain::UpdateRecentMenu);
-  AddItem(file, "&Save Project", "miSaveProject", &TfmMain::SaveProjectClick)
+  AddItem(file, QT_TRANSLATE_NOOP("TfmMain", "&Save Project"), "miSaveProject",
+          &TfmMain::SaveProjectClick)
       ->setShortcut(QKeySequence::Save);
   // The platform's standard Save As key may be empty, so the usual one is given outright.
-  AddItem(file, "Save Project &As...", "miSaveProjectAs", &TfmMain::SaveProjectAsClick)
+  AddItem(file, QT_TRANSLATE_NOOP("TfmMain", "Save Project &As..."), "miSaveProjectAs",
+          &TfmMain::SaveProjectAsClick)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-  AddItem(file, "Export &Picture...", "miExportPicture", &TfmMain::ExportPictureClick);
+  AddItem(file, QT_TRANSLATE_NOOP("TfmMain", "Export &Picture..."), "miExportPicture",
+          &TfmMain::ExportPictureClick);
   file->addSeparator();
-  AddItem(file, "Se&ttings", "miSettings", &TfmMain::Settings);
+  AddItem(file, QT_TRANSLATE_NOOP("TfmMain", "Se&ttings"), "miSettings", &TfmMain::Settings);
   file->addSeparator();
-  AddItem(file, "E&xit", "miExit1", &TfmMain::Exit)->setShortcut(QKeySequence::Quit);
+  AddItem(file, QT_TRANSLATE_NOOP("TfmMain", "E&xit"), "miExit1", &TfmMain::Exit)
+      ->setShortcut(QKeySequence::Quit);
 
   QMenu* edit = menuBar()->addMenu(tr("&Edit"));
   edit->setObjectName("miEdit");
@@ -160,24 +165,26 @@ void TfmMain::BuildMenu() {
   edit->addAction(undo);
   edit->addAction(redo);
   edit->addSeparator();
-  miDelete = AddItem(edit, "&Delete", "miDelete", &TfmMain::DeleteModule);
+  miDelete =
+      AddItem(edit, QT_TRANSLATE_NOOP("TfmMain", "&Delete"), "miDelete", &TfmMain::DeleteModule);
   miDelete->setShortcut(QKeySequence::Delete);
-  AddItem(edit, "Select &All", "miSelectAll", [this] {
+  AddItem(edit, QT_TRANSLATE_NOOP("TfmMain", "Select &All"), "miSelectAll", [this] {
     Document->SelectAll();
   })->setShortcut(QKeySequence::SelectAll);
   edit->addSeparator();
-  miCut = AddItem(edit, "Cu&t", "miCut", [this] {
+  miCut = AddItem(edit, QT_TRANSLATE_NOOP("TfmMain", "Cu&t"), "miCut", [this] {
     if (RefuseWhileRunning())
       return;
     CopyToClipboard();
     DeleteModule();
   });
   miCut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-  miCopy = AddItem(edit, "&Copy", "miCopy", &TfmMain::CopyToClipboard);
+  miCopy =
+      AddItem(edit, QT_TRANSLATE_NOOP("TfmMain", "&Copy"), "miCopy", &TfmMain::CopyToClipboard);
   miCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-  AddItem(edit, "&Paste", "miPaste", &TfmMain::PasteFromClipboard)
+  AddItem(edit, QT_TRANSLATE_NOOP("TfmMain", "&Paste"), "miPaste", &TfmMain::PasteFromClipboard)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
-  miDuplicate = AddItem(edit, "Dup&licate", "miDuplicate", [this] {
+  miDuplicate = AddItem(edit, QT_TRANSLATE_NOOP("TfmMain", "Dup&licate"), "miDuplicate", [this] {
     if (const TEditResult pasted = Document->PasteText(Document->CopyText(), {20, 20}); !pasted)
       sbMain->showMessage(pasted.Reason);
   });
@@ -186,32 +193,35 @@ void TfmMain::BuildMenu() {
   QMenu* view = menuBar()->addMenu(tr("&View"));
   view->setObjectName("miView");
   // F5 runs the project; Refresh has a key of its own.
-  AddItem(view, "&Refresh", "miRefresh", &TfmMain::RefreshView)
+  AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Refresh"), "miRefresh", &TfmMain::RefreshView)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-  QAction* zoomIn = AddItem(view, "Zoom &In", "miZoomIn", &TfmMain::ZoomIn);
+  QAction* zoomIn =
+      AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "Zoom &In"), "miZoomIn", &TfmMain::ZoomIn);
   zoomIn->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
-  AddItem(view, "Zoom &Out", "miZoomOut", &TfmMain::ZoomOut)
+  AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "Zoom &Out"), "miZoomOut", &TfmMain::ZoomOut)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
-  AddItem(view, "&Actual Size", "miActualSize", &TfmMain::ActualSize)
+  AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Actual Size"), "miActualSize", &TfmMain::ActualSize)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
   view->addSeparator();
-  miOpenModule = AddItem(view, "O&pen Module", "miOpenModule",
+  miOpenModule = AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "O&pen Module"), "miOpenModule",
                          [this] { Document->OpenModule(Document->Selected()); });
   miOpenModule->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
-  miUp = AddItem(view, "&Up", "miUp", [this] { Document->Up(); });
+  miUp = AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Up"), "miUp", [this] { Document->Up(); });
   miUp->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
-  AddItem(view, "&Fit", "miFit", [this] {
+  AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Fit"), "miFit", [this] {
     CanvasView->Fit();
   })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
-  AddItem(view, "Fi&nd...", "miFind", &TfmMain::Find)->setShortcut(QKeySequence::Find);
-  AddItem(view, "Find N&ext", "miFindNext", &TfmMain::FindNext)
+  AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "Fi&nd..."), "miFind", &TfmMain::Find)
+      ->setShortcut(QKeySequence::Find);
+  AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "Find N&ext"), "miFindNext", &TfmMain::FindNext)
       ->setShortcut(QKeySequence::FindNext);
   view->addSeparator();
-  AddItem(view, "&Components", "miComponents", &TfmMain::ShowComponents);
-  AddItem(view, "&Log", "miLog", &TfmMain::ShowLog);
-  AddItem(view, "&Teach", "miTeach", &TfmMain::ShowTeach);
+  AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Components"), "miComponents",
+          &TfmMain::ShowComponents);
+  AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Log"), "miLog", &TfmMain::ShowLog);
+  AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Teach"), "miTeach", &TfmMain::ShowTeach);
 
   QMenu* project = menuBar()->addMenu(tr("&Project"));
   project->setObjectName("miProject");
@@ -219,6 +229,6 @@ void TfmMain::BuildMenu() {
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->setObjectName("miHelp");
-  AddItem(help, "&Description", "miDescription", &TfmMain::ShowHelp);
-  AddItem(help, "&About", "miAbout", &TfmMain::ShowAbout);
+  AddItem(help, QT_TRANSLATE_NOOP("TfmMain", "&Description"), "miDescription", &TfmMain::ShowHelp);
+  AddItem(help, QT_TRANSLATE_NOOP("TfmMain", "&About"), "miAbout", &TfmMain::ShowAbout);
 }

@@ -18,9 +18,9 @@
 #include <QStatusBar>
 
 void TfmMain::BuildRunMenu(QMenu* project) {
-  miRun = AddItem(project, "&Run", "miRun", &TfmMain::RunProject);
+  miRun = AddItem(project, QT_TRANSLATE_NOOP("TfmMain", "&Run"), "miRun", &TfmMain::RunProject);
   miRun->setShortcut(QKeySequence(Qt::Key_F5));
-  miStop = AddItem(project, "&Stop", "miStop", &TfmMain::StopProject);
+  miStop = AddItem(project, QT_TRANSLATE_NOOP("TfmMain", "&Stop"), "miStop", &TfmMain::StopProject);
   miStop->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5));
   miStop->setEnabled(false);
   QMenu* rates = project->addMenu(tr("Run R&ate"));
@@ -30,11 +30,11 @@ void TfmMain::BuildRunMenu(QMenu* project) {
     const char* Caption;
     const char* Name;
     double Hz;
-  } items[] = {{"&1 per second", "miRate1", 1},
-               {"1&0 per second", "miRate10", 10},
-               {"&30 per second", "miRate30", 30},
-               {"10&0 per second", "miRate100", 100},
-               {"As &fast as possible", "miRateFast", 0}};
+  } items[] = {{QT_TRANSLATE_NOOP("TfmMain", "&1 per second"), "miRate1", 1},
+               {QT_TRANSLATE_NOOP("TfmMain", "1&0 per second"), "miRate10", 10},
+               {QT_TRANSLATE_NOOP("TfmMain", "&30 per second"), "miRate30", 30},
+               {QT_TRANSLATE_NOOP("TfmMain", "10&0 per second"), "miRate100", 100},
+               {QT_TRANSLATE_NOOP("TfmMain", "As &fast as possible"), "miRateFast", 0}};
   for (const auto& item : items) {
     QAction* action =
         AddItem(rates, item.Caption, item.Name, [this, hz = item.Hz] { SetRunRate(hz); });

@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QLocale>
 #include <filesystem>
 
 TProjectCommands::TProjectCommands(TProjectDocument& document, IMainDialogs& dialogs,
@@ -204,7 +205,10 @@ bool TProjectCommands::OfferRecovery() {
         QCoreApplication::translate("TProjectCommands",
                                     "Восстановить несохранённый проект «%1», сохранённый %2?")
             .arg(ToQString(name),
-                 QDateTime::fromSecsSinceEpoch(entry.Kept).toString("dd.MM.yyyy HH:mm"));
+                 QLocale::c().toString(
+                     QDateTime::fromSecsSinceEpoch(entry.Kept),
+                     // The form of a date and time in the user's language.
+                     QCoreApplication::translate("TProjectCommands", "dd.MM.yyyy HH:mm")));
     const int answer = Dialogs.ConfirmYesNo(question);
     // Closed by the program's end, the question was never answered: the work stays.
     if (Ending)

@@ -16,8 +16,22 @@
 
 namespace {
 
-const char* const Rows[] = {"Name",  "Description", "Type",     "Height",
-                            "Width", "PositionX",   "PositionY"};
+// The rows of a module by their keys, which the grid shows in the user's language.
+const char* const Rows[] = {QT_TRANSLATE_NOOP("TPropertyGrid", "Name"),
+                            QT_TRANSLATE_NOOP("TPropertyGrid", "Description"),
+                            QT_TRANSLATE_NOOP("TPropertyGrid", "Type"),
+                            QT_TRANSLATE_NOOP("TPropertyGrid", "Height"),
+                            QT_TRANSLATE_NOOP("TPropertyGrid", "Width"),
+                            QT_TRANSLATE_NOOP("TPropertyGrid", "PositionX"),
+                            QT_TRANSLATE_NOOP("TPropertyGrid", "PositionY")};
+// Where a row of the module's own keeps its key (its shown text is the key translated).
+constexpr int KeyRole = Qt::UserRole + 2;
+
+// The row's key: the module's own rows keep it, a parameter's row is known by its name.
+QString KeyOf(const QTableWidgetItem& item) {
+  const QVariant key = item.data(KeyRole);
+  return key.isValid() ? key.toString() : item.text();
+}
 
 // The grid's text of one row of the module.
 QString ModuleValue(const IModule& module, const QString& key) {
@@ -131,8 +145,8 @@ void TPropertyGrid::ShowLink(const TLink& link) {
            "." + ToQString(parameter);
   };
   Filling = true;
-  SetValue("From", end(link.From, link.FromText, link.Output));
-  SetValue("To", end(link.To, link.ToText, link.Input));
+  SetValue(QT_TRANSLATE_NOOP("TPropertyGrid", "From"), end(link.From, link.FromText, link.Output));
+  SetValue(QT_TRANSLATE_NOOP("TPropertyGrid", "To"), end(link.To, link.ToText, link.Input));
   for (int row = 0; row < Grid->rowCount(); ++row)
     Grid->item(row, 1)->setFlags(Grid->item(row, 1)->flags() & ~Qt::ItemIsEditable);
   Filling = false;
@@ -140,14 +154,16 @@ void TPropertyGrid::ShowLink(const TLink& link) {
 
 void TPropertyGrid::SetValue(const QString& key, const QString& value) {
   for (int row = 0; row < Grid->rowCount(); ++row) {
-    if (Grid->item(row, 0)->text() == key && Grid->item(row, 0)->data(ParamRole).isNull()) {
+    if (KeyOf(*Grid->item(row, 0)) == key && Grid->item(row, 0)->data(ParamRole).isNull()) {
       SetCellText(*Grid->item(row, 1), value);
       return;
     }
   }
   const int row = Grid->rowCount();
   Grid->insertRow(row);
-  auto* keyItem = new QTableWidgetItem(key);
+  auto* keyItem =
+      new QTableWidgetItem(QCoreApplication::translate("TPropertyGrid", key.toUtf8().constData()));
+  keyItem->setData(KeyRole, key);
   keyItem->setFlags(keyItem->flags() & ~Qt::ItemIsEditable);
   Grid->setItem(row, 0, keyItem);
   auto* cell = new QTableWidgetItem;
@@ -165,7 +181,7 @@ void TPropertyGrid::Show(const std::vector<std::shared_ptr<IModule>>& modules) {
     return;
   Shown.assign(modules.begin(), modules.end());
   // Rows of a link shown before go.
-  if (Grid->rowCount() > 0 && Grid->item(0, 0)->text() != Rows[0])
+  if (Grid->rowCount() > 0 && KeyOf(*Grid->item(0, 0)) != Rows[0])
     Grid->setRowCount(0);
   Filling = true;
   for (const char* key : Rows)
@@ -269,7 +285,7 @@ std::vector<std::shared_ptr<IModule>> TPropertyGrid::ShownModules() const {
 void TPropertyGrid::ShowComponentState(const std::vector<std::shared_ptr<IModule>>& modules) {
   QTableWidgetItem* type = nullptr;
   for (int row = 0; row < Grid->rowCount(); ++row)
-    if (Grid->item(row, 0)->text() == "Type")
+    if (KeyOf(*Grid->item(row, 0)) == "Type")
       type = Grid->item(row, 1);
   if (!type)
     return;
@@ -299,7 +315,7 @@ void TPropertyGrid::ItemChanged(QTableWidgetItem* item) {
   const TEditResult result =
       role.startsWith("in:")
           ? Document.SetInputValue(modules, ToU16(role.mid(3)), ToU16(item->text()))
-          : Document.SetValue(modules, keyItem->text(), item->text());
+          : Document.SetValue(modules, KeyOf(*keyItem), item->text());
   if (result) {
     Tell({});
     return;

@@ -6,6 +6,7 @@
 #include "model/unModule.h"
 #include "model/unProject.h"
 #include "platform/unExeFolder.h"
+#include "platform/unLanguage.h"
 #include "platform/unProgramFolders.h"
 #include "platform/unStrings.h"
 #include "plugins/unComponentList.h"
@@ -111,8 +112,9 @@ std::string Printable(const std::u16string& text) {
 }
 
 // A command line that cannot be followed: what is wrong, in one line, and where the usage is.
-int UsageError(const std::string& what) {
-  std::fprintf(stderr, "zu-cli: %s; see zu-cli --help\n", Printable(what).c_str());
+int UsageError(const char* format, const TLogArgs& args = {}) {
+  std::fprintf(stderr, "zu-cli: %s\n",
+               Printable(Say("%s; see zu-cli --help", {Say(format, args)})).c_str());
   return 2;
 }
 
@@ -133,8 +135,8 @@ struct TMessages {
   std::vector<std::string> Lines;
 };
 
-int Fail(const char* what, const std::string& file, const TMessages& messages) {
-  std::fprintf(stderr, "zu-cli: %s \"%s\"\n", what, Printable(file).c_str());
+int Fail(const char* format, const std::string& file, const TMessages& messages) {
+  std::fprintf(stderr, "zu-cli: %s\n", Printable(Say(format, {file})).c_str());
   messages.Print();
   return 1;
 }
@@ -185,7 +187,7 @@ int CheckProject(const std::string& file) {
   TComponentList registry;
   TProject project(&registry, messages.Handler(), u"", u"");
   if (!project.Load(Utf8ToUtf16(file)))
-    return Fail("cannot load the project", file, messages);
+    return Fail("cannot load the project \"%s\"", file, messages);
   std::fprintf(Out, "Project: %s\n", Printable(project.GetName()).c_str());
   // Breadth first, one level at a time, so that deep trees need no deep recursion. Each list is
   // named by the path of the modules that hold it.
@@ -261,9 +263,9 @@ int ResaveProject(const std::string& in, const std::string& out) {
   TMessages messages;
   TProject project(nullptr, messages.Handler(), u"", u"");
   if (!project.Load(Utf8ToUtf16(in)))
-    return Fail("cannot load the project", in, messages);
+    return Fail("cannot load the project \"%s\"", in, messages);
   if (!project.Save(Utf8ToUtf16(out)))
-    return Fail("cannot save the project to", out, messages);
+    return Fail("cannot save the project to \"%s\"", out, messages);
   return 0;
 }
 
@@ -300,7 +302,7 @@ int RenderProject(int argc, char** argv, const std::string& in, const std::strin
   TComponentList registry;
   TProject project(&registry, messages.Handler(), u"", u"");
   if (!project.Load(Utf8ToUtf16(in)))
-    return Fail("cannot load the project", in, messages);
+    return Fail("cannot load the project \"%s\"", in, messages);
   // Marks, and the links between them, are drawn as the editor draws them: with the parameters
   // of the components beside the program.
   AttachProgramComponents(project, registry);
@@ -309,8 +311,8 @@ int RenderProject(int argc, char** argv, const std::string& in, const std::strin
     qputenv("QT_QPA_PLATFORM", "offscreen");
   std::shared_ptr<IModuleList> level = project.GetMainModules();
   if (levelPath && !(level = LevelOf(project, *levelPath))) {
-    std::fprintf(stderr, "zu-cli: no level %s in %s\n", Printable(*levelPath).c_str(),
-                 Printable(in).c_str());
+    std::fprintf(stderr, "zu-cli: %s\n",
+                 Printable(Say("no level %s in %s", {*levelPath, in})).c_str());
     return 1;
   }
   QGuiApplication app(argc, argv);
@@ -326,9 +328,9 @@ int RoundTripXml(const std::string& in, const std::string& out) {
   TMessages messages;
   TKvenXmlDocument1 document(u"", messages.Handler());
   if (!document.LoadFromFile(Utf8ToUtf16(in)))
-    return Fail("cannot load the XML file", in, messages);
+    return Fail("cannot load the XML file \"%s\"", in, messages);
   if (!document.SaveToFile(Utf8ToUtf16(out)))
-    return Fail("cannot save the XML file to", out, messages);
+    return Fail("cannot save the XML file to \"%s\"", out, messages);
   return 0;
 }
 
@@ -337,8 +339,10 @@ int ListComponents(const std::string& folder) {
   if (!folder.empty()) {
     DIR* dir = opendir(folder.c_str());
     if (!dir) {
-      std::fprintf(stderr, "zu-cli: cannot read the folder \"%s\": %s\n", Printable(folder).c_str(),
-                   std::strerror(errno));
+      std::fprintf(stderr, "zu-cli: %s\n",
+                   Printable(Say("cannot read the folder \"%s\": %s",
+                                 {folder, std::string(std::strerror(errno))}))
+                       .c_str());
       return 1;
     }
     closedir(dir);
@@ -427,24 +431,24 @@ int RunProject(const std::vector<std::string>& args) {
     const bool known = option == "--ticks" || option == "--rate" || option == "--watch" ||
                        option == "--csv" || option == "--components";
     if (!known)
-      return UsageError("project run has no option \"" + option + "\"");
+      return UsageError("project run has no option \"%s\"", {option});
     if (i + 1 >= args.size())
-      return UsageError(option + " needs a value");
+      return UsageError("%s needs a value", {option});
     const std::string& value = args[++i];
     char* end = nullptr;
     if (option == "--ticks") {
       ticks = std::strtoll(value.c_str(), &end, 10);
       if (value.empty() || *end || ticks < 0)
-        return UsageError("--ticks takes a whole number of at least 0, not \"" + value + "\"");
+        return UsageError("--ticks takes a whole number of at least 0, not \"%s\"", {value});
     } else if (option == "--rate") {
       rate = std::strtod(value.c_str(), &end);
       if (value.empty() || *end || !(rate >= 0) || rate > 1e6)
-        return UsageError("--rate takes a number from 0 to 1000000, not \"" + value + "\"");
+        return UsageError("--rate takes a number from 0 to 1000000, not \"%s\"", {value});
       // The slowest pace the host keeps is one tick in a million seconds.
       if (rate > 0 && rate < 1e-6)
-        return UsageError("--rate " + value +
-                          " is below the slowest pace, 0.000001 per second (0 runs as fast as "
-                          "possible)");
+        return UsageError(
+            "--rate %s is below the slowest pace, 0.000001 per second (0 runs as fast as possible)",
+            {value});
     } else if (option == "--watch") {
       watched.push_back(value);
     } else if (option == "--csv") {
@@ -457,7 +461,7 @@ int RunProject(const std::vector<std::string>& args) {
   TComponentList registry;
   TProject project(&registry, messages.Handler(), u"", u"");
   if (!project.Load(Utf8ToUtf16(file)))
-    return Fail("cannot load the project", file, messages);
+    return Fail("cannot load the project \"%s\"", file, messages);
   AttachProgramComponents(project, registry, components);
   TProjectRun run = PlanProjectRun(project, registry);
   for (const std::string& note : run.Notes)
@@ -486,13 +490,14 @@ int RunProject(const std::vector<std::string>& args) {
   std::ofstream csvFile;
   // The rows never go over what the run reads.
   if (std::error_code ec; !csv.empty() && std::filesystem::equivalent(csv, file, ec)) {
-    std::fprintf(stderr, "zu-cli: --csv \"%s\" is the project itself\n", csv.c_str());
+    std::fprintf(stderr, "zu-cli: %s\n",
+                 Printable(Say("--csv \"%s\" is the project itself", {csv})).c_str());
     return 2;
   }
   if (!csv.empty()) {
     csvFile.open(csv, std::ios::binary | std::ios::trunc);
     if (!csvFile) {
-      std::fprintf(stderr, "zu-cli: cannot write \"%s\"\n", csv.c_str());
+      std::fprintf(stderr, "zu-cli: %s\n", Printable(Say("cannot write \"%s\"", {csv})).c_str());
       return 1;
     }
   }
@@ -541,7 +546,7 @@ int RunProject(const std::vector<std::string>& args) {
   // The rows come before what is said about the end.
   std::fflush(Out);
   if (csvFile.is_open() && !csvFile.flush()) {
-    std::fprintf(stderr, "zu-cli: cannot write \"%s\"\n", csv.c_str());
+    std::fprintf(stderr, "zu-cli: %s\n", Printable(Say("cannot write \"%s\"", {csv})).c_str());
     return 1;
   }
   if (runner.Failed()) {
@@ -594,10 +599,10 @@ int Run(int argc, char** argv) {
   if (args[0] == "xml" && args.size() >= 2 && args[1] == "roundtrip")
     return UsageError("xml roundtrip takes IN and OUT");
   if (args[0] == "project" && args.size() >= 2)
-    return UsageError("project has no command \"" + args[1] + "\"");
+    return UsageError("project has no command \"%s\"", {args[1]});
   if (args[0] == "project")
     return UsageError("project needs a command: check, resave, render or run");
-  return UsageError("unknown command \"" + args[0] + "\"");
+  return UsageError("unknown command \"%s\"", {args[0]});
 }
 
 } // namespace
@@ -609,7 +614,7 @@ int main(int argc, char** argv) {
   const int code = Run(argc, argv);
   // Results that did not reach the output are a failure, not a silent success.
   if (std::fflush(Out) != 0 || std::ferror(Out)) {
-    std::fprintf(stderr, "zu-cli: the output could not be written\n");
+    std::fprintf(stderr, "zu-cli: %s\n", Say("the output could not be written").c_str());
     return code == 0 ? 1 : code;
   }
   return code;

@@ -57,10 +57,16 @@ QString TfmAbout::VersionText(const TVersionTable& table) {
                {"LegalCopyright", ""},
                {"CompanyName", QT_TRANSLATE_NOOP("TfmAbout", "Компания: ")},
                {"FileDescription", QT_TRANSLATE_NOOP("TfmAbout", "Описание: ")}};
+  // The program's own description is shown in the user's language; any other value as it is.
+  static const char* const Described =
+      QT_TRANSLATE_NOOP("TfmAbout", "Редактор модульного визуального программирования");
   for (const auto& line : lines)
-    if (const QString value = Value(table, line.Key); !value.isEmpty())
+    if (QString value = Value(table, line.Key); !value.isEmpty()) {
+      if (value == QString::fromUtf8(Described))
+        value = QCoreApplication::translate("TfmAbout", Described);
       text += (*line.Prefix ? QCoreApplication::translate("TfmAbout", line.Prefix) : QString()) +
               value + "\n";
+    }
   return text;
 }
 

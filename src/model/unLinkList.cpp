@@ -5,6 +5,7 @@
 #include "model/unPoints.h"
 #include "model/unXmlChildIndex.h"
 #include "platform/unIntText.h"
+#include "platform/unLanguage.h"
 #include "xml/unXml.h"
 
 #include <algorithm>
@@ -120,29 +121,29 @@ TLinkCheck TLinkList::Check(const std::shared_ptr<IModule>& from, const std::u16
                             const std::shared_ptr<IModule>& to, const std::u16string& input) const {
   TLinkCheck check;
   if (!from || !to) {
-    check.Reason = u"Связь соединяет выход одного модуля со входом другого";
+    check.Reason = SayWide("Связь соединяет выход одного модуля со входом другого");
     return check;
   }
   if (from == to) {
-    check.Reason = u"Модуль не соединяется сам с собой";
+    check.Reason = SayWide("Модуль не соединяется сам с собой");
     return check;
   }
   const TParam* out = FindParam(*from, true, output);
   const TParam* in = FindParam(*to, false, input);
   if (!out || !in) {
-    check.Reason = !out ? u"У модуля «" + from->GetName() + u"» нет выхода «" + output + u"»"
-                        : u"У модуля «" + to->GetName() + u"» нет входа «" + input + u"»";
+    check.Reason = !out ? SayWide("У модуля «%s» нет выхода «%s»", {from->GetName(), output})
+                        : SayWide("У модуля «%s» нет входа «%s»", {to->GetName(), input});
     return check;
   }
   if (!out->Type.empty() && !in->Type.empty() && out->Type != in->Type && out->Type != u"any" &&
       in->Type != u"any") {
-    check.Reason = u"Типы не совпадают: выход «" + output + u"» (" + out->Type + u") и вход «" +
-                   input + u"» (" + in->Type + u")";
+    check.Reason = SayWide("Типы не совпадают: выход «%s» (%s) и вход «%s» (%s)",
+                           {output, out->Type, input, in->Type});
     return check;
   }
   if (Upstream(Items, from.get()).contains(to.get())) {
     check.Reason =
-        u"Связь замкнула бы цикл: «" + to->GetName() + u"» уже ведёт к «" + from->GetName() + u"»";
+        SayWide("Связь замкнула бы цикл: «%s» уже ведёт к «%s»", {to->GetName(), from->GetName()});
     return check;
   }
   check.Ok = true;

@@ -1,5 +1,7 @@
 #include "model/unProject.h"
 
+#include "platform/unLanguage.h"
+
 #include "model/unDragShift.h"
 #include "model/unLinkDraw.h"
 #include "model/unLinkList.h"
@@ -67,12 +69,12 @@ TAddToLog TProject::Forwarder() const {
 TResult TProject::Save(const std::u16string& fileName, const TSaveExtra& extra) {
   const std::u16string& file = fileName.empty() ? FileName : fileName;
   if (file.empty())
-    return TResult::Failed("Не задано имя файла проекта");
+    return TResult::Failed(Say("Не задано имя файла проекта"));
   try {
     return SaveTo(file, extra);
   } catch (const std::exception&) { // allocation: the tree is too large for this machine
     ForwardLog(lgGeneral, ltError, "Ошибка при сохранении проекта \"%s\"", {file});
-    return TResult::Failed("Недостаточно памяти для сохранения проекта");
+    return TResult::Failed(Say("Недостаточно памяти для сохранения проекта"));
   }
 }
 
@@ -91,12 +93,12 @@ TResult TProject::SaveTo(const std::u16string& file, const TSaveExtra& extra) co
 TResult TProject::Load(const std::u16string& fileName) {
   const std::u16string file = fileName.empty() ? FileName : fileName;
   if (file.empty())
-    return TResult::Failed("Не задано имя файла проекта");
+    return TResult::Failed(Say("Не задано имя файла проекта"));
   try {
     return LoadFrom(file);
   } catch (const std::exception&) { // allocation: the file describes too much for this machine
     ForwardLog(lgGeneral, ltError, "Ошибка при загрузке проекта \"%s\"", {file});
-    return TResult::Failed("Недостаточно памяти для загрузки проекта");
+    return TResult::Failed(Say("Недостаточно памяти для загрузки проекта"));
   }
 }
 
@@ -125,6 +127,6 @@ TResult TProject::LoadFrom(const std::u16string& file) {
   const TMissingEntries budget(MaxMissingEntries);
   if (!MainModule || MainModule->LoadFromXml(root->FindChild(u"ModuleMain")))
     return TResult::Done();
-  return TResult::Failed(document.Failure().empty() ? "Проект в файле повреждён"
+  return TResult::Failed(document.Failure().empty() ? Say("Проект в файле повреждён")
                                                     : document.Failure());
 }

@@ -1,5 +1,7 @@
 #include "plugins/unHostProtocol.h"
 
+#include "platform/unLanguage.h"
+
 #include "platform/unStrings.h"
 
 #include <cmath>
@@ -51,10 +53,10 @@ std::string RefusedHello(const std::string& payload) {
   TMessageReader r(payload);
   THelloMessage hello;
   if (!Decode(r, hello))
-    return "другая сторона не представилась: это не процесс компонентов этой версии";
+    return Say("другая сторона не представилась: это не процесс компонентов этой версии");
   if (hello.Version != HostProtocolVersion)
-    return "другая версия протокола компонентов (" + std::to_string(hello.Version) + ", нужна " +
-           std::to_string(HostProtocolVersion) + ")";
+    return Say("другая версия протокола компонентов (%d, нужна %d)",
+               {hello.Version, HostProtocolVersion});
   return {};
 }
 

@@ -5,8 +5,8 @@
 #include "platform/unStrings.h"
 #include "plugins/unComponentList.h"
 
-#include <sys/stat.h>
 #include <map>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -35,7 +35,7 @@ public:
     IComponent* found = nullptr;
     if (const auto path = ByPath.find(type); path != ByPath.end()) {
       found = path->second;
-    } else if (struct stat st {}; stat(Utf16ToUtf8(type).c_str(), &st) == 0) {
+    } else if (struct stat st{}; stat(Utf16ToUtf8(type).c_str(), &st) == 0) {
       // Another name of a component's file (a link, another path to it) is that component.
       if (const auto file = Files().find({st.st_dev, st.st_ino}); file != Files().end())
         found = file->second;
@@ -53,7 +53,7 @@ private:
       FilesKnown = true;
       for (std::int32_t i = 0; Registry && i < Registry->GetCount(); ++i)
         if (IComponent* c = Registry->GetItem(i))
-          if (struct stat st {}; stat(Utf16ToUtf8(c->GetFileName()).c_str(), &st) == 0)
+          if (struct stat st{}; stat(Utf16ToUtf8(c->GetFileName()).c_str(), &st) == 0)
             ByFile.emplace(std::make_pair(st.st_dev, st.st_ino), c); // the first stays
     }
     return ByFile;

@@ -1,5 +1,7 @@
 #include "plugins/unProjectRun.h"
 
+#include "platform/unLanguage.h"
+
 #include "model/unLinkList.h"
 #include "model/unModule.h"
 #include "model/unParamList.h"
@@ -145,8 +147,8 @@ TProjectRun PlanProjectRun(const TProject& project, const TComponentList& regist
           }
         }
       }
-      run.Error = "Связи образуют цикл через модуль «" +
-                  ModuleLabel(paths[static_cast<std::size_t>(at)]) + "»: проект не запускается";
+      run.Error = Say("Связи образуют цикл через модуль «%s»: проект не запускается",
+                      {ModuleLabel(paths[static_cast<std::size_t>(at)])});
       return run;
     }
     // The plan's entries for this list, in order.

@@ -1,5 +1,6 @@
 #include "plugins/unRunHost.h"
 
+#include "platform/unLanguage.h"
 #include "platform/unStrings.h"
 #include "plugins/unHostProtocol.h"
 #include "plugins/unLibrary.h"
@@ -66,10 +67,10 @@ public:
       BudgetSince = now;
       Budget = MessagesPerSecond;
       if (Dropped > 0) {
-        Send(Encode(TLogMessage{-1, 2,
-                                std::to_string(Dropped) +
-                                    " сообщений модулей пропущено: их было больше " +
-                                    std::to_string(MessagesPerSecond) + " в секунду"}));
+        Send(Encode(TLogMessage{
+            -1, 2,
+            FormatLogOrAsIs("%d сообщений модулей пропущено: их было больше %d в секунду",
+                            {Dropped, static_cast<std::int32_t>(MessagesPerSecond)})}));
         Dropped = 0;
       }
     }
@@ -158,7 +159,8 @@ private:
       SysFreeString(text);
       if (!returned || result != 0) {
         Fail(index, 0,
-             !returned ? "исключение в ZU_Plugin_Load" : "экземпляр не создан: " + reason);
+             !returned ? Say("исключение в ZU_Plugin_Load")
+                       : Say("экземпляр не создан: %s", {reason}));
         return false;
       }
       run.Loaded = true;
@@ -174,7 +176,7 @@ private:
     lib.File = std::make_unique<TKvenLibrary>();
     lib.File->SetFileName(U16(file));
     if (!lib.File->Initialize()) {
-      cause = "библиотека не загружается: " + lib.File->GetLastError();
+      cause = Say("библиотека не загружается: %s", {lib.File->GetLastError()});
       return nullptr;
     }
     lib.Run = reinterpret_cast<TZUPluginRun>(lib.File->FindProcedure(u"ZU_Plugin_Run"));
@@ -182,7 +184,7 @@ private:
     lib.Load = reinterpret_cast<TZUPluginLoad>(lib.File->FindProcedure(u"ZU_Plugin_Load"));
     lib.UnLoad = reinterpret_cast<TZUPluginUnLoad>(lib.File->FindProcedure(u"ZU_Plugin_UnLoad"));
     if (!lib.Run || !lib.Load || !lib.UnLoad || !lib.File->Executes()) {
-      cause = "у компонента нет процедур выполнения";
+      cause = Say("у компонента нет процедур выполнения");
       return nullptr;
     }
     lib.Good = true;
@@ -218,7 +220,8 @@ private:
     if (!returned || result != 0) {
       const std::string reason = Utf16ToUtf8(BstrText(text));
       SysFreeString(text);
-      Fail(index, tick, !returned ? "исключение в ZU_Plugin_Run" : "ошибка шага: " + reason);
+      Fail(index, tick,
+           !returned ? Say("исключение в ZU_Plugin_Run") : Say("ошибка шага: %s", {reason}));
       return false;
     }
     TakeOutputs(i, text);
@@ -429,7 +432,7 @@ int RunHostMain(int fd, int shmFd) {
   TRunPlan plan;
   TMessageReader reader(payload);
   if (!Decode(reader, plan)) {
-    WriteAll(fd, Encode(TErrorMessage{-1, 0, "план выполнения не прочитан"}).Frame());
+    WriteAll(fd, Encode(TErrorMessage{-1, 0, Say("план выполнения не прочитан")}).Frame());
     return 2;
   }
   return THostRun(std::move(plan), fd, *status).Go();

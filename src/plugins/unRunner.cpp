@@ -1,5 +1,6 @@
 #include "plugins/unRunner.h"
 
+#include "platform/unLanguage.h"
 #include "platform/unStrings.h"
 #include "plugins/unHostProtocol.h"
 
@@ -25,6 +26,12 @@ std::int64_t MsToNs(std::int64_t ms) {
   return ms * 1000000;
 }
 
+// A text with one number in it. Kept out of line: inlined into Poll, GCC takes the argument list
+// for uninitialised (a false -Wmaybe-uninitialized).
+[[gnu::noinline]] std::string SayNumber(const char* format, std::int64_t number) {
+  return Say(format, {number});
+}
+
 } // namespace
 
 TRunner::~TRunner() {
@@ -43,9 +50,9 @@ std::string TRunner::Label(std::int32_t module) const {
 }
 
 bool TRunner::Start(const TRunPlan& plan, const std::string& host, std::string* error) {
-  auto fail = [error](const std::string& why) {
+  auto fail = [error](const char* why) {
     if (error)
-      *error = why + ": " + std::strerror(errno);
+      *error = Say(why, {std::string(std::strerror(errno))});
     return false;
   };
   Plan = plan;
@@ -56,32 +63,33 @@ bool TRunner::Start(const TRunPlan& plan, const std::string& host, std::string* 
   // The editor runs no component code itself: without its host program there is no run.
   if (host.empty() || access(host.c_str(), X_OK) != 0) {
     if (error)
-      *error = "программа компонентов «" + host + "» не найдена";
+      *error = Say("программа компонентов «%s» не найдена", {host});
     return false;
   }
   const TMessageWriter planMessage = Encode(plan);
   if (planMessage.Payload().size() > MaxFrameBytes) {
     if (error)
-      *error = "план выполнения занимает " + std::to_string(planMessage.Payload().size() >> 20) +
-               " МиБ, больше предела в " + std::to_string(MaxFrameBytes >> 20) + " МиБ";
+      *error = Say("план выполнения занимает %d МиБ, больше предела в %d МиБ",
+                   {static_cast<std::int64_t>(planMessage.Payload().size() >> 20),
+                    static_cast<std::int64_t>(MaxFrameBytes >> 20)});
     return false;
   }
   const int shm = memfd_create("zu-run", MFD_CLOEXEC);
   if (shm < 0 || ftruncate(shm, sizeof(TRunStatus)) != 0) {
     if (shm >= 0)
       close(shm);
-    return fail("не удалось выделить общую память");
+    return fail("не удалось выделить общую память: %s");
   }
   void* shared = mmap(nullptr, sizeof(TRunStatus), PROT_READ | PROT_WRITE, MAP_SHARED, shm, 0);
   if (shared == MAP_FAILED) {
     close(shm);
-    return fail("не удалось выделить общую память");
+    return fail("не удалось выделить общую память: %s");
   }
   Status = new (shared) TRunStatus;
   int fds[2];
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
     close(shm);
-    return fail("не удалось открыть канал к процессу компонентов");
+    return fail("не удалось открыть канал к процессу компонентов: %s");
   }
   const bool started =
       Host.Start(host, {"--run", std::to_string(fds[1]), std::to_string(shm)}, {fds[1], shm});
@@ -91,7 +99,7 @@ bool TRunner::Start(const TRunPlan& plan, const std::string& host, std::string* 
   if (!started) {
     close(fds[0]);
     errno = startErrno;
-    return fail("не удалось запустить процесс компонентов");
+    return fail("не удалось запустить процесс компонентов: %s");
   }
   Fd = fds[0];
   fcntl(Fd, F_SETFL, O_NONBLOCK);
@@ -133,9 +141,9 @@ void TRunner::Fail(std::int32_t module, std::int64_t tick, const std::string& gi
   if (module < 0)
     Failure = text;
   else if (tick <= 0)
-    Failure = "Модуль «" + Label(module) + "» не запущен: " + text;
+    Failure = Say("Модуль «%s» не запущен: %s", {Label(module), text});
   else
-    Failure = "Модуль «" + Label(module) + "», такт " + std::to_string(tick) + ": " + text;
+    Failure = Say("Модуль «%s», такт %d: %s", {Label(module), tick, text});
 }
 
 void TRunner::Handle(const std::string& payload) {
@@ -150,7 +158,7 @@ void TRunner::Handle(const std::string& payload) {
     return;
   }
   auto impossible = [this] {
-    Fail(-1, 0, "непонятный ответ процесса компонентов");
+    Fail(-1, 0, Say("непонятный ответ процесса компонентов"));
     Kill();
   };
   // After its end a host says nothing more.
@@ -266,13 +274,14 @@ void TRunner::HostEnded() {
   const std::int32_t module = Status->Module.load();
   const std::int64_t tick = Status->Tick.load();
   const int status = Host.Status();
-  std::string how = "процесс компонентов завершился";
+  std::string how = Say("процесс компонентов завершился");
   if (status != -1 && WIFSIGNALED(status)) {
     const char* name = strsignal(WTERMSIG(status));
-    how = "процесс компонентов завершён сигналом " + std::to_string(WTERMSIG(status)) + " (" +
-          (name ? name : "?") + ")";
+    how = Say("процесс компонентов завершён сигналом %d (%s)",
+              {static_cast<std::int32_t>(WTERMSIG(status)), std::string(name ? name : "?")});
   } else if (status != -1 && WIFEXITED(status)) {
-    how += " с кодом " + std::to_string(WEXITSTATUS(status));
+    how = Say("процесс компонентов завершился с кодом %d",
+              {static_cast<std::int32_t>(WEXITSTATUS(status))});
   }
   const bool inModule =
       phase != rpIdle && module >= 0 && module < static_cast<std::int32_t>(Plan.Modules.size());
@@ -291,12 +300,13 @@ bool TRunner::Poll(int waitMs) {
     const std::int64_t since = Status->SinceNs.load();
     if (now - since > limit) {
       const std::int32_t module = Status->Module.load();
-      const std::string what = phase == rpStep   ? "шаг"
-                               : phase == rpLoad ? "создание экземпляра"
-                                                 : "освобождение";
-      Fail(module, phase == rpLoad ? 0 : Status->Tick.load(),
-           what + " не закончился за " + std::to_string(limit / 1000000) +
-               " мс; процесс компонентов остановлен");
+      const char* what =
+          phase == rpStep ? "шаг не закончился за %d мс; процесс компонентов остановлен"
+          : phase == rpLoad
+              ? "создание экземпляра не закончилось за %d мс; процесс компонентов "
+                "остановлен"
+              : "освобождение не закончилось за %d мс; процесс компонентов остановлен";
+      Fail(module, phase == rpLoad ? 0 : Status->Tick.load(), SayNumber(what, limit / 1000000));
       Kill();
       return false;
     }
@@ -325,7 +335,7 @@ bool TRunner::Poll(int waitMs) {
   if (Over)
     return false;
   if (Frames.Broken()) {
-    Fail(-1, 0, "непонятный ответ процесса компонентов");
+    Fail(-1, 0, Say("непонятный ответ процесса компонентов"));
     Kill();
     return false;
   }
@@ -341,8 +351,8 @@ bool TRunner::Poll(int waitMs) {
     if (!Finished) {
       const std::int32_t in = Status->Phase.load();
       Fail(in != rpIdle ? Status->Module.load() : -1, in == rpLoad ? 0 : Status->Tick.load(),
-           "процесс компонентов закрыл канал и не завершился за " + std::to_string(EndWaitMs) +
-               " мс; он остановлен");
+           SayNumber("процесс компонентов закрыл канал и не завершился за %d мс; он остановлен",
+                     EndWaitMs));
     }
     Kill();
     return false;

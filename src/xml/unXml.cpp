@@ -1,5 +1,6 @@
 #include "xml/unXml.h"
 
+#include "platform/unLanguage.h"
 #include "platform/unLogFormat.h"
 #include "xml/unXmlMemory.h"
 
@@ -599,7 +600,7 @@ bool TKvenXmlDocument1::Log(TLogGroupMessage group, TLogTypeMessage type, const 
 
 bool TKvenXmlDocument1::Fail(const std::string& format, const TLogArgs& args) const {
   if (FailureText.empty())
-    FailureText = FormatLogOrAsIs(format, args);
+    FailureText = Say(format, args);
   Log(lgGeneral, ltError, format, args);
   return false;
 }

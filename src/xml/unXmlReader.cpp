@@ -3,6 +3,8 @@
 
 #include "xml/unXml.h"
 
+#include "platform/unLanguage.h"
+
 #include "platform/unStrings.h"
 
 #include <cerrno>
@@ -483,5 +485,5 @@ TResult TKvenXmlDocument1::LoadFromFile(const std::u16string& fileName) {
     bytes.resize(eof);
   if (LoadXmlBytes(bytes))
     return TResult::Done();
-  return TResult::Failed(FailureText.empty() ? "Файл не разобран как XML" : FailureText);
+  return TResult::Failed(FailureText.empty() ? Say("Файл не разобран как XML") : FailureText);
 }

@@ -1,4 +1,5 @@
 #include "app/unMain.h"
+#include "app/unProjectDocument.h"
 #include "app/unRecentProjects.h"
 #include "app/unRecovery.h"
 #include "app/unTranslation.h"
@@ -15,7 +16,9 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTranslator>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -207,15 +210,15 @@ TEST(UiLanguage, FollowsTheMessageLocaleAndLanguageList) {
       {{{"LANG", "C"}}, ""},
       {{{"LANG", "C.UTF-8"}, {"LANGUAGE", "en"}}, ""}, // the C locale ignores LANGUAGE
       {{{"LANG", "POSIX"}}, ""},
-      {{{"LANG", "ru_RU.UTF-8"}}, ""},
+      {{{"LANG", "ru_RU.UTF-8"}}, "ru"},
       {{{"LANG", "en_US.UTF-8"}}, "en"},
       {{{"LANG", "en_GB"}}, "en"},
       {{{"LANG", "de_DE.UTF-8"}}, ""},
       {{{"LANG", "de_DE.UTF-8"}, {"LANGUAGE", "de:en"}}, "en"},
-      {{{"LANG", "en_US.UTF-8"}, {"LANGUAGE", "ru:en"}}, ""},
+      {{{"LANG", "en_US.UTF-8"}, {"LANGUAGE", "ru:en"}}, "ru"},
       {{{"LANG", "ru_RU.UTF-8"}, {"LANGUAGE", "en_GB:ru"}}, "en"},
       {{{"LANG", "ru_RU.UTF-8"}, {"LC_MESSAGES", "en_US.UTF-8"}}, "en"},
-      {{{"LANG", "en_US.UTF-8"}, {"LC_MESSAGES", "ru_RU.UTF-8"}}, ""},
+      {{{"LANG", "en_US.UTF-8"}, {"LC_MESSAGES", "ru_RU.UTF-8"}}, "ru"},
       {{{"LANG", "en_US.UTF-8"}, {"LC_MESSAGES", "ru_RU"}, {"LC_ALL", "C"}}, ""},
       {{{"LC_ALL", "en_US.UTF-8"}, {"LANG", "ru_RU.UTF-8"}}, "en"},
       {{{"LANG", ""}, {"LC_MESSAGES", "en_US"}}, "en"},
@@ -284,7 +287,7 @@ TEST_F(EnglishTest, TheStartDialogTheWizardAndTheSaveQuestionAreInEnglish) {
 }
 
 TEST(SourceTexts, WithoutATranslationTheDescribedTextsAreShown) {
-  // The C locale and a Russian one load no translation.
+  // The C locale loads no translation.
   EXPECT_FALSE(InstallTranslation(UiLanguage([](const char* name) -> const char* {
                                     return std::string(name) == "LANG" ? "C" : nullptr;
                                   }),
@@ -347,4 +350,81 @@ TEST(RecentProjects, LoadTakesEachNamedFileOnceUpToTheLimit) {
   EXPECT_TRUE(recent.GetFiles().isEmpty());
   recent.Add("");
   EXPECT_TRUE(recent.GetFiles().isEmpty());
+}
+
+namespace {
+
+bool HasCyrillic(const QString& text) {
+  for (const QChar c : text)
+    if (c.unicode() >= 0x400 && c.unicode() <= 0x4FF)
+      return true;
+  return false;
+}
+
+bool HasLetters(const QString& text) {
+  for (const QChar c : text)
+    if (c.isLetter())
+      return true;
+  return false;
+}
+
+// Every text a user reads in the window's menus, its grid's keys, the start dialog, the wizard
+// and the save question, with the language's translation installed (none for the source texts).
+QStringList TextsOf(const QString& language, TScriptedMainDialogs::TScript& script,
+                    const std::filesystem::path& folder) {
+  for (QTranslator* t : QCoreApplication::instance()->findChildren<QTranslator*>())
+    delete t;
+  if (!language.isEmpty()) {
+    EXPECT_TRUE(InstallTranslation(language, ZU_SAMPLES "/translations")) << language.toStdString();
+  }
+  QStringList texts;
+  auto window = ShownMainWindow(script, folder);
+  std::vector<QMenu*> menus;
+  for (QAction* top : window->menuBar()->actions())
+    if (top->menu())
+      menus.push_back(top->menu());
+  for (std::size_t i = 0; i < menus.size(); ++i) {
+    texts << menus[i]->title();
+    for (QAction* action : menus[i]->actions()) {
+      if (action->menu())
+        menus.push_back(action->menu());
+      else if (!action->isSeparator())
+        texts << action->text();
+    }
+  }
+  window->NewProject();
+  window->GetDocument()->Select(window->GetProject()->GetMainModules()->GetItem(0));
+  QTableWidget* grid = GridOf(*window);
+  for (int r = 0; r < grid->rowCount(); ++r)
+    texts << grid->item(r, 0)->text();
+  TFormCheck1 start;
+  texts << start.windowTitle() << ButtonTexts(start);
+  TFormModuleMaster wizard;
+  texts << wizard.windowTitle() << LabelTexts(wizard) << ButtonTexts(wizard);
+  window->GetProject()->Modified = true;
+  script.Answers = {IMainDialogs::mrCancel};
+  script.Asked.clear();
+  window->OpenProject();
+  texts << script.Asked;
+  window->GetProject()->Modified = false;
+  for (QTranslator* t : QCoreApplication::instance()->findChildren<QTranslator*>())
+    delete t;
+  return texts;
+}
+
+} // namespace
+
+TEST_F(MainWindowStartTest, EveryTextIsInTheLanguageChosenOrAsDescribed) {
+  // English: nothing in Russian.
+  for (const QString& text : TextsOf("en", Script, Folder.Path))
+    EXPECT_FALSE(HasCyrillic(text)) << text.toStdString();
+  // Russian: menus and grid keys too.
+  for (const QString& text : TextsOf("ru", Script, Folder.Path))
+    EXPECT_TRUE(!HasLetters(text) || HasCyrillic(text)) << text.toStdString();
+  // As described: English menus and grid keys, Russian dialogs.
+  const QStringList source = TextsOf("", Script, Folder.Path);
+  for (const char* expected : {"&File", "&Run", "Name", "PositionX", "Ok"})
+    EXPECT_TRUE(source.contains(expected)) << expected;
+  for (const char* expected : {"Выбор", "Мастер создания модуля", "Сохранить изменения в проекте?"})
+    EXPECT_TRUE(source.contains(QString::fromUtf8(expected))) << expected;
 }

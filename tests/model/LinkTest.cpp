@@ -3,6 +3,7 @@
 #include "model/unModuleList.h"
 #include "model/unParamList.h"
 #include "model/unProject.h"
+#include "platform/unLanguage.h"
 #include "support/RecordingCanvas.h"
 #include "xml/XmlTestSupport.h"
 
@@ -383,4 +384,28 @@ TEST_F(LinkTest, LinksThatBreakTheRulesAmongThoseBeforeThemAreFound) {
     EXPECT_EQ(found, row.Faults) << "row of " << row.Links.size() << " links, first from "
                                  << std::get<0>(row.Links[0]);
   }
+}
+
+TEST_F(LinkTest, RefusalsAndLoadFailuresAreInTheUsersLanguage) {
+  const TLanguage was = TextLanguage();
+  SetTextLanguage(TLanguage::English);
+  EXPECT_EQ(Links().Check(M[0], u"d", M[0], u"x").Reason, u"A module is not linked to itself");
+  EXPECT_EQ(Links().Check(M[0], u"nope", M[1], u"x").Reason, u"Module “A” has no output “nope”");
+  EXPECT_EQ(Links().Check(M[0], u"b", M[1], u"x").Reason,
+            u"The types differ: output “b” (bool) and input “x” (double)");
+  Link(0, u"d", 1, u"x");
+  EXPECT_EQ(Links().Check(M[1], u"d", M[0], u"x").Reason,
+            u"The link would close a cycle: “A” already leads to “B”");
+  const std::u16string file = Folder.File("page.xml");
+  WriteBytes(file, "<html/>");
+  TProject page(nullptr, {}, u"", u"");
+  EXPECT_EQ(page.Load(file).Reason, "The file \"" + Utf16ToUtf8(file) +
+                                        "\" holds no project: its root element is \"html\" "
+                                        "<TProject.Load>");
+  WriteBytes(file, "<Kven_ZU_Programming_Project><Name>x</Kven_ZU_Programming_Project>");
+  EXPECT_TRUE(page.Load(file).Reason.starts_with("The end tag \"</Kven_ZU_Programming_Project>\" "
+                                                 "does not match the element \"Name\""))
+      << page.Load(file).Reason;
+  SetTextLanguage(was);
+  EXPECT_EQ(Links().Check(M[0], u"d", M[0], u"x").Reason, u"Модуль не соединяется сам с собой");
 }

@@ -1,5 +1,6 @@
 #include "PluginTestSupport.h"
 #include "model/unProject.h"
+#include "platform/unLanguage.h"
 #include "plugins/unComponentList.h"
 #include "plugins/unHostProtocol.h"
 #include "plugins/unProjectRun.h"
@@ -261,6 +262,25 @@ TEST(Runner, AModuleThatFailsEndsTheRunWithItsNameAndTick) {
             "Модуль «Sub/M» не запущен: у компонента нет процедур выполнения");
   EXPECT_TRUE(RunToFailure(Misbehaving("/no/such.so"), nullptr)
                   .starts_with("Модуль «Sub/M» не запущен: библиотека не загружается: "));
+}
+
+TEST(Runner, ARunsFailureIsInTheUsersLanguageOnBothSides) {
+  // The editor's texts and the host's, which takes the language from the environment it gets.
+  const TLanguage was = TextLanguage();
+  SetTextLanguage(TLanguage::English);
+  setenv("LC_ALL", "en_US.UTF-8", 1);
+  EXPECT_EQ(RunToFailure(Misbehaving(), "fail 4"),
+            "Module “Sub/M”, tick 4: the step failed: sensor lost at step 4");
+  EXPECT_EQ(
+      RunToFailure(Misbehaving("/no/such.so"), nullptr)
+          .substr(0, std::string("Module “Sub/M” did not start: the library does not load").size()),
+      "Module “Sub/M” did not start: the library does not load");
+  TRunner runner;
+  std::string error;
+  EXPECT_FALSE(runner.Start(Misbehaving(), "/no/zu-probe", &error));
+  EXPECT_EQ(error, "the component host “/no/zu-probe” is not there");
+  setenv("LC_ALL", "C.UTF-8", 1);
+  SetTextLanguage(was);
 }
 
 TEST(Runner, AnInstanceThatCannotBeMadeStopsTheRunBeforeItsFirstTick) {
