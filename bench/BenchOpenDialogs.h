@@ -16,6 +16,9 @@ public:
   std::optional<QString> ChooseOpenFile() override { return File; }
   std::optional<QString> ChooseSaveFile() override { return std::nullopt; }
   std::optional<QString> ChooseExportFile() override { return std::nullopt; }
+  std::optional<QString> ChooseModuleFile(const QString&, const QString&) override {
+    return std::nullopt;
+  }
   int Execute(QDialog&) override { return mrCancel; }
   std::optional<QString> AskText(const QString&, const QString&) override { return std::nullopt; }
   int AskChoice(const QString&, const QStringList&) override { return -1; }

@@ -8,7 +8,8 @@ static const TZUParamDesc In[] = {
     {0, "Period", "Период, тактов", "How many ticks one period lasts (at least 1; 20 when unset)",
      "double"},
     {1, "Amplitude", "Амплитуда", "Peak value of the signal (1 when unset)", "double"},
-    {2, "Waveform", "Форма", "0 sine, 1 square, 2 triangle, 3 ramp", "double"},
+    {2, "Waveform", "Форма", "0 sine, 1 square, 2 triangle, 3 ramp", "double",
+     "0=Sine|1=Square|2=Triangle|3=Ramp"},
     {3, "Enable", "Включено", "The signal runs while this is true (true when unset)", "bool"},
 };
 static const TZUParamDesc Out[] = {

@@ -14,6 +14,9 @@ typedef struct TZUParamDesc {
   const char* Title;
   const char* Description;
   const char* Type; /* "double", "bool", "string", "any", ...; null for none */
+  /* The values the parameter offers, "value=title" separated by '|' ("0=Sine|1=Square"); null
+   * for any value of its type. */
+  const char* Choices;
 } TZUParamDesc;
 
 typedef struct TZUComponentDesc {
@@ -73,7 +76,32 @@ static inline void ZU_SetParams(BSTR* text, const TZUParamDesc* params, int coun
       ZU_AppendEscaped(buf, sizeof buf, &len, params[i].Type);
       len += (size_t)snprintf(buf + len, sizeof buf - len, "</Type>");
     }
-    len += (size_t)snprintf(buf + len, sizeof buf - len, "</Param>");
+    if (params[i].Choices && len + 32 < sizeof buf) {
+      len += (size_t)snprintf(buf + len, sizeof buf - len, "<Choices>");
+      const char* at = params[i].Choices;
+      for (int k = 0; *at && len + 128 < sizeof buf; ++k) {
+        char value[64] = {0}, title[64] = {0};
+        size_t v = 0, t = 0;
+        for (; *at && *at != '=' && *at != '|'; ++at)
+          if (v + 1 < sizeof value)
+            value[v++] = *at;
+        if (*at == '=')
+          for (++at; *at && *at != '|'; ++at)
+            if (t + 1 < sizeof title)
+              title[t++] = *at;
+        if (*at == '|')
+          ++at;
+        len += (size_t)snprintf(buf + len, sizeof buf - len, "<Choice%d><Value>", k);
+        ZU_AppendEscaped(buf, sizeof buf, &len, value);
+        len += (size_t)snprintf(buf + len, sizeof buf - len, "</Value><Title>");
+        ZU_AppendEscaped(buf, sizeof buf, &len, title);
+        len += (size_t)snprintf(buf + len, sizeof buf - len, "</Title></Choice%d>", k);
+      }
+      if (len + 16 < sizeof buf)
+        len += (size_t)snprintf(buf + len, sizeof buf - len, "</Choices>");
+    }
+    if (len + 10 < sizeof buf)
+      len += (size_t)snprintf(buf + len, sizeof buf - len, "</Param>");
   }
   if (len + 10 < sizeof buf)
     snprintf(buf + len, sizeof buf - len, "</Params>");

@@ -15,6 +15,10 @@
         <source>Delete Link</source>
         <translation>Delete Link</translation>
     </message>
+    <message>
+        <source>Rename</source>
+        <translation>Rename</translation>
+    </message>
 </context>
 <context>
     <name>TCanvasView</name>
@@ -91,6 +95,10 @@
     <message>
         <source>Cancel</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Подсистема: %1</source>
+        <translation>Subsystem: %1</translation>
     </message>
 </context>
 <context>
@@ -292,6 +300,38 @@
     <message>
         <source>Связь добавлена вместо связи от «%1.%2» к входу «%3»</source>
         <translation>Link added in place of the link from “%1.%2” into the input “%3”</translation>
+    </message>
+    <message>
+        <source>Имя «%1» уже есть на этом уровне</source>
+        <translation>The name “%1” is taken on this level</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Порты бывают только у модуля, в котором есть модули: откройте его</source>
+        <translation>Only a module that holds modules has ports: open it first</translation>
+    </message>
+    <message>
+        <source>Add Output Port</source>
+        <translation>Add Output Port</translation>
+    </message>
+    <message>
+        <source>Add Input Port</source>
+        <translation>Add Input Port</translation>
+    </message>
+    <message>
+        <source>Make Subsystem</source>
+        <translation>Make Subsystem</translation>
+    </message>
+    <message>
+        <source>Explode</source>
+        <translation>Explode</translation>
+    </message>
+    <message>
+        <source>Не выбран модуль</source>
+        <translation>No module is chosen</translation>
     </message>
 </context>
 <context>
@@ -713,6 +753,38 @@
     <message>
         <source>As &amp;fast as possible</source>
         <translation>As &amp;fast as possible</translation>
+    </message>
+    <message>
+        <source>Выберите модуль для вывода</source>
+        <translation>Choose the module to export</translation>
+    </message>
+    <message>
+        <source>Модуль не записан в файл.</source>
+        <translation>The module was not written to the file.</translation>
+    </message>
+    <message>
+        <source>Модуль «%1» записан в «%2»</source>
+        <translation>Module “%1” was written to “%2”</translation>
+    </message>
+    <message>
+        <source>&amp;Input Port</source>
+        <translation>&amp;Input Port</translation>
+    </message>
+    <message>
+        <source>O&amp;utput Port</source>
+        <translation>O&amp;utput Port</translation>
+    </message>
+    <message>
+        <source>Export &amp;Module...</source>
+        <translation>Export &amp;Module...</translation>
+    </message>
+    <message>
+        <source>&amp;Make Subsystem</source>
+        <translation>&amp;Make Subsystem</translation>
+    </message>
+    <message>
+        <source>E&amp;xplode</source>
+        <translation>E&amp;xplode</translation>
     </message>
 </context>
 <context>

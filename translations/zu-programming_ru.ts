@@ -15,6 +15,10 @@
         <source>Delete Link</source>
         <translation>Удаление связи</translation>
     </message>
+    <message>
+        <source>Rename</source>
+        <translation>Переименовать</translation>
+    </message>
 </context>
 <context>
     <name>TCanvasView</name>
@@ -91,6 +95,10 @@
     <message>
         <source>Cancel</source>
         <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Подсистема: %1</source>
+        <translation>Подсистема: %1</translation>
     </message>
 </context>
 <context>
@@ -292,6 +300,38 @@
     <message>
         <source>Проект выполняется: изменения недоступны до остановки (Project ▸ Stop)</source>
         <translation>Проект выполняется: изменения недоступны до остановки (Project ▸ Stop)</translation>
+    </message>
+    <message>
+        <source>Имя «%1» уже есть на этом уровне</source>
+        <translation>Имя «%1» уже есть на этом уровне</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Удалить</translation>
+    </message>
+    <message>
+        <source>Порты бывают только у модуля, в котором есть модули: откройте его</source>
+        <translation>Порты бывают только у модуля, в котором есть модули: откройте его</translation>
+    </message>
+    <message>
+        <source>Add Output Port</source>
+        <translation>Добавить выходной порт</translation>
+    </message>
+    <message>
+        <source>Add Input Port</source>
+        <translation>Добавить входной порт</translation>
+    </message>
+    <message>
+        <source>Make Subsystem</source>
+        <translation>Создать подсистему</translation>
+    </message>
+    <message>
+        <source>Explode</source>
+        <translation>Разобрать подсистему</translation>
+    </message>
+    <message>
+        <source>Не выбран модуль</source>
+        <translation>Не выбран модуль</translation>
     </message>
 </context>
 <context>
@@ -713,6 +753,38 @@
     <message>
         <source>As &amp;fast as possible</source>
         <translation>&amp;Как можно быстрее</translation>
+    </message>
+    <message>
+        <source>Выберите модуль для вывода</source>
+        <translation>Выберите модуль для вывода</translation>
+    </message>
+    <message>
+        <source>Модуль не записан в файл.</source>
+        <translation>Модуль не записан в файл.</translation>
+    </message>
+    <message>
+        <source>Модуль «%1» записан в «%2»</source>
+        <translation>Модуль «%1» записан в «%2»</translation>
+    </message>
+    <message>
+        <source>&amp;Input Port</source>
+        <translation>&amp;Входной порт</translation>
+    </message>
+    <message>
+        <source>O&amp;utput Port</source>
+        <translation>В&amp;ыходной порт</translation>
+    </message>
+    <message>
+        <source>Export &amp;Module...</source>
+        <translation>Вывести &amp;модуль...</translation>
+    </message>
+    <message>
+        <source>&amp;Make Subsystem</source>
+        <translation>Со&amp;здать подсистему</translation>
+    </message>
+    <message>
+        <source>E&amp;xplode</source>
+        <translation>Ра&amp;зобрать подсистему</translation>
     </message>
 </context>
 <context>

@@ -216,6 +216,10 @@ void TCanvasView::Fit() {
        static_cast<std::int32_t>(std::floor((extent.Top + extent.Bottom - height) / 2))});
 }
 
+TPoint TCanvasView::ViewCentre() const {
+  return Canvas->ToProject(QPoint(Canvas->width() / 2, Canvas->height() / 2));
+}
+
 void TCanvasView::CenterOn(const std::shared_ptr<IModule>& module) {
   if (!module)
     return;

@@ -31,6 +31,8 @@ public:
   void ActualSize();
   // View ▸ Fit: the whole level in sight, at most at 100 %.
   void Fit();
+  // The middle of what the canvas shows, in the project's coordinates.
+  TPoint ViewCentre() const;
   // Scrolls so that the module of the level shown is in the middle.
   void CenterOn(const std::shared_ptr<IModule>& module);
   // The scroll bars and the zoom label as the view stands.

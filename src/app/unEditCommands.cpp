@@ -208,3 +208,69 @@ void TChangeModulesCommand::undo() {
 void TChangeModulesCommand::redo() {
   Apply(true);
 }
+
+TRestructureCommand::TRestructureCommand(const QString& text, TRestructure plan, TNotify notify)
+    : QUndoCommand(text), Plan(std::move(plan)), Notify(std::move(notify)) {}
+
+void TRestructureCommand::Apply(bool after) {
+  const TListState& from = after ? Plan.Before : Plan.After;
+  const TListState& to = after ? Plan.After : Plan.Before;
+  Plan.Apply(after);
+  // The tree takes out the modules that left the level and adds those that came.
+  std::unordered_set<const IModule*> was, is;
+  for (const auto& m : from.Modules)
+    was.insert(m.get());
+  for (const auto& m : to.Modules)
+    is.insert(m.get());
+  TChange change{to.List, {}, {}, {}};
+  for (const auto& m : from.Modules)
+    if (!is.contains(m.get()))
+      change.Removed.push_back(m);
+  for (const auto& m : to.Modules)
+    if (!was.contains(m.get()))
+      change.Added.push_back(m);
+  Tell(Notify, change);
+}
+
+void TRestructureCommand::redo() {
+  Apply(true);
+}
+
+void TRestructureCommand::undo() {
+  Apply(false);
+}
+
+TGroupCommand::TGroupCommand(const QString& text, std::vector<QUndoCommand*> commands)
+    : QUndoCommand(text), Commands(std::move(commands)) {}
+
+TGroupCommand::~TGroupCommand() {
+  for (QUndoCommand* command : Commands)
+    delete command;
+}
+
+void TGroupCommand::redo() {
+  for (QUndoCommand* command : Commands)
+    command->redo();
+}
+
+void TGroupCommand::undo() {
+  for (auto it = Commands.rbegin(); it != Commands.rend(); ++it)
+    (*it)->undo();
+}
+
+TRenameLinkEndsCommand::TRenameLinkEndsCommand(std::shared_ptr<IModuleList> list,
+                                               std::vector<TRename> renames, TNotify notify)
+    : QUndoCommand(QObject::tr("Rename")), List(std::move(list)), Renames(std::move(renames)),
+      Notify(std::move(notify)) {}
+
+void TRenameLinkEndsCommand::redo() {
+  for (const TRename& r : Renames)
+    (r.Output ? r.Link->Output : r.Link->Input) = r.After;
+  Tell(Notify, {List, {}, {}, {}});
+}
+
+void TRenameLinkEndsCommand::undo() {
+  for (const TRename& r : Renames)
+    (r.Output ? r.Link->Output : r.Link->Input) = r.Before;
+  Tell(Notify, {List, {}, {}, {}});
+}

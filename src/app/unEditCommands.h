@@ -2,6 +2,7 @@
 
 #include "model/unIModule.h"
 #include "model/unLinkList.h"
+#include "model/unSubsystem.h"
 
 #include <QUndoCommand>
 #include <functional>
@@ -143,4 +144,54 @@ private:
   unsigned Fields;
   TNotify Notify;
   int KeyRun;
+};
+
+// A change of a level's structure worked out beforehand (Make Subsystem, Explode): its first redo
+// makes it, undo puts the level back as it was.
+class TRestructureCommand : public QUndoCommand {
+public:
+  TRestructureCommand(const QString& text, TRestructure plan, TNotify notify);
+  void undo() override;
+  void redo() override;
+
+private:
+  void Apply(bool after);
+
+  TRestructure Plan;
+  TNotify Notify;
+};
+
+// Several commands as one undo step: redo applies them in order, undo takes them back in the
+// reverse order. Owns them.
+class TGroupCommand : public QUndoCommand {
+public:
+  TGroupCommand(const QString& text, std::vector<QUndoCommand*> commands);
+  ~TGroupCommand() override;
+  TGroupCommand(const TGroupCommand&) = delete;
+  TGroupCommand& operator=(const TGroupCommand&) = delete;
+  void undo() override;
+  void redo() override;
+
+private:
+  std::vector<QUndoCommand*> Commands;
+};
+
+// A link's ends named again: the links named by the port of a renamed boundary module follow
+// it. Undo gives back the names.
+class TRenameLinkEndsCommand : public QUndoCommand {
+public:
+  struct TRename {
+    std::shared_ptr<TLink> Link;
+    bool Output; // the link's "Output" (else its "Input")
+    std::u16string Before, After;
+  };
+  TRenameLinkEndsCommand(std::shared_ptr<IModuleList> list, std::vector<TRename> renames,
+                         TNotify notify);
+  void undo() override;
+  void redo() override;
+
+private:
+  std::shared_ptr<IModuleList> List;
+  std::vector<TRename> Renames;
+  TNotify Notify;
 };

@@ -35,6 +35,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>
@@ -76,6 +77,7 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
     for (const std::string& made : {folders.Config, folders.Log, folders.Components.back()})
       MakeFolders(made);
   Folder = folder;
+  SubsystemFolder = QString::fromStdString(folders.Subsystems);
   setObjectName("fmMain");
   // The title names the project's file with its modified mark; the caption kept in the
   // configuration stays apart from it.
@@ -330,12 +332,21 @@ void TfmMain::ShowComponents() {
   Dialogs->Execute(browser);
 }
 
-std::optional<TModuleText> TfmMain::RunModuleMaster(const TModuleText& values) {
+std::optional<TModuleText> TfmMain::RunModuleMaster(const TModuleText& values,
+                                                    const std::shared_ptr<IModule>& module) {
   // The wizard offers the components: a scan under way ends first.
   WaitForComponents();
   TFormModuleMaster master(this);
+  master.ProposeName = [this](const QString& stem) {
+    return ToQString(Document->FreeName(ToU16(stem)));
+  };
+  master.NameRefusal = [this, module](const QString& name) {
+    return Document->NameRefusal(ToU16(name), module.get());
+  };
   master.SetValues(values);
   master.SetComponents(Components.get());
+  if (!module)
+    master.SetLibrary(SubsystemFiles());
   if (Dialogs->Execute(master) != IMainDialogs::mrOk)
     return std::nullopt;
   return master.Values();
@@ -487,18 +498,66 @@ bool TfmMain::RefuseWhileRunning() {
 void TfmMain::NewModule() {
   if (!GetProject() || RefuseWhileRunning() || !Document->Level())
     return;
-  const std::optional<TModuleText> values = RunModuleMaster(TProjectDocument::NewModuleText());
+  const std::optional<TModuleText> values =
+      RunModuleMaster(Document->ProposedModuleText(CanvasView->ViewCentre()), nullptr);
   if (!values)
     return;
+  // A subsystem of the library: a copy of it, where the wizard says.
+  if (!values->Library.isEmpty()) {
+    const TPoint at{values->PositionX.toInt(), values->PositionY.toInt()};
+    if (const TEditResult inserted = Document->InsertFile(ToU16(values->Library), at); !inserted)
+      sbMain->showMessage(inserted.Reason);
+    return;
+  }
   // The new module is the one shown selected everywhere, with the wizard's values.
   if (const TEditResult added = Document->AddModule(*values); !added)
     sbMain->showMessage(added.Reason);
 }
 
+void TfmMain::NewPort(bool output) {
+  if (!GetProject() || RefuseWhileRunning())
+    return;
+  const TEditResult added = Document->AddPort(output, CanvasView->ViewCentre());
+  added.Reason.isEmpty() ? sbMain->clearMessage() : sbMain->showMessage(added.Reason);
+}
+
+QStringList TfmMain::SubsystemFiles() const {
+  QStringList files;
+  if (SubsystemFolder.isEmpty())
+    return files;
+  const QDir folder(SubsystemFolder);
+  for (const QFileInfo& file :
+       folder.entryInfoList({QString("*.") + ProjectSuffix, "*.xml"}, QDir::Files, QDir::Name))
+    files << file.absoluteFilePath();
+  return files;
+}
+
+void TfmMain::ExportModule() {
+  const auto module = Document->Selected();
+  if (!module) {
+    sbMain->showMessage(QCoreApplication::translate("TfmMain", "Выберите модуль для вывода"));
+    return;
+  }
+  // The library's folder is made when first written to.
+  if (!SubsystemFolder.isEmpty())
+    MakeFolders(SubsystemFolder.toStdString());
+  const std::optional<QString> file = Dialogs->ChooseModuleFile(
+      SubsystemFolder, ToQString(module->GetName()) + "." + ProjectSuffix);
+  if (!file)
+    return;
+  const QString target = WithProjectSuffix(*file);
+  if (const TResult written = Document->ExportModule(module, ToU16(target)); !written)
+    Dialogs->ShowError(QCoreApplication::translate("TfmMain", "Модуль не записан в файл."),
+                       QString::fromStdString(written.Reason));
+  else
+    sbMain->showMessage(QCoreApplication::translate("TfmMain", "Модуль «%1» записан в «%2»")
+                            .arg(ToQString(module->GetName()), target));
+}
+
 void TfmMain::EditModule(const std::shared_ptr<IModule>& module) {
   if (!module || RefuseWhileRunning())
     return;
-  const std::optional<TModuleText> values = RunModuleMaster(TModuleText::Of(*module));
+  const std::optional<TModuleText> values = RunModuleMaster(TModuleText::Of(*module), module);
   if (!values)
     return;
   // The tree, the grid and the canvas show the new values at once.

@@ -79,7 +79,17 @@ public:
   void SetProject(std::shared_ptr<TProject> project);
   // View ▸ Refresh: every view shows the project again.
   void RefreshView();
+  // File ▸ New ▸ Module: the wizard proposes a free name and a free place in the middle of the
+  // view; a subsystem of the library chosen there is inserted as a copy.
   void NewModule();
+  // File ▸ New ▸ Input Port, Output Port: a boundary module of the level shown.
+  void NewPort(bool output);
+  // File ▸ Export Module...: the selected module as a file, offered in the library's folder.
+  void ExportModule();
+  // The user's library of subsystems: its folder, and the files it holds, by name.
+  const QString& GetSubsystemFolder() const { return SubsystemFolder; }
+  void SetSubsystemFolder(const QString& folder) { SubsystemFolder = folder; }
+  QStringList SubsystemFiles() const;
   // Runs the wizard on the module; its changes are one undo step.
   void EditModule(const std::shared_ptr<IModule>& module);
   // Takes the selected module out (Edit ▸ Delete); undo puts it back.
@@ -134,6 +144,7 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  QString SubsystemFolder;
   // The tab names the project, with " *" while it has unsaved changes.
   void UpdateProjectTab();
   // The title: the project's file (or name) with the modified mark, then the caption.
@@ -187,7 +198,9 @@ private:
   bool RefuseWhileRunning();
   // Runs the wizard on the module; true on OK.
   // The wizard on the values; what the user gave, or nothing when cancelled.
-  std::optional<TModuleText> RunModuleMaster(const TModuleText& values);
+  // The wizard on the values: of the module (null for a new one, which is offered the library).
+  std::optional<TModuleText> RunModuleMaster(const TModuleText& values,
+                                             const std::shared_ptr<IModule>& module);
 
   std::unique_ptr<IMainDialogs> Dialogs;
   TProjectDocument* Document = nullptr;
@@ -198,6 +211,11 @@ private:
   QAction* miCopy = nullptr;
   QAction* miDuplicate = nullptr;
   QAction* miUp = nullptr;
+  QAction* miNewInputPort = nullptr;
+  QAction* miNewOutputPort = nullptr;
+  QAction* miMakeSubsystem = nullptr;
+  QAction* miExplode = nullptr;
+  QAction* miExportModule = nullptr;
   QAction* miRun = nullptr;
   QAction* miStop = nullptr;
   QActionGroup* RunRates = nullptr;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -77,6 +78,17 @@ std::optional<QString> TQtMainDialogs::ChooseSaveFile() {
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
     return std::nullopt;
   return Chosen(dialog.selectedFiles().front());
+}
+
+std::optional<QString> TQtMainDialogs::ChooseModuleFile(const QString& folder,
+                                                        const QString& name) {
+  QFileDialog dialog(Parent, QString(), QDir(folder).filePath(name));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters(ProjectFilters());
+  dialog.setDefaultSuffix(ProjectSuffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return std::nullopt;
+  return dialog.selectedFiles().front();
 }
 
 int TQtMainDialogs::Execute(QDialog& dialog) {

@@ -28,6 +28,9 @@ public:
   virtual std::optional<QString> ChooseSaveFile() = 0;
   // A file for a picture (".png" or ".svg").
   virtual std::optional<QString> ChooseExportFile() = 0;
+  // A file for an exported module, offered in the folder under the name (the projects' own
+  // extension added to a name typed without one).
+  virtual std::optional<QString> ChooseModuleFile(const QString& folder, const QString& name) = 0;
   // Shows a filled dialog modally; its result.
   virtual int Execute(QDialog& dialog) = 0;
   // A line of text the user types (the initial text offered), or nothing when cancelled.
@@ -58,6 +61,7 @@ public:
   std::optional<QString> ChooseOpenFile() override;
   std::optional<QString> ChooseSaveFile() override;
   std::optional<QString> ChooseExportFile() override;
+  std::optional<QString> ChooseModuleFile(const QString& folder, const QString& name) override;
   int Execute(QDialog& dialog) override;
   std::optional<QString> AskText(const QString& label, const QString& initial) override;
   int AskChoice(const QString& text, const QStringList& buttons) override;

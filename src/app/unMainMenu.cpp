@@ -116,6 +116,15 @@ void TfmMain::UpdateItems() {
                                                                 : true));
   miOpenModule->setEnabled(Document->Selected() != nullptr);
   miUp->setEnabled(!Document->LevelPath().empty());
+  // Ports belong to a module opened below the main level.
+  for (QAction* item : {miNewInputPort, miNewOutputPort})
+    item->setEnabled(editable && !Document->LevelPath().empty());
+  miMakeSubsystem->setEnabled(editable && !Document->Selection().empty());
+  const auto selected = Document->Selected();
+  const auto children = selected ? selected->GetModules() : nullptr;
+  miExplode->setEnabled(editable && Document->Selection().size() == 1 && children &&
+                        children->Count() > 0);
+  miExportModule->setEnabled(Document->Selection().size() == 1);
 }
 
 void TfmMain::BuildMenu() {
@@ -127,6 +136,10 @@ void TfmMain::BuildMenu() {
   AddItem(fileNew, QT_TRANSLATE_NOOP("TfmMain", "&Project"), "miNewProject", &TfmMain::NewProject)
       ->setShortcut(QKeySequence::New);
   AddItem(fileNew, QT_TRANSLATE_NOOP("TfmMain", "&Module"), "miNewModule", &TfmMain::NewModule);
+  miNewInputPort = AddItem(fileNew, QT_TRANSLATE_NOOP("TfmMain", "&Input Port"), "miNewInputPort",
+                           [this] { NewPort(false); });
+  miNewOutputPort = AddItem(fileNew, QT_TRANSLATE_NOOP("TfmMain", "O&utput Port"),
+                            "miNewOutputPort", [this] { NewPort(true); });
   AddItem(fileNew, QT_TRANSLATE_NOOP("TfmMain", "M&ethod"), "miNewMethod", &TfmMain::Nothing);
   AddItem(fileNew, QT_TRANSLATE_NOOP("TfmMain", "P&roperty"), "miNewProperty", &TfmMain::Nothing);
   AddItem(fileNew, QT_TRANSLATE_NOOP("TfmMain", "Poin&t"), "miNewPoint", &TfmMain::Nothing);
@@ -147,6 +160,8 @@ void TfmMain::BuildMenu() {
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   AddItem(file, QT_TRANSLATE_NOOP("TfmMain", "Export &Picture..."), "miExportPicture",
           &TfmMain::ExportPictureClick);
+  miExportModule = AddItem(file, QT_TRANSLATE_NOOP("TfmMain", "Export &Module..."),
+                           "miExportModule", &TfmMain::ExportModule);
   file->addSeparator();
   AddItem(file, QT_TRANSLATE_NOOP("TfmMain", "Se&ttings"), "miSettings", &TfmMain::Settings);
   file->addSeparator();
@@ -189,6 +204,18 @@ void TfmMain::BuildMenu() {
       sbMain->showMessage(pasted.Reason);
   });
   miDuplicate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+  edit->addSeparator();
+  miMakeSubsystem =
+      AddItem(edit, QT_TRANSLATE_NOOP("TfmMain", "&Make Subsystem"), "miMakeSubsystem", [this] {
+        const TEditResult made = Document->MakeSubsystem();
+        made.Reason.isEmpty() ? sbMain->clearMessage() : sbMain->showMessage(made.Reason);
+      });
+  miMakeSubsystem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+  miExplode = AddItem(edit, QT_TRANSLATE_NOOP("TfmMain", "E&xplode"), "miExplode", [this] {
+    const TEditResult exploded = Document->Explode();
+    exploded.Reason.isEmpty() ? sbMain->clearMessage() : sbMain->showMessage(exploded.Reason);
+  });
+  miExplode->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));
 
   QMenu* view = menuBar()->addMenu(tr("&View"));
   view->setObjectName("miView");

@@ -2,13 +2,18 @@
 
 #include "canvas/unQtStrings.h"
 #include "model/unClipboard.h"
+#include "model/unFreePlace.h"
 #include "model/unIModule.h"
 #include "model/unLinkList.h"
 #include "model/unModule.h"
 #include "model/unModuleList.h"
+#include "model/unNames.h"
 #include "model/unParamList.h"
+#include "model/unPorts.h"
 #include "model/unProject.h"
 #include "model/unProjectSnapshot.h"
+#include "model/unSubsystem.h"
+#include "model/unValueType.h"
 #include "platform/unProgramFolders.h"
 #include "platform/unStrings.h"
 #include "plugins/unComponent.h"
@@ -313,12 +318,18 @@ TEditResult TProjectDocument::Push(QUndoCommand* command) {
   return TEditResult::Done();
 }
 
-TNotify TProjectDocument::Notify() {
+TNotify TProjectDocument::Notify(std::shared_ptr<IModuleList> list) {
   TNotify notify;
   notify.Changing = [this](const std::vector<std::shared_ptr<IModule>>& modules) {
     emit ModulesChanging(modules);
   };
-  notify.Changed = [this](const TChange& change) {
+  notify.Changed = [this, list](const TChange& change) {
+    // A subsystem shows the ports its boundary modules give.
+    if (const auto& changed = change.List ? change.List : list)
+      if (IModule* owner = changed->GetOwner())
+        UpdatePorts(*owner);
+    for (const auto& module : change.Changed)
+      UpdatePorts(*module);
     KeepPathValid();
     ForgetGoneLink();
     emit ModulesChanged(change);
@@ -342,7 +353,7 @@ TEditResult TProjectDocument::MoveModules(const std::vector<std::shared_ptr<IMod
     step.After.Position = {step.Before.Position.X + delta.X, step.Before.Position.Y + delta.Y};
     steps.push_back(std::move(step));
   }
-  return Push(new TChangeModulesCommand(tr("Move"), std::move(steps), mfPosition, Notify()));
+  return Push(new TChangeModulesCommand(tr("Move"), std::move(steps), mfPosition, Notify(Level())));
 }
 
 TEditResult TProjectDocument::MoveByKeys(const std::shared_ptr<IModule>& module, TPoint delta) {
@@ -358,8 +369,8 @@ TEditResult TProjectDocument::MoveByKeys(const std::shared_ptr<IModule>& module,
   KeyRunModule = module;
   TChangeModulesCommand::TStep step{module, TModuleValues::Of(*module, mfPosition), {}};
   step.After.Position = {step.Before.Position.X + delta.X, step.Before.Position.Y + delta.Y};
-  return Push(
-      new TChangeModulesCommand(tr("Move"), {std::move(step)}, mfPosition, Notify(), KeyRun));
+  return Push(new TChangeModulesCommand(tr("Move"), {std::move(step)}, mfPosition, Notify(Level()),
+                                        KeyRun));
 }
 
 TEditResult TProjectDocument::SetValue(const std::vector<std::shared_ptr<IModule>>& modules,
@@ -387,6 +398,17 @@ TEditResult TProjectDocument::SetValue(const std::vector<std::shared_ptr<IModule
   if (IsLocked)
     return TEditResult::Refused(LockedNote());
   const std::u16string value = ToU16(text);
+  if (field == mfName) {
+    // Names are unique on a level: one name is never given to several modules.
+    const IModule* only = modules.size() == 1 ? modules.front().get() : nullptr;
+    if (modules.size() > 1)
+      return TEditResult::Refused(
+          QCoreApplication::translate("TProjectDocument", "Имя «%1» уже есть на этом уровне")
+              .arg(text),
+          key);
+    if (QString why = NameRefusal(value, only); !why.isEmpty())
+      return TEditResult::Refused(why, key);
+  }
   std::vector<TChangeModulesCommand::TStep> steps =
       StepsOf(modules, field, [&](TModuleValues& after) {
         if (field == mfName)
@@ -406,13 +428,37 @@ TEditResult TProjectDocument::SetValue(const std::vector<std::shared_ptr<IModule
       });
   if (steps.empty())
     return TEditResult::Done();
-  return Push(
-      new TChangeModulesCommand(tr("Change %1").arg(key), std::move(steps), field, Notify()));
+  // A boundary module renamed: the links to its port on the level above follow the name.
+  std::vector<TRenameLinkEndsCommand::TRename> renames;
+  if (field == mfName)
+    for (const auto& step : steps)
+      if (IsPort(*step.Module))
+        for (const auto& link : PortLinks({step.Module})) {
+          const bool output = IsOutputPort(*step.Module);
+          renames.push_back({link, output, output ? link->Output : link->Input, value});
+        }
+  auto* change =
+      new TChangeModulesCommand(tr("Change %1").arg(key), std::move(steps), field, Notify(Level()));
+  if (renames.empty())
+    return Push(change);
+  return Push(new TGroupCommand(
+      tr("Change %1").arg(key),
+      {change, new TRenameLinkEndsCommand(ParentLevel(), std::move(renames), Notify())}));
 }
 
 TEditResult TProjectDocument::SetInputValue(const std::vector<std::shared_ptr<IModule>>& modules,
                                             const std::u16string& name,
                                             const std::u16string& text) {
+  // A typed input takes only a text of its type (an empty text takes the value away).
+  if (!text.empty())
+    for (const auto& module : modules) {
+      const auto* params =
+          module ? dynamic_cast<const TParamList*>(module->GetParamIn().get()) : nullptr;
+      for (std::int32_t i = 0; params && i < params->Count(); ++i)
+        if (const TParam* param = params->Get(i); param && param->Name == name)
+          if (const std::string why = ValueProblem(*param, text); !why.empty())
+            return TEditResult::Refused(QString::fromStdString(why), ToQString(name));
+    }
   std::vector<TChangeModulesCommand::TStep> steps =
       StepsOf(modules, mfInputs, [&](TModuleValues& after) {
         std::vector<TInputValue>& values = after.Inputs;
@@ -430,7 +476,7 @@ TEditResult TProjectDocument::SetInputValue(const std::vector<std::shared_ptr<IM
   if (steps.empty())
     return IsLocked ? TEditResult::Refused(LockedNote()) : TEditResult::Done();
   return Push(new TChangeModulesCommand(tr("Change %1").arg(ToQString(name)), std::move(steps),
-                                        mfInputs, Notify()));
+                                        mfInputs, Notify(Level())));
 }
 
 TModuleText TProjectDocument::NewModuleText() {
@@ -479,6 +525,8 @@ TEditResult TProjectDocument::AddModule(const TModuleText& text) {
   TModuleValues values;
   if (TEditResult read = ReadText(text, values); !read)
     return read;
+  // A new module takes the first free name of its stem.
+  values.Name = ::FreeName(NamesOf(*level), values.Name);
   auto module = std::make_shared<TModule>(nullptr, std::weak_ptr<IModuleList>(level));
   const bool params = ParamsOfType(values.Type, nullptr, values);
   const unsigned fields = mfAll & ~mfInputs & ~mfParams;
@@ -494,10 +542,32 @@ TEditResult TProjectDocument::EditModule(const std::shared_ptr<IModule>& module,
   step.After = step.Before;
   if (TEditResult read = ReadText(text, step.After); !read)
     return read;
-  ParamsOfType(step.After.Type, module.get(), step.After);
+  if (step.After.Name != step.Before.Name)
+    if (QString why = NameRefusal(step.After.Name, module.get()); !why.isEmpty())
+      return TEditResult::Refused(why, "Name");
+  if (IsPort(*module) || step.After.Type == InputPortType || step.After.Type == OutputPortType) {
+    // A boundary module's one value comes with its type, not from a component.
+    step.After.ParamIn = step.Before.ParamIn;
+    step.After.ParamOut = step.Before.ParamOut;
+  } else {
+    ParamsOfType(step.After.Type, module.get(), step.After);
+  }
   if (step.After == step.Before)
     return IsLocked ? TEditResult::Refused(LockedNote()) : TEditResult::Done();
-  return Push(new TChangeModulesCommand(tr("Edit Module"), {std::move(step)}, mfAll, Notify()));
+  // A boundary module renamed: the links to its port on the level above follow the name.
+  std::vector<TRenameLinkEndsCommand::TRename> renames;
+  if (IsPort(*module) && step.After.Type == step.Before.Type && step.After.Name != step.Before.Name)
+    for (const auto& link : PortLinks({module})) {
+      const bool output = IsOutputPort(*module);
+      renames.push_back({link, output, output ? link->Output : link->Input, step.After.Name});
+    }
+  auto* change =
+      new TChangeModulesCommand(tr("Edit Module"), {std::move(step)}, mfAll, Notify(Level()));
+  if (renames.empty())
+    return Push(change);
+  return Push(new TGroupCommand(
+      tr("Edit Module"),
+      {change, new TRenameLinkEndsCommand(ParentLevel(), std::move(renames), Notify())}));
 }
 
 TEditResult TProjectDocument::AddLink(const std::shared_ptr<IModule>& from,
@@ -507,7 +577,19 @@ TEditResult TProjectDocument::AddLink(const std::shared_ptr<IModule>& from,
   auto modules = Level();
   if (!modules)
     return TEditResult::Refused(QCoreApplication::translate("TProjectDocument", "Нет проекта"));
-  const TLinkCheck check = modules->GetLinks().Check(from, output, to, input);
+  // A cycle is looked for across the levels: out by a port of the level's module and back.
+  std::vector<TLevelGraph::TAbove> above;
+  std::u16string levelPath;
+  if (!Path.empty()) {
+    auto list = Project->GetMainModules();
+    levelPath = Project->GetMainModule()->GetName() + u"/";
+    for (const auto& step : Path) {
+      above.push_back({list.get(), step.get()});
+      levelPath += step->GetName() + u"/";
+      list = step->GetModules();
+    }
+  }
+  const TLinkCheck check = modules->GetLinks().Check(from, output, to, input, above, levelPath);
   if (!check.Ok)
     return TEditResult::Refused(ToQString(check.Reason));
   auto link = std::make_shared<TLink>();
@@ -558,6 +640,13 @@ TEditResult TProjectDocument::PasteText(std::u16string_view text, TPoint offset,
   for (const auto& link : content.Links)
     for (TPoint& p : link->Points)
       p = {p.X + offset.X, p.Y + offset.Y};
+  // Pasted modules take the first free names of their stems.
+  std::unordered_set<std::u16string> taken = NamesOf(*modules);
+  for (const auto& m : content.Modules) {
+    const std::u16string name = ::FreeName(taken, m->GetName());
+    m->SetName(name);
+    taken.insert(name);
+  }
   auto pasted = std::make_shared<TModuleList>();
   for (const auto& m : content.Modules)
     pasted->Insert(pasted->Count(), m);
@@ -589,9 +678,126 @@ TEditResult TProjectDocument::DeleteSelected() {
     return TEditResult::Done();
   if (Link)
     return Push(new TDeleteLinkCommand(modules, Link, Notify()));
-  if (const auto selection = Selection(); !selection.empty())
-    return Push(new TDeleteModuleCommand(modules, selection, Notify()));
+  if (const auto selection = Selection(); !selection.empty()) {
+    // Boundary modules take the links to their ports on the level above with them.
+    const std::vector<std::shared_ptr<TLink>> outside = PortLinks(selection);
+    if (outside.empty())
+      return Push(new TDeleteModuleCommand(modules, selection, Notify()));
+    std::vector<QUndoCommand*> steps{new TDeleteModuleCommand(modules, selection, Notify())};
+    for (const auto& link : outside)
+      steps.push_back(new TDeleteLinkCommand(ParentLevel(), link, Notify()));
+    return Push(new TGroupCommand(tr("Delete"), std::move(steps)));
+  }
   return TEditResult::Done();
+}
+
+std::shared_ptr<IModuleList> TProjectDocument::ParentLevel() const {
+  if (!Project || Path.empty())
+    return nullptr;
+  return Path.size() == 1 ? Project->GetMainModules() : Path[Path.size() - 2]->GetModules();
+}
+
+std::vector<std::shared_ptr<TLink>>
+TProjectDocument::PortLinks(const std::vector<std::shared_ptr<IModule>>& ports) const {
+  std::vector<std::shared_ptr<TLink>> found;
+  const auto above = ParentLevel();
+  if (!above)
+    return found;
+  const std::shared_ptr<IModule> owner = Path.back();
+  for (const auto& link : above->GetLinks().All())
+    for (const auto& port : ports)
+      if ((IsInputPort(*port) && link->To == owner && link->Input == port->GetName()) ||
+          (IsOutputPort(*port) && link->From == owner && link->Output == port->GetName())) {
+        found.push_back(link);
+        break;
+      }
+  return found;
+}
+
+TEditResult TProjectDocument::AddPort(bool output, TPoint at) {
+  if (!Project)
+    return TEditResult::Refused(QCoreApplication::translate("TProjectDocument", "Нет проекта"));
+  if (Path.empty())
+    return TEditResult::Refused(QCoreApplication::translate(
+        "TProjectDocument", "Порты бывают только у модуля, в котором есть модули: откройте его"));
+  TModuleText text = NewModuleText();
+  text.Name = ToQString(FreeName(output ? u"Out" : u"In"));
+  text.Type = ToQString(std::u16string(output ? OutputPortType : InputPortType));
+  text.Width = "60";
+  text.Height = "30";
+  const TPoint place = FreePlace(at, 60, 30);
+  text.PositionX = QString::number(place.X);
+  text.PositionY = QString::number(place.Y);
+  TModuleValues values;
+  if (TEditResult read = ReadText(text, values); !read)
+    return read;
+  auto level = Level();
+  auto module = std::make_shared<TModule>(nullptr, std::weak_ptr<IModuleList>(level));
+  values.ApplyTo(*module, mfAll & ~mfInputs & ~mfParams);
+  UpdatePorts(*module);
+  return Push(new TAddModulesCommand(output ? tr("Add Output Port") : tr("Add Input Port"), level,
+                                     {module}, {}, Notify()));
+}
+
+TEditResult TProjectDocument::MakeSubsystem() {
+  if (IsLocked)
+    return TEditResult::Refused(LockedNote());
+  TRestructure plan = PlanMakeSubsystem(Level(), Selection());
+  if (!plan.Ok)
+    return TEditResult::Refused(QString::fromStdString(plan.Reason));
+  return Push(new TRestructureCommand(tr("Make Subsystem"), std::move(plan), Notify()));
+}
+
+TEditResult TProjectDocument::Explode() {
+  if (IsLocked)
+    return TEditResult::Refused(LockedNote());
+  const auto selection = Selection();
+  TRestructure plan = PlanExplode(Level(), selection.size() == 1 ? selection.front() : nullptr);
+  if (!plan.Ok)
+    return TEditResult::Refused(QString::fromStdString(plan.Reason));
+  return Push(new TRestructureCommand(tr("Explode"), std::move(plan), Notify()));
+}
+
+TResult TProjectDocument::ExportModule(const std::shared_ptr<IModule>& module,
+                                       const std::u16string& file) const {
+  auto level = Level();
+  if (!module || !level || level->IndexOf(module) < 0)
+    return TResult::Failed(
+        QCoreApplication::translate("TProjectDocument", "Не выбран модуль").toStdString());
+  return ExportModules(*level, {module}, file);
+}
+
+TEditResult TProjectDocument::InsertFile(const std::u16string& file, TPoint at) {
+  std::u16string text;
+  if (TResult read = ReadModulesFile(file, text); !read)
+    return TEditResult::Refused(QString::fromStdString(read.Reason));
+  return PasteText(text, {}, &at);
+}
+
+std::u16string TProjectDocument::FreeName(const std::u16string& stem) const {
+  const auto level = Level();
+  return NumberedName(level ? NamesOf(*level) : std::unordered_set<std::u16string>(), stem);
+}
+
+QString TProjectDocument::NameRefusal(const std::u16string& name, const IModule* module) const {
+  const auto level = Level();
+  if (!level || !NameTaken(*level, name, module))
+    return {};
+  return QCoreApplication::translate("TProjectDocument", "Имя «%1» уже есть на этом уровне")
+      .arg(ToQString(name));
+}
+
+TPoint TProjectDocument::FreePlace(TPoint near, std::int32_t width, std::int32_t height) const {
+  return ::FreePlace(Level().get(), near, width, height);
+}
+
+TModuleText TProjectDocument::ProposedModuleText(TPoint near) const {
+  TModuleText text = NewModuleText();
+  text.Name = ToQString(FreeName(u"Module"));
+  const TPoint place = FreePlace(near, text.Width.toInt(), text.Height.toInt());
+  text.PositionX = QString::number(place.X);
+  text.PositionY = QString::number(place.Y);
+  return text;
 }
 
 void TProjectDocument::AttachComponents() {

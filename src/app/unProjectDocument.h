@@ -3,6 +3,7 @@
 #include "app/unEditCommands.h"
 #include "app/unRecovery.h"
 #include "platform/unFileIdentity.h"
+#include "platform/unResult.h"
 #include "platform/unTypes.h"
 #include "shell/unEditResult.h"
 #include "shell/unModuleText.h"
@@ -110,8 +111,33 @@ public:
   // with `at`, with their middle there), and selects them; refused when the text holds no
   // modules.
   TEditResult PasteText(std::u16string_view text, TPoint offset, const TPoint* at = nullptr);
-  // Takes out the selected modules with their links, or the selected link.
+  // Takes out the selected modules with their links, or the selected link. A boundary module
+  // takes with it the links to its port on the level above.
   TEditResult DeleteSelected();
+
+  // Subsystems. Adds a boundary module, an input ("@input") or output ("@output") port of the
+  // module whose level is shown, at the place; refused on the main level.
+  TEditResult AddPort(bool output, TPoint at);
+  // Puts the selected modules into a new subsystem, the links that cross the selection through
+  // its ports; selects it.
+  TEditResult MakeSubsystem();
+  // Puts the modules inside the selected subsystem in its place, joining the links through its
+  // ports; selects them.
+  TEditResult Explode();
+  // Writes the module with all it holds as a file in the project-file layout (a subsystem for
+  // the library).
+  TResult ExportModule(const std::shared_ptr<IModule>& module, const std::u16string& file) const;
+  // Inserts a copy of what such a file holds into the level shown, its middle at the place.
+  TEditResult InsertFile(const std::u16string& file, TPoint at);
+
+  // The first free name of the stem on the level shown ("Gen" → "Gen1", "Gen2", ...).
+  std::u16string FreeName(const std::u16string& stem) const;
+  // Why the name cannot be the module's on the level shown (taken by another), or empty.
+  QString NameRefusal(const std::u16string& name, const IModule* module) const;
+  // A place near the point where a box of that size lies on no other box of the level shown.
+  TPoint FreePlace(TPoint near, std::int32_t width, std::int32_t height) const;
+  // What the wizard proposes for a new module: a free name, a free place near the point.
+  TModuleText ProposedModuleText(TPoint near) const;
   // The components the project's modules take their parameter lists from (may give null).
   std::function<const IComponentList*()> Components;
   // After the components were scanned again: every module takes its component's lists (no
@@ -119,7 +145,8 @@ public:
   void AttachComponents();
 
   // What a command calls around its change: the views show it.
-  TNotify Notify();
+  // The list is the one the command changes, when its change does not name one.
+  TNotify Notify(std::shared_ptr<IModuleList> list = nullptr);
   // The views show the project again after a change made outside the undo stack (anything may
   // have changed): the tree is built afresh.
   void Refresh() {
@@ -208,6 +235,11 @@ private:
   // Cuts the level path where a step is no longer in the list above it (an undo took it out).
   void KeepPathValid();
   void SetPath(std::vector<std::shared_ptr<IModule>> path);
+  // The list that holds the module whose level is shown (null on the main level).
+  std::shared_ptr<IModuleList> ParentLevel() const;
+  // The links of the level above that name ports of the boundary modules.
+  std::vector<std::shared_ptr<TLink>>
+  PortLinks(const std::vector<std::shared_ptr<IModule>>& ports) const;
 
   // A selected link that is no longer in the list shown is forgotten.
   void ForgetGoneLink();

@@ -7,12 +7,19 @@
 #include "model/unLinkList.h"
 #include "model/unParamList.h"
 #include "model/unProject.h"
+#include "model/unValueType.h"
 #include "platform/unStrings.h"
 #include "plugins/unParamAttach.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -112,12 +119,79 @@ bool IsCut(const QTableWidgetItem& cell) {
   return !cell.data(Qt::UserRole + 1).isNull();
 }
 
+// What an input's value cell is edited with: its type, and its choices ("value", "title" pairs).
+constexpr int TypeRole = Qt::UserRole + 3;
+constexpr int ChoicesRole = Qt::UserRole + 4;
+
+// Edits a typed input's value with an editor that fits its type: a list of its choices, a whole
+// number box for "int", a line that takes only a number's characters for "double"; any other
+// type is a line of text. What the editor gives is checked by the document all the same.
+class TValueDelegate : public QStyledItemDelegate {
+public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override {
+    const QString type = index.data(TypeRole).toString();
+    const QStringList choices = index.data(ChoicesRole).toStringList();
+    if (!choices.isEmpty()) {
+      auto* box = new QComboBox(parent);
+      box->setObjectName("ChoiceEditor");
+      for (int i = 0; i + 1 < choices.size(); i += 2)
+        box->addItem(choices[i + 1].isEmpty() ? choices[i]
+                                              : choices[i + 1] + " (" + choices[i] + ")",
+                     choices[i]);
+      return box;
+    }
+    if (type == "int") {
+      auto* box = new QSpinBox(parent);
+      box->setObjectName("IntEditor");
+      box->setRange(INT_MIN, INT_MAX);
+      return box;
+    }
+    auto* line = new QLineEdit(parent);
+    if (type == "double") {
+      line->setObjectName("NumberEditor");
+      line->setValidator(new QRegularExpressionValidator(
+          QRegularExpression(
+              "[-+]?([0-9]*[.]?[0-9]*([eE][-+]?[0-9]*)?|[iI][nN][fF]?|[nN][aA]?[nN]?)"),
+          line));
+    }
+    (void)option;
+    return line;
+  }
+
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+    const QString text = index.data(Qt::EditRole).toString();
+    if (auto* box = qobject_cast<QComboBox*>(editor)) {
+      box->setCurrentIndex(std::max(0, box->findData(text)));
+    } else if (auto* spin = qobject_cast<QSpinBox*>(editor)) {
+      std::int32_t value = 0;
+      ReadInt(ToU16(text), value);
+      spin->setValue(value);
+    } else {
+      QStyledItemDelegate::setEditorData(editor, index);
+    }
+  }
+
+  void setModelData(QWidget* editor, QAbstractItemModel* model,
+                    const QModelIndex& index) const override {
+    if (auto* box = qobject_cast<QComboBox*>(editor))
+      model->setData(index, box->currentData().toString(), Qt::EditRole);
+    else if (auto* spin = qobject_cast<QSpinBox*>(editor))
+      model->setData(index, QString::number(spin->value()), Qt::EditRole);
+    else
+      QStyledItemDelegate::setModelData(editor, model, index);
+  }
+};
+
 } // namespace
 
 TPropertyGrid::TPropertyGrid(TProjectDocument& document, QTableWidget* grid,
                              std::function<void(const QString&)> tell)
     : QObject(grid), Document(document), Grid(grid), Tell(std::move(tell)) {
   connect(Grid, &QTableWidget::itemChanged, this, &TPropertyGrid::ItemChanged);
+  Grid->setItemDelegateForColumn(1, new TValueDelegate(Grid));
   for (auto signal : {&TProjectDocument::ProjectChanged, &TProjectDocument::ContentChanged,
                       &TProjectDocument::SelectionChanged})
     connect(&Document, signal, this, &TPropertyGrid::ShowSelection);
@@ -251,9 +325,27 @@ void TPropertyGrid::ShowParams(const std::vector<std::shared_ptr<IModule>>& modu
       key->setToolTip(tip);
       Grid->setItem(row, 0, key);
       auto* value = new QTableWidgetItem;
-      SetCellText(*value, ParamValue(modules, output, param->Name));
-      if (output || linked || running)
+      const QString text = ParamValue(modules, output, param->Name);
+      SetCellText(*value, text);
+      if (!output) {
+        value->setData(TypeRole, ToQString(param->Type));
+        QStringList choices;
+        for (const TChoice& choice : param->Choices)
+          choices << ToQString(choice.Value) << ToQString(choice.Title);
+        if (!choices.isEmpty())
+          value->setData(ChoicesRole, choices);
+      }
+      const bool editable = !output && !linked && !running;
+      if (!editable) {
         value->setFlags(value->flags() & ~Qt::ItemIsEditable);
+      } else if (param->Type == u"bool" && param->Choices.empty()) {
+        // A truth is ticked, not typed.
+        // Unset, the component's own default holds: neither ticked nor not.
+        bool truth = false;
+        const bool set = ReadBool(ToU16(text), truth);
+        value->setFlags((value->flags() | Qt::ItemIsUserCheckable) & ~Qt::ItemIsEditable);
+        value->setCheckState(!set ? Qt::PartiallyChecked : truth ? Qt::Checked : Qt::Unchecked);
+      }
       Grid->setItem(row, 1, value);
     }
   }
@@ -312,10 +404,19 @@ void TPropertyGrid::ItemChanged(QTableWidgetItem* item) {
     return;
   // The document writes the text, or says why not; a refused value shows the modules' again.
   const QString role = keyItem->data(ParamRole).toString();
-  const TEditResult result =
-      role.startsWith("in:")
-          ? Document.SetInputValue(modules, ToU16(role.mid(3)), ToU16(item->text()))
-          : Document.SetValue(modules, KeyOf(*keyItem), item->text());
+  QString text = item->text();
+  if (role.startsWith("in:") && item->data(Qt::CheckStateRole).isValid()) {
+    // A tick is a truth: "true" or "false".
+    if (item->checkState() == Qt::PartiallyChecked)
+      return;
+    text = item->checkState() == Qt::Checked ? "true" : "false";
+    bool truth = false;
+    if (ReadBool(ToU16(item->text()), truth) && truth == (item->checkState() == Qt::Checked))
+      return;
+  }
+  const TEditResult result = role.startsWith("in:")
+                                 ? Document.SetInputValue(modules, ToU16(role.mid(3)), ToU16(text))
+                                 : Document.SetValue(modules, KeyOf(*keyItem), text);
   if (result) {
     Tell({});
     return;

@@ -4,7 +4,11 @@
 #include "model/unIModule.h"
 #include "model/unLinkList.h"
 #include "model/unModule.h"
+#include "model/unNames.h"
+#include "model/unParamList.h"
+#include "model/unPorts.h"
 #include "model/unProject.h"
+#include "model/unValueType.h"
 #include "platform/unExeFolder.h"
 #include "platform/unLanguage.h"
 #include "platform/unProgramFolders.h"
@@ -196,7 +200,8 @@ int CheckProject(const std::string& file) {
     std::string Path;
   };
   std::vector<std::int64_t> perLevel;
-  std::vector<TLevel> linked;
+  std::vector<TLevel> linked, all;
+  std::int64_t ports = 0;
   std::vector<TLevel> level{{project.GetMainModules(), "Main"}};
   while (!level.empty()) {
     std::vector<TLevel> next;
@@ -206,8 +211,11 @@ int CheckProject(const std::string& file) {
         continue;
       if (list->GetLinks().Count() > 0)
         linked.push_back({list, path});
+      all.push_back({list, path});
       for (std::int32_t i = 0; i < list->Count(); ++i) {
         ++count;
+        if (IsPort(*list->GetItem(i)))
+          ++ports;
         next.push_back({list->GetItem(i)->GetModules(),
                         path + " ▸ " + Utf16ToUtf8(list->GetItem(i)->GetName())});
       }
@@ -224,20 +232,44 @@ int CheckProject(const std::string& file) {
   }
   std::fprintf(Out, "Modules: %lld\n", static_cast<long long>(total));
   std::fprintf(Out, "Deepest level: %zu\n", perLevel.size());
-  if (linked.empty())
-    return 0;
+  std::fprintf(Out, "Ports: %lld\n", static_cast<long long>(ports));
+  // Names, values and links read with the components beside the program: they give the types.
   AttachProgramComponents(project, registry);
+  int faults = 0;
+  for (const auto& [list, path] : all) {
+    for (const auto& group : DuplicateNames(*list)) {
+      std::string indices;
+      for (const std::int32_t i : group)
+        indices += (indices.empty() ? "" : ", ") + std::to_string(i);
+      std::fprintf(Out, "Name \"%s\" of %s: modules %s\n",
+                   Printable(list->GetItem(group.front())->GetName()).c_str(),
+                   Printable(path).c_str(), indices.c_str());
+      ++faults;
+    }
+    for (std::int32_t i = 0; i < list->Count(); ++i) {
+      const auto module = list->GetItem(i);
+      for (const TInputValue& typed : module->GetInputValues()) {
+        const auto* params = dynamic_cast<const TParamList*>(module->GetParamIn().get());
+        for (std::int32_t k = 0; params && k < params->Count(); ++k)
+          if (const TParam* param = params->Get(k); param && param->Name == typed.Name)
+            if (const std::string why = ValueProblem(*param, typed.Value); !why.empty()) {
+              std::fprintf(Out, "Value of input \"%s\" of %s ▸ %s: %s\n",
+                           Printable(typed.Name).c_str(), Printable(path).c_str(),
+                           Printable(module->GetName()).c_str(), Printable(why).c_str());
+              ++faults;
+            }
+      }
+    }
+  }
   int unresolved = 0;
   for (const auto& [list, path] : linked) {
     const TLinkList& links = list->GetLinks();
     std::fprintf(Out, "Links of %s: %d\n", Printable(path).c_str(), links.Count());
     // Links no edit could make (a file written by hand) are named as a run would refuse them.
-    std::vector<std::shared_ptr<TLink>> all;
-    for (std::int32_t i = 0; i < links.Count(); ++i)
-      all.push_back(links.Get(i));
+    const std::vector<std::shared_ptr<TLink>>& every = links.All();
     std::map<std::size_t, std::string> unlawful;
-    for (const TLinkFaultAt& fault : UnlawfulLinks(all)) {
-      const TLink& link = *all[fault.Index];
+    for (const TLinkFaultAt& fault : UnlawfulLinks(every)) {
+      const TLink& link = *every[fault.Index];
       const std::string to = "module " + std::to_string(list->IndexOf(link.To)) + " (" +
                              Utf16ToUtf8(link.To->GetName()) + ")";
       unlawful[fault.Index] =
@@ -256,7 +288,7 @@ int CheckProject(const std::string& file) {
       ++unresolved;
     }
   }
-  return unresolved == 0 ? 0 : 1;
+  return unresolved == 0 && faults == 0 ? 0 : 1;
 }
 
 int ResaveProject(const std::string& in, const std::string& out) {

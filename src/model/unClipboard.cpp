@@ -7,12 +7,17 @@
 #include "model/unModuleList.h"
 #include "model/unProject.h"
 #include "model/unXmlChildIndex.h"
+#include "platform/unLanguage.h"
+#include "platform/unStrings.h"
 #include "xml/unXml.h"
 
 #include <algorithm>
 
-std::u16string CopyModules(const IModuleList& list,
-                           const std::vector<std::shared_ptr<IModule>>& modules) {
+namespace {
+
+// The modules of the list and the links among them in a project file's document.
+void WriteModules(const IModuleList& list, const std::vector<std::shared_ptr<IModule>>& modules,
+                  TKvenXmlDocument1& document) {
   // A list of its own holds the modules (shared, only written) and the links among them.
   auto copied = std::make_shared<TModuleList>();
   for (std::int32_t i = 0; i < list.Count(); ++i)
@@ -24,14 +29,39 @@ std::u16string CopyModules(const IModuleList& list,
     if (copied->IndexOf(link->From) >= 0 && copied->IndexOf(link->To) >= 0)
       copied->GetLinks().Add(link);
   }
-  TKvenXmlDocument1 document;
   TKvenXmlNode1* root = document.GetRoot();
   root->SetName(std::u16string(ProjectRootName));
   TKvenXmlNode1* main = root->GetChild(u"ModuleMain");
   copied->SaveToXml(main->GetChild(u"Modules"));
   if (copied->GetLinks().Count() > 0)
     copied->GetLinks().SaveToXml(main->GetChild(u"Links"), *copied);
+}
+
+} // namespace
+
+std::u16string CopyModules(const IModuleList& list,
+                           const std::vector<std::shared_ptr<IModule>>& modules) {
+  TKvenXmlDocument1 document;
+  WriteModules(list, modules, document);
   return document.GetXml();
+}
+
+TResult ExportModules(const IModuleList& list, const std::vector<std::shared_ptr<IModule>>& modules,
+                      const std::u16string& file) {
+  TKvenXmlDocument1 document;
+  WriteModules(list, modules, document);
+  return document.SaveToFile(file);
+}
+
+TResult ReadModulesFile(const std::u16string& file, std::u16string& text) {
+  TKvenXmlDocument1 document;
+  if (TResult read = document.LoadFromFile(file); !read)
+    return read;
+  text = document.GetXml();
+  TClipboardContent content;
+  if (!PasteModules(text, content))
+    return TResult::Failed(Say("В файле \"%s\" нет модулей проекта", {Utf16ToUtf8(file)}));
+  return TResult::Done();
 }
 
 bool PasteModules(std::u16string_view text, TClipboardContent& content) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/unResult.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,3 +26,11 @@ std::u16string CopyModules(const IModuleList& list,
 // New modules and links read from such a text; false (nothing read) when the text is no project
 // file or holds no module.
 bool PasteModules(std::u16string_view text, TClipboardContent& content);
+
+// Writes the modules of the list (with all they hold and the links among them) as a file of the
+// same layout; fails with the reason.
+TResult ExportModules(const IModuleList& list, const std::vector<std::shared_ptr<IModule>>& modules,
+                      const std::u16string& file);
+// The text of such a file, to be pasted; fails with the reason when it cannot be read or holds
+// no modules.
+TResult ReadModulesFile(const std::u16string& file, std::u16string& text);

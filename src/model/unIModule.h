@@ -116,4 +116,7 @@ public:
   // The links among the list's modules.
   virtual TLinkList& GetLinks() = 0;
   virtual const TLinkList& GetLinks() const = 0;
+  // The module whose children the list holds; null for a list of nobody's (a clipboard's) and
+  // once that module is gone.
+  virtual IModule* GetOwner() const = 0;
 };

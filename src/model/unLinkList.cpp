@@ -1,6 +1,7 @@
 #include "model/unLinkList.h"
 
 #include "model/unIModule.h"
+#include "model/unLevelGraph.h"
 #include "model/unParamList.h"
 #include "model/unPoints.h"
 #include "model/unXmlChildIndex.h"
@@ -22,26 +23,6 @@ const TParam* FindParam(const IModule& module, bool output, const std::u16string
     if (const TParam* p = params->Get(i); p && p->Name == name)
       return p;
   return nullptr;
-}
-
-// The modules from which links lead to the module, directly or through others.
-std::unordered_set<const IModule*> Upstream(const std::vector<std::shared_ptr<TLink>>& links,
-                                            const IModule* module) {
-  std::unordered_multimap<const IModule*, const IModule*> into;
-  for (const auto& link : links)
-    if (link->From && link->To)
-      into.emplace(link->To.get(), link->From.get());
-  std::unordered_set<const IModule*> seen;
-  std::vector<const IModule*> open{module};
-  while (!open.empty()) {
-    const IModule* at = open.back();
-    open.pop_back();
-    const auto [first, last] = into.equal_range(at);
-    for (auto it = first; it != last; ++it)
-      if (seen.insert(it->second).second)
-        open.push_back(it->second);
-  }
-  return seen;
 }
 
 // An index text of the file: a number when the text is wholly one, else -1.
@@ -118,7 +99,9 @@ std::shared_ptr<TLink> TLinkList::Into(const std::shared_ptr<IModule>& module,
 }
 
 TLinkCheck TLinkList::Check(const std::shared_ptr<IModule>& from, const std::u16string& output,
-                            const std::shared_ptr<IModule>& to, const std::u16string& input) const {
+                            const std::shared_ptr<IModule>& to, const std::u16string& input,
+                            const std::vector<TLevelGraph::TAbove>& above,
+                            const std::u16string& levelPath) const {
   TLinkCheck check;
   if (!from || !to) {
     check.Reason = SayWide("Связь соединяет выход одного модуля со входом другого");
@@ -141,9 +124,11 @@ TLinkCheck TLinkList::Check(const std::shared_ptr<IModule>& from, const std::u16
                            {output, out->Type, input, in->Type});
     return check;
   }
-  if (Upstream(Items, from.get()).contains(to.get())) {
-    check.Reason =
-        SayWide("Связь замкнула бы цикл: «%s» уже ведёт к «%s»", {to->GetName(), from->GetName()});
+  TLevelGraph flow(Items);
+  flow.SetAbove(above);
+  if (flow.Reaches(*to, input, *from, output)) {
+    check.Reason = SayWide("Связь замкнула бы цикл: «%s» уже ведёт к «%s»",
+                           {levelPath + to->GetName(), levelPath + from->GetName()});
     return check;
   }
   check.Ok = true;
@@ -203,39 +188,6 @@ void TLinkList::SaveToXml(TKvenXmlNode1* element, const IModuleList& modules) co
   });
 }
 
-namespace {
-
-// Whether the links, taken whole, close no cycle (every module can be put after those that feed
-// it).
-bool Acyclic(const std::vector<std::shared_ptr<TLink>>& links) {
-  std::unordered_map<const IModule*, std::size_t> waiting;
-  std::unordered_multimap<const IModule*, const IModule*> out;
-  for (const auto& link : links) {
-    if (!link->From || !link->To)
-      continue;
-    waiting.try_emplace(link->From.get(), 0);
-    ++waiting[link->To.get()];
-    out.emplace(link->From.get(), link->To.get());
-  }
-  std::vector<const IModule*> ready;
-  for (const auto& [module, count] : waiting)
-    if (count == 0)
-      ready.push_back(module);
-  std::size_t placed = 0;
-  while (!ready.empty()) {
-    const IModule* at = ready.back();
-    ready.pop_back();
-    ++placed;
-    const auto [first, last] = out.equal_range(at);
-    for (auto it = first; it != last; ++it)
-      if (--waiting[it->second] == 0)
-        ready.push_back(it->second);
-  }
-  return placed == waiting.size();
-}
-
-} // namespace
-
 std::vector<TLinkFaultAt> UnlawfulLinks(const std::vector<std::shared_ptr<TLink>>& links) {
   std::vector<TLinkFaultAt> faults;
   std::set<std::pair<const IModule*, std::u16string>> taken;
@@ -255,7 +207,7 @@ std::vector<TLinkFaultAt> UnlawfulLinks(const std::vector<std::shared_ptr<TLink>
     }
     kept.push_back(links[i]);
   }
-  if (Acyclic(kept))
+  if (TLevelGraph(kept).Acyclic())
     return faults;
   // Some close a cycle: each is looked at against those kept before it.
   std::vector<std::shared_ptr<TLink>> before;
@@ -267,7 +219,8 @@ std::vector<TLinkFaultAt> UnlawfulLinks(const std::vector<std::shared_ptr<TLink>
       continue;
     }
     const TLink& link = *links[i];
-    if (link.From && link.To && Upstream(before, link.From.get()).contains(link.To.get())) {
+    if (link.From && link.To &&
+        TLevelGraph(before).Reaches(*link.To, link.Input, *link.From, link.Output)) {
       all.push_back({i, TLinkFault::ClosesCycle});
       continue;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/unLevelGraph.h"
 #include "model/unLink.h"
 
 #include <cstdint>
@@ -27,6 +28,9 @@ public:
   // Null outside 0 .. Count-1.
   std::shared_ptr<TLink> Get(std::int32_t index) const;
   void Add(std::shared_ptr<TLink> link) { Items.push_back(std::move(link)); }
+  // Every link, in order; Assign puts exactly these in.
+  const std::vector<std::shared_ptr<TLink>>& All() const { return Items; }
+  void Assign(std::vector<std::shared_ptr<TLink>> links) { Items = std::move(links); }
   // Puts the link at the index (0 .. Count; others append).
   void Insert(std::int32_t index, std::shared_ptr<TLink> link);
   // Drops the link (by identity); false when it is not held.
@@ -37,9 +41,13 @@ public:
   // The link into the module's input, or null.
   std::shared_ptr<TLink> Into(const std::shared_ptr<IModule>& module,
                               const std::u16string& input) const;
-  // Whether the link from the output of one module to the input of another may be added.
+  // Whether the link from the output of one module to the input of another may be added. A cycle
+  // is looked for through subsystems, and, with the levels above, out of the list by its owner's
+  // ports and back; its modules are named with the level's path before them.
   TLinkCheck Check(const std::shared_ptr<IModule>& from, const std::u16string& output,
-                   const std::shared_ptr<IModule>& to, const std::u16string& input) const;
+                   const std::shared_ptr<IModule>& to, const std::u16string& input,
+                   const std::vector<TLevelGraph::TAbove>& above = {},
+                   const std::u16string& levelPath = {}) const;
   // Appends the links the element describes ("Count" and "Link0", "Link1", ...), their ends
   // looked up in the modules; false, with a logged reason, for an absurd "Count".
   bool LoadFromXml(const TKvenXmlNode1* element, const IModuleList& modules);

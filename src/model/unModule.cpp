@@ -28,8 +28,18 @@ std::int32_t SafeCount(const IParamList* params) {
 } // namespace
 
 TModule::TModule(IProject* project, std::weak_ptr<IModuleList> parentList)
-    : Modules(std::make_shared<TModuleList>()), ParentList(std::move(parentList)),
-      Points(std::make_unique<TPrPoints>()), Project(project) {}
+    : ParentList(std::move(parentList)), Points(std::make_unique<TPrPoints>()), Project(project) {
+  auto children = std::make_shared<TModuleList>();
+  children->SetOwner(this);
+  Modules = std::move(children);
+}
+
+TModule::~TModule() {
+  // A list kept beyond its module (by an undo step) has no owner any more.
+  if (auto* children = dynamic_cast<TModuleList*>(Modules.get());
+      children && children->GetOwner() == this)
+    children->SetOwner(nullptr);
+}
 
 void TModule::SetPosition(TPoint value) {
   PositionX = value.X;
@@ -226,6 +236,9 @@ bool TModule::HitTest(std::int32_t x, std::int32_t y) const {
 }
 
 void TModule::ReleaseReferences() {
+  if (auto* children = dynamic_cast<TModuleList*>(Modules.get());
+      children && children->GetOwner() == this)
+    children->SetOwner(nullptr);
   Modules.reset();
   ParentList.reset();
   ParamIn.reset();

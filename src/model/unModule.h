@@ -10,6 +10,9 @@ class TModule : public IModule {
 public:
   // The project is set for the main module only; the parent list is not owned.
   TModule(IProject* project, std::weak_ptr<IModuleList> parentList);
+  ~TModule() override;
+  TModule(const TModule&) = delete;
+  TModule& operator=(const TModule&) = delete;
 
   std::shared_ptr<IParamList> GetParamIn() const override { return ParamIn; }
   std::shared_ptr<IParamList> GetParamOut() const override { return ParamOut; }

@@ -35,9 +35,16 @@ public:
   std::int32_t Append(std::shared_ptr<IModule> module);
   TLinkList& GetLinks() override { return Links; }
   const TLinkList& GetLinks() const override { return Links; }
+  IModule* GetOwner() const override { return Owner; }
+  // Set by the module that holds the list, cleared when it goes.
+  void SetOwner(IModule* owner) { Owner = owner; }
+  // Puts exactly these modules in the list, in order (their parent lists are not changed).
+  void SetItems(std::vector<std::shared_ptr<IModule>> items) { Items = std::move(items); }
+  const std::vector<std::shared_ptr<IModule>>& GetItems() const { return Items; }
 
 private:
   std::vector<std::shared_ptr<IModule>> Items;
   TLinkList Links;
   IProject* Project = nullptr; // handed to new modules; nothing sets it
+  IModule* Owner = nullptr;
 };

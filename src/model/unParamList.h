@@ -16,6 +16,9 @@ public:
   void Clear();
   // Null outside 0 .. Count-1.
   TParam* Get(std::int32_t index) const;
+  // The list stands for a subsystem's ports (or a boundary module's one value), not for a
+  // component's parameters.
+  bool Ports = false;
 
 private:
   std::vector<std::unique_ptr<TParam>> Items;

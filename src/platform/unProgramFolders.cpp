@@ -46,6 +46,7 @@ TProgramFolders FoldersBeside(const std::string& folder) {
   folders.Recovery = folders.Config;
   folders.CacheFile = folders.Config + "components.cache";
   folders.Components = {folder};
+  folders.Subsystems = folder + "Subsystems/";
   return folders;
 }
 
@@ -70,6 +71,7 @@ TProgramFolders ProgramFolders(const std::string& exeFolder, const TGetEnv& env)
   const std::string cache = UserBaseFolder("XDG_CACHE_HOME", ".cache", env);
   folders.CacheFile = cache.empty() ? std::string() : cache + "zu-programming/components.cache";
   folders.Components.push_back(data + "zu-programming/components/");
+  folders.Subsystems = data + "zu-programming/subsystems/";
   return folders;
 }
 

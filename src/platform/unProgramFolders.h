@@ -17,6 +17,9 @@ struct TProgramFolders {
   std::string CacheFile;
   // The folders whose components are registered, in order.
   std::vector<std::string> Components;
+  // The user's library of subsystems (files in the project file's layout), beside the user's
+  // components: "Subsystems/" beside the executable, or $XDG_DATA_HOME/zu-programming/subsystems/.
+  std::string Subsystems;
   // True when the user's own folders are used instead of the executable's.
   bool PerUser = false;
 };

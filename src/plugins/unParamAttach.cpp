@@ -2,6 +2,7 @@
 
 #include "model/unIModule.h"
 #include "model/unParamList.h"
+#include "model/unPorts.h"
 #include "platform/unStrings.h"
 #include "plugins/unComponentList.h"
 
@@ -82,7 +83,9 @@ std::size_t AttachParameters(IModuleList& modules, const IComponentList* registr
     for (std::int32_t i = 0; i < list->Count(); ++i) {
       const std::shared_ptr<IModule> module = list->GetItem(i);
       const std::u16string type = module->GetType();
-      if (IComponent* component = resolver.Resolve(type)) {
+      if (IsPort(*module)) {
+        // A boundary module's one value is its own (UpdatePorts).
+      } else if (IComponent* component = resolver.Resolve(type)) {
         module->SetParamIn(component->GetParamIn());
         module->SetParamOut(component->GetParamOut());
       } else if (!type.empty()) {
@@ -94,5 +97,7 @@ std::size_t AttachParameters(IModuleList& modules, const IComponentList* registr
         lists.push_back(children.get());
     }
   }
+  // Subsystems show their ports, whatever their own type gives.
+  UpdateAllPorts(modules);
   return missing;
 }

@@ -16,5 +16,6 @@ IComponent* ComponentOfType(const IComponentList* registry, const std::u16string
 // Gives every module of the list and of the lists below it the parameter lists of its type's
 // component (shared, as the wizard gives them). A module whose component is missing keeps its
 // type and gets empty lists, so that it shows no marks; a module without a type keeps its lists.
+// Boundary modules and subsystems get their ports (UpdateAllPorts).
 // Returns how many modules had no component though they have a type.
 std::size_t AttachParameters(IModuleList& modules, const IComponentList* registry);

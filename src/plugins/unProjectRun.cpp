@@ -1,33 +1,356 @@
 #include "plugins/unProjectRun.h"
 
-#include "platform/unLanguage.h"
-
 #include "model/unLinkList.h"
 #include "model/unModule.h"
 #include "model/unParamList.h"
+#include "model/unPorts.h"
 #include "model/unProject.h"
+#include "model/unValueType.h"
+#include "platform/unLanguage.h"
 #include "platform/unStrings.h"
 #include "plugins/unComponentList.h"
 #include "plugins/unParamAttach.h"
 
 #include <algorithm>
+#include <functional>
+#include <queue>
+#include <set>
 #include <unordered_map>
 
 namespace {
 
-std::vector<std::string> Names(const std::shared_ptr<IParamList>& list) {
+std::vector<const TParam*> Params(const std::shared_ptr<IParamList>& list) {
+  std::vector<const TParam*> params;
+  const auto* all = dynamic_cast<const TParamList*>(list.get());
+  for (std::int32_t i = 0; all && i < all->Count(); ++i)
+    if (const TParam* p = all->Get(i))
+      params.push_back(p);
+  return params;
+}
+
+std::vector<std::string> Names(const std::vector<const TParam*>& params) {
   std::vector<std::string> names;
-  const auto* params = dynamic_cast<const TParamList*>(list.get());
-  for (std::int32_t i = 0; params && i < params->Count(); ++i)
-    if (const TParam* p = params->Get(i))
-      names.push_back(Utf16ToUtf8(p->Name));
+  for (const TParam* p : params)
+    names.push_back(Utf16ToUtf8(p->Name));
   return names;
 }
 
-struct TLevelWalk {
-  std::shared_ptr<IModuleList> List;
-  std::vector<std::u16string> Path; // names below the main module down to the list's owner
+// One module of the project, wherever it is.
+struct TNode {
+  std::shared_ptr<IModule> Module;
+  std::shared_ptr<IModuleList> List; // the list that holds it
+  std::int32_t Owner = -1;           // the node whose children the list holds; -1: the main level
+  std::vector<std::u16string> Path;  // names below the main module down to it
+  const TComponent* Component = nullptr; // set when it runs
+  std::vector<std::string> Outputs;
+  std::int32_t Plan = -1;
 };
+
+// Where a value comes from while it is followed through ports: a node's output, a constant, or
+// nothing.
+struct TFound {
+  std::int32_t Node = -1;
+  std::int32_t Output = -1;
+  bool HasConstant = false;
+  std::string Constant;
+  bool FromLink = false; // a link was followed on the way
+};
+
+class TPlanner {
+public:
+  TPlanner(const TProject& project, const TComponentList& registry, TProjectRun& run)
+      : Registry(registry), Run(run) {
+    Walk(project);
+  }
+
+  bool Plan();
+
+private:
+  void Walk(const TProject& project);
+  // What feeds the input of a node (Input), or leaves an output of a node (Output).
+  TFound FromInput(std::int32_t node, const std::u16string& input);
+  TFound FromOutput(std::int32_t node, const std::u16string& output);
+  TFound Follow(bool output, std::int32_t node, std::u16string name);
+  std::string Label(std::int32_t node) const { return ModuleLabel(Nodes[node].Path); }
+
+  const TComponentList& Registry;
+  TProjectRun& Run;
+  std::vector<TNode> Nodes;
+  std::unordered_map<const IModule*, std::int32_t> NodeOf;
+  // The links into each module, by module (the last one into an input counts).
+  std::unordered_map<const IModule*, std::vector<const TLink*>> Into;
+  // Pass-throughs already followed, and a node on a loop of them when one was found.
+  std::map<std::tuple<bool, std::int32_t, std::u16string>, TFound> Known;
+  std::int32_t Loop = -1;
+};
+
+void TPlanner::Walk(const TProject& project) {
+  struct TLevel {
+    std::shared_ptr<IModuleList> List;
+    std::int32_t Owner;
+  };
+  std::vector<TLevel> open;
+  if (auto main = project.GetMainModules())
+    open.push_back({main, -1});
+  while (!open.empty()) {
+    const TLevel level = std::move(open.back());
+    open.pop_back();
+    const IModuleList& list = *level.List;
+    for (std::int32_t i = 0; i < list.Count(); ++i) {
+      TNode node;
+      node.Module = list.GetItem(i);
+      node.List = level.List;
+      node.Owner = level.Owner;
+      if (level.Owner >= 0)
+        node.Path = Nodes[static_cast<std::size_t>(level.Owner)].Path;
+      node.Path.push_back(node.Module->GetName());
+      const auto index = static_cast<std::int32_t>(Nodes.size());
+      NodeOf.emplace(node.Module.get(), index);
+      if (auto children = node.Module->GetModules(); children && children->Count() > 0)
+        open.push_back({children, index});
+      const IModule& m = *node.Module;
+      if (!m.GetType().empty() && !IsPort(m) && !IsSubsystem(m)) {
+        const auto* c = dynamic_cast<const TComponent*>(ComponentOfType(&Registry, m.GetType()));
+        if (!c)
+          Run.Notes.push_back("Модуль «" + ModuleLabel(node.Path) +
+                              "» не выполняется: нет компонента «" + Utf16ToUtf8(m.GetType()) +
+                              "»");
+        else if (!c->Executes)
+          Run.Notes.push_back("Модуль «" + ModuleLabel(node.Path) +
+                              "» не выполняется: компонент «" + Utf16ToUtf8(c->Info.Name) +
+                              "» только описывает модули");
+        else {
+          node.Component = c;
+          node.Outputs = Names(Params(c->GetParamOut()));
+        }
+      }
+      Nodes.push_back(std::move(node));
+    }
+    const TLinkList& links = list.GetLinks();
+    for (std::int32_t k = 0; k < links.Count(); ++k)
+      if (const TLink* link = links.Get(k).get(); link->From && link->To)
+        Into[link->To.get()].push_back(link);
+  }
+}
+
+TFound TPlanner::FromInput(std::int32_t node, const std::u16string& input) {
+  return Follow(false, node, input);
+}
+
+TFound TPlanner::FromOutput(std::int32_t node, const std::u16string& output) {
+  return Follow(true, node, output);
+}
+
+TFound TPlanner::Follow(bool output, std::int32_t node, std::u16string name) {
+  // A chain of steps without branches: input ← link ← output ← port ← ... It is followed in a
+  // loop (deep nesting needs no deep recursion), and every step on it learns where it ends.
+  std::vector<std::tuple<bool, std::int32_t, std::u16string>> steps;
+  std::set<std::tuple<bool, std::int32_t, std::u16string>> onChain;
+  TFound found;
+  bool linked = false;
+  for (;;) {
+    const auto key = std::make_tuple(output, node, name);
+    if (const auto known = Known.find(key); known != Known.end()) {
+      found = known->second;
+      break;
+    }
+    if (!onChain.insert(key).second) {
+      // Ports that feed themselves: nothing runs on the loop, and nothing comes out of it.
+      Loop = node;
+      found = {};
+      break;
+    }
+    steps.push_back(key);
+    const TNode& at = Nodes[static_cast<std::size_t>(node)];
+    const IModule& m = *at.Module;
+    if (!output) {
+      const TLink* link = nullptr;
+      if (const auto into = Into.find(&m); into != Into.end())
+        for (const TLink* l : into->second)
+          if (l->Input == name)
+            link = l;
+      if (link) {
+        const auto from = NodeOf.find(link->From.get());
+        if (from == NodeOf.end()) {
+          found = {};
+          break;
+        }
+        linked = true;
+        output = true;
+        node = from->second;
+        name = link->Output;
+        continue;
+      }
+      // Unlinked: the value typed for it, when there is one.
+      found = {};
+      for (const TInputValue& typed : m.GetInputValues())
+        if (typed.Name == name) {
+          found.HasConstant = true;
+          found.Constant = Utf16ToUtf8(typed.Value);
+        }
+      break;
+    }
+    if (at.Component) {
+      found = {};
+      const auto o = std::find(at.Outputs.begin(), at.Outputs.end(), Utf16ToUtf8(name));
+      if (o != at.Outputs.end()) {
+        found.Node = node;
+        found.Output = static_cast<std::int32_t>(o - at.Outputs.begin());
+      }
+      break;
+    }
+    if (IsInputPort(m) && name == PortValueName && at.Owner >= 0) {
+      // Into the subsystem by its port of this module's name.
+      output = false;
+      name = m.GetName();
+      node = at.Owner;
+      continue;
+    }
+    if (auto port = PortModule(m, true, name)) {
+      output = false;
+      name = std::u16string(PortValueName);
+      node = NodeOf.at(port.get());
+      continue;
+    }
+    found = {};
+    break;
+  }
+  for (const auto& step : steps)
+    Known.emplace(step, found);
+  found.FromLink = found.FromLink || linked;
+  return found;
+}
+
+bool TPlanner::Plan() {
+  // The sources of every input of every module that runs.
+  struct TIn {
+    std::string Name;
+    const TParam* Param;
+    TFound From;
+  };
+  std::vector<std::vector<TIn>> inputs(Nodes.size());
+  std::vector<std::vector<std::int32_t>> feeds(Nodes.size());
+  std::vector<std::int32_t> waiting(Nodes.size(), 0);
+  for (std::size_t n = 0; n < Nodes.size(); ++n) {
+    const TNode& node = Nodes[n];
+    if (!node.Component)
+      continue;
+    std::set<std::int32_t> sources;
+    for (const TParam* param : Params(node.Component->GetParamIn())) {
+      TIn in{Utf16ToUtf8(param->Name), param, FromInput(static_cast<std::int32_t>(n), param->Name)};
+      if (Loop >= 0) {
+        Run.Error =
+            Say("Связи образуют цикл через модуль «%s»: проект не запускается", {Label(Loop)});
+        return false;
+      }
+      if (in.From.Node < 0 && in.From.FromLink) {
+        Run.Notes.push_back("Вход «" + in.Name + "» модуля «" +
+                            Label(static_cast<std::int32_t>(n)) +
+                            "» берёт своё значение: связь к нему не ведёт от выполняемого модуля");
+        // Its own typed value, as an unlinked input's.
+        in.From = {};
+        for (const TInputValue& typed : node.Module->GetInputValues())
+          if (typed.Name == param->Name) {
+            in.From.HasConstant = true;
+            in.From.Constant = Utf16ToUtf8(typed.Value);
+          }
+      }
+      if (in.From.Node < 0 && in.From.HasConstant)
+        if (const std::string why = ValueProblem(*param, Utf8ToUtf16(in.From.Constant));
+            !why.empty()) {
+          Run.Error = Say("Модуль «%s», вход «%s»: %s",
+                          {Label(static_cast<std::int32_t>(n)), in.Name, why});
+          return false;
+        }
+      if (in.From.Node >= 0 && sources.insert(in.From.Node).second) {
+        feeds[static_cast<std::size_t>(in.From.Node)].push_back(static_cast<std::int32_t>(n));
+        ++waiting[n];
+      }
+      inputs[n].push_back(std::move(in));
+    }
+  }
+  // Each module after those that feed it, in the order found where nothing else decides.
+  std::priority_queue<std::int32_t, std::vector<std::int32_t>, std::greater<>> ready;
+  std::size_t runs = 0;
+  for (std::size_t n = 0; n < Nodes.size(); ++n)
+    if (Nodes[n].Component) {
+      ++runs;
+      if (waiting[n] == 0)
+        ready.push(static_cast<std::int32_t>(n));
+    }
+  std::vector<std::int32_t> order;
+  while (!ready.empty()) {
+    const std::int32_t n = ready.top();
+    ready.pop();
+    order.push_back(n);
+    for (const std::int32_t to : feeds[static_cast<std::size_t>(n)])
+      if (--waiting[static_cast<std::size_t>(to)] == 0)
+        ready.push(to);
+  }
+  if (order.size() != runs) {
+    // A module on the cycle: walk back along what feeds the modules left until one repeats.
+    std::int32_t at = 0;
+    while (!Nodes[static_cast<std::size_t>(at)].Component ||
+           waiting[static_cast<std::size_t>(at)] == 0)
+      ++at;
+    std::vector<char> seen(Nodes.size(), 0);
+    while (!seen[static_cast<std::size_t>(at)]) {
+      seen[static_cast<std::size_t>(at)] = 1;
+      for (const TIn& in : inputs[static_cast<std::size_t>(at)])
+        if (in.From.Node >= 0 && waiting[static_cast<std::size_t>(in.From.Node)] > 0) {
+          at = in.From.Node;
+          break;
+        }
+    }
+    Run.Error = Say("Связи образуют цикл через модуль «%s»: проект не запускается", {Label(at)});
+    return false;
+  }
+  for (const std::int32_t n : order) {
+    TNode& node = Nodes[static_cast<std::size_t>(n)];
+    TRunModule entry;
+    entry.Library = Utf16ToUtf8(node.Component->FileName);
+    entry.Label = Label(n);
+    entry.Outputs = node.Outputs;
+    for (TIn& in : inputs[static_cast<std::size_t>(n)]) {
+      TRunInput run;
+      run.Name = in.Name;
+      if (in.From.Node >= 0) {
+        run.FromModule = Nodes[static_cast<std::size_t>(in.From.Node)].Plan;
+        run.FromOutput = in.From.Output;
+      } else if (in.From.HasConstant) {
+        run.Constant = std::move(in.From.Constant);
+      } else {
+        continue; // missing from the step's text
+      }
+      entry.Inputs.push_back(std::move(run));
+    }
+    node.Plan = static_cast<std::int32_t>(Run.Plan.Modules.size());
+    Run.Plan.Modules.push_back(std::move(entry));
+    Run.Index.emplace(node.Module.get(), static_cast<std::int32_t>(Run.Modules.size()));
+    Run.Modules.push_back(node.Module);
+    Run.Lists.push_back(node.List);
+  }
+  // Values that links take from ports and boundary modules.
+  for (const auto& [module, links] : Into)
+    for (const TLink* link : links) {
+      const auto from = NodeOf.find(link->From.get());
+      if (from == NodeOf.end() || Nodes[static_cast<std::size_t>(from->second)].Component)
+        continue;
+      const TFound found = FromOutput(from->second, link->Output);
+      TProjectRun::TSource source;
+      if (found.Node >= 0) {
+        source.Module = Nodes[static_cast<std::size_t>(found.Node)].Plan;
+        source.Output = found.Output;
+      } else if (found.HasConstant) {
+        source.HasConstant = true;
+        source.Constant = found.Constant;
+      } else {
+        continue;
+      }
+      Run.Passes.emplace(std::make_pair(link->From.get(), link->Output), std::move(source));
+    }
+  return true;
+}
 
 } // namespace
 
@@ -46,153 +369,21 @@ std::int32_t TProjectRun::IndexOf(const IModule* module) const {
   return it == Index.end() ? -1 : it->second;
 }
 
+const TProjectRun::TSource* TProjectRun::PassedThrough(const IModule* module,
+                                                       const std::u16string& output) const {
+  const auto it = Passes.find({module, output});
+  return it == Passes.end() ? nullptr : &it->second;
+}
+
 TProjectRun PlanProjectRun(const TProject& project, const TComponentList& registry) {
   TProjectRun run;
-  std::vector<TLevelWalk> open;
-  if (auto main = project.GetMainModules())
-    open.push_back({main, {}});
-  while (!open.empty()) {
-    TLevelWalk level = std::move(open.back());
-    open.pop_back();
-    const IModuleList& list = *level.List;
-    const std::int32_t n = list.Count();
-    // The modules of this list that run, with their components.
-    std::vector<const TComponent*> components(static_cast<std::size_t>(n), nullptr);
-    std::vector<std::vector<std::u16string>> paths(static_cast<std::size_t>(n));
-    for (std::int32_t i = 0; i < n; ++i) {
-      const std::shared_ptr<IModule> m = list.GetItem(i);
-      auto& path = paths[static_cast<std::size_t>(i)];
-      path = level.Path;
-      path.push_back(m->GetName());
-      if (auto children = m->GetModules(); children && children->Count() > 0)
-        open.push_back({children, path});
-      if (m->GetType().empty())
-        continue;
-      const auto* c = dynamic_cast<const TComponent*>(ComponentOfType(&registry, m->GetType()));
-      if (!c)
-        run.Notes.push_back("Модуль «" + ModuleLabel(path) + "» не выполняется: нет компонента «" +
-                            Utf16ToUtf8(m->GetType()) + "»");
-      else if (!c->Executes)
-        run.Notes.push_back("Модуль «" + ModuleLabel(path) + "» не выполняется: компонент «" +
-                            Utf16ToUtf8(c->Info.Name) + "» только описывает модули");
-      else
-        components[static_cast<std::size_t>(i)] = c;
-    }
-    // The links between modules that run, by target.
-    std::unordered_map<const IModule*, std::int32_t> index;
-    for (std::int32_t i = 0; i < n; ++i)
-      index.emplace(list.GetItem(i).get(), i);
-    const TLinkList& links = list.GetLinks();
-    std::vector<std::vector<std::int32_t>> feeds(static_cast<std::size_t>(n)); // i -> targets
-    std::vector<std::int32_t> waiting(static_cast<std::size_t>(n), 0);
-    std::vector<std::vector<const TLink*>> into(static_cast<std::size_t>(n));
-    for (std::int32_t k = 0; k < links.Count(); ++k) {
-      const TLink& link = *links.Get(k);
-      if (!link.From || !link.To || !index.contains(link.From.get()) ||
-          !index.contains(link.To.get()))
-        continue;
-      const std::int32_t from = index.at(link.From.get());
-      const std::int32_t to = index.at(link.To.get());
-      const TComponent* target = components[static_cast<std::size_t>(to)];
-      const TComponent* source = components[static_cast<std::size_t>(from)];
-      if (!target)
-        continue;
-      const std::vector<std::string> inputs = Names(target->GetParamIn());
-      if (std::find(inputs.begin(), inputs.end(), Utf16ToUtf8(link.Input)) == inputs.end())
-        continue; // a link to an input the component no longer has feeds nothing
-      if (source) {
-        const std::vector<std::string> outputs = Names(source->GetParamOut());
-        if (std::find(outputs.begin(), outputs.end(), Utf16ToUtf8(link.Output)) == outputs.end())
-          source = nullptr;
-      }
-      if (!source) {
-        run.Notes.push_back("Вход «" + Utf16ToUtf8(link.Input) + "» модуля «" +
-                            ModuleLabel(paths[static_cast<std::size_t>(to)]) +
-                            "» берёт своё значение: связь к нему не ведёт от выполняемого модуля");
-        continue;
-      }
-      feeds[static_cast<std::size_t>(from)].push_back(to);
-      ++waiting[static_cast<std::size_t>(to)];
-      into[static_cast<std::size_t>(to)].push_back(&link);
-    }
-    // Each module after those that feed it, in list order where nothing else decides.
-    std::vector<std::int32_t> order, ready;
-    for (std::int32_t i = n - 1; i >= 0; --i)
-      if (components[static_cast<std::size_t>(i)] && waiting[static_cast<std::size_t>(i)] == 0)
-        ready.push_back(i);
-    while (!ready.empty()) {
-      const std::int32_t i = ready.back();
-      ready.pop_back();
-      order.push_back(i);
-      for (const std::int32_t to : feeds[static_cast<std::size_t>(i)])
-        if (--waiting[static_cast<std::size_t>(to)] == 0)
-          ready.push_back(to);
-    }
-    const auto runs = std::count_if(components.begin(), components.end(),
-                                    [](const TComponent* c) { return c != nullptr; });
-    if (static_cast<std::ptrdiff_t>(order.size()) != runs) {
-      // A module on the cycle: walk back along links among the modules left until one repeats.
-      std::int32_t at = 0;
-      while (!components[static_cast<std::size_t>(at)] ||
-             waiting[static_cast<std::size_t>(at)] == 0)
-        ++at;
-      std::vector<char> seen(static_cast<std::size_t>(n), 0);
-      while (!seen[static_cast<std::size_t>(at)]) {
-        seen[static_cast<std::size_t>(at)] = 1;
-        for (const TLink* link : into[static_cast<std::size_t>(at)]) {
-          const std::int32_t from = index.at(link->From.get());
-          if (waiting[static_cast<std::size_t>(from)] > 0) {
-            at = from;
-            break;
-          }
-        }
-      }
-      run.Error = Say("Связи образуют цикл через модуль «%s»: проект не запускается",
-                      {ModuleLabel(paths[static_cast<std::size_t>(at)])});
-      return run;
-    }
-    // The plan's entries for this list, in order.
-    std::vector<std::int32_t> planIndex(static_cast<std::size_t>(n), -1);
-    for (const std::int32_t i : order) {
-      const std::shared_ptr<IModule> m = list.GetItem(i);
-      const TComponent& c = *components[static_cast<std::size_t>(i)];
-      TRunModule entry;
-      entry.Library = Utf16ToUtf8(c.FileName);
-      entry.Label = ModuleLabel(paths[static_cast<std::size_t>(i)]);
-      entry.Outputs = Names(c.GetParamOut());
-      for (const std::string& input : Names(c.GetParamIn())) {
-        const std::u16string name = Utf8ToUtf16(input);
-        TRunInput in;
-        in.Name = input;
-        const TLink* link = nullptr;
-        for (const TLink* l : into[static_cast<std::size_t>(i)])
-          if (l->Input == name)
-            link = l;
-        if (link) {
-          const std::int32_t from = index.at(link->From.get());
-          const std::vector<std::string>& outputs =
-              run.Plan.Modules[static_cast<std::size_t>(planIndex[static_cast<std::size_t>(from)])]
-                  .Outputs;
-          const auto out = std::find(outputs.begin(), outputs.end(), Utf16ToUtf8(link->Output));
-          in.FromModule = planIndex[static_cast<std::size_t>(from)];
-          in.FromOutput = static_cast<std::int32_t>(out - outputs.begin());
-        } else {
-          const auto& values = m->GetInputValues();
-          const auto typed = std::find_if(values.begin(), values.end(),
-                                          [&](const TInputValue& v) { return v.Name == name; });
-          if (typed == values.end())
-            continue; // missing from the step's text
-          in.Constant = Utf16ToUtf8(typed->Value);
-        }
-        entry.Inputs.push_back(std::move(in));
-      }
-      planIndex[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(run.Plan.Modules.size());
-      run.Plan.Modules.push_back(std::move(entry));
-      run.Index.emplace(m.get(), static_cast<std::int32_t>(run.Modules.size()));
-      run.Modules.push_back(m);
-      run.Lists.push_back(level.List);
-    }
+  TPlanner planner(project, registry, run);
+  run.Ok = planner.Plan();
+  if (!run.Ok) {
+    run.Plan.Modules.clear();
+    run.Modules.clear();
+    run.Lists.clear();
+    run.Index.clear();
   }
-  run.Ok = true;
   return run;
 }

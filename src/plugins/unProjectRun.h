@@ -2,6 +2,7 @@
 
 #include "plugins/unRunPlan.h"
 
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -26,12 +27,30 @@ struct TProjectRun {
   // The plan index of a project module, or -1.
   std::int32_t IndexOf(const IModule* module) const;
   std::unordered_map<const IModule*, std::int32_t> Index;
+
+  // Where the value of an output of a module that does not run itself comes from: a port of a
+  // subsystem, or the value of an "@input" module inside one. A module's output of the plan, or
+  // a constant (the value typed for the port the value enters by).
+  struct TSource {
+    std::int32_t Module = -1; // plan index; -1: Constant, or nothing when !HasConstant
+    std::int32_t Output = -1;
+    bool HasConstant = false;
+    std::string Constant;
+  };
+  // For the outputs links start from: null when the output is no such pass-through or gets
+  // nothing.
+  const TSource* PassedThrough(const IModule* module, const std::u16string& output) const;
+  std::map<std::pair<const IModule*, std::u16string>, TSource> Passes;
 };
 
 // Plans a run of every module, on every level, whose component can run: each module after those
 // that feed it; a linked input takes the feeding output, an unlinked one the value typed for it.
-// A module whose component is missing or a description only is left out with a note (inputs it
-// fed take their typed values). A cycle of links is refused.
+// Levels are flattened: a value that enters a subsystem's port leaves its "@input" module inside
+// in the same tick, and one that reaches an "@output" module leaves the subsystem's port of that
+// name; an unlinked port gives the value typed for it on the subsystem. A module whose component
+// is missing or a description only is left out with a note (inputs it fed take their typed
+// values). A cycle of links, through subsystems too, is refused, and so is a typed value that
+// does not read as its input's type.
 TProjectRun PlanProjectRun(const TProject& project, const TComponentList& registry);
 
 // How messages and watches name a module: the names from below the main module down to it,

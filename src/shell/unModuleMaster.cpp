@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -67,6 +68,7 @@ TFormModuleMaster::TFormModuleMaster(QWidget* owner) : QDialog(owner) {
   btCancel->setObjectName("btCancel");
   btCancel->setGeometry(332 - 8 - 75, RowTop + 5 * RowStep + 6, 75, 25);
   connect(btType, &QPushButton::clicked, this, &TFormModuleMaster::btTypeClick);
+  connect(cbType, qOverload<int>(&QComboBox::activated), this, &TFormModuleMaster::TypeChosen);
   connect(btOk, &QPushButton::clicked, this, &TFormModuleMaster::btOkClick);
   connect(btCancel, &QPushButton::clicked, this, [this] { done(2); });
 
@@ -94,6 +96,26 @@ void TFormModuleMaster::SetComponents(TComponentList* components) {
   FillFields();
 }
 
+void TFormModuleMaster::SetLibrary(const QStringList& files) {
+  Library = files;
+  FillFields();
+}
+
+void TFormModuleMaster::TypeChosen(int index) {
+  if (index < 0 || edName->text() != Proposed || !ProposeName)
+    return;
+  const QVariant data = cbType->itemData(index);
+  QString stem;
+  if (data.isValid() && data.toString().startsWith("library:"))
+    stem = QFileInfo(data.toString().mid(8)).completeBaseName();
+  else if (Components && index < Components->Count())
+    stem = ToQString(Components->GetComponent(index)->GetInfo().Name);
+  if (stem.isEmpty())
+    return;
+  Proposed = ProposeName(stem);
+  edName->setText(Proposed);
+}
+
 void TFormModuleMaster::ClearFields() {
   for (QLineEdit* e : {edName, edDescription, edPositionX, edPositionY, edHeight, edWidth})
     e->clear();
@@ -107,11 +129,16 @@ void TFormModuleMaster::FillFields() {
   if (Components)
     for (std::int32_t i = 0; i < Components->Count(); ++i)
       cbType->addItem(ToQString(Components->GetComponent(i)->GetFileName()));
+  for (const QString& file : Library)
+    cbType->addItem(QCoreApplication::translate("TFormModuleMaster", "Подсистема: %1")
+                        .arg(QFileInfo(file).completeBaseName()),
+                    QString("library:" + file));
   cbType->setCurrentIndex(-1);
   if (!Shown)
     return;
   // Until OK reads the fields, the values are those shown.
   Result = *Shown;
+  Proposed = Shown->Name;
   edName->setText(Shown->Name);
   edDescription->setText(Shown->Description);
   edPositionX->setText(Shown->PositionX);
@@ -140,9 +167,25 @@ void TFormModuleMaster::btTypeClick() {
 
 void TFormModuleMaster::btOkClick() {
   Result = {edName->text(),      edDescription->text(), cbType->currentText(), edPositionX->text(),
-            edPositionY->text(), edHeight->text(),      edWidth->text()};
+            edPositionY->text(), edHeight->text(),      edWidth->text(),       {}};
+  // A library entry chosen (and shown as it was offered): its file is inserted, no type given.
+  if (const int index = cbType->currentIndex();
+      index >= 0 && cbType->itemText(index) == cbType->currentText())
+    if (const QVariant data = cbType->itemData(index);
+        data.isValid() && data.toString().startsWith("library:")) {
+      Result.Library = data.toString().mid(8);
+      Result.Type.clear();
+    }
   if (!Shown) {
     done(1);
+    return;
+  }
+  // A name another module of the level has is refused.
+  if (const QString why = NameRefusal ? NameRefusal(edName->text()) : QString(); !why.isEmpty()) {
+    if (ShowMessage)
+      ShowMessage(why);
+    edName->setFocus();
+    edName->selectAll();
     return;
   }
   // Every number is checked before the dialog closes; the first one refused is focused.

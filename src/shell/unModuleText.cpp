@@ -13,7 +13,8 @@ TModuleText TModuleText::Of(const IModule& module) {
           QString::number(module.GetPosition().X),
           QString::number(module.GetPosition().Y),
           QString::number(module.GetHeight()),
-          QString::number(module.GetWidth())};
+          QString::number(module.GetWidth()),
+          {}};
 }
 
 bool IsNumberField(const QString& field) {

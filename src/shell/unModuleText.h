@@ -10,6 +10,8 @@ class IModule;
 // A module's values as the user gives them: the wizard's fields, the grid's rows.
 struct TModuleText {
   QString Name, Description, Type, PositionX, PositionY, Height, Width;
+  // A subsystem of the user's library chosen instead of a type: its file, whose copy is inserted.
+  QString Library;
 
   static TModuleText Of(const IModule& module);
   friend bool operator==(const TModuleText&, const TModuleText&) = default;

@@ -57,7 +57,8 @@ TEST(Cli, CheckCountsModulesAtEveryDepth) {
                      "Depth 2: 1 module(s)\n"
                      "Depth 3: 2 module(s)\n"
                      "Modules: 5\n"
-                     "Deepest level: 3\n");
+                     "Deepest level: 3\n"
+                     "Ports: 0\n");
 }
 
 TEST(Cli, CheckOfADamagedFilePrintsTheReasonAndFails) {
@@ -235,6 +236,7 @@ TEST(Cli, CheckCountsLinksAndNamesEveryOneThatDoesNotResolve) {
                      "Depth 1: 3 module(s)\n"
                      "Modules: 3\n"
                      "Deepest level: 1\n"
+                     "Ports: 0\n"
                      "Links of Main: 4\n"
                      "Link 1 of Main: no output \"Total\" on module 1 (Adder2)\n"
                      "Link 2 of Main: no module \"7\" at the output's end\n"
@@ -455,13 +457,13 @@ TEST(Cli, AnInterruptedRunStopsAndSaysHowFarItCame) {
 TEST(Cli, ControlCharactersFromFilesArePrintedEscapedSoNoRowCanBeForged) {
   TTempFolder folder;
   const std::string prefix = "XDG_CACHE_HOME=" + folder.Path.string() + " ";
-  // A typed value with a tab, a line feed, an escape and a backslash in it.
+  // A typed value with a tab, a line feed, an escape and a backslash in it: no number, so the run
+  // is refused naming module and input, the value escaped.
   const std::string file = RampProject(folder, "1&#9;2&#10;3&#27;[31m\\");
   const TRun run = RunCli("project run " + file + " --ticks 1 --rate 0 --watch 'Add, 1.B'", prefix);
-  EXPECT_EQ(run.Code, 0) << run.Out;
-  EXPECT_EQ(run.Out, "tick\tAdd, 1.B\n"
-                     "1\t1\\t2\\n3\\x1b[31m\\\\\n"
-                     "zu-cli: 1 tick(s) of 2 module(s)\n");
+  EXPECT_EQ(run.Code, 1) << run.Out;
+  EXPECT_EQ(run.Out, "zu-cli: Модуль «Add, 1», вход «B»: «1\\t2\\n3\\x1b[31m\\\\» — не число "
+                     "(double)\n");
   // The same in a project's name.
   const std::string named = (folder.Path / "named.xml").string();
   WriteBytes(Utf8ToUtf16(named), "<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n"

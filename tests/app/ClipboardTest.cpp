@@ -100,7 +100,8 @@ TEST_F(ClipboardTest, PasteIsOneStepThatUndoesExactlyAndAtAPointCentresThere) {
   EXPECT_EQ(SavedText(), selected);
   EXPECT_EQ(Focused(), "C");
   Trigger("miRedo");
-  EXPECT_EQ(Focused(), "AB");
+  // The copies take the first free names of their stems.
+  EXPECT_EQ(Focused(), "A1B1");
   EXPECT_EQ(Modules()->Count(), 5);
 }
 
@@ -126,9 +127,9 @@ TEST_F(ClipboardTest, DuplicateCopiesBesideTheOriginalsWithoutTheClipboard) {
   Document()->Select(M[1]);
   Trigger("miDuplicate");
   ASSERT_EQ(Modules()->Count(), 4);
-  EXPECT_EQ(Modules()->GetItem(3)->GetName(), u"B");
+  EXPECT_EQ(Modules()->GetItem(3)->GetName(), u"B1");
   EXPECT_EQ(Modules()->GetItem(3)->GetPosition(), (TPoint{270, 120}));
-  EXPECT_EQ(Focused(), "B");
+  EXPECT_EQ(Focused(), "B1");
   EXPECT_EQ(Document()->Selected(), Modules()->GetItem(3));
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
   // Nothing selected: the items that need a selection are off.

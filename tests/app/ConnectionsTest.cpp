@@ -1,4 +1,5 @@
 #include "canvas/unProgrammingImage.h"
+#include "canvas/unQtStrings.h"
 #include "model/unLinkDraw.h"
 #include "model/unLinkList.h"
 #include "model/unProject.h"
@@ -205,8 +206,10 @@ TEST_F(ConnectionsTest, ALinkIsSelectedByAClickNearItDeletedAndBroughtBack) {
   QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(on.X, on.Y + 3));
   EXPECT_EQ(Window->GetDocument()->SelectedLink(), link);
   EXPECT_EQ(Window->GetDocument()->Selected(), nullptr);
-  EXPECT_EQ(GridValue(*Window, "From"), "Module.Signal");
-  EXPECT_EQ(GridValue(*Window, "To"), "Module.A");
+  // Each new module took a free name of its own.
+  EXPECT_EQ(GridValue(*Window, "From"), ToQString(generator->GetName()) + ".Signal");
+  EXPECT_EQ(GridValue(*Window, "To"), ToQString(adder->GetName()) + ".A");
+  EXPECT_NE(generator->GetName(), adder->GetName());
   EXPECT_TRUE(Window->findChild<QAction*>("miDelete")->isEnabled());
   // Drawn wider when selected: the pixel beside the curve is blue too.
   EXPECT_EQ(QColor(canvas->Picture().pixel(on.X, on.Y + 1)), QColor(Qt::blue));
@@ -335,7 +338,7 @@ TEST_F(ConnectionsTest, ASelectedLinkStaysSelectedThroughChangesThatKeepIt) {
   EXPECT_EQ(document->SelectedLink(), first);
   Trigger("miUndo");
   EXPECT_EQ(document->SelectedLink(), first);
-  EXPECT_EQ(GridValue(*Window, "To"), "Module.A");
+  EXPECT_EQ(GridValue(*Window, "To"), ToQString(adder->GetName()) + ".A");
   // Undoing the first link itself forgets it.
   Trigger("miUndo");
   EXPECT_EQ(document->SelectedLink(), nullptr);

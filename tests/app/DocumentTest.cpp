@@ -95,7 +95,7 @@ public:
   }
   static TModuleText Text(const char* name, const char* x, const char* y, const char* h,
                           const char* w, const char* type = "") {
-    return {name, "", type, x, y, h, w};
+    return {name, "", type, x, y, h, w, {}};
   }
 
   TFakeRegistry Registry;
@@ -352,7 +352,7 @@ TEST_F(DocumentTest, EditsCarryTheSelectionAlong) {
   Doc.GetUndoStack()->undo();
   EXPECT_EQ(Selected(), "C");
   ASSERT_TRUE(Doc.PasteText(CopyModules(*Modules(), {M[0], M[1]}), {20, 20}).Ok);
-  EXPECT_EQ(Selected(), "AB");
+  EXPECT_EQ(Selected(), "A1B1"); // the first free names of their stems
   EXPECT_EQ(Doc.Selection().size(), 2u);
   EXPECT_NE(Doc.Selection()[0], M[0]);
   EXPECT_EQ(Modules()->GetLinks().Count(), 2); // the link between them came along

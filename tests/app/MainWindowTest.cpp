@@ -125,9 +125,9 @@ TEST_F(MainWindowTest, MenuHasEveryItemWithItsCaption) {
   // Every item of a menu has its own mnemonic.
   EXPECT_EQ(QSet<QString>(fileKeys.begin(), fileKeys.end()).size(), fileKeys.size());
   EXPECT_FALSE(fileKeys.contains(""));
-  EXPECT_EQ(file,
-            (QStringList{"New", "Open Project...", "Recent Projects", "Save Project",
-                         "Save Project As...", "Export Picture...", "-", "Settings", "-", "Exit"}));
+  EXPECT_EQ(file, (QStringList{"New", "Open Project...", "Recent Projects", "Save Project",
+                               "Save Project As...", "Export Picture...", "Export Module...", "-",
+                               "Settings", "-", "Exit"}));
   EXPECT_EQ(Window->windowTitle(), "Kven.ZU.Programming");
 }
 
@@ -153,7 +153,9 @@ TEST_F(MainWindowTest, StartsWithoutAProject) {
   EXPECT_EQ(Script.FileDialogs, 0);
   EXPECT_TRUE(Script.Errors.isEmpty());
   // Items that need a selection or a level below the main one are off from the start.
-  for (const char* item : {"miDelete", "miOpenModule", "miUp", "miCut", "miCopy", "miDuplicate"})
+  for (const char* item :
+       {"miDelete", "miOpenModule", "miUp", "miCut", "miCopy", "miDuplicate", "miNewInputPort",
+        "miNewOutputPort", "miMakeSubsystem", "miExplode", "miExportModule"})
     EXPECT_FALSE(Window->findChild<QAction*>(item)->isEnabled()) << item;
   EXPECT_FALSE(Window->findChild<QLabel*>("LevelPath")->isVisible());
 }
@@ -296,10 +298,13 @@ TEST_F(MainWindowTest, NewModuleAddsADefaultModule) {
   Trigger("miNewModule");
   auto modules = Window->GetProject()->GetMainModules();
   ASSERT_EQ(modules->Count(), 2);
-  EXPECT_EQ(modules->GetItem(1)->GetName(), u"Module");
+  // The first free name, at a free place: not on the module there is.
+  EXPECT_EQ(modules->GetItem(1)->GetName(), u"Module2");
+  EXPECT_FALSE(modules->GetItem(0)->HitTest(modules->GetItem(1)->GetPosition().X,
+                                            modules->GetItem(1)->GetPosition().Y));
   EXPECT_EQ(Tree()->topLevelItem(0)->childCount(), 2);
   Trigger("miRefresh");
-  EXPECT_EQ(Tree()->topLevelItem(0)->child(1)->text(0), "Module");
+  EXPECT_EQ(Tree()->topLevelItem(0)->child(1)->text(0), "Module2");
 }
 
 TEST_F(MainWindowTest, EveryShortcutOfEveryMenuIsItsItemsAloneAndTriggersIt) {

@@ -9,6 +9,7 @@
 #include "xml/XmlTestSupport.h"
 
 #include <QAction>
+#include <QStatusBar>
 #include <QUndoStack>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -147,10 +148,13 @@ TEST_F(ManyModulesTest, TheGridShowsWhatTheSelectionSharesAndWritesToAllInOneSte
   EXPECT_EQ(M[2]->GetWidth(), 80);
   EXPECT_EQ(M[1]->GetWidth(), 60);
   ASSERT_EQ(Window->GetUndoStack()->count(), 1);
+  // One name is never given to several modules of a level.
   SetGridText(*Window, "Name", "Same");
-  EXPECT_EQ(M[0]->GetName(), u"Same");
-  EXPECT_EQ(M[2]->GetName(), u"Same");
-  EXPECT_EQ(GridValue(*Window, "Name"), "Same");
+  EXPECT_EQ(M[0]->GetName(), u"A");
+  EXPECT_EQ(M[2]->GetName(), u"C");
+  EXPECT_EQ(GridValue(*Window, "Name"), "");
+  EXPECT_TRUE(Window->statusBar()->currentMessage().contains("Same"));
+  SetGridText(*Window, "Description", "Same");
   // A refused value changes none of them and shows the shared value again.
   SetGridText(*Window, "Height", "0");
   EXPECT_EQ(GridValue(*Window, "Height"), "60");
@@ -158,8 +162,7 @@ TEST_F(ManyModulesTest, TheGridShowsWhatTheSelectionSharesAndWritesToAllInOneSte
   EXPECT_EQ(Window->GetUndoStack()->count(), 2);
   Trigger("miUndo");
   Trigger("miUndo");
-  EXPECT_EQ(M[0]->GetName(), u"A");
-  EXPECT_EQ(M[2]->GetName(), u"C");
+  EXPECT_EQ(M[0]->GetDescription(), M[1]->GetDescription());
   EXPECT_EQ(M[0]->GetWidth(), 60);
   EXPECT_EQ(M[2]->GetWidth(), 60);
   EXPECT_EQ(Focused(), "AC");

@@ -98,6 +98,7 @@ int ChooseFirstComponent(QDialog& dialog) {
   master->findChild<QComboBox*>("cbType")->setCurrentIndex(0);
   master->findChild<QLineEdit*>("edName")->setText("Sum");
   master->findChild<QLineEdit*>("edPositionX")->setText("200");
+  master->findChild<QLineEdit*>("edPositionY")->setText("100");
   master->btOkClick();
   return master->result();
 }

@@ -70,7 +70,7 @@ TEST_F(ModuleMasterTest, OkGivesEveryFieldAndLeavesTheModuleAlone) {
   Master.btOkClick();
   EXPECT_EQ(Master.result(), 1);
   const TModuleText expected{
-      "Sum", "adds", QString::fromStdString(Samples + "Comparator.so"), "10", "$14", "30", "1"};
+      "Sum", "adds", QString::fromStdString(Samples + "Comparator.so"), "10", "$14", "30", "1", {}};
   EXPECT_EQ(Master.Values(), expected);
   // The document applies them, not the wizard.
   EXPECT_EQ(Module->GetName(), u"Module");

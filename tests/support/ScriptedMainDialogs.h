@@ -38,6 +38,9 @@ public:
   std::optional<QString> ChooseOpenFile() override { return File(); }
   std::optional<QString> ChooseSaveFile() override { return File(); }
   std::optional<QString> ChooseExportFile() override { return File(); }
+  std::optional<QString> ChooseModuleFile(const QString&, const QString&) override {
+    return File();
+  }
   std::optional<QString> AskText(const QString& label, const QString&) override {
     Script.Asked << label;
     if (Script.Texts.empty())
