@@ -1,6 +1,7 @@
 #include "xml/XmlTestSupport.h"
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -428,13 +429,25 @@ TEST(Cli, RunEndsWithTheMessageOfAModuleThatFailed) {
   }
 }
 
+namespace {
+
+// Shell words that wait (up to 5 s) until the process $pid catches the signal: a signal sent
+// before it set its handler would meet the one a background job starts with (ignored).
+std::string WhenCatching(int signal) {
+  return "for i in $(seq 500); do m=$(grep SigCgt /proc/$pid/status 2>/dev/null | cut -f2); "
+         "[ -n \"$m\" ] && [ $(( 0x$m >> " +
+         std::to_string(signal - 1) + " & 1 )) = 1 ] && break; sleep 0.01; done; ";
+}
+
+} // namespace
+
 TEST(Cli, ASlowPaceIsKeptNotRunAsFastAsPossible) {
   TTempFolder folder;
   const std::string file = RampProject(folder);
   // Once in 2 500 s: the first tick at once, the second not within the half second given.
   const std::string command = "XDG_CACHE_HOME=" + folder.Path.string() + " " + std::string(ZU_CLI) +
-                              " project run " + file +
-                              " --rate 0.0004 2>&1 & pid=$!; sleep 0.5; kill -INT $pid; wait $pid";
+                              " project run " + file + " --rate 0.0004 2>&1 & pid=$!; " +
+                              WhenCatching(SIGINT) + "sleep 0.5; kill -INT $pid; wait $pid";
   EXPECT_EQ(ShellOutput(command), "zu-cli: 1 tick(s) of 2 module(s)\n");
 }
 
@@ -442,9 +455,11 @@ TEST(Cli, AnInterruptedRunStopsAndSaysHowFarItCame) {
   TTempFolder folder;
   const std::string file = RampProject(folder);
   for (const char* signal : {"INT", "TERM"}) {
-    const std::string command =
-        "XDG_CACHE_HOME=" + folder.Path.string() + " " + std::string(ZU_CLI) + " project run " +
-        file + " --rate 100 2>&1 & pid=$!; sleep 0.5; kill -" + signal + " $pid; wait $pid";
+    const std::string command = "XDG_CACHE_HOME=" + folder.Path.string() + " " +
+                                std::string(ZU_CLI) + " project run " + file +
+                                " --rate 100 2>&1 & pid=$!; " +
+                                WhenCatching(std::string(signal) == "INT" ? SIGINT : SIGTERM) +
+                                "sleep 0.5; kill -" + signal + " $pid; wait $pid";
     int status = -1;
     const std::string out = ShellOutput(command, &status);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << signal << ": " << out;
