@@ -123,8 +123,16 @@ std::optional<std::string> TRunControl::Value(const IModule& module, bool output
   if (!Running())
     return std::nullopt;
   const std::int32_t index = Plan.IndexOf(&module);
-  if (index < 0)
-    return std::nullopt;
+  if (index < 0) {
+    // A subsystem's port, or a boundary module's value: what feeds it.
+    const TProjectRun::TSource* source = output ? Plan.PassedThrough(&module, name) : nullptr;
+    if (!source)
+      return std::nullopt;
+    if (source->Module < 0)
+      return source->Constant;
+    return Runner->GetValues()[static_cast<std::size_t>(source->Module)]
+                              [static_cast<std::size_t>(source->Output)];
+  }
   const TRunModule& entry = Plan.Plan.Modules[static_cast<std::size_t>(index)];
   const std::string wanted = Utf16ToUtf8(name);
   const auto& values = Runner->GetValues();

@@ -447,6 +447,20 @@ bool WatchColumn(const std::string& watched, TProjectRun& run, TColumn& column, 
     run.Plan.Watch.push_back(watch);
     return true;
   }
+  // A port of a subsystem, or the value of a boundary module: where its value comes from.
+  if (const auto other = run.Others.find(label); other != run.Others.end()) {
+    if (const TProjectRun::TSource* source = run.PassedThrough(other->second, Utf8ToUtf16(param))) {
+      if (source->Module < 0) {
+        column.Constant = source->Constant;
+        return true;
+      }
+      column.Watch = static_cast<std::int32_t>(run.Plan.Watch.size());
+      run.Plan.Watch.push_back({source->Module, source->Output});
+      return true;
+    }
+    why = "module \"" + label + "\" has no parameter \"" + param + "\" with a value";
+    return false;
+  }
   why = "no module \"" + label + "\" runs in the project";
   return false;
 }

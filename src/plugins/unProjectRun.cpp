@@ -124,6 +124,8 @@ void TPlanner::Walk(const TProject& project) {
           node.Outputs = Names(Params(c->GetParamOut()));
         }
       }
+      if (!node.Component)
+        Run.Others.emplace(ModuleLabel(node.Path), node.Module.get());
       Nodes.push_back(std::move(node));
     }
     const TLinkList& links = list.GetLinks();
@@ -243,7 +245,7 @@ bool TPlanner::Plan() {
             Say("Связи образуют цикл через модуль «%s»: проект не запускается", {Label(Loop)});
         return false;
       }
-      if (in.From.Node < 0 && in.From.FromLink) {
+      if (in.From.Node < 0 && !in.From.HasConstant && in.From.FromLink) {
         Run.Notes.push_back("Вход «" + in.Name + "» модуля «" +
                             Label(static_cast<std::int32_t>(n)) +
                             "» берёт своё значение: связь к нему не ведёт от выполняемого модуля");

@@ -41,6 +41,8 @@ struct TProjectRun {
   // nothing.
   const TSource* PassedThrough(const IModule* module, const std::u16string& output) const;
   std::map<std::pair<const IModule*, std::u16string>, TSource> Passes;
+  // The modules that do not run themselves (subsystems, boundary modules), by their labels.
+  std::map<std::string, const IModule*> Others;
 };
 
 // Plans a run of every module, on every level, whose component can run: each module after those

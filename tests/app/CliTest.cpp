@@ -488,3 +488,130 @@ TEST(Cli, ControlCharactersFromFilesArePrintedEscapedSoNoRowCanBeForged) {
   const TRun check = RunCli("project check " + named, prefix);
   EXPECT_TRUE(check.Out.starts_with("Project: P\\nModules: 99\n")) << check.Out;
 }
+
+namespace {
+
+// A generator's ramp (0, 0.25, 0.5, 0.75, ...) through a subsystem "Filter" that adds 10 (its
+// input port "In", an adder, its output port "Out") into a recorder; `more` goes into Filter's
+// level after its links, `main` after the main level's links.
+std::string FilterProject(const TTempFolder& folder, const std::string& more = "",
+                          const std::string& mainMore = "", const std::string& gain = "10") {
+  const std::string file = (folder.Path / "filter.zuproj").string();
+  const std::string bin = std::string(ZU_SAMPLES) + "/";
+  WriteBytes(Utf8ToUtf16(file),
+             "<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n<Kven_ZU_Programming_Project>"
+             "<Name>Filtered</Name><ModuleMain><Name>Main</Name><Modules><Count>3</Count>"
+             "<Module0><Name>Gen1</Name><Type>" +
+                 bin +
+                 "SignalGenerator.so</Type><Inputs><Count>2</Count><Input0><Name>Period</Name>"
+                 "<Value>4</Value></Input0><Input1><Name>Waveform</Name><Value>3</Value></Input1>"
+                 "</Inputs></Module0>"
+                 "<Module1><Name>Filter</Name><Modules><Count>3</Count>"
+                 "<Module0><Name>In</Name><Type>@input</Type></Module0>"
+                 "<Module1><Name>Add</Name><Type>" +
+                 bin + "Adder.so</Type><Inputs><Count>1</Count><Input0><Name>B</Name><Value>" +
+                 gain +
+                 "</Value></Input0></Inputs></Module1>"
+                 "<Module2><Name>Out</Name><Type>@output</Type></Module2></Modules>"
+                 "<Links><Count>2</Count><Link0><From>0</From><Output>Value</Output><To>1</To>"
+                 "<Input>A</Input></Link0><Link1><From>1</From><Output>Sum</Output><To>2</To>"
+                 "<Input>Value</Input></Link1></Links>" +
+                 more +
+                 "</Module1>"
+                 "<Module2><Name>Rec1</Name><Type>" +
+                 bin +
+                 "Recorder.so</Type></Module2></Modules>"
+                 "<Links><Count>2</Count><Link0><From>0</From><Output>Signal</Output><To>1</To>"
+                 "<Input>In</Input></Link0><Link1><From>1</From><Output>Out</Output><To>2</To>"
+                 "<Input>Value</Input></Link1></Links>" +
+                 mainMore + "</ModuleMain></Kven_ZU_Programming_Project>\n");
+  return file;
+}
+
+} // namespace
+
+TEST(Cli, ARunFlattensSubsystemsAValueLeavesAPortInTheTickItEnters) {
+  TTempFolder folder;
+  const std::string prefix = "XDG_CACHE_HOME=" + folder.Path.string() + " ";
+  const std::string file = FilterProject(folder);
+  const TRun run = RunCli("project run " + file +
+                              " --ticks 4 --rate 0 --watch Gen1.Signal --watch Filter/Add.Sum "
+                              "--watch Filter.Out --watch Rec1.Last --watch Filter/In.Value",
+                          prefix);
+  EXPECT_EQ(run.Code, 0) << run.Out;
+  EXPECT_EQ(run.Out, "tick\tGen1.Signal\tFilter/Add.Sum\tFilter.Out\tRec1.Last\tFilter/In.Value\n"
+                     "1\t0\t10\t10\t10\t0\n"
+                     "2\t0.25\t10.25\t10.25\t10.25\t0.25\n"
+                     "3\t0.5\t10.5\t10.5\t10.5\t0.5\n"
+                     "4\t0.75\t10.75\t10.75\t10.75\t0.75\n"
+                     "zu-cli: 4 tick(s) of 3 module(s)\n");
+}
+
+TEST(Cli, AnUnlinkedPortTakesTheValueTypedForItOnTheSubsystem) {
+  TTempFolder folder;
+  const std::string prefix = "XDG_CACHE_HOME=" + folder.Path.string() + " ";
+  // Without the link into its port "In", the subsystem's own value for "In" enters.
+  std::string text = ReadBytes(Utf8ToUtf16(FilterProject(folder)));
+  const std::string links = "<Links><Count>2</Count><Link0><From>0</From><Output>Signal</Output>"
+                            "<To>1</To><Input>In</Input></Link0><Link1>";
+  ASSERT_NE(text.find(links), std::string::npos);
+  text.replace(text.find(links), links.size(), "<Links><Count>1</Count><Link0>");
+  text.replace(text.rfind("</Link1></Links>"), 16, "</Link0></Links>");
+  text.insert(text.find("</Module1><Module2><Name>Rec1"),
+              "<Inputs><Count>1</Count><Input0><Name>In</Name><Value>5</Value></Input0></Inputs>");
+  const std::string file = (folder.Path / "unlinked.zuproj").string();
+  WriteBytes(Utf8ToUtf16(file), text);
+  const TRun run = RunCli("project run " + file + " --ticks 1 --rate 0 --watch Rec1.Last", prefix);
+  EXPECT_EQ(run.Code, 0) << run.Out;
+  EXPECT_EQ(run.Out, "tick\tRec1.Last\n1\t15\nzu-cli: 1 tick(s) of 3 module(s)\n");
+}
+
+TEST(Cli, ACycleThroughASubsystemIsRefusedNamingTheModuleOnIt) {
+  TTempFolder folder;
+  // Filter.Out back into Gen1.Amplitude: Gen1 → Filter → Gen1.
+  const std::string file = FilterProject(folder, "", "");
+  std::string text = ReadBytes(Utf8ToUtf16(file));
+  const std::string links = "<Links><Count>2</Count><Link0><From>0</From><Output>Signal</Output>";
+  text.replace(text.find(links), links.size(),
+               "<Links><Count>3</Count><Link2><From>1</From><Output>Out</Output><To>0</To>"
+               "<Input>Amplitude</Input></Link2><Link0><From>0</From><Output>Signal</Output>");
+  WriteBytes(Utf8ToUtf16(file), text);
+  const TRun run = RunCli("project run " + file + " --ticks 1 --rate 0");
+  EXPECT_EQ(run.Code, 1) << run.Out;
+  EXPECT_NE(run.Out.find("Связи образуют цикл через модуль «"), std::string::npos) << run.Out;
+  // The check names it too.
+  const TRun check = RunCli("project check " + file);
+  EXPECT_EQ(check.Code, 1) << check.Out;
+  EXPECT_NE(check.Out.find("closes a cycle"), std::string::npos) << check.Out;
+}
+
+TEST(Cli, CheckCountsPortsAndNamesLinksToMissingPortsDuplicateNamesAndBadValues) {
+  TTempFolder folder;
+  const std::string good = FilterProject(folder);
+  TRun run = RunCli("project check " + good);
+  EXPECT_EQ(run.Code, 0) << run.Out;
+  EXPECT_NE(run.Out.find("Ports: 2\n"), std::string::npos) << run.Out;
+  // A link to a port the subsystem does not have, two modules of one name, a value that is no
+  // number: each named, and the check fails.
+  std::string text = ReadBytes(Utf8ToUtf16(good));
+  text.replace(text.find("<Input>In</Input>"), 17, "<Input>Gain</Input>");
+  text.replace(text.find("<Name>Rec1</Name>"), 17, "<Name>Gen1</Name>");
+  text.replace(text.find("<Value>10</Value>"), 17, "<Value>ten</Value>");
+  const std::string bad = (folder.Path / "bad.zuproj").string();
+  WriteBytes(Utf8ToUtf16(bad), text);
+  run = RunCli("project check " + bad);
+  EXPECT_EQ(run.Code, 1) << run.Out;
+  EXPECT_NE(run.Out.find("Link 0 of Main: no input \"Gain\" on module 1 (Filter)"),
+            std::string::npos)
+      << run.Out;
+  EXPECT_NE(run.Out.find("Name \"Gen1\" of Main: modules 0, 2"), std::string::npos) << run.Out;
+  EXPECT_NE(run.Out.find("Value of input \"B\" of Main ▸ Filter ▸ Add: «ten» — не число"),
+            std::string::npos)
+      << run.Out;
+  // A run refuses the value, naming module and input.
+  const std::string valueOnly = (folder.Path / "value.zuproj").string();
+  WriteBytes(Utf8ToUtf16(valueOnly), ReadBytes(Utf8ToUtf16(FilterProject(folder, "", "", "ten"))));
+  run = RunCli("project run " + valueOnly + " --ticks 1 --rate 0");
+  EXPECT_EQ(run.Code, 1) << run.Out;
+  EXPECT_EQ(run.Out, "zu-cli: Модуль «Filter/Add», вход «B»: «ten» — не число (double)\n");
+}
