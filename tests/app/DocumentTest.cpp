@@ -9,6 +9,7 @@
 #include "platform/unStrings.h"
 #include "plugins/unComponent.h"
 #include "plugins/unComponentList.h"
+#include "xml/XmlTestSupport.h"
 
 #include <QSignalSpy>
 #include <QUndoStack>
@@ -426,4 +427,157 @@ TEST_F(DocumentTest, ALinkIntoAnInputThatHasOneSaysWhichItReplaced) {
   EXPECT_EQ(replaced.Reason,
             QString::fromUtf8("Связь добавлена вместо связи от «B.o» к входу «i»"));
   EXPECT_EQ(Modules()->GetLinks().Into(M[2], u"i")->From, M[0]);
+}
+
+TEST_F(DocumentTest, MakeSubsystemAndExplodeAreOneStepEachUndoneExactly) {
+  const std::string before = State();
+  Doc.SelectModules({M[1], M[2]});
+  // A → B crosses the selection: it becomes the subsystem's port "i" with a link on each side.
+  ASSERT_TRUE(Doc.MakeSubsystem().Ok);
+  ASSERT_EQ(Modules()->Count(), 2);
+  const auto subsystem = Modules()->GetItem(1);
+  EXPECT_EQ(Selected(), "Subsystem1");
+  EXPECT_EQ(ParamIndex(*subsystem, false, u"i"), 0);
+  EXPECT_EQ(State(), "A||/lib/Fake.so|100,100|60x60|1|\n"
+                     "Subsystem1|||325,100|100x100|1|\n"
+                     "A.o->Subsystem1.i\n");
+  EXPECT_EQ(Doc.GetUndoStack()->count(), 1);
+  const std::string made = State();
+  ASSERT_TRUE(Doc.Explode().Ok);
+  EXPECT_EQ(Selected(), "BC");
+  EXPECT_EQ(State(), before);
+  EXPECT_EQ(Doc.GetUndoStack()->count(), 2);
+  Doc.GetUndoStack()->undo();
+  EXPECT_EQ(State(), made);
+  Doc.GetUndoStack()->undo();
+  EXPECT_EQ(State(), before);
+  EXPECT_FALSE(Doc.GetProject()->Modified);
+  // Nothing selected, or a module without children: refused with a reason, no step.
+  Doc.Select(nullptr);
+  EXPECT_FALSE(Doc.MakeSubsystem().Ok);
+  Doc.Select(M[0]);
+  const TEditResult explode = Doc.Explode();
+  EXPECT_FALSE(explode.Ok);
+  EXPECT_FALSE(explode.Reason.isEmpty());
+  EXPECT_EQ(Doc.GetUndoStack()->index(), 0);
+}
+
+TEST_F(DocumentTest, PortsAreAddedBelowTheMainLevelAndTheirLinksFollowThem) {
+  EXPECT_FALSE(Doc.AddPort(false, {0, 0}).Ok); // the main level has no owner to give ports to
+  Doc.SelectModules({M[1]});
+  ASSERT_TRUE(Doc.MakeSubsystem().Ok);
+  const auto s = Modules()->GetItem(1);
+  EXPECT_EQ(ParamIndex(*s, false, u"i"), 0);
+  Doc.OpenModule(s);
+  ASSERT_TRUE(Doc.AddPort(true, {300, 100}).Ok);
+  EXPECT_EQ(ParamIndex(*s, true, u"Out1"), 0) << "the new output port shows on the subsystem";
+  Doc.GetUndoStack()->undo();
+  EXPECT_EQ(ParamIndex(*s, true, u"Out1"), -1);
+  // Renaming the input port renames the link to it above, in one step.
+  const auto port = Doc.Level()->GetItem(1);
+  ASSERT_EQ(port->GetName(), u"i");
+  ASSERT_TRUE(Doc.SetValue({port}, "Name", "Data").Ok);
+  EXPECT_EQ(Modules()->GetLinks().Get(0)->Input, u"Data");
+  EXPECT_EQ(ParamIndex(*s, false, u"Data"), 0);
+  Doc.GetUndoStack()->undo();
+  EXPECT_EQ(Modules()->GetLinks().Get(0)->Input, u"i");
+  EXPECT_EQ(ParamIndex(*s, false, u"i"), 0);
+  // Deleting it takes the link to its port above with it, in one step.
+  Doc.Select(port);
+  const int steps = Doc.GetUndoStack()->index();
+  ASSERT_TRUE(Doc.DeleteSelected().Ok);
+  EXPECT_EQ(Doc.GetUndoStack()->index(), steps + 1);
+  EXPECT_EQ(Modules()->GetLinks().Count(), 0);
+  EXPECT_EQ(ParamIndex(*s, false, u"i"), -1);
+  Doc.GetUndoStack()->undo();
+  EXPECT_EQ(Modules()->GetLinks().Count(), 1);
+  EXPECT_EQ(ParamIndex(*s, false, u"i"), 0);
+}
+
+TEST_F(DocumentTest, ALinkInsideThatWouldCloseACycleAboveIsRefusedNamingThePath) {
+  // A → S.i and, inside S, i → B; B → S.Out; above, S.Out → C → A would close A → S → C → A.
+  Doc.SelectModules({M[1]});
+  ASSERT_TRUE(Doc.MakeSubsystem().Ok);
+  const auto s = Modules()->GetItem(1);
+  Doc.OpenModule(s);
+  ASSERT_TRUE(Doc.AddPort(true, {300, 100}).Ok);
+  Doc.Up();
+  ASSERT_TRUE(Doc.AddLink(s, u"Out1", M[2], u"i").Ok);
+  ASSERT_TRUE(Doc.AddLink(M[2], u"o", M[0], u"i").Ok);
+  Doc.OpenModule(s);
+  const auto inside = Doc.Level();
+  const auto out = inside->GetItem(2);
+  ASSERT_EQ(out->GetName(), u"Out1");
+  const TEditResult refused = Doc.AddLink(M[1], u"o", out, u"Value");
+  EXPECT_FALSE(refused.Ok);
+  EXPECT_TRUE(refused.Reason.contains("Main/Subsystem1/")) << refused.Reason.toStdString();
+  // Without the way back above, the same link is free.
+  Doc.Up();
+  Doc.SelectLink(Modules()->GetLinks().Get(Modules()->GetLinks().Count() - 1));
+  ASSERT_TRUE(Doc.DeleteSelected().Ok);
+  Doc.OpenModule(s);
+  EXPECT_TRUE(Doc.AddLink(M[1], u"o", out, u"Value").Ok);
+}
+
+TEST_F(DocumentTest, NamesStayUniqueOnALevel) {
+  // Taken names are refused by the grid and the wizard's edit, with the reason; new and pasted
+  // modules take the first free name of their stems.
+  const TEditResult taken = Doc.SetValue({M[0]}, "Name", "B");
+  EXPECT_FALSE(taken.Ok);
+  EXPECT_TRUE(taken.Reason.contains("B"));
+  EXPECT_EQ(taken.Field, "Name");
+  EXPECT_FALSE(Doc.SetValue({M[0], M[2]}, "Name", "Z").Ok);
+  EXPECT_TRUE(Doc.SetValue({M[0]}, "Name", "A").Ok); // its own name
+  EXPECT_FALSE(Doc.EditModule(M[2], Text("A", "1", "1", "1", "1")).Ok);
+  EXPECT_FALSE(Doc.NameRefusal(u"C", M[0].get()).isEmpty());
+  EXPECT_TRUE(Doc.NameRefusal(u"C", M[2].get()).isEmpty());
+  EXPECT_EQ(Doc.GetUndoStack()->count(), 0);
+  ASSERT_TRUE(Doc.AddModule(Text("A", "1", "1", "1", "1")).Ok);
+  EXPECT_EQ(Selected(), "A1");
+  ASSERT_TRUE(Doc.PasteText(CopyModules(*Modules(), {M[0]}), {}).Ok);
+  EXPECT_EQ(Selected(), "A2");
+  EXPECT_EQ(Doc.FreeName(u"A"), u"A3");
+  // The wizard's proposal: a free name and a place on no box.
+  const TModuleText proposed = Doc.ProposedModuleText({100, 100});
+  EXPECT_EQ(proposed.Name, "Module1");
+  const auto hit = Modules()->FindAt(proposed.PositionX.toInt(), proposed.PositionY.toInt());
+  EXPECT_EQ(hit, nullptr);
+}
+
+TEST_F(DocumentTest, ATypedInputTakesOnlyATextOfItsType) {
+  Registry.Component.In->Get(0)->Type = u"double";
+  const TEditResult bad = Doc.SetInputValue({M[2]}, u"i", u"abc");
+  EXPECT_FALSE(bad.Ok);
+  EXPECT_TRUE(bad.Reason.contains("abc"));
+  EXPECT_EQ(bad.Field, "i");
+  EXPECT_TRUE(M[2]->GetInputValues().empty());
+  EXPECT_TRUE(Doc.SetInputValue({M[2]}, u"i", u"-1.5e3").Ok);
+  EXPECT_TRUE(Doc.SetInputValue({M[2]}, u"i", u"").Ok); // taken away
+  Registry.Component.In->Get(0)->Choices = {{u"0", u"Off"}, {u"1", u"On"}};
+  EXPECT_FALSE(Doc.SetInputValue({M[2]}, u"i", u"2").Ok);
+  EXPECT_TRUE(Doc.SetInputValue({M[2]}, u"i", u"1").Ok);
+  Registry.Component.In->Get(0)->Type.clear();
+  Registry.Component.In->Get(0)->Choices.clear();
+}
+
+TEST_F(DocumentTest, AnExportedModuleIsInsertedAsACopyOfWhatItHolds) {
+  Doc.SelectModules({M[1], M[2]});
+  ASSERT_TRUE(Doc.MakeSubsystem().Ok);
+  const auto s = Modules()->GetItem(1);
+  TTempFolder folder;
+  const std::u16string file = folder.File("Filter.zuproj");
+  ASSERT_TRUE(Doc.ExportModule(s, file).Ok);
+  EXPECT_FALSE(Doc.ExportModule(nullptr, file).Ok);
+  ASSERT_TRUE(Doc.InsertFile(file, {700, 400}).Ok);
+  ASSERT_EQ(Modules()->Count(), 3);
+  const auto copy = Modules()->GetItem(2);
+  EXPECT_EQ(copy->GetName(), u"Subsystem2");
+  EXPECT_EQ(copy->GetPosition(), (TPoint{700, 400}));
+  EXPECT_EQ(copy->GetModules()->Count(), s->GetModules()->Count());
+  EXPECT_NE(copy->GetModules()->GetItem(0), s->GetModules()->GetItem(0));
+  EXPECT_EQ(ParamIndex(*copy, false, u"i"), 0) << "its ports come along";
+  // A later file changes no copy already inserted; a file of no modules is refused.
+  ASSERT_TRUE(Doc.ExportModule(M[0], file).Ok);
+  EXPECT_EQ(copy->GetModules()->Count(), s->GetModules()->Count());
+  EXPECT_FALSE(Doc.InsertFile(folder.File("none.zuproj"), {0, 0}).Ok);
 }
