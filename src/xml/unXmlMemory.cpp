@@ -21,7 +21,7 @@ void TXmlMemory::Release() {
     KeptNow = 0;
   }
   for (const TChunk& chunk : chunks)
-    ::operator delete(chunk.Block, chunk.Bytes, std::align_val_t(chunk.Alignment));
+    ::operator delete(chunk.Block, std::align_val_t(chunk.Alignment));
 }
 
 void* TXmlMemory::do_allocate(std::size_t bytes, std::size_t alignment) {
@@ -53,5 +53,5 @@ void TXmlMemory::do_deallocate(void* block, std::size_t bytes, std::size_t align
       }
     }
   }
-  ::operator delete(block, bytes, std::align_val_t(alignment));
+  ::operator delete(block, std::align_val_t(alignment));
 }
