@@ -70,6 +70,10 @@ void TRatioReporter::PrintSummary(std::FILE* out) const {
        "[<= 100 ms]"},
       {"Redraw while 10000 modules run:", "BM_RedrawWhileRunning10000/0", "[<= 16 ms]"},
       {"  the same, all 10000 in view:", "BM_RedrawWhileRunning10000/1", "[<= 16 ms]"},
+      {"Flatten and start 1000 subsystems:",
+       "BM_FlattenAndStart1000Subsystems/iterations:3/real_time", "[<= 100 ms]"},
+      {"Make Subsystem of 1000 linked:", "BM_MakeSubsystemOf1000Linked/iterations:10",
+       "[<= 100 ms]"},
   };
   for (const auto& t : times)
     if (Seconds(t.Name) > 0)
@@ -82,6 +86,9 @@ void TRatioReporter::PrintSummary(std::FILE* out) const {
       std::fprintf(out, "  %-38s %8.0f /s   (%.0f times the host's)\n",
                    "  the same chain, direct calls:", 1e6 / direct, chain / direct);
   }
+  if (const double run = Seconds("BM_Run1000Subsystems/iterations:2/real_time"); run > 0)
+    std::fprintf(out, "  %-38s %8.0f /s   [>= 2000000 /s]\n",
+                 "Module steps in 1000 subsystems:", 5e6 / run);
   // The log service: calls per second of a flood, and another client's wait meanwhile.
   const double flood = Seconds("BM_LogServiceFlood/iterations:3/manual_time");
   const double handling = Seconds("BM_LogServiceHandling");

@@ -81,13 +81,14 @@ void THostProcess::Forget() {
 bool THostProcess::Start(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<int>& pass, int output) {
   TakeLeftOvers();
-  // Everything the child needs is made before the fork: after it, only calls that are safe in
-  // the child of a process with threads.
+  // Everything the child needs is made before the fork: after it, only system calls, which are
+  // safe in the child of a process with threads and in one that shares its parent's memory until
+  // it runs the program (vfork: a large editor is not copied for a moment's use).
   std::vector<const char*> argv{program.c_str()};
   for (const std::string& a : args)
     argv.push_back(a.c_str());
   argv.push_back(nullptr);
-  const pid_t pid = fork();
+  const pid_t pid = vfork();
   if (pid == 0) {
     setpgid(0, 0);
     const int null = open("/dev/null", O_RDWR);

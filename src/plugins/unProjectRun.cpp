@@ -82,6 +82,9 @@ private:
   // Pass-throughs already followed, and a node on a loop of them when one was found.
   std::map<std::tuple<bool, std::int32_t, std::u16string>, TFound> Known;
   std::int32_t Loop = -1;
+  std::unordered_map<std::u16string, const TComponent*> Resolved;
+  // The names of each component's outputs and its input parameters, found once.
+  std::unordered_map<const TComponent*, std::vector<std::string>> OutputNames;
 };
 
 void TPlanner::Walk(const TProject& project) {
@@ -110,7 +113,11 @@ void TPlanner::Walk(const TProject& project) {
         open.push_back({children, index});
       const IModule& m = *node.Module;
       if (!m.GetType().empty() && !IsPort(m) && !IsSubsystem(m)) {
-        const auto* c = dynamic_cast<const TComponent*>(ComponentOfType(&Registry, m.GetType()));
+        // Types resolved once each: a project of many modules names few components.
+        auto [known, added] = Resolved.try_emplace(m.GetType(), nullptr);
+        if (added)
+          known->second = dynamic_cast<const TComponent*>(ComponentOfType(&Registry, m.GetType()));
+        const TComponent* c = known->second;
         if (!c)
           Run.Notes.push_back("Модуль «" + ModuleLabel(node.Path) +
                               "» не выполняется: нет компонента «" + Utf16ToUtf8(m.GetType()) +
@@ -121,7 +128,10 @@ void TPlanner::Walk(const TProject& project) {
                               "» только описывает модули");
         else {
           node.Component = c;
-          node.Outputs = Names(Params(c->GetParamOut()));
+          auto [names, fresh] = OutputNames.try_emplace(c);
+          if (fresh)
+            names->second = Names(Params(c->GetParamOut()));
+          node.Outputs = names->second;
         }
       }
       if (!node.Component)
