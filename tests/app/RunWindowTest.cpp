@@ -5,6 +5,7 @@
 #include "model/unIModule.h"
 #include "model/unLinkList.h"
 #include "model/unProject.h"
+#include "platform/unLogFormat.h"
 #include "plugins/unComponentList.h"
 #include "support/MainWindowTestSupport.h"
 #include "xml/XmlTestSupport.h"
@@ -269,6 +270,27 @@ TEST_F(RunWindowTest, AModuleThatCrashesEndsTheRunWithAMessageAndTheEditorGoesOn
   EXPECT_FALSE(Window->GetDocument()->Locked());
   EXPECT_FALSE(Window->GetProject()->Modified);
   EXPECT_TRUE(Item("miRun")->isEnabled());
+}
+
+TEST_F(RunWindowTest, AModulesMessagesReachTheLogWithTheirKindAndItsName) {
+  setenv("ZU_TEST_MISBEHAVE", "log 2", 1);
+  Open("<Count>1</Count><Module0><Name>M</Name><Type>" + Type("Misbehaves.so") +
+           "</Type></Module0>",
+       "<Count>0</Count>");
+  std::vector<std::pair<TLogTypeMessage, std::string>> told;
+  Window->GetRunControl()->Log = [&](TLogGroupMessage, TLogTypeMessage type,
+                                     const std::string& format, const TLogArgs& args) {
+    told.emplace_back(type, FormatLogOrAsIs(format, args));
+    return true;
+  };
+  Window->SetRunRate(0);
+  Item("miRun")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return told.size() >= 3; }, 5000));
+  Item("miStop")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Window->GetRunControl()->Running(); }, 5000));
+  EXPECT_EQ(told[0], std::make_pair(ltError, std::string("Модуль «M»: error at step 2")));
+  EXPECT_EQ(told[1], std::make_pair(ltWarning, std::string("Модуль «M»: warning at step 2")));
+  EXPECT_EQ(told[2], std::make_pair(ltInformation, std::string("Модуль «M»: note at step 2")));
 }
 
 TEST_F(RunWindowTest, ACycleWrittenByHandIsRefusedAtStart) {

@@ -5,7 +5,8 @@
  * (puts a new socket over every descriptor but the standard ones, then never returns), "orphan N"
  * (starts a process that keeps the host's descriptors and sleeps, then ends the host with code 7),
  * "setsid N" (starts a process in a session of its own that sleeps, and goes on), "killparent N"
- * (kills the host's parent with SIGKILL, then goes on); steps count from 1 per instance. The
+ * (kills the host's parent with SIGKILL, then goes on), "log N" (writes an error, a warning and
+ * a note to the program's log, then goes on); steps count from 1 per instance. The
  * processes started write their ids, one per line, to the file ZU_TEST_PID_FILE names. Its input
  * "X" comes out as "Y" (X + 1). */
 #include "../../../components/zu_component.h"
@@ -88,6 +89,10 @@ static int Step(void* state, BSTR inputs, ZU_Values* out, char* error, size_t er
       StartSleeper(1);
     } else if (strcmp(what, "killparent") == 0) {
       kill(getppid(), SIGKILL);
+    } else if (strcmp(what, "log") == 0) {
+      ZU_Log(ZU_LOG_ERROR, "error at step %ld", at);
+      ZU_Log(ZU_LOG_WARNING, "warning at step %ld", at);
+      ZU_Log(ZU_LOG_INFORMATION, "note at step %ld", at);
     } else if (strcmp(what, "fail") == 0) {
       snprintf(error, errorSize, "sensor lost at step %ld", at);
       return 1;
