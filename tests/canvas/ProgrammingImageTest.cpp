@@ -9,6 +9,7 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QStyleHints>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -549,4 +550,40 @@ TEST_F(ProgrammingImageTest, ReadOnlyItSelectsButMovesAndLinksNothing) {
   Image.MouseMove(340, 150);
   Image.MouseUp();
   EXPECT_EQ(to->GetPosition().X, 340);
+}
+
+namespace {
+
+// Gathers the regions the control is asked to paint.
+class TPaintWatch : public QObject {
+public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint)
+      Painted += static_cast<QPaintEvent*>(event)->region();
+    return false;
+  }
+  QRegion Painted;
+};
+
+} // namespace
+
+TEST_F(ProgrammingImageTest, ARedrawOfAnAreaShowsAllOfItOnTheScreen) {
+  Add(150, 150);
+  Image.Redraw();
+  // Nothing of the whole picture's paint may still be pending.
+  TPaintWatch before;
+  Image.installEventFilter(&before);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !before.Painted.isEmpty(); }, 2000));
+  Image.removeEventFilter(&before);
+  QCoreApplication::processEvents();
+  TPaintWatch watch;
+  Image.installEventFilter(&watch);
+  Image.RedrawArea({100, 100, 200, 200});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !watch.Painted.isEmpty(); }, 2000));
+  // Every pixel drawn again (the area and one more on each side, for what scaling rounds), its
+  // last row and column too, reaches the screen.
+  EXPECT_TRUE((QRegion(QRect(QPoint(99, 99), QPoint(201, 201))) - watch.Painted).isEmpty())
+      << watch.Painted.boundingRect().x() << "," << watch.Painted.boundingRect().y() << " "
+      << watch.Painted.boundingRect().width() << "x" << watch.Painted.boundingRect().height();
+  Image.removeEventFilter(&watch);
 }

@@ -319,6 +319,23 @@ TEST(ComponentCache, AFileTooLargeForACacheIsNotReadAndALinkIsReplacedNotWritten
   fs::resize_file(huge, TComponentCache::MaxFileBytes + 1);
   TComponentCache cache;
   EXPECT_FALSE(cache.Load(huge));
+  // Too large even when every byte of it is a good cache: the size alone keeps it unread.
+  TComponentCache large;
+  TComponentAnswer long_;
+  long_.Ok = true;
+  long_.ParamIn = std::u16string(1 << 20, u'p');
+  for (int i = 0; i < 70; ++i)
+    large.Put("/lib/L" + std::to_string(i) + ".so", TFileStamp{i, 2, 3, 4, 5}, long_);
+  ASSERT_TRUE(large.Save(huge));
+  ASSERT_GT(fs::file_size(huge), TComponentCache::MaxFileBytes);
+  TComponentCache read;
+  EXPECT_FALSE(read.Load(huge));
+  EXPECT_EQ(read.Size(), 0u);
+  for (int i = 10; i < 70; ++i)
+    large.Put("/lib/L" + std::to_string(i) + ".so", TFileStamp{i, 2, 3, 4, 5}, FailedAnswer("x"));
+  ASSERT_TRUE(large.Save(huge));
+  EXPECT_TRUE(read.Load(huge)) << "the same good cache, smaller, is read";
+  EXPECT_EQ(read.Size(), 70u);
   // A cache file that is a link to somebody's file: the link is replaced, the file untouched.
   const std::string target = (folder.Path / "precious").string();
   WriteBytes(Utf8ToUtf16(target), "mine");
