@@ -434,6 +434,12 @@ TEST(RecoveryFallback, LocksOfEditorsThatAreGoneAreRemovedAndHeldOnesKept) {
   waitpid(gone, nullptr, 0);
   const std::string stale = configs + "ZUProgramming." + std::to_string(gone) + ".lock";
   WriteBytes(Utf8ToUtf16(stale), "");
+  // Files only like an editor's lock are nobody's lock: they stay.
+  const std::vector<std::string> alike = {configs + "ZUProgramming..lock",
+                                          configs + "ZUProgramming.12a.lock",
+                                          configs + "Other." + std::to_string(gone) + ".lock"};
+  for (const std::string& file : alike)
+    WriteBytes(Utf8ToUtf16(file), "");
   TOtherEditor other(configs, "work");
   const std::string held = other.File(configs).substr(0, other.File(configs).size() - 9) + ".lock";
   ASSERT_TRUE(fs::exists(held));
@@ -442,4 +448,6 @@ TEST(RecoveryFallback, LocksOfEditorsThatAreGoneAreRemovedAndHeldOnesKept) {
   EXPECT_FALSE(fs::exists(stale));
   EXPECT_TRUE(fs::exists(held));
   EXPECT_TRUE(fs::exists(other.File(configs)));
+  for (const std::string& file : alike)
+    EXPECT_TRUE(fs::exists(file)) << file;
 }
