@@ -15,8 +15,6 @@ namespace {
 
 // Between the cache file's name and the process id.
 constexpr std::string_view Mark = ".asking-";
-// A journal larger than this is no journal of a real scan: it is removed unread.
-constexpr std::streamoff MaxBytes = 16 << 20;
 
 bool Running(long pid) {
   return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
@@ -85,7 +83,7 @@ std::vector<std::vector<std::string>> TScanJournal::TakeLeft(const std::string& 
     std::ifstream in(journal, std::ios::binary | std::ios::ate);
     const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : 0;
     std::string bytes;
-    if (in && size > 0 && size <= MaxBytes) {
+    if (in && size > 0 && size <= static_cast<std::streamoff>(TScanJournal::MaxBytes)) {
       in.seekg(0);
       bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }

@@ -30,6 +30,8 @@ public:
   static std::vector<std::vector<std::string>> TakeLeft(const std::string& cacheFile);
   // The journal of the process beside the cache file.
   static std::string FileOf(const std::string& cacheFile, long pid);
+  // A journal larger than this is no journal of a real scan: it is removed unread.
+  static constexpr long MaxBytes = 16 << 20;
 
 private:
   int Fd = -1;

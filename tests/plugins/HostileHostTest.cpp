@@ -224,6 +224,26 @@ TEST(HostileHost, AJournalOfAScanThatEndedNormallyIsGoneAndOneOfARunningProcessI
   EXPECT_TRUE(std::filesystem::exists(TScanJournal::FileOf(cache, getpid())));
 }
 
+TEST(HostileHost, AJournalIsReadUpToItsLargestSizeAndALargerOneIsRemovedUnread) {
+  TTempFolder folder;
+  const std::string cache = folder.Path.string() + "/components.cache";
+  const pid_t gone = fork();
+  if (gone == 0)
+    _exit(0);
+  waitpid(gone, nullptr, 0);
+  // "+/xy.so" begun, then one file begun and ended whose name fills the journal to its size.
+  const std::size_t name = (TScanJournal::MaxBytes - 8) / 2 - 2;
+  const std::string padding(name, 'p');
+  const std::string largest = std::string("+/xy.so\0", 8) + "+" + padding + std::string(1, '\0') +
+                              "-" + padding + std::string(1, '\0');
+  ASSERT_EQ(largest.size(), static_cast<std::size_t>(TScanJournal::MaxBytes));
+  WriteBytes(Utf8ToUtf16(TScanJournal::FileOf(cache, gone)), largest);
+  EXPECT_EQ(TScanJournal::TakeLeft(cache), (std::vector<std::vector<std::string>>{{"/xy.so"}}));
+  WriteBytes(Utf8ToUtf16(TScanJournal::FileOf(cache, gone)), largest + "+");
+  EXPECT_TRUE(TScanJournal::TakeLeft(cache).empty());
+  EXPECT_FALSE(std::filesystem::exists(TScanJournal::FileOf(cache, gone)));
+}
+
 TEST(HostileHost, FilesUnderWayTogetherWhenTheAskerEndedAreAskedOneAtATime) {
   TTempFolder folder;
   const std::string components = folder.Path.string() + "/";
