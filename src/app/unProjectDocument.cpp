@@ -324,12 +324,17 @@ TNotify TProjectDocument::Notify(std::shared_ptr<IModuleList> list) {
     emit ModulesChanging(modules);
   };
   notify.Changed = [this, list](const TChange& change) {
-    // A subsystem shows the ports its boundary modules give.
-    if (const auto& changed = change.List ? change.List : list)
+    // A subsystem shows the ports its boundary modules give: looked at when boundary modules
+    // came, went or changed (a large level's other edits cost nothing here).
+    bool ports = false;
+    for (const auto* modules : {&change.Added, &change.Removed})
+      for (const auto& module : *modules)
+        ports = ports || IsPort(*module);
+    for (const auto& module : change.Changed)
+      ports = UpdatePorts(*module) || IsPort(*module) || ports;
+    if (const auto& changed = change.List ? change.List : list; ports && changed)
       if (IModule* owner = changed->GetOwner())
         UpdatePorts(*owner);
-    for (const auto& module : change.Changed)
-      UpdatePorts(*module);
     KeepPathValid();
     ForgetGoneLink();
     emit ModulesChanged(change);
@@ -526,7 +531,7 @@ TEditResult TProjectDocument::AddModule(const TModuleText& text) {
   if (TEditResult read = ReadText(text, values); !read)
     return read;
   // A new module takes the first free name of its stem.
-  values.Name = ::FreeName(NamesOf(*level), values.Name);
+  values.Name = FreeNameIn(*level, values.Name);
   auto module = std::make_shared<TModule>(nullptr, std::weak_ptr<IModuleList>(level));
   const bool params = ParamsOfType(values.Type, nullptr, values);
   const unsigned fields = mfAll & ~mfInputs & ~mfParams;
@@ -776,7 +781,11 @@ TEditResult TProjectDocument::InsertFile(const std::u16string& file, TPoint at) 
 
 std::u16string TProjectDocument::FreeName(const std::u16string& stem) const {
   const auto level = Level();
-  return NumberedName(level ? NamesOf(*level) : std::unordered_set<std::u16string>(), stem);
+  if (!level)
+    return NumberedName({}, stem);
+  // The stem with a number: "Gen" itself is never proposed, nor a taken "Gen1".
+  const std::u16string base = stem.empty() ? std::u16string(u"Module") : stem;
+  return FreeNameIn(*level, base + u"1");
 }
 
 QString TProjectDocument::NameRefusal(const std::u16string& name, const IModule* module) const {

@@ -38,6 +38,37 @@ std::u16string FreeName(const std::unordered_set<std::u16string>& taken,
   return NumberedName(taken, NameStem(wanted));
 }
 
+std::u16string FreeNameIn(const IModuleList& list, const std::u16string& wanted) {
+  const std::u16string stem = wanted.empty() ? std::u16string(u"Module") : NameStem(wanted);
+  bool taken = wanted.empty();
+  std::unordered_set<std::uint64_t> numbers;
+  for (std::int32_t i = 0; i < list.Count(); ++i) {
+    const std::u16string name = list.GetItem(i)->GetName();
+    taken = taken || name == wanted;
+    // "Stem" followed by a number written as NumberedName writes it (no leading zero).
+    if (name.size() <= stem.size() || name.size() > stem.size() + 18 ||
+        name.compare(0, stem.size(), stem) != 0 || name[stem.size()] == u'0')
+      continue;
+    std::uint64_t n = 0;
+    bool digits = true;
+    for (std::size_t k = stem.size(); k < name.size() && digits; ++k) {
+      digits = name[k] >= u'0' && name[k] <= u'9';
+      n = n * 10 + (name[k] - u'0');
+    }
+    if (digits)
+      numbers.insert(n);
+  }
+  if (!taken)
+    return wanted;
+  std::uint64_t n = 1;
+  while (numbers.contains(n))
+    ++n;
+  std::u16string name = stem;
+  for (const char c : std::to_string(n))
+    name += static_cast<char16_t>(c);
+  return name;
+}
+
 bool NameTaken(const IModuleList& list, const std::u16string& name, const IModule* except) {
   for (std::int32_t i = 0; i < list.Count(); ++i)
     if (auto m = list.GetItem(i); m.get() != except && m->GetName() == name)

@@ -23,6 +23,10 @@ std::u16string FreeName(const std::unordered_set<std::u16string>& taken,
 std::u16string NumberedName(const std::unordered_set<std::u16string>& taken,
                             const std::u16string& stem);
 
+// FreeName against the names of the list's modules, in one pass that keeps only the numbers of
+// the stem (a large level costs no set of all its names).
+std::u16string FreeNameIn(const IModuleList& list, const std::u16string& wanted);
+
 // True when another module of the list than `except` has the name.
 bool NameTaken(const IModuleList& list, const std::u16string& name, const IModule* except);
 

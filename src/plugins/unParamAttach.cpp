@@ -93,11 +93,14 @@ std::size_t AttachParameters(IModuleList& modules, const IComponentList* registr
         module->SetParamIn(std::make_shared<TParamList>());
         module->SetParamOut(std::make_shared<TParamList>());
       }
-      if (const auto children = module->GetModules(); children && children->Count() > 0)
+      // Boundary modules and subsystems show their ports, whatever a type gives.
+      const auto children = module->GetModules();
+      const bool holds = children && children->Count() > 0;
+      if (holds || IsPort(*module))
+        UpdatePorts(*module);
+      if (holds)
         lists.push_back(children.get());
     }
   }
-  // Subsystems show their ports, whatever their own type gives.
-  UpdateAllPorts(modules);
   return missing;
 }
