@@ -28,12 +28,13 @@ std::vector<const TParam*> Params(const std::shared_ptr<IParamList>& list) {
   return params;
 }
 
-std::vector<std::string> Names(const std::vector<const TParam*>& params) {
-  std::vector<std::string> names;
-  for (const TParam* p : params)
-    names.push_back(Utf16ToUtf8(p->Name));
-  return names;
-}
+// A component's parameters as a plan names them, found once per component.
+struct TNames {
+  std::string Library;
+  std::vector<std::string> Outputs;
+  std::vector<std::u16string> Outputs16;
+  std::vector<std::pair<std::string, const TParam*>> Inputs;
+};
 
 // One module of the project, wherever it is.
 struct TNode {
@@ -42,7 +43,7 @@ struct TNode {
   std::int32_t Owner = -1;           // the node whose children the list holds; -1: the main level
   std::vector<std::u16string> Path;  // names below the main module down to it
   const TComponent* Component = nullptr; // set when it runs
-  std::vector<std::string> Outputs;
+  const TNames* Names = nullptr;         // the component's
   std::int32_t Plan = -1;
 };
 
@@ -84,7 +85,7 @@ private:
   std::int32_t Loop = -1;
   std::unordered_map<std::u16string, const TComponent*> Resolved;
   // The names of each component's outputs and its input parameters, found once.
-  std::unordered_map<const TComponent*, std::vector<std::string>> OutputNames;
+  std::unordered_map<const TComponent*, TNames> ComponentNames;
 };
 
 void TPlanner::Walk(const TProject& project) {
@@ -128,10 +129,17 @@ void TPlanner::Walk(const TProject& project) {
                               "» только описывает модули");
         else {
           node.Component = c;
-          auto [names, fresh] = OutputNames.try_emplace(c);
-          if (fresh)
-            names->second = Names(Params(c->GetParamOut()));
-          node.Outputs = names->second;
+          auto [names, fresh] = ComponentNames.try_emplace(c);
+          if (fresh) {
+            names->second.Library = Utf16ToUtf8(c->FileName);
+            for (const TParam* p : Params(c->GetParamOut())) {
+              names->second.Outputs.push_back(Utf16ToUtf8(p->Name));
+              names->second.Outputs16.push_back(p->Name);
+            }
+            for (const TParam* p : Params(c->GetParamIn()))
+              names->second.Inputs.emplace_back(Utf16ToUtf8(p->Name), p);
+          }
+          node.Names = &names->second;
         }
       }
       if (!node.Component)
@@ -156,24 +164,26 @@ TFound TPlanner::FromOutput(std::int32_t node, const std::u16string& output) {
 TFound TPlanner::Follow(bool output, std::int32_t node, std::u16string name) {
   // A chain of steps without branches: input ← link ← output ← port ← ... It is followed in a
   // loop (deep nesting needs no deep recursion), and every step on it learns where it ends.
+  // Only the steps through modules that do not run are remembered: the others are taken once.
   std::vector<std::tuple<bool, std::int32_t, std::u16string>> steps;
-  std::set<std::tuple<bool, std::int32_t, std::u16string>> onChain;
   TFound found;
   bool linked = false;
   for (;;) {
-    const auto key = std::make_tuple(output, node, name);
-    if (const auto known = Known.find(key); known != Known.end()) {
-      found = known->second;
-      break;
-    }
-    if (!onChain.insert(key).second) {
-      // Ports that feed themselves: nothing runs on the loop, and nothing comes out of it.
-      Loop = node;
-      found = {};
-      break;
-    }
-    steps.push_back(key);
     const TNode& at = Nodes[static_cast<std::size_t>(node)];
+    if (!at.Component) {
+      auto key = std::make_tuple(output, node, name);
+      if (const auto known = Known.find(key); known != Known.end()) {
+        found = known->second;
+        break;
+      }
+      if (std::find(steps.begin(), steps.end(), key) != steps.end()) {
+        // Ports that feed themselves: nothing runs on the loop, and nothing comes out of it.
+        Loop = node;
+        found = {};
+        break;
+      }
+      steps.push_back(std::move(key));
+    }
     const IModule& m = *at.Module;
     if (!output) {
       const TLink* link = nullptr;
@@ -204,10 +214,11 @@ TFound TPlanner::Follow(bool output, std::int32_t node, std::u16string name) {
     }
     if (at.Component) {
       found = {};
-      const auto o = std::find(at.Outputs.begin(), at.Outputs.end(), Utf16ToUtf8(name));
-      if (o != at.Outputs.end()) {
+      const std::vector<std::u16string>& outputs = at.Names->Outputs16;
+      const auto o = std::find(outputs.begin(), outputs.end(), name);
+      if (o != outputs.end()) {
         found.Node = node;
-        found.Output = static_cast<std::int32_t>(o - at.Outputs.begin());
+        found.Output = static_cast<std::int32_t>(o - outputs.begin());
       }
       break;
     }
@@ -248,8 +259,8 @@ bool TPlanner::Plan() {
     if (!node.Component)
       continue;
     std::set<std::int32_t> sources;
-    for (const TParam* param : Params(node.Component->GetParamIn())) {
-      TIn in{Utf16ToUtf8(param->Name), param, FromInput(static_cast<std::int32_t>(n), param->Name)};
+    for (const auto& [inputName, param] : node.Names->Inputs) {
+      TIn in{inputName, param, FromInput(static_cast<std::int32_t>(n), param->Name)};
       if (Loop >= 0) {
         Run.Error =
             Say("Связи образуют цикл через модуль «%s»: проект не запускается", {Label(Loop)});
@@ -320,9 +331,9 @@ bool TPlanner::Plan() {
   for (const std::int32_t n : order) {
     TNode& node = Nodes[static_cast<std::size_t>(n)];
     TRunModule entry;
-    entry.Library = Utf16ToUtf8(node.Component->FileName);
+    entry.Library = node.Names->Library;
     entry.Label = Label(n);
-    entry.Outputs = node.Outputs;
+    entry.Outputs = node.Names->Outputs;
     for (TIn& in : inputs[static_cast<std::size_t>(n)]) {
       TRunInput run;
       run.Name = in.Name;
