@@ -32,6 +32,8 @@ void TRestructure::Apply(bool after) const {
   (after ? After : Before).ApplyTo();
   for (const TMove& move : Moves)
     move.Module->SetPosition(after ? move.To : move.From);
+  for (const TValues& values : Values)
+    values.Module->SetInputValues(after ? values.To : values.From);
   // The modules that go into a subsystem keep no focus mark there.
   for (const auto& m : Before.Modules)
     m->SetFocused(WordFalse);
@@ -262,6 +264,26 @@ TRestructure PlanExplode(const std::shared_ptr<IModuleList>& level,
       for (const auto& [to, input] : targets)
         if (from && to)
           plan.After.Links.push_back(NewLink(from, output, to, input));
+    // A port nothing feeds from outside gave the value typed for it on the subsystem.
+    if (fromPort && !toPort && sources.empty())
+      for (const TInputValue& typed : subsystem->GetInputValues())
+        if (typed.Name == link->From->GetName()) {
+          auto found =
+              std::find_if(plan.Values.begin(), plan.Values.end(),
+                           [&](const TRestructure::TValues& v) { return v.Module == link->To; });
+          if (found == plan.Values.end()) {
+            plan.Values.push_back(
+                {link->To, link->To->GetInputValues(), link->To->GetInputValues()});
+            found = plan.Values.end() - 1;
+          }
+          std::vector<TInputValue>& to = found->To;
+          const auto it = std::find_if(to.begin(), to.end(),
+                                       [&](const TInputValue& v) { return v.Name == link->Input; });
+          if (it != to.end())
+            it->Value = typed.Value;
+          else
+            to.push_back({link->Input, typed.Value});
+        }
   }
   plan.SelectAfter = freed;
   plan.Ok = true;

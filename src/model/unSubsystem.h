@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/unIModule.h"
 #include "platform/unTypes.h"
 
 #include <memory>
@@ -32,6 +33,12 @@ struct TRestructure {
     TPoint From, To;
   };
   std::vector<TMove> Moves;
+  struct TValues {
+    std::shared_ptr<IModule> Module;
+    std::vector<TInputValue> From, To;
+  };
+  // Typed values that move with the change (Explode: a port's value to the inputs it fed).
+  std::vector<TValues> Values;
   std::vector<std::shared_ptr<IModule>> SelectBefore, SelectAfter;
   // Make: the new subsystem.
   std::shared_ptr<IModule> Subsystem;
@@ -49,7 +56,8 @@ TRestructure PlanMakeSubsystem(const std::shared_ptr<IModuleList>& level,
 
 // The reverse: the modules inside a subsystem of the level, but for its boundary modules, take
 // its place (moved so that their middle is where it was), with the links among them; each link
-// through a port becomes a link from what fed the port to what it fed. Refused for a module of no
-// children.
+// through a port becomes a link from what fed the port to what it fed, and an input fed by a port
+// without a link outside takes the value typed for that port. Refused for a module of no children
+// and when a module inside has a name taken on the level.
 TRestructure PlanExplode(const std::shared_ptr<IModuleList>& level,
                          const std::shared_ptr<IModule>& subsystem);

@@ -336,6 +336,24 @@ TEST_F(SubsystemTest, ExplodeJoinsTheLinksThroughThePortsAndPutsTheModulesWhereI
   ASSERT_TRUE(through.Ok);
   through.Apply(true);
   EXPECT_NE(LinksOf(*Main).find("A.Y>D.B"), std::string::npos);
+  // A port fed from nowhere outside gives the value typed for it to the inputs it fed.
+  auto g = Main->AddModule(0, 0, u"G", 10, 10);
+  auto k = Port(*g->GetModules(), false, u"K");
+  auto inner = Block(*g->GetModules(), u"Inner");
+  Link(*g->GetModules(), k, u"Value", inner, u"B");
+  g->SetInputValues({{u"K", u"2.5"}});
+  TRestructure constant = PlanExplode(Main, g);
+  ASSERT_TRUE(constant.Ok);
+  constant.Apply(true);
+  EXPECT_EQ(inner->GetInputValues(), (std::vector<TInputValue>{{u"B", u"2.5"}}));
+  constant.Apply(false);
+  EXPECT_TRUE(inner->GetInputValues().empty());
+  // A module inside whose name the level has already: refused, naming it.
+  auto h = Main->AddModule(0, 0, u"H", 10, 10);
+  Block(*h->GetModules(), u"A");
+  const TRestructure clash = PlanExplode(Main, h);
+  EXPECT_FALSE(clash.Ok);
+  EXPECT_NE(clash.Reason.find("A"), std::string::npos);
   // Nothing to take apart in a module without children.
   EXPECT_FALSE(PlanExplode(Main, a).Ok);
 }
