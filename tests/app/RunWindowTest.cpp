@@ -11,6 +11,7 @@
 #include "xml/XmlTestSupport.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QUndoStack>
@@ -291,6 +292,35 @@ TEST_F(RunWindowTest, AModulesMessagesReachTheLogWithTheirKindAndItsName) {
   EXPECT_EQ(told[0], std::make_pair(ltError, std::string("Модуль «M»: error at step 2")));
   EXPECT_EQ(told[1], std::make_pair(ltWarning, std::string("Модуль «M»: warning at step 2")));
   EXPECT_EQ(told[2], std::make_pair(ltInformation, std::string("Модуль «M»: note at step 2")));
+}
+
+TEST_F(RunWindowTest, ATypedInputIsEditedWithAnEditorOfItsType) {
+  OpenChain();
+  Window->GetDocument()->Select(Module(0));
+  QTableWidget* grid = GridOf(*Window);
+  // Choices come as a list of their titles, each giving its value.
+  QTableWidgetItem* waveform = Row(QString::fromUtf8("Форма (double)"));
+  ASSERT_NE(waveform, nullptr);
+  grid->editItem(waveform);
+  auto* choices = grid->findChild<QComboBox*>("ChoiceEditor");
+  ASSERT_NE(choices, nullptr);
+  ASSERT_EQ(choices->count(), 4);
+  EXPECT_EQ(choices->itemText(1), "Square (1)");
+  EXPECT_EQ(choices->currentData().toString(), "3"); // the value the project has
+  choices->setCurrentIndex(2);
+  grid->itemDelegateForColumn(1)->setModelData(choices, grid->model(),
+                                               grid->indexFromItem(waveform));
+  EXPECT_EQ(Module(0)->GetInputValues()[1], (TInputValue{u"Waveform", u"2"}));
+  // A truth is ticked; a text that is no number is refused with the reason.
+  QTableWidgetItem* enable = Row(QString::fromUtf8("Включено (bool)"));
+  ASSERT_NE(enable, nullptr);
+  EXPECT_FALSE(enable->flags() & Qt::ItemIsEditable);
+  EXPECT_EQ(enable->checkState(), Qt::PartiallyChecked); // unset: the component's default
+  enable->setCheckState(Qt::Unchecked);
+  EXPECT_EQ(Module(0)->GetInputValues().back(), (TInputValue{u"Enable", u"false"}));
+  Row(QString::fromUtf8("Период, тактов (double)"))->setText("abc");
+  EXPECT_TRUE(Window->statusBar()->currentMessage().contains("abc"));
+  EXPECT_EQ(Module(0)->GetInputValues()[0], (TInputValue{u"Period", u"7"}));
 }
 
 TEST_F(RunWindowTest, ACycleWrittenByHandIsRefusedAtStart) {

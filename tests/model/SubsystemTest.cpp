@@ -152,6 +152,18 @@ TEST(Names, TheFirstFreeNameOfTheStem) {
   EXPECT_EQ(NameStem(u"12"), u"");
 }
 
+TEST_F(SubsystemTest, AFreeNameOnALevelSkipsTheNumbersItsStemHasThere) {
+  for (const char16_t* name : {u"A", u"A1", u"A3", u"A02", u"A1x", u"B7"})
+    Main->AddModule(0, 0, name, 10, 10);
+  const struct {
+    const char16_t* Wanted;
+    const char16_t* Given;
+  } rows[] = {{u"A", u"A2"},  {u"A1", u"A2"}, {u"A3", u"A2"},    {u"A2", u"A2"},
+              {u"B7", u"B1"}, {u"C", u"C"},   {u"", u"Module1"}, {u"A02", u"A2"}};
+  for (const auto& row : rows)
+    EXPECT_EQ(FreeNameIn(*Main, row.Wanted), row.Given);
+}
+
 TEST_F(SubsystemTest, DuplicateNamesAreFoundInGroupsAndATakenNameIsKnown) {
   for (const char16_t* name : {u"A", u"B", u"A", u"C", u"B", u"A"})
     Main->AddModule(0, 0, name, 10, 10);
@@ -268,6 +280,30 @@ TEST_F(SubsystemTest, ALinkInsideIsRefusedWhenTheLevelAboveClosesTheCycle) {
   EXPECT_NE(closing.Reason.find(u"Main/F/Work"), std::u16string::npos);
   // Without the level above the same link looks free.
   EXPECT_TRUE(inside->GetLinks().Check(work, u"Y", out, u"Value").Ok);
+}
+
+TEST_F(SubsystemTest, ACycleIsFoundThroughTwoLevelsAbove) {
+  // Main: S1.O1 → A, A → S1.I1; in S1: I1 → S2.I2, S2.O2 → O1; in S2: I2 → W. W → O2 would
+  // close W → O2 → O1 → A → I1 → I2 → W.
+  auto a = Block(*Main, u"A");
+  auto s1 = Main->AddModule(0, 0, u"S1", 100, 100);
+  auto l1 = s1->GetModules();
+  auto i1 = Port(*l1, false, u"I1"), o1 = Port(*l1, true, u"O1");
+  auto s2 = l1->AddModule(0, 0, u"S2", 100, 100);
+  auto l2 = s2->GetModules();
+  auto i2 = Port(*l2, false, u"I2"), o2 = Port(*l2, true, u"O2");
+  auto w = Block(*l2, u"W");
+  UpdateAllPorts(*Main);
+  Link(*Main, s1, u"O1", a, u"A");
+  Link(*Main, a, u"Y", s1, u"I1");
+  Link(*l1, i1, u"Value", s2, u"I2");
+  Link(*l1, s2, u"O2", o1, u"Value");
+  Link(*l2, i2, u"Value", w, u"A");
+  const std::vector<TLevelGraph::TAbove> above{{Main.get(), s1.get()}, {l1.get(), s2.get()}};
+  EXPECT_FALSE(l2->GetLinks().Check(w, u"Y", o2, u"Value", above).Ok);
+  // Without the link back above it is free.
+  Main->GetLinks().Remove(Main->GetLinks().Get(1));
+  EXPECT_TRUE(l2->GetLinks().Check(w, u"Y", o2, u"Value", above).Ok);
 }
 
 TEST_F(SubsystemTest, MakeSubsystemTurnsCrossingLinksIntoPortsAndUndoesExactly) {
