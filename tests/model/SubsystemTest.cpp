@@ -149,6 +149,7 @@ TEST(Names, TheFirstFreeNameOfTheStem) {
   EXPECT_EQ(NumberedName(taken, u"Gen"), u"Gen3");
   EXPECT_EQ(NumberedName(taken, u"SignalGenerator"), u"SignalGenerator1");
   EXPECT_EQ(NameStem(u"Gen12"), u"Gen");
+  EXPECT_EQ(NameStem(u"Gen90"), u"Gen");
   EXPECT_EQ(NameStem(u"12"), u"");
 }
 
@@ -162,6 +163,10 @@ TEST_F(SubsystemTest, AFreeNameOnALevelSkipsTheNumbersItsStemHasThere) {
               {u"B7", u"B1"}, {u"C", u"C"},   {u"", u"Module1"}, {u"A02", u"A2"}};
   for (const auto& row : rows)
     EXPECT_EQ(FreeNameIn(*Main, row.Wanted), row.Given);
+  // Every digit counts: Q1 … Q9 taken, Q10 is the next.
+  for (int i = 1; i <= 9; ++i)
+    Main->AddModule(0, 0, u"Q" + std::u16string(1, static_cast<char16_t>(u'0' + i)), 10, 10);
+  EXPECT_EQ(FreeNameIn(*Main, u"Q1"), u"Q10");
 }
 
 TEST_F(SubsystemTest, DuplicateNamesAreFoundInGroupsAndATakenNameIsKnown) {
