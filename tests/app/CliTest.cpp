@@ -615,3 +615,29 @@ TEST(Cli, CheckCountsPortsAndNamesLinksToMissingPortsDuplicateNamesAndBadValues)
   EXPECT_EQ(run.Code, 1) << run.Out;
   EXPECT_EQ(run.Out, "zu-cli: Модуль «Filter/Add», вход «B»: «ten» — не число (double)\n");
 }
+
+TEST(Cli, PortsThatFeedThemselvesAreACycleARunRefuses) {
+  // A subsystem whose inside passes its input to its output, its output linked back to its input
+  // at the level above: what the recorder gets would come from nowhere.
+  TTempFolder folder;
+  const std::string file = (folder.Path / "loop.zuproj").string();
+  const std::string bin = std::string(ZU_SAMPLES) + "/";
+  WriteBytes(Utf8ToUtf16(file),
+             "<?xml version=\"1.0\" encoding=\"Windows-1251\" ?>\n<Kven_ZU_Programming_Project>"
+             "<Name>Loop</Name><ModuleMain><Name>Main</Name><Modules><Count>2</Count>"
+             "<Module0><Name>Ring</Name><Modules><Count>2</Count>"
+             "<Module0><Name>In</Name><Type>@input</Type></Module0>"
+             "<Module1><Name>Out</Name><Type>@output</Type></Module1></Modules>"
+             "<Links><Count>1</Count><Link0><From>0</From><Output>Value</Output><To>1</To>"
+             "<Input>Value</Input></Link0></Links></Module0>"
+             "<Module1><Name>Rec1</Name><Type>" +
+                 bin +
+                 "Recorder.so</Type></Module1></Modules>"
+                 "<Links><Count>2</Count><Link0><From>0</From><Output>Out</Output><To>0</To>"
+                 "<Input>In</Input></Link0><Link1><From>0</From><Output>Out</Output><To>1</To>"
+                 "<Input>Value</Input></Link1></Links></ModuleMain>"
+                 "</Kven_ZU_Programming_Project>\n");
+  const TRun run = RunCli("project run " + file + " --ticks 1 --rate 0");
+  EXPECT_EQ(run.Code, 1) << run.Out;
+  EXPECT_NE(run.Out.find("Связи образуют цикл через модуль «Ring"), std::string::npos) << run.Out;
+}
