@@ -79,6 +79,10 @@ TEST_F(SubsystemWindowTest, AFilterBuiltInTheWindowRunsBetweenAGeneratorAndAReco
   EXPECT_EQ(ParamIndex(*filter, false, u"In1"), 1);
   Trigger("miUndo");
   EXPECT_EQ(ParamIndex(*filter, false, u"In1"), -1);
+  Trigger("miNewOutputPort");
+  EXPECT_EQ(ParamIndex(*filter, true, u"Out1"), 1);
+  Trigger("miUndo");
+  EXPECT_EQ(ParamIndex(*filter, true, u"Out1"), -1);
   Trigger("miUp");
   // The canvas draws the subsystem's marks: a green input mark on its left edge.
   TProgrammingImage* canvas = Window->GetCanvas();
