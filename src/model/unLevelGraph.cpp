@@ -21,14 +21,14 @@ bool TLevelGraph::Subsystem(const IModule* module) const {
   return it->second;
 }
 
-TLevelGraph::TNode TLevelGraph::Source(const TLink& link) {
-  return IsSubsystem(*link.From) ? TNode{link.From.get(), link.Output, true}
-                                 : TNode{link.From.get(), {}, false};
+TLevelGraph::TNode TLevelGraph::Source(const TLink& link) const {
+  return Subsystem(link.From.get()) ? TNode{link.From.get(), link.Output, true}
+                                    : TNode{link.From.get(), {}, false};
 }
 
-TLevelGraph::TNode TLevelGraph::Target(const TLink& link) {
-  return IsSubsystem(*link.To) ? TNode{link.To.get(), link.Input, false}
-                               : TNode{link.To.get(), {}, false};
+TLevelGraph::TNode TLevelGraph::Target(const TLink& link) const {
+  return Subsystem(link.To.get()) ? TNode{link.To.get(), link.Input, false}
+                                  : TNode{link.To.get(), {}, false};
 }
 
 const std::vector<std::u16string>& TLevelGraph::Through(const IModule& subsystem,
@@ -95,9 +95,7 @@ void TLevelGraph::Next(const TNode& node, std::vector<TNode>& out) const {
   const auto [first, last] = From.equal_range(node.Module);
   for (auto it = first; it != last; ++it)
     if (node.Port.empty() || it->second->Output == node.Port)
-      out.push_back(Subsystem(it->second->To.get())
-                        ? TNode{it->second->To.get(), it->second->Input, false}
-                        : TNode{it->second->To.get(), {}, false});
+      out.push_back(Target(*it->second));
   // Out of the list by its owner's output port, back in by the input ports the levels above
   // lead to.
   if (node.Port.empty() && !Above.empty() && IsOutputPort(*node.Module))
@@ -133,12 +131,8 @@ bool TLevelGraph::Acyclic() const {
   for (const auto& link : Links) {
     if (!link->From || !link->To)
       continue;
-    waiting.try_emplace(Subsystem(link->From.get()) ? TNode{link->From.get(), link->Output, true}
-                                                    : TNode{link->From.get(), {}, false},
-                        0);
-    waiting.try_emplace(Subsystem(link->To.get()) ? TNode{link->To.get(), link->Input, false}
-                                                  : TNode{link->To.get(), {}, false},
-                        0);
+    waiting.try_emplace(Source(*link), 0);
+    waiting.try_emplace(Target(*link), 0);
   }
   // The ports a subsystem's input leads to are nodes too.
   std::vector<TNode> nodes;

@@ -49,8 +49,9 @@ private:
     }
     friend bool operator==(const TNode&, const TNode&) = default;
   };
-  static TNode Source(const TLink& link);
-  static TNode Target(const TLink& link);
+  // Where a link takes a value from, and where it puts it: a subsystem's port, or a whole module.
+  TNode Source(const TLink& link) const;
+  TNode Target(const TLink& link) const;
   // Where a value goes next from the node.
   void Next(const TNode& node, std::vector<TNode>& out) const;
 
