@@ -411,5 +411,10 @@ TEST_F(SubsystemTest, ANewBoxFindsAFreePlaceNearThePoint) {
   }
   EXPECT_LT(std::abs(free.X - 100) + std::abs(free.Y - 100), 400);
   EXPECT_EQ(FreePlace(Main.get(), {600, 600}, 100, 100), (TPoint{600, 600}));
+  // Ring by ring, the nearest free place of a ring, the first found of equal ones: around A
+  // alone, the first ring (60 away) lies on it, the second's nearest is 120 to the left.
+  TProject alone(nullptr, {}, u"", u"Q");
+  alone.GetMainModules()->AddModule(100, 100, u"A", 100, 100);
+  EXPECT_EQ(FreePlace(alone.GetMainModules().get(), {100, 100}, 100, 100), (TPoint{-20, 100}));
   EXPECT_EQ(FreePlace(nullptr, {1, 2}, 10, 10), (TPoint{1, 2}));
 }

@@ -88,6 +88,9 @@ TEST(Strings, ShownTextCutsLongTextsWithoutSplittingACharacter) {
       // A pair at the cut goes whole.
       {u"a\U0001F600bc", 3, u"a\u2026"},
       {u"ab\U0001F600c", 4, u"ab\u2026"},
+      // The lowest and the highest high surrogates too.
+      {u"a\U00010000bc", 3, u"a\u2026"},
+      {u"a\U0010FFFFbc", 3, u"a\u2026"},
   };
   for (const auto& row : rows)
     EXPECT_EQ(ShownText(row.Text, row.Max), row.Shown) << Utf16ToUtf8(row.Text);
