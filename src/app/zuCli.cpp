@@ -56,14 +56,19 @@ const char* const Usage =
     "                          the main level, or the level PATH names (module names from\n"
     "                          the main module down, joined by '/': \"Main/Filter\")\n"
     "  project run FILE [--ticks N] [--rate HZ] [--watch MODULE.PARAM]... [--csv OUT]\n"
-    "                   [--components FOLDER]\n"
+    "                   [--until CONDITION] [--stats] [--components FOLDER]\n"
     "                          run the project's modules in the component host: N ticks\n"
     "                          (default: until interrupted), HZ ticks per second (default 10;\n"
     "                          0: as fast as possible); each watched parameter (MODULE is the\n"
     "                          module's names below the main module joined by '/') is printed,\n"
     "                          one tab-separated row per tick, or written to OUT as CSV; exit\n"
     "                          code 1 with the message when a module failed; the components\n"
-    "                          are those of FOLDER (default: the program's folder)\n"
+    "                          are those of FOLDER (default: the program's folder);\n"
+    "                          --until ends the run after the first tick CONDITION holds\n"
+    "                          (\"Gen1.Signal > 0.9 and Cmp.Out == true\": comparisons with\n"
+    "                          numbers joined by and/or) and prints that tick, exit code 3\n"
+    "                          when the run ends without it; --stats tells the ticks, the\n"
+    "                          achieved rate and the ticks' lateness (p50, p99, max)\n"
     "  xml roundtrip IN OUT    load any XML file and save it again to OUT\n"
     "  components [FOLDER]     scan FOLDER (default: the program's folder) for plug-in\n"
     "                          components; print each one's report as the components\n"
@@ -421,48 +426,24 @@ bool WatchColumn(const std::string& watched, TProjectRun& run, TColumn& column, 
     why = "--watch takes MODULE.PARAM, not \"" + watched + "\"";
     return false;
   }
-  const std::string label = watched.substr(0, dot), param = watched.substr(dot + 1);
   column.Name = watched;
-  for (std::size_t m = 0; m < run.Plan.Modules.size(); ++m) {
-    const TRunModule& module = run.Plan.Modules[m];
-    if (module.Label != label)
-      continue;
-    TRunWatch watch{static_cast<std::int32_t>(m), -1};
-    for (std::size_t o = 0; o < module.Outputs.size(); ++o)
-      if (module.Outputs[o] == param)
-        watch.Output = static_cast<std::int32_t>(o);
-    for (const TRunInput& in : module.Inputs)
-      if (in.Name == param) {
-        if (in.FromModule < 0) {
-          column.Constant = in.Constant;
-          return true;
-        }
-        watch = {in.FromModule, in.FromOutput};
-      }
-    if (watch.Output < 0) {
-      why = "module \"" + label + "\" has no parameter \"" + param + "\" with a value";
-      return false;
-    }
-    column.Watch = static_cast<std::int32_t>(run.Plan.Watch.size());
-    run.Plan.Watch.push_back(watch);
+  TProjectRun::TSource source;
+  if (!run.ValueOf(watched.substr(0, dot), watched.substr(dot + 1), source, why))
+    return false;
+  if (source.Module < 0) {
+    column.Constant = source.Constant;
     return true;
   }
-  // A port of a subsystem, or the value of a boundary module: where its value comes from.
-  if (const auto other = run.Others.find(label); other != run.Others.end()) {
-    if (const TProjectRun::TSource* source = run.PassedThrough(other->second, Utf8ToUtf16(param))) {
-      if (source->Module < 0) {
-        column.Constant = source->Constant;
-        return true;
-      }
-      column.Watch = static_cast<std::int32_t>(run.Plan.Watch.size());
-      run.Plan.Watch.push_back({source->Module, source->Output});
-      return true;
-    }
-    why = "module \"" + label + "\" has no parameter \"" + param + "\" with a value";
-    return false;
-  }
-  why = "no module \"" + label + "\" runs in the project";
-  return false;
+  column.Watch = static_cast<std::int32_t>(run.Plan.Watch.size());
+  run.Plan.Watch.push_back({source.Module, source.Output});
+  return true;
+}
+
+// The ticks' lateness in milliseconds, for --stats.
+std::string Ms(std::int64_t ns) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", static_cast<double>(ns) / 1e6);
+  return text;
 }
 
 int RunProject(const std::vector<std::string>& args) {
@@ -471,11 +452,16 @@ int RunProject(const std::vector<std::string>& args) {
   std::int64_t ticks = 0;
   double rate = 10;
   std::vector<std::string> watched;
-  std::string csv, components;
+  std::string csv, components, until;
+  bool stats = false;
   for (std::size_t i = 3; i < args.size(); ++i) {
     const std::string& option = args[i];
+    if (option == "--stats") {
+      stats = true;
+      continue;
+    }
     const bool known = option == "--ticks" || option == "--rate" || option == "--watch" ||
-                       option == "--csv" || option == "--components";
+                       option == "--csv" || option == "--components" || option == "--until";
     if (!known)
       return UsageError("project run has no option \"%s\"", {option});
     if (i + 1 >= args.size())
@@ -499,6 +485,8 @@ int RunProject(const std::vector<std::string>& args) {
       watched.push_back(value);
     } else if (option == "--csv") {
       csv = value;
+    } else if (option == "--until") {
+      until = value;
     } else {
       components = value;
     }
@@ -515,6 +503,16 @@ int RunProject(const std::vector<std::string>& args) {
   if (!run.Ok) {
     std::fprintf(stderr, "zu-cli: %s\n", Printable(run.Error).c_str());
     return 1;
+  }
+  if (!until.empty()) {
+    TCondition condition;
+    std::string why;
+    if (!ParseCondition(until, condition, why))
+      return UsageError("--until \"%s\": %s", {until, why});
+    if (!run.AddBreak(condition, why)) {
+      std::fprintf(stderr, "zu-cli: %s\n", Printable(why).c_str());
+      return 2;
+    }
   }
   std::vector<TColumn> columns(watched.size());
   for (std::size_t i = 0; i < watched.size(); ++i) {
@@ -579,6 +577,14 @@ int RunProject(const std::vector<std::string>& args) {
       fields.push_back(c.Watch >= 0 ? row[static_cast<std::size_t>(c.Watch)] : c.Constant);
     writeRow(fields);
   };
+  // The tick --until's condition first held at; 0: not yet.
+  std::int64_t held = 0;
+  runner.OnPaused = [&](std::int64_t tick, std::int32_t cause) {
+    if (cause == 0 && held == 0) {
+      held = tick;
+      runner.RequestStop();
+    }
+  };
   std::string error;
   if (!runner.Start(run.Plan, ExeFolder() + "zu-probe", &error)) {
     std::fprintf(stderr, "zu-cli: %s\n", Printable(error).c_str());
@@ -601,6 +607,29 @@ int RunProject(const std::vector<std::string>& args) {
   }
   std::fprintf(stderr, "zu-cli: %lld tick(s) of %zu module(s)\n",
                static_cast<long long>(runner.GetTick()), run.Plan.Modules.size());
+  if (stats) {
+    const TStatsMessage& figures = runner.GetStats();
+    const double seconds = static_cast<double>(figures.ElapsedNs) / 1e9;
+    char rateText[32];
+    std::snprintf(rateText, sizeof rateText, "%.1f",
+                  seconds > 0 ? static_cast<double>(figures.Ticks) / seconds : 0.0);
+    std::fprintf(stderr, "zu-cli: %s\n",
+                 Say("ticks %s, rate %s per second, late ticks %s of %s, lateness p50 %s ms, p99 "
+                     "%s ms, max %s ms",
+                     {std::to_string(figures.Ticks), std::string(rateText),
+                      std::to_string(figures.Late), std::to_string(figures.Paced),
+                      Ms(figures.P50Ns), Ms(figures.P99Ns), Ms(figures.MaxNs)})
+                     .c_str());
+  }
+  if (!until.empty()) {
+    if (held == 0) {
+      std::fprintf(stderr, "zu-cli: %s\n", Printable(Say("\"%s\" did not hold", {until})).c_str());
+      return 3;
+    }
+    std::fprintf(stderr, "zu-cli: %s\n",
+                 Printable(Say("\"%s\" held at tick %s", {until, std::to_string(held)})).c_str());
+    std::fprintf(Out, "%lld\n", static_cast<long long>(held));
+  }
   return 0;
 }
 

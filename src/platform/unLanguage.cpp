@@ -142,6 +142,16 @@ const std::unordered_map<std::string_view, const char*>& Russian() {
       {"no level %s in %s", "нет уровня %s в %s"},
       {"cannot read the folder \"%s\": %s", "папка \"%s\" не читается: %s"},
       {"cannot write \"%s\"", "\"%s\" не записывается"},
+      {"--until \"%s\": %s", "--until \"%s\": %s"},
+      {"\"%s\" did not hold", "\"%s\" не выполнилось"},
+      {"\"%s\" held at tick %s", "\"%s\" выполнилось на такте %s"},
+      {"ticks %s, rate %s per second, late ticks %s of %s, lateness p50 %s ms, p99 %s ms, max %s "
+       "ms",
+       "тактов %s, темп %s в секунду, опоздавших тактов %s из %s, опоздание p50 %s мс, p99 %s мс, "
+       "наибольшее %s мс"},
+      {"no module \"%s\" runs in the project", "в проекте не выполняется модуль \"%s\""},
+      {"module \"%s\" has no parameter \"%s\" with a value",
+       "у модуля \"%s\" нет параметра \"%s\" со значением"},
       {"the output could not be written", "вывод не записан"},
       {"--csv \"%s\" is the project itself", "--csv \"%s\" — это сам проект"},
       {"%s; see zu-cli --help", "%s; см. zu-cli --help"},

@@ -4,7 +4,10 @@
 
 #include "platform/unStrings.h"
 
+#include "plugins/unCondition.h"
+
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -77,6 +80,46 @@ bool Decode(TMessageReader& r, TRateMessage& message) {
     return false;
   message.MicroHz = r.I64();
   return r.Ok() && r.AtEnd() && message.MicroHz >= 0;
+}
+
+TMessageWriter Encode(const TControlMessage& message) {
+  return std::move(TMessageWriter(THostKind::Control).U8(message.Action));
+}
+
+bool Decode(TMessageReader& r, TControlMessage& message) {
+  if (r.HostKind() != THostKind::Control)
+    return false;
+  const std::uint8_t action = r.U8();
+  message.Action = static_cast<TControlMessage::TAction>(action);
+  return r.Ok() && r.AtEnd() && action >= TControlMessage::Pause && action <= TControlMessage::Step;
+}
+
+TMessageWriter Encode(const TPausedMessage& message) {
+  return std::move(TMessageWriter(THostKind::Paused).I64(message.Tick).I32(message.Break));
+}
+
+bool Decode(TMessageReader& r, TPausedMessage& message) {
+  if (r.HostKind() != THostKind::Paused)
+    return false;
+  message.Tick = r.I64();
+  message.Break = r.I32();
+  return r.Ok() && r.AtEnd() && message.Tick >= 0 && message.Break >= -1;
+}
+
+TMessageWriter Encode(const TStatsMessage& message) {
+  TMessageWriter w(THostKind::Stats);
+  w.I64(message.Ticks).I64(message.ElapsedNs).I64(message.Paced).I64(message.Late);
+  w.I64(message.P50Ns).I64(message.P99Ns).I64(message.MaxNs);
+  return w;
+}
+
+bool Decode(TMessageReader& r, TStatsMessage& message) {
+  if (r.HostKind() != THostKind::Stats)
+    return false;
+  message = {r.I64(), r.I64(), r.I64(), r.I64(), r.I64(), r.I64(), r.I64()};
+  return r.Ok() && r.AtEnd() && message.Ticks >= 0 && message.ElapsedNs >= 0 &&
+         message.Paced >= 0 && message.Late >= 0 && message.Late <= message.Paced &&
+         message.P50Ns >= 0 && message.P99Ns >= message.P50Ns && message.MaxNs >= message.P99Ns;
 }
 
 TMessageWriter Encode(const TReadyMessage& message) {
@@ -233,6 +276,17 @@ TMessageWriter Encode(const TRunPlan& plan) {
   w.I32(static_cast<std::int32_t>(plan.Watch.size()));
   for (const TRunWatch& watch : plan.Watch)
     w.I32(watch.Module).I32(watch.Output);
+  w.I32(static_cast<std::int32_t>(plan.Breaks.size()));
+  for (const TRunBreak& b : plan.Breaks) {
+    w.I32(static_cast<std::int32_t>(b.Terms.size()));
+    for (const TRunTerm& t : b.Terms) {
+      std::int64_t bits = 0;
+      static_assert(sizeof bits == sizeof t.Number);
+      std::memcpy(&bits, &t.Number, sizeof bits);
+      w.I32(t.Module).I32(t.Output).Text(t.Constant).U8(static_cast<std::uint8_t>(t.Op));
+      w.I64(bits).U8(t.And ? 1 : 0);
+    }
+  }
   return w;
 }
 
@@ -276,6 +330,29 @@ bool Decode(TMessageReader& r, TRunPlan& plan) {
         watch.Output >= static_cast<std::int32_t>(plan.Modules[watch.Module].Outputs.size()))
       return false;
     plan.Watch.push_back(watch);
+  }
+  for (std::uint32_t k = 0, n = r.Count(4); k < n && r.Ok(); ++k) {
+    TRunBreak b;
+    for (std::uint32_t t = 0, terms = r.Count(22); t < terms && r.Ok(); ++t) {
+      TRunTerm term;
+      term.Module = r.I32();
+      term.Output = r.I32();
+      term.Constant = r.Text();
+      term.Op = r.U8();
+      const std::int64_t bits = r.I64();
+      std::memcpy(&term.Number, &bits, sizeof bits);
+      const std::uint8_t joined = r.U8();
+      term.And = joined == 1;
+      const bool named =
+          term.Module >= 0 && term.Module < static_cast<std::int32_t>(plan.Modules.size()) &&
+          term.Output >= 0 &&
+          term.Output < static_cast<std::int32_t>(plan.Modules[term.Module].Outputs.size());
+      if ((term.Module != -1 && !named) || term.Op > static_cast<int>(TCompareOp::NotEqual) ||
+          joined > 1)
+        return false;
+      b.Terms.push_back(std::move(term));
+    }
+    plan.Breaks.push_back(std::move(b));
   }
   return r.Ok() && r.AtEnd();
 }

@@ -13,9 +13,10 @@
 //   Describing ("host [--log] FD FILE..."): the host says hello, then one answer per file.
 //   Running ("host --run FD SHMFD"): the editor says hello and sends the plan; the host says
 //   hello, then ready once every instance is made, values, rows and the modules' log messages as
-//   it goes, and ends with an error or the end. The editor may ask for another rate or a stop at
-//   any time.
-inline constexpr std::int32_t HostProtocolVersion = 3;
+//   it goes, and ends with an error or the end. The editor may ask for another rate, a pause, a
+//   resume, a step of one tick while paused, or a stop at any time; the host says when it has
+//   paused (asked, after a step, or at a break condition) and tells its pace's figures.
+inline constexpr std::int32_t HostProtocolVersion = 4;
 
 enum class THostKind : char {
   Hello = 'H',     // both ways, first
@@ -29,6 +30,9 @@ enum class THostKind : char {
   Error = 'E',     // host: the run failed
   Log = 'L',       // host: a module's message for the program's log
   End = 'F',       // host: the run ended cleanly
+  Control = 'C',   // editor: pause, resume or step one tick
+  Paused = 'Q',    // host: paused after a tick (asked, stepped, or at a break)
+  Stats = 'S',     // host: the pace's figures so far
 };
 
 struct THelloMessage {
@@ -39,6 +43,26 @@ struct TStopMessage {};
 
 struct TRateMessage {
   std::int64_t MicroHz = 0; // ticks per second times 1 000 000; 0: no waits
+};
+
+struct TControlMessage {
+  enum TAction : std::uint8_t { Pause = 1, Resume = 2, Step = 3 };
+  TAction Action = Pause;
+};
+
+struct TPausedMessage {
+  std::int64_t Tick = 0;
+  std::int32_t Break = -1; // the plan's break condition that held; -1: asked or stepped
+};
+
+// The pace so far: ticks done, the time they took, and how late ticks began after their deadline
+// (ticks without a deadline, as fast as possible or the first after a pause, are not counted).
+struct TStatsMessage {
+  std::int64_t Ticks = 0;
+  std::int64_t ElapsedNs = 0; // since the ticks began, pauses left out
+  std::int64_t Paced = 0;     // ticks with a deadline
+  std::int64_t Late = 0;      // of them, those that began over TRunStats::LateNs after it
+  std::int64_t P50Ns = 0, P99Ns = 0, MaxNs = 0;
 };
 
 struct TReadyMessage {
@@ -84,6 +108,12 @@ TMessageWriter Encode(const TStopMessage& message);
 bool Decode(TMessageReader& reader, TStopMessage& message);
 TMessageWriter Encode(const TRateMessage& message);
 bool Decode(TMessageReader& reader, TRateMessage& message);
+TMessageWriter Encode(const TControlMessage& message);
+bool Decode(TMessageReader& reader, TControlMessage& message);
+TMessageWriter Encode(const TPausedMessage& message);
+bool Decode(TMessageReader& reader, TPausedMessage& message);
+TMessageWriter Encode(const TStatsMessage& message);
+bool Decode(TMessageReader& reader, TStatsMessage& message);
 TMessageWriter Encode(const TReadyMessage& message);
 bool Decode(TMessageReader& reader, TReadyMessage& message);
 TMessageWriter Encode(const TValuesMessage& message);

@@ -398,6 +398,64 @@ const TProjectRun::TSource* TProjectRun::PassedThrough(const IModule* module,
   return it == Passes.end() ? nullptr : &it->second;
 }
 
+bool TProjectRun::ValueOf(const std::string& label, const std::string& param, TSource& source,
+                          std::string& why) const {
+  for (std::size_t m = 0; m < Plan.Modules.size(); ++m) {
+    const TRunModule& module = Plan.Modules[m];
+    if (module.Label != label)
+      continue;
+    source = {static_cast<std::int32_t>(m), -1, false, {}};
+    for (std::size_t o = 0; o < module.Outputs.size(); ++o)
+      if (module.Outputs[o] == param)
+        source.Output = static_cast<std::int32_t>(o);
+    for (const TRunInput& in : module.Inputs)
+      if (in.Name == param) {
+        if (in.FromModule < 0) {
+          source = {-1, -1, true, in.Constant};
+          return true;
+        }
+        source = {in.FromModule, in.FromOutput, false, {}};
+      }
+    if (source.Output < 0)
+      break;
+    return true;
+  }
+  // A port of a subsystem, or the value of a boundary module: where its value comes from.
+  if (const auto other = Others.find(label); other != Others.end()) {
+    if (const TSource* passed = PassedThrough(other->second, Utf8ToUtf16(param))) {
+      source = *passed;
+      if (source.Module < 0)
+        source.HasConstant = true;
+      return true;
+    }
+  } else if (std::none_of(Plan.Modules.begin(), Plan.Modules.end(),
+                          [&](const TRunModule& m) { return m.Label == label; })) {
+    why = Say("no module \"%s\" runs in the project", {label});
+    return false;
+  }
+  why = Say("module \"%s\" has no parameter \"%s\" with a value", {label, param});
+  return false;
+}
+
+bool TProjectRun::AddBreak(const TCondition& condition, std::string& why) {
+  TRunBreak added;
+  for (const TConditionTerm& term : condition.Terms) {
+    TSource source;
+    if (!ValueOf(term.Module, term.Param, source, why))
+      return false;
+    TRunTerm t;
+    t.Module = source.Module;
+    t.Output = source.Output;
+    t.Constant = source.Module < 0 ? source.Constant : std::string();
+    t.Op = static_cast<std::int32_t>(term.Op);
+    t.Number = term.Number;
+    t.And = term.And;
+    added.Terms.push_back(std::move(t));
+  }
+  Plan.Breaks.push_back(std::move(added));
+  return true;
+}
+
 TProjectRun PlanProjectRun(const TProject& project, const TComponentList& registry) {
   TProjectRun run;
   TPlanner planner(project, registry, run);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "plugins/unCondition.h"
 #include "plugins/unRunPlan.h"
 
 #include <map>
@@ -41,6 +42,13 @@ struct TProjectRun {
   // nothing.
   const TSource* PassedThrough(const IModule* module, const std::u16string& output) const;
   std::map<std::pair<const IModule*, std::u16string>, TSource> Passes;
+  // Where the value of MODULE.PARAM comes from ("Filter/Adder1", "Sum"): an output of the plan
+  // (an input's is its feeding output's), or a typed value; false with the reason.
+  bool ValueOf(const std::string& label, const std::string& param, TSource& source,
+               std::string& why) const;
+  // Adds a break condition to the plan, its names found as ValueOf finds them; false with the
+  // reason (nothing added).
+  bool AddBreak(const TCondition& condition, std::string& why);
   // The modules that do not run themselves (subsystems, boundary modules), by their labels.
   std::map<std::string, const IModule*> Others;
 };

@@ -2,11 +2,13 @@
 
 #include "platform/unLanguage.h"
 #include "platform/unStrings.h"
+#include "plugins/unCondition.h"
 #include "plugins/unHostProtocol.h"
 #include "plugins/unLibrary.h"
 #include "plugins/unPluginCall.h"
 #include "plugins/unPluginStrings.h"
 #include "plugins/unRunPlan.h"
+#include "plugins/unRunStats.h"
 
 #include <cerrno>
 #include <csignal>
@@ -277,30 +279,53 @@ private:
     return Send(Encode(row));
   }
 
-  // Waits up to timeoutMs for a message; true when the editor asked for a stop or is gone. A new
-  // pace is taken at once.
-  bool StopAsked(int timeoutMs) {
-    pollfd p{Fd, POLLIN, 0};
-    if (poll(&p, 1, timeoutMs) <= 0)
-      return false;
-    char buf[4096];
-    const ssize_t n = read(Fd, buf, sizeof buf);
-    if (n <= 0)
-      return !(n < 0 && (errno == EINTR || errno == EAGAIN));
-    Incoming.Append(buf, static_cast<std::size_t>(n));
-    std::string payload;
-    while (Incoming.Next(payload)) {
-      TMessageReader r(payload);
-      TStopMessage stop;
-      TRateMessage rate;
-      if (Decode(r, stop))
-        return true;
-      if (TMessageReader again(payload); Decode(again, rate)) {
-        Plan.RateHz = static_cast<double>(rate.MicroHz) / 1e6;
-        PaceChanged = true;
+  // What the editor asked for.
+  enum class TAsk { None, Stop, Pause, Resume, Step };
+
+  // The next thing the editor asked for, waiting up to timeoutNs for it (-1: as long as it
+  // takes); a new pace is taken at once. A closed or broken channel is a stop.
+  TAsk Listen(std::int64_t timeoutNs) {
+    for (;;) {
+      if (!Asked.empty()) {
+        const TAsk ask = Asked.front();
+        Asked.erase(Asked.begin());
+        return ask;
       }
+      pollfd p{Fd, POLLIN, 0};
+      timespec wait{timeoutNs / 1000000000, timeoutNs % 1000000000};
+      const int ready = ppoll(&p, 1, timeoutNs < 0 ? nullptr : &wait, nullptr);
+      if (ready < 0 && errno == EINTR)
+        continue;
+      if (ready <= 0)
+        return TAsk::None;
+      char buf[4096];
+      const ssize_t n = read(Fd, buf, sizeof buf);
+      if (n < 0 && (errno == EINTR || errno == EAGAIN))
+        continue;
+      if (n <= 0)
+        return TAsk::Stop;
+      Incoming.Append(buf, static_cast<std::size_t>(n));
+      std::string payload;
+      while (Incoming.Next(payload)) {
+        TMessageReader r(payload);
+        TStopMessage stop;
+        TRateMessage rate;
+        TControlMessage control;
+        if (Decode(r, stop)) {
+          Asked.push_back(TAsk::Stop);
+        } else if (TMessageReader again(payload); Decode(again, rate)) {
+          Plan.RateHz = static_cast<double>(rate.MicroHz) / 1e6;
+          PaceChanged = true;
+        } else if (TMessageReader third(payload); Decode(third, control)) {
+          Asked.push_back(control.Action == TControlMessage::Pause    ? TAsk::Pause
+                          : control.Action == TControlMessage::Resume ? TAsk::Resume
+                                                                      : TAsk::Step);
+        }
+      }
+      if (Incoming.Broken())
+        return TAsk::Stop;
+      timeoutNs = 0; // what came was all there is for now
     }
-    return Incoming.Broken();
   }
 
   // When the tick after `tick` is due at the pace, counted from the last change of pace.
@@ -309,45 +334,143 @@ private:
            static_cast<std::int64_t>(static_cast<double>(tick - PaceTick) * 1e9 / Plan.RateHz);
   }
 
-  int Ticks() {
+  // Whether the value text of an output reads as a number the term holds for.
+  bool TermHolds(const TRunTerm& term) const {
+    double value = 0;
+    if (term.Module < 0) {
+      value = ValueNumber(term.Constant);
+    } else {
+      const std::u16string& text =
+          Values[static_cast<std::size_t>(term.Module)][static_cast<std::size_t>(term.Output)];
+      std::string ascii(text.size(), '\0');
+      for (std::size_t i = 0; i < text.size(); ++i)
+        ascii[i] = text[i] < 0x80 ? static_cast<char>(text[i]) : '\x7f';
+      value = ValueNumber(ascii);
+    }
+    return Compare(value, static_cast<TCompareOp>(term.Op), term.Number);
+  }
+
+  // The first break condition that holds after this tick and did not after the one before; -1.
+  std::int32_t BreakNow() {
+    std::int32_t first = -1;
+    for (std::size_t b = 0; b < Plan.Breaks.size(); ++b) {
+      const std::vector<TRunTerm>& terms = Plan.Breaks[b].Terms;
+      TermHold.assign(terms.size(), 0);
+      Joins.assign(terms.size(), 0);
+      for (std::size_t t = 0; t < terms.size(); ++t) {
+        TermHold[t] = TermHolds(terms[t]) ? 1 : 0;
+        Joins[t] = terms[t].And ? 1 : 0;
+      }
+      const bool holds = Holds(TermHold, Joins);
+      if (holds && !WasHolding[b] && first < 0)
+        first = static_cast<std::int32_t>(b);
+      WasHolding[b] = holds ? 1 : 0;
+    }
+    return first;
+  }
+
+  // One tick of every module; false (reported) when one failed or the editor is gone.
+  bool OneTick(std::int64_t tick) {
+    Status.Tick.store(tick, std::memory_order_relaxed);
+    for (std::size_t i = 0; i < Modules.size(); ++i)
+      if (!Step(i, tick))
+        return false;
+    return Plan.Watch.empty() || Row(tick);
+  }
+
+  // Tells the values and the figures, then that the run is paused after the tick.
+  bool SayPaused(std::int64_t tick, std::int32_t cause) {
+    return Report(tick) && SendStats(tick) && Send(Encode(TPausedMessage{tick, cause}));
+  }
+
+  bool SendStats(std::int64_t tick) {
+    const std::int64_t elapsed = (Paused ? PausedSince : MonotonicNs()) - Begun - PausedNs;
+    return Send(Encode(Stats.Figures(tick, std::max<std::int64_t>(elapsed, 0))));
+  }
+
+  void PauseNow(std::int64_t tick, std::int32_t cause) {
+    Paused = true;
+    PausedSince = MonotonicNs();
+    SayPaused(tick, cause);
+  }
+
+  // Paces again from now: the next tick at once, the one after a period later.
+  void Restart(std::int64_t tick) {
     PaceStart = MonotonicNs();
+    PaceTick = tick;
+    PaceChanged = false;
+    Fresh = true;
+  }
+
+  int Ticks() {
+    PaceStart = Begun = MonotonicNs();
+    WasHolding.assign(Plan.Breaks.size(), 0);
     std::int64_t lastReport = PaceStart;
     const std::int64_t reportNs = static_cast<std::int64_t>(Plan.ReportMs) * 1000000;
     std::int64_t tick = 0;
+    Fresh = true;
     while (!Gone && (Plan.Ticks == 0 || tick < Plan.Ticks)) {
+      if (Paused) {
+        const TAsk ask = Listen(-1);
+        if (ask == TAsk::Stop)
+          break;
+        if (ask == TAsk::Resume) {
+          Paused = false;
+          PausedNs += MonotonicNs() - PausedSince;
+          Restart(tick);
+        } else if (ask == TAsk::Step) {
+          ++tick;
+          if (!OneTick(tick))
+            return 1;
+          BreakNow(); // a step is a tick: a condition that holds after it breaks no more
+          SayPaused(tick, -1);
+        }
+        continue;
+      }
       ++tick;
-      Status.Tick.store(tick, std::memory_order_relaxed);
-      for (std::size_t i = 0; i < Modules.size(); ++i)
-        if (!Step(i, tick))
-          return 1;
-      if (!Plan.Watch.empty() && !Row(tick))
+      // How late the tick begins after its deadline, when it had one.
+      if (Plan.RateHz > 0 && !Fresh && !PaceChanged)
+        Stats.Add(MonotonicNs() - Due(tick - 1));
+      Fresh = false;
+      if (!OneTick(tick))
         return 1;
+      if (const std::int32_t cause = BreakNow(); cause >= 0) {
+        PauseNow(tick, cause);
+        continue;
+      }
       const std::int64_t now = MonotonicNs();
       if (now - lastReport >= reportNs) {
         lastReport = now;
-        if (!Report(tick))
+        if (!Report(tick) || !SendStats(tick))
           return 1;
       }
       // Messages are looked at after every tick; with a pace, until the next tick is due.
-      bool stop = StopAsked(0);
-      while (!stop && Plan.RateHz > 0) {
+      TAsk ask = Listen(0);
+      while (ask == TAsk::None && Plan.RateHz > 0) {
         if (PaceChanged) {
           PaceChanged = false;
           PaceStart = MonotonicNs();
           PaceTick = tick - 1; // the next tick a whole period after this one
+          Fresh = true;
         }
-        const std::int64_t left = (Due(tick) - MonotonicNs()) / 1000000;
+        const std::int64_t left = Due(tick) - MonotonicNs();
         if (left <= 0)
           break;
-        stop = StopAsked(static_cast<int>(std::min<std::int64_t>(left, 1000)));
+        ask = Listen(std::min<std::int64_t>(left, 1000000000));
       }
       // (A change to no pace at all needs nothing: the next pace set starts afresh.)
-      if (stop)
+      if (ask == TAsk::Stop)
         break;
+      if (ask == TAsk::Pause)
+        PauseNow(tick, -1);
     }
     if (Gone)
       return 1;
+    if (Paused)
+      PausedNs += MonotonicNs() - PausedSince;
+    Paused = false;
     Report(tick);
+    SendStats(tick);
     Done = tick;
     return Gone ? 1 : 0;
   }
@@ -381,6 +504,17 @@ private:
   std::int64_t PaceStart = 0;
   std::int64_t PaceTick = 0;
   bool PaceChanged = false;
+  // The next tick has no deadline to be late for (the first, or the first after a new pace).
+  bool Fresh = true;
+  std::vector<TAsk> Asked;
+  // Run control: paused after a tick, since when, and for how long in all.
+  bool Paused = false;
+  std::int64_t PausedSince = 0;
+  std::int64_t PausedNs = 0;
+  std::int64_t Begun = 0;
+  TRunStats Stats;
+  // Whether each break condition held after the tick before; scratch for evaluating one.
+  std::vector<char> WasHolding, TermHold, Joins;
 };
 
 void HostLog(std::int32_t instance, std::int32_t type, const char* text) {

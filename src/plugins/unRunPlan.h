@@ -31,6 +31,25 @@ struct TRunWatch {
   friend bool operator==(const TRunWatch&, const TRunWatch&) = default;
 };
 
+// One comparison of a break condition: the value of an output of a module of the plan (or a
+// constant) with a number; joined to the term before by "and" or "or".
+struct TRunTerm {
+  std::int32_t Module = -1; // -1: Constant
+  std::int32_t Output = -1;
+  std::string Constant;
+  std::int32_t Op = 0; // a TCompareOp
+  double Number = 0;
+  bool And = false;
+  friend bool operator==(const TRunTerm&, const TRunTerm&) = default;
+};
+
+// A break condition: the run pauses after the first tick it holds (and again only after a tick it
+// did not hold).
+struct TRunBreak {
+  std::vector<TRunTerm> Terms;
+  friend bool operator==(const TRunBreak&, const TRunBreak&) = default;
+};
+
 // What a component host runs: the modules in step order (every module after those that feed it),
 // the pace, and how it reports.
 struct TRunPlan {
@@ -39,6 +58,7 @@ struct TRunPlan {
   std::int64_t Ticks = 0;     // 0: until stopped
   std::int32_t ReportMs = 33; // at least this long between two reports of changed values
   std::vector<TRunWatch> Watch;
+  std::vector<TRunBreak> Breaks;
   friend bool operator==(const TRunPlan&, const TRunPlan&) = default;
 };
 

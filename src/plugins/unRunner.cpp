@@ -217,6 +217,22 @@ void TRunner::Handle(const std::string& payload) {
       return;
     }
     break;
+  case THostKind::Paused:
+    if (TPausedMessage paused; Decode(r, paused) && possible(paused.Tick) &&
+                               paused.Break < static_cast<std::int32_t>(Plan.Breaks.size())) {
+      Tick = paused.Tick;
+      IsPausedNow = true;
+      if (OnPaused)
+        OnPaused(paused.Tick, paused.Break);
+      return;
+    }
+    break;
+  case THostKind::Stats:
+    if (TStatsMessage stats; Decode(r, stats) && possible(stats.Ticks)) {
+      Stats = stats;
+      return;
+    }
+    break;
   case THostKind::End:
     // A run of so many ticks ends after the last; one asked to stop may end before.
     if (TEndMessage end; Decode(r, end) && possible(end.Ticks) &&
@@ -385,6 +401,26 @@ void TRunner::Abort() {
 void TRunner::SetRate(double hz) {
   if (Running() && hz >= 0)
     Send(Encode(TRateMessage{static_cast<std::int64_t>(std::llround(hz * 1e6))}).Frame());
+}
+
+void TRunner::Pause() {
+  if (Running() && !IsPausedNow)
+    Send(Encode(TControlMessage{TControlMessage::Pause}).Frame());
+}
+
+void TRunner::Resume() {
+  if (Running() && IsPausedNow) {
+    IsPausedNow = false;
+    Send(Encode(TControlMessage{TControlMessage::Resume}).Frame());
+  }
+}
+
+bool TRunner::StepOnce() {
+  if (!Running() || !IsPausedNow)
+    return false;
+  IsPausedNow = false; // until the host says it paused after the step
+  Send(Encode(TControlMessage{TControlMessage::Step}).Frame());
+  return true;
 }
 
 void TRunner::Wait() {

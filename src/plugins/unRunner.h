@@ -2,6 +2,7 @@
 
 #include "plugins/unHostMessage.h"
 #include "plugins/unHostProcess.h"
+#include "plugins/unHostProtocol.h"
 #include "plugins/unRunPlan.h"
 
 #include <functional>
@@ -41,6 +42,16 @@ public:
   void Wait();
   // Ticks per second from now on (0: as fast as possible).
   void SetRate(double hz);
+  // Asks the host to pause after its tick; OnPaused follows when it has.
+  void Pause();
+  // Goes on at the pace from a pause.
+  void Resume();
+  // Runs one tick while paused (OnPaused follows after it); false when not paused.
+  bool StepOnce();
+  // The host said it paused and nothing asked it to go on since.
+  bool Paused() const { return IsPausedNow && Running(); }
+  // The pace's figures the host told last.
+  const TStatsMessage& GetStats() const { return Stats; }
 
   bool Running() const { return Host.Started() && !Over; }
   // The run ended with a failure: Failure holds the message.
@@ -62,6 +73,9 @@ public:
   std::function<void(std::int64_t, const std::vector<std::string>&)> OnRow;
   // Called after the values changed.
   std::function<void()> OnValues;
+  // Called when the host paused after a tick: the tick and the plan's break condition that held
+  // (-1: the pause was asked for, or a step was done).
+  std::function<void(std::int64_t, std::int32_t)> OnPaused;
   // Called with each message a module wrote for the program's log: the module's label (empty for
   // the host's own), its type (1 error, 2 warning, 3 information) and its text.
   std::function<void(const std::string&, int, const std::string&)> OnLog;
@@ -109,4 +123,6 @@ private:
   std::string Failure;
   std::int64_t Tick = 0;
   std::vector<std::vector<std::string>> Values;
+  bool IsPausedNow = false;
+  TStatsMessage Stats;
 };

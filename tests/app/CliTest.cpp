@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <regex>
 #include <sys/wait.h>
 
 namespace {
@@ -393,6 +394,76 @@ TEST(Cli, RunSaysWhatIsWrongWithItsCommandLineOrTheProject) {
   const TRun missing = RunCli("project run " + (folder.Path / "none.xml").string(), prefix);
   EXPECT_EQ(missing.Code, 1);
   EXPECT_NE(missing.Out.find("cannot load the project"), std::string::npos) << missing.Out;
+}
+
+TEST(Cli, UntilEndsAtTheFirstTickItsConditionHoldsOrSaysItNeverDid) {
+  TTempFolder folder;
+  const std::string prefix = "XDG_CACHE_HOME=" + folder.Path.string() + " ";
+  const std::string file = RampProject(folder);
+  // The sum runs 0.5, 0.75, 1, 1.25, 0.5, ... (the ramp of period 4 plus 0.5).
+  const struct {
+    std::string Condition;
+    int Code;
+    std::string Rows;
+    int Ticks;
+  } rows[] = {
+      {"Add, 1.Sum > 0.9", 0, "1\t0.5\n2\t0.75\n3\t1\n", 3},
+      {"Add, 1.Sum >= 1.25", 0, "1\t0.5\n2\t0.75\n3\t1\n4\t1.25\n", 4},
+      // "and" binds before "or": the first alternative holds at tick 2.
+      {"Add, 1.Sum == 0.75 or Add, 1.Sum > 1 and Gen.Signal < 0", 0, "1\t0.5\n2\t0.75\n", 2},
+      {"Add, 1.A = 0.5 and Add, 1.B != 0.5", 3, "1\t0.5\n2\t0.75\n3\t1\n4\t1.25\n5\t0.5\n", 5},
+      // A typed value holds from the first tick.
+      {"Add, 1.B <= 0.5", 0, "1\t0.5\n", 1},
+  };
+  for (const auto& row : rows) {
+    const TRun run =
+        RunCli("project run " + file + " --ticks 5 --rate 0 --watch 'Add, 1.Sum' --until '" +
+                   row.Condition + "'",
+               prefix);
+    EXPECT_EQ(run.Code, row.Code) << row.Condition;
+    const std::string ticks = std::to_string(row.Ticks);
+    const std::string end = row.Code == 0 ? "zu-cli: \"" + row.Condition + "\" held at tick " +
+                                                ticks + "\n" + ticks + "\n"
+                                          : "zu-cli: \"" + row.Condition + "\" did not hold\n";
+    EXPECT_EQ(run.Out, "tick\tAdd, 1.Sum\n" + row.Rows + "zu-cli: " + ticks +
+                           " tick(s) of 2 module(s)\n" + end)
+        << row.Condition;
+  }
+  const struct {
+    std::string Condition;
+    std::string Said;
+  } wrong[] = {
+      {"Add, 1.Sum",
+       "zu-cli: --until \"Add, 1.Sum\": expected one of < <= > >= == != at column 11"},
+      {"Sum > 1", "zu-cli: --until \"Sum > 1\": expected MODULE.PARAM at column 1"},
+      {"Add, 1.Sum > x", "expected a number at column 14"},
+      {"Add, 1.Sum > 1 but", "expected \"and\", \"or\" or the end at column 16"},
+      {"Nobody.X > 1", "zu-cli: no module \"Nobody\" runs in the project"},
+  };
+  for (const auto& row : wrong) {
+    const TRun run = RunCli(
+        "project run " + file + " --ticks 5 --rate 0 --until '" + row.Condition + "'", prefix);
+    EXPECT_EQ(run.Code, 2) << row.Condition;
+    EXPECT_NE(run.Out.find(row.Said), std::string::npos) << run.Out;
+  }
+}
+
+TEST(Cli, StatsTellTheTicksTheRateAndTheLateness) {
+  TTempFolder folder;
+  const std::string prefix = "XDG_CACHE_HOME=" + folder.Path.string() + " ";
+  const std::string file = RampProject(folder);
+  const TRun run = RunCli("project run " + file + " --ticks 20 --rate 100 --stats", prefix);
+  EXPECT_EQ(run.Code, 0) << run.Out;
+  const std::regex figures("zu-cli: ticks 20, rate ([0-9.]+) per second, late ticks ([0-9]+) of "
+                           "19, lateness p50 ([0-9.]+) ms, p99 ([0-9.]+) ms, max ([0-9.]+) ms\n");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(run.Out, m, figures)) << run.Out;
+  // 20 ticks 10 ms apart take 190 ms from the first: about 105 per second, never above.
+  const double rate = std::stod(m[1]);
+  EXPECT_GT(rate, 50);
+  EXPECT_LE(rate, 106);
+  EXPECT_LE(std::stod(m[3]), std::stod(m[4]));
+  EXPECT_LE(std::stod(m[4]), std::stod(m[5]));
 }
 
 TEST(Cli, RunEndsWithTheMessageOfAModuleThatFailed) {

@@ -226,7 +226,7 @@ TEST(HostProtocol, EveryMessageComesBackAsSentAndNothingElseIsTaken) {
 TEST(HostProtocol, WhatTheOtherSideSaysOfItselfIsCheckedFirst) {
   EXPECT_EQ(RefusedHello(Encode(THelloMessage{}).Payload()), "");
   EXPECT_EQ(RefusedHello(Encode(THelloMessage{HostProtocolVersion + 1}).Payload()),
-            "другая версия протокола компонентов (4, нужна 3)");
+            "другая версия протокола компонентов (5, нужна 4)");
   for (const std::string& notHello : {Encode(TEndMessage{1}).Payload(), std::string(),
                                       std::string("H"), Encode(THelloMessage{}).Payload() + "x"})
     EXPECT_EQ(RefusedHello(notHello),

@@ -2,6 +2,7 @@
 #include "model/unProject.h"
 #include "platform/unLanguage.h"
 #include "plugins/unComponentList.h"
+#include "plugins/unCondition.h"
 #include "plugins/unHostProtocol.h"
 #include "plugins/unProjectRun.h"
 #include "plugins/unRunner.h"
@@ -554,6 +555,99 @@ TEST(Runner, ANewPaceCountsItsFirstPeriodFromTheTickJustDone) {
   runner.Stop();
 }
 
+namespace {
+
+// A ramp of period 4 (0, 0.25, 0.5, 0.75, 0, ...) watched tick by tick.
+TRunPlan Ramp(double rateHz) {
+  TRunPlan plan;
+  plan.RateHz = rateHz;
+  plan.Ticks = 0;
+  plan.ReportMs = 0;
+  plan.Modules.push_back({Samples + "SignalGenerator.so",
+                          "Gen",
+                          {"Signal"},
+                          {{"Period", -1, -1, "4"}, {"Waveform", -1, -1, "3"}}});
+  plan.Watch.push_back({0, 0});
+  return plan;
+}
+
+// Polls until the runner says it paused, at most two seconds.
+void PollUntilPaused(TRunner& runner) {
+  const auto from = std::chrono::steady_clock::now();
+  while (runner.Poll(20) && !runner.Paused() &&
+         std::chrono::steady_clock::now() - from < std::chrono::seconds(2)) {
+  }
+}
+
+} // namespace
+
+TEST(Runner, ABreakPausesAtTheTickItFirstHoldsAndStepsGoOneTickAtATime) {
+  TRunPlan plan = Ramp(0);
+  // Holds at ticks 4, 8, ...; the second term never does.
+  plan.Breaks.push_back({{{0, 0, "", static_cast<int>(TCompareOp::GreaterEqual), 0.75, false},
+                          {-1, -1, "x", static_cast<int>(TCompareOp::Equal), 1, false}}});
+  TRunner runner;
+  std::vector<std::pair<std::int64_t, std::int32_t>> pauses;
+  std::vector<std::int64_t> rows;
+  runner.OnPaused = [&](std::int64_t tick, std::int32_t cause) { pauses.push_back({tick, cause}); };
+  runner.OnRow = [&](std::int64_t tick, const std::vector<std::string>&) { rows.push_back(tick); };
+  ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
+  PollUntilPaused(runner);
+  ASSERT_TRUE(runner.Paused());
+  EXPECT_EQ(pauses, (std::vector<std::pair<std::int64_t, std::int32_t>>{{4, 0}}));
+  EXPECT_EQ(runner.GetTick(), 4);
+  EXPECT_EQ(runner.GetValues()[0][0], "0.75");
+  // Paused, nothing goes on.
+  PollUntil(runner, std::chrono::steady_clock::now(), std::chrono::milliseconds(100));
+  EXPECT_EQ(rows.size(), 4u);
+  // A step is one tick, and the values are those after it.
+  ASSERT_TRUE(runner.StepOnce());
+  PollUntilPaused(runner);
+  EXPECT_EQ(runner.GetTick(), 5);
+  EXPECT_EQ(runner.GetValues()[0][0], "0");
+  ASSERT_TRUE(runner.StepOnce());
+  PollUntilPaused(runner);
+  EXPECT_EQ(runner.GetTick(), 6);
+  EXPECT_EQ(rows, (std::vector<std::int64_t>{1, 2, 3, 4, 5, 6}));
+  // On again: the condition holds again first at tick 8.
+  runner.Resume();
+  EXPECT_FALSE(runner.Paused());
+  EXPECT_FALSE(runner.StepOnce());
+  PollUntilPaused(runner);
+  EXPECT_EQ(pauses,
+            (std::vector<std::pair<std::int64_t, std::int32_t>>{{4, 0}, {5, -1}, {6, -1}, {8, 0}}));
+  runner.Stop();
+  EXPECT_FALSE(runner.Failed()) << runner.GetFailure();
+  EXPECT_EQ(runner.GetTick(), 8);
+}
+
+TEST(Runner, APauseAskedForHoldsTheRunUntilItResumes) {
+  TRunner runner;
+  std::vector<std::int64_t> paused;
+  runner.OnPaused = [&](std::int64_t tick, std::int32_t cause) {
+    EXPECT_EQ(cause, -1);
+    paused.push_back(tick);
+  };
+  ASSERT_TRUE(runner.Start(Ramp(200), ZU_PROBE));
+  PollUntil(runner, std::chrono::steady_clock::now(), std::chrono::seconds(2), 3);
+  runner.Pause();
+  PollUntilPaused(runner);
+  ASSERT_EQ(paused.size(), 1u);
+  const std::int64_t at = paused[0];
+  EXPECT_GE(at, 3);
+  PollUntil(runner, std::chrono::steady_clock::now(), std::chrono::milliseconds(150));
+  EXPECT_EQ(runner.GetTick(), at);
+  runner.Resume();
+  PollUntil(runner, std::chrono::steady_clock::now(), std::chrono::seconds(2), at + 5);
+  EXPECT_GE(runner.GetTick(), at + 5);
+  runner.Stop();
+  EXPECT_FALSE(runner.Failed()) << runner.GetFailure();
+  // The time paused is not in the rate: 200 per second, not fewer.
+  const TStatsMessage& stats = runner.GetStats();
+  EXPECT_EQ(stats.Ticks, runner.GetTick());
+  EXPECT_GT(static_cast<double>(stats.Ticks) / (static_cast<double>(stats.ElapsedNs) / 1e9), 120);
+}
+
 TEST(Runner, TheSignalGeneratorGivesEachWaveformTickByTick) {
   TRunPlan plan;
   plan.RateHz = 0;
@@ -597,7 +691,7 @@ TEST(Runner, TheSignalGeneratorGivesEachWaveformTickByTick) {
 namespace {
 
 // This editor's hello, as a host says it (printf's escapes).
-const std::string Hello = "\\005\\000\\000\\000H\\003\\000\\000\\000";
+const std::string Hello = "\\005\\000\\000\\000H\\004\\000\\000\\000";
 
 // A host program that writes the bytes (printf's escapes) to its descriptor and ends; it greets
 // first unless told not to.
@@ -679,7 +773,7 @@ TEST(Runner, AHostOfAnotherVersionIsRefused) {
                                    "\\000\\000\\000\\000\\000\\000\\000\\001\\000"
                                    "\\000\\000y",
                                    false)),
-            "другая версия протокола компонентов (99, нужна 3)");
+            "другая версия протокола компонентов (99, нужна 4)");
   // A host that starts with anything but its hello is not one of ours.
   EXPECT_EQ(FailureOfHost(FakeHost(folder,
                                    "\\022\\000\\000\\000E\\377\\377\\377\\377\\000"
@@ -713,7 +807,7 @@ TEST(Runner, AHostRefusedForItsVersionIsEndedAtOnce) {
   runner.Wait();
   // Not left to end by itself, nor given the time a host that said its end has.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(700));
-  EXPECT_EQ(runner.GetFailure(), "другая версия протокола компонентов (99, нужна 3)");
+  EXPECT_EQ(runner.GetFailure(), "другая версия протокола компонентов (99, нужна 4)");
 }
 
 TEST(Runner, AHostWithoutItsPlanEnds) {
