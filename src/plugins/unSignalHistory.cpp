@@ -1,0 +1,167 @@
+#include "plugins/unSignalHistory.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+void TSignalHistory::TRange::Add(double min, double max) {
+  if (std::isnan(min) || std::isnan(max))
+    return;
+  if (!Any) {
+    Min = min;
+    Max = max;
+    Any = true;
+    return;
+  }
+  Min = std::min(Min, min);
+  Max = std::max(Max, max);
+}
+
+void TSignalHistory::Clear() {
+  *this = TSignalHistory();
+}
+
+std::int64_t TSignalHistory::ExactFrom() const {
+  return Chunks.empty() ? End : Chunks.front().First;
+}
+
+void TSignalHistory::Append(std::int64_t tick, double value) {
+  if (!Empty() && tick < End)
+    return;
+  if (Empty() || tick - End > LongestGap) {
+    Clear();
+    Begin = End = ThinFirst = tick;
+  }
+  while (End <= tick) {
+    const double v = End == tick ? value : std::numeric_limits<double>::quiet_NaN();
+    if (Chunks.empty() || Chunks.back().Values.size() == ChunkValues) {
+      Chunks.emplace_back();
+      Chunks.back().First = End;
+      Chunks.back().Values.reserve(ChunkValues);
+      Chunks.back().Blocks.reserve(ChunkValues / BlockValues);
+    }
+    TChunk& c = Chunks.back();
+    if (c.Values.size() % BlockValues == 0)
+      c.Blocks.emplace_back();
+    c.Values.push_back(v);
+    c.Blocks.back().Add(v, v);
+    ++ExactCount;
+    ++End;
+    if (ExactCount > ExactCapacity)
+      Fold();
+  }
+}
+
+void TSignalHistory::Fold() {
+  const TChunk& oldest = Chunks.front();
+  for (std::size_t b = 0; b < oldest.Blocks.size(); ++b)
+    AddThinned(oldest.First + static_cast<std::int64_t>(b * BlockValues), oldest.Blocks[b]);
+  ExactCount -= oldest.Values.size();
+  Chunks.pop_front();
+}
+
+void TSignalHistory::AddThinned(std::int64_t tick, const TRange& range) {
+  const auto index = static_cast<std::size_t>((tick - ThinFirst) / Span);
+  if (index >= Thinned.size())
+    Thinned.resize(index + 1);
+  if (range.Any)
+    Thinned[index].Add(range.Min, range.Max);
+  if (Thinned.size() <= MaxThinnedPairs)
+    return;
+  // Twice the span: each pair takes the two it covers.
+  std::vector<TRange> merged((Thinned.size() + 1) / 2);
+  for (std::size_t i = 0; i < Thinned.size(); ++i)
+    if (Thinned[i].Any)
+      merged[i / 2].Add(Thinned[i].Min, Thinned[i].Max);
+  Thinned = std::move(merged);
+  Span *= 2;
+}
+
+bool TSignalHistory::ExactAt(std::int64_t tick, double& value) const {
+  if (tick < ExactFrom() || tick >= End)
+    return false;
+  const auto offset = static_cast<std::size_t>(tick - ExactFrom());
+  value = Chunks[offset / ChunkValues].Values[offset % ChunkValues];
+  return true;
+}
+
+TSignalHistory::TRange TSignalHistory::RangeAt(std::int64_t tick) const {
+  TRange range;
+  if (double v = 0; ExactAt(tick, v)) {
+    range.Add(v, v);
+  } else if (tick >= Begin && tick < ExactFrom()) {
+    const auto index = static_cast<std::size_t>((tick - ThinFirst) / Span);
+    if (index < Thinned.size())
+      range = Thinned[index];
+  }
+  return range;
+}
+
+TSignalHistory::TRange TSignalHistory::ExactRange(std::int64_t from, std::int64_t to) const {
+  TRange range;
+  const std::int64_t first = ExactFrom();
+  from = std::max(from, first);
+  to = std::min(to, End);
+  if (from >= to)
+    return range;
+  auto at = static_cast<std::size_t>(from - first);
+  const auto stop = static_cast<std::size_t>(to - first);
+  while (at < stop) {
+    const TChunk& c = Chunks[at / ChunkValues];
+    const std::size_t inChunk = at % ChunkValues;
+    // Whole blocks from their summaries, the ends value by value.
+    if (inChunk % BlockValues == 0 && at + BlockValues <= stop &&
+        inChunk + BlockValues <= c.Values.size()) {
+      const TRange& block = c.Blocks[inChunk / BlockValues];
+      if (block.Any)
+        range.Add(block.Min, block.Max);
+      at += BlockValues;
+    } else {
+      const double v = c.Values[inChunk];
+      range.Add(v, v);
+      ++at;
+    }
+  }
+  return range;
+}
+
+TSignalHistory::TRange TSignalHistory::MinMax(std::int64_t from, std::int64_t to) const {
+  TRange range = ExactRange(from, to);
+  const std::int64_t exactFrom = ExactFrom();
+  if (from < exactFrom && !Thinned.empty()) {
+    const std::int64_t lo = std::max(from, ThinFirst), hi = std::min(to, exactFrom);
+    if (lo < hi) {
+      const auto a = static_cast<std::size_t>((lo - ThinFirst) / Span);
+      const auto b =
+          std::min(Thinned.size(), static_cast<std::size_t>((hi - 1 - ThinFirst) / Span) + 1);
+      for (std::size_t i = a; i < b; ++i)
+        if (Thinned[i].Any)
+          range.Add(Thinned[i].Min, Thinned[i].Max);
+    }
+  }
+  return range;
+}
+
+void TSignalHistory::Columns(double from, double to, int columns, std::vector<TRange>& out) const {
+  out.assign(static_cast<std::size_t>(std::max(columns, 0)), TRange());
+  if (columns <= 0 || !(to > from))
+    return;
+  const double step = (to - from) / columns;
+  for (int c = 0; c < columns; ++c) {
+    const auto a = static_cast<std::int64_t>(std::floor(from + step * c));
+    auto b = static_cast<std::int64_t>(std::floor(from + step * (c + 1)));
+    if (b <= a)
+      b = a + 1; // a column narrower than a tick shows the tick it lies in
+    if (b <= Begin || a >= End)
+      continue;
+    out[static_cast<std::size_t>(c)] = MinMax(a, b);
+  }
+}
+
+std::size_t TSignalHistory::MemoryBytes() const {
+  std::size_t bytes = Thinned.capacity() * sizeof(TRange);
+  for (const TChunk& c : Chunks)
+    bytes += sizeof(TChunk) + c.Values.capacity() * sizeof(double) +
+             c.Blocks.capacity() * sizeof(TRange);
+  return bytes;
+}
