@@ -1,5 +1,7 @@
 #include "app/unEditCommands.h"
 
+#include "model/unProject.h"
+
 #include <algorithm>
 #include <unordered_set>
 
@@ -23,6 +25,8 @@ TModuleValues TModuleValues::Of(const IModule& module, unsigned fields) {
   }
   if (fields & mfInputs)
     values.Inputs = module.GetInputValues();
+  if (fields & mfWatches)
+    values.Watches = module.GetWatches();
   return values;
 }
 
@@ -45,6 +49,26 @@ void TModuleValues::ApplyTo(IModule& module, unsigned fields) const {
   }
   if (fields & mfInputs)
     module.SetInputValues(Inputs);
+  if (fields & mfWatches)
+    module.SetWatches(Watches);
+}
+
+TSetBreaksCommand::TSetBreaksCommand(const QString& text, TProject& project,
+                                     std::vector<std::u16string> breaks,
+                                     std::function<void()> changed)
+    : QUndoCommand(text), Project(project), Other(std::move(breaks)), Changed(std::move(changed)) {}
+
+// Undo and redo alike swap the conditions the project has with the others.
+void TSetBreaksCommand::redo() {
+  std::vector<std::u16string> had = Project.GetBreaks();
+  Project.SetBreaks(std::move(Other));
+  Other = std::move(had);
+  if (Changed)
+    Changed();
+}
+
+void TSetBreaksCommand::undo() {
+  redo();
 }
 
 namespace {

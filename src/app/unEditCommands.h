@@ -4,6 +4,8 @@
 #include "model/unLinkList.h"
 #include "model/unSubsystem.h"
 
+class TProject;
+
 #include <QUndoCommand>
 #include <functional>
 #include <memory>
@@ -22,6 +24,7 @@ enum TModuleField : unsigned {
   mfParams = 1u << 6, // both parameter lists
   mfInputs = 1u << 7, // the typed input values
   mfAll = (1u << 8) - 1,
+  mfWatches = 1u << 8, // the outputs watched (not among mfAll: what a module is, not its scope)
 };
 
 // What the user can change of a module, taken at one moment (only the fields asked for).
@@ -31,6 +34,7 @@ struct TModuleValues {
   std::int32_t Height = 0, Width = 0;
   std::shared_ptr<IParamList> ParamIn, ParamOut;
   std::vector<TInputValue> Inputs;
+  std::vector<TWatch> Watches;
 
   static TModuleValues Of(const IModule& module, unsigned fields = mfAll);
   // Writes the fields asked for into the module.
@@ -50,6 +54,20 @@ struct TChange {
 struct TNotify {
   std::function<void(const std::vector<std::shared_ptr<IModule>>&)> Changing;
   std::function<void(const TChange&)> Changed;
+};
+
+// The project's break conditions set to others; undo gives back those there were.
+class TSetBreaksCommand : public QUndoCommand {
+public:
+  TSetBreaksCommand(const QString& text, TProject& project, std::vector<std::u16string> breaks,
+                    std::function<void()> changed);
+  void undo() override;
+  void redo() override;
+
+private:
+  TProject& Project;
+  std::vector<std::u16string> Other;
+  std::function<void()> Changed;
 };
 
 // Modules and links put into a list (a new module, a paste) and selected alone; undo takes them

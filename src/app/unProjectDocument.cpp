@@ -17,6 +17,7 @@
 #include "platform/unProgramFolders.h"
 #include "platform/unStrings.h"
 #include "plugins/unComponent.h"
+#include "plugins/unCondition.h"
 #include "plugins/unParamAttach.h"
 #include "xml/unXml.h"
 
@@ -482,6 +483,92 @@ TEditResult TProjectDocument::SetInputValue(const std::vector<std::shared_ptr<IM
     return IsLocked ? TEditResult::Refused(LockedNote()) : TEditResult::Done();
   return Push(new TChangeModulesCommand(tr("Change %1").arg(ToQString(name)), std::move(steps),
                                         mfInputs, Notify(Level())));
+}
+
+TEditResult TProjectDocument::SetWatched(const std::shared_ptr<IModule>& module,
+                                         const std::u16string& output, bool watched,
+                                         std::int32_t plot) {
+  if (!module)
+    return TEditResult::Refused(QCoreApplication::translate("TProjectDocument", "Нет модуля"));
+  if (plot < 0 || plot >= TModule::MaxPlots)
+    return TEditResult::Refused(
+        QCoreApplication::translate("TProjectDocument", "Графиков не больше %1")
+            .arg(TModule::MaxPlots));
+  const auto* outputs = dynamic_cast<const TParamList*>(module->GetParamOut().get());
+  bool known = false;
+  for (std::int32_t i = 0; outputs && i < outputs->Count(); ++i)
+    known = known || (outputs->Get(i) && outputs->Get(i)->Name == output);
+  if (!known)
+    return TEditResult::Refused(
+        QCoreApplication::translate("TProjectDocument", "У модуля «%1» нет выхода «%2»")
+            .arg(ToQString(module->GetName()), ToQString(output)));
+  std::vector<TChangeModulesCommand::TStep> steps =
+      StepsOf(std::vector<std::shared_ptr<IModule>>{module}, mfWatches, [&](TModuleValues& after) {
+        std::vector<TWatch>& watches = after.Watches;
+        const auto it = std::find_if(watches.begin(), watches.end(),
+                                     [&](const TWatch& w) { return w.Output == output; });
+        if (!watched) {
+          if (it != watches.end())
+            watches.erase(it);
+        } else if (it != watches.end()) {
+          it->Plot = plot;
+        } else {
+          watches.push_back({output, plot});
+        }
+      });
+  if (steps.empty())
+    return IsLocked ? TEditResult::Refused(LockedNote()) : TEditResult::Done();
+  TNotify notify = Notify(Level());
+  notify.Changed = [this, inner = notify.Changed](const TChange& change) {
+    if (inner)
+      inner(change);
+    emit WatchesChanged();
+  };
+  const QString text = watched ? tr("Watch %1").arg(ToQString(output))
+                               : tr("Stop Watching %1").arg(ToQString(output));
+  return Push(new TChangeModulesCommand(text, std::move(steps), mfWatches, std::move(notify)));
+}
+
+std::vector<std::shared_ptr<IModule>> TProjectDocument::WatchingModules() const {
+  std::vector<std::shared_ptr<IModule>> found;
+  if (!Project || !Project->GetMainModules())
+    return found;
+  std::vector<std::pair<std::shared_ptr<IModuleList>, std::int32_t>> open{
+      {Project->GetMainModules(), 0}};
+  while (!open.empty()) {
+    auto& [list, next] = open.back();
+    if (next >= list->Count()) {
+      open.pop_back();
+      continue;
+    }
+    const std::shared_ptr<IModule> module = list->GetItem(next++);
+    if (!module->GetWatches().empty())
+      found.push_back(module);
+    if (auto children = module->GetModules(); children && children->Count() > 0)
+      open.emplace_back(children, 0);
+  }
+  return found;
+}
+
+TEditResult TProjectDocument::SetBreaks(std::vector<std::u16string> conditions) {
+  if (!Project)
+    return Push(nullptr);
+  std::erase_if(conditions, [](const std::u16string& c) {
+    return c.find_first_not_of(u" \t") == std::u16string::npos;
+  });
+  for (const std::u16string& c : conditions) {
+    TCondition read;
+    std::string why;
+    if (!ParseCondition(Utf16ToUtf8(c), read, why))
+      return TEditResult::Refused(QString::fromStdString(why), ToQString(c));
+  }
+  if (conditions == Project->GetBreaks())
+    return IsLocked ? TEditResult::Refused(LockedNote()) : TEditResult::Done();
+  return Push(
+      new TSetBreaksCommand(tr("Change Break Conditions"), *Project, std::move(conditions), [this] {
+        emit BreaksChanged();
+        emit ContentChanged();
+      }));
 }
 
 TModuleText TProjectDocument::NewModuleText() {

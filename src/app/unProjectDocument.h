@@ -129,6 +129,15 @@ public:
   TResult ExportModule(const std::shared_ptr<IModule>& module, const std::u16string& file) const;
   // Inserts a copy of what such a file holds into the level shown, its middle at the place.
   TEditResult InsertFile(const std::u16string& file, TPoint at);
+  // Watches an output of the module in a plot of the scope (0 the first), or stops watching it;
+  // one undo step. Refused for an output the module does not have.
+  TEditResult SetWatched(const std::shared_ptr<IModule>& module, const std::u16string& output,
+                         bool watched, std::int32_t plot = 0);
+  // Every module that watches outputs, on every level, in the tree's order.
+  std::vector<std::shared_ptr<IModule>> WatchingModules() const;
+  // Gives the project these break conditions, in this order (empty texts left out); one undo
+  // step. Refused, naming the first, when a text reads as no condition.
+  TEditResult SetBreaks(std::vector<std::u16string> conditions);
 
   // The first free name of the stem on the level shown ("Gen" → "Gen1", "Gen2", ...).
   std::u16string FreeName(const std::u16string& stem) const;
@@ -214,6 +223,10 @@ signals:
   void LevelChanged();
   // The project was locked or unlocked.
   void LockChanged();
+  // Outputs began or stopped to be watched.
+  void WatchesChanged();
+  // The break conditions changed.
+  void BreaksChanged();
   // Recovery files go elsewhere now, or nowhere: the note says where and why, in the user's
   // language and as the log has it.
   void RecoveryMoved(const QString& note, const QString& logText);

@@ -34,6 +34,14 @@ struct TInputValue {
   friend bool operator==(const TInputValue&, const TInputValue&) = default;
 };
 
+// An output of a module whose values a run keeps for the scope: the output parameter's name and
+// the scope's plot (0 the first) it is drawn in.
+struct TWatch {
+  std::u16string Output;
+  std::int32_t Plot = 0;
+  friend bool operator==(const TWatch&, const TWatch&) = default;
+};
+
 // A module of the project tree. Empty references are null shared pointers.
 class IModule {
 public:
@@ -61,6 +69,9 @@ public:
   // no longer has are kept).
   virtual const std::vector<TInputValue>& GetInputValues() const = 0;
   virtual void SetInputValues(std::vector<TInputValue> values) = 0;
+  // The outputs watched, in the order they were chosen.
+  virtual const std::vector<TWatch>& GetWatches() const = 0;
+  virtual void SetWatches(std::vector<TWatch> watches) = 0;
   // Reads what the element holds; missing values keep theirs. False when the element asks for
   // an absurd number of entries (the reason is logged through the element's document). A null
   // element reads nothing.

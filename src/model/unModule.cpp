@@ -270,14 +270,28 @@ bool TModule::LoadFromXml(const TKvenXmlNode1* element) {
   if (Modules && !Modules->GetLinks().LoadFromXml(element->FindChild(u"Links"), *Modules))
     return false;
   InputValues.clear();
-  return LoadNumbered(element->FindChild(u"Inputs"), "TModule", u"Input",
+  if (!LoadNumbered(element->FindChild(u"Inputs"), "TModule", u"Input",
+                    [this](const TKvenXmlNode1* entry) {
+                      TInputValue value;
+                      if (entry) {
+                        entry->ReadString(u"Name", value.Name);
+                        entry->ReadString(u"Value", value.Value);
+                      }
+                      InputValues.push_back(std::move(value));
+                      return true;
+                    }))
+    return false;
+  Watches.clear();
+  return LoadNumbered(element->FindChild(u"Watches"), "TModule", u"Watch",
                       [this](const TKvenXmlNode1* entry) {
-                        TInputValue value;
+                        TWatch watch;
                         if (entry) {
-                          entry->ReadString(u"Name", value.Name);
-                          entry->ReadString(u"Value", value.Value);
+                          entry->ReadString(u"Output", watch.Output);
+                          entry->ReadInteger(u"Plot", watch.Plot);
                         }
-                        InputValues.push_back(std::move(value));
+                        // A watch of no output, or of an absurd plot, watches nothing.
+                        if (!watch.Output.empty() && watch.Plot >= 0 && watch.Plot < MaxPlots)
+                          Watches.push_back(std::move(watch));
                         return true;
                       });
 }
@@ -308,5 +322,14 @@ void TModule::SaveToXml(TKvenXmlNode1* element) const {
                    const TInputValue& value = InputValues[static_cast<std::size_t>(i)];
                    entry->WriteString(u"Name", value.Name);
                    entry->WriteString(u"Value", value.Value);
+                 });
+  // After the values, and only when there are watches: older versions read past it.
+  if (!Watches.empty())
+    SaveNumbered(*element->GetChild(u"Watches"), u"Watch",
+                 static_cast<std::int32_t>(Watches.size()),
+                 [this](std::int32_t i, TKvenXmlNode1* entry) {
+                   const TWatch& watch = Watches[static_cast<std::size_t>(i)];
+                   entry->WriteString(u"Output", watch.Output);
+                   entry->WriteInteger(u"Plot", watch.Plot);
                  });
 }

@@ -35,6 +35,8 @@ public:
   void SetWidth(std::int32_t value) override { Width = value; }
   const std::vector<TInputValue>& GetInputValues() const override { return InputValues; }
   void SetInputValues(std::vector<TInputValue> values) override { InputValues = std::move(values); }
+  const std::vector<TWatch>& GetWatches() const override { return Watches; }
+  void SetWatches(std::vector<TWatch> watches) override { Watches = std::move(watches); }
   bool LoadFromXml(const TKvenXmlNode1* element) override;
   void Draw(TCanvas& canvas) override;
   bool HitTest(std::int32_t x, std::int32_t y) const override;
@@ -71,6 +73,11 @@ private:
   TWordBool Focused = WordFalse;
   std::int32_t Height = 100;
   std::vector<TInputValue> InputValues;
+  std::vector<TWatch> Watches;
+
+public:
+  // The scope has at most this many plots.
+  static constexpr std::int32_t MaxPlots = 16;
   std::shared_ptr<IModuleList> Modules;
   std::u16string Name = u"Module";
   std::weak_ptr<IModuleList> ParentList;

@@ -85,6 +85,12 @@ TResult TProject::SaveTo(const std::u16string& file, const TSaveExtra& extra) co
   root->WriteString(u"Name", Name);
   if (MainModule)
     MainModule->SaveToXml(root->GetChild(u"ModuleMain"));
+  // After the modules, and only when there are any: older versions read past it.
+  if (!Breaks.empty())
+    SaveNumbered(*root->GetChild(u"Breaks"), u"Break", static_cast<std::int32_t>(Breaks.size()),
+                 [this](std::int32_t i, TKvenXmlNode1* entry) {
+                   entry->WriteString(u"Condition", Breaks[static_cast<std::size_t>(i)]);
+                 });
   if (extra)
     extra(*root);
   return document.SaveToFile(file);
@@ -125,7 +131,17 @@ TResult TProject::LoadFrom(const std::u16string& file) {
   }
   root->ReadString(u"Name", Name);
   const TMissingEntries budget(MaxMissingEntries);
-  if (!MainModule || MainModule->LoadFromXml(root->FindChild(u"ModuleMain")))
+  Breaks.clear();
+  const bool breaksRead = LoadNumbered(root->FindChild(u"Breaks"), "TProject", u"Break",
+                                       [this](const TKvenXmlNode1* entry) {
+                                         std::u16string condition;
+                                         if (entry)
+                                           entry->ReadString(u"Condition", condition);
+                                         if (!condition.empty())
+                                           Breaks.push_back(std::move(condition));
+                                         return true;
+                                       });
+  if (breaksRead && (!MainModule || MainModule->LoadFromXml(root->FindChild(u"ModuleMain"))))
     return TResult::Done();
   return TResult::Failed(document.Failure().empty() ? Say("Проект в файле повреждён")
                                                     : document.Failure());

@@ -33,6 +33,9 @@ public:
   std::shared_ptr<TModule> GetMainModule() const { return MainModule; }
   const std::u16string& GetName() const { return Name; }
   void SetName(const std::u16string& name) { Name = name; }
+  // The break conditions a run pauses at, as the user wrote them, in their order.
+  const std::vector<std::u16string>& GetBreaks() const { return Breaks; }
+  void SetBreaks(std::vector<std::u16string> breaks) { Breaks = std::move(breaks); }
   // Draws the main module's children and their links; failures while drawing are swallowed.
   void Draw(IComponentList* components, TCanvas& canvas);
   // The same, with one link drawn as selected (none for null).
@@ -67,6 +70,7 @@ private:
   IComponentList* Components;
   std::shared_ptr<TModule> MainModule;
   std::u16string Name;
+  std::vector<std::u16string> Breaks;
 };
 
 // Draws one list of modules with its links below them, one link as selected (none for null), the

@@ -21,6 +21,7 @@ void TProjectSnapshot::CopyModule(const IModule& module) {
   copy.Width = module.GetWidth();
   copy.Focused = module.GetFocused() != 0;
   copy.Inputs = module.GetInputValues();
+  copy.Watches = module.GetWatches();
   if (const auto* own = dynamic_cast<const TModule*>(&module); own && own->GetPoints())
     for (std::int32_t i = 0; i < own->GetPoints()->Count(); ++i)
       copy.Points.push_back(
@@ -55,6 +56,7 @@ std::shared_ptr<const TProjectSnapshot> TProjectSnapshot::Take(const TProject& p
   auto snapshot = std::make_shared<TProjectSnapshot>();
   snapshot->Name = project.GetName();
   snapshot->FileName = project.FileName;
+  snapshot->Breaks = project.GetBreaks();
   // Each module before its children, with a list of its own instead of recursion.
   std::vector<std::pair<const IModuleList*, std::int32_t>> open;
   snapshot->CopyModule(*main);
@@ -82,6 +84,7 @@ std::shared_ptr<const TProjectSnapshot> TProjectSnapshot::Take(const TProject& p
 std::unique_ptr<TProject> TProjectSnapshot::Build() const {
   auto project = std::make_unique<TProject>(nullptr, TAddToLog(), u"", Name);
   project->FileName = FileName;
+  project->SetBreaks(Breaks);
   const std::shared_ptr<TModule> main = project->GetMainModule();
   if (!main || Modules.empty())
     return project;
@@ -96,6 +99,7 @@ std::unique_ptr<TProject> TProjectSnapshot::Build() const {
     module.SetWidth(copy.Width);
     module.SetFocused(ToWordBool(copy.Focused));
     module.SetInputValues(copy.Inputs);
+    module.SetWatches(copy.Watches);
     if (auto* own = dynamic_cast<TModule*>(&module); own && own->GetPoints())
       for (const TPoint& p : copy.Points) {
         TPrPoint* point = own->GetPoints()->AddNew();

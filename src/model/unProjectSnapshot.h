@@ -28,6 +28,7 @@ private:
     bool Focused = false;
     std::vector<TPoint> Points;
     std::vector<TInputValue> Inputs;
+    std::vector<TWatch> Watches;
     // How many children follow (each with its own children after it).
     std::int32_t Children = 0;
   };
@@ -44,6 +45,7 @@ private:
   void CopyLinks(std::size_t owner, const IModuleList& list);
 
   std::u16string Name, FileName;
+  std::vector<std::u16string> Breaks;
   // The main module first, then every module, each before its children.
   std::vector<TModuleCopy> Modules;
   std::vector<TLinkCopy> Links;

@@ -3,6 +3,7 @@
 #include "canvas/unQtStrings.h"
 #include "model/unClipboard.h"
 #include "model/unLinkList.h"
+#include "model/unModule.h"
 #include "model/unModuleList.h"
 #include "model/unParamList.h"
 #include "model/unProject.h"
@@ -580,4 +581,65 @@ TEST_F(DocumentTest, AnExportedModuleIsInsertedAsACopyOfWhatItHolds) {
   ASSERT_TRUE(Doc.ExportModule(M[0], file).Ok);
   EXPECT_EQ(copy->GetModules()->Count(), s->GetModules()->Count());
   EXPECT_FALSE(Doc.InsertFile(folder.File("none.zuproj"), {0, 0}).Ok);
+}
+
+TEST_F(DocumentTest, WatchesAreOneStepEachAndGoWithTheFile) {
+  QSignalSpy told(&Doc, &TProjectDocument::WatchesChanged);
+  EXPECT_TRUE(Doc.SetWatched(M[0], u"o", true, 2).Ok);
+  EXPECT_EQ(M[0]->GetWatches(), (std::vector<TWatch>{{u"o", 2}}));
+  EXPECT_EQ(told.count(), 1);
+  // Watching again in another plot moves it; the same plot is no step.
+  const int steps = Doc.GetUndoStack()->count();
+  EXPECT_TRUE(Doc.SetWatched(M[0], u"o", true, 2).Ok);
+  EXPECT_EQ(Doc.GetUndoStack()->count(), steps);
+  EXPECT_TRUE(Doc.SetWatched(M[0], u"o", true, 1).Ok);
+  EXPECT_EQ(M[0]->GetWatches(), (std::vector<TWatch>{{u"o", 1}}));
+  Doc.GetUndoStack()->undo();
+  EXPECT_EQ(M[0]->GetWatches(), (std::vector<TWatch>{{u"o", 2}}));
+  EXPECT_EQ(Doc.WatchingModules(), (std::vector<std::shared_ptr<IModule>>{M[0]}));
+  // Refused: an output the module lacks, a plot out of range, a locked project.
+  const TEditResult missing = Doc.SetWatched(M[1], u"x", true);
+  EXPECT_FALSE(missing.Ok);
+  EXPECT_EQ(missing.Reason, "У модуля «B» нет выхода «x»");
+  EXPECT_FALSE(Doc.SetWatched(M[1], u"o", true, -1).Ok);
+  EXPECT_FALSE(Doc.SetWatched(M[1], u"o", true, TModule::MaxPlots).Ok);
+  Doc.SetLocked(true);
+  EXPECT_FALSE(Doc.SetWatched(M[1], u"o", true).Ok);
+  Doc.SetLocked(false);
+  EXPECT_TRUE(M[1]->GetWatches().empty());
+  // Saved after the values and read back; a file of an older version simply has none.
+  ASSERT_TRUE(Doc.SetBreaks({u"A.o > 0.5", u"  ", u"B.o == true or C.o < -1"}).Ok);
+  TTempFolder folder;
+  const std::u16string file = Utf8ToUtf16((folder.Path / "w.zuproj").string());
+  ASSERT_TRUE(Doc.GetProject()->Save(file));
+  const std::string text = ReadBytes(file);
+  const std::size_t watches = text.find("<Watches>");
+  ASSERT_NE(watches, std::string::npos) << text;
+  EXPECT_LT(watches, text.find("<Output>o</Output>"));
+  EXPECT_LT(text.find("<Output>o</Output>"), text.find("<Plot>2</Plot>"));
+  EXPECT_LT(text.find("</ModuleMain>"), text.find("<Breaks>"));
+  TProject read(nullptr, TAddToLog(), file, u"");
+  ASSERT_TRUE(read.Load(file));
+  EXPECT_EQ(read.GetMainModules()->GetItem(0)->GetWatches(), (std::vector<TWatch>{{u"o", 2}}));
+  EXPECT_EQ(read.GetBreaks(),
+            (std::vector<std::u16string>{u"A.o > 0.5", u"B.o == true or C.o < -1"}));
+}
+
+TEST_F(DocumentTest, BreakConditionsAreOneStepAndRefusedWhenTheyReadAsNone) {
+  QSignalSpy told(&Doc, &TProjectDocument::BreaksChanged);
+  ASSERT_TRUE(Doc.SetBreaks({u"A.o > 1"}).Ok);
+  EXPECT_EQ(told.count(), 1);
+  const TEditResult wrong = Doc.SetBreaks({u"A.o > 1", u"B.o >> 2"});
+  EXPECT_FALSE(wrong.Ok);
+  EXPECT_EQ(wrong.Reason, "expected one of < <= > >= == != at column 5");
+  EXPECT_EQ(wrong.Field, "B.o >> 2");
+  EXPECT_EQ(Doc.GetProject()->GetBreaks(), (std::vector<std::u16string>{u"A.o > 1"}));
+  ASSERT_TRUE(Doc.SetBreaks({u"A.o > 1", u"C.o != 0"}).Ok);
+  Doc.GetUndoStack()->undo();
+  EXPECT_EQ(Doc.GetProject()->GetBreaks(), (std::vector<std::u16string>{u"A.o > 1"}));
+  Doc.GetUndoStack()->redo();
+  EXPECT_EQ(Doc.GetProject()->GetBreaks().size(), 2u);
+  EXPECT_FALSE(Doc.GetUndoStack()->isClean());
+  Doc.SetLocked(true);
+  EXPECT_FALSE(Doc.SetBreaks({}).Ok);
 }
