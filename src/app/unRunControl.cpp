@@ -2,13 +2,16 @@
 
 #include "app/unProjectDocument.h"
 #include "model/unLink.h"
+#include "model/unProject.h"
 #include "platform/unStrings.h"
 #include "plugins/unComponentList.h"
+#include "plugins/unCondition.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
 
 TRunControl::TRunControl(TProjectDocument& document, const TComponentList& registry,
                          QObject* parent)
@@ -17,7 +20,14 @@ TRunControl::TRunControl(TProjectDocument& document, const TComponentList& regis
   Watch->setInterval(1000 / MaxUpdatesPerSecond);
   connect(Watch, &QTimer::timeout, this, &TRunControl::Poll);
   // Another project, or none, ends the run of the last one at once: its modules are gone.
-  connect(&Document, &TProjectDocument::ProjectChanged, this, [this] { Abort(); });
+  connect(&Document, &TProjectDocument::ProjectChanged, this, [this] {
+    Abort();
+    // Nothing of the last project's run is shown for another.
+    Runner.reset();
+    SignalList.clear();
+    Plan = TProjectRun();
+    emit ValuesChanged();
+  });
 }
 
 TRunControl::~TRunControl() {
@@ -45,6 +55,12 @@ bool TRunControl::Start(QString* reason) {
   Plan.Plan.RateHz = RateHz;
   Plan.Plan.Ticks = 0;
   Plan.Plan.ReportMs = 1000 / MaxUpdatesPerSecond;
+  QString why;
+  if (!PlanWatches(why) || !PlanBreaks(why)) {
+    SignalList.clear();
+    return fail(why);
+  }
+  PaceList = {{1, RateHz}};
   Runner = std::make_unique<TRunner>();
   std::string error;
   if (!Runner->Start(Plan.Plan, Registry.ProbeProgram, &error)) {
@@ -52,6 +68,16 @@ bool TRunControl::Start(QString* reason) {
     return fail(QString::fromStdString(error));
   }
   Runner->OnValues = [this] { Pending = true; };
+  Runner->OnRow = [this](std::int64_t tick, const std::vector<std::string>& row) {
+    for (TSignal& signal : SignalList)
+      signal.History.Append(tick, ValueNumber(signal.Watch >= 0
+                                                  ? row[static_cast<std::size_t>(signal.Watch)]
+                                                  : signal.Constant));
+  };
+  Runner->OnPaused = [this](std::int64_t tick, std::int32_t cause) {
+    // The views show the values of the tick paused at, at once.
+    PausedAt = {tick, cause};
+  };
   Runner->OnLog = [this](const std::string& module, int type, const std::string& text) {
     const TLogTypeMessage kind = type == 1 ? ltError : type == 2 ? ltWarning : ltInformation;
     if (module.empty())
@@ -77,10 +103,18 @@ void TRunControl::Poll() {
     return;
   const bool going = Runner->Poll(0);
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
-  if (Pending && (now - LastTold >= 1000 / MaxUpdatesPerSecond || !going)) {
+  const bool paused = PausedAt.first > 0;
+  if (Pending && (now - LastTold >= 1000 / MaxUpdatesPerSecond || !going || paused)) {
     Pending = false;
     LastTold = now;
     emit ValuesChanged();
+  }
+  if (paused) {
+    const auto [tick, cause] = PausedAt;
+    PausedAt = {0, -1};
+    emit Paused(tick, cause >= 0 && static_cast<std::size_t>(cause) < BreakTexts.size()
+                          ? BreakTexts[static_cast<std::size_t>(cause)]
+                          : QString());
   }
   if (!going)
     Ended();
@@ -99,8 +133,93 @@ void TRunControl::Ended() {
 
 void TRunControl::SetRate(double hz) {
   RateHz = hz;
-  if (Running())
+  if (Running()) {
     Runner->SetRate(hz);
+    PaceList.emplace_back(Runner->GetTick() + 1, hz);
+  }
+}
+
+void TRunControl::Pause() {
+  if (Running())
+    Runner->Pause();
+}
+
+void TRunControl::Resume() {
+  if (IsPaused()) {
+    Runner->Resume();
+    emit Resumed();
+  }
+}
+
+bool TRunControl::Step() {
+  return Running() && Runner->StepOnce();
+}
+
+std::shared_ptr<IModule> TRunControl::FailedModule() const {
+  if (!Runner || Runner->GetFailedModule() < 0)
+    return nullptr;
+  return Plan.Modules[static_cast<std::size_t>(Runner->GetFailedModule())];
+}
+
+bool TRunControl::PlanWatches(QString& reason) {
+  SignalList.clear();
+  for (const std::shared_ptr<IModule>& module : Document.WatchingModules()) {
+    std::string label;
+    if (const std::int32_t index = Plan.IndexOf(module.get()); index >= 0)
+      label = Plan.Plan.Modules[static_cast<std::size_t>(index)].Label;
+    else
+      for (const auto& [name, other] : Plan.Others)
+        if (other == module.get())
+          label = name;
+    // A module that does not run (a description only, its component missing) has no values.
+    if (label.empty())
+      continue;
+    for (const TWatch& watch : module->GetWatches()) {
+      TSignal signal;
+      signal.Module = module;
+      signal.Output = watch.Output;
+      signal.Plot = watch.Plot;
+      signal.Name = label + "." + Utf16ToUtf8(watch.Output);
+      TProjectRun::TSource source;
+      std::string why;
+      if (!Plan.ValueOf(label, Utf16ToUtf8(watch.Output), source, why)) {
+        CallLogHandler(Log, lgGeneral, ltWarning, "Наблюдение «%s» пропущено: %s",
+                       {signal.Name, why});
+        continue;
+      }
+      if (source.Module < 0) {
+        signal.Constant = source.Constant;
+      } else {
+        signal.Watch = static_cast<std::int32_t>(Plan.Plan.Watch.size());
+        Plan.Plan.Watch.push_back({source.Module, source.Output});
+      }
+      SignalList.push_back(std::move(signal));
+    }
+  }
+  // Rows come only while something is watched: typed values alone watch any output.
+  const bool rows = std::any_of(SignalList.begin(), SignalList.end(),
+                                [](const TSignal& s) { return s.Watch < 0; });
+  if (rows && Plan.Plan.Watch.empty())
+    for (std::size_t m = 0; m < Plan.Plan.Modules.size() && Plan.Plan.Watch.empty(); ++m)
+      if (!Plan.Plan.Modules[m].Outputs.empty())
+        Plan.Plan.Watch.push_back({static_cast<std::int32_t>(m), 0});
+  (void)reason;
+  return true;
+}
+
+bool TRunControl::PlanBreaks(QString& reason) {
+  BreakTexts.clear();
+  for (const std::u16string& text : Document.GetProject()->GetBreaks()) {
+    TCondition condition;
+    std::string why;
+    if (!ParseCondition(Utf16ToUtf8(text), condition, why) || !Plan.AddBreak(condition, why)) {
+      reason = QCoreApplication::translate("TRunControl", "Условие остановки «%1»: %2")
+                   .arg(QString::fromStdU16String(text), QString::fromStdString(why));
+      return false;
+    }
+    BreakTexts.push_back(QString::fromStdU16String(text));
+  }
+  return true;
 }
 
 void TRunControl::Stop() {
@@ -120,7 +239,7 @@ void TRunControl::Abort() {
 
 std::optional<std::string> TRunControl::Value(const IModule& module, bool output,
                                               const std::u16string& name) const {
-  if (!Running())
+  if (!Runner || !Runner->IsReady())
     return std::nullopt;
   const std::int32_t index = Plan.IndexOf(&module);
   if (index < 0) {

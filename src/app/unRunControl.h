@@ -3,6 +3,7 @@
 #include "log/unLogGlobals.h"
 #include "plugins/unProjectRun.h"
 #include "plugins/unRunner.h"
+#include "plugins/unSignalHistory.h"
 
 #include <QObject>
 #include <QString>
@@ -17,9 +18,11 @@ class TComponentList;
 class TProjectDocument;
 struct TLink;
 
-// Project ▸ Run and Stop: runs the document's project in a component host and keeps its latest
-// values for the views. The project is locked against edits while it runs; nothing of it changes
-// (it is not marked modified), whatever the modules do.
+// Project ▸ Run, Stop, Pause, Resume and Step: runs the document's project in a component host
+// and keeps its latest values for the views, and the history of every watched output for the
+// scope, from the run's start until the next run. The project is locked against edits while it
+// runs; nothing of it changes (it is not marked modified), whatever the modules do. The latest
+// values stay readable after the run ended, marked as those of a stopped run.
 class TRunControl : public QObject {
   Q_OBJECT
 public:
@@ -39,6 +42,18 @@ public:
   // Stop was asked and the run has not ended yet.
   bool Stopping() const { return Running() && Runner->StopRequested(); }
   bool Running() const { return Runner != nullptr && Runner->Running(); }
+  // Pauses after the tick under way (Paused follows); goes on from a pause; runs one tick while
+  // paused (Paused follows after it).
+  void Pause();
+  void Resume();
+  bool Step();
+  bool IsPaused() const { return Runner && Runner->Paused(); }
+  // The pace's figures the host told last.
+  TStatsMessage Stats() const { return Runner ? Runner->GetStats() : TStatsMessage(); }
+  // The module the last run's failure names (its level and selection show it); null when none.
+  std::shared_ptr<IModule> FailedModule() const;
+  // The values shown are those of a run that ended (kept until the next run).
+  bool HasEnded() const { return Runner != nullptr && !Runner->Running(); }
   // Ticks per second; 0: as fast as possible. A run under way takes the new pace at once.
   void SetRate(double hz);
   double GetRate() const { return RateHz; }
@@ -55,11 +70,31 @@ public:
   std::optional<std::string> LinkValue(const TLink& link) const;
   // Where the modules' messages go (the program's log).
   TAddToLog Log;
+
+  // A watched output of the run under way or the last one, and its history.
+  struct TSignal {
+    std::shared_ptr<IModule> Module;
+    std::u16string Output;
+    std::int32_t Plot = 0;
+    std::string Name; // "Filter/Gen1.Signal"
+    std::int32_t Watch = -1; // the plan's watch; -1: a typed value, Constant
+    std::string Constant;
+    TSignalHistory History;
+  };
+  const std::vector<TSignal>& Signals() const { return SignalList; }
+  // The ticks per second the history's ticks were paced at: (first tick, rate) from the start;
+  // a rate of 0 was as fast as possible.
+  const std::vector<std::pair<std::int64_t, double>>& Paces() const { return PaceList; }
   // At most this many updates per second reach the views.
   static constexpr int MaxUpdatesPerSecond = 30;
 
 signals:
   void Started();
+  // The run paused after the tick: why (a break condition that held, or empty when asked for
+  // or stepped).
+  void Paused(qint64 tick, const QString& cause);
+  // The run goes on from a pause.
+  void Resumed();
   // New values arrived (at most MaxUpdatesPerSecond times a second).
   void ValuesChanged();
   // The run ended; the failure's message, or empty for a clean end.
@@ -78,6 +113,16 @@ private:
   // Told when the host has ended.
   QSocketNotifier* EndNotifier = nullptr;
   QTimer* Watch;
+  // Finds the watches of the document's modules in the plan; false with the reason.
+  bool PlanWatches(QString& reason);
+  // Adds the project's break conditions to the plan; false with the reason.
+  bool PlanBreaks(QString& reason);
+  std::vector<TSignal> SignalList;
+  // The break conditions of the run, as written, in the plan's order.
+  std::vector<QString> BreakTexts;
+  // A pause the host told of and the views were not told yet: the tick and the cause.
+  std::pair<std::int64_t, std::int32_t> PausedAt{0, -1};
+  std::vector<std::pair<std::int64_t, double>> PaceList;
   // Whether values came since the views were last told, and when they were.
   bool Pending = false;
   double RateHz = 10;

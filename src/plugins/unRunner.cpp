@@ -138,6 +138,8 @@ void TRunner::Fail(std::int32_t module, std::int64_t tick, const std::string& gi
     return;
   // A module may say anything of any length: what is kept is a message a reader can use.
   const std::string text = ShownText(given, MaxFailureBytes);
+  FailedModule =
+      module >= 0 && module < static_cast<std::int32_t>(Plan.Modules.size()) ? module : -1;
   if (module < 0)
     Failure = text;
   else if (tick <= 0)

@@ -57,6 +57,8 @@ public:
   // The run ended with a failure: Failure holds the message.
   bool Failed() const { return !Failure.empty(); }
   const std::string& GetFailure() const { return Failure; }
+  // The plan's module the failure names; -1 when it names none.
+  std::int32_t GetFailedModule() const { return FailedModule; }
   // The tick of the latest report, and the ticks done when the run ended.
   std::int64_t GetTick() const { return Tick; }
   // Every instance was made and the ticks began.
@@ -124,5 +126,6 @@ private:
   std::int64_t Tick = 0;
   std::vector<std::vector<std::string>> Values;
   bool IsPausedNow = false;
+  std::int32_t FailedModule = -1;
   TStatsMessage Stats;
 };

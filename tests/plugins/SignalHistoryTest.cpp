@@ -1,3 +1,4 @@
+#include "plugins/unHistoryCsv.h"
 #include "plugins/unSignalHistory.h"
 
 #include <cmath>
@@ -136,4 +137,27 @@ TEST(SignalHistory, ALongRunDoublesThePairsSpanAndStaysBounded) {
   EXPECT_EQ(h.RangeAt(3).Max, 1e9);
   // At most 16 bytes for each value kept exactly, the pairs included.
   EXPECT_LE(h.MemoryBytes(), 16 * TSignalHistory::ExactCapacity);
+}
+
+TEST(HistoryCsv, ARowPerTickKeptAndOnePerThinnedPairFirst) {
+  TSignalHistory a, b;
+  for (std::int64_t t = 1; t <= 4; ++t) {
+    a.Append(t, 0.1 * static_cast<double>(t));
+    b.Append(t, t == 3 ? NaN : -static_cast<double>(t));
+  }
+  EXPECT_EQ(HistoryCsv({"Gen.Signal", "Add, 1.Sum"}, {&a, &b}, 2, 100),
+            "tick,Gen.Signal,\"Add, 1.Sum\"\r\n2,0.2,-2\r\n3,0.30000000000000004,\r\n4,0.4,-4\r\n");
+  EXPECT_EQ(CsvNumber(1e300), "1e+300");
+  // A long history: the thinned pairs in the range, then the exact ticks.
+  TSignalHistory h;
+  const std::int64_t n = static_cast<std::int64_t>(TSignalHistory::ExactCapacity) + 200;
+  for (std::int64_t t = 1; t <= n; ++t)
+    h.Append(t, static_cast<double>(t));
+  ASSERT_EQ(h.ThinnedSpan(), 64);
+  const std::string csv = HistoryCsv({"X"}, {&h}, 100, h.ExactFrom() + 2);
+  EXPECT_TRUE(csv.starts_with("tick,X,ticks,X min,X max\r\n65,,64,65,128\r\n129,,64,129,192\r\n"))
+      << csv.substr(0, 200);
+  EXPECT_TRUE(csv.ends_with(std::to_string(h.ExactFrom() + 1) + "," +
+                            std::to_string(h.ExactFrom() + 1) + ",,,\r\n"))
+      << csv.substr(csv.size() - 100);
 }
