@@ -19,6 +19,7 @@ public:
   std::optional<QString> ChooseModuleFile(const QString&, const QString&) override {
     return std::nullopt;
   }
+  std::optional<QString> ChooseScopeFile(bool) override { return std::nullopt; }
   int Execute(QDialog&) override { return mrCancel; }
   std::optional<QString> AskText(const QString&, const QString&) override { return std::nullopt; }
   int AskChoice(const QString&, const QStringList&) override { return -1; }

@@ -333,6 +333,30 @@
         <source>Не выбран модуль</source>
         <translation>No module is chosen</translation>
     </message>
+    <message>
+        <source>Нет модуля</source>
+        <translation>No module</translation>
+    </message>
+    <message>
+        <source>Графиков не больше %1</source>
+        <translation>At most %1 plots</translation>
+    </message>
+    <message>
+        <source>У модуля «%1» нет выхода «%2»</source>
+        <translation>Module “%1” has no output “%2”</translation>
+    </message>
+    <message>
+        <source>Watch %1</source>
+        <translation>Watch %1</translation>
+    </message>
+    <message>
+        <source>Stop Watching %1</source>
+        <translation>Stop Watching %1</translation>
+    </message>
+    <message>
+        <source>Change Break Conditions</source>
+        <translation>Change Break Conditions</translation>
+    </message>
 </context>
 <context>
     <name>TPropertyGrid</name>
@@ -388,6 +412,10 @@
         <source>To</source>
         <translation>To</translation>
     </message>
+    <message>
+        <source>Отметьте, чтобы наблюдать выход в осциллографе</source>
+        <translation>Tick to watch the output in the scope</translation>
+    </message>
 </context>
 <context>
     <name>TQtMainDialogs</name>
@@ -417,6 +445,25 @@
     <message>
         <source>В проекте нет модулей, которые могут выполняться</source>
         <translation>The project has no modules that can run</translation>
+    </message>
+    <message>
+        <source>Условие остановки «%1»: %2</source>
+        <translation>Break condition “%1”: %2</translation>
+    </message>
+</context>
+<context>
+    <name>TScopeView</name>
+    <message>
+        <source>Нет наблюдаемых выходов: выберите выход в таблице или на схеме (Наблюдать) и запустите проект</source>
+        <translation>No outputs watched: tick an output in the grid or choose Watch on the diagram, then run the project</translation>
+    </message>
+    <message>
+        <source>прорежено: пары мин./макс. по %1 тактов</source>
+        <translation>thinned: min/max pairs of %1 ticks</translation>
+    </message>
+    <message>
+        <source> с</source>
+        <translation> s</translation>
     </message>
 </context>
 <context>
@@ -585,10 +632,6 @@
     <message>
         <source>Run R&amp;ate</source>
         <translation>Run R&amp;ate</translation>
-    </message>
-    <message>
-        <source>Выполняется: такт %1. %2</source>
-        <translation>Running: tick %1. %2</translation>
     </message>
     <message>
         <source>Проект не запущен: %1</source>
@@ -785,6 +828,90 @@
     <message>
         <source>E&amp;xplode</source>
         <translation>E&amp;xplode</translation>
+    </message>
+    <message>
+        <source>&amp;Scope</source>
+        <translation>&amp;Scope</translation>
+    </message>
+    <message>
+        <source>&amp;Pause</source>
+        <translation>&amp;Pause</translation>
+    </message>
+    <message>
+        <source>Res&amp;ume</source>
+        <translation>Res&amp;ume</translation>
+    </message>
+    <message>
+        <source>S&amp;tep</source>
+        <translation>S&amp;tep</translation>
+    </message>
+    <message>
+        <source>&amp;Break When...</source>
+        <translation>&amp;Break When...</translation>
+    </message>
+    <message>
+        <source>&amp;250 per second</source>
+        <translation>&amp;250 per second</translation>
+    </message>
+    <message>
+        <source>&amp;500 per second</source>
+        <translation>&amp;500 per second</translation>
+    </message>
+    <message>
+        <source>1 &amp;000 per second</source>
+        <translation>1 &amp;000 per second</translation>
+    </message>
+    <message>
+        <source>Выполняется: такт %1, %2 тактов в секунду, опоздавших тактов: %3. %4</source>
+        <translation>Running: tick %1, %2 ticks per second, late ticks: %3. %4</translation>
+    </message>
+    <message>
+        <source>Пауза после такта %1</source>
+        <translation>Paused after tick %1</translation>
+    </message>
+    <message>
+        <source>Условие «%1» выполнилось на такте %2: пауза</source>
+        <translation>Condition “%1” held at tick %2: paused</translation>
+    </message>
+    <message>
+        <source>Break When</source>
+        <translation>Break When</translation>
+    </message>
+    <message>
+        <source>Одно условие в строке: сравнения выхода с числом, соединённые and или or (Gen1.Signal &gt; 0.9 and Cmp.Out == true). Выполнение встаёт на паузу на такте, где условие выполнилось.</source>
+        <translation>One condition per line: comparisons of an output with a number, joined by and or or (Gen1.Signal &gt; 0.9 and Cmp.Out == true). The run pauses at the tick where a condition holds.</translation>
+    </message>
+    <message>
+        <source>Scope</source>
+        <translation>Scope</translation>
+    </message>
+    <message>
+        <source>Follow</source>
+        <translation>Follow</translation>
+    </message>
+    <message>
+        <source>Seconds</source>
+        <translation>Seconds</translation>
+    </message>
+    <message>
+        <source>Show All</source>
+        <translation>Show All</translation>
+    </message>
+    <message>
+        <source>Файл «%1» не записан</source>
+        <translation>File “%1” was not written</translation>
+    </message>
+    <message>
+        <source>Export View as CSV...</source>
+        <translation>Export View as CSV...</translation>
+    </message>
+    <message>
+        <source>Export View as PNG...</source>
+        <translation>Export View as PNG...</translation>
+    </message>
+    <message>
+        <source>Export History as CSV...</source>
+        <translation>Export History as CSV...</translation>
     </message>
 </context>
 <context>

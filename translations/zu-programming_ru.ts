@@ -333,6 +333,30 @@
         <source>Не выбран модуль</source>
         <translation>Не выбран модуль</translation>
     </message>
+    <message>
+        <source>Нет модуля</source>
+        <translation>Нет модуля</translation>
+    </message>
+    <message>
+        <source>Графиков не больше %1</source>
+        <translation>Графиков не больше %1</translation>
+    </message>
+    <message>
+        <source>У модуля «%1» нет выхода «%2»</source>
+        <translation>У модуля «%1» нет выхода «%2»</translation>
+    </message>
+    <message>
+        <source>Watch %1</source>
+        <translation>Наблюдать %1</translation>
+    </message>
+    <message>
+        <source>Stop Watching %1</source>
+        <translation>Не наблюдать %1</translation>
+    </message>
+    <message>
+        <source>Change Break Conditions</source>
+        <translation>Изменение условий остановки</translation>
+    </message>
 </context>
 <context>
     <name>TPropertyGrid</name>
@@ -388,6 +412,10 @@
         <source>To</source>
         <translation>Куда</translation>
     </message>
+    <message>
+        <source>Отметьте, чтобы наблюдать выход в осциллографе</source>
+        <translation>Отметьте, чтобы наблюдать выход в осциллографе</translation>
+    </message>
 </context>
 <context>
     <name>TQtMainDialogs</name>
@@ -417,6 +445,25 @@
     <message>
         <source>В проекте нет модулей, которые могут выполняться</source>
         <translation>В проекте нет модулей, которые могут выполняться</translation>
+    </message>
+    <message>
+        <source>Условие остановки «%1»: %2</source>
+        <translation>Условие остановки «%1»: %2</translation>
+    </message>
+</context>
+<context>
+    <name>TScopeView</name>
+    <message>
+        <source>Нет наблюдаемых выходов: выберите выход в таблице или на схеме (Наблюдать) и запустите проект</source>
+        <translation>Нет наблюдаемых выходов: выберите выход в таблице или на схеме (Наблюдать) и запустите проект</translation>
+    </message>
+    <message>
+        <source>прорежено: пары мин./макс. по %1 тактов</source>
+        <translation>прорежено: пары мин./макс. по %1 тактов</translation>
+    </message>
+    <message>
+        <source> с</source>
+        <translation> с</translation>
     </message>
 </context>
 <context>
@@ -585,10 +632,6 @@
     <message>
         <source>Run R&amp;ate</source>
         <translation>&amp;Темп выполнения</translation>
-    </message>
-    <message>
-        <source>Выполняется: такт %1. %2</source>
-        <translation>Выполняется: такт %1. %2</translation>
     </message>
     <message>
         <source>Проект не запущен: %1</source>
@@ -785,6 +828,90 @@
     <message>
         <source>E&amp;xplode</source>
         <translation>Ра&amp;зобрать подсистему</translation>
+    </message>
+    <message>
+        <source>&amp;Scope</source>
+        <translation>&amp;Осциллограф</translation>
+    </message>
+    <message>
+        <source>&amp;Pause</source>
+        <translation>&amp;Пауза</translation>
+    </message>
+    <message>
+        <source>Res&amp;ume</source>
+        <translation>Про&amp;должить</translation>
+    </message>
+    <message>
+        <source>S&amp;tep</source>
+        <translation>&amp;Шаг</translation>
+    </message>
+    <message>
+        <source>&amp;Break When...</source>
+        <translation>&amp;Остановить, когда...</translation>
+    </message>
+    <message>
+        <source>&amp;250 per second</source>
+        <translation>&amp;250 в секунду</translation>
+    </message>
+    <message>
+        <source>&amp;500 per second</source>
+        <translation>&amp;500 в секунду</translation>
+    </message>
+    <message>
+        <source>1 &amp;000 per second</source>
+        <translation>1 &amp;000 в секунду</translation>
+    </message>
+    <message>
+        <source>Выполняется: такт %1, %2 тактов в секунду, опоздавших тактов: %3. %4</source>
+        <translation>Выполняется: такт %1, %2 тактов в секунду, опоздавших тактов: %3. %4</translation>
+    </message>
+    <message>
+        <source>Пауза после такта %1</source>
+        <translation>Пауза после такта %1</translation>
+    </message>
+    <message>
+        <source>Условие «%1» выполнилось на такте %2: пауза</source>
+        <translation>Условие «%1» выполнилось на такте %2: пауза</translation>
+    </message>
+    <message>
+        <source>Break When</source>
+        <translation>Остановить, когда</translation>
+    </message>
+    <message>
+        <source>Одно условие в строке: сравнения выхода с числом, соединённые and или or (Gen1.Signal &gt; 0.9 and Cmp.Out == true). Выполнение встаёт на паузу на такте, где условие выполнилось.</source>
+        <translation>Одно условие в строке: сравнения выхода с числом, соединённые and или or (Gen1.Signal &gt; 0.9 and Cmp.Out == true). Выполнение встаёт на паузу на такте, где условие выполнилось.</translation>
+    </message>
+    <message>
+        <source>Scope</source>
+        <translation>Осциллограф</translation>
+    </message>
+    <message>
+        <source>Follow</source>
+        <translation>Следить</translation>
+    </message>
+    <message>
+        <source>Seconds</source>
+        <translation>Секунды</translation>
+    </message>
+    <message>
+        <source>Show All</source>
+        <translation>Показать всё</translation>
+    </message>
+    <message>
+        <source>Файл «%1» не записан</source>
+        <translation>Файл «%1» не записан</translation>
+    </message>
+    <message>
+        <source>Export View as CSV...</source>
+        <translation>Сохранить видимое в CSV...</translation>
+    </message>
+    <message>
+        <source>Export View as PNG...</source>
+        <translation>Сохранить видимое в PNG...</translation>
+    </message>
+    <message>
+        <source>Export History as CSV...</source>
+        <translation>Сохранить всю историю в CSV...</translation>
     </message>
 </context>
 <context>

@@ -28,6 +28,8 @@ class TCanvasView;
 class TComponentList;
 class TComponentScanner;
 class TRunControl;
+class TScopeView;
+class QDockWidget;
 class TfmTeach;
 class TModuleTree;
 class TProgrammingImage;
@@ -132,6 +134,7 @@ public:
   void SetRunRate(double hz);
   double GetRunRate() const;
   TRunControl* GetRunControl() const { return RunControl; }
+  TScopeView* GetScope() const { return Scope; }
 
   TProjectDocument* GetDocument() const { return Document; }
   TProject* GetProject() const { return Document->GetProject(); }
@@ -194,6 +197,13 @@ private:
   static constexpr double DefaultRunRate = 10;
   void RunStarted();
   void RunStopped(const QString& failure);
+  void RunPaused(qint64 tick, const QString& cause);
+  // The status bar's text while the project runs: the tick, the rate achieved, the late ticks.
+  QString RunningNote() const;
+  // Project ▸ Break When...: the list of break conditions, one per line.
+  void EditBreaks();
+  // The scope's dock, hidden until something watched runs or View ▸ Scope shows it.
+  void BuildScope();
   // While the project runs: the status bar says why nothing changes; true then.
   bool RefuseWhileRunning();
   // Runs the wizard on the module; true on OK.
@@ -218,6 +228,11 @@ private:
   QAction* miExportModule = nullptr;
   QAction* miRun = nullptr;
   QAction* miStop = nullptr;
+  QAction* miPause = nullptr;
+  QAction* miResume = nullptr;
+  QAction* miStep = nullptr;
+  QDockWidget* dkScope = nullptr;
+  TScopeView* Scope = nullptr;
   QActionGroup* RunRates = nullptr;
   QMenu* RecentMenu = nullptr;
   bool Terminating = false;

@@ -144,6 +144,23 @@ std::optional<QString> TQtMainDialogs::ChooseExportFile() {
   return Chosen(file);
 }
 
+std::optional<QString> TQtMainDialogs::ChooseScopeFile(bool picture) {
+  TExportFileDialog dialog(Parent, QString(), LastFolder);
+  dialog.setObjectName("ScopeFileDialog");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters({picture ? "PNG (*.png)" : "CSV (*.csv)"});
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return std::nullopt;
+  const QString chosen = dialog.selectedFiles().front();
+  const QString file = WithFilterSuffix(chosen, dialog.selectedNameFilter());
+  if (file != chosen && QFileInfo::exists(file) &&
+      ConfirmYesNo(
+          QCoreApplication::translate("TQtMainDialogs", "Файл «%1» уже существует. Заменить его?")
+              .arg(file)) != mrYes)
+    return std::nullopt;
+  return Chosen(file);
+}
+
 std::optional<QString> TQtMainDialogs::AskText(const QString& label, const QString& initial) {
   bool ok = false;
   const QString text =

@@ -31,6 +31,8 @@ public:
   // A file for an exported module, offered in the folder under the name (the projects' own
   // extension added to a name typed without one).
   virtual std::optional<QString> ChooseModuleFile(const QString& folder, const QString& name) = 0;
+  // A file for the scope's picture (".png") or values (".csv").
+  virtual std::optional<QString> ChooseScopeFile(bool picture) = 0;
   // Shows a filled dialog modally; its result.
   virtual int Execute(QDialog& dialog) = 0;
   // A line of text the user types (the initial text offered), or nothing when cancelled.
@@ -62,6 +64,7 @@ public:
   std::optional<QString> ChooseSaveFile() override;
   std::optional<QString> ChooseExportFile() override;
   std::optional<QString> ChooseModuleFile(const QString& folder, const QString& name) override;
+  std::optional<QString> ChooseScopeFile(bool picture) override;
   int Execute(QDialog& dialog) override;
   std::optional<QString> AskText(const QString& label, const QString& initial) override;
   int AskChoice(const QString& text, const QStringList& buttons) override;

@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDockWidget>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenuBar>
@@ -248,6 +249,10 @@ void TfmMain::BuildMenu() {
   AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Components"), "miComponents",
           &TfmMain::ShowComponents);
   AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Log"), "miLog", &TfmMain::ShowLog);
+  AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Scope"), "miScope", [this] {
+    dkScope->show();
+    dkScope->raise();
+  });
   AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Teach"), "miTeach", &TfmMain::ShowTeach);
 
   QMenu* project = menuBar()->addMenu(tr("&Project"));

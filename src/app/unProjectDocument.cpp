@@ -305,9 +305,9 @@ void TProjectDocument::SelectionAfterChange() {
     emit SelectionChanged();
 }
 
-TEditResult TProjectDocument::Push(QUndoCommand* command) {
+TEditResult TProjectDocument::Push(QUndoCommand* command, bool evenWhileLocked) {
   // The one place where the lock of a running project holds every edit back.
-  if (IsLocked || !Project) {
+  if ((IsLocked && !evenWhileLocked) || !Project) {
     delete command;
     return TEditResult::Refused(
         IsLocked ? LockedNote() : QCoreApplication::translate("TProjectDocument", "Нет проекта"));
@@ -517,7 +517,7 @@ TEditResult TProjectDocument::SetWatched(const std::shared_ptr<IModule>& module,
         }
       });
   if (steps.empty())
-    return IsLocked ? TEditResult::Refused(LockedNote()) : TEditResult::Done();
+    return TEditResult::Done();
   TNotify notify = Notify(Level());
   notify.Changed = [this, inner = notify.Changed](const TChange& change) {
     if (inner)
@@ -526,7 +526,8 @@ TEditResult TProjectDocument::SetWatched(const std::shared_ptr<IModule>& module,
   };
   const QString text = watched ? tr("Watch %1").arg(ToQString(output))
                                : tr("Stop Watching %1").arg(ToQString(output));
-  return Push(new TChangeModulesCommand(text, std::move(steps), mfWatches, std::move(notify)));
+  return Push(new TChangeModulesCommand(text, std::move(steps), mfWatches, std::move(notify)),
+              true);
 }
 
 std::vector<std::shared_ptr<IModule>> TProjectDocument::WatchingModules() const {

@@ -130,7 +130,8 @@ public:
   // Inserts a copy of what such a file holds into the level shown, its middle at the place.
   TEditResult InsertFile(const std::u16string& file, TPoint at);
   // Watches an output of the module in a plot of the scope (0 the first), or stops watching it;
-  // one undo step. Refused for an output the module does not have.
+  // one undo step, taken while the project runs too (the run under way keeps its watches; the
+  // next one has the new). Refused for an output the module does not have.
   TEditResult SetWatched(const std::shared_ptr<IModule>& module, const std::u16string& output,
                          bool watched, std::int32_t plot = 0);
   // Every module that watches outputs, on every level, in the tree's order.
@@ -232,9 +233,9 @@ signals:
   void RecoveryMoved(const QString& note, const QString& logText);
 
 private:
-  // Pushes the command, which its first redo applies; refused while the project is locked.
-  // Every tenth change keeps the work aside.
-  TEditResult Push(QUndoCommand* command);
+  // Pushes the command, which its first redo applies; refused while the project is locked
+  // (unless it changes nothing a run uses). Every tenth change keeps the work aside.
+  TEditResult Push(QUndoCommand* command, bool evenWhileLocked = false);
   // Writes the focus marks of the list shown: exactly these modules selected.
   void WriteSelection(const std::vector<std::shared_ptr<IModule>>& modules);
   // After a change: the selection read again from the focus marks, told when it moved.

@@ -275,7 +275,8 @@ void TPropertyGrid::Show(const std::vector<std::shared_ptr<IModule>>& modules) {
 QString TPropertyGrid::ParamValue(const std::vector<std::shared_ptr<IModule>>& modules, bool output,
                                   const std::u16string& name) const {
   auto one = [&](const IModule& module) {
-    if (Document.Locked() && LiveValue)
+    // An output keeps the last run's value after it ended; an input shows its typed one then.
+    if ((Document.Locked() || output) && LiveValue)
       if (const auto value = LiveValue(module, output, name))
         return QString::fromStdString(*value);
     if (output)
@@ -303,7 +304,7 @@ void TPropertyGrid::ShowParams(const std::vector<std::shared_ptr<IModule>>& modu
   const bool running = Document.Locked();
   for (const bool output : {false, true}) {
     const TParamList* params = Params(first, output);
-    if (!params || (output && !running))
+    if (!params)
       continue;
     for (std::int32_t i = 0; i < params->Count(); ++i) {
       const TParam* param = params->Get(i);
@@ -323,6 +324,21 @@ void TPropertyGrid::ShowParams(const std::vector<std::shared_ptr<IModule>>& modu
       if (!param->Description.empty())
         tip += ": " + ToQString(param->Description);
       key->setToolTip(tip);
+      if (output) {
+        // Ticked: the output is watched (its values kept for the scope) by every module shown.
+        bool watched = true;
+        for (const auto& m : modules) {
+          const auto& watches = m->GetWatches();
+          watched = watched && std::any_of(watches.begin(), watches.end(), [&](const TWatch& w) {
+                      return w.Output == param->Name;
+                    });
+        }
+        key->setFlags(key->flags() | Qt::ItemIsUserCheckable);
+        key->setCheckState(watched ? Qt::Checked : Qt::Unchecked);
+        key->setToolTip(tip + "\n" +
+                        QCoreApplication::translate(
+                            "TPropertyGrid", "Отметьте, чтобы наблюдать выход в осциллографе"));
+      }
       Grid->setItem(row, 0, key);
       auto* value = new QTableWidgetItem;
       const QString text = ParamValue(modules, output, param->Name);
@@ -366,6 +382,22 @@ void TPropertyGrid::ShowLiveValues() {
   Filling = false;
 }
 
+void TPropertyGrid::WatchChanged(QTableWidgetItem& key) {
+  const bool watched = key.checkState() == Qt::Checked;
+  const std::u16string output = ToU16(key.data(ParamRole).toString().mid(4));
+  for (const auto& module : ShownModules()) {
+    const TEditResult result = Document.SetWatched(module, output, watched);
+    if (!result) {
+      Tell(result.Reason);
+      Filling = true;
+      key.setCheckState(watched ? Qt::Unchecked : Qt::Checked);
+      Filling = false;
+      return;
+    }
+  }
+  Tell({});
+}
+
 std::vector<std::shared_ptr<IModule>> TPropertyGrid::ShownModules() const {
   std::vector<std::shared_ptr<IModule>> modules;
   for (const auto& weak : Shown)
@@ -396,6 +428,10 @@ void TPropertyGrid::ShowComponentState(const std::vector<std::shared_ptr<IModule
 }
 
 void TPropertyGrid::ItemChanged(QTableWidgetItem* item) {
+  if (!Filling && item->column() == 0 && item->data(ParamRole).toString().startsWith("out:")) {
+    WatchChanged(*item);
+    return;
+  }
   if (Filling || item->column() != 1)
     return;
   const auto modules = ShownModules();

@@ -56,6 +56,8 @@ private:
   std::vector<std::shared_ptr<IModule>> ShownModules() const;
   // A row's new text goes to the document, which writes it to the modules shown.
   void ItemChanged(QTableWidgetItem* item);
+  // An output row's tick changed: the output is watched, or no longer.
+  void WatchChanged(QTableWidgetItem& key);
 
   TProjectDocument& Document;
   QTableWidget* Grid;

@@ -76,7 +76,7 @@ public:
     std::shared_ptr<IModule> Module;
     std::u16string Output;
     std::int32_t Plot = 0;
-    std::string Name; // "Filter/Gen1.Signal"
+    std::string Name;        // "Filter/Gen1.Signal"
     std::int32_t Watch = -1; // the plan's watch; -1: a typed value, Constant
     std::string Constant;
     TSignalHistory History;

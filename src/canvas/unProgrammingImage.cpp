@@ -121,7 +121,7 @@ void TProgrammingImage::DrawLinkValues(const IModuleList& modules) {
     return;
   const TLinkList& links = modules.GetLinks();
   const TRect clip = Canvas.Clip();
-  Canvas.SetPenColor(clBlack);
+  Canvas.SetPenColor(LinkValuesStopped ? TColor{128, 128, 128} : clBlack);
   Canvas.SetPenWidth(1);
   for (std::int32_t i = 0; i < links.Count(); ++i) {
     const TLink& link = *links.Get(i);

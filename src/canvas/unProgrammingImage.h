@@ -125,6 +125,8 @@ public:
   std::function<void()> OnReadOnly;
   // The value a link carries, written at its middle; empty for none. Unset: no values.
   std::function<std::u16string(const TLink&)> LinkValue;
+  // The values are those of a run that ended: drawn grey.
+  bool LinkValuesStopped = false;
 
 protected:
   void paintEvent(QPaintEvent* event) override;

@@ -1,5 +1,8 @@
 #include "platform/unStrings.h"
 
+#include <charconv>
+#include <cstdio>
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -218,4 +221,16 @@ std::string ShownText(std::string_view text, std::size_t maxBytes) {
   while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
     --end;
   return std::string(text.substr(0, end)) + "\u2026";
+}
+
+std::string ShortValue(std::string_view value) {
+  double number = 0;
+  const char* first = value.data();
+  const char* last = value.data() + value.size();
+  const auto [end, error] = std::from_chars(first, last, number);
+  if (value.empty() || error != std::errc() || end != last)
+    return std::string(value);
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", number);
+  return text;
 }

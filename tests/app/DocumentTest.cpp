@@ -597,15 +597,18 @@ TEST_F(DocumentTest, WatchesAreOneStepEachAndGoWithTheFile) {
   Doc.GetUndoStack()->undo();
   EXPECT_EQ(M[0]->GetWatches(), (std::vector<TWatch>{{u"o", 2}}));
   EXPECT_EQ(Doc.WatchingModules(), (std::vector<std::shared_ptr<IModule>>{M[0]}));
-  // Refused: an output the module lacks, a plot out of range, a locked project.
+  // Refused: an output the module lacks, a plot out of range; a running project takes it.
   const TEditResult missing = Doc.SetWatched(M[1], u"x", true);
   EXPECT_FALSE(missing.Ok);
   EXPECT_EQ(missing.Reason, "У модуля «B» нет выхода «x»");
   EXPECT_FALSE(Doc.SetWatched(M[1], u"o", true, -1).Ok);
   EXPECT_FALSE(Doc.SetWatched(M[1], u"o", true, TModule::MaxPlots).Ok);
   Doc.SetLocked(true);
-  EXPECT_FALSE(Doc.SetWatched(M[1], u"o", true).Ok);
+  EXPECT_TRUE(Doc.SetWatched(M[1], u"o", true).Ok);
+  EXPECT_FALSE(Doc.SetValue({M[1]}, "Name", "Z").Ok);
   Doc.SetLocked(false);
+  EXPECT_EQ(M[1]->GetWatches(), (std::vector<TWatch>{{u"o", 0}}));
+  Doc.GetUndoStack()->undo();
   EXPECT_TRUE(M[1]->GetWatches().empty());
   // Saved after the values and read back; a file of an older version simply has none.
   ASSERT_TRUE(Doc.SetBreaks({u"A.o > 0.5", u"  ", u"B.o == true or C.o < -1"}).Ok);

@@ -10,8 +10,15 @@
 #include "support/MainWindowTestSupport.h"
 #include "xml/XmlTestSupport.h"
 
+#include "app/unMainDialogs.h"
+#include "app/unScopeView.h"
+#include "plugins/unSignalHistory.h"
+
 #include <QAction>
 #include <QComboBox>
+#include <QDockWidget>
+#include <QImage>
+#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QUndoStack>
@@ -88,6 +95,22 @@ protected:
         return grid->item(r, 1);
     return nullptr;
   }
+  // The grid's row whose key is the text: its key cell, or null.
+  QTableWidgetItem* Key(const QString& key) {
+    QTableWidget* grid = GridOf(*Window);
+    for (int r = 0; r < grid->rowCount(); ++r)
+      if (grid->item(r, 0)->text() == key)
+        return grid->item(r, 0);
+    return nullptr;
+  }
+  // The first output row of the grid's key cells.
+  QTableWidgetItem* FirstOutputKey() {
+    QTableWidget* grid = GridOf(*Window);
+    for (int r = 0; r < grid->rowCount(); ++r)
+      if (grid->item(r, 0)->text().startsWith(QString::fromUtf8("Выход: ")))
+        return grid->item(r, 0);
+    return nullptr;
+  }
   std::int64_t Rows() {
     sqlite3* db = nullptr;
     std::int64_t n = -1;
@@ -118,7 +141,10 @@ TEST_F(RunWindowTest, TypedValuesAreUnlinkedInputsOfTheGridAndUndoLikeAnyEdit) {
   EXPECT_EQ(Row(QString::fromUtf8("Слагаемое A (double)")), nullptr);
   ASSERT_NE(Row(QString::fromUtf8("Слагаемое B (double)")), nullptr);
   EXPECT_EQ(Row(QString::fromUtf8("Слагаемое B (double)"))->text(), "");
-  EXPECT_EQ(Row(QString::fromUtf8("Выход: Сумма (double)")), nullptr); // outputs: while running
+  // An output's row is ticked to watch it; its value comes while the project runs.
+  ASSERT_NE(Row(QString::fromUtf8("Выход: Сумма (double)")), nullptr);
+  EXPECT_EQ(Row(QString::fromUtf8("Выход: Сумма (double)"))->text(), "");
+  EXPECT_EQ(Key(QString::fromUtf8("Выход: Сумма (double)"))->checkState(), Qt::Unchecked);
   EXPECT_EQ(Row("Name")->text(), "Add");
   Row(QString::fromUtf8("Слагаемое B (double)"))->setText("0.25");
   EXPECT_EQ(Module(1)->GetInputValues(), (std::vector<TInputValue>{{u"B", u"0.25"}}));
@@ -235,12 +261,15 @@ TEST_F(RunWindowTest, ARunShowsValuesLocksTheProjectAndLeavesItAsItWas) {
   EXPECT_FALSE(run->Running());
   EXPECT_FALSE(document->Locked());
   EXPECT_FALSE(Window->GetCanvas()->IsReadOnly());
-  EXPECT_FALSE(Window->GetCanvas()->LinkValue);
+  // The last values stay, marked as those of a stopped run.
+  ASSERT_TRUE(Window->GetCanvas()->LinkValue);
+  EXPECT_TRUE(Window->GetCanvas()->LinkValuesStopped);
   EXPECT_TRUE(Item("miRun")->isEnabled());
   EXPECT_FALSE(Item("miStop")->isEnabled());
   EXPECT_TRUE(Item("miDelete")->isEnabled());
   EXPECT_TRUE(Item("miUndo")->isEnabled());
-  EXPECT_EQ(Row(QString::fromUtf8("Выход: Сумма (double)")), nullptr);
+  ASSERT_NE(Row(QString::fromUtf8("Выход: Сумма (double)")), nullptr);
+  EXPECT_FALSE(Row(QString::fromUtf8("Выход: Сумма (double)"))->text().isEmpty());
   EXPECT_TRUE(Row("Name")->flags() & Qt::ItemIsEditable);
   const std::int64_t ticks = run->Tick();
   EXPECT_GE(ticks, 6);
@@ -383,4 +412,110 @@ TEST_F(RunWindowTest, TheStartScanShowsItsProgressAndTheSecondStartAsksNobody) {
   EXPECT_FALSE(third->ScanningComponents());
   EXPECT_EQ(third->GetComponents()->Count(), 5);
   EXPECT_FALSE(std::filesystem::exists(Folder.Path / "Configs"));
+}
+
+TEST_F(RunWindowTest, ABreakAStepAndAPauseHoldTheRunAndTheScopeKeepsItsHistory) {
+  OpenChain();
+  TProjectDocument* document = Window->GetDocument();
+  document->Select(Module(3));
+  Row(QString::fromUtf8("Соединение (string)"))->setText(QString::fromStdString(Db));
+  document->Select(Module(1));
+  Row(QString::fromUtf8("Слагаемое B (double)"))->setText("0.5");
+  // The generator's output is ticked in the grid; the sum is watched in a second plot.
+  document->Select(Module(0));
+  QTableWidgetItem* signal = FirstOutputKey();
+  ASSERT_NE(signal, nullptr);
+  signal->setCheckState(Qt::Checked);
+  EXPECT_EQ(Module(0)->GetWatches(), (std::vector<TWatch>{{u"Signal", 0}}));
+  ASSERT_TRUE(document->SetWatched(Module(1), u"Sum", true, 1).Ok);
+  // Project > Break When...: one condition per line.
+  Script.Dialogs.push_back([](QDialog& dialog) {
+    dialog.findChild<QPlainTextEdit*>("edBreaks")->setPlainText("Add.Sum >= 1.2\n");
+    return IMainDialogs::mrOk;
+  });
+  Item("miBreakWhen")->trigger();
+  EXPECT_EQ(Window->GetProject()->GetBreaks(), (std::vector<std::u16string>{u"Add.Sum >= 1.2"}));
+  Window->SetRunRate(0);
+  Item("miRun")->trigger();
+  TRunControl* run = Window->GetRunControl();
+  ASSERT_TRUE(run->Running()) << Window->statusBar()->currentMessage().toStdString();
+  // The sum is the ramp (0, 1/7, ... 6/7) plus 0.5: 1.2 is first passed at tick 6.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Item("miResume")->isEnabled(); }, 5000));
+  EXPECT_EQ(Window->statusBar()->currentMessage(),
+            QString::fromUtf8("Условие «Add.Sum >= 1.2» выполнилось на такте 6: пауза"));
+  EXPECT_TRUE(run->IsPaused());
+  EXPECT_FALSE(Item("miPause")->isEnabled());
+  EXPECT_TRUE(Item("miStep")->isEnabled());
+  ASSERT_EQ(run->Signals().size(), 2u);
+  const TSignalHistory& gen = run->Signals()[0].History;
+  EXPECT_EQ(run->Signals()[0].Name, "Gen.Signal");
+  EXPECT_EQ(run->Signals()[1].Name, "Add.Sum");
+  EXPECT_EQ(gen.FirstTick(), 1);
+  EXPECT_EQ(gen.EndTick(), 7);
+  double v = 0;
+  ASSERT_TRUE(gen.ExactAt(6, v));
+  EXPECT_NEAR(v, 5.0 / 7, 1e-12);
+  EXPECT_TRUE(Window->findChild<QDockWidget*>("dkScope")->isVisible());
+  TScopeView* scope = Window->GetScope();
+  EXPECT_EQ(scope->PlotCount(), 2);
+  // One tick further, and still paused.
+  Item("miStep")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Item("miStep")->isEnabled(); }, 5000));
+  EXPECT_EQ(run->Tick(), 7);
+  EXPECT_EQ(gen.EndTick(), 8);
+  EXPECT_EQ(Window->statusBar()->currentMessage(), QString::fromUtf8("Пауза после такта 7"));
+  // On again: the condition holds anew at tick 13.
+  Item("miResume")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Item("miResume")->isEnabled(); }, 5000));
+  EXPECT_EQ(run->Tick(), 13);
+  // Paused on request.
+  Item("miResume")->trigger();
+  Item("miPause")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Item("miResume")->isEnabled(); }, 5000));
+  EXPECT_TRUE(
+      Window->statusBar()->currentMessage().startsWith(QString::fromUtf8("Пауза после такта")));
+  const std::int64_t pausedAt = run->Tick();
+  Item("miStop")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Item("miRun")->isEnabled(); }, 5000));
+  // After the stop the history stays, every tick of it, and the cursor reads it.
+  EXPECT_EQ(gen.EndTick(), pausedAt + 1);
+  scope->SetCursor(3);
+  EXPECT_EQ(scope->LegendText(0), QString::fromUtf8("Gen.Signal = 0.285714"));
+  EXPECT_EQ(scope->LegendText(1), QString::fromUtf8("Add.Sum = 0.785714"));
+  const QString csv = QString::fromStdString((Folder.Path / "history.csv").string());
+  Script.Files = {csv};
+  Window->findChild<QAction*>("acScopeHistoryCsv")->trigger();
+  const std::string written = ReadBytes(csv.toStdU16String());
+  EXPECT_TRUE(written.starts_with("tick,Gen.Signal,Add.Sum\r\n1,0,0.5\r\n2,0.14285714285714285,"
+                                  "0.6428571428571428\r\n"))
+      << written.substr(0, 200);
+  EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), pausedAt + 1);
+  const QString png = QString::fromStdString((Folder.Path / "view.png").string());
+  Script.Files = {png};
+  Window->findChild<QAction*>("acScopeViewPng")->trigger();
+  EXPECT_FALSE(QImage(png).isNull());
+  EXPECT_TRUE(Script.Errors.isEmpty());
+}
+
+TEST_F(RunWindowTest, AFailureShowsItsModuleOnItsLevelAndTheHistoryStays) {
+  setenv("ZU_TEST_MISBEHAVE", "crash 4", 1);
+  Open("<Count>1</Count><Module0><Name>Box</Name><Modules><Count>1</Count><Module0><Name>M</Name>"
+       "<Type>" +
+           Type("Misbehaves.so") +
+           "</Type><Watches><Count>1</Count><Watch0><Output>Y</Output><Plot>0</Plot></Watch0>"
+           "</Watches></Module0></Modules></Module0>",
+       "<Count>0</Count>");
+  Window->SetRunRate(0);
+  Item("miRun")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Window->GetRunControl()->Running(); }, 5000));
+  QCoreApplication::processEvents();
+  TProjectDocument* document = Window->GetDocument();
+  const std::shared_ptr<IModule> box = Module(0);
+  const std::shared_ptr<IModule> m = box->GetModules()->GetItem(0);
+  EXPECT_EQ(document->LevelPath(), (std::vector<std::shared_ptr<IModule>>{box}));
+  EXPECT_EQ(document->Selected(), m);
+  const auto& signals_ = Window->GetRunControl()->Signals();
+  ASSERT_EQ(signals_.size(), 1u);
+  EXPECT_EQ(signals_[0].Name, "Box/M.Y");
+  EXPECT_EQ(signals_[0].History.EndTick(), 4); // ticks 1 to 3 done
 }

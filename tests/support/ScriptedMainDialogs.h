@@ -41,6 +41,7 @@ public:
   std::optional<QString> ChooseModuleFile(const QString&, const QString&) override {
     return File();
   }
+  std::optional<QString> ChooseScopeFile(bool) override { return File(); }
   std::optional<QString> AskText(const QString& label, const QString&) override {
     Script.Asked << label;
     if (Script.Texts.empty())
