@@ -74,6 +74,8 @@ void TRatioReporter::PrintSummary(std::FILE* out) const {
        "BM_FlattenAndStart1000Subsystems/iterations:3/real_time", "[<= 100 ms]"},
       {"Make Subsystem of 1000 linked:", "BM_MakeSubsystemOf1000Linked/iterations:10",
        "[<= 100 ms]"},
+      {"Scope redraw, 16 x 1000000 values:", "BM_ScopeRedraw16x1M", "[<= 16 ms]"},
+      {"Scope live frame, 16 at 1 kHz:", "BM_ScopeLiveFrame16At1kHz", "[<= 1 ms]"},
   };
   for (const auto& t : times)
     if (Seconds(t.Name) > 0)
@@ -86,6 +88,10 @@ void TRatioReporter::PrintSummary(std::FILE* out) const {
       std::fprintf(out, "  %-38s %8.0f /s   (%.0f times the host's)\n",
                    "  the same chain, direct calls:", 1e6 / direct, chain / direct);
   }
+  if (const double watched = Seconds("BM_RunAdderChain16Watched/iterations:3/real_time");
+      watched > 0)
+    std::fprintf(out, "  %-38s %8.0f /s   [>= 2500000 /s]\n",
+                 "  the same, 16 outputs watched:", 1e6 / watched);
   if (const double run = Seconds("BM_Run1000Subsystems/iterations:2/real_time"); run > 0)
     std::fprintf(out, "  %-38s %8.0f /s   [>= 2000000 /s]\n",
                  "Module steps in 1000 subsystems:", 5e6 / run);

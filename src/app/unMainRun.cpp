@@ -199,7 +199,7 @@ void TfmMain::BuildScope() {
   layout->setContentsMargins(0, 0, 0, 0);
   auto* bar = new QToolBar(panel);
   bar->setObjectName("tbScope");
-  Scope = new TScopeView(*RunControl, panel);
+  Scope = new TScopeView(RunControl->ScopeData(), panel);
   auto* follow = bar->addAction(QCoreApplication::translate("TfmMain", "Follow"));
   follow->setObjectName("acScopeFollow");
   follow->setCheckable(true);

@@ -24,7 +24,7 @@ TRunControl::TRunControl(TProjectDocument& document, const TComponentList& regis
     Abort();
     // Nothing of the last project's run is shown for another.
     Runner.reset();
-    SignalList.clear();
+    Data.Signals.clear();
     Plan = TProjectRun();
     emit ValuesChanged();
   });
@@ -57,11 +57,12 @@ bool TRunControl::Start(QString* reason) {
   Plan.Plan.ReportMs = 1000 / MaxUpdatesPerSecond;
   QString why;
   if (!PlanWatches(why) || !PlanBreaks(why)) {
-    SignalList.clear();
+    Data.Signals.clear();
     return fail(why);
   }
-  PaceList = {{1, RateHz}};
+  Data.Paces = {{1, RateHz}};
   Runner = std::make_unique<TRunner>();
+  Data.Stats = TStatsMessage();
   std::string error;
   if (!Runner->Start(Plan.Plan, Registry.ProbeProgram, &error)) {
     Runner.reset();
@@ -69,7 +70,7 @@ bool TRunControl::Start(QString* reason) {
   }
   Runner->OnValues = [this] { Pending = true; };
   Runner->OnRow = [this](std::int64_t tick, const std::vector<std::string>& row) {
-    for (TSignal& signal : SignalList)
+    for (TSignal& signal : Data.Signals)
       signal.History.Append(tick, ValueNumber(signal.Watch >= 0
                                                   ? row[static_cast<std::size_t>(signal.Watch)]
                                                   : signal.Constant));
@@ -102,6 +103,7 @@ void TRunControl::Poll() {
   if (!Runner)
     return;
   const bool going = Runner->Poll(0);
+  Data.Stats = Runner->GetStats();
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
   const bool paused = PausedAt.first > 0;
   if (Pending && (now - LastTold >= 1000 / MaxUpdatesPerSecond || !going || paused)) {
@@ -135,7 +137,7 @@ void TRunControl::SetRate(double hz) {
   RateHz = hz;
   if (Running()) {
     Runner->SetRate(hz);
-    PaceList.emplace_back(Runner->GetTick() + 1, hz);
+    Data.Paces.emplace_back(Runner->GetTick() + 1, hz);
   }
 }
 
@@ -162,7 +164,7 @@ std::shared_ptr<IModule> TRunControl::FailedModule() const {
 }
 
 bool TRunControl::PlanWatches(QString& reason) {
-  SignalList.clear();
+  Data.Signals.clear();
   for (const std::shared_ptr<IModule>& module : Document.WatchingModules()) {
     std::string label;
     if (const std::int32_t index = Plan.IndexOf(module.get()); index >= 0)
@@ -193,11 +195,11 @@ bool TRunControl::PlanWatches(QString& reason) {
         signal.Watch = static_cast<std::int32_t>(Plan.Plan.Watch.size());
         Plan.Plan.Watch.push_back({source.Module, source.Output});
       }
-      SignalList.push_back(std::move(signal));
+      Data.Signals.push_back(std::move(signal));
     }
   }
   // Rows come only while something is watched: typed values alone watch any output.
-  const bool rows = std::any_of(SignalList.begin(), SignalList.end(),
+  const bool rows = std::any_of(Data.Signals.begin(), Data.Signals.end(),
                                 [](const TSignal& s) { return s.Watch < 0; });
   if (rows && Plan.Plan.Watch.empty())
     for (std::size_t m = 0; m < Plan.Plan.Modules.size() && Plan.Plan.Watch.empty(); ++m)

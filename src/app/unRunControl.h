@@ -1,9 +1,9 @@
 #pragma once
 
+#include "app/unScopeData.h"
 #include "log/unLogGlobals.h"
 #include "plugins/unProjectRun.h"
 #include "plugins/unRunner.h"
-#include "plugins/unSignalHistory.h"
 
 #include <QObject>
 #include <QString>
@@ -49,7 +49,7 @@ public:
   bool Step();
   bool IsPaused() const { return Runner && Runner->Paused(); }
   // The pace's figures the host told last.
-  TStatsMessage Stats() const { return Runner ? Runner->GetStats() : TStatsMessage(); }
+  const TStatsMessage& Stats() const { return Data.Stats; }
   // The module the last run's failure names (its level and selection show it); null when none.
   std::shared_ptr<IModule> FailedModule() const;
   // The values shown are those of a run that ended (kept until the next run).
@@ -71,20 +71,10 @@ public:
   // Where the modules' messages go (the program's log).
   TAddToLog Log;
 
-  // A watched output of the run under way or the last one, and its history.
-  struct TSignal {
-    std::shared_ptr<IModule> Module;
-    std::u16string Output;
-    std::int32_t Plot = 0;
-    std::string Name;        // "Filter/Gen1.Signal"
-    std::int32_t Watch = -1; // the plan's watch; -1: a typed value, Constant
-    std::string Constant;
-    TSignalHistory History;
-  };
-  const std::vector<TSignal>& Signals() const { return SignalList; }
-  // The ticks per second the history's ticks were paced at: (first tick, rate) from the start;
-  // a rate of 0 was as fast as possible.
-  const std::vector<std::pair<std::int64_t, double>>& Paces() const { return PaceList; }
+  // The watched outputs of the run under way or the last one, with their histories.
+  using TSignal = TScopeSignal;
+  const std::vector<TSignal>& Signals() const { return Data.Signals; }
+  const TScopeData& ScopeData() const { return Data; }
   // At most this many updates per second reach the views.
   static constexpr int MaxUpdatesPerSecond = 30;
 
@@ -117,12 +107,11 @@ private:
   bool PlanWatches(QString& reason);
   // Adds the project's break conditions to the plan; false with the reason.
   bool PlanBreaks(QString& reason);
-  std::vector<TSignal> SignalList;
+  TScopeData Data;
   // The break conditions of the run, as written, in the plan's order.
   std::vector<QString> BreakTexts;
   // A pause the host told of and the views were not told yet: the tick and the cause.
   std::pair<std::int64_t, std::int32_t> PausedAt{0, -1};
-  std::vector<std::pair<std::int64_t, double>> PaceList;
   // Whether values came since the views were last told, and when they were.
   bool Pending = false;
   double RateHz = 10;

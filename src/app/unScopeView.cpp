@@ -1,8 +1,10 @@
 #include "app/unScopeView.h"
 
-#include "app/unRunControl.h"
+#include "app/unScopeData.h"
+
 #include "plugins/unHistoryCsv.h"
 
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -30,7 +32,7 @@ QString Number(double value) {
 
 } // namespace
 
-TScopeView::TScopeView(const TRunControl& run, QWidget* parent) : QWidget(parent), Run(run) {
+TScopeView::TScopeView(const TScopeData& run, QWidget* parent) : QWidget(parent), Run(run) {
   setObjectName("ScopeView");
   setMinimumSize(200, 120);
   setMouseTracking(false);
@@ -50,7 +52,7 @@ QColor TScopeView::SignalColour(std::size_t n) {
 std::pair<std::int64_t, std::int64_t> TScopeView::Kept() const {
   std::int64_t first = 0, end = 0;
   bool any = false;
-  for (const TRunControl::TSignal& s : Run.Signals()) {
+  for (const TScopeSignal& s : Run.Signals) {
     if (s.History.Empty())
       continue;
     first = any ? std::min(first, s.History.FirstTick()) : s.History.FirstTick();
@@ -111,13 +113,13 @@ void TScopeView::SetCursor(std::optional<std::int64_t> tick) {
 
 int TScopeView::PlotCount() const {
   int plots = 1;
-  for (const TRunControl::TSignal& s : Run.Signals())
+  for (const TScopeSignal& s : Run.Signals)
     plots = std::max(plots, s.Plot + 1);
   return plots;
 }
 
 QString TScopeView::LegendText(std::size_t signal) const {
-  const TRunControl::TSignal& s = Run.Signals()[signal];
+  const TScopeSignal& s = Run.Signals[signal];
   QString text = QString::fromStdString(s.Name);
   if (!CursorTick)
     return text;
@@ -131,8 +133,8 @@ QString TScopeView::LegendText(std::size_t signal) const {
 }
 
 double TScopeView::SecondsAt(double tick) const {
-  const auto& paces = Run.Paces();
-  const TStatsMessage stats = Run.Stats();
+  const auto& paces = Run.Paces;
+  const TStatsMessage& stats = Run.Stats;
   // A pace of as fast as possible counts at the rate the run achieved.
   const double achieved = stats.ElapsedNs > 0 ? static_cast<double>(stats.Ticks) * 1e9 /
                                                     static_cast<double>(stats.ElapsedNs)
@@ -181,7 +183,7 @@ void TScopeView::Changed() {
 void TScopeView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().base());
-  const auto& signals_ = Run.Signals();
+  const auto& signals_ = Run.Signals;
   if (signals_.empty()) {
     painter.setPen(palette().color(QPalette::PlaceholderText));
     painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap,
@@ -195,13 +197,13 @@ void TScopeView::paintEvent(QPaintEvent*) {
 }
 
 void TScopeView::DrawPlot(QPainter& painter, int plot, const QRect& area) {
-  const auto& all = Run.Signals();
+  const auto& all = Run.Signals;
   const double from = From(), to = To();
   const auto a = static_cast<std::int64_t>(std::floor(from)),
              b = static_cast<std::int64_t>(std::ceil(to));
   // The values' range over the ticks shown, a little room above and below.
   TSignalHistory::TRange range;
-  for (const TRunControl::TSignal& s : all)
+  for (const TScopeSignal& s : all)
     if (s.Plot == plot) {
       const TSignalHistory::TRange r = s.History.MinMax(a, b);
       if (r.Any)
@@ -234,7 +236,7 @@ void TScopeView::DrawPlot(QPainter& painter, int plot, const QRect& area) {
   painter.save();
   painter.setClipRect(area.adjusted(1, 1, -1, -1));
   // Ticks whose values are thinned are shaded.
-  for (const TRunControl::TSignal& s : all)
+  for (const TScopeSignal& s : all)
     if (s.Plot == plot && s.History.ThinnedSpan() > 0) {
       const int x0 = XOfTick(static_cast<double>(s.History.FirstTick()));
       const int x1 = XOfTick(static_cast<double>(s.History.ExactFrom()));
@@ -249,39 +251,42 @@ void TScopeView::DrawPlot(QPainter& painter, int plot, const QRect& area) {
       }
       break;
     }
-  // Each signal: every pixel column's range as a vertical line, joined to the next column.
+  // Each signal: every pixel column's range as a vertical span, stretched to meet the column
+  // before, written straight into a layer over the plot (thousands of short lines cost a
+  // painter far more).
+  QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+  layer.fill(Qt::transparent);
+  const int height = layer.height();
+  auto* bits = reinterpret_cast<std::uint32_t*>(layer.bits());
+  const auto stride = static_cast<std::size_t>(layer.bytesPerLine() / 4);
   std::vector<TSignalHistory::TRange> columns;
-  std::vector<QLine> lines;
   for (std::size_t n = 0; n < all.size(); ++n) {
-    const TRunControl::TSignal& s = all[n];
+    const TScopeSignal& s = all[n];
     if (s.Plot != plot)
       continue;
+    const std::uint32_t colour = SignalColour(n).rgba();
     s.History.Columns(from, to, area.width(), columns);
-    lines.clear();
-    int lastY = 0;
-    bool last = false;
+    int lastY = -1;
     for (std::size_t c = 0; c < columns.size(); ++c) {
       const TSignalHistory::TRange& r = columns[c];
       if (!r.Any) {
-        last = false;
+        lastY = -1;
         continue;
       }
-      const int x = area.left() + static_cast<int>(c);
-      const int top = y(r.Max), bottom = y(r.Min);
-      if (last) {
-        // Joined from where the last column ended to the nearest end of this one.
-        const int join = lastY < top ? top : (lastY > bottom ? bottom : lastY);
-        lines.emplace_back(x - 1, lastY, x, join);
-        lastY = join == top ? bottom : top;
-      } else {
-        lastY = bottom;
+      int top = y(r.Max) - area.top(), bottom = y(r.Min) - area.top();
+      const int end = bottom;
+      if (lastY >= 0) {
+        top = std::min(top, lastY);
+        bottom = std::max(bottom, lastY);
       }
-      lines.emplace_back(x, top, x, bottom);
-      last = true;
+      lastY = end;
+      top = std::clamp(top, 0, height - 1);
+      bottom = std::clamp(bottom, 0, height - 1);
+      for (int yy = top; yy <= bottom; ++yy)
+        bits[static_cast<std::size_t>(yy) * stride + c] = colour;
     }
-    painter.setPen(QPen(SignalColour(n), 1));
-    painter.drawLines(lines.data(), static_cast<int>(lines.size()));
   }
+  painter.drawImage(area.topLeft(), layer);
   // The cursor.
   if (CursorTick) {
     const int x = XOfTick(static_cast<double>(*CursorTick) + 0.5);
@@ -379,7 +384,7 @@ void TScopeView::mouseDoubleClickEvent(QMouseEvent*) {
 std::string TScopeView::ShownCsv() const {
   std::vector<std::string> names;
   std::vector<const TSignalHistory*> histories;
-  for (const TRunControl::TSignal& s : Run.Signals()) {
+  for (const TScopeSignal& s : Run.Signals) {
     names.push_back(s.Name);
     histories.push_back(&s.History);
   }
@@ -390,7 +395,7 @@ std::string TScopeView::ShownCsv() const {
 std::string TScopeView::HistoryCsv() const {
   std::vector<std::string> names;
   std::vector<const TSignalHistory*> histories;
-  for (const TRunControl::TSignal& s : Run.Signals()) {
+  for (const TScopeSignal& s : Run.Signals) {
     names.push_back(s.Name);
     histories.push_back(&s.History);
   }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-class TRunControl;
+struct TScopeData;
 
 // The scope: the watched outputs of the run under way, or of the last one, over ticks (or
 // seconds), in plots stacked one above the other, each signal in its own colour with a legend.
@@ -16,7 +16,7 @@ class TRunControl;
 class TScopeView : public QWidget {
   Q_OBJECT
 public:
-  explicit TScopeView(const TRunControl& run, QWidget* parent = nullptr);
+  explicit TScopeView(const TScopeData& run, QWidget* parent = nullptr);
 
   // The ticks shown, [From, To); showing them stops following.
   void SetRange(double from, double to);
@@ -70,7 +70,7 @@ private:
   void DrawPlot(class QPainter& painter, int plot, const QRect& area);
   void DrawAxis(class QPainter& painter, const QRect& area);
 
-  const TRunControl& Run;
+  const TScopeData& Run;
   bool Follow = true;
   double FollowSpan = 0;
   double ViewFrom = 0, ViewTo = 1;
