@@ -167,6 +167,10 @@
         <source>, тип %1</source>
         <translation>, type %1</translation>
     </message>
+    <message>
+        <source>Значение: %1</source>
+        <translation>Value: %1</translation>
+    </message>
 </context>
 <context>
     <name>TProjectCommands</name>
@@ -912,6 +916,18 @@
     <message>
         <source>Export History as CSV...</source>
         <translation>Export History as CSV...</translation>
+    </message>
+    <message>
+        <source>Stop Watching %1</source>
+        <translation>Stop Watching %1</translation>
+    </message>
+    <message>
+        <source>Watch %1</source>
+        <translation>Watch %1</translation>
+    </message>
+    <message>
+        <source>Watch %1 in a New Plot</source>
+        <translation>Watch %1 in a New Plot</translation>
     </message>
 </context>
 <context>

@@ -167,6 +167,10 @@
         <source>, тип %1</source>
         <translation>, тип %1</translation>
     </message>
+    <message>
+        <source>Значение: %1</source>
+        <translation>Значение: %1</translation>
+    </message>
 </context>
 <context>
     <name>TProjectCommands</name>
@@ -912,6 +916,18 @@
     <message>
         <source>Export History as CSV...</source>
         <translation>Сохранить всю историю в CSV...</translation>
+    </message>
+    <message>
+        <source>Stop Watching %1</source>
+        <translation>Не наблюдать %1</translation>
+    </message>
+    <message>
+        <source>Watch %1</source>
+        <translation>Наблюдать %1</translation>
+    </message>
+    <message>
+        <source>Watch %1 in a New Plot</source>
+        <translation>Наблюдать %1 на новом графике</translation>
     </message>
 </context>
 <context>

@@ -135,6 +135,9 @@ public:
   double GetRunRate() const;
   TRunControl* GetRunControl() const { return RunControl; }
   TScopeView* GetScope() const { return Scope; }
+  // The canvas' menu on an output's mark or link: Watch (in the first plot or a new one), or
+  // Stop Watching. The caller owns it.
+  QMenu* WatchMenu(const std::shared_ptr<IModule>& module, const std::u16string& output);
 
   TProjectDocument* GetDocument() const { return Document; }
   TProject* GetProject() const { return Document->GetProject(); }

@@ -111,6 +111,17 @@ void TfmMain::ConnectRun() {
     sbMain->showMessage(RunningNote());
   });
   GetCanvas()->OnReadOnly = [this] { sbMain->showMessage(TProjectDocument::LockedNote()); };
+  GetCanvas()->OutputValue = [this](const IModule& module, const std::u16string& output) {
+    const auto value = RunControl->Value(module, true, output);
+    return value ? Utf8ToUtf16(*value) : std::u16string();
+  };
+  GetCanvas()->OnContextMenu = [this](QPoint at, const std::shared_ptr<IModule>& module,
+                                      const std::u16string& output) {
+    if (!module)
+      return;
+    std::unique_ptr<QMenu> menu(WatchMenu(module, output));
+    menu->exec(at);
+  };
   Grid->LiveValue = [this](const IModule& module, bool output, const std::u16string& name) {
     return RunControl->Value(module, output, name);
   };
@@ -127,6 +138,39 @@ QString TfmMain::RunningNote() const {
       .arg(rate)
       .arg(stats.Late)
       .arg(TProjectDocument::LockedNote());
+}
+
+QMenu* TfmMain::WatchMenu(const std::shared_ptr<IModule>& module, const std::u16string& output) {
+  auto* menu = new QMenu(this);
+  menu->setObjectName("pmWatch");
+  const auto& watches = module->GetWatches();
+  const auto it = std::find_if(watches.begin(), watches.end(),
+                               [&](const TWatch& w) { return w.Output == output; });
+  const QString name = QString::fromStdU16String(module->GetName() + u"." + output);
+  auto watch = [this, module, output](bool on, std::int32_t plot) {
+    const TEditResult result = Document->SetWatched(module, output, on, plot);
+    result.Ok ? sbMain->clearMessage() : sbMain->showMessage(result.Reason);
+    if (result.Ok && on)
+      dkScope->show();
+  };
+  if (it != watches.end()) {
+    menu->addAction(QCoreApplication::translate("TfmMain", "Stop Watching %1").arg(name),
+                    [watch] { watch(false, 0); })
+        ->setObjectName("miUnwatch");
+    return menu;
+  }
+  menu->addAction(QCoreApplication::translate("TfmMain", "Watch %1").arg(name),
+                  [watch] { watch(true, 0); })
+      ->setObjectName("miWatch");
+  // A plot of its own: the one after the highest any watch uses.
+  std::int32_t plots = 0;
+  for (const std::shared_ptr<IModule>& m : Document->WatchingModules())
+    for (const TWatch& w : m->GetWatches())
+      plots = std::max(plots, w.Plot + 1);
+  menu->addAction(QCoreApplication::translate("TfmMain", "Watch %1 in a New Plot").arg(name),
+                  [watch, plots] { watch(true, plots); })
+      ->setObjectName("miWatchNewPlot");
+  return menu;
 }
 
 void TfmMain::RunPaused(qint64 tick, const QString& cause) {

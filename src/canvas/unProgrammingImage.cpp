@@ -9,6 +9,7 @@
 #include "model/unProject.h"
 #include "platform/unStrings.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -683,10 +684,43 @@ QString TProgrammingImage::MarkText(const TMarkHit& hit) {
   return lines.join('\n');
 }
 
+std::pair<std::shared_ptr<IModule>, std::u16string>
+TProgrammingImage::OutputAt(QPoint pixel) const {
+  const TMarkHit mark = MarkAt(pixel);
+  if (mark.Module && mark.Output) {
+    const auto* outputs = dynamic_cast<const TParamList*>(mark.Module->GetParamOut().get());
+    if (outputs && mark.Index >= 0 && mark.Index < outputs->Count() && outputs->Get(mark.Index))
+      return {mark.Module, outputs->Get(mark.Index)->Name};
+    return {};
+  }
+  if (mark.Module)
+    return {};
+  if (const std::shared_ptr<TLink> link = LinkAt(pixel); link && link->From)
+    return {link->From, link->Output};
+  return {};
+}
+
+void TProgrammingImage::contextMenuEvent(QContextMenuEvent* event) {
+  if (!OnContextMenu)
+    return;
+  const auto [module, output] = OutputAt(event->pos());
+  OnContextMenu(event->globalPos(), module, output);
+}
+
 bool TProgrammingImage::event(QEvent* event) {
   if (event->type() == QEvent::ToolTip) {
     const auto* help = static_cast<QHelpEvent*>(event);
-    const QString text = MarkText(MarkAt(help->pos()));
+    QString text = MarkText(MarkAt(help->pos()));
+    // While values are shown, an output's (a mark's or a link's) whole value.
+    if (OutputValue && LinkValue)
+      if (const auto [module, output] = OutputAt(help->pos()); module) {
+        const std::u16string value = OutputValue(*module, output);
+        if (!value.empty())
+          text += (text.isEmpty() ? ToQString(module->GetName() + u"." + output) : QString()) +
+                  "\n" +
+                  QCoreApplication::translate("TProgrammingImage", "Значение: %1")
+                      .arg(ToQString(value));
+      }
     if (text.isEmpty())
       QToolTip::hideText();
     else

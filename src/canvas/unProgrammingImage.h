@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class IModule;
@@ -127,6 +128,12 @@ public:
   std::function<std::u16string(const TLink&)> LinkValue;
   // The values are those of a run that ended: drawn grey.
   bool LinkValuesStopped = false;
+  // The whole value of a module's output, for tool tips (empty: none).
+  std::function<std::u16string(const IModule&, const std::u16string&)> OutputValue;
+  // The output a mark or a link at the pixel stands for: its module (null for none) and name.
+  std::pair<std::shared_ptr<IModule>, std::u16string> OutputAt(QPoint pixel) const;
+  // A right click: where (on the screen), and the output under it (null module: none).
+  std::function<void(QPoint, const std::shared_ptr<IModule>&, const std::u16string&)> OnContextMenu;
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -138,6 +145,7 @@ protected:
   void wheelEvent(QWheelEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool event(QEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
   // Gives the picture the control's size; true when it had to change.

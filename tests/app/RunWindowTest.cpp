@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDockWidget>
 #include <QImage>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -518,4 +519,23 @@ TEST_F(RunWindowTest, AFailureShowsItsModuleOnItsLevelAndTheHistoryStays) {
   ASSERT_EQ(signals_.size(), 1u);
   EXPECT_EQ(signals_[0].Name, "Box/M.Y");
   EXPECT_EQ(signals_[0].History.EndTick(), 4); // ticks 1 to 3 done
+}
+
+TEST_F(RunWindowTest, TheCanvasMenuOfAnOutputWatchesItInAPlotOrStops) {
+  OpenChain();
+  std::unique_ptr<QMenu> menu(Window->WatchMenu(Module(1), u"Sum"));
+  ASSERT_NE(menu->findChild<QAction*>("miWatch"), nullptr);
+  EXPECT_EQ(menu->findChild<QAction*>("miWatch")->text(), QString::fromUtf8("Watch Add.Sum"));
+  menu->findChild<QAction*>("miWatch")->trigger();
+  EXPECT_EQ(Module(1)->GetWatches(), (std::vector<TWatch>{{u"Sum", 0}}));
+  // A second output in a plot of its own; then the first is no longer watched.
+  menu.reset(Window->WatchMenu(Module(0), u"Signal"));
+  menu->findChild<QAction*>("miWatchNewPlot")->trigger();
+  EXPECT_EQ(Module(0)->GetWatches(), (std::vector<TWatch>{{u"Signal", 1}}));
+  EXPECT_TRUE(Window->findChild<QDockWidget*>("dkScope")->isVisible());
+  menu.reset(Window->WatchMenu(Module(1), u"Sum"));
+  EXPECT_EQ(menu->findChild<QAction*>("miWatch"), nullptr);
+  menu->findChild<QAction*>("miUnwatch")->trigger();
+  EXPECT_TRUE(Module(1)->GetWatches().empty());
+  EXPECT_EQ(Window->GetUndoStack()->undoText(), QString::fromUtf8("Stop Watching Sum"));
 }

@@ -587,3 +587,30 @@ TEST_F(ProgrammingImageTest, ARedrawOfAnAreaShowsAllOfItOnTheScreen) {
       << watch.Painted.boundingRect().width() << "x" << watch.Painted.boundingRect().height();
   Image.removeEventFilter(&watch);
 }
+
+TEST_F(ProgrammingImageTest, AnOutputsMarkOrLinkNamesTheOutputForItsMenuAndToolTip) {
+  auto from = Add(100, 100);
+  auto to = Add(400, 100);
+  auto out = std::make_shared<TParamList>();
+  out->AddNew()->Name = u"Sum";
+  from->SetParamOut(out);
+  auto in = std::make_shared<TParamList>();
+  in->AddNew()->Name = u"A";
+  to->SetParamIn(in);
+  auto link = std::make_shared<TLink>();
+  link->From = from;
+  link->Output = u"Sum";
+  link->To = to;
+  link->Input = u"A";
+  Project.GetMainModules()->GetLinks().Add(link);
+  Image.SetProject(&Project);
+  Image.SetZoom(1, QPoint(0, 0));
+  Image.SetOrigin({0, 0});
+  const TPoint sum = from->MarkPoint(true, 0), a = to->MarkPoint(false, 0);
+  EXPECT_EQ(Image.OutputAt({sum.X, sum.Y}), std::make_pair(from, std::u16string(u"Sum")));
+  // Half way along the link, its output; an input's mark and empty canvas name none.
+  EXPECT_EQ(Image.OutputAt({(sum.X + a.X) / 2, (sum.Y + a.Y) / 2}),
+            std::make_pair(from, std::u16string(u"Sum")));
+  EXPECT_EQ(Image.OutputAt({a.X, a.Y}).first, nullptr);
+  EXPECT_EQ(Image.OutputAt({(sum.X + a.X) / 2, 20}).first, nullptr);
+}
