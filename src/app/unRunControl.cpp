@@ -71,7 +71,7 @@ bool TRunControl::Start(QString* reason) {
   Runner->OnValues = [this] { Pending = true; };
   Runner->OnRow = [this](std::int64_t tick, const std::vector<std::string>& row) {
     for (TSignal& signal : Data.Signals)
-      signal.History.Append(tick, ValueNumber(signal.Watch >= 0
+      signal.History.Append(tick, LatestNumber(signal.Watch >= 0
                                                   ? row[static_cast<std::size_t>(signal.Watch)]
                                                   : signal.Constant));
   };

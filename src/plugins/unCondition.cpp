@@ -149,6 +149,11 @@ double ValueNumber(std::string_view text) {
   return number;
 }
 
+double LatestNumber(std::string_view text) {
+  const std::size_t last = text.rfind("; ");
+  return ValueNumber(last == std::string_view::npos ? text : text.substr(last + 2));
+}
+
 bool Holds(const std::vector<char>& termHolds, const std::vector<char>& joinedByAnd) {
   bool any = false, run = false;
   for (std::size_t i = 0; i < termHolds.size(); ++i) {

@@ -30,6 +30,9 @@ bool ParseCondition(std::string_view text, TCondition& condition, std::string& w
 bool Compare(double value, TCompareOp op, double number);
 // The number a value text reads as (a number in the C form, or true/false as 1/0); NaN when none.
 double ValueNumber(std::string_view text);
+// The number a watched value stands for: the value's own, or for a list of values separated by
+// "; " (a recorder's window, oldest first) its newest; NaN when none.
+double LatestNumber(std::string_view text);
 // Whether terms joined as given hold, given whether each one holds: an "or" of runs of "and"
 // (joinedByAnd[i]: term i is joined to the one before by "and").
 bool Holds(const std::vector<char>& termHolds, const std::vector<char>& joinedByAnd);

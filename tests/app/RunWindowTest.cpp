@@ -539,3 +539,32 @@ TEST_F(RunWindowTest, TheCanvasMenuOfAnOutputWatchesItInAPlotOrStops) {
   EXPECT_TRUE(Module(1)->GetWatches().empty());
   EXPECT_EQ(Window->GetUndoStack()->undoText(), QString::fromUtf8("Stop Watching Sum"));
 }
+
+TEST_F(RunWindowTest, ARecordersWindowIsKeptAsHistoryTickByTick) {
+  std::filesystem::copy_file(std::string(ZU_SAMPLES) + "/Recorder.so", Folder.Path / "Recorder.so");
+  Open("<Count>2</Count><Module0><Name>Gen</Name><Type>" + Type("SignalGenerator.so") +
+           "</Type><Inputs><Count>2</Count><Input0><Name>Period</Name><Value>4</Value></Input0>"
+           "<Input1><Name>Waveform</Name><Value>3</Value></Input1></Inputs></Module0>"
+           "<Module1><Name>Rec</Name><Type>" +
+           Type("Recorder.so") +
+           "</Type><Inputs><Count>1</Count><Input0><Name>Size</Name><Value>3</Value></Input0>"
+           "</Inputs><Watches><Count>1</Count><Watch0><Output>Values</Output><Plot>0</Plot>"
+           "</Watch0></Watches></Module1>",
+       "<Count>1</Count><Link0><From>0</From><Output>Signal</Output><To>1</To><Input>Value</Input>"
+       "</Link0>");
+  Window->SetRunRate(0);
+  Item("miRun")->trigger();
+  TRunControl* run = Window->GetRunControl();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return run->Tick() >= 10; }, 5000));
+  Item("miStop")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Item("miRun")->isEnabled(); }, 5000));
+  ASSERT_EQ(run->Signals().size(), 1u);
+  const TSignalHistory& h = run->Signals()[0].History;
+  // Every tick's newest value of the window of three: the ramp 0, 0.25, 0.5, 0.75, 0, ...
+  ASSERT_GE(h.EndTick(), 11);
+  for (std::int64_t t = 1; t < h.EndTick(); ++t) {
+    double v = -1;
+    ASSERT_TRUE(h.ExactAt(t, v));
+    EXPECT_EQ(v, 0.25 * static_cast<double>((t - 1) % 4)) << t;
+  }
+}

@@ -179,3 +179,12 @@ TEST(HostProtocol, APlansBreakConditionsGoWholeAndNameOnlyWhatIsThere) {
     EXPECT_FALSE(Decode(w, back)) << wrong.Module << " " << wrong.Output << " " << wrong.Op;
   }
 }
+
+TEST(Condition, AWatchedListStandsForItsNewestValue) {
+  EXPECT_EQ(LatestNumber("1; 2; 3.5"), 3.5);
+  EXPECT_EQ(LatestNumber("7"), 7);
+  EXPECT_EQ(LatestNumber("true"), 1);
+  EXPECT_TRUE(std::isnan(LatestNumber("1; 2; x")));
+  EXPECT_TRUE(std::isnan(LatestNumber("")));
+  EXPECT_TRUE(std::isnan(LatestNumber("1;2")));
+}
