@@ -135,6 +135,7 @@ public:
   double GetRunRate() const;
   TRunControl* GetRunControl() const { return RunControl; }
   TScopeView* GetScope() const { return Scope; }
+  TPropertyGrid* GetGrid() const { return Grid; }
   // The canvas' menu on an output's mark or link: Watch (in the first plot or a new one), or
   // Stop Watching. The caller owns it.
   QMenu* WatchMenu(const std::shared_ptr<IModule>& module, const std::u16string& output);

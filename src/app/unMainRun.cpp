@@ -284,6 +284,13 @@ void TfmMain::BuildScope() {
   bar->addAction(QCoreApplication::translate("TfmMain", "Export History as CSV..."), this,
                  [save] { save(false, true); })
       ->setObjectName("acScopeHistoryCsv");
+  // An output's row dragged from the grid: the selected module's output, in the plot dropped on.
+  Scope->OnDropOutput = [this](const std::u16string& output, int plot) {
+    if (const std::shared_ptr<IModule> module = Document->Selected()) {
+      const TEditResult result = Document->SetWatched(module, output, true, plot);
+      result.Ok ? sbMain->clearMessage() : sbMain->showMessage(result.Reason);
+    }
+  };
   layout->addWidget(bar);
   layout->addWidget(Scope, 1);
   dkScope->setWidget(panel);

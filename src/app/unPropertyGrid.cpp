@@ -1,6 +1,7 @@
 #include "app/unPropertyGrid.h"
 
 #include "app/unProjectDocument.h"
+#include "app/unScopeData.h"
 #include "canvas/unQtStrings.h"
 #include "model/unIModule.h"
 #include "model/unLink.h"
@@ -11,9 +12,13 @@
 #include "platform/unStrings.h"
 #include "plugins/unParamAttach.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDrag>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
@@ -196,6 +201,44 @@ TPropertyGrid::TPropertyGrid(TProjectDocument& document, QTableWidget* grid,
                       &TProjectDocument::SelectionChanged})
     connect(&Document, signal, this, &TPropertyGrid::ShowSelection);
   connect(&Document, &TProjectDocument::LockChanged, this, &TPropertyGrid::ShowSelection);
+  // An output's row is dragged onto the scope to watch it there.
+  Grid->viewport()->installEventFilter(this);
+}
+
+QMimeData* TPropertyGrid::OutputDrag(int row) const {
+  const QTableWidgetItem* key = row >= 0 && row < Grid->rowCount() ? Grid->item(row, 0) : nullptr;
+  const QString role = key ? key->data(ParamRole).toString() : QString();
+  if (!role.startsWith("out:"))
+    return nullptr;
+  auto* mime = new QMimeData;
+  mime->setData(OutputMimeType, role.mid(4).toUtf8());
+  return mime;
+}
+
+bool TPropertyGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != Grid->viewport())
+    return false;
+  if (event->type() == QEvent::MouseButtonPress) {
+    const auto* press = static_cast<QMouseEvent*>(event);
+    DragRow = press->button() == Qt::LeftButton ? Grid->rowAt(press->pos().y()) : -1;
+    DragFrom = press->pos();
+  } else if (event->type() == QEvent::MouseMove && DragRow >= 0) {
+    const auto* move = static_cast<QMouseEvent*>(event);
+    if ((move->buttons() & Qt::LeftButton) &&
+        (move->pos() - DragFrom).manhattanLength() >= QApplication::startDragDistance()) {
+      const int row = DragRow;
+      DragRow = -1;
+      if (QMimeData* mime = OutputDrag(row)) {
+        auto* drag = new QDrag(Grid);
+        drag->setMimeData(mime);
+        drag->exec(Qt::CopyAction);
+        return true;
+      }
+    }
+  } else if (event->type() == QEvent::MouseButtonRelease) {
+    DragRow = -1;
+  }
+  return false;
 }
 
 void TPropertyGrid::ShowSelection() {

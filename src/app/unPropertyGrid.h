@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <vector>
 
 class IModule;
+class QMimeData;
 class QTableWidget;
 class QTableWidgetItem;
 class TProjectDocument;
@@ -36,9 +38,15 @@ public:
   // Writes the latest values of a running project into the parameter rows.
   void ShowLiveValues();
 
+  // What a drag of the row carries: an output's name (as OutputMimeType); null for other rows.
+  QMimeData* OutputDrag(int row) const;
+
   // The value of a module's input or output while the project runs, or nothing.
   std::function<std::optional<std::string>(const IModule&, bool output, const std::u16string&)>
       LiveValue;
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
   // The rows of the modules' parameters, after the module's own: each input without a link, its
@@ -65,4 +73,7 @@ private:
   // The modules whose values the grid shows; the grid does not keep them alive.
   std::vector<std::weak_ptr<IModule>> Shown;
   bool Filling = false;
+  // A press on a row that may become a drag.
+  int DragRow = -1;
+  QPoint DragFrom;
 };

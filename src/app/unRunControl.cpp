@@ -72,8 +72,8 @@ bool TRunControl::Start(QString* reason) {
   Runner->OnRow = [this](std::int64_t tick, const std::vector<std::string>& row) {
     for (TSignal& signal : Data.Signals)
       signal.History.Append(tick, LatestNumber(signal.Watch >= 0
-                                                  ? row[static_cast<std::size_t>(signal.Watch)]
-                                                  : signal.Constant));
+                                                   ? row[static_cast<std::size_t>(signal.Watch)]
+                                                   : signal.Constant));
   };
   Runner->OnPaused = [this](std::int64_t tick, std::int32_t cause) {
     // The views show the values of the tick paused at, at once.

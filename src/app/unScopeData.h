@@ -11,6 +11,9 @@
 
 class IModule;
 
+// The format of an output dragged onto the scope: the output's name, UTF-8.
+inline constexpr const char* OutputMimeType = "application/x-zu-programming-output";
+
 // A watched output of a run, and its history.
 struct TScopeSignal {
   std::shared_ptr<IModule> Module;

@@ -4,7 +4,10 @@
 
 #include "plugins/unHistoryCsv.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QImage>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -37,6 +40,7 @@ TScopeView::TScopeView(const TScopeData& run, QWidget* parent) : QWidget(parent)
   setMinimumSize(200, 120);
   setMouseTracking(false);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setAcceptDrops(true);
 }
 
 QColor TScopeView::SignalColour(std::size_t n) {
@@ -375,6 +379,32 @@ void TScopeView::mouseReleaseEvent(QMouseEvent* event) {
   if (!Dragged && PlotArea().contains(event->pos()))
     SetCursor(static_cast<std::int64_t>(std::floor(TickAtX(event->pos().x()))));
   PressedAt.reset();
+}
+
+int TScopeView::PlotAt(int y) const {
+  for (int plot = 0; plot < PlotCount(); ++plot)
+    if (y <= PlotRect(plot).bottom() + PlotGap / 2)
+      return plot;
+  return PlotCount();
+}
+
+void TScopeView::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasFormat(OutputMimeType))
+    event->acceptProposedAction();
+}
+
+bool TScopeView::Drop(const QMimeData& mime, int y) {
+  if (!mime.hasFormat(OutputMimeType) || !OnDropOutput)
+    return false;
+  const QString output = QString::fromUtf8(mime.data(OutputMimeType));
+  // Without any signal there is one empty plot: the first.
+  OnDropOutput(output.toStdU16String(), Run.Signals.empty() ? 0 : PlotAt(y));
+  return true;
+}
+
+void TScopeView::dropEvent(QDropEvent* event) {
+  if (Drop(*event->mimeData(), static_cast<int>(event->position().y())))
+    event->acceptProposedAction();
 }
 
 void TScopeView::mouseDoubleClickEvent(QMouseEvent*) {

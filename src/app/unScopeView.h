@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,12 @@ public:
   double SecondsAt(double tick) const;
   // Tells the view that values came or went: it draws again.
   void Changed();
+  // The plot at a height of the view (PlotCount() below the last one: a new plot).
+  int PlotAt(int y) const;
+  // What a drop at the height y carries: an output is watched (OnDropOutput); false for others.
+  bool Drop(const class QMimeData& mime, int y);
+  // An output dropped on the view: its name and the plot at the drop.
+  std::function<void(const std::u16string&, int)> OnDropOutput;
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -54,6 +61,8 @@ protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
 signals:
   // The range shown, the following or the cursor changed.

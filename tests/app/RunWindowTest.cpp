@@ -11,14 +11,17 @@
 #include "xml/XmlTestSupport.h"
 
 #include "app/unMainDialogs.h"
+#include "app/unPropertyGrid.h"
 #include "app/unScopeView.h"
 #include "plugins/unSignalHistory.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDockWidget>
+#include <QDropEvent>
 #include <QImage>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -567,4 +570,37 @@ TEST_F(RunWindowTest, ARecordersWindowIsKeptAsHistoryTickByTick) {
     ASSERT_TRUE(h.ExactAt(t, v));
     EXPECT_EQ(v, 0.25 * static_cast<double>((t - 1) % 4)) << t;
   }
+}
+
+TEST_F(RunWindowTest, AnOutputsRowDraggedOntoTheScopeIsWatchedInThePlotDroppedOn) {
+  Open("<Count>2</Count><Module0><Name>Gen</Name><Type>" + Type("SignalGenerator.so") +
+           "</Type></Module0><Module1><Name>Add</Name><Type>" + Type("Adder.so") +
+           "</Type></Module1>",
+       "<Count>1</Count><Link0><From>0</From><Output>Signal</Output><To>1</To><Input>A</Input>"
+       "</Link0>");
+  Window->GetDocument()->Select(Module(1));
+  QTableWidget* grid = GridOf(*Window);
+  const int row = grid->row(Key(QString::fromUtf8("Выход: Сумма (double)")));
+  EXPECT_EQ(Window->GetGrid()->OutputDrag(grid->row(Key("Name"))), nullptr);
+  std::unique_ptr<QMimeData> mime(Window->GetGrid()->OutputDrag(row));
+  ASSERT_NE(mime, nullptr);
+  TScopeView* scope = Window->GetScope();
+  Window->findChild<QAction*>("miScope")->trigger();
+  scope->resize(400, 300);
+  ASSERT_EQ(Window->GetDocument()->Selected(), Module(1));
+  EXPECT_TRUE(scope->Drop(*mime, 250));
+  EXPECT_EQ(Module(1)->GetWatches(), (std::vector<TWatch>{{u"Sum", 0}}));
+  // Once something is watched, a drop below the plots makes a new one.
+  Window->GetDocument()->Select(Module(0));
+  mime.reset(Window->GetGrid()->OutputDrag(grid->row(FirstOutputKey())));
+  Item("miRun")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Window->GetRunControl()->Tick() >= 1; }, 5000));
+  EXPECT_EQ(scope->PlotAt(10), 0);
+  EXPECT_TRUE(scope->Drop(*mime, 299));
+  EXPECT_EQ(Module(0)->GetWatches(), (std::vector<TWatch>{{u"Signal", 1}}));
+  QMimeData text;
+  text.setText("Gen.Signal");
+  EXPECT_FALSE(scope->Drop(text, 10));
+  Item("miStop")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Item("miRun")->isEnabled(); }, 5000));
 }
