@@ -46,6 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check<TRowMessage>(payload, "row");
     Check<TErrorMessage>(payload, "error");
     Check<TEndMessage>(payload, "end");
+    Check<TControlMessage>(payload, "control");
+    Check<TPausedMessage>(payload, "paused");
+    Check<TStatsMessage>(payload, "stats");
     Check<TComponentAnswer>(payload, "described");
     Check<TRunPlan>(payload, "plan");
   }
