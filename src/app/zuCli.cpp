@@ -264,6 +264,27 @@ int CheckProject(const std::string& file) {
               ++faults;
             }
       }
+      // A watch of an output the module's component does not have watches nothing.
+      const auto* outputs = dynamic_cast<const TParamList*>(module->GetParamOut().get());
+      for (const TWatch& watch : module->GetWatches()) {
+        bool known = false;
+        for (std::int32_t k = 0; outputs && k < outputs->Count(); ++k)
+          known = known || (outputs->Get(k) && outputs->Get(k)->Name == watch.Output);
+        if (outputs && !known) {
+          std::fprintf(Out, "Watch of %s ▸ %s: no output \"%s\"\n", Printable(path).c_str(),
+                       Printable(module->GetName()).c_str(), Printable(watch.Output).c_str());
+          ++faults;
+        }
+      }
+    }
+  }
+  for (const std::u16string& condition : project.GetBreaks()) {
+    TCondition read;
+    std::string why;
+    if (!ParseCondition(Utf16ToUtf8(condition), read, why)) {
+      std::fprintf(Out, "Break condition \"%s\": %s\n", Printable(condition).c_str(),
+                   Printable(why).c_str());
+      ++faults;
     }
   }
   int unresolved = 0;

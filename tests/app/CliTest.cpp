@@ -687,6 +687,32 @@ TEST(Cli, CheckCountsPortsAndNamesLinksToMissingPortsDuplicateNamesAndBadValues)
   EXPECT_EQ(run.Out, "zu-cli: Модуль «Filter/Add», вход «B»: «ten» — не число (double)\n");
 }
 
+TEST(Cli, CheckNamesWatchesOfMissingOutputsAndBreakConditionsThatReadAsNone) {
+  TTempFolder folder;
+  std::string text = ReadBytes(Utf8ToUtf16(RampProject(folder)));
+  // Gen watches its Signal (good) and a Noise it does not have; one break condition is good.
+  text.replace(
+      text.find("</Inputs></Module0>"), 19,
+      "</Inputs><Watches><Count>2</Count><Watch0><Output>Signal</Output><Plot>0</Plot>"
+      "</Watch0><Watch1><Output>Noise</Output><Plot>1</Plot></Watch1></Watches></Module0>");
+  text.replace(text.find("</Kven_ZU_Programming_Project>"), 30,
+               "<Breaks><Count>2</Count><Break0><Condition>Gen.Signal &gt; 0.5</Condition></Break0>"
+               "<Break1><Condition>Gen.Signal &gt;&gt; 1</Condition></Break1></Breaks>"
+               "</Kven_ZU_Programming_Project>");
+  const std::string file = (folder.Path / "watched.zuproj").string();
+  WriteBytes(Utf8ToUtf16(file), text);
+  const TRun run = RunCli("project check " + file);
+  EXPECT_EQ(run.Code, 1) << run.Out;
+  EXPECT_NE(run.Out.find("Watch of Main ▸ Gen: no output \"Noise\"\n"), std::string::npos)
+      << run.Out;
+  EXPECT_EQ(run.Out.find("Watch of Main ▸ Gen: no output \"Signal\""), std::string::npos);
+  EXPECT_NE(run.Out.find("Break condition \"Gen.Signal >> 1\": expected one of < <= > >= == != "
+                         "at column 12\n"),
+            std::string::npos)
+      << run.Out;
+  EXPECT_EQ(run.Out.find("Break condition \"Gen.Signal > 0.5\""), std::string::npos);
+}
+
 TEST(Cli, PortsThatFeedThemselvesAreACycleARunRefuses) {
   // A subsystem whose inside passes its input to its output, its output linked back to its input
   // at the level above: what the recorder gets would come from nowhere.
