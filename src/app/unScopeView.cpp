@@ -13,6 +13,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -122,18 +123,38 @@ int TScopeView::PlotCount() const {
   return plots;
 }
 
-QString TScopeView::LegendText(std::size_t signal) const {
+QString TScopeView::ValueAt(std::size_t signal, std::int64_t tick, double* number) const {
   const TScopeSignal& s = Run.Signals[signal];
-  QString text = QString::fromStdString(s.Name);
+  double value = 0;
+  if (s.History.ExactAt(tick, value) && !std::isnan(value)) {
+    *number = value;
+    return Number(value);
+  }
+  *number = std::numeric_limits<double>::quiet_NaN();
+  const TSignalHistory::TRange range = s.History.RangeAt(tick);
+  if (range.Any)
+    return Number(range.Min) + " … " + Number(range.Max);
+  return QStringLiteral("—");
+}
+
+QString TScopeView::LegendText(std::size_t signal) const {
+  QString text = QString::fromStdString(Run.Signals[signal].Name);
   if (!CursorTick)
     return text;
-  double value = 0;
-  if (s.History.ExactAt(*CursorTick, value))
-    return text + " = " + (std::isnan(value) ? QStringLiteral("—") : Number(value));
-  const TSignalHistory::TRange range = s.History.RangeAt(*CursorTick);
-  if (range.Any)
-    return text + " = " + Number(range.Min) + " … " + Number(range.Max);
-  return text + " = —";
+  double a = 0, b = 0;
+  text += " = " + ValueAt(signal, *CursorTick, &a);
+  if (!SecondTick)
+    return text;
+  text += " | " + ValueAt(signal, *SecondTick, &b);
+  if (!std::isnan(a) && !std::isnan(b))
+    text += " (Δ " + Number(b - a) + ")";
+  return text;
+}
+
+void TScopeView::SetSecondCursor(std::optional<std::int64_t> tick) {
+  SecondTick = tick;
+  update();
+  emit ViewChanged();
 }
 
 double TScopeView::SecondsAt(double tick) const {
@@ -291,12 +312,13 @@ void TScopeView::DrawPlot(QPainter& painter, int plot, const QRect& area) {
     }
   }
   painter.drawImage(area.topLeft(), layer);
-  // The cursor.
-  if (CursorTick) {
-    const int x = XOfTick(static_cast<double>(*CursorTick) + 0.5);
-    painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DashLine));
-    painter.drawLine(x, area.top(), x, area.bottom());
-  }
+  // The cursors.
+  for (const auto& cursor : {CursorTick, SecondTick})
+    if (cursor) {
+      const int x = XOfTick(static_cast<double>(*cursor) + 0.5);
+      painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DashLine));
+      painter.drawLine(x, area.top(), x, area.bottom());
+    }
   // The legend.
   int line = 0;
   const QFontMetrics metrics(font());
@@ -376,8 +398,13 @@ void TScopeView::mouseMoveEvent(QMouseEvent* event) {
 void TScopeView::mouseReleaseEvent(QMouseEvent* event) {
   if (!PressedAt)
     return;
-  if (!Dragged && PlotArea().contains(event->pos()))
-    SetCursor(static_cast<std::int64_t>(std::floor(TickAtX(event->pos().x()))));
+  if (!Dragged && PlotArea().contains(event->pos())) {
+    const auto tick = static_cast<std::int64_t>(std::floor(TickAtX(event->pos().x())));
+    if (event->modifiers() & Qt::ShiftModifier)
+      SetSecondCursor(tick);
+    else
+      SetCursor(tick);
+  }
   PressedAt.reset();
 }
 

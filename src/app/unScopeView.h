@@ -31,9 +31,12 @@ public:
   // The axis in seconds instead of ticks.
   void SetSeconds(bool seconds);
   bool Seconds() const { return InSeconds; }
-  // The tick the legend reads; nothing for none.
+  // The tick the legend reads (a click); nothing for none.
   void SetCursor(std::optional<std::int64_t> tick);
   std::optional<std::int64_t> Cursor() const { return CursorTick; }
+  // A second cursor (Shift+click): the legend reads both and their difference.
+  void SetSecondCursor(std::optional<std::int64_t> tick);
+  std::optional<std::int64_t> SecondCursor() const { return SecondTick; }
   // How many plots the signals fill (their highest plot + 1; 1 at least).
   int PlotCount() const;
   // A signal's line in the legend: its name, and its value at the cursor when there is one.
@@ -84,7 +87,9 @@ private:
   double FollowSpan = 0;
   double ViewFrom = 0, ViewTo = 1;
   bool InSeconds = false;
-  std::optional<std::int64_t> CursorTick;
+  std::optional<std::int64_t> CursorTick, SecondTick;
+  // A signal's value at a tick as the legend writes it ("—" for none); false when it has none.
+  QString ValueAt(std::size_t signal, std::int64_t tick, double* number) const;
   // A drag under way: where it began and the range then.
   std::optional<QPoint> PressedAt;
   double PressedFrom = 0, PressedTo = 0;

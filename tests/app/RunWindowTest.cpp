@@ -486,6 +486,15 @@ TEST_F(RunWindowTest, ABreakAStepAndAPauseHoldTheRunAndTheScopeKeepsItsHistory) 
   scope->SetCursor(3);
   EXPECT_EQ(scope->LegendText(0), QString::fromUtf8("Gen.Signal = 0.285714"));
   EXPECT_EQ(scope->LegendText(1), QString::fromUtf8("Add.Sum = 0.785714"));
+  // A second cursor (Shift+click): both values and their difference.
+  scope->resize(800, 400);
+  scope->ShowAll();
+  const double ticks = scope->To() - scope->From();
+  QTest::mouseClick(scope, Qt::LeftButton, Qt::ShiftModifier,
+                    QPoint(64 + static_cast<int>((5.5 - scope->From()) / ticks * (800 - 72)), 100));
+  ASSERT_EQ(scope->SecondCursor(), std::optional<std::int64_t>(5));
+  EXPECT_EQ(scope->LegendText(0),
+            QString::fromUtf8("Gen.Signal = 0.285714 | 0.571429 (Δ 0.285714)"));
   const QString csv = QString::fromStdString((Folder.Path / "history.csv").string());
   Script.Files = {csv};
   Window->findChild<QAction*>("acScopeHistoryCsv")->trigger();
