@@ -85,6 +85,8 @@ double TScopeView::To() const {
 }
 
 void TScopeView::SetRange(double from, double to) {
+  from = std::clamp(from, -1e15, 1e15);
+  to = std::clamp(to, -1e15, 1e15);
   if (!(to > from))
     to = from + 1;
   Follow = false;
@@ -365,7 +367,8 @@ void TScopeView::wheelEvent(QWheelEvent* event) {
   const double factor = event->angleDelta().y() > 0 ? 0.8 : 1.25;
   const double from = From(), to = To();
   const double at = TickAtX(static_cast<int>(event->position().x()));
-  const double width = std::max(4.0, (to - from) * factor);
+  // Between 4 ticks and far more than any run has.
+  const double width = std::clamp((to - from) * factor, 4.0, 1e15);
   if (Follow) {
     SetFollow(true, width); // zoomed while following: the newest ticks in the new width
   } else {
