@@ -464,6 +464,13 @@ TEST(Cli, StatsTellTheTicksTheRateAndTheLateness) {
   EXPECT_LE(rate, 106);
   EXPECT_LE(std::stod(m[3]), std::stod(m[4]));
   EXPECT_LE(std::stod(m[4]), std::stod(m[5]));
+  // As fast as possible no tick has a deadline to be late for.
+  const TRun fast = RunCli("project run " + file + " --ticks 50 --rate 0 --stats", prefix);
+  EXPECT_EQ(fast.Code, 0) << fast.Out;
+  EXPECT_NE(
+      fast.Out.find(", late ticks 0 of 0, lateness p50 0.000 ms, p99 0.000 ms, max 0.000 ms\n"),
+      std::string::npos)
+      << fast.Out;
 }
 
 TEST(Cli, RunEndsWithTheMessageOfAModuleThatFailed) {

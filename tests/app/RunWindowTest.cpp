@@ -508,6 +508,14 @@ TEST_F(RunWindowTest, ABreakAStepAndAPauseHoldTheRunAndTheScopeKeepsItsHistory) 
   Window->findChild<QAction*>("acScopeViewPng")->trigger();
   EXPECT_FALSE(QImage(png).isNull());
   EXPECT_TRUE(Script.Errors.isEmpty());
+  // Another condition for the next run: it is the one named.
+  ASSERT_TRUE(document->SetBreaks({u"Gen.Signal >= 0.5"}).Ok);
+  Item("miRun")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Item("miResume")->isEnabled(); }, 5000));
+  EXPECT_EQ(Window->statusBar()->currentMessage(),
+            QString::fromUtf8("Условие «Gen.Signal >= 0.5» выполнилось на такте 5: пауза"));
+  Item("miStop")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Item("miRun")->isEnabled(); }, 5000));
 }
 
 TEST_F(RunWindowTest, AFailureShowsItsModuleOnItsLevelAndTheHistoryStays) {
