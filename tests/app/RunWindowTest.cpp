@@ -216,6 +216,11 @@ TEST_F(RunWindowTest, ARunShowsValuesLocksTheProjectAndLeavesItAsItWas) {
   const std::u16string sum = Window->GetCanvas()->LinkValue(*links.Get(1));
   EXPECT_FALSE(sum.empty());
   EXPECT_EQ(Window->GetCanvas()->LinkValue(*links.Get(2)), sum);
+  // Running, not paused: the status bar tells the tick and the pace.
+  EXPECT_FALSE(run->IsPaused());
+  EXPECT_TRUE(
+      Window->statusBar()->currentMessage().startsWith(QString::fromUtf8("Выполняется: такт ")))
+      << Window->statusBar()->currentMessage().toStdString();
   // Names the module's component does not have give nothing.
   const std::shared_ptr<IModule> from = links.Get(1)->From;
   ASSERT_TRUE(from);
