@@ -48,6 +48,11 @@ TEST_F(ScopeViewTest, AConstantIsDrawnAcrossTheMiddleOfItsPlot) {
   ASSERT_FALSE(rows.empty());
   EXPECT_NEAR(rows.front(), 140, 2);
   EXPECT_NEAR(rows.back(), 140, 2);
+  // Nothing is drawn in the margin right of the plot's frame (columns 392 on) beside it.
+  const QColor base = view.palette().base().color();
+  for (int x = 393; x < 400; ++x)
+    for (int y = 0; y < 278; ++y)
+      ASSERT_EQ(QColor(image.pixel(x, y)).name(), base.name()) << x << "," << y;
 }
 
 TEST_F(ScopeViewTest, ATruthIsDrawnAsStepsBetweenTheTopAndTheBottom) {
