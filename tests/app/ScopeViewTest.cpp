@@ -136,6 +136,12 @@ TEST_F(ScopeViewTest, PlotsSecondsAndTheViewsCsv) {
   Data.Stats.Ticks = 30;
   Data.Stats.ElapsedNs = 3000000000;
   EXPECT_NEAR(view.SecondsAt(21), 2, 1e-12);
+  // The axis in seconds is drawn (and its labels end).
+  view.SetSeconds(true);
+  EXPECT_TRUE(view.Seconds());
+  const QImage seconds = Render(view);
+  view.SetSeconds(false);
+  EXPECT_NE(seconds, Render(view));
   view.SetRange(28, 30);
   EXPECT_EQ(view.ShownCsv(), "tick,A.Out,B.Out\r\n28,28,-28\r\n29,29,-29\r\n");
   EXPECT_TRUE(view.HistoryCsv().starts_with("tick,A.Out,B.Out\r\n1,1,-1\r\n"));
