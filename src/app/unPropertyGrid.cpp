@@ -202,7 +202,8 @@ TPropertyGrid::TPropertyGrid(TProjectDocument& document, QTableWidget* grid,
     connect(&Document, signal, this, &TPropertyGrid::ShowSelection);
   connect(&Document, &TProjectDocument::LockChanged, this, &TPropertyGrid::ShowSelection);
   // An output's row is dragged onto the scope to watch it there.
-  Grid->viewport()->installEventFilter(this);
+  Viewport = Grid->viewport();
+  Viewport->installEventFilter(this);
 }
 
 QMimeData* TPropertyGrid::OutputDrag(int row) const {
@@ -216,7 +217,10 @@ QMimeData* TPropertyGrid::OutputDrag(int row) const {
 }
 
 bool TPropertyGrid::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != Grid->viewport())
+  // Only the mouse on the viewport; events while the grid is being destroyed touch nothing.
+  if (watched != Viewport ||
+      (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseMove &&
+       event->type() != QEvent::MouseButtonRelease))
     return false;
   if (event->type() == QEvent::MouseButtonPress) {
     const auto* press = static_cast<QMouseEvent*>(event);

@@ -73,6 +73,8 @@ private:
   // The modules whose values the grid shows; the grid does not keep them alive.
   std::vector<std::weak_ptr<IModule>> Shown;
   bool Filling = false;
+  // The grid's viewport, whose mouse the drag of a row follows.
+  QObject* Viewport = nullptr;
   // A press on a row that may become a drag.
   int DragRow = -1;
   QPoint DragFrom;

@@ -440,10 +440,11 @@ TEST(ComponentList, AHostsAnswerWithAParameterTextAboveOneMegabyteIsRefused) {
 }
 
 TEST(ComponentList, AFileWhoseHostAnEarlierFileTookDownIsAskedAgain) {
-  // The first leaves a thread that crashes its host 150 ms later, while the second is described
-  // (it takes 300 ms); the first has long been answered then, even in a slow build.
-  setenv("ZU_TEST_BOMB_MS", "150", 1);
+  // The first leaves a thread that crashes its host once the second's description has begun (the
+  // second makes a file the thread waits for): whatever the machine's speed, the first has been
+  // answered then.
   TTempFolder folder;
+  setenv("ZU_TEST_BOMB_FILE", (folder.Path / "second-begun").c_str(), 1);
   std::filesystem::copy_file(TestComponent("not_in_editor"), folder.Path / "A.so");
   std::filesystem::copy_file(TestComponent("slow_info"), folder.Path / "B.so");
   TRecordingLog log;
@@ -451,10 +452,11 @@ TEST(ComponentList, AFileWhoseHostAnEarlierFileTookDownIsAskedAgain) {
   Prepared(registry, log).Path = folder.Path.string() + "/";
   registry.ProbeParallel = 1;
   registry.Refresh();
-  unsetenv("ZU_TEST_BOMB_MS");
+  unsetenv("ZU_TEST_BOMB_FILE");
   ASSERT_EQ(registry.Count(), 2) << (registry.GetSkipped().empty()
                                          ? ""
-                                         : registry.GetSkipped()[0].Cause);
+                                         : registry.GetSkipped()[0].File + ": " +
+                                               registry.GetSkipped()[0].Cause);
   EXPECT_EQ(registry.GetComponent(1)->Info.Name, u"SlowInfo");
   // A file that crashes a host of its own is still skipped at once.
   EXPECT_FALSE(registry.AddComponent(TestComponent("info_crash")));
