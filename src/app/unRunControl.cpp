@@ -189,7 +189,7 @@ bool TRunControl::PlanWatches(QString& reason) {
                        {signal.Name, why});
         continue;
       }
-      if (source.Module < 0) {
+      if (source.HasConstant) {
         signal.Constant = source.Constant;
       } else {
         signal.Watch = static_cast<std::int32_t>(Plan.Plan.Watch.size());

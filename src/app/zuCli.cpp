@@ -451,7 +451,7 @@ bool WatchColumn(const std::string& watched, TProjectRun& run, TColumn& column, 
   TProjectRun::TSource source;
   if (!run.ValueOf(watched.substr(0, dot), watched.substr(dot + 1), source, why))
     return false;
-  if (source.Module < 0) {
+  if (source.HasConstant) {
     column.Constant = source.Constant;
     return true;
   }

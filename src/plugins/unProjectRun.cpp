@@ -444,9 +444,9 @@ bool TProjectRun::AddBreak(const TCondition& condition, std::string& why) {
     if (!ValueOf(term.Module, term.Param, source, why))
       return false;
     TRunTerm t;
-    t.Module = source.Module;
-    t.Output = source.Output;
-    t.Constant = source.Module < 0 ? source.Constant : std::string();
+    t.Module = source.HasConstant ? -1 : source.Module;
+    t.Output = source.HasConstant ? -1 : source.Output;
+    t.Constant = source.HasConstant ? source.Constant : std::string();
     t.Op = static_cast<std::int32_t>(term.Op);
     t.Number = term.Number;
     t.And = term.And;

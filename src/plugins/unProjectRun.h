@@ -43,7 +43,7 @@ struct TProjectRun {
   const TSource* PassedThrough(const IModule* module, const std::u16string& output) const;
   std::map<std::pair<const IModule*, std::u16string>, TSource> Passes;
   // Where the value of MODULE.PARAM comes from ("Filter/Adder1", "Sum"): an output of the plan
-  // (an input's is its feeding output's), or a typed value; false with the reason.
+  // (an input's is its feeding output's), or a typed value (HasConstant); false with the reason.
   bool ValueOf(const std::string& label, const std::string& param, TSource& source,
                std::string& why) const;
   // Adds a break condition to the plan, its names found as ValueOf finds them; false with the
