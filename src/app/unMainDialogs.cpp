@@ -126,11 +126,12 @@ public:
 
 } // namespace
 
-std::optional<QString> TQtMainDialogs::ChooseExportFile() {
+std::optional<QString> TQtMainDialogs::ChooseFileToWrite(const char* name,
+                                                         const QStringList& filters) {
   TExportFileDialog dialog(Parent, QString(), LastFolder);
-  dialog.setObjectName("ExportFileDialog");
+  dialog.setObjectName(name);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setNameFilters({"PNG (*.png)", "SVG (*.svg)"});
+  dialog.setNameFilters(filters);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
     return std::nullopt;
   const QString chosen = dialog.selectedFiles().front();
@@ -144,21 +145,12 @@ std::optional<QString> TQtMainDialogs::ChooseExportFile() {
   return Chosen(file);
 }
 
+std::optional<QString> TQtMainDialogs::ChooseExportFile() {
+  return ChooseFileToWrite("ExportFileDialog", {"PNG (*.png)", "SVG (*.svg)"});
+}
+
 std::optional<QString> TQtMainDialogs::ChooseScopeFile(bool picture) {
-  TExportFileDialog dialog(Parent, QString(), LastFolder);
-  dialog.setObjectName("ScopeFileDialog");
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setNameFilters({picture ? "PNG (*.png)" : "CSV (*.csv)"});
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-    return std::nullopt;
-  const QString chosen = dialog.selectedFiles().front();
-  const QString file = WithFilterSuffix(chosen, dialog.selectedNameFilter());
-  if (file != chosen && QFileInfo::exists(file) &&
-      ConfirmYesNo(
-          QCoreApplication::translate("TQtMainDialogs", "Файл «%1» уже существует. Заменить его?")
-              .arg(file)) != mrYes)
-    return std::nullopt;
-  return Chosen(file);
+  return ChooseFileToWrite("ScopeFileDialog", {picture ? "PNG (*.png)" : "CSV (*.csv)"});
 }
 
 std::optional<QString> TQtMainDialogs::AskText(const QString& label, const QString& initial) {

@@ -70,6 +70,9 @@ public:
   int AskChoice(const QString& text, const QStringList& buttons) override;
 
 private:
+  // A file to write, of one of the filters' kinds (the extension of the filter chosen added to a
+  // name without one; an existing file so named asked about).
+  std::optional<QString> ChooseFileToWrite(const char* name, const QStringList& filters);
   // Remembers the folder of a chosen file, where the next file dialog starts.
   std::optional<QString> Chosen(const QString& file);
 

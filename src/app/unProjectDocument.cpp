@@ -2,6 +2,7 @@
 
 #include "canvas/unQtStrings.h"
 #include "model/unClipboard.h"
+#include "model/unFindModules.h"
 #include "model/unFreePlace.h"
 #include "model/unIModule.h"
 #include "model/unLinkList.h"
@@ -531,24 +532,10 @@ TEditResult TProjectDocument::SetWatched(const std::shared_ptr<IModule>& module,
 }
 
 std::vector<std::shared_ptr<IModule>> TProjectDocument::WatchingModules() const {
-  std::vector<std::shared_ptr<IModule>> found;
   if (!Project || !Project->GetMainModules())
-    return found;
-  std::vector<std::pair<std::shared_ptr<IModuleList>, std::int32_t>> open{
-      {Project->GetMainModules(), 0}};
-  while (!open.empty()) {
-    auto& [list, next] = open.back();
-    if (next >= list->Count()) {
-      open.pop_back();
-      continue;
-    }
-    const std::shared_ptr<IModule> module = list->GetItem(next++);
-    if (!module->GetWatches().empty())
-      found.push_back(module);
-    if (auto children = module->GetModules(); children && children->Count() > 0)
-      open.emplace_back(children, 0);
-  }
-  return found;
+    return {};
+  return FindModulesWhere(*Project->GetMainModules(),
+                          [](const IModule& module) { return !module.GetWatches().empty(); });
 }
 
 TEditResult TProjectDocument::SetBreaks(std::vector<std::u16string> conditions) {

@@ -56,7 +56,8 @@ bool TRunControl::Start(QString* reason) {
   Plan.Plan.Ticks = 0;
   Plan.Plan.ReportMs = 1000 / MaxUpdatesPerSecond;
   QString why;
-  if (!PlanWatches(why) || !PlanBreaks(why)) {
+  PlanWatches();
+  if (!PlanBreaks(why)) {
     Data.Signals.clear();
     return fail(why);
   }
@@ -163,7 +164,7 @@ std::shared_ptr<IModule> TRunControl::FailedModule() const {
   return Plan.Modules[static_cast<std::size_t>(Runner->GetFailedModule())];
 }
 
-bool TRunControl::PlanWatches(QString& reason) {
+void TRunControl::PlanWatches() {
   Data.Signals.clear();
   for (const std::shared_ptr<IModule>& module : Document.WatchingModules()) {
     std::string label;
@@ -205,8 +206,6 @@ bool TRunControl::PlanWatches(QString& reason) {
     for (std::size_t m = 0; m < Plan.Plan.Modules.size() && Plan.Plan.Watch.empty(); ++m)
       if (!Plan.Plan.Modules[m].Outputs.empty())
         Plan.Plan.Watch.push_back({static_cast<std::int32_t>(m), 0});
-  (void)reason;
-  return true;
 }
 
 bool TRunControl::PlanBreaks(QString& reason) {

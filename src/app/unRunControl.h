@@ -103,8 +103,9 @@ private:
   // Told when the host has ended.
   QSocketNotifier* EndNotifier = nullptr;
   QTimer* Watch;
-  // Finds the watches of the document's modules in the plan; false with the reason.
-  bool PlanWatches(QString& reason);
+  // Finds the watches of the document's modules in the plan (one that names nothing that runs is
+  // left out with a warning in the log).
+  void PlanWatches();
   // Adds the project's break conditions to the plan; false with the reason.
   bool PlanBreaks(QString& reason);
   TScopeData Data;

@@ -441,24 +441,22 @@ void TScopeView::mouseDoubleClickEvent(QMouseEvent*) {
   ShowAll();
 }
 
-std::string TScopeView::ShownCsv() const {
+std::string TScopeView::Csv(std::int64_t from, std::int64_t to) const {
   std::vector<std::string> names;
   std::vector<const TSignalHistory*> histories;
   for (const TScopeSignal& s : Run.Signals) {
     names.push_back(s.Name);
     histories.push_back(&s.History);
   }
-  return ::HistoryCsv(names, histories, static_cast<std::int64_t>(std::floor(From())),
-                      static_cast<std::int64_t>(std::ceil(To())));
+  return ::HistoryCsv(names, histories, from, to);
+}
+
+std::string TScopeView::ShownCsv() const {
+  return Csv(static_cast<std::int64_t>(std::floor(From())),
+             static_cast<std::int64_t>(std::ceil(To())));
 }
 
 std::string TScopeView::HistoryCsv() const {
-  std::vector<std::string> names;
-  std::vector<const TSignalHistory*> histories;
-  for (const TScopeSignal& s : Run.Signals) {
-    names.push_back(s.Name);
-    histories.push_back(&s.History);
-  }
   const auto [first, end] = Kept();
-  return ::HistoryCsv(names, histories, first, end);
+  return Csv(first, end);
 }

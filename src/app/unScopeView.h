@@ -72,6 +72,8 @@ signals:
   void ViewChanged();
 
 private:
+  // The signals' histories over the ticks [from, to) as CSV.
+  std::string Csv(std::int64_t from, std::int64_t to) const;
   // The first tick kept and one past the last, of every signal.
   std::pair<std::int64_t, std::int64_t> Kept() const;
   // The area the curves are drawn in (the axes' labels outside it).

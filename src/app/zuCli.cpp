@@ -418,19 +418,6 @@ int ListComponents(const std::string& folder) {
   return registry.GetSkipped().empty() ? 0 : 1;
 }
 
-// A field of a CSV row: quoted when it holds a separator, a quote or a line break.
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos)
-    return text;
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"')
-      quoted += '"';
-    quoted += c;
-  }
-  return quoted + "\"";
-}
-
 volatile std::sig_atomic_t Interrupted = 0;
 
 // One column of the watched values: an output of a module of the plan, or a typed value.

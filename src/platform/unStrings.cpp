@@ -234,3 +234,15 @@ std::string ShortValue(std::string_view value) {
   std::snprintf(text, sizeof text, "%.6g", number);
   return text;
 }
+
+std::string CsvField(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+    return std::string(text);
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"')
+      quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}

@@ -37,6 +37,9 @@ std::u16string ShownText(std::u16string_view text, std::size_t max);
 std::string ShownText(std::string_view text, std::size_t maxBytes);
 
 // Upper case by the Russian code page's rules: Latin and Cyrillic letters, everything else as is.
+// A field of a CSV row (RFC 4180): quoted when it holds a separator, a quote or a line break.
+std::string CsvField(std::string_view text);
+
 // A value as labels show it: a number in the C form with 6 significant digits ("1.22465e-16"),
 // any other text as it is.
 std::string ShortValue(std::string_view value);

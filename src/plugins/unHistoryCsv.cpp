@@ -1,24 +1,10 @@
 #include "plugins/unHistoryCsv.h"
 
+#include "platform/unStrings.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-
-namespace {
-
-std::string Field(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos)
-    return text;
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"')
-      quoted += '"';
-    quoted += c;
-  }
-  return quoted + "\"";
-}
-
-} // namespace
 
 std::string CsvNumber(double value) {
   if (std::isnan(value))
@@ -33,7 +19,7 @@ std::string HistoryCsv(const std::vector<std::string>& names,
                        std::int64_t to) {
   std::string csv = "tick";
   for (const std::string& name : names)
-    csv += "," + Field(name);
+    csv += "," + CsvField(name);
   // The thinned part, where any history has one in the ticks asked for.
   std::int64_t span = 0, first = to, end = from;
   for (const TSignalHistory* h : histories) {
@@ -49,7 +35,7 @@ std::string HistoryCsv(const std::vector<std::string>& names,
   if (thinned) {
     csv += ",ticks";
     for (const std::string& name : names)
-      csv += "," + Field(name + " min") + "," + Field(name + " max");
+      csv += "," + CsvField(name + " min") + "," + CsvField(name + " max");
   }
   csv += "\r\n";
   if (thinned)
