@@ -4,6 +4,7 @@
 // while 10 000 modules run.
 
 #include "BenchOpenDialogs.h"
+#include "BenchPlans.h"
 #include "app/unComponentScanner.h"
 #include "app/unMain.h"
 #include "app/unRunControl.h"
@@ -50,17 +51,7 @@ constexpr int ChainTicks = 1000;
 
 // A chain of adders, each adding 1 to the sum before it.
 TRunPlan AdderChain() {
-  TRunPlan plan;
-  plan.RateHz = 0;
-  plan.Ticks = ChainTicks;
-  plan.ReportMs = 33;
-  for (int i = 0; i < ChainLength; ++i) {
-    TRunModule m{ExeFolder() + "Adder.so", "Adder" + std::to_string(i), {"Sum"}, {}};
-    m.Inputs.push_back(i == 0 ? TRunInput{"A", -1, -1, "0"} : TRunInput{"A", i - 1, 0, ""});
-    m.Inputs.push_back({"B", -1, -1, "1"});
-    plan.Modules.push_back(std::move(m));
-  }
-  return plan;
+  return AdderChainPlan(ChainLength, ChainTicks);
 }
 
 void BM_RunAdderChain(benchmark::State& state) {

@@ -2,6 +2,7 @@
 // of a live frame at 1 kHz, the memory a kept value takes, pacing at 1 kHz for a minute, and the
 // adder chain through the host with 16 watched outputs.
 
+#include "BenchPlans.h"
 #include "app/unScopeData.h"
 #include "app/unScopeView.h"
 #include "platform/unExeFolder.h"
@@ -132,16 +133,7 @@ BENCHMARK(BM_Pace1kHzFor60s)->Arg(60)->Iterations(1)->Unit(benchmark::kSecond)->
 // The adder chain of 1 000 through the host, 16 of its outputs watched (a row after each tick).
 void BM_RunAdderChain16Watched(benchmark::State& state) {
   constexpr int Length = 1000, Ticks = 1000;
-  TRunPlan plan;
-  plan.RateHz = 0;
-  plan.Ticks = Ticks;
-  plan.ReportMs = 33;
-  for (int i = 0; i < Length; ++i) {
-    TRunModule m{ExeFolder() + "Adder.so", "Adder" + std::to_string(i), {"Sum"}, {}};
-    m.Inputs.push_back(i == 0 ? TRunInput{"A", -1, -1, "0"} : TRunInput{"A", i - 1, 0, ""});
-    m.Inputs.push_back({"B", -1, -1, "1"});
-    plan.Modules.push_back(std::move(m));
-  }
+  TRunPlan plan = AdderChainPlan(Length, Ticks);
   for (int w = 0; w < Signals; ++w)
     plan.Watch.push_back({w * (Length / Signals), 0});
   for (auto _ : state) {

@@ -87,6 +87,14 @@ protected:
          "<Link1><From>1</From><Output>Sum</Output><To>2</To><Input>Value</Input></Link1>"
          "<Link2><From>1</From><Output>Sum</Output><To>3</To><Input>Value</Input></Link2>");
   }
+  // The chain with the values a run needs typed in the grid: the database's file, Add's B.
+  void OpenChainReadyToRun() {
+    OpenChain();
+    Window->GetDocument()->Select(Module(3));
+    Row(QString::fromUtf8("Соединение (string)"))->setText(QString::fromStdString(Db));
+    Window->GetDocument()->Select(Module(1));
+    Row(QString::fromUtf8("Слагаемое B (double)"))->setText("0.5");
+  }
   std::shared_ptr<IModule> Module(int i) {
     return Window->GetProject()->GetMainModules()->GetItem(i);
   }
@@ -181,12 +189,8 @@ TEST_F(RunWindowTest, TypedValuesAreUnlinkedInputsOfTheGridAndUndoLikeAnyEdit) {
 }
 
 TEST_F(RunWindowTest, ARunShowsValuesLocksTheProjectAndLeavesItAsItWas) {
-  OpenChain();
+  OpenChainReadyToRun();
   TProjectDocument* document = Window->GetDocument();
-  document->Select(Module(3));
-  Row(QString::fromUtf8("Соединение (string)"))->setText(QString::fromStdString(Db));
-  document->Select(Module(1));
-  Row(QString::fromUtf8("Слагаемое B (double)"))->setText("0.5");
   const int steps = Window->GetUndoStack()->count();
   const int index = Window->GetUndoStack()->index();
   Item("miRate100")->trigger();
@@ -424,12 +428,8 @@ TEST_F(RunWindowTest, TheStartScanShowsItsProgressAndTheSecondStartAsksNobody) {
 }
 
 TEST_F(RunWindowTest, ABreakAStepAndAPauseHoldTheRunAndTheScopeKeepsItsHistory) {
-  OpenChain();
+  OpenChainReadyToRun();
   TProjectDocument* document = Window->GetDocument();
-  document->Select(Module(3));
-  Row(QString::fromUtf8("Соединение (string)"))->setText(QString::fromStdString(Db));
-  document->Select(Module(1));
-  Row(QString::fromUtf8("Слагаемое B (double)"))->setText("0.5");
   // The generator's output is ticked in the grid; the sum is watched in a second plot.
   document->Select(Module(0));
   QTableWidgetItem* signal = FirstOutputKey();
