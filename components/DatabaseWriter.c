@@ -141,3 +141,4 @@ static int Step(void* state, BSTR inputs, ZU_Values* out, char* error, size_t er
 }
 
 ZU_DEFINE_RUNNING_COMPONENT(Component, Create, Step, Destroy)
+ZU_CATEGORY("Files")

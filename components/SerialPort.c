@@ -214,3 +214,4 @@ static void Destroy(void* state) {
 }
 
 ZU_DEFINE_RUNNING_COMPONENT(Component, Create, Step, Destroy)
+ZU_CATEGORY("Devices")

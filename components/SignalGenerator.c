@@ -70,3 +70,4 @@ static int Step(void* state, BSTR inputs, ZU_Values* out, char* error, size_t er
 }
 
 ZU_DEFINE_RUNNING_COMPONENT(Component, Create, Step, free)
+ZU_CATEGORY("Sources")

@@ -5,6 +5,7 @@
 
 #include "zu_plugin.h"
 
+#include <math.h>
 #include <stdarg.h>
 #include <stdio.h>
 
@@ -17,6 +18,8 @@ typedef struct TZUParamDesc {
   /* The values the parameter offers, "value=title" separated by '|' ("0=Sine|1=Square"); null
    * for any value of its type. */
   const char* Choices;
+  /* The number a numeric component's input takes when it has no value (0 unless given). */
+  double Default;
 } TZUParamDesc;
 
 typedef struct TZUComponentDesc {
@@ -32,6 +35,9 @@ typedef struct TZUComponentDesc {
   const TZUParamDesc* Out;
   int OutCount;
 } TZUComponentDesc;
+
+/* Names the palette's group of the component: put once in the component's file. */
+#define ZU_CATEGORY(text) ZU_EXPORT const char ZU_Plugin_Category[] = text;
 
 static inline void ZU_FillInfo(const TZUComponentDesc* c, TZUInfo* info, TZUVersion* version) {
   ZU_SetStringUtf8(&info->Name, c->Name);
@@ -223,5 +229,91 @@ static inline void ZU_NoDestroy(void* state) {
 }
 
 #define ZU_COUNT(a) ((int)(sizeof(a) / sizeof((a)[0])))
+
+/* Adds a number as the host tells a numeric step's output of the type: "bool" true when not 0,
+ * "int" rounded to a whole number, otherwise the shortest form. */
+static inline void ZU_ValuesNumber(ZU_Values* v, const char* name, const char* type, double value) {
+  if (type && strcmp(type, "bool") == 0) {
+    ZU_ValuesBool(v, name, value != 0);
+  } else if (type && strcmp(type, "int") == 0 && value == value && value - value == 0 &&
+             (value < 0 ? -value : value) < 9e18) {
+    char buf[32];
+    snprintf(buf, sizeof buf, "%lld", (long long)llround(value));
+    ZU_ValuesText(v, name, buf);
+  } else {
+    ZU_ValuesDouble(v, name, value);
+  }
+}
+
+/* A numeric component's step: the inputs as numbers in the input table's order (true is 1), the
+ * outputs to write in the output table's order (each holds its value of the step before, NaN
+ * before the first); non-zero, with a reason in error, stops the run. */
+typedef int (*TZUStepNumbers)(void* state, const double* in, double* out, char* error,
+                              size_t errorSize);
+
+/* The most inputs or outputs a numeric component has. */
+#define ZU_MAX_NUMBERS 16
+
+typedef struct ZU_NumericState {
+  void* User;
+  double Out[ZU_MAX_NUMBERS];
+} ZU_NumericState;
+
+/* Defines a component whose step is a function of numbers: the text step reads every input as a
+ * number (the table's Default when it is missing or no number) and writes every output by its
+ * type; ZU_Plugin_StepValues runs the same function on the host's numbers. */
+#define ZU_DEFINE_NUMERIC_COMPONENT(desc, create, step, destroy)                                   \
+  static void* ZuNumericCreate(BSTR constants, char* error, size_t errorSize) {                    \
+    if ((desc).InCount > ZU_MAX_NUMBERS || (desc).OutCount > ZU_MAX_NUMBERS) {                      \
+      snprintf(error, errorSize, "too many parameters");                                           \
+      return NULL;                                                                                 \
+    }                                                                                              \
+    ZU_NumericState* s = (ZU_NumericState*)calloc(1, sizeof *s);                                   \
+    if (!s)                                                                                        \
+      return NULL;                                                                                 \
+    for (int k = 0; k < ZU_MAX_NUMBERS; ++k)                                                       \
+      s->Out[k] = nan("");                                                                         \
+    s->User = create(constants, error, errorSize);                                                 \
+    if (!s->User) {                                                                                \
+      free(s);                                                                                     \
+      return NULL;                                                                                 \
+    }                                                                                              \
+    return s;                                                                                      \
+  }                                                                                                \
+  static int ZuNumericStep(void* state, BSTR inputs, ZU_Values* out, char* error,                  \
+                           size_t errorSize) {                                                     \
+    ZU_NumericState* s = (ZU_NumericState*)state;                                                  \
+    double in[ZU_MAX_NUMBERS];                                                                     \
+    for (int k = 0; k < (desc).InCount; ++k)                                                       \
+      in[k] = ZU_ValueDouble(inputs, (desc).In[k].Name, (desc).In[k].Default);                     \
+    if (step(s->User, in, s->Out, error, errorSize) != 0)                                          \
+      return 1;                                                                                    \
+    for (int k = 0; k < (desc).OutCount; ++k)                                                      \
+      ZU_ValuesNumber(out, (desc).Out[k].Name, (desc).Out[k].Type, s->Out[k]);                     \
+    return 0;                                                                                      \
+  }                                                                                                \
+  static void ZuNumericDestroy(void* state) {                                                      \
+    ZU_NumericState* s = (ZU_NumericState*)state;                                                  \
+    destroy(s->User);                                                                              \
+    free(s);                                                                                       \
+  }                                                                                                \
+  ZU_DEFINE_RUNNING_COMPONENT(desc, ZuNumericCreate, ZuNumericStep, ZuNumericDestroy)              \
+  ZU_EXPORT int32_t ZU_Plugin_StepValues(int32_t instance, const double* inputs,                   \
+                                         int32_t inputCount, double* outputs,                      \
+                                         int32_t outputCount, BSTR* error) {                       \
+    ZU_NumericState* s = (ZU_NumericState*)ZU_InstanceGet(&ZuInstances, instance);                 \
+    char reason[512] = "";                                                                         \
+    if (!s || inputCount != (desc).InCount || outputCount != (desc).OutCount) {                    \
+      ZU_SetStringUtf8(error, !s ? "no such instance" : "wrong number of values");                 \
+      return 1;                                                                                    \
+    }                                                                                              \
+    ZuLogInstance = instance;                                                                      \
+    if (step(s->User, inputs, s->Out, reason, sizeof reason) != 0) {                               \
+      ZU_SetStringUtf8(error, reason[0] ? reason : "step failed");                                 \
+      return 1;                                                                                    \
+    }                                                                                              \
+    memcpy(outputs, s->Out, (size_t)outputCount * sizeof(double));                                \
+    return 0;                                                                                      \
+  }
 
 #endif

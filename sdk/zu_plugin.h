@@ -90,6 +90,18 @@ typedef struct TZUVersion {
  *     instance number instance to the program's log: type 1 error, 2 warning, 3 information,
  *     the text as UTF-8 (what a user should know of the device, a line lost or back). The host
  *     keeps at most a few messages a second; each is cut to 4096 bytes.
+ *   int32_t ZU_Plugin_StepValues(int32_t instance, const double* inputs, int32_t inputCount,
+ *                                double* outputs, int32_t outputCount, BSTR* error);  (optional)
+ *     the numeric step: one step of instance number instance like command 3, with the values
+ *     as numbers instead of a value text. inputs holds one value per input parameter in the
+ *     order of the parameter description (true is 1, false 0); outputs holds one per output
+ *     parameter, each the output's value after the step before (NaN before the first) to be
+ *     replaced. Returns 0, or non-zero with *error replaced by the reason, which stops the run.
+ *     The host calls it instead of command 3 only when every input and output of the module
+ *     has the type "double", "int" or "bool" and every input has a value that reads as a
+ *     number; otherwise, and for every module whose component lacks it, command 3 runs. Both
+ *     steps must do the same: the value text stays the interface of record. An "int" output is
+ *     told rounded to a whole number, a "bool" output as true when it is not 0.
  * All calls come from one thread of the host, one after another.
  *
  * A value text has one line per value: the parameter's Name, '=', the value, '\n'. In a value a
@@ -103,6 +115,8 @@ typedef int32_t (*TZUPluginLoad)(int32_t instance, BSTR* text);
 typedef int32_t (*TZUPluginUnLoad)(int32_t instance);
 typedef void (*TZULogFunction)(int32_t instance, int32_t type, const char* utf8);
 typedef void (*TZUPluginSetLog)(TZULogFunction log);
+typedef int32_t (*TZUPluginStepValues)(int32_t instance, const double* inputs, int32_t inputCount,
+                                       double* outputs, int32_t outputCount, BSTR* error);
 #define ZU_LOG_ERROR 1
 #define ZU_LOG_WARNING 2
 #define ZU_LOG_INFORMATION 3

@@ -68,6 +68,7 @@ const std::unordered_map<std::string_view, const char*>& English() {
       {"другая сторона не представилась: это не процесс компонентов этой версии",
        "the other side did not say who it is: it is no component process of this version"},
       {"исключение в ZU_Plugin_Run", "an exception in ZU_Plugin_Run"},
+      {"исключение в ZU_Plugin_StepValues", "an exception in ZU_Plugin_StepValues"},
       {"исключение в ZU_Plugin_Load", "an exception in ZU_Plugin_Load"},
       {"ошибка шага: %s", "the step failed: %s"},
       {"экземпляр не создан: %s", "no instance was made: %s"},

@@ -1,5 +1,6 @@
 #include "plugins/unComponent.h"
 
+#include "platform/unStrings.h"
 #include "plugins/unComponentAnswer.h"
 #include "plugins/unPluginCall.h"
 
@@ -24,6 +25,7 @@ bool TComponent::Take(const std::u16string& fileName, const TComponentAnswer& an
   HasLoad = answer.HasLoad;
   HasUnLoad = answer.HasUnLoad;
   Executes = answer.Executes;
+  Category = Utf8ToUtf16(answer.Category);
   ParamIn->Clear();
   ParamOut->Clear();
   if (!HasRun)

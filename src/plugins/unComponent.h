@@ -69,6 +69,8 @@ public:
   // It has the execution interface: its modules can run. Without it a component is a
   // description only.
   bool Executes = false;
+  // The palette's group the component names (ZU_Plugin_Category); empty: none.
+  std::u16string Category;
 
 private:
   ~TComponent() override;
@@ -87,4 +89,6 @@ struct TComponentDisposer {
 
 // A parameter text above this many bytes is refused: the component is skipped.
 inline constexpr std::size_t MaxParamTextBytes = 1 << 20;
+// The most bytes of a component's category that are kept.
+inline constexpr std::size_t MaxCategoryBytes = 64;
 inline constexpr const char* ParamTextTooLongCause = "текст описания параметров больше 1 МБ";

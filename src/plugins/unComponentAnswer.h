@@ -26,6 +26,8 @@ struct TComponentAnswer {
   bool HasUnLoad = false;
   // ZU_Plugin_Load, ZU_Plugin_UnLoad and the execution mark are there: modules can run.
   bool Executes = false;
+  // The group a palette lists it in (ZU_Plugin_Category); empty when it names none.
+  std::string Category;
   std::u16string ParamIn;
   std::u16string ParamOut;
   // The library wrapper's messages, in the order it wrote them.

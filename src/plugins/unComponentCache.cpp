@@ -14,7 +14,7 @@
 namespace {
 
 // The first bytes of a cache file; a new layout gets a new mark.
-const std::string Mark = "ZU component cache 1\n";
+const std::string Mark = "ZU component cache 2\n";
 constexpr char EntryKind = 'C';
 
 std::int64_t Ns(const timespec& t) {

@@ -51,6 +51,13 @@ void Ask(TKvenLibrary& library, TComponentAnswer& answer) {
     *list = BstrText(text);
   }
   SysFreeString(text);
+  if (const char* category = library.Category()) {
+    // A text of the library's own memory: read no further than a category can be long.
+    std::size_t n = 0;
+    while (n < MaxCategoryBytes && category[n] != 0)
+      ++n;
+    answer.Category = ShownText(ValidUtf8(std::string(category, n)), MaxCategoryBytes);
+  }
   answer.HasLoad = library.FindProcedure(u"ZU_Plugin_Load") != nullptr;
   if (!answer.HasLoad)
     return;

@@ -225,6 +225,7 @@ TMessageWriter Encode(const TComponentAnswer& answer) {
                                  answer.Executes << 3));
   WriteU16(w, answer.ParamIn);
   WriteU16(w, answer.ParamOut);
+  w.Text(answer.Category);
   w.I32(static_cast<std::int32_t>(answer.Log.size()));
   for (const THostLogEntry& entry : answer.Log)
     w.U8(static_cast<std::uint8_t>(entry.Type)).Text(entry.Text);
@@ -247,6 +248,7 @@ bool Decode(TMessageReader& r, TComponentAnswer& answer) {
   answer.HasUnLoad = flags & 4;
   answer.Executes = flags & 8;
   good = ReadU16(r, answer.ParamIn) && ReadU16(r, answer.ParamOut) && good;
+  answer.Category = ShownText(ValidUtf8(r.Text()), MaxCategoryBytes);
   const std::uint32_t entries = r.Count(5);
   for (std::uint32_t i = 0; i < entries && r.Ok(); ++i) {
     const std::uint8_t type = r.U8();
@@ -272,6 +274,10 @@ TMessageWriter Encode(const TRunPlan& plan) {
     w.I32(static_cast<std::int32_t>(m.Inputs.size()));
     for (const TRunInput& in : m.Inputs)
       w.Text(in.Name).I32(in.FromModule).I32(in.FromOutput).Text(in.Constant);
+    w.U8(m.Numeric ? 1 : 0);
+    if (m.Numeric)
+      for (const std::uint8_t kind : m.OutputKinds)
+        w.U8(kind);
   }
   w.I32(static_cast<std::int32_t>(plan.Watch.size()));
   for (const TRunWatch& watch : plan.Watch)
@@ -320,6 +326,12 @@ bool Decode(TMessageReader& r, TRunPlan& plan) {
            in.FromOutput >= static_cast<std::int32_t>(plan.Modules[in.FromModule].Outputs.size())))
         return false;
       m.Inputs.push_back(std::move(in));
+    }
+    m.Numeric = r.U8() != 0;
+    for (std::size_t k = 0; m.Numeric && k < m.Outputs.size() && r.Ok(); ++k) {
+      m.OutputKinds.push_back(r.U8());
+      if (m.OutputKinds.back() > rkBool)
+        return false;
     }
     plan.Modules.push_back(std::move(m));
   }

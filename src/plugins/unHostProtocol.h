@@ -16,7 +16,7 @@
 //   it goes, and ends with an error or the end. The editor may ask for another rate, a pause, a
 //   resume, a step of one tick while paused, or a stop at any time; the host says when it has
 //   paused (asked, after a step, or at a break condition) and tells its pace's figures.
-inline constexpr std::int32_t HostProtocolVersion = 4;
+inline constexpr std::int32_t HostProtocolVersion = 5;
 
 enum class THostKind : char {
   Hello = 'H',     // both ways, first

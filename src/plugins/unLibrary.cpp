@@ -108,6 +108,10 @@ void TKvenLibrary::Dispose() {
   delete this;
 }
 
+const char* TKvenLibrary::Category() const {
+  return Handle ? static_cast<const char*>(dlsym(Handle, "ZU_Plugin_Category")) : nullptr;
+}
+
 bool TKvenLibrary::Executes() const {
   const auto* mark =
       Handle ? static_cast<const std::int32_t*>(dlsym(Handle, "ZU_Plugin_Execution")) : nullptr;

@@ -27,6 +27,9 @@ public:
   // The library carries the execution mark ("ZU_Plugin_Execution", data, looked up without a
   // message) of a version this host runs. The one place where that version is checked.
   bool Executes() const;
+  // The text the library exports as ZU_Plugin_Category (its own memory, unchecked); null when
+  // it exports none. Looked up without a message: most libraries name no category.
+  const char* Category() const;
 
   const std::u16string& GetFileName() const { return FileName; }
   // Takes effect only while nothing is loaded.

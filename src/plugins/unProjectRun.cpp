@@ -34,7 +34,19 @@ struct TNames {
   std::vector<std::string> Outputs;
   std::vector<std::u16string> Outputs16;
   std::vector<std::pair<std::string, const TParam*>> Inputs;
+  // Every parameter is a number or a truth value (then the outputs' kinds).
+  bool Numeric = false;
+  std::vector<std::uint8_t> OutputKinds;
 };
+
+// How a parameter's values are numbers in a numeric step; false for values that are not.
+bool NumericKind(const TParam& param, std::uint8_t& kind) {
+  kind = param.Type == u"double" ? rkDouble
+         : param.Type == u"int"  ? rkInt
+         : param.Type == u"bool" ? rkBool
+                                 : 255;
+  return kind != 255;
+}
 
 // One module of the project, wherever it is.
 struct TNode {
@@ -138,6 +150,17 @@ void TPlanner::Walk(const TProject& project) {
             }
             for (const TParam* p : Params(c->GetParamIn()))
               names->second.Inputs.emplace_back(Utf16ToUtf8(p->Name), p);
+            bool numeric = true;
+            std::uint8_t kind = 0;
+            for (const TParam* p : Params(c->GetParamOut())) {
+              numeric = NumericKind(*p, kind) && numeric;
+              names->second.OutputKinds.push_back(kind);
+            }
+            for (const auto& [name, p] : names->second.Inputs)
+              numeric = NumericKind(*p, kind) && numeric;
+            names->second.Numeric = numeric;
+            if (!numeric)
+              names->second.OutputKinds.clear();
           }
           node.Names = &names->second;
         }
@@ -346,6 +369,10 @@ bool TPlanner::Plan() {
         continue; // missing from the step's text
       }
       entry.Inputs.push_back(std::move(run));
+    }
+    if (node.Names->Numeric && entry.Inputs.size() == node.Names->Inputs.size()) {
+      entry.Numeric = true;
+      entry.OutputKinds = node.Names->OutputKinds;
     }
     node.Plan = static_cast<std::int32_t>(Run.Plan.Modules.size());
     Run.Plan.Modules.push_back(std::move(entry));

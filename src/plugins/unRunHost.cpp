@@ -11,6 +11,9 @@
 #include "plugins/unRunStats.h"
 
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <csignal>
 #include <map>
 #include <memory>
@@ -28,19 +31,107 @@ struct TLibrary {
   TZUPluginRun Run = nullptr;
   TZUPluginLoad Load = nullptr;
   TZUPluginUnLoad UnLoad = nullptr;
+  TZUPluginStepValues StepValues = nullptr;
 };
+
+// One output's value: its value text, and the number a numeric step gave for it or a numeric
+// step found it reads as. Whichever was written last is the value; the other follows on demand.
+struct TSlot {
+  std::u16string Text;
+  double Number = 0;
+  bool TextStale = false;      // Number was written after Text
+  std::int8_t NumberState = 0; // 1: Number is the value's; -1: the text reads as no number
+  std::uint8_t Kind = rkDouble;
+};
+
+// The text a value text carries for a number a numeric step gave, as the SDK's helpers write it.
+void NumberText(double value, std::uint8_t kind, std::u16string& text) {
+  char buf[40];
+  if (kind == rkBool) {
+    std::snprintf(buf, sizeof buf, "%s", value != 0 ? "true" : "false");
+  } else if (kind == rkInt && std::isfinite(value) && std::fabs(value) < 9e18) {
+    std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(std::llround(value)));
+  } else {
+    for (int digits = 15; digits <= 17; ++digits) {
+      std::snprintf(buf, sizeof buf, "%.*g", digits, value);
+      if (std::strtod(buf, nullptr) == value)
+        break;
+    }
+  }
+  text.assign(buf, buf + std::strlen(buf));
+}
+
+// The value's text.
+const std::u16string& TextOf(TSlot& slot) {
+  if (slot.TextStale) {
+    NumberText(slot.Number, slot.Kind, slot.Text);
+    slot.TextStale = false;
+  }
+  return slot.Text;
+}
+
+// The number the value is, read as ZU_ValueDouble reads it; false when it has none (unset, or
+// a text that is no number).
+bool NumberOf(TSlot& slot, double& value) {
+  if (slot.NumberState == 0) {
+    slot.NumberState = -1;
+    const std::u16string& text = slot.Text;
+    if (!text.empty() && text.size() < 64) {
+      char ascii[64];
+      std::size_t n = 0;
+      for (const char16_t c : text)
+        ascii[n++] = c > 0 && c < 0x80 ? static_cast<char>(c) : '\x7f';
+      ascii[n] = 0;
+      char* end = nullptr;
+      if (std::strcmp(ascii, "true") == 0 || std::strcmp(ascii, "false") == 0) {
+        slot.Number = ascii[0] == 't' ? 1 : 0;
+        slot.NumberState = 1;
+      } else if (const double read = std::strtod(ascii, &end); end && *end == 0) {
+        slot.Number = read;
+        slot.NumberState = 1;
+      }
+    }
+  }
+  value = slot.Number;
+  return slot.NumberState == 1;
+}
+
+// Gives the value a text; true when it changed.
+bool SetText(TSlot& slot, std::u16string_view text) {
+  if (TextOf(slot) == text)
+    return false;
+  slot.Text.assign(text);
+  slot.NumberState = 0;
+  return true;
+}
+
+// Gives the value a number; true when it changed.
+bool SetNumber(TSlot& slot, double value) {
+  if (slot.NumberState == 1 &&
+      std::memcmp(&slot.Number, &value, sizeof value) == 0)
+    return false;
+  slot.Number = value;
+  slot.NumberState = 1;
+  slot.TextStale = true;
+  return true;
+}
 
 // One module as the host runs it.
 struct TModuleRun {
   const TLibrary* Library = nullptr;
   std::vector<std::u16string> Outputs;
-  // For each input: "Name=" and either the constant (escaped) or the feeding output.
+  // For each input: "Name=" and either the constant (escaped; and its number, when it reads as
+  // one) or the feeding output.
   struct TPart {
     std::u16string Prefix;
     std::u16string Constant;
-    const std::u16string* From = nullptr;
+    TSlot* From = nullptr;
+    bool ConstantIsNumber = false;
+    double ConstantNumber = 0;
   };
   std::vector<TPart> Parts;
+  // Stepped with numbers whenever every input reads as one.
+  bool Numeric = false;
   bool Loaded = false;
 };
 
@@ -126,6 +217,8 @@ private:
     for (std::size_t i = 0; i < Plan.Modules.size(); ++i) {
       const TRunModule& m = Plan.Modules[i];
       Values[i].assign(m.Outputs.size(), {});
+      for (std::size_t k = 0; k < m.OutputKinds.size() && k < m.Outputs.size(); ++k)
+        Values[i][k].Kind = m.OutputKinds[k];
       Dirty[i].assign(m.Outputs.size(), 0);
       for (const std::string& o : m.Outputs)
         Modules[i].Outputs.push_back(U16(o));
@@ -149,9 +242,13 @@ private:
         } else {
           part.Constant = U16(EscapeValue(in.Constant));
           constants += part.Prefix + part.Constant + u"\n";
+          TSlot constant{Utf8ToUtf16(in.Constant)};
+          part.ConstantIsNumber = NumberOf(constant, part.ConstantNumber);
         }
         run.Parts.push_back(std::move(part));
       }
+      run.Numeric = m.Numeric && run.Library->StepValues &&
+                    m.OutputKinds.size() == m.Outputs.size();
       BSTR text = SysAllocStringLen(reinterpret_cast<const ZU_WCHAR*>(constants.data()),
                                     static_cast<std::uint32_t>(constants.size()));
       std::int32_t result = 0;
@@ -186,6 +283,8 @@ private:
     lib.SetLog = reinterpret_cast<TZUPluginSetLog>(lib.File->FindProcedure(u"ZU_Plugin_SetLog"));
     lib.Load = reinterpret_cast<TZUPluginLoad>(lib.File->FindProcedure(u"ZU_Plugin_Load"));
     lib.UnLoad = reinterpret_cast<TZUPluginUnLoad>(lib.File->FindProcedure(u"ZU_Plugin_UnLoad"));
+    lib.StepValues =
+        reinterpret_cast<TZUPluginStepValues>(lib.File->FindProcedure(u"ZU_Plugin_StepValues"));
     if (!lib.Run || !lib.Load || !lib.UnLoad || !lib.File->Executes()) {
       cause = Say("у компонента нет процедур выполнения");
       return nullptr;
@@ -203,13 +302,63 @@ private:
     return *libraries;
   }
 
+  // The module's inputs as numbers into Numbers; false when one does not read as a number.
+  bool NumericInputs(TModuleRun& run) {
+    Numbers.resize(run.Parts.size());
+    double* at = Numbers.data();
+    for (const TModuleRun::TPart& part : run.Parts) {
+      if (part.From ? !NumberOf(*part.From, *at) : !part.ConstantIsNumber)
+        return false;
+      if (!part.From)
+        *at = part.ConstantNumber;
+      ++at;
+    }
+    return true;
+  }
+
+  // One numeric step of the module; false (reported) when it failed.
+  bool StepNumbers(std::size_t i, std::int64_t tick) {
+    TModuleRun& run = Modules[i];
+    std::vector<TSlot>& outputs = Values[i];
+    OutNumbers.resize(outputs.size());
+    for (std::size_t k = 0; k < outputs.size(); ++k)
+      if (!NumberOf(outputs[k], OutNumbers[k]))
+        OutNumbers[k] = std::nan("");
+    BSTR error = nullptr;
+    std::int32_t result = 0;
+    const auto index = static_cast<std::int32_t>(i);
+    Enter(index, rpStep);
+    const bool returned = GuardedPluginCall([&] {
+      result = run.Library->StepValues(index, Numbers.data(),
+                                       static_cast<std::int32_t>(Numbers.size()),
+                                       OutNumbers.data(),
+                                       static_cast<std::int32_t>(OutNumbers.size()), &error);
+    });
+    Leave();
+    if (!returned || result != 0) {
+      const std::string reason = Utf16ToUtf8(BstrText(error));
+      SysFreeString(error);
+      Fail(index, tick,
+           !returned ? Say("исключение в ZU_Plugin_StepValues")
+                     : Say("ошибка шага: %s", {reason.empty() ? "step failed" : reason}));
+      return false;
+    }
+    SysFreeString(error);
+    for (std::size_t k = 0; k < outputs.size(); ++k)
+      if (SetNumber(outputs[k], OutNumbers[k]))
+        Dirty[i][k] = 1;
+    return true;
+  }
+
   // One step of the module; false (reported) when it failed.
   bool Step(std::size_t i, std::int64_t tick) {
     TModuleRun& run = Modules[i];
+    if (run.Numeric && NumericInputs(run))
+      return StepNumbers(i, tick);
     Input.clear();
     for (const TModuleRun::TPart& part : run.Parts) {
       Input += part.Prefix;
-      Input += part.From ? *part.From : part.Constant;
+      Input += part.From ? TextOf(*part.From) : part.Constant;
       Input += u'\n';
     }
     BSTR text = SysAllocStringLen(reinterpret_cast<const ZU_WCHAR*>(Input.data()),
@@ -247,11 +396,8 @@ private:
         const std::u16string_view name(p + line, eq - line);
         for (std::size_t k = 0; k < names.size(); ++k)
           if (names[k] == name) {
-            const std::u16string_view value(p + eq + 1, end - eq - 1);
-            if (Values[i][k] != value) {
-              Values[i][k].assign(value);
+            if (SetText(Values[i][k], std::u16string_view(p + eq + 1, end - eq - 1)))
               Dirty[i][k] = 1;
-            }
             break;
           }
       }
@@ -267,7 +413,7 @@ private:
         if (Dirty[i][k]) {
           Dirty[i][k] = 0;
           message.Values.push_back({static_cast<std::int32_t>(i), static_cast<std::int32_t>(k),
-                                    UnescapeValue(Utf16ToUtf8(Values[i][k]))});
+                                    UnescapeValue(Utf16ToUtf8(TextOf(Values[i][k])))});
         }
     return Send(Encode(message));
   }
@@ -275,8 +421,8 @@ private:
   bool Row(std::int64_t tick) {
     TRowMessage row{tick, {}};
     for (const TRunWatch& watch : Plan.Watch)
-      row.Values.push_back(UnescapeValue(Utf16ToUtf8(
-          Values[static_cast<std::size_t>(watch.Module)][static_cast<std::size_t>(watch.Output)])));
+      row.Values.push_back(UnescapeValue(Utf16ToUtf8(TextOf(
+          Values[static_cast<std::size_t>(watch.Module)][static_cast<std::size_t>(watch.Output)]))));
     return Send(Encode(row));
   }
 
@@ -336,13 +482,13 @@ private:
   }
 
   // Whether the value text of an output reads as a number the term holds for.
-  bool TermHolds(const TRunTerm& term) const {
+  bool TermHolds(const TRunTerm& term) {
     double value = 0;
     if (term.Module < 0) {
       value = ValueNumber(term.Constant);
     } else {
-      const std::u16string& text =
-          Values[static_cast<std::size_t>(term.Module)][static_cast<std::size_t>(term.Output)];
+      const std::u16string& text = TextOf(
+          Values[static_cast<std::size_t>(term.Module)][static_cast<std::size_t>(term.Output)]);
       std::string ascii(text.size(), '\0');
       for (std::size_t i = 0; i < text.size(); ++i)
         ascii[i] = text[i] < 0x80 ? static_cast<char>(text[i]) : '\x7f';
@@ -492,7 +638,9 @@ private:
   int Fd;
   TRunStatus& Status;
   std::vector<TModuleRun> Modules;
-  std::vector<std::vector<std::u16string>> Values;
+  std::vector<std::vector<TSlot>> Values;
+  // A numeric step's inputs and outputs.
+  std::vector<double> Numbers, OutNumbers;
   std::vector<std::vector<char>> Dirty;
   std::u16string Input;
   TFrameBuffer Incoming;

@@ -15,12 +15,20 @@ struct TRunInput {
   friend bool operator==(const TRunInput&, const TRunInput&) = default;
 };
 
+// How a number a module's numeric step gives for an output is told as a value text.
+enum TRunKind : std::uint8_t { rkDouble = 0, rkInt = 1, rkBool = 2 };
+
 // One module of a run.
 struct TRunModule {
   std::string Library; // the component's library file
   std::string Label;   // how messages name it
   std::vector<std::string> Outputs;
   std::vector<TRunInput> Inputs;
+  // Set when every input and output of the component is a number or a truth value and every
+  // input is given (Inputs in the component's order): the host may step it with numbers. Then
+  // one TRunKind per output.
+  bool Numeric = false;
+  std::vector<std::uint8_t> OutputKinds{};
   friend bool operator==(const TRunModule&, const TRunModule&) = default;
 };
 

@@ -155,7 +155,7 @@ TEST(ComponentCache, ABrokenCacheIsIgnoredAndAHostThatCouldNotStartIsNotKept) {
   ASSERT_TRUE(cache.Save(file));
   const std::string bytes = ReadBytes(Utf8ToUtf16(file));
   for (const std::string& bad : {std::string("not a cache"), bytes.substr(0, bytes.size() - 1),
-                                 bytes + "x", "ZU component cache 2\n" + bytes.substr(21)}) {
+                                 bytes + "x", "ZU component cache 1\n" + bytes.substr(21)}) {
     WriteBytes(Utf8ToUtf16(file), bad);
     TComponentCache broken;
     broken.Put("/x/A.so", stamp, ok);

@@ -262,7 +262,7 @@ TEST(ComponentList, AHostOfAnotherVersionDescribesNothing) {
   for (const TComponentAnswer& r : results) {
     EXPECT_FALSE(r.Ok);
     EXPECT_TRUE(r.HostFault); // nothing said of the file: not kept in the cache
-    EXPECT_EQ(r.Cause, "другая версия протокола компонентов (99, нужна 4)");
+    EXPECT_EQ(r.Cause, "другая версия протокола компонентов (99, нужна 5)");
   }
 }
 

@@ -26,8 +26,13 @@ TRunPlan TwoModulePlan() {
   plan.RateHz = 12.5;
   plan.Ticks = 7;
   plan.ReportMs = 20;
-  plan.Modules = {{"/a/Gen.so", "Gen", {"Signal"}, {{"Period", -1, -1, "8"}}},
-                  {"/a/Add.so", "Sub/Add", {"Sum"}, {{"A", 0, 0, ""}, {"B", -1, -1, "x\ny"}}}};
+  plan.Modules = {{"/a/Gen.so", "Gen", {"Signal"}, {{"Period", -1, -1, "8"}}, false, {}},
+                  {"/a/Add.so",
+                   "Sub/Add",
+                   {"Sum", "Over"},
+                   {{"A", 0, 0, ""}, {"B", -1, -1, "x\ny"}},
+                   true,
+                   {rkDouble, rkBool}}};
   plan.Watch = {{1, 0}, {0, 0}};
   return plan;
 }
@@ -226,7 +231,7 @@ TEST(HostProtocol, EveryMessageComesBackAsSentAndNothingElseIsTaken) {
 TEST(HostProtocol, WhatTheOtherSideSaysOfItselfIsCheckedFirst) {
   EXPECT_EQ(RefusedHello(Encode(THelloMessage{}).Payload()), "");
   EXPECT_EQ(RefusedHello(Encode(THelloMessage{HostProtocolVersion + 1}).Payload()),
-            "другая версия протокола компонентов (5, нужна 4)");
+            "другая версия протокола компонентов (6, нужна 5)");
   for (const std::string& notHello : {Encode(TEndMessage{1}).Payload(), std::string(),
                                       std::string("H"), Encode(THelloMessage{}).Payload() + "x"})
     EXPECT_EQ(RefusedHello(notHello),
