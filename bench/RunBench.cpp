@@ -50,12 +50,9 @@ constexpr int ChainLength = 1000;
 constexpr int ChainTicks = 1000;
 
 // A chain of adders, each adding 1 to the sum before it.
-TRunPlan AdderChain() {
-  return AdderChainPlan(ChainLength, ChainTicks);
-}
-
+// Argument 1: the numeric step; 0: value texts.
 void BM_RunAdderChain(benchmark::State& state) {
-  const TRunPlan plan = AdderChain();
+  const TRunPlan plan = AdderChainPlan(ChainLength, ChainTicks, state.range(0) != 0);
   for (auto _ : state) {
     TRunner runner;
     if (!runner.Start(plan, ExeFolder() + "zu-probe")) {
@@ -72,7 +69,7 @@ void BM_RunAdderChain(benchmark::State& state) {
   state.counters["steps/s"] = benchmark::Counter(static_cast<double>(ChainLength) * ChainTicks,
                                                  benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_RunAdderChain)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RunAdderChain)->Arg(1)->Arg(0)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The adder's work alone: the same chain as plain calls in this process.
 __attribute__((noinline)) double Add(double a, double b) {

@@ -204,7 +204,7 @@ private:
 
   void Enter(std::int32_t module, TRunPhase phase) {
     Status.Module.store(module, std::memory_order_relaxed);
-    Status.SinceNs.store(MonotonicNs(), std::memory_order_relaxed);
+    Status.SinceNs.store(MonotonicCoarseNs(), std::memory_order_relaxed);
     Status.Phase.store(phase, std::memory_order_release);
   }
   void Leave() { Status.Phase.store(rpIdle, std::memory_order_release); }

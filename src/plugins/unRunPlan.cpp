@@ -3,6 +3,12 @@
 #include <cmath>
 #include <ctime>
 
+std::int64_t MonotonicCoarseNs() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &t);
+  return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
 std::int64_t MonotonicNs() {
   timespec t{};
   clock_gettime(CLOCK_MONOTONIC, &t);

@@ -76,12 +76,15 @@ struct TRunStatus {
   std::atomic<std::int64_t> Tick{0};
   std::atomic<std::int32_t> Module{-1};
   std::atomic<std::int32_t> Phase{0};   // TRunPhase
-  std::atomic<std::int64_t> SinceNs{0}; // CLOCK_MONOTONIC when the phase began
+  std::atomic<std::int64_t> SinceNs{0}; // MonotonicCoarseNs() when the phase began
 };
 enum TRunPhase : std::int32_t { rpIdle = 0, rpLoad = 1, rpStep = 2, rpUnLoad = 3 };
 
-// The monotonic clock in nanoseconds, as TRunStatus keeps it.
+// The monotonic clock in nanoseconds.
 std::int64_t MonotonicNs();
+// The same clock as the kernel last read it (a few milliseconds behind at most, and read in a
+// fraction of the time): how TRunStatus keeps when a call began, once per module step.
+std::int64_t MonotonicCoarseNs();
 
 // Value texts: "Name=Value\n" per value, with '\\', line feed and carriage return escaped.
 std::string EscapeValue(std::string_view value);

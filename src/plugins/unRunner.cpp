@@ -315,7 +315,8 @@ bool TRunner::Poll(int waitMs) {
   std::int64_t nearest = now + MsToNs(std::max(0, waitMs));
   if (phase != rpIdle && !ChannelClosed) {
     const std::int64_t limit = MsToNs(phase == rpStep ? StepLimitMs : LoadLimitMs);
-    const std::int64_t since = Status->SinceNs.load();
+    // The status keeps the coarse clock; the fine one is never behind it.
+    const std::int64_t since = Status->SinceNs.load() + (now - MonotonicCoarseNs());
     if (now - since > limit) {
       const std::int32_t module = Status->Module.load();
       const char* what =
