@@ -36,6 +36,20 @@ typedef struct TZUComponentDesc {
   int OutCount;
 } TZUComponentDesc;
 
+/* The table of a component of the standard library, from its tables In and Out. */
+#define ZU_LIBRARY_COMPONENT(name, title, description)                                             \
+  static const TZUComponentDesc Component = {name,                                                 \
+                                             title,                                                \
+                                             description,                                          \
+                                             "ZU Programming",                                     \
+                                             "(c) 2026 ZU Programming",                            \
+                                             "https://kven.org/zu-programming/components/",        \
+                                             {1, 0, 0, 1},                                         \
+                                             In,                                                   \
+                                             ZU_COUNT(In),                                         \
+                                             Out,                                                  \
+                                             ZU_COUNT(Out)};
+
 /* Names the palette's group of the component: put once in the component's file. */
 #define ZU_CATEGORY(text) ZU_EXPORT const char ZU_Plugin_Category[] = text;
 

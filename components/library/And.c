@@ -1,0 +1,22 @@
+/* True when both inputs are true. */
+#include "zu_component.h"
+
+static const TZUParamDesc In[] = {
+    {0, "A", "Вход A", "First input", "bool"},
+    {1, "B", "Вход B", "Second input", "bool"},
+};
+static const TZUParamDesc Out[] = {
+    {0, "Q", "Выход", "A and B", "bool"},
+};
+ZU_LIBRARY_COMPONENT("And", "И", "True when both inputs are true")
+ZU_CATEGORY("Logic")
+
+static int Step(void* state, const double* in, double* out, char* error, size_t errorSize) {
+  (void)state;
+  (void)error;
+  (void)errorSize;
+  out[0] = in[0] != 0 && in[1] != 0;
+  return 0;
+}
+
+ZU_DEFINE_NUMERIC_COMPONENT(Component, ZU_NoState, Step, ZU_NoDestroy)
