@@ -13,6 +13,7 @@
 #include "platform/unLanguage.h"
 #include "platform/unProgramFolders.h"
 #include "platform/unStrings.h"
+#include "plugins/unComponentCategory.h"
 #include "plugins/unComponentList.h"
 #include "plugins/unComponentReport.h"
 #include "plugins/unParamAttach.h"
@@ -409,9 +410,20 @@ int ListComponents(const std::string& folder) {
   UseComponentFolder(registry, folder);
   registry.CacheFile = DefaultComponentCacheFile();
   registry.Refresh();
+  // By group, each group under its title.
+  std::vector<const IComponent*> all;
   for (std::int32_t i = 0; i < registry.Count(); ++i)
-    for (const std::u16string& line : ComponentReport(*registry.GetComponent(i)))
+    all.push_back(registry.GetComponent(i));
+  std::string group;
+  for (std::size_t i = 0; const IComponent* c : ComponentsByCategory(all)) {
+    const auto* component = dynamic_cast<const TComponent*>(c);
+    const std::string title = CategoryTitle(component ? component->Category : u"");
+    if (i++ == 0 || title != group)
+      std::fprintf(Out, "%s== %s ==\n", i == 1 ? "" : "\n", Printable(title).c_str());
+    group = title;
+    for (const std::u16string& line : ComponentReport(*c))
       std::fprintf(Out, "%s\n", Printable(line).c_str());
+  }
   for (const auto& skipped : registry.GetSkipped())
     std::fprintf(Out, "Skipped %s: %s\n", Printable(skipped.File).c_str(),
                  Printable(skipped.Cause).c_str());
