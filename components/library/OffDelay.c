@@ -34,7 +34,7 @@ static int Step(void* state, const double* in, double* out, char* error, size_t 
   } else if (s->Started) {
     ++s->Elapsed;
   }
-  out[0] = s->Started && (in[0] != 0 || s->Elapsed < in[1]);
+  out[0] = s->Started && (in[0] != 0 || s->Elapsed <= in[1]);
   out[1] = (double)s->Elapsed;
   return 0;
 }
