@@ -1,4 +1,4 @@
-/* Writes a holding register of a Modbus TCP device whenever its value changes. */
+/* Writes a holding register of a Modbus TCP device on every tick. */
 #include "zu_modbus.h"
 
 static const TZUParamDesc In[] = {
@@ -9,7 +9,7 @@ static const TZUParamDesc In[] = {
     {4, "Value", "Значение", "The value written (0 to 65535)", "int"},
 };
 static const TZUParamDesc Out[] = {
-    {0, "Ok", "Исправно", "True while the device has the value", "bool"},
+    {0, "Ok", "Исправно", "True when the value was written on this tick", "bool"},
     {1, "Written", "Записано", "Writes made since the start", "int"},
 };
 ZU_LIBRARY_COMPONENT("ModbusWrite", "Запись Modbus",
@@ -18,8 +18,7 @@ ZU_CATEGORY("Devices")
 
 typedef struct TWriter {
   TModbus Modbus;
-  int Written; /* the device has Last */
-  int Last;
+  int Ok;
   long long Count;
 } TWriter;
 
@@ -40,25 +39,18 @@ static int Step(void* state, BSTR inputs, ZU_Values* out, char* error, size_t er
   const double wanted = ZU_ValueDouble(inputs, "Value", 0);
   const int value = wanted < 0 ? 0 : wanted > 65535 ? 65535 : (int)wanted;
   const int address = (int)ZU_ValueDouble(inputs, "Address", 0);
-  if (value != w->Last)
-    w->Written = 0;
+  w->Ok = 0;
   if (ZU_ModbusKeep(&w->Modbus, inputs)) {
-    if (!w->Written) {
-      /* Written again after every new connection: the device may have restarted. */
-      const int ok = address >= 0 && address <= 65535 &&
-                     modbus_write_register(w->Modbus.Context, address, (uint16_t)value) == 1;
-      w->Written = ok;
-      w->Last = value;
-      w->Count += ok;
-      ZU_ModbusAfter(&w->Modbus, ok);
-    }
+    /* Written on every tick: a device that restarted, or that another wrote to, has the value
+     * again at once, and a device that is gone is noticed. */
+    w->Ok = address >= 0 && address <= 65535 &&
+            modbus_write_register(w->Modbus.Context, address, (uint16_t)value) == 1;
+    w->Count += w->Ok;
+    ZU_ModbusAfter(&w->Modbus, w->Ok);
   } else {
-    w->Written = 0;
     ZU_ModbusAfter(&w->Modbus, 1);
   }
-  if (!w->Modbus.Connected)
-    w->Written = 0;
-  ZU_ValuesBool(out, "Ok", w->Written);
+  ZU_ValuesBool(out, "Ok", w->Ok);
   char count[32];
   snprintf(count, sizeof count, "%lld", w->Count);
   ZU_ValuesText(out, "Written", count);

@@ -6,7 +6,12 @@
 #include "plugins/unRunner.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <arpa/inet.h>
+#include <functional>
+#include <netinet/in.h>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -285,4 +290,255 @@ TEST(StandardLibrary, CsvWrittenIsReadBackRowByRow) {
       RunTicks("CsvWriter", {{"File", (folder.Path / "no" / "x.csv").string()}, {"A", "1"}},
           {"Rows", "Ok"}, 2);
   EXPECT_EQ(Column(refused, 1), (TColumn{"false", "false"}));
+}
+
+namespace {
+
+// A port nobody listens on now.
+int FreePort(int type = SOCK_STREAM) {
+  const int fd = socket(AF_INET, type, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+// A program started for a test, killed when the test ends; started again on demand.
+struct TPeer {
+  explicit TPeer(std::vector<std::string> args) : Args(std::move(args)) { Start(); }
+  ~TPeer() { Stop(); }
+  void Start() {
+    Pid = fork();
+    if (Pid == 0) {
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, 1);
+      dup2(null, 2);
+      std::vector<char*> argv;
+      for (std::string& a : Args)
+        argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+  }
+  void Stop() {
+    if (Pid > 0) {
+      kill(Pid, SIGKILL);
+      waitpid(Pid, nullptr, 0);
+    }
+    Pid = -1;
+  }
+  // Waits until the peer takes connections on the port.
+  bool Listening(int port) const {
+    for (int i = 0; i < 300; ++i) {
+      const int fd = socket(AF_INET, SOCK_STREAM, 0);
+      sockaddr_in address{};
+      address.sin_family = AF_INET;
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      address.sin_port = htons(static_cast<std::uint16_t>(port));
+      const bool up = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+      close(fd);
+      if (up)
+        return true;
+      usleep(10000);
+    }
+    return false;
+  }
+  std::vector<std::string> Args;
+  pid_t Pid = -1;
+};
+
+const char* const Broker = "/usr/sbin/mosquitto";
+
+// A run at a pace; `during` is told each tick's row and may act on the world.
+struct TPacedRun {
+  TRows Rows;
+  std::vector<std::string> Log;
+  std::string Failure;
+};
+TPacedRun RunPaced(TRunPlan plan,
+                   const std::function<void(std::int64_t, const std::vector<std::string>&)>& during) {
+  TPacedRun result;
+  TRunner runner;
+  runner.OnRow = [&](std::int64_t tick, const std::vector<std::string>& row) {
+    result.Rows.push_back(row);
+    during(tick, row);
+  };
+  runner.OnLog = [&](const std::string& module, int, const std::string& text) {
+    result.Log.push_back(module + ": " + text);
+  };
+  EXPECT_TRUE(runner.Start(plan, ZU_PROBE));
+  runner.Wait();
+  result.Failure = runner.GetFailure();
+  return result;
+}
+
+// The index of the first row at or after `from` whose column k is `value`; -1.
+int FirstRow(const TRows& rows, std::size_t k, const std::string& value, std::size_t from = 0) {
+  for (std::size_t i = from; i < rows.size(); ++i)
+    if (rows[i][k] == value)
+      return static_cast<int>(i);
+  return -1;
+}
+
+bool Logged(const std::vector<std::string>& log, const std::string& part) {
+  return std::any_of(log.begin(), log.end(),
+                     [&](const std::string& line) { return line.find(part) != std::string::npos; });
+}
+
+} // namespace
+
+TEST(StandardLibrary, TcpLinesAndUdpDatagramsReachLocalPeers) {
+  // A server of one line: answers each line upper-cased.
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  socklen_t length = sizeof address;
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  listen(listener, 1);
+  std::string heard;
+  std::thread server([&] {
+    const int client = accept(listener, nullptr, nullptr);
+    char buf[256];
+    const ssize_t n = read(client, buf, sizeof buf);
+    heard.assign(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+    std::string answer = heard;
+    for (char& c : answer)
+      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    (void)!write(client, answer.data(), answer.size());
+    usleep(300000);
+    close(client);
+  });
+  TRunPlan plan;
+  plan.RateHz = 50;
+  plan.Ticks = 10;
+  const std::string port = std::to_string(ntohs(address.sin_port));
+  plan.Modules.push_back({Samples + "TcpClient.so",
+                          "Tcp",
+                          {"Line", "Received", "Connected"},
+                          {{"Port", -1, -1, port}, {"Send", -1, -1, "hello"}}});
+  const int udp = FreePort(SOCK_DGRAM);
+  plan.Modules.push_back({Samples + "UdpReceive.so",
+                          "In",
+                          {"Text", "Received", "Count"},
+                          {{"Port", -1, -1, std::to_string(udp)}}});
+  plan.Modules.push_back({Samples + "UdpSend.so",
+                          "Out",
+                          {"Sent", "Ok"},
+                          {{"Port", -1, -1, std::to_string(udp)}, {"Text", -1, -1, "datagram"}}});
+  plan.Watch = {{0, 0}, {0, 2}, {1, 0}, {1, 2}, {2, 0}};
+  const TPacedRun run = RunPaced(plan, [](std::int64_t, const std::vector<std::string>&) {});
+  server.join();
+  close(listener);
+  EXPECT_EQ(run.Failure, "");
+  ASSERT_EQ(run.Rows.size(), 10u);
+  EXPECT_EQ(heard, "hello\n"); // sent once: the line did not change
+  EXPECT_EQ(run.Rows.back()[0], "HELLO");
+  EXPECT_EQ(run.Rows.front()[1], "true");
+  // Each tick's datagram is there by the receiver's next step.
+  EXPECT_EQ(run.Rows.back()[2], "datagram");
+  EXPECT_EQ(run.Rows.back()[3], "9");
+  EXPECT_EQ(run.Rows.back()[4], "10");
+}
+
+TEST(StandardLibrary, ModbusRegistersAreReadAndWrittenAndADeviceThatComesBackIsReadAgain) {
+  const int port = FreePort();
+  TPeer device({ZU_MODBUS_SERVER, std::to_string(port)});
+  ASSERT_TRUE(device.Listening(port));
+  TRunPlan plan;
+  plan.RateHz = 50;
+  plan.Ticks = 200;
+  const std::vector<TRunInput> at{{"Port", -1, -1, std::to_string(port)}, {"Unit", -1, -1, "1"}};
+  TRunModule write{Samples + "ModbusWrite.so", "W", {"Ok", "Written"}, at};
+  write.Inputs.push_back({"Address", -1, -1, "5"});
+  write.Inputs.push_back({"Value", -1, -1, "1234"});
+  TRunModule readBack{Samples + "ModbusRead.so", "R5", {"Value", "Ok"}, at};
+  readBack.Inputs.push_back({"Address", -1, -1, "5"});
+  TRunModule read{Samples + "ModbusRead.so", "R3", {"Value", "Ok"}, at};
+  read.Inputs.push_back({"Address", -1, -1, "3"});
+  plan.Modules = {write, readBack, read};
+  plan.Watch = {{0, 0}, {1, 0}, {1, 1}, {2, 0}, {0, 1}};
+  // The device goes away on tick 20 and comes back (its registers as at its start) on tick 60.
+  const TPacedRun run = RunPaced(plan, [&](std::int64_t tick, const std::vector<std::string>&) {
+    if (tick == 20)
+      device.Stop();
+    if (tick == 60) {
+      device.Start();
+      device.Listening(port);
+    }
+  });
+  EXPECT_EQ(run.Failure, "");
+  ASSERT_EQ(run.Rows.size(), 200u);
+  EXPECT_EQ(run.Rows[0], (std::vector<std::string>{"true", "1234", "true", "30", "1"}));
+  EXPECT_EQ(run.Rows[1][4], "2");
+  const int lost = FirstRow(run.Rows, 2, "false", 19);
+  ASSERT_GE(lost, 19);
+  EXPECT_LE(lost, 22);
+  EXPECT_EQ(run.Rows[static_cast<std::size_t>(lost)][1], "1234"); // the last value is kept
+  // Back within the second after it came, with the value written again.
+  const int back = FirstRow(run.Rows, 2, "true", static_cast<std::size_t>(lost));
+  ASSERT_GT(back, 60);
+  EXPECT_LT(back, 60 + 75);
+  const std::vector<std::string>& end = run.Rows.back();
+  EXPECT_EQ(std::vector<std::string>(end.begin(), end.begin() + 4),
+            (std::vector<std::string>{"true", "1234", "true", "30"}));
+  // Written on every tick it was there, the ticks after it came back too.
+  EXPECT_GE(std::stoi(end[4]), 20 + (200 - back));
+  EXPECT_LE(std::stoi(end[4]), 200 - (back - lost));
+  EXPECT_TRUE(Logged(run.Log, "is gone"));
+  EXPECT_TRUE(Logged(run.Log, "connected to the Modbus device"));
+}
+
+TEST(StandardLibrary, MqttValuesGoThroughARealBrokerThatMayGoAndComeBack) {
+  if (access(Broker, X_OK) != 0)
+    GTEST_SKIP() << "no MQTT broker installed";
+  const int port = FreePort();
+  TPeer broker({Broker, "-p", std::to_string(port)});
+  ASSERT_TRUE(broker.Listening(port));
+  TRunPlan plan;
+  plan.RateHz = 50;
+  plan.Ticks = 250;
+  TRunModule counter{Samples + "Clock.so", "Clock", {"Tick", "Time", "Pulse"}, {}};
+  counter.Inputs.push_back({"Dt", -1, -1, "1"});
+  counter.Inputs.push_back({"Period", -1, -1, "1"});
+  const std::vector<TRunInput> at{{"Port", -1, -1, std::to_string(port)},
+                                  {"Topic", -1, -1, "zu/test/value"}};
+  TRunModule publish{Samples + "MqttPublish.so", "Pub", {"Connected", "Published"}, at};
+  publish.Inputs.push_back({"Value", 0, 0, ""});
+  TRunModule subscribe{
+      Samples + "MqttSubscribe.so", "Sub", {"Value", "Received", "Connected", "Count"}, at};
+  plan.Modules = {counter, publish, subscribe};
+  plan.Watch = {{0, 0}, {2, 0}, {2, 2}, {2, 3}, {1, 0}};
+  const TPacedRun run = RunPaced(plan, [&](std::int64_t tick, const std::vector<std::string>&) {
+    if (tick == 60)
+      broker.Stop();
+    if (tick == 100) {
+      broker.Start();
+      broker.Listening(port);
+    }
+  });
+  EXPECT_EQ(run.Failure, "");
+  ASSERT_EQ(run.Rows.size(), 250u);
+  // Values arrive a tick or a few after they were published.
+  const int first = FirstRow(run.Rows, 2, "true");
+  ASSERT_GE(first, 0);
+  ASSERT_LT(first, 50);
+  const int gone = FirstRow(run.Rows, 2, "false", static_cast<std::size_t>(first));
+  ASSERT_GE(gone, 59);
+  EXPECT_LT(gone, 70);
+  const int back = FirstRow(run.Rows, 2, "true", static_cast<std::size_t>(gone));
+  ASSERT_GT(back, 100);
+  EXPECT_LT(back, 250);
+  // After it came back the subscription was made again: the last value is near the last tick.
+  const double last = std::stod(run.Rows.back()[1]);
+  EXPECT_GT(last, 240);
+  EXPECT_LE(last, 250);
+  EXPECT_TRUE(Logged(run.Log, "the MQTT broker at"));
+  EXPECT_TRUE(Logged(run.Log, "connected to the MQTT broker"));
 }
