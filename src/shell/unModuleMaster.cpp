@@ -126,9 +126,14 @@ void TFormModuleMaster::ClearFields() {
 void TFormModuleMaster::FillFields() {
   ClearFields();
   update();
+  // Components by name and title; the type a module takes is the entry's file.
   if (Components)
-    for (std::int32_t i = 0; i < Components->Count(); ++i)
-      cbType->addItem(ToQString(Components->GetComponent(i)->GetFileName()));
+    for (std::int32_t i = 0; i < Components->Count(); ++i) {
+      const IComponent* c = Components->GetComponent(i);
+      const QString name = ToQString(c->GetInfo().Name), title = ToQString(c->GetInfo().Title);
+      cbType->addItem(title.isEmpty() || title == name ? name : name + " — " + title,
+                      QString("type:" + ToQString(c->GetFileName())));
+    }
   for (const QString& file : Library)
     cbType->addItem(QCoreApplication::translate("TFormModuleMaster", "Подсистема: %1")
                         .arg(QFileInfo(file).completeBaseName()),
@@ -148,16 +153,20 @@ void TFormModuleMaster::FillFields() {
   // The current type is shown, its registry entry selected when there is one, so that OK without
   // touching the type keeps it.
   const QString type = Shown->Type;
-  const int entry = type.isEmpty() ? -1 : cbType->findText(type, Qt::MatchExactly);
+  const int entry = type.isEmpty() ? -1 : cbType->findData(QString("type:" + type));
   cbType->setCurrentIndex(entry);
-  cbType->setEditText(type);
+  if (entry < 0)
+    cbType->setEditText(type);
 }
 
 void TFormModuleMaster::btTypeClick() {
   const std::optional<QString> file = ChooseFile ? ChooseFile() : std::nullopt;
   if (!file)
     return;
-  int entry = cbType->findText(*file, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  // A component's file selects its entry.
+  int entry = cbType->findData(QString("type:" + *file));
+  if (entry < 0)
+    entry = cbType->findText(*file, Qt::MatchExactly | Qt::MatchCaseSensitive);
   if (entry < 0) {
     cbType->addItem(*file);
     entry = cbType->count() - 1;
@@ -170,12 +179,15 @@ void TFormModuleMaster::btOkClick() {
             edPositionY->text(), edHeight->text(),      edWidth->text(),       {}};
   // A library entry chosen (and shown as it was offered): its file is inserted, no type given.
   if (const int index = cbType->currentIndex();
-      index >= 0 && cbType->itemText(index) == cbType->currentText())
+      index >= 0 && cbType->itemText(index) == cbType->currentText()) {
     if (const QVariant data = cbType->itemData(index);
         data.isValid() && data.toString().startsWith("library:")) {
       Result.Library = data.toString().mid(8);
       Result.Type.clear();
+    } else if (data.isValid() && data.toString().startsWith("type:")) {
+      Result.Type = data.toString().mid(5);
     }
+  }
   if (!Shown) {
     done(1);
     return;

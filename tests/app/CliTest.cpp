@@ -156,7 +156,7 @@ TEST(Cli, ComponentsPrintsEveryReportAndEverySkippedFile) {
                              folder.Path / "NoInfo.so");
   TRun run = RunCli("components " + folder.Path.string());
   EXPECT_EQ(run.Code, 1);
-  EXPECT_TRUE(run.Out.starts_with("============================================\n"
+  EXPECT_TRUE(run.Out.starts_with("== Математика ==\n============================================\n"
                                   "Name:        Adder\n"))
       << run.Out;
   EXPECT_TRUE(run.Out.ends_with("============================================\nSkipped " +

@@ -54,8 +54,12 @@ TEST_F(ModuleMasterTest, ANewModuleOpensWithItsDefaultsAndOneEntryPerComponent) 
   EXPECT_EQ(Type()->currentText(), "");
   for (const char* e : {"edPositionX", "edPositionY", "edHeight", "edWidth"})
     EXPECT_EQ(Edit(e)->text(), "100") << e;
-  EXPECT_EQ(Entries(), (QStringList{QString::fromStdString(Samples + "Adder.so"),
-                                    QString::fromStdString(Samples + "Comparator.so")}));
+  // By name and title, never by the library's path.
+  EXPECT_EQ(Entries(), (QStringList{QString::fromUtf8("Adder — Сумматор"),
+                                    QString::fromUtf8("Comparator — Компаратор")}));
+  Type()->setCurrentIndex(1);
+  Master.btOkClick();
+  EXPECT_EQ(Master.Values().Type, QString::fromStdString(Samples + "Comparator.so"));
 }
 
 TEST_F(ModuleMasterTest, OkGivesEveryFieldAndLeavesTheModuleAlone) {
