@@ -1,5 +1,10 @@
 #include "app/unCanvasView.h"
 
+#include "app/unPalette.h"
+
+#include <QDropEvent>
+#include <QMimeData>
+
 #include "app/unProjectDocument.h"
 #include "canvas/unProgrammingImage.h"
 #include "canvas/unQtStrings.h"
@@ -42,6 +47,8 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
         Canvas->SetOrigin({ScrollX->value(), ScrollY->value()});
     });
   Canvas->OnViewChange = [this] { UpdateView(); };
+  Canvas->setAcceptDrops(true);
+  Canvas->installEventFilter(this);
 
   // The canvas tells what a gesture asks for; the document does it and the views follow.
   Canvas->OnSelect = [this](const std::shared_ptr<IModule>& m) { Document.Select(m); };
@@ -214,6 +221,29 @@ void TCanvasView::Fit() {
   Canvas->SetOrigin(
       {static_cast<std::int32_t>(std::floor((extent.Left + extent.Right - width) / 2)),
        static_cast<std::int32_t>(std::floor((extent.Top + extent.Bottom - height) / 2))});
+}
+
+bool TCanvasView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != Canvas)
+    return QWidget::eventFilter(watched, event);
+  if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+    auto* drag = static_cast<QDragMoveEvent*>(event);
+    if (!drag->mimeData()->hasFormat(TPalette::EntryMimeType))
+      return false;
+    drag->acceptProposedAction();
+    return true;
+  }
+  if (event->type() == QEvent::Drop) {
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (!drop->mimeData()->hasFormat(TPalette::EntryMimeType))
+      return false;
+    drop->acceptProposedAction();
+    if (OnDropEntry)
+      OnDropEntry(QString::fromUtf8(drop->mimeData()->data(TPalette::EntryMimeType)),
+                  Canvas->ToProject(drop->position().toPoint()));
+    return true;
+  }
+  return false;
 }
 
 TPoint TCanvasView::ViewCentre() const {

@@ -49,6 +49,12 @@ public:
   std::function<void(const std::shared_ptr<IModule>&)> OnEdit;
   // What the user should read in the status bar (why a link was refused).
   std::function<void(const QString&)> OnMessage;
+  // A palette entry dropped on the canvas, with the point (project coordinates) it was dropped.
+  std::function<void(const QString&, TPoint)> OnDropEntry;
+
+protected:
+  // Palette entries dragged over and dropped on the canvas.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
   QPoint ZoomAnchor() const;

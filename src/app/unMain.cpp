@@ -2,6 +2,7 @@
 
 #include "app/unCanvasView.h"
 #include "app/unComponentScanner.h"
+#include "app/unPalette.h"
 #include "app/unEditCommands.h"
 #include "app/unMainDialogs.h"
 #include "app/unModuleTree.h"
@@ -33,6 +34,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QDateTime>
 #include <QDialog>
 #include <QDir>
@@ -132,6 +134,7 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
           });
   CanvasView->OnEdit = [this](const std::shared_ptr<IModule>& m) { EditModule(m); };
   CanvasView->OnMessage = [this](const QString& text) { sbMain->showMessage(text); };
+  CanvasView->OnDropEntry = [this](const QString& entry, TPoint at) { AddPaletteEntry(entry, at); };
   Components = std::make_unique<TComponentList>();
   Components->OnLog = LogHandler();
   Components->Path = folders.Components.front();
@@ -152,6 +155,7 @@ TfmMain::TfmMain(std::unique_ptr<IMainDialogs> dialogs, QWidget* parent, std::u1
   connect(Scanner, &TComponentScanner::Finished, this, &TfmMain::ComponentsScanned);
   RunControl = new TRunControl(*Document, *Components, this);
   ConnectRun();
+  BuildPalette();
   Document->Components = [this]() -> const IComponentList* { return Components.get(); };
   Commands = std::make_unique<TProjectCommands>(
       *Document, *Dialogs, Components.get(),
@@ -304,9 +308,26 @@ bool TfmMain::ScanningComponents() const {
   return Scanner->Scanning();
 }
 
+void TfmMain::AddPaletteEntry(const QString& entry, TPoint at) {
+  if (const TEditResult added = Document->AddPaletteEntry(entry, at); !added)
+    sbMain->showMessage(added.Reason);
+}
+
+void TfmMain::BuildPalette() {
+  dkPalette = new QDockWidget(QCoreApplication::translate("TfmMain", "Palette"), this);
+  dkPalette->setObjectName("dkPalette");
+  Palette = new TPalette(dkPalette);
+  Palette->OnChosen = [this](const QString& entry) {
+    AddPaletteEntry(entry, CanvasView->ViewCentre());
+  };
+  dkPalette->setWidget(Palette);
+  addDockWidget(Qt::LeftDockWidgetArea, dkPalette);
+}
+
 void TfmMain::ComponentsScanned() {
   // The components of the last scan are gone: the modules take the new ones' lists.
   Document->AttachComponents();
+  Palette->Fill(Components.get(), SubsystemFiles());
   const auto& skipped = Components->GetSkipped();
   if (skipped.empty()) {
     sbMain->clearMessage();

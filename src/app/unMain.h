@@ -27,6 +27,7 @@ class QUndoStack;
 class TCanvasView;
 class TComponentList;
 class TComponentScanner;
+class TPalette;
 class TRunControl;
 class TScopeView;
 class QDockWidget;
@@ -236,6 +237,12 @@ private:
   QAction* miResume = nullptr;
   QAction* miStep = nullptr;
   QDockWidget* dkScope = nullptr;
+  // The palette of components and subsystems, beside the canvas.
+  QDockWidget* dkPalette = nullptr;
+  TPalette* Palette = nullptr;
+  void BuildPalette();
+  // Adds what a palette entry names around the point, or says why not in the status bar.
+  void AddPaletteEntry(const QString& entry, TPoint at);
   TScopeView* Scope = nullptr;
   QActionGroup* RunRates = nullptr;
   QMenu* RecentMenu = nullptr;

@@ -253,6 +253,10 @@ void TfmMain::BuildMenu() {
     dkScope->show();
     dkScope->raise();
   });
+  AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Palette"), "miPalette", [this] {
+    dkPalette->show();
+    dkPalette->raise();
+  });
   AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Teach"), "miTeach", &TfmMain::ShowTeach);
 
   QMenu* project = menuBar()->addMenu(tr("&Project"));

@@ -24,6 +24,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QTimer>
 #include <QUndoStack>
 #include <algorithm>
@@ -612,6 +613,33 @@ TEditResult TProjectDocument::AddModule(const TModuleText& text) {
   const unsigned fields = mfAll & ~mfInputs & ~mfParams;
   values.ApplyTo(*module, params ? fields | mfParams : fields);
   return Push(new TAddModulesCommand(tr("Add Module"), level, {module}, {}, Notify()));
+}
+
+TEditResult TProjectDocument::AddComponent(const std::u16string& file, const std::u16string& name,
+                                           TPoint centre) {
+  TModuleText text = NewModuleText();
+  const TPoint corner{centre.X - text.Width.toInt() / 2, centre.Y - text.Height.toInt() / 2};
+  const TPoint place = FreePlace(corner, text.Width.toInt(), text.Height.toInt());
+  text.Name = ToQString(FreeName(name));
+  text.Type = ToQString(file);
+  text.PositionX = QString::number(place.X);
+  text.PositionY = QString::number(place.Y);
+  return AddModule(text);
+}
+
+TEditResult TProjectDocument::AddPaletteEntry(const QString& entry, TPoint centre) {
+  if (entry.startsWith("type:")) {
+    const std::u16string file = entry.mid(5).toStdU16String();
+    std::u16string name = QFileInfo(entry.mid(5)).completeBaseName().toStdU16String();
+    if (const IComponentList* components = Components ? Components() : nullptr)
+      if (const IComponent* c = ComponentOfType(components, file))
+        name = c->GetInfo().Name;
+    return AddComponent(file, name, centre);
+  }
+  if (entry.startsWith("library:"))
+    return InsertFile(entry.mid(8).toStdU16String(), centre);
+  return TEditResult::Refused(
+      QCoreApplication::translate("TProjectDocument", "Неизвестный элемент палитры"));
 }
 
 TEditResult TProjectDocument::EditModule(const std::shared_ptr<IModule>& module,

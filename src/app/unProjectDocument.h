@@ -97,6 +97,12 @@ public:
   // Adds a module with the values to the list shown and selects it alone; its type's component
   // gives its parameter lists.
   TEditResult AddModule(const TModuleText& text);
+  // Adds a module of the component (its file, the type) named after it with the first free
+  // number, on a free place around `centre`: one undo step.
+  TEditResult AddComponent(const std::u16string& file, const std::u16string& name, TPoint centre);
+  // Adds what a palette entry names ("type:FILE" a component, "library:FILE" a subsystem
+  // file) around `centre`.
+  TEditResult AddPaletteEntry(const QString& entry, TPoint centre);
   // Gives the module the values; a type whose component is registered gives that component's
   // parameter lists, another type empty ones, no type leaves them.
   TEditResult EditModule(const std::shared_ptr<IModule>& module, const TModuleText& text);

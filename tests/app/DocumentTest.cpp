@@ -28,12 +28,13 @@ public:
     Out->AddNew()->Name = u"o";
   }
   std::u16string GetFileName() const override { return u"/lib/Fake.so"; }
-  TComponentInfo GetInfo() const override { return {}; }
+  TComponentInfo GetInfo() const override { return {Name, {}, {}, {}, {}, {}}; }
   std::shared_ptr<IParamList> GetParamIn() const override { return In; }
   std::shared_ptr<IParamList> GetParamOut() const override { return Out; }
   TZUVersion GetVersion() const override { return {}; }
   std::shared_ptr<TParamList> In = std::make_shared<TParamList>();
   std::shared_ptr<TParamList> Out = std::make_shared<TParamList>();
+  std::u16string Name;
 };
 
 class TFakeRegistry : public IComponentList {
@@ -137,6 +138,10 @@ TEST_F(DocumentTest, EveryEditIsOneStepUndoneAndRedoneExactlyAndRefusedWhileLock
       {"y", [](DocumentTest& t) { return t.Doc.SetValue({t.M[1]}, "PositionY", "-3"); }},
       {"input", [](DocumentTest& t) { return t.Doc.SetInputValue({t.M[2]}, u"i", u"2.5"); }},
       {"add", [](DocumentTest& t) { return t.Doc.AddModule(Text("D", "1", "2", "3", "4")); }},
+      {"palette",
+       [](DocumentTest& t) {
+         return t.Doc.AddPaletteEntry("type:/lib/Fake.so", {250, 100});
+       }},
       {"edit",
        [](DocumentTest& t) {
          return t.Doc.EditModule(t.M[2], Text("E", "9", "8", "7", "6", "/other.so"));
@@ -645,4 +650,44 @@ TEST_F(DocumentTest, BreakConditionsAreOneStepAndRefusedWhenTheyReadAsNone) {
   EXPECT_FALSE(Doc.GetUndoStack()->isClean());
   Doc.SetLocked(true);
   EXPECT_FALSE(Doc.SetBreaks({}).Ok);
+}
+
+TEST_F(DocumentTest, APaletteEntryAddsAModuleNamedAfterItsComponentOnAFreePlace) {
+  Registry.Component.Name = u"Fake";
+  // Dropped on B: the new module lands around the point, on no other box.
+  ASSERT_TRUE(Doc.AddPaletteEntry("type:/lib/Fake.so", {280, 130}).Ok);
+  ASSERT_TRUE(Doc.AddPaletteEntry("type:/lib/Fake.so", {280, 130}).Ok);
+  auto list = Modules();
+  ASSERT_EQ(list->Count(), 5);
+  std::vector<TRect> boxes;
+  for (std::int32_t i = 0; i < list->Count(); ++i) {
+    const auto& m = list->GetItem(i);
+    boxes.push_back({m->GetPosition().X, m->GetPosition().Y, m->GetPosition().X + m->GetWidth(),
+                     m->GetPosition().Y + m->GetHeight()});
+  }
+  for (std::size_t a = 0; a < boxes.size(); ++a)
+    for (std::size_t b = a + 1; b < boxes.size(); ++b)
+      EXPECT_FALSE(boxes[a].Left < boxes[b].Right && boxes[b].Left < boxes[a].Right &&
+                   boxes[a].Top < boxes[b].Bottom && boxes[b].Top < boxes[a].Bottom)
+          << a << " overlaps " << b;
+  const auto& added = list->GetItem(3);
+  EXPECT_EQ(added->GetName(), u"Fake1");
+  EXPECT_EQ(list->GetItem(4)->GetName(), u"Fake2");
+  EXPECT_EQ(added->GetType(), u"/lib/Fake.so");
+  ASSERT_TRUE(added->GetParamIn());
+  EXPECT_EQ(added->GetParamIn()->Count(), 1); // the component's lists
+  // Near the point: its middle within two box sizes of it.
+  const TPoint middle{added->GetPosition().X + added->GetWidth() / 2,
+                      added->GetPosition().Y + added->GetHeight() / 2};
+  EXPECT_LT(std::abs(middle.X - 280) + std::abs(middle.Y - 130), 4 * added->GetWidth());
+  EXPECT_EQ(Selected(), "Fake2");
+  // A subsystem file is inserted as a copy of what it holds; an entry of no kind is refused.
+  TTempFolder folder;
+  const std::u16string file = Utf8ToUtf16((folder.Path / "Filter.xml").string());
+  ASSERT_TRUE(Doc.ExportModule(M[0], file).Ok);
+  ASSERT_TRUE(Doc.AddPaletteEntry("library:" + ToQString(file), {600, 600}).Ok);
+  EXPECT_EQ(list->Count(), 6);
+  const TEditResult refused = Doc.AddPaletteEntry("odd:/x", {0, 0});
+  EXPECT_FALSE(refused.Ok);
+  EXPECT_EQ(list->Count(), 6);
 }
