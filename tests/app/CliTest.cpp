@@ -1,11 +1,18 @@
 #include "xml/XmlTestSupport.h"
 
+#include <arpa/inet.h>
 #include <array>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <regex>
+#include <set>
+#include <sstream>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 namespace {
@@ -744,4 +751,57 @@ TEST(Cli, PortsThatFeedThemselvesAreACycleARunRefuses) {
   const TRun run = RunCli("project run " + file + " --ticks 1 --rate 0");
   EXPECT_EQ(run.Code, 1) << run.Out;
   EXPECT_NE(run.Out.find("Связи образуют цикл через модуль «Ring"), std::string::npos) << run.Out;
+}
+
+TEST(Cli, TheTwoMachinesExampleExchangesValuesThroughOneBroker) {
+  if (access("/usr/sbin/mosquitto", X_OK) != 0)
+    GTEST_SKIP() << "no MQTT broker installed";
+  // The example's two projects, as its page tells to run them, with a broker of the test's own.
+  TTempFolder folder;
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  const std::string port = std::to_string(ntohs(address.sin_port));
+  for (const char* name : {"Publisher.zuproj", "Subscriber.zuproj"}) {
+    std::string text = ReadBytes(Utf8ToUtf16(Data + "/../../DOC/Examples/" + name));
+    const std::string standard = "<Value>1883</Value>";
+    ASSERT_NE(text.find(standard), std::string::npos) << name;
+    text.replace(text.find(standard), standard.size(), "<Value>" + port + "</Value>");
+    WriteBytes(Utf8ToUtf16((folder.Path / name).string()), text);
+  }
+  const std::string cli = "XDG_CACHE_HOME=" + folder.Path.string() + " " + ZU_CLI;
+  const std::string out = ShellOutput(
+      "cd " + folder.Path.string() + "; /usr/sbin/mosquitto -p " + port +
+      " >/dev/null 2>&1 & broker=$!; sleep 0.3; " + cli +
+      " project run Publisher.zuproj --rate 50 --ticks 175 >/dev/null 2>&1 & " + cli +
+      " project run Subscriber.zuproj --rate 50 --ticks 100 --watch Rec.Last --watch Sub.Count "
+      "2>/dev/null; wait $!; kill $broker");
+  // One row per tick: the tick, the recorded value, how many came.
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    std::vector<std::string> fields;
+    std::istringstream cells(line);
+    for (std::string cell; std::getline(cells, cell, '\t');)
+      fields.push_back(cell);
+    if (fields.size() == 3 && !fields[0].empty() && std::isdigit(static_cast<unsigned char>(fields[0][0])))
+      rows.push_back(fields);
+  }
+  ASSERT_GE(rows.size(), 100u) << out;
+  const int received = std::stoi(rows.back()[2]);
+  EXPECT_GT(received, 60) << out;
+  EXPECT_LE(received, 100) << out;
+  // The generator's sine of amplitude 10, as the publisher sent it.
+  std::set<std::string> values;
+  for (const auto& row : rows)
+    if (!row[1].empty()) {
+      EXPECT_LE(std::fabs(std::stod(row[1])), 10.0) << row[1];
+      values.insert(row[1]);
+    }
+  EXPECT_GT(values.size(), 40u);
 }
