@@ -1,6 +1,7 @@
 #include "BenchRatios.h"
 
 #include <cstdio>
+#include <string>
 
 std::unique_ptr<benchmark::BenchmarkReporter> TRatioReporter::ForFormat(const std::string& format) {
   if (format == "json")
@@ -23,8 +24,12 @@ bool TRatioReporter::ReportContext(const Context& context) {
 void TRatioReporter::ReportRuns(const std::vector<Run>& runs) {
   for (const Run& run : runs)
     if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
+    {
       Times[run.benchmark_name()] =
           run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      for (const auto& [counter, value] : run.counters)
+        Counters[run.benchmark_name() + ":" + counter] = value.value;
+    }
   Shown->ReportRuns(runs);
 }
 
@@ -91,6 +96,11 @@ void TRatioReporter::PrintSummary(std::FILE* out) const {
       std::fprintf(out, "  %-38s %8.0f /s   (%.0f times the host's)\n",
                    "  the same chain, direct calls:", 1e6 / direct, chain / direct);
   }
+  if (const std::string mqtt = "BM_Mqtt10kPerSecond/10000/iterations:1/real_time";
+      Counters.count(mqtt + ":published"))
+    std::fprintf(out, "  %-38s %8.0f sent, %.0f received, %.0f lost   [0 lost]\n",
+                 "MQTT at 10000/s through a broker:", Counters.at(mqtt + ":published"),
+                 Counters.at(mqtt + ":received"), Counters.at(mqtt + ":lost"));
   if (const double watched = Seconds("BM_RunAdderChain16Watched/iterations:3/real_time");
       watched > 0)
     std::fprintf(out, "  %-38s %8.0f /s   [>= 2500000 /s]\n",

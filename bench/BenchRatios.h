@@ -27,4 +27,6 @@ public:
 private:
   std::unique_ptr<benchmark::BenchmarkReporter> Shown;
   std::map<std::string, double> Times;
+  // The counters of each benchmark, as "name:counter".
+  std::map<std::string, double> Counters;
 };
