@@ -22,6 +22,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <benchmark/benchmark.h>
+#include <algorithm>
 #include <filesystem>
 #include <unistd.h>
 
@@ -93,9 +94,18 @@ void BM_DirectAdderChain(benchmark::State& state) {
 BENCHMARK(BM_DirectAdderChain)->Unit(benchmark::kMillisecond);
 
 // A first scan of 1000 copies of a sample (nothing cached), then a scan with the cache.
+// The program folder's components (the samples and the whole standard library), copied in turn
+// until there are 1000 files.
 void ScanCopies(benchmark::State& state, bool cached) {
   TBenchFolder folder;
-  folder.Copies(ExeFolder() + "Adder.so", 1000);
+  std::vector<fs::path> libraries;
+  for (const auto& entry : fs::directory_iterator(ExeFolder()))
+    if (entry.path().extension() == ".so")
+      libraries.push_back(entry.path());
+  std::sort(libraries.begin(), libraries.end());
+  for (std::size_t i = 0; i < 1000 && !libraries.empty(); ++i)
+    fs::copy_file(libraries[i % libraries.size()], folder.Path / ("Copy" + std::to_string(i) + ".so"));
+  state.counters["kinds"] = static_cast<double>(libraries.size());
   const std::string cache = (folder.Path / "cache" / "components.cache").string();
   TComponentList registry;
   registry.Path = folder.Path.string() + "/";
