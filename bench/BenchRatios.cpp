@@ -23,8 +23,7 @@ bool TRatioReporter::ReportContext(const Context& context) {
 
 void TRatioReporter::ReportRuns(const std::vector<Run>& runs) {
   for (const Run& run : runs)
-    if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
-    {
+    if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0) {
       Times[run.benchmark_name()] =
           run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
       for (const auto& [counter, value] : run.counters)
@@ -90,8 +89,8 @@ void TRatioReporter::PrintSummary(std::FILE* out) const {
     std::fprintf(out, "  %-38s %8.0f /s   [>= 20000000 /s]\n",
                  "Module steps through the host:", 1e6 / chain);
     if (const double texts = Seconds("BM_RunAdderChain/0/iterations:3/real_time"); texts > 0)
-      std::fprintf(out, "  %-38s %8.0f /s   [>= 500000 /s]\n", "  the same with value texts:",
-                   1e6 / texts);
+      std::fprintf(out, "  %-38s %8.0f /s   [>= 500000 /s]\n",
+                   "  the same with value texts:", 1e6 / texts);
     if (const double direct = Seconds("BM_DirectAdderChain"); direct > 0)
       std::fprintf(out, "  %-38s %8.0f /s   (%.0f times the host's)\n",
                    "  the same chain, direct calls:", 1e6 / direct, chain / direct);

@@ -124,6 +124,10 @@ void BM_Mqtt10kPerSecond(benchmark::State& state) {
   state.counters["received"] = static_cast<double>(received);
   state.counters["lost"] = static_cast<double>(published - received);
 }
-BENCHMARK(BM_Mqtt10kPerSecond)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Mqtt10kPerSecond)
+    ->Arg(10000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace

@@ -21,8 +21,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <benchmark/benchmark.h>
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <filesystem>
 #include <unistd.h>
 
@@ -70,7 +70,12 @@ void BM_RunAdderChain(benchmark::State& state) {
   state.counters["steps/s"] = benchmark::Counter(static_cast<double>(ChainLength) * ChainTicks,
                                                  benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_RunAdderChain)->Arg(1)->Arg(0)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RunAdderChain)
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The adder's work alone: the same chain as plain calls in this process.
 __attribute__((noinline)) double Add(double a, double b) {
@@ -104,7 +109,8 @@ void ScanCopies(benchmark::State& state, bool cached) {
       libraries.push_back(entry.path());
   std::sort(libraries.begin(), libraries.end());
   for (std::size_t i = 0; i < 1000 && !libraries.empty(); ++i)
-    fs::copy_file(libraries[i % libraries.size()], folder.Path / ("Copy" + std::to_string(i) + ".so"));
+    fs::copy_file(libraries[i % libraries.size()],
+                  folder.Path / ("Copy" + std::to_string(i) + ".so"));
   state.counters["kinds"] = static_cast<double>(libraries.size());
   const std::string cache = (folder.Path / "cache" / "components.cache").string();
   TComponentList registry;

@@ -278,7 +278,7 @@ typedef struct ZU_NumericState {
  * type; ZU_Plugin_StepValues runs the same function on the host's numbers. */
 #define ZU_DEFINE_NUMERIC_COMPONENT(desc, create, step, destroy)                                   \
   static void* ZuNumericCreate(BSTR constants, char* error, size_t errorSize) {                    \
-    if ((desc).InCount > ZU_MAX_NUMBERS || (desc).OutCount > ZU_MAX_NUMBERS) {                      \
+    if ((desc).InCount > ZU_MAX_NUMBERS || (desc).OutCount > ZU_MAX_NUMBERS) {                     \
       snprintf(error, errorSize, "too many parameters");                                           \
       return NULL;                                                                                 \
     }                                                                                              \
@@ -313,8 +313,8 @@ typedef struct ZU_NumericState {
   }                                                                                                \
   ZU_DEFINE_RUNNING_COMPONENT(desc, ZuNumericCreate, ZuNumericStep, ZuNumericDestroy)              \
   ZU_EXPORT int32_t ZU_Plugin_StepValues(int32_t instance, const double* inputs,                   \
-                                         int32_t inputCount, double* outputs,                      \
-                                         int32_t outputCount, BSTR* error) {                       \
+                                         int32_t inputCount, double* outputs, int32_t outputCount, \
+                                         BSTR* error) {                                            \
     ZU_NumericState* s = (ZU_NumericState*)ZU_InstanceGet(&ZuInstances, instance);                 \
     char reason[512] = "";                                                                         \
     if (!s || inputCount != (desc).InCount || outputCount != (desc).OutCount) {                    \
@@ -326,7 +326,7 @@ typedef struct ZU_NumericState {
       ZU_SetStringUtf8(error, reason[0] ? reason : "step failed");                                 \
       return 1;                                                                                    \
     }                                                                                              \
-    memcpy(outputs, s->Out, (size_t)outputCount * sizeof(double));                                \
+    memcpy(outputs, s->Out, (size_t)outputCount * sizeof(double));                                 \
     return 0;                                                                                      \
   }
 

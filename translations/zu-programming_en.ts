@@ -131,6 +131,25 @@
     </message>
 </context>
 <context>
+    <name>TPalette</name>
+    <message>
+        <source>Поиск</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>Компонент</source>
+        <translation>Component</translation>
+    </message>
+    <message>
+        <source>Название</source>
+        <translation>Title</translation>
+    </message>
+    <message>
+        <source>Подсистемы</source>
+        <translation>Subsystems</translation>
+    </message>
+</context>
+<context>
     <name>TPictureExport</name>
     <message>
         <source>Неизвестный тип рисунка «%1»: нужен .png или .svg</source>
@@ -360,6 +379,10 @@
     <message>
         <source>Change Break Conditions</source>
         <translation>Change Break Conditions</translation>
+    </message>
+    <message>
+        <source>Неизвестный элемент палитры</source>
+        <translation>Unknown palette entry</translation>
     </message>
 </context>
 <context>
@@ -928,6 +951,14 @@
     <message>
         <source>Watch %1 in a New Plot</source>
         <translation>Watch %1 in a New Plot</translation>
+    </message>
+    <message>
+        <source>Palette</source>
+        <translation>Palette</translation>
+    </message>
+    <message>
+        <source>&amp;Palette</source>
+        <translation>&amp;Palette</translation>
     </message>
 </context>
 <context>

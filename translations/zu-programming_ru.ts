@@ -131,6 +131,25 @@
     </message>
 </context>
 <context>
+    <name>TPalette</name>
+    <message>
+        <source>Поиск</source>
+        <translation>Поиск</translation>
+    </message>
+    <message>
+        <source>Компонент</source>
+        <translation>Компонент</translation>
+    </message>
+    <message>
+        <source>Название</source>
+        <translation>Название</translation>
+    </message>
+    <message>
+        <source>Подсистемы</source>
+        <translation>Подсистемы</translation>
+    </message>
+</context>
+<context>
     <name>TPictureExport</name>
     <message>
         <source>Неизвестный тип рисунка «%1»: нужен .png или .svg</source>
@@ -360,6 +379,10 @@
     <message>
         <source>Change Break Conditions</source>
         <translation>Изменение условий остановки</translation>
+    </message>
+    <message>
+        <source>Неизвестный элемент палитры</source>
+        <translation>Неизвестный элемент палитры</translation>
     </message>
 </context>
 <context>
@@ -928,6 +951,14 @@
     <message>
         <source>Watch %1 in a New Plot</source>
         <translation>Наблюдать %1 на новом графике</translation>
+    </message>
+    <message>
+        <source>Palette</source>
+        <translation>Палитра</translation>
+    </message>
+    <message>
+        <source>&amp;Palette</source>
+        <translation>&amp;Палитра</translation>
     </message>
 </context>
 <context>

@@ -9,7 +9,8 @@ static const TZUParamDesc Out[] = {
     {0, "Quotient", "Частное", "A / B, or 0 when B is 0", "double"},
     {1, "Valid", "Верно", "False when B is 0", "bool"},
 };
-ZU_LIBRARY_COMPONENT("Divide", "Деление", "Divides one value by another; a zero divisor gives 0 and Valid false")
+ZU_LIBRARY_COMPONENT("Divide", "Деление",
+                     "Divides one value by another; a zero divisor gives 0 and Valid false")
 ZU_CATEGORY("Math")
 
 static int Step(void* state, const double* in, double* out, char* error, size_t errorSize) {

@@ -9,7 +9,8 @@ static const TZUParamDesc In[] = {
 static const TZUParamDesc Out[] = {
     {0, "Q", "Выход", "True from X > High until X < Low", "bool"},
 };
-ZU_LIBRARY_COMPONENT("Hysteresis", "Гистерезис", "Turns on above a high level and off below a low one")
+ZU_LIBRARY_COMPONENT("Hysteresis", "Гистерезис",
+                     "Turns on above a high level and off below a low one")
 ZU_CATEGORY("Control")
 
 typedef struct TState {

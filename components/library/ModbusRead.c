@@ -12,7 +12,8 @@ static const TZUParamDesc Out[] = {
      "int"},
     {1, "Ok", "Исправно", "True when the register was read on this tick", "bool"},
 };
-ZU_LIBRARY_COMPONENT("ModbusRead", "Чтение Modbus", "Reads a holding register of a Modbus TCP device")
+ZU_LIBRARY_COMPONENT("ModbusRead", "Чтение Modbus",
+                     "Reads a holding register of a Modbus TCP device")
 ZU_CATEGORY("Devices")
 
 typedef struct TReader {

@@ -8,7 +8,8 @@ static const TZUParamDesc In[] = {
 static const TZUParamDesc Out[] = {
     {0, "Y", "Среднее", "The mean of the last Window values (of fewer at first)", "double"},
 };
-ZU_LIBRARY_COMPONENT("MovingAverage", "Скользящее среднее", "The mean of the last values of its input")
+ZU_LIBRARY_COMPONENT("MovingAverage", "Скользящее среднее",
+                     "The mean of the last values of its input")
 ZU_CATEGORY("Control")
 
 enum { MaxWindow = 10000 };

@@ -22,8 +22,8 @@ static int Step(void* state, BSTR inputs, ZU_Values* out, char* error, size_t er
   const int connected = ZU_MqttKeep(p, inputs);
   char* value = ZU_ValueUtf8Copy(inputs, "Value");
   if (connected && value && value[0] && p->Topic[0] &&
-      mosquitto_publish(p->Client, NULL, p->Topic, (int)strlen(value), value, 1,
-                        false) == MOSQ_ERR_SUCCESS)
+      mosquitto_publish(p->Client, NULL, p->Topic, (int)strlen(value), value, 1, false) ==
+          MOSQ_ERR_SUCCESS)
     ++p->Published;
   free(value);
   ZU_ValuesBool(out, "Connected", connected);

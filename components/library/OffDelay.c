@@ -9,7 +9,8 @@ static const TZUParamDesc Out[] = {
     {0, "Q", "Выход", "True while In is true and Ticks ticks after", "bool"},
     {1, "Elapsed", "Прошло", "Ticks since In turned false", "int"},
 };
-ZU_LIBRARY_COMPONENT("OffDelay", "Задержка отключения", "Stays on for a number of ticks after its input turns off")
+ZU_LIBRARY_COMPONENT("OffDelay", "Задержка отключения",
+                     "Stays on for a number of ticks after its input turns off")
 ZU_CATEGORY("Timing")
 
 typedef struct TState {

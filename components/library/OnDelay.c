@@ -9,7 +9,8 @@ static const TZUParamDesc Out[] = {
     {0, "Q", "Выход", "True once In has been true Ticks ticks in a row", "bool"},
     {1, "Elapsed", "Прошло", "Ticks In has been true", "int"},
 };
-ZU_LIBRARY_COMPONENT("OnDelay", "Задержка включения", "Turns on when its input has been on for a number of ticks")
+ZU_LIBRARY_COMPONENT("OnDelay", "Задержка включения",
+                     "Turns on when its input has been on for a number of ticks")
 ZU_CATEGORY("Timing")
 
 typedef struct TState {

@@ -2,8 +2,10 @@
 #include "zu_component.h"
 
 static const TZUParamDesc In[] = {
-    {0, "Text", "Текст", "The text (spaces around the number are allowed; '.' or ',' before the "
-                         "decimals)", "string"},
+    {0, "Text", "Текст",
+     "The text (spaces around the number are allowed; '.' or ',' before the "
+     "decimals)",
+     "string"},
 };
 static const TZUParamDesc Out[] = {
     {0, "Value", "Значение", "The number, 0 when the text is none", "double"},

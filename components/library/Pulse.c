@@ -8,7 +8,8 @@ static const TZUParamDesc In[] = {
 static const TZUParamDesc Out[] = {
     {0, "Q", "Выход", "True for Ticks ticks from each rising edge of In", "bool"},
 };
-ZU_LIBRARY_COMPONENT("Pulse", "Импульс", "A pulse of a number of ticks on each rising edge of its input")
+ZU_LIBRARY_COMPONENT("Pulse", "Импульс",
+                     "A pulse of a number of ticks on each rising edge of its input")
 ZU_CATEGORY("Timing")
 
 typedef struct TState {

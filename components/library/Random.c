@@ -9,7 +9,8 @@ static const TZUParamDesc In[] = {
 static const TZUParamDesc Out[] = {
     {0, "Value", "Значение", "A number from Low up to High", "double"},
 };
-ZU_LIBRARY_COMPONENT("Random", "Случайное число", "Pseudo-random numbers, the same for the same seed")
+ZU_LIBRARY_COMPONENT("Random", "Случайное число",
+                     "Pseudo-random numbers, the same for the same seed")
 ZU_CATEGORY("Sources")
 
 typedef struct TState {

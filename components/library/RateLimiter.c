@@ -8,7 +8,8 @@ static const TZUParamDesc In[] = {
 static const TZUParamDesc Out[] = {
     {0, "Y", "Выход", "Follows X by at most Rate per tick, starting at the first X", "double"},
 };
-ZU_LIBRARY_COMPONENT("RateLimiter", "Ограничитель скорости", "Lets a value change by at most a step per tick")
+ZU_LIBRARY_COMPONENT("RateLimiter", "Ограничитель скорости",
+                     "Lets a value change by at most a step per tick")
 ZU_CATEGORY("Control")
 
 typedef struct TState {

@@ -64,8 +64,8 @@ static int Step(void* state, BSTR inputs, ZU_Values* out, char* error, size_t er
   char* text = ZU_ValueUtf8Copy(inputs, "Text");
   s->Ok = s->Fd >= 0;
   if (s->Ok && text && text[0]) {
-    s->Ok = sendto(s->Fd, text, strlen(text), MSG_DONTWAIT, (struct sockaddr*)&s->To,
-                   s->ToLength) >= 0;
+    s->Ok =
+        sendto(s->Fd, text, strlen(text), MSG_DONTWAIT, (struct sockaddr*)&s->To, s->ToLength) >= 0;
     s->Sent += s->Ok;
   }
   free(text);

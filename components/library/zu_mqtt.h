@@ -15,7 +15,7 @@ typedef struct TMqtt {
   char Host[256];
   int Port;
   char Topic[1024];
-  int Started;   /* the client's thread runs */
+  int Started; /* the client's thread runs */
   long long Tried;
   /* Under Lock: */
   int Connected;

@@ -29,8 +29,8 @@ static inline int ZU_Address(const char* host, int port, int type, struct sockad
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = type;
   struct addrinfo* found = NULL;
-  if (port <= 0 || port > 65535 || getaddrinfo(host[0] ? host : "127.0.0.1", service, &hints,
-                                               &found) != 0 || !found)
+  if (port <= 0 || port > 65535 ||
+      getaddrinfo(host[0] ? host : "127.0.0.1", service, &hints, &found) != 0 || !found)
     return 0;
   memcpy(address, found->ai_addr, found->ai_addrlen);
   *length = found->ai_addrlen;

@@ -2,10 +2,10 @@
 
 #include "app/unCanvasView.h"
 #include "app/unComponentScanner.h"
-#include "app/unPalette.h"
 #include "app/unEditCommands.h"
 #include "app/unMainDialogs.h"
 #include "app/unModuleTree.h"
+#include "app/unPalette.h"
 #include "app/unProjectCommands.h"
 #include "app/unPropertyGrid.h"
 #include "app/unRunControl.h"
@@ -34,10 +34,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDockWidget>
 #include <QDateTime>
 #include <QDialog>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>

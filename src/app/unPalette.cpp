@@ -90,8 +90,7 @@ void TPalette::Fill(const TComponentList* components, const QStringList& subsyst
     item->setToolTip(1, ToQString(info.Description));
   }
   if (!subsystems.isEmpty()) {
-    group = new QTreeWidgetItem(tvPalette,
-                                {QCoreApplication::translate("TPalette", "Подсистемы")});
+    group = new QTreeWidgetItem(tvPalette, {QCoreApplication::translate("TPalette", "Подсистемы")});
     for (const QString& file : subsystems) {
       const QString name = QFileInfo(file).completeBaseName();
       auto* item = new QTreeWidgetItem(group, {name});
@@ -111,8 +110,8 @@ void TPalette::Search(const QString& text) {
     int shown = 0;
     for (int i = 0; i < group->childCount(); ++i) {
       QTreeWidgetItem* item = group->child(i);
-      const bool match =
-          wanted.isEmpty() || item->data(0, SearchRole).toString().contains(wanted, Qt::CaseInsensitive);
+      const bool match = wanted.isEmpty() ||
+                         item->data(0, SearchRole).toString().contains(wanted, Qt::CaseInsensitive);
       item->setHidden(!match);
       shown += match ? 1 : 0;
     }

@@ -12,9 +12,9 @@
 
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <csignal>
 #include <map>
 #include <memory>
 #include <poll.h>
@@ -107,8 +107,7 @@ bool SetText(TSlot& slot, std::u16string_view text) {
 
 // Gives the value a number; true when it changed.
 bool SetNumber(TSlot& slot, double value) {
-  if (slot.NumberState == 1 &&
-      std::memcmp(&slot.Number, &value, sizeof value) == 0)
+  if (slot.NumberState == 1 && std::memcmp(&slot.Number, &value, sizeof value) == 0)
     return false;
   slot.Number = value;
   slot.NumberState = 1;
@@ -247,8 +246,8 @@ private:
         }
         run.Parts.push_back(std::move(part));
       }
-      run.Numeric = m.Numeric && run.Library->StepValues &&
-                    m.OutputKinds.size() == m.Outputs.size();
+      run.Numeric =
+          m.Numeric && run.Library->StepValues && m.OutputKinds.size() == m.Outputs.size();
       BSTR text = SysAllocStringLen(reinterpret_cast<const ZU_WCHAR*>(constants.data()),
                                     static_cast<std::uint32_t>(constants.size()));
       std::int32_t result = 0;
@@ -330,8 +329,7 @@ private:
     Enter(index, rpStep);
     const bool returned = GuardedPluginCall([&] {
       result = run.Library->StepValues(index, Numbers.data(),
-                                       static_cast<std::int32_t>(Numbers.size()),
-                                       OutNumbers.data(),
+                                       static_cast<std::int32_t>(Numbers.size()), OutNumbers.data(),
                                        static_cast<std::int32_t>(OutNumbers.size()), &error);
     });
     Leave();
@@ -421,8 +419,8 @@ private:
   bool Row(std::int64_t tick) {
     TRowMessage row{tick, {}};
     for (const TRunWatch& watch : Plan.Watch)
-      row.Values.push_back(UnescapeValue(Utf16ToUtf8(TextOf(
-          Values[static_cast<std::size_t>(watch.Module)][static_cast<std::size_t>(watch.Output)]))));
+      row.Values.push_back(UnescapeValue(Utf16ToUtf8(TextOf(Values[static_cast<std::size_t>(
+          watch.Module)][static_cast<std::size_t>(watch.Output)]))));
     return Send(Encode(row));
   }
 

@@ -12,8 +12,8 @@
 #include <set>
 #include <sstream>
 #include <sys/socket.h>
-#include <unistd.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -789,7 +789,8 @@ TEST(Cli, TheTwoMachinesExampleExchangesValuesThroughOneBroker) {
     std::istringstream cells(line);
     for (std::string cell; std::getline(cells, cell, '\t');)
       fields.push_back(cell);
-    if (fields.size() == 3 && !fields[0].empty() && std::isdigit(static_cast<unsigned char>(fields[0][0])))
+    if (fields.size() == 3 && !fields[0].empty() &&
+        std::isdigit(static_cast<unsigned char>(fields[0][0])))
       rows.push_back(fields);
   }
   ASSERT_GE(rows.size(), 100u) << out;

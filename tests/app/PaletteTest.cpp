@@ -46,11 +46,10 @@ TEST(Palette, ListsComponentsByGroupThenSubsystemsAndSearchesNamesTitlesAndDescr
   palette.Fill(registry.get(), {"/home/u/subsystems/Filter.xml"});
   // Known groups in their order, a component naming none under "Other", subsystems last.
   EXPECT_EQ(palette.Shown(),
-            (QStringList{QString::fromUtf8("Математика/Adder"),
-                         QString::fromUtf8("Математика/Multiply"), QString::fromUtf8("Логика/And"),
-                         QString::fromUtf8("Источники/Sequence"),
-                         QString::fromUtf8("Прочие/Misbehaves"),
-                         QString::fromUtf8("Подсистемы/Filter")}));
+            (QStringList{
+                QString::fromUtf8("Математика/Adder"), QString::fromUtf8("Математика/Multiply"),
+                QString::fromUtf8("Логика/And"), QString::fromUtf8("Источники/Sequence"),
+                QString::fromUtf8("Прочие/Misbehaves"), QString::fromUtf8("Подсистемы/Filter")}));
   auto* tree = palette.findChild<QTreeWidget*>("tvPalette");
   ASSERT_TRUE(tree);
   QTreeWidgetItem* multiply = Entry(tree, "Multiply");
@@ -77,8 +76,7 @@ TEST(Palette, ListsComponentsByGroupThenSubsystemsAndSearchesNamesTitlesAndDescr
   emit tree->itemActivated(multiply->parent(), 0);
   EXPECT_EQ(chosen, "");
   // Dragged, it carries its entry.
-  const std::unique_ptr<QMimeData> data(
-      tree->model()->mimeData({tree->indexFromItem(multiply)}));
+  const std::unique_ptr<QMimeData> data(tree->model()->mimeData({tree->indexFromItem(multiply)}));
   ASSERT_TRUE(data);
   EXPECT_EQ(QString::fromUtf8(data->data(TPalette::EntryMimeType)), TPalette::EntryOf(multiply));
 }

@@ -691,8 +691,8 @@ TEST(Runner, TheSignalGeneratorGivesEachWaveformTickByTick) {
 namespace {
 
 // This editor's hello, as a host says it (printf's escapes).
-const std::string Hello = "\\005\\000\\000\\000H\\" + std::to_string(HostProtocolVersion / 8 * 10 +
-                                                                      HostProtocolVersion % 8) +
+const std::string Hello = "\\005\\000\\000\\000H\\" +
+                          std::to_string(HostProtocolVersion / 8 * 10 + HostProtocolVersion % 8) +
                           "\\000\\000\\000";
 
 // A host program that writes the bytes (printf's escapes) to its descriptor and ends; it greets
@@ -775,7 +775,8 @@ TEST(Runner, AHostOfAnotherVersionIsRefused) {
                                    "\\000\\000\\000\\000\\000\\000\\000\\001\\000"
                                    "\\000\\000y",
                                    false)),
-            "другая версия протокола компонентов (99, нужна " + std::to_string(HostProtocolVersion) + ")");
+            "другая версия протокола компонентов (99, нужна " +
+                std::to_string(HostProtocolVersion) + ")");
   // A host that starts with anything but its hello is not one of ours.
   EXPECT_EQ(FailureOfHost(FakeHost(folder,
                                    "\\022\\000\\000\\000E\\377\\377\\377\\377\\000"
@@ -809,7 +810,8 @@ TEST(Runner, AHostRefusedForItsVersionIsEndedAtOnce) {
   runner.Wait();
   // Not left to end by itself, nor given the time a host that said its end has.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(700));
-  EXPECT_EQ(runner.GetFailure(), "другая версия протокола компонентов (99, нужна " + std::to_string(HostProtocolVersion) + ")");
+  EXPECT_EQ(runner.GetFailure(), "другая версия протокола компонентов (99, нужна " +
+                                     std::to_string(HostProtocolVersion) + ")");
 }
 
 TEST(Runner, AHostWithoutItsPlanEnds) {
