@@ -322,6 +322,8 @@ void TfmMain::BuildPalette() {
   };
   dkPalette->setWidget(Palette);
   addDockWidget(Qt::LeftDockWidgetArea, dkPalette);
+  // Shown when asked (View ▸ Palette): the window opens with the client area it always had.
+  dkPalette->hide();
 }
 
 void TfmMain::ComponentsScanned() {

@@ -256,7 +256,7 @@ void TfmMain::BuildMenu() {
   AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Palette"), "miPalette", [this] {
     dkPalette->show();
     dkPalette->raise();
-  });
+  })->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
   AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Teach"), "miTeach", &TfmMain::ShowTeach);
 
   QMenu* project = menuBar()->addMenu(tr("&Project"));

@@ -9,6 +9,7 @@
 #include "support/MainWindowTestSupport.h"
 #include "xml/XmlTestSupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDockWidget>
 #include <QDropEvent>
@@ -95,6 +96,9 @@ TEST(Palette, TheWindowsPaletteAddsWhatIsChosenOrDroppedOnTheCanvas) {
   QApplication::processEvents();
   auto* dock = window->findChild<QDockWidget*>("dkPalette");
   ASSERT_TRUE(dock);
+  EXPECT_FALSE(dock->isVisible()); // until View ▸ Palette shows it
+  window->findChild<QAction*>("miPalette")->trigger();
+  EXPECT_TRUE(dock->isVisible());
   auto* palette = dock->findChild<TPalette*>();
   ASSERT_TRUE(palette);
   EXPECT_EQ(palette->Shown(), (QStringList{QString::fromUtf8("Математика/Adder"),

@@ -94,5 +94,5 @@ TEST_F(ParamAttachTest, ARescanGivesTheNewComponentsLists) {
   Registry.Refresh(); // the old components are gone, their lists emptied
   AttachParameters(*project.GetMainModules(), &Registry);
   EXPECT_EQ(m->GetParamIn()->Count(), 2);
-  EXPECT_EQ(m->GetParamIn(), ComponentOfType(&Registry, PathOf(0))->GetParamIn());
+  EXPECT_EQ(m->GetParamIn(), ComponentOfType(&Registry, m->GetType())->GetParamIn());
 }
