@@ -572,9 +572,12 @@ void TfmMain::ExportModule() {
   if (const TResult written = Document->ExportModule(module, ToU16(target)); !written)
     Dialogs->ShowError(QCoreApplication::translate("TfmMain", "Модуль не записан в файл."),
                        QString::fromStdString(written.Reason));
-  else
+  else {
     sbMain->showMessage(QCoreApplication::translate("TfmMain", "Модуль «%1» записан в «%2»")
                             .arg(ToQString(module->GetName()), target));
+    // The palette lists the library's subsystems: the new one too.
+    Palette->Fill(Components.get(), SubsystemFiles());
+  }
 }
 
 void TfmMain::EditModule(const std::shared_ptr<IModule>& module) {

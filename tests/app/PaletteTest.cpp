@@ -1,6 +1,7 @@
 // The palette: components by group and subsystems, searched, chosen and dragged onto the canvas.
 #include "app/unPalette.h"
 #include "app/unProjectDocument.h"
+#include "platform/unTypes.h"
 #include "canvas/unProgrammingImage.h"
 #include "model/unIModule.h"
 #include "model/unModuleList.h"
@@ -131,4 +132,10 @@ TEST(Palette, TheWindowsPaletteAddsWhatIsChosenOrDroppedOnTheCanvas) {
   // One undo step each.
   doc.GetUndoStack()->undo();
   EXPECT_EQ(level->Count(), before + 1);
+  // A module exported to the library of subsystems is in the palette at once.
+  doc.Select(level->GetItem(level->Count() - 1));
+  script.Files = {QString::fromStdString((folder.Path / "Subsystems" / "Twice.zuproj").string())};
+  window->findChild<QAction*>("miExportModule")->trigger();
+  EXPECT_TRUE(palette->Shown().contains(QString::fromUtf8("Подсистемы/Twice")))
+      << palette->Shown().join(", ").toStdString();
 }
