@@ -298,11 +298,11 @@ typedef struct ZU_NumericState {
                            size_t errorSize) {                                                     \
     ZU_NumericState* s = (ZU_NumericState*)state;                                                  \
     double in[ZU_MAX_NUMBERS];                                                                     \
-    for (int k = 0; k < (desc).InCount; ++k)                                                       \
+    for (int k = 0; k < (desc).InCount && k < ZU_MAX_NUMBERS; ++k)                                 \
       in[k] = ZU_ValueDouble(inputs, (desc).In[k].Name, (desc).In[k].Default);                     \
     if (step(s->User, in, s->Out, error, errorSize) != 0)                                          \
       return 1;                                                                                    \
-    for (int k = 0; k < (desc).OutCount; ++k)                                                      \
+    for (int k = 0; k < (desc).OutCount && k < ZU_MAX_NUMBERS; ++k)                                \
       ZU_ValuesNumber(out, (desc).Out[k].Name, (desc).Out[k].Type, s->Out[k]);                     \
     return 0;                                                                                      \
   }                                                                                                \

@@ -77,7 +77,9 @@ TEST(Palette, ListsComponentsByGroupThenSubsystemsAndSearchesNamesTitlesAndDescr
   chosen.clear();
   emit tree->itemActivated(multiply->parent(), 0);
   EXPECT_EQ(chosen, "");
-  // Dragged, it carries its entry.
+  // Dragged (its entries can be, nothing can be dropped on it), it carries its entry.
+  EXPECT_TRUE(tree->dragEnabled());
+  EXPECT_EQ(tree->dragDropMode(), QAbstractItemView::DragOnly);
   const std::unique_ptr<QMimeData> data(tree->model()->mimeData({tree->indexFromItem(multiply)}));
   ASSERT_TRUE(data);
   EXPECT_EQ(QString::fromUtf8(data->data(TPalette::EntryMimeType)), TPalette::EntryOf(multiply));

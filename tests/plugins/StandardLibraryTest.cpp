@@ -95,6 +95,22 @@ void ExpectTable(const TNumericCase& c) {
 
 } // namespace
 
+TEST(StandardLibrary, ANumericComponentOfMoreValuesThanItsStepHoldsIsRefused) {
+  TRunPlan plan;
+  plan.Ticks = 1;
+  plan.RateHz = 0;
+  TRunModule module{TestComponents + "test_too_many.so", "Many", {"Sum"}, {}};
+  for (int i = 0; i < 17; ++i)
+    module.Inputs.push_back({"I" + std::to_string(i), -1, -1, "1"});
+  plan.Modules.push_back(module);
+  TRunner runner;
+  ASSERT_TRUE(runner.Start(plan, ZU_PROBE));
+  runner.Wait();
+  EXPECT_EQ(runner.GetTick(), 0);
+  EXPECT_NE(runner.GetFailure().find("too many parameters"), std::string::npos)
+      << runner.GetFailure();
+}
+
 TEST(StandardLibrary, MathGivesTheExactValues) {
   const std::vector<TNumericCase> cases{
       {"Multiply", {Ticked("A", "2;-3;0.5"), {"B", "4"}}, {"Product"}, {}, {{"8", "-12", "2"}}},
