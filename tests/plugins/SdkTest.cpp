@@ -130,3 +130,28 @@ TEST(Sdk, InstancesAreKeptByNumberWhateverTheNumber) {
   EXPECT_EQ(ZU_InstanceSet(&table, -1, &a), 0);
   free(table.Items);
 }
+
+#include <dlfcn.h>
+
+TEST(Sdk, TheAddersNumericStepAddsAndRefusesArraysOfAnotherSize) {
+  void* library = dlopen(ZU_SAMPLES "/Adder.so", RTLD_NOW | RTLD_LOCAL);
+  ASSERT_TRUE(library) << dlerror();
+  const auto step = reinterpret_cast<TZUPluginStepValues>(dlsym(library, "ZU_Plugin_StepValues"));
+  ASSERT_TRUE(step);
+  const double in[3] = {2.5, -1, 7};
+  double out[2] = {0, 0};
+  BSTR error = nullptr;
+  EXPECT_EQ(step(0, in, 2, out, 1, &error), 0);
+  EXPECT_EQ(out[0], 1.5);
+  EXPECT_EQ(error, nullptr);
+  for (const auto& [inputs, outputs] : {std::pair{3, 1}, std::pair{2, 2}, std::pair{1, 0}}) {
+    out[0] = 42;
+    EXPECT_NE(step(0, in, inputs, out, outputs, &error), 0) << inputs << " " << outputs;
+    ASSERT_TRUE(error);
+    EXPECT_EQ(std::string(error, error + SysStringLen(error)), "wrong number of values");
+    EXPECT_EQ(out[0], 42); // nothing written
+    SysFreeString(error);
+    error = nullptr;
+  }
+  dlclose(library);
+}

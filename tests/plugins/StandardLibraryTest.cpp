@@ -616,3 +616,24 @@ TEST(StandardLibrary, MqttValuesGoThroughARealBrokerThatMayGoAndComeBack) {
   EXPECT_TRUE(Logged(run.Log, "the MQTT broker at"));
   EXPECT_TRUE(Logged(run.Log, "connected to the MQTT broker"));
 }
+
+TEST(StandardLibrary, AFormulaThatCannotBeReadIsToldOnceUntilItChanges) {
+  TRunPlan plan;
+  plan.RateHz = 0;
+  plan.Ticks = 4;
+  TRunModule sequence{Samples + "Sequence.so", "Seq", {"Value"}, {}};
+  sequence.Inputs.push_back({"Values", -1, -1, "sin(;sin(;sin(;X+"});
+  TRunModule formula{Samples + "Expression.so", "F", {"Result", "Valid"}, {}};
+  formula.Inputs = {{"Formula", 0, 0, ""}, {"X", -1, -1, "1"}};
+  plan.Modules = {sequence, formula};
+  plan.Watch = {{1, 1}};
+  const TPacedRun run = RunPaced(plan, [](std::int64_t, const std::vector<std::string>&) {});
+  EXPECT_EQ(run.Failure, "");
+  EXPECT_EQ(Column(run.Rows), (TColumn{"false", "false", "false", "false"}));
+  std::vector<std::string> told;
+  for (const std::string& line : run.Log)
+    if (line.find("not read") != std::string::npos)
+      told.push_back(line.substr(0, line.find(':', 3)));
+  ASSERT_EQ(told.size(), 2u) << ::testing::PrintToString(run.Log);
+  EXPECT_NE(run.Log.front().find("sin("), std::string::npos);
+}
