@@ -229,6 +229,14 @@ TEST(StandardLibrary, ControlAndSignal) {
        {{"1", "2", "2", "2", "1", "0"},
         {"1", "1", "1", "1", "-1", "-1"},
         {"false", "false", "true", "true", "false", "false"}}},
+      // Held at its lower limit by the derivative while the error is positive: the integral
+      // goes on growing, the output comes off the limit at once.
+      {"PID",
+       {{"Setpoint", "1"}, Ticked("Value", "0;0.5;0.5"), {"Kp", "0"}, {"Ki", "1"}, {"Kd", "10"},
+        {"Min", "-1"}, {"Max", "100"}, {"Dt", "1"}},
+       {"Output", "Error", "Saturated"},
+       {rkDouble, rkDouble, rkBool},
+       {{"1", "-1", "2"}, {"1", "0.5", "0.5"}, {"false", "true", "false"}}},
       {"Integrator",
        {Ticked("X", "1;2;3;4"),
         {"Dt", "0.5"},
