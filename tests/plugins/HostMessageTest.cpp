@@ -1,8 +1,12 @@
 #include "plugins/unHostMessage.h"
 #include "plugins/unHostProtocol.h"
+#include "plugins/unRunHost.h"
 #include "plugins/unRunPlan.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -244,4 +248,59 @@ TEST(HostProtocol, WhatTheOtherSideSaysOfItselfIsCheckedFirst) {
   TMessageReader bad(Encode(TRowMessage{1, {"a\xff"}}).Payload());
   ASSERT_TRUE(Decode(bad, row));
   EXPECT_EQ(row.Values[0], "a\xEF\xBF\xBD");
+}
+
+namespace {
+
+// The values a host tells in its reports of one run of the plan, run in this process.
+std::vector<TValuesMessage::TValue> Reported(const TRunPlan& plan) {
+  int fds[2];
+  EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+  std::thread host([&] {
+    RunHostMain(fds[1], -1);
+    close(fds[1]);
+  });
+  std::vector<TValuesMessage::TValue> told;
+  TFrameBuffer frames;
+  const std::string hello = Encode(THelloMessage{}).Frame(), sent = Encode(plan).Frame();
+  EXPECT_EQ(write(fds[0], hello.data(), hello.size()), static_cast<ssize_t>(hello.size()));
+  EXPECT_EQ(write(fds[0], sent.data(), sent.size()), static_cast<ssize_t>(sent.size()));
+  char buf[4096];
+  for (bool end = false; !end;) {
+    const ssize_t n = read(fds[0], buf, sizeof buf);
+    if (n <= 0)
+      break;
+    frames.Append(buf, static_cast<std::size_t>(n));
+    for (std::string payload; frames.Next(payload);) {
+      TMessageReader r(payload);
+      TValuesMessage values;
+      TEndMessage ended;
+      if (Decode(r, values))
+        told.insert(told.end(), values.Values.begin(), values.Values.end());
+      else if (TMessageReader again(payload); Decode(again, ended))
+        end = true;
+    }
+  }
+  close(fds[0]);
+  host.join();
+  return told;
+}
+
+} // namespace
+
+TEST(HostRun, AValueIsToldWhenItChangesNotAgainAfterEveryTick) {
+  for (const bool numeric : {false, true}) {
+    TRunPlan plan;
+    plan.RateHz = 0;
+    plan.Ticks = 6;
+    plan.ReportMs = 0; // a report after every tick
+    plan.Modules.push_back(
+        {ZU_SAMPLES "/Adder.so", "Add", {"Sum"}, {{"A", -1, -1, "1"}, {"B", -1, -1, "2"}}});
+    plan.Modules.back().Numeric = numeric;
+    if (numeric)
+      plan.Modules.back().OutputKinds = {rkDouble};
+    const auto told = Reported(plan);
+    ASSERT_EQ(told.size(), 1u) << numeric;
+    EXPECT_EQ(told[0].Text, "3");
+  }
 }
