@@ -232,8 +232,14 @@ TEST(StandardLibrary, ControlAndSignal) {
       // Held at its lower limit by the derivative while the error is positive: the integral
       // goes on growing, the output comes off the limit at once.
       {"PID",
-       {{"Setpoint", "1"}, Ticked("Value", "0;0.5;0.5"), {"Kp", "0"}, {"Ki", "1"}, {"Kd", "10"},
-        {"Min", "-1"}, {"Max", "100"}, {"Dt", "1"}},
+       {{"Setpoint", "1"},
+        Ticked("Value", "0;0.5;0.5"),
+        {"Kp", "0"},
+        {"Ki", "1"},
+        {"Kd", "10"},
+        {"Min", "-1"},
+        {"Max", "100"},
+        {"Dt", "1"}},
        {"Output", "Error", "Saturated"},
        {rkDouble, rkDouble, rkBool},
        {{"1", "-1", "2"}, {"1", "0.5", "0.5"}, {"false", "true", "false"}}},
@@ -350,6 +356,14 @@ TEST(StandardLibrary, CsvWrittenIsReadBackRowByRow) {
   const TRows again =
       RunTicks("CsvReader", {{"File", file}, {"SkipHeader", "true"}, {"Repeat", "true"}}, {"A"}, 5);
   EXPECT_EQ(Column(again), (TColumn{"1", "2", "3", "1", "2"}));
+  // A file of no rows ends at once, Repeat or not: there is nothing to repeat.
+  const std::string empty = (folder.Path / "empty.csv").string();
+  WriteBytes(Utf8ToUtf16(empty), "a,b\n");
+  const TRows none =
+      RunTicks("CsvReader", {{"File", empty}, {"SkipHeader", "true"}, {"Repeat", "true"}},
+               {"Row", "End"}, 2);
+  EXPECT_EQ(Column(none, 0), (TColumn{"0", "0"}));
+  EXPECT_EQ(Column(none, 1), (TColumn{"true", "true"}));
   // A file that cannot be written is said so in the outputs; the run goes on.
   const TRows refused =
       RunTicks("CsvWriter", {{"File", (folder.Path / "no" / "x.csv").string()}, {"A", "1"}},
