@@ -1,11 +1,11 @@
 // The palette: components by group and subsystems, searched, chosen and dragged onto the canvas.
 #include "app/unPalette.h"
 #include "app/unProjectDocument.h"
-#include "platform/unTypes.h"
 #include "canvas/unProgrammingImage.h"
 #include "model/unIModule.h"
 #include "model/unModuleList.h"
 #include "model/unProject.h"
+#include "platform/unTypes.h"
 #include "plugins/unComponentList.h"
 #include "support/MainWindowTestSupport.h"
 #include "xml/XmlTestSupport.h"
@@ -80,6 +80,7 @@ TEST(Palette, ListsComponentsByGroupThenSubsystemsAndSearchesNamesTitlesAndDescr
   // Dragged (its entries can be, nothing can be dropped on it), it carries its entry.
   EXPECT_TRUE(tree->dragEnabled());
   EXPECT_EQ(tree->dragDropMode(), QAbstractItemView::DragOnly);
+  EXPECT_TRUE(tree->rootIsDecorated()); // groups open and close
   const std::unique_ptr<QMimeData> data(tree->model()->mimeData({tree->indexFromItem(multiply)}));
   ASSERT_TRUE(data);
   EXPECT_EQ(QString::fromUtf8(data->data(TPalette::EntryMimeType)), TPalette::EntryOf(multiply));

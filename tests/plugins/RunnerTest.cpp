@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -868,4 +869,28 @@ TEST(Runner, APlanLargerThanAFrameIsRefusedWithItsSize) {
   EXPECT_FALSE(runner.Start(plan, ZU_PROBE, &error));
   EXPECT_EQ(error, "план выполнения занимает 65 МиБ, больше предела в 64 МиБ");
   EXPECT_FALSE(runner.Running());
+}
+
+TEST(Runner, AModuleOfNumbersWithEveryInputGivenIsPlannedForTheNumericStep) {
+  TRunFixture f({Samples + "Adder.so", Samples + "Comparator.so", Samples + "Recorder.so"});
+  const TProjectRun run =
+      f.Plan({{"Add", Samples + "Adder.so", {{"A", "1"}, {"B", "2"}}},
+              {"Half", Samples + "Adder.so", {{"A", "1"}}},
+              {"Cmp", Samples + "Comparator.so", {{"Threshold", "1"}, {"Hysteresis", "0"}}},
+              {"Rec", Samples + "Recorder.so", {{"Size", "2"}}}},
+             {{0, "Sum", 2, "Value"}, {2, "Above", 3, "Value"}});
+  ASSERT_EQ(run.Error, "");
+  ASSERT_EQ(run.Plan.Modules.size(), 4u);
+  std::map<std::string, const TRunModule*> by;
+  for (const TRunModule& m : run.Plan.Modules)
+    by[m.Label] = &m;
+  // Every parameter a number or a truth value, every input given: numeric, with its kinds.
+  EXPECT_TRUE(by["Add"]->Numeric);
+  EXPECT_EQ(by["Add"]->OutputKinds, (std::vector<std::uint8_t>{rkDouble}));
+  EXPECT_TRUE(by["Cmp"]->Numeric);
+  EXPECT_EQ(by["Cmp"]->OutputKinds, (std::vector<std::uint8_t>{rkBool, rkBool}));
+  // An input left unset, or a parameter of any value: value texts.
+  EXPECT_FALSE(by["Half"]->Numeric);
+  EXPECT_TRUE(by["Half"]->OutputKinds.empty());
+  EXPECT_FALSE(by["Rec"]->Numeric);
 }

@@ -668,16 +668,20 @@ TEST(StandardLibrary, ANumericComponentOfMoreValuesThanItsStepHoldsIsRefused) {
     TRunPlan full;
     full.Ticks = 2;
     full.RateHz = 0;
-    TRunModule many{TestComponents + "test_sixteen.so", "Many", {"Sum"}, {}};
+    std::vector<std::string> outputs{"Sum"};
+    for (int k = 1; k < 16; ++k)
+      outputs.push_back("O" + std::to_string(k));
+    TRunModule many{TestComponents + "test_sixteen.so", "Many", outputs, {}};
     for (const TIn& in : named)
       many.Inputs.push_back({in.Name, -1, -1, in.Value});
     many.Numeric = numeric;
     if (numeric)
-      many.OutputKinds = {rkDouble};
+      many.OutputKinds.assign(16, rkDouble);
     full.Modules.push_back(many);
-    full.Watch = {{0, 0}};
+    full.Watch = {{0, 0}, {0, 15}};
     const TPacedRun run = RunPaced(full, [](std::int64_t, const std::vector<std::string>&) {});
     EXPECT_EQ(run.Failure, "");
     EXPECT_EQ(Column(run.Rows), (TColumn{"16", "16"})) << numeric;
+    EXPECT_EQ(Column(run.Rows, 1), (TColumn{"15", "15"})) << numeric;
   }
 }

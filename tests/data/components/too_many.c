@@ -1,5 +1,5 @@
-/* A numeric component of as many inputs as a numeric component may have, 16, or of one more
- * (TOO_MANY), whose instances are refused. */
+/* A numeric component of as many inputs and outputs as a numeric component may have, 16 each,
+ * or of one input more and one output (TOO_MANY), whose instances are refused. */
 #include "zu_component.h"
 
 static const TZUParamDesc In[] = {
@@ -15,6 +15,13 @@ static const TZUParamDesc In[] = {
 };
 static const TZUParamDesc Out[] = {
     {0, "Sum", "", "", "double"},
+#ifndef TOO_MANY
+    {1, "O1", "", "", "double"},   {2, "O2", "", "", "double"},   {3, "O3", "", "", "double"},
+    {4, "O4", "", "", "double"},   {5, "O5", "", "", "double"},   {6, "O6", "", "", "double"},
+    {7, "O7", "", "", "double"},   {8, "O8", "", "", "double"},   {9, "O9", "", "", "double"},
+    {10, "O10", "", "", "double"}, {11, "O11", "", "", "double"}, {12, "O12", "", "", "double"},
+    {13, "O13", "", "", "double"}, {14, "O14", "", "", "double"}, {15, "O15", "", "", "double"},
+#endif
 };
 ZU_LIBRARY_COMPONENT("Many", "", "Sums its inputs")
 
@@ -25,6 +32,9 @@ static int Step(void* state, const double* in, double* out, char* error, size_t 
   out[0] = 0;
   for (int i = 0; i < ZU_MAX_NUMBERS; ++i)
     out[0] += in[i];
+  /* Each further output its input's place. */
+  for (int k = 1; k < ZU_COUNT(Out); ++k)
+    out[k] = k;
   return 0;
 }
 
