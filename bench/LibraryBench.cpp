@@ -3,6 +3,7 @@
 
 #include "platform/unExeFolder.h"
 #include "plugins/unRunner.h"
+#include "support/NetTestSupport.h"
 
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
@@ -14,34 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-int FreePort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
-bool Listening(int port) {
-  for (int i = 0; i < 300; ++i) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    const bool up = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
-    if (up)
-      return true;
-    usleep(10000);
-  }
-  return false;
-}
 
 // The publishing project: a clock's tick published on every tick. The receiving one: a
 // subscription counting what comes.

@@ -330,4 +330,15 @@ typedef struct ZU_NumericState {
     return 0;                                                                                      \
   }
 
+/* Defines a numeric component whose state is a TState of its own per instance, zeroed when made
+ * and freed with the instance; step as for ZU_DEFINE_NUMERIC_COMPONENT. */
+#define ZU_DEFINE_NUMERIC_COMPONENT_OF_STATE(desc, step)                                           \
+  static void* ZuStateCreate(BSTR constants, char* error, size_t errorSize) {                      \
+    (void)constants;                                                                               \
+    (void)error;                                                                                   \
+    (void)errorSize;                                                                               \
+    return calloc(1, sizeof(TState));                                                              \
+  }                                                                                                \
+  ZU_DEFINE_NUMERIC_COMPONENT(desc, ZuStateCreate, step, free)
+
 #endif

@@ -17,13 +17,6 @@ typedef struct TState {
   long long Elapsed;
 } TState;
 
-static void* Create(BSTR constants, char* error, size_t errorSize) {
-  (void)constants;
-  (void)error;
-  (void)errorSize;
-  return calloc(1, sizeof(TState));
-}
-
 static int Step(void* state, const double* in, double* out, char* error, size_t errorSize) {
   TState* s = (TState*)state;
   (void)error;
@@ -34,4 +27,4 @@ static int Step(void* state, const double* in, double* out, char* error, size_t 
   return 0;
 }
 
-ZU_DEFINE_NUMERIC_COMPONENT(Component, Create, Step, free)
+ZU_DEFINE_NUMERIC_COMPONENT_OF_STATE(Component, Step)

@@ -1,3 +1,4 @@
+#include "support/NetTestSupport.h"
 #include "xml/XmlTestSupport.h"
 
 #include <arpa/inet.h>
@@ -758,15 +759,7 @@ TEST(Cli, TheTwoMachinesExampleExchangesValuesThroughOneBroker) {
     GTEST_SKIP() << "no MQTT broker installed";
   // The example's two projects, as its page tells to run them, with a broker of the test's own.
   TTempFolder folder;
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  const std::string port = std::to_string(ntohs(address.sin_port));
+  const std::string port = std::to_string(FreePort());
   for (const char* name : {"Publisher.zuproj", "Subscriber.zuproj"}) {
     std::string text = ReadBytes(Utf8ToUtf16(Data + "/../../DOC/Examples/" + name));
     const std::string standard = "<Value>1883</Value>";

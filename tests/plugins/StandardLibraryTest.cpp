@@ -4,6 +4,7 @@
 
 #include "PluginTestSupport.h"
 #include "plugins/unRunner.h"
+#include "support/NetTestSupport.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -26,6 +27,30 @@ struct TIn {
 };
 TIn Ticked(std::string name, std::string values) {
   return {std::move(name), std::move(values), true};
+}
+
+// A run at a pace; `during` is told each tick's row and may act on the world.
+struct TPacedRun {
+  TRows Rows;
+  std::vector<std::string> Log;
+  std::string Failure;
+};
+TPacedRun
+RunPaced(TRunPlan plan,
+         const std::function<void(std::int64_t, const std::vector<std::string>&)>& during) {
+  TPacedRun result;
+  TRunner runner;
+  runner.OnRow = [&](std::int64_t tick, const std::vector<std::string>& row) {
+    result.Rows.push_back(row);
+    during(tick, row);
+  };
+  runner.OnLog = [&](const std::string& module, int, const std::string& text) {
+    result.Log.push_back(module + ": " + text);
+  };
+  EXPECT_TRUE(runner.Start(plan, ZU_PROBE));
+  runner.Wait();
+  result.Failure = runner.GetFailure();
+  return result;
 }
 
 // Runs the component for `ticks` ticks and gives each tick's values of the outputs (named in the
@@ -55,13 +80,9 @@ TRows RunTicks(const std::string& component, const std::vector<TIn>& inputs,
   plan.Modules.push_back(std::move(module));
   for (std::size_t k = 0; k < outputs.size(); ++k)
     plan.Watch.push_back({at, static_cast<std::int32_t>(k)});
-  TRows rows;
-  TRunner runner;
-  runner.OnRow = [&](std::int64_t, const std::vector<std::string>& row) { rows.push_back(row); };
-  EXPECT_TRUE(runner.Start(plan, ZU_PROBE));
-  runner.Wait();
-  EXPECT_FALSE(runner.Failed()) << runner.GetFailure();
-  return rows;
+  const TPacedRun run = RunPaced(plan, [](std::int64_t, const std::vector<std::string>&) {});
+  EXPECT_EQ(run.Failure, "");
+  return run.Rows;
 }
 
 // The rows of one output.
@@ -373,19 +394,6 @@ TEST(StandardLibrary, CsvWrittenIsReadBackRowByRow) {
 
 namespace {
 
-// A port nobody listens on now.
-int FreePort(int type = SOCK_STREAM) {
-  const int fd = socket(AF_INET, type, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
 // A program started for a test, killed when the test ends; started again on demand.
 struct TPeer {
   explicit TPeer(std::vector<std::string> args) : Args(std::move(args)) { Start(); }
@@ -411,51 +419,11 @@ struct TPeer {
     }
     Pid = -1;
   }
-  // Waits until the peer takes connections on the port.
-  bool Listening(int port) const {
-    for (int i = 0; i < 300; ++i) {
-      const int fd = socket(AF_INET, SOCK_STREAM, 0);
-      sockaddr_in address{};
-      address.sin_family = AF_INET;
-      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      address.sin_port = htons(static_cast<std::uint16_t>(port));
-      const bool up = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-      close(fd);
-      if (up)
-        return true;
-      usleep(10000);
-    }
-    return false;
-  }
   std::vector<std::string> Args;
   pid_t Pid = -1;
 };
 
 const char* const Broker = "/usr/sbin/mosquitto";
-
-// A run at a pace; `during` is told each tick's row and may act on the world.
-struct TPacedRun {
-  TRows Rows;
-  std::vector<std::string> Log;
-  std::string Failure;
-};
-TPacedRun
-RunPaced(TRunPlan plan,
-         const std::function<void(std::int64_t, const std::vector<std::string>&)>& during) {
-  TPacedRun result;
-  TRunner runner;
-  runner.OnRow = [&](std::int64_t tick, const std::vector<std::string>& row) {
-    result.Rows.push_back(row);
-    during(tick, row);
-  };
-  runner.OnLog = [&](const std::string& module, int, const std::string& text) {
-    result.Log.push_back(module + ": " + text);
-  };
-  EXPECT_TRUE(runner.Start(plan, ZU_PROBE));
-  runner.Wait();
-  result.Failure = runner.GetFailure();
-  return result;
-}
 
 // The index of the first row at or after `from` whose column k is `value`; -1.
 int FirstRow(const TRows& rows, std::size_t k, const std::string& value, std::size_t from = 0) {
@@ -530,7 +498,7 @@ TEST(StandardLibrary, TcpLinesAndUdpDatagramsReachLocalPeers) {
 TEST(StandardLibrary, ModbusRegistersAreReadAndWrittenAndADeviceThatComesBackIsReadAgain) {
   const int port = FreePort();
   TPeer device({ZU_MODBUS_SERVER, std::to_string(port)});
-  ASSERT_TRUE(device.Listening(port));
+  ASSERT_TRUE(Listening(port));
   TRunPlan plan;
   plan.RateHz = 50;
   plan.Ticks = 200;
@@ -550,7 +518,7 @@ TEST(StandardLibrary, ModbusRegistersAreReadAndWrittenAndADeviceThatComesBackIsR
       device.Stop();
     if (tick == 60) {
       device.Start();
-      device.Listening(port);
+      Listening(port);
     }
   });
   EXPECT_EQ(run.Failure, "");
@@ -581,7 +549,7 @@ TEST(StandardLibrary, MqttValuesGoThroughARealBrokerThatMayGoAndComeBack) {
     GTEST_SKIP() << "no MQTT broker installed";
   const int port = FreePort();
   TPeer broker({Broker, "-p", std::to_string(port)});
-  ASSERT_TRUE(broker.Listening(port));
+  ASSERT_TRUE(Listening(port));
   TRunPlan plan;
   plan.RateHz = 50;
   plan.Ticks = 250;
@@ -601,7 +569,7 @@ TEST(StandardLibrary, MqttValuesGoThroughARealBrokerThatMayGoAndComeBack) {
       broker.Stop();
     if (tick == 100) {
       broker.Start();
-      broker.Listening(port);
+      Listening(port);
     }
   });
   EXPECT_EQ(run.Failure, "");
