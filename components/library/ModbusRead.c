@@ -27,7 +27,7 @@ static void* Create(BSTR constants, char* error, size_t errorSize) {
   (void)errorSize;
   TReader* r = (TReader*)calloc(1, sizeof(TReader));
   if (r)
-    r->Modbus.Tried = -ZU_RETRY_MS;
+    ZU_PeerInit(&r->Modbus.Peer);
   return r;
 }
 

@@ -28,7 +28,7 @@ static void* Create(BSTR constants, char* error, size_t errorSize) {
   (void)errorSize;
   TWriter* w = (TWriter*)calloc(1, sizeof(TWriter));
   if (w)
-    w->Modbus.Tried = -ZU_RETRY_MS;
+    ZU_PeerInit(&w->Modbus.Peer);
   return w;
 }
 

@@ -24,10 +24,8 @@ enum { MaxLine = 4096 };
 
 typedef struct TClient {
   int Fd;
-  int Connecting, Connected, WasConnected;
-  long long Tried;
-  char Host[256];
-  int Port;
+  int Connecting, Connected;
+  TZUPeer Peer;
   char* Sent;
   char Buffer[MaxLine];
   size_t Used;
@@ -41,7 +39,7 @@ static void* Create(BSTR constants, char* error, size_t errorSize) {
   TClient* c = (TClient*)calloc(1, sizeof(TClient));
   if (c) {
     c->Fd = -1;
-    c->Tried = -ZU_RETRY_MS;
+    ZU_PeerInit(&c->Peer);
   }
   return c;
 }
@@ -64,8 +62,7 @@ static void Destroy(void* state) {
 static void Connect(TClient* c) {
   struct sockaddr_storage address;
   socklen_t length = 0;
-  c->Tried = ZU_NowMs();
-  if (!ZU_Address(c->Host, c->Port, SOCK_STREAM, &address, &length))
+  if (!ZU_Address(c->Peer.Host, c->Peer.Port, SOCK_STREAM, &address, &length))
     return;
   c->Fd = socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (c->Fd < 0)
@@ -82,16 +79,9 @@ static int Step(void* state, BSTR inputs, ZU_Values* out, char* error, size_t er
   (void)error;
   (void)errorSize;
   TClient* c = (TClient*)state;
-  char host[256];
-  ZU_ValueUtf8(inputs, "Host", host, sizeof host);
-  const int port = (int)ZU_ValueDouble(inputs, "Port", 0);
-  if (strcmp(host, c->Host) != 0 || port != c->Port) {
+  if (ZU_PeerRead(&c->Peer, inputs, 0))
     Close(c);
-    snprintf(c->Host, sizeof c->Host, "%s", host);
-    c->Port = port;
-    c->Tried = -ZU_RETRY_MS;
-  }
-  if (c->Fd < 0 && ZU_NowMs() - c->Tried >= ZU_RETRY_MS)
+  if (c->Fd < 0 && ZU_PeerDue(&c->Peer))
     Connect(c);
   if (c->Connecting) {
     struct pollfd p = {c->Fd, POLLOUT, 0};
@@ -143,13 +133,7 @@ static int Step(void* state, BSTR inputs, ZU_Values* out, char* error, size_t er
         c->Used = 0; /* a line longer than the buffer is dropped */
     }
   }
-  if (c->Connected != c->WasConnected) {
-    if (c->Connected)
-      ZU_Log(ZU_LOG_INFORMATION, "connected to %s:%d", c->Host, c->Port);
-    else
-      ZU_Log(ZU_LOG_WARNING, "connection to %s:%d lost", c->Host, c->Port);
-    c->WasConnected = c->Connected;
-  }
+  ZU_PeerTell(&c->Peer, c->Connected, "connected to %s:%d", "connection to %s:%d lost");
   ZU_ValuesText(out, "Line", c->Line);
   ZU_ValuesBool(out, "Received", received);
   ZU_ValuesBool(out, "Connected", c->Connected);

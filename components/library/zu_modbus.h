@@ -14,21 +14,9 @@
 
 typedef struct TModbus {
   modbus_t* Context;
-  int Connected, WasConnected;
-  long long Tried;
-  char Host[256];
-  int Port;
+  int Connected;
+  TZUPeer Peer;
 } TModbus;
-
-static inline void* ZU_ModbusCreate(BSTR constants, char* error, size_t errorSize) {
-  (void)constants;
-  (void)error;
-  (void)errorSize;
-  TModbus* m = (TModbus*)calloc(1, sizeof(TModbus));
-  if (m)
-    m->Tried = -ZU_RETRY_MS;
-  return m;
-}
 
 static inline void ZU_ModbusClose(TModbus* m) {
   if (m->Context) {
@@ -47,21 +35,13 @@ static inline void ZU_ModbusDestroy(void* state) {
 /* Reads Host, Port and Unit, connects when it is time to, and tells the log when the device
  * came or went; whether it is connected now. */
 static inline int ZU_ModbusKeep(TModbus* m, BSTR inputs) {
-  char host[256];
-  ZU_ValueUtf8(inputs, "Host", host, sizeof host);
-  const int port = (int)ZU_ValueDouble(inputs, "Port", 502);
-  if (strcmp(host, m->Host) != 0 || port != m->Port) {
+  if (ZU_PeerRead(&m->Peer, inputs, 502))
     ZU_ModbusClose(m);
-    snprintf(m->Host, sizeof m->Host, "%s", host);
-    m->Port = port;
-    m->Tried = -ZU_RETRY_MS;
-  }
-  if (!m->Connected && ZU_NowMs() - m->Tried >= ZU_RETRY_MS) {
-    m->Tried = ZU_NowMs();
+  if (!m->Connected && ZU_PeerDue(&m->Peer)) {
     ZU_ModbusClose(m);
     char service[16];
-    snprintf(service, sizeof service, "%d", port);
-    m->Context = modbus_new_tcp_pi(host[0] ? host : "127.0.0.1", service);
+    snprintf(service, sizeof service, "%d", m->Peer.Port);
+    m->Context = modbus_new_tcp_pi(m->Peer.Host[0] ? m->Peer.Host : "127.0.0.1", service);
     if (m->Context) {
       modbus_set_response_timeout(m->Context, 0, ZU_MODBUS_TIMEOUT_US);
       modbus_set_byte_timeout(m->Context, 0, ZU_MODBUS_TIMEOUT_US);
@@ -79,13 +59,8 @@ static inline int ZU_ModbusKeep(TModbus* m, BSTR inputs) {
 static inline void ZU_ModbusAfter(TModbus* m, int ok) {
   if (!ok && errno != EMBXILFUN && errno != EMBXILADD && errno != EMBXILVAL)
     ZU_ModbusClose(m);
-  if (m->Connected != m->WasConnected) {
-    if (m->Connected)
-      ZU_Log(ZU_LOG_INFORMATION, "connected to the Modbus device at %s:%d", m->Host, m->Port);
-    else
-      ZU_Log(ZU_LOG_WARNING, "the Modbus device at %s:%d is gone", m->Host, m->Port);
-    m->WasConnected = m->Connected;
-  }
+  ZU_PeerTell(&m->Peer, m->Connected, "connected to the Modbus device at %s:%d",
+              "the Modbus device at %s:%d is gone");
 }
 
 #endif

@@ -12,11 +12,9 @@
 typedef struct TMqtt {
   struct mosquitto* Client;
   pthread_mutex_t Lock;
-  char Host[256];
-  int Port;
+  TZUPeer Peer;
   char Topic[1024];
   int Started; /* the client's thread runs */
-  long long Tried;
   /* Under Lock: */
   int Connected;
   int Subscribed;
@@ -24,7 +22,6 @@ typedef struct TMqtt {
   long long Count;
   int Fresh; /* a message came since the last step */
   /* The step's own: */
-  int WasConnected;
   long long Published;
 } TMqtt;
 
@@ -75,7 +72,7 @@ static inline void* ZU_MqttCreate(BSTR constants, char* error, size_t errorSize)
   if (!m)
     return NULL;
   pthread_mutex_init(&m->Lock, NULL);
-  m->Tried = -ZU_RETRY_MS;
+  ZU_PeerInit(&m->Peer);
   m->Client = mosquitto_new(NULL, true, m);
   if (!m->Client) {
     snprintf(error, errorSize, "no MQTT client");
@@ -112,34 +109,25 @@ static inline void ZU_MqttDestroy(void* state) {
 /* Reads Host, Port and Topic, (re)starts the client when they changed or it never reached the
  * broker, and tells the log when the connection came or went; whether it is connected now. */
 static inline int ZU_MqttKeep(TMqtt* m, BSTR inputs) {
-  char host[256], topic[1024];
-  ZU_ValueUtf8(inputs, "Host", host, sizeof host);
+  char topic[1024];
   ZU_ValueUtf8(inputs, "Topic", topic, sizeof topic);
-  const int port = (int)ZU_ValueDouble(inputs, "Port", 1883);
-  if (strcmp(host, m->Host) != 0 || port != m->Port || strcmp(topic, m->Topic) != 0) {
+  const int moved = ZU_PeerRead(&m->Peer, inputs, 1883);
+  if (moved || strcmp(topic, m->Topic) != 0) {
     ZU_MqttStop(m);
-    snprintf(m->Host, sizeof m->Host, "%s", host);
     snprintf(m->Topic, sizeof m->Topic, "%s", topic);
-    m->Port = port;
-    m->Tried = -ZU_RETRY_MS;
+    m->Peer.Tried = -ZU_RETRY_MS;
   }
   /* Until the first connection is made the step asks again; after it, the thread does. */
-  if (!m->Started && ZU_NowMs() - m->Tried >= ZU_RETRY_MS) {
-    m->Tried = ZU_NowMs();
-    if (mosquitto_connect_async(m->Client, m->Host[0] ? m->Host : "127.0.0.1", m->Port, 10) ==
-        MOSQ_ERR_SUCCESS)
+  if (!m->Started && ZU_PeerDue(&m->Peer)) {
+    const char* host = m->Peer.Host[0] ? m->Peer.Host : "127.0.0.1";
+    if (mosquitto_connect_async(m->Client, host, m->Peer.Port, 10) == MOSQ_ERR_SUCCESS)
       m->Started = mosquitto_loop_start(m->Client) == MOSQ_ERR_SUCCESS;
   }
   pthread_mutex_lock(&m->Lock);
   const int connected = m->Connected;
   pthread_mutex_unlock(&m->Lock);
-  if (connected != m->WasConnected) {
-    if (connected)
-      ZU_Log(ZU_LOG_INFORMATION, "connected to the MQTT broker at %s:%d", m->Host, m->Port);
-    else
-      ZU_Log(ZU_LOG_WARNING, "the MQTT broker at %s:%d is gone", m->Host, m->Port);
-    m->WasConnected = connected;
-  }
+  ZU_PeerTell(&m->Peer, connected, "connected to the MQTT broker at %s:%d",
+              "the MQTT broker at %s:%d is gone");
   return connected;
 }
 

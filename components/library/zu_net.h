@@ -3,6 +3,8 @@
 #ifndef ZU_NET_H
 #define ZU_NET_H
 
+#include "zu_component.h"
+
 #include <netdb.h>
 #include <stdio.h>
 #include <string.h>
@@ -36,6 +38,55 @@ static inline int ZU_Address(const char* host, int port, int type, struct sockad
   *length = found->ai_addrlen;
   freeaddrinfo(found);
   return 1;
+}
+
+/* A component's peer: where it is, when the component last reached for it, and whether it was
+ * reached then. */
+typedef struct TZUPeer {
+  char Host[256];
+  int Port;
+  long long Tried;
+  int WasReached;
+} TZUPeer;
+
+/* A peer reached for at the first step. */
+static inline void ZU_PeerInit(TZUPeer* p) {
+  p->Tried = -ZU_RETRY_MS;
+}
+
+/* Reads the inputs Host and Port (fallback when it is unset); 1 when they name another peer than
+ * before, which is then reached for at once. */
+static inline int ZU_PeerRead(TZUPeer* p, BSTR inputs, int fallback) {
+  char host[256];
+  ZU_ValueUtf8(inputs, "Host", host, sizeof host);
+  const int port = (int)ZU_ValueDouble(inputs, "Port", fallback);
+  if (strcmp(host, p->Host) == 0 && port == p->Port)
+    return 0;
+  snprintf(p->Host, sizeof p->Host, "%s", host);
+  p->Port = port;
+  p->Tried = -ZU_RETRY_MS;
+  return 1;
+}
+
+/* 1 when it is time to reach for the peer again, the attempt noted. */
+static inline int ZU_PeerDue(TZUPeer* p) {
+  const long long now = ZU_NowMs();
+  if (now - p->Tried < ZU_RETRY_MS)
+    return 0;
+  p->Tried = now;
+  return 1;
+}
+
+/* Tells the log when the peer was reached or lost since the last step: came and went are
+ * formats of the host and the port. */
+static inline void ZU_PeerTell(TZUPeer* p, int reached, const char* came, const char* went) {
+  if (reached == p->WasReached)
+    return;
+  if (reached)
+    ZU_Log(ZU_LOG_INFORMATION, came, p->Host, p->Port);
+  else
+    ZU_Log(ZU_LOG_WARNING, went, p->Host, p->Port);
+  p->WasReached = reached;
 }
 
 #endif
