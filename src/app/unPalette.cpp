@@ -67,30 +67,22 @@ QString TPalette::EntryOf(const QTreeWidgetItem* item) {
 
 void TPalette::Fill(const TComponentList* components, const QStringList& subsystems) {
   tvPalette->clear();
-  std::vector<const IComponent*> all;
-  for (std::int32_t i = 0; components && i < components->Count(); ++i)
-    all.push_back(components->GetComponent(i));
-  QTreeWidgetItem* group = nullptr;
-  QString groupTitle;
-  for (const IComponent* c : ComponentsByCategory(all)) {
-    const auto* component = dynamic_cast<const TComponent*>(c);
-    const QString title =
-        QString::fromStdString(CategoryTitle(component ? component->Category : u""));
-    if (!group || title != groupTitle) {
-      group = new QTreeWidgetItem(tvPalette, {title});
-      groupTitle = title;
+  for (const TComponentGroup& listed : ComponentGroups(components)) {
+    auto* group = new QTreeWidgetItem(tvPalette, {QString::fromStdString(listed.Title)});
+    for (const IComponent* c : listed.Components) {
+      const TComponentInfo info = c->GetInfo();
+      auto* item = new QTreeWidgetItem(group, {ToQString(info.Name), ToQString(info.Title)});
+      item->setData(0, EntryRole, QString("type:" + ToQString(c->GetFileName())));
+      item->setData(0, SearchRole,
+                    ToQString(info.Name) + '\n' + ToQString(info.Title) + '\n' +
+                        ToQString(info.Description));
+      item->setToolTip(0, ToQString(info.Description));
+      item->setToolTip(1, ToQString(info.Description));
     }
-    const TComponentInfo info = c->GetInfo();
-    auto* item = new QTreeWidgetItem(group, {ToQString(info.Name), ToQString(info.Title)});
-    item->setData(0, EntryRole, QString("type:" + ToQString(c->GetFileName())));
-    item->setData(0, SearchRole,
-                  ToQString(info.Name) + '\n' + ToQString(info.Title) + '\n' +
-                      ToQString(info.Description));
-    item->setToolTip(0, ToQString(info.Description));
-    item->setToolTip(1, ToQString(info.Description));
   }
   if (!subsystems.isEmpty()) {
-    group = new QTreeWidgetItem(tvPalette, {QCoreApplication::translate("TPalette", "Подсистемы")});
+    auto* group =
+        new QTreeWidgetItem(tvPalette, {QCoreApplication::translate("TPalette", "Подсистемы")});
     for (const QString& file : subsystems) {
       const QString name = QFileInfo(file).completeBaseName();
       auto* item = new QTreeWidgetItem(group, {name});

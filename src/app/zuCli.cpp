@@ -412,18 +412,13 @@ int ListComponents(const std::string& folder) {
   registry.CacheFile = DefaultComponentCacheFile();
   registry.Refresh();
   // By group, each group under its title.
-  std::vector<const IComponent*> all;
-  for (std::int32_t i = 0; i < registry.Count(); ++i)
-    all.push_back(registry.GetComponent(i));
-  std::string group;
-  for (std::size_t i = 0; const IComponent* c : ComponentsByCategory(all)) {
-    const auto* component = dynamic_cast<const TComponent*>(c);
-    const std::string title = CategoryTitle(component ? component->Category : u"");
-    if (i++ == 0 || title != group)
-      std::fprintf(Out, "%s== %s ==\n", i == 1 ? "" : "\n", Printable(title).c_str());
-    group = title;
-    for (const std::u16string& line : ComponentReport(*c))
-      std::fprintf(Out, "%s\n", Printable(line).c_str());
+  bool first = true;
+  for (const TComponentGroup& group : ComponentGroups(&registry)) {
+    std::fprintf(Out, "%s== %s ==\n", first ? "" : "\n", Printable(group.Title).c_str());
+    first = false;
+    for (const IComponent* c : group.Components)
+      for (const std::u16string& line : ComponentReport(*c))
+        std::fprintf(Out, "%s\n", Printable(line).c_str());
   }
   for (const auto& skipped : registry.GetSkipped())
     std::fprintf(Out, "Skipped %s: %s\n", Printable(skipped.File).c_str(),

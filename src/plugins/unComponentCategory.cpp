@@ -3,6 +3,7 @@
 #include "platform/unLanguage.h"
 #include "platform/unStrings.h"
 #include "plugins/unComponent.h"
+#include "plugins/unComponentList.h"
 
 #include <algorithm>
 #include <array>
@@ -44,16 +45,26 @@ std::string CategoryTitle(std::u16string_view key) {
   return Utf16ToUtf8(key);
 }
 
-std::vector<const IComponent*> ComponentsByCategory(std::vector<const IComponent*> components) {
-  std::stable_sort(components.begin(), components.end(), [](auto* a, auto* b) {
-    const auto* ca = dynamic_cast<const TComponent*>(a);
-    const auto* cb = dynamic_cast<const TComponent*>(b);
-    const std::u16string ka = ca ? ca->Category : u"", kb = cb ? cb->Category : u"";
-    if (const int ra = CategoryRank(ka), rb = CategoryRank(kb); ra != rb)
+std::vector<TComponentGroup> ComponentGroups(const IComponentList* components) {
+  // Each component with its group's key.
+  std::vector<std::pair<std::u16string, const IComponent*>> all;
+  for (std::int32_t i = 0; components && i < components->GetCount(); ++i)
+    if (const IComponent* c = components->GetItem(i)) {
+      const auto* component = dynamic_cast<const TComponent*>(c);
+      all.emplace_back(component ? component->Category : u"", c);
+    }
+  std::stable_sort(all.begin(), all.end(), [](const auto& a, const auto& b) {
+    if (const int ra = CategoryRank(a.first), rb = CategoryRank(b.first); ra != rb)
       return ra < rb;
-    if (ka != kb)
-      return ka < kb;
-    return a->GetInfo().Name < b->GetInfo().Name;
+    if (a.first != b.first)
+      return a.first < b.first;
+    return a.second->GetInfo().Name < b.second->GetInfo().Name;
   });
-  return components;
+  std::vector<TComponentGroup> groups;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (i == 0 || all[i].first != all[i - 1].first)
+      groups.push_back({CategoryTitle(all[i].first), {}});
+    groups.back().Components.push_back(all[i].second);
+  }
+  return groups;
 }
