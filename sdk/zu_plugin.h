@@ -398,15 +398,20 @@ static inline void ZU_ValuesText(ZU_Values* v, const char* name, const char* val
   ZU_ValuesPut(v, "\n", 1);
 }
 
-/* Adds a number in its shortest form that reads back as the same number ("0.1", not
- * "0.10000000000000001"). */
-static inline void ZU_ValuesDouble(ZU_Values* v, const char* name, double value) {
-  char buf[40];
+/* Writes a number into buf (at least 32 bytes) in its shortest form that reads back as the same
+ * number ("0.1", not "0.10000000000000001"). */
+static inline void ZU_ShortestDouble(char* buf, size_t cap, double value) {
   for (int digits = 15; digits <= 17; ++digits) {
-    snprintf(buf, sizeof buf, "%.*g", digits, value);
+    snprintf(buf, cap, "%.*g", digits, value);
     if (strtod(buf, NULL) == value)
       break;
   }
+}
+
+/* Adds a number in its shortest form (ZU_ShortestDouble). */
+static inline void ZU_ValuesDouble(ZU_Values* v, const char* name, double value) {
+  char buf[40];
+  ZU_ShortestDouble(buf, sizeof buf, value);
   ZU_ValuesText(v, name, buf);
 }
 

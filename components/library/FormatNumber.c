@@ -22,11 +22,7 @@ static int Step(void* state, BSTR inputs, ZU_Values* out, char* error, size_t er
   if (d >= 0) {
     snprintf(number, sizeof number, "%.*f", d > 15 ? 15 : (int)d, x);
   } else {
-    for (int digits = 15; digits <= 17; ++digits) {
-      snprintf(number, sizeof number, "%.*g", digits, x);
-      if (strtod(number, NULL) == x)
-        break;
-    }
+    ZU_ShortestDouble(number, sizeof number, x);
   }
   char unit[256];
   ZU_ValueUtf8(inputs, "Unit", unit, sizeof unit);

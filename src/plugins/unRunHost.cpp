@@ -52,11 +52,7 @@ void NumberText(double value, std::uint8_t kind, std::u16string& text) {
   } else if (kind == rkInt && std::isfinite(value) && std::fabs(value) < 9e18) {
     std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(std::llround(value)));
   } else {
-    for (int digits = 15; digits <= 17; ++digits) {
-      std::snprintf(buf, sizeof buf, "%.*g", digits, value);
-      if (std::strtod(buf, nullptr) == value)
-        break;
-    }
+    ZU_ShortestDouble(buf, sizeof buf, value);
   }
   text.assign(buf, buf + std::strlen(buf));
 }
