@@ -76,6 +76,14 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
       OnEdit(m);
   };
   Canvas->OnLinkSelect = [this](const std::shared_ptr<TLink>& link) { Document.SelectLink(link); };
+  Canvas->OnLinkRoute = [this, told](const std::shared_ptr<TLink>& link, std::vector<TPoint> points,
+                                     TProgrammingImage::TRouteEdit edit) {
+    using E = TProgrammingImage::TRouteEdit;
+    const QString text = edit == E::AddBend      ? tr("Add Bend")
+                         : edit == E::RemoveBend ? tr("Remove Bend")
+                                                 : tr("Move Link");
+    told(Document.SetLinkPoints(link, std::move(points), text));
+  };
   Canvas->OnLinkRefused = [tell](const std::u16string& text) { tell(ToQString(text)); };
   Canvas->OnLinkDrop = [this,
                         tell](const std::shared_ptr<IModule>& from, const std::u16string& output,
@@ -182,6 +190,8 @@ void TCanvasView::RedrawChanged(const std::vector<std::shared_ptr<IModule>>& mod
   Changing = {};
   Canvas->RedrawArea(before);
   Canvas->RedrawArea(Canvas->ModulesArea(modules));
+  // Links the modules now stand on took other ways.
+  Canvas->RedrawArea(Canvas->ReroutedArea());
   UpdateView();
 }
 
@@ -261,7 +271,7 @@ void TCanvasView::CenterOn(const std::shared_ptr<IModule>& module) {
 
 void TCanvasView::UpdateView() {
   const double zoom = Canvas->GetZoom();
-  ZoomLabel->setVisible(std::abs(zoom - 1) > 1e-9);
+  ZoomLabel->setVisible(true);
   ZoomLabel->setText(
       QCoreApplication::translate("TCanvasView", "Масштаб: %1 %").arg(std::lround(zoom * 100)));
   // The bars reach over the modules' extent and wherever the view is now.

@@ -199,6 +199,18 @@ void TDeleteLinkCommand::undo() {
   Tell(Notify, {List, {}, {}, {}});
 }
 
+TLinkPointsCommand::TLinkPointsCommand(const QString& text, std::shared_ptr<IModuleList> list,
+                                       std::shared_ptr<TLink> link, std::vector<TPoint> points,
+                                       TNotify notify)
+    : QUndoCommand(text), List(std::move(list)), Link(std::move(link)), Other(std::move(points)),
+      Notify(std::move(notify)) {}
+
+// Undo and redo alike swap the points the link has with the others.
+void TLinkPointsCommand::redo() {
+  std::swap(Link->Points, Other);
+  Tell(Notify, {List, {}, {}, {}});
+}
+
 TChangeModulesCommand::TChangeModulesCommand(const QString& text, std::vector<TStep> steps,
                                              unsigned fields, TNotify notify, int keyRun)
     : QUndoCommand(text), Steps(std::move(steps)), Fields(fields), Notify(std::move(notify)),

@@ -137,6 +137,21 @@ private:
   TNotify Notify;
 };
 
+// Gives a link other bend points (its route); undo gives back the ones it had.
+class TLinkPointsCommand : public QUndoCommand {
+public:
+  TLinkPointsCommand(const QString& text, std::shared_ptr<IModuleList> list,
+                     std::shared_ptr<TLink> link, std::vector<TPoint> points, TNotify notify);
+  void undo() override { redo(); }
+  void redo() override;
+
+private:
+  std::shared_ptr<IModuleList> List;
+  std::shared_ptr<TLink> Link;
+  std::vector<TPoint> Other; // the points the link does not have now
+  TNotify Notify;
+};
+
 // Modules' values changed from before to after, only the fields named: a move, a grid edit, the
 // wizard, input values. Applied by its first redo. Commands of one run of arrow keys (the same
 // run number above 0) on one module merge into one.

@@ -780,6 +780,17 @@ TEditResult TProjectDocument::PasteText(std::u16string_view text, TPoint offset,
           .arg(why));
 }
 
+TEditResult TProjectDocument::SetLinkPoints(const std::shared_ptr<TLink>& link,
+                                            std::vector<TPoint> points, const QString& text) {
+  auto modules = Level();
+  if (!modules || !link || modules->GetLinks().IndexOf(link) < 0)
+    return TEditResult::Refused(
+        QCoreApplication::translate("TProjectDocument", "Связи нет на этом уровне"));
+  if (points == link->Points)
+    return TEditResult::Done();
+  return Push(new TLinkPointsCommand(text, modules, link, std::move(points), Notify()));
+}
+
 TEditResult TProjectDocument::DeleteSelected() {
   auto modules = Level();
   if (!modules)

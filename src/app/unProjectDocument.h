@@ -80,6 +80,10 @@ public:
 
   // The edits: each is one undo step, applied at once, refused while the project runs; the
   // result tells why one was refused. An edit that changes nothing is done without a step.
+  // Gives a link of the list shown other bend points: a segment moved, a bend added or removed
+  // (the text names the undo step). Refused for a link the list does not hold.
+  TEditResult SetLinkPoints(const std::shared_ptr<TLink>& link, std::vector<TPoint> points,
+                            const QString& text);
   // Moves the modules of the list shown by the offset.
   TEditResult MoveModules(const std::vector<std::shared_ptr<IModule>>& modules, TPoint delta);
   // An arrow key moved the module: presses close together on one module make one step.

@@ -189,6 +189,39 @@ void TImageCanvas::Polyline(std::span<const TPoint> points) {
     Line(points[i - 1], points[i]);
 }
 
+void TImageCanvas::FillPolygon(std::span<const TPoint> points, TColor color) {
+  SetPenColor(color);
+  if (!Target || points.empty())
+    return;
+  std::int64_t top = points[0].Y, bottom = points[0].Y;
+  for (const TPoint& p : points) {
+    top = std::min<std::int64_t>(top, p.Y);
+    bottom = std::max<std::int64_t>(bottom, p.Y);
+  }
+  top = std::max(top, ClipTop);
+  bottom = std::min(bottom, ClipBottom - 1);
+  // Each row from the leftmost to the rightmost crossing of the edges with it.
+  for (std::int64_t y = top; y <= bottom; ++y) {
+    double low = 1e300, high = -1e300;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      const TPoint a = points[i], b = points[(i + 1) % points.size()];
+      if (y < std::min(a.Y, b.Y) || y > std::max(a.Y, b.Y))
+        continue;
+      if (a.Y == b.Y) {
+        low = std::min({low, double(a.X), double(b.X)});
+        high = std::max({high, double(a.X), double(b.X)});
+        continue;
+      }
+      const double x = a.X + double(b.X - a.X) * double(y - a.Y) / double(b.Y - a.Y);
+      low = std::min(low, x);
+      high = std::max(high, x);
+    }
+    if (low <= high)
+      FillRow(y, std::llround(low), std::llround(high), Pen);
+  }
+  Polyline(points);
+}
+
 void TImageCanvas::BeginPicture() {
   ++Picture;
   const std::size_t used = Used;

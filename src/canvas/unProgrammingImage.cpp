@@ -4,6 +4,7 @@
 #include "model/unIModule.h"
 #include "model/unLinkDraw.h"
 #include "model/unLinkList.h"
+#include "model/unLinkRouter.h"
 #include "model/unModule.h"
 #include "model/unParamList.h"
 #include "model/unProject.h"
@@ -100,7 +101,19 @@ void TProgrammingImage::DrawContent() {
   if (auto modules = Modules()) {
     DrawLevel(View, *modules, SelectedLink.get(), Dragging ? &Shift : nullptr);
     if (LinkValue)
-      DrawLinkValues(*modules);
+      ::DrawLinkValues(View, *modules, LinkValue,
+                       LinkValuesStopped ? TColor{128, 128, 128} : clBlack);
+    // A route being dragged: the way it would take.
+    if (RouteDrag.Link && RouteDrag.Moved && RouteDrag.Link->From && RouteDrag.Link->To) {
+      const TLink& link = *RouteDrag.Link;
+      Canvas.SetPenColor(clRed);
+      Canvas.SetPenWidth(2);
+      View.Polyline(RoundedRoute(RouteThrough(LinkEnd(*link.From, true, link.Output),
+                                              RouteDrag.Points,
+                                              LinkEnd(*link.To, false, link.Input)),
+                                 LinkCornerRadius));
+      Canvas.SetPenWidth(1);
+    }
   }
   if (Banding)
     DrawBand();
@@ -114,40 +127,6 @@ void TProgrammingImage::DrawContent() {
   }
   Canvas.SetPenColor(clBlue);
   View.Polyline(Wire());
-}
-
-void TProgrammingImage::DrawLinkValues(const IModuleList& modules) {
-  // Values too small to read are not written, as the parameters' names are not.
-  if (Canvas.TextExtent(u"0").Height < TModule::MinNameHeight)
-    return;
-  const TLinkList& links = modules.GetLinks();
-  const TRect clip = Canvas.Clip();
-  Canvas.SetPenColor(LinkValuesStopped ? TColor{128, 128, 128} : clBlack);
-  Canvas.SetPenWidth(1);
-  for (std::int32_t i = 0; i < links.Count(); ++i) {
-    const TLink& link = *links.Get(i);
-    if (!link.From || !link.To)
-      continue;
-    // Beside the picture: nothing to write, and no curve to work out.
-    const TRect hull = LinkHull(link);
-    const TPoint a = View.ToPicture({hull.Left, hull.Top});
-    const TPoint b = View.ToPicture({hull.Right, hull.Bottom});
-    if (!clip.Empty() &&
-        (b.X < clip.Left || a.X > clip.Right || b.Y < clip.Top || a.Y > clip.Bottom + 40))
-      continue;
-    const std::u16string text = ShownText(LinkValue(link), ShownNameUnits);
-    if (text.empty())
-      continue;
-    const std::vector<TPoint> curve = LinkCurve(link);
-    if (curve.empty())
-      continue;
-    const TPoint middle = View.ToPicture(curve[curve.size() / 2]);
-    const TSize size = Canvas.TextExtent(text);
-    const std::int32_t left = middle.X - size.Width / 2, top = middle.Y - size.Height - 2;
-    // A white box with a frame, the text on it.
-    Canvas.Rectangle(left - 2, top - 1, left + size.Width + 2, top + size.Height + 1);
-    Canvas.TextOut(left, top, text);
-  }
 }
 
 void TProgrammingImage::SetReadOnly(bool readOnly) {
@@ -206,7 +185,7 @@ std::shared_ptr<TLink> TProgrammingImage::LinkAt(QPoint pixel) const {
   double nearest = LinkPickPixels + 0.5;
   const TLinkList& links = modules->GetLinks();
   for (std::int32_t i = 0; i < links.Count(); ++i) {
-    std::vector<TPoint> curve = LinkCurve(*links.Get(i));
+    std::vector<TPoint> curve = LinkCorners(*modules, *links.Get(i));
     for (TPoint& p : curve)
       p = view.ToPicture(p);
     // On the picture's pixels, the distance the control's units ask for.
@@ -227,7 +206,7 @@ TRect TProgrammingImage::MovedArea(const std::shared_ptr<IModule>& module,
     area = {area.Left + by.X, area.Top + by.Y, area.Right + by.X, area.Bottom + by.Y};
   if (auto modules = Modules())
     for (const auto& link : modules->GetLinks().Of(module))
-      area = Union(area, LinkHull(*link, &shift));
+      area = Union(area, LinkHull(*modules, *link, &shift));
   return area;
 }
 
@@ -291,6 +270,7 @@ void TProgrammingImage::EndWire(QPoint pixel) {
 
 void TProgrammingImage::Redraw() {
   update();
+  ReroutedArea();
   FitPicture();
   ApplyFont();
   Canvas.SetTarget(&Image);
@@ -315,6 +295,15 @@ TRect TProgrammingImage::ModulesArea(const std::vector<std::shared_ptr<IModule>>
     if (module)
       area = Union(area, MovedArea(module, {}));
   return area;
+}
+
+TRect TProgrammingImage::ReroutedArea() {
+  auto modules = Modules();
+  if (!modules)
+    return {};
+  LevelRoutes(*modules);
+  const TRect r = modules->GetLinks().Router().TakeRerouted();
+  return r.Empty() ? r : TRect{r.Left - 6, r.Top - 6, r.Right + 6, r.Bottom + 6};
 }
 
 void TProgrammingImage::RedrawArea(TRect area) {
@@ -428,6 +417,8 @@ void TProgrammingImage::MouseDown(int x, int y, bool add) {
     if (std::shared_ptr<TLink> link = LinkAt({x, y})) {
       if (OnLinkSelect)
         OnLinkSelect(link);
+      if (!ReadOnly)
+        StartRouteDrag(link, {x, y});
       return;
     }
     AskSelect(nullptr);
@@ -460,6 +451,73 @@ void TProgrammingImage::MouseDown(int x, int y, bool add) {
   Shift = {};
 }
 
+int TProgrammingImage::BendAt(const TLink& link, QPoint pixel) const {
+  auto& view = const_cast<TViewCanvas&>(View);
+  const QPoint at = ToPixel(pixel);
+  int best = -1;
+  double nearest = BendPickPixels + 0.5;
+  for (std::size_t i = 0; i < link.Points.size(); ++i) {
+    const TPoint p = view.ToPicture(link.Points[i]);
+    const double distance = std::hypot(p.X - at.x(), p.Y - at.y()) / Dpr;
+    if (distance < nearest) {
+      nearest = distance;
+      best = static_cast<int>(i);
+    }
+  }
+  return best;
+}
+
+void TProgrammingImage::StartRouteDrag(const std::shared_ptr<TLink>& link, QPoint pixel) {
+  auto modules = Modules();
+  if (!modules || !link->From || !link->To)
+    return;
+  TRouteDrag drag;
+  drag.Link = link;
+  drag.Corners = LinkCorners(*modules, *link);
+  drag.From = ToProject(pixel);
+  drag.Bend = BendAt(*link, pixel);
+  if (drag.Bend < 0) {
+    drag.Segment = NearestSegment(drag.Corners, drag.From.X, drag.From.Y);
+    // The runs at the marks stay where the marks are.
+    if (drag.Segment == SIZE_MAX || drag.Segment == 0 || drag.Segment + 2 >= drag.Corners.size())
+      return;
+  }
+  RouteDrag = std::move(drag);
+}
+
+std::vector<TPoint> TProgrammingImage::RouteDragAt(QPoint pixel) const {
+  const TPoint at = ToProject(pixel);
+  if (RouteDrag.Bend >= 0) {
+    std::vector<TPoint> points = RouteDrag.Link->Points;
+    points[static_cast<std::size_t>(RouteDrag.Bend)] = at;
+    return points;
+  }
+  return MoveSegment(RouteDrag.Corners, RouteDrag.Segment,
+                     {at.X - RouteDrag.From.X, at.Y - RouteDrag.From.Y});
+}
+
+bool TProgrammingImage::DblClickLink(QPoint pixel) {
+  auto modules = Modules();
+  const std::shared_ptr<TLink> link = LinkAt(pixel);
+  if (!modules || !link || !OnLinkRoute)
+    return false;
+  RouteDrag = {};
+  if (const int bend = BendAt(*link, pixel); bend >= 0) {
+    std::vector<TPoint> points = link->Points;
+    points.erase(points.begin() + bend);
+    OnLinkRoute(link, std::move(points), TRouteEdit::RemoveBend);
+    return true;
+  }
+  const std::vector<TPoint> corners = LinkCorners(*modules, *link);
+  const TPoint at = ToProject(pixel);
+  const std::size_t k = NearestSegment(corners, at.X, at.Y);
+  std::vector<TPoint> points = AddBend(corners, k, at);
+  if (points.empty())
+    return false;
+  OnLinkRoute(link, std::move(points), TRouteEdit::AddBend);
+  return true;
+}
+
 void TProgrammingImage::StartBand(TPoint at) {
   Banding = true;
   BandFrom = BandTo = at;
@@ -472,6 +530,14 @@ TRect TProgrammingImage::Band() const {
 
 void TProgrammingImage::MouseMove(int x, int y) {
   LastPixel = {x, y};
+  if (RouteDrag.Link) {
+    if ((QPoint(x, y) - PressPixel).manhattanLength() < 3 && !RouteDrag.Moved)
+      return;
+    RouteDrag.Moved = true;
+    RouteDrag.Points = RouteDragAt({x, y});
+    Redraw();
+    return;
+  }
   if (Connecting) {
     const TRect before = LinkBounds(Wire());
     WireEnd = ToProject({x, y});
@@ -505,6 +571,17 @@ void TProgrammingImage::MouseMove(int x, int y) {
 }
 
 void TProgrammingImage::MouseUp() {
+  if (RouteDrag.Link) {
+    const TRouteDrag drag = std::move(RouteDrag);
+    RouteDrag = {};
+    if (!drag.Moved)
+      return;
+    Redraw();
+    if (OnLinkRoute && !drag.Points.empty())
+      OnLinkRoute(drag.Link, drag.Points,
+                  drag.Bend >= 0 ? TRouteEdit::MoveBend : TRouteEdit::MoveSegment);
+    return;
+  }
   if (Connecting) {
     EndWire(LastPixel);
     return;
@@ -565,8 +642,11 @@ void TProgrammingImage::DblClick(int x, int y) {
     Redraw();
   }
   const std::shared_ptr<IModule> module = ModuleAt({x, y});
-  if (!module)
+  if (!module) {
+    if (DblClickLink({x, y}))
+      SkipNextPress = true;
     return;
+  }
   if (OnModuleEdit)
     OnModuleEdit(module);
   SkipNextPress = true;

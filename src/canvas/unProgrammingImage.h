@@ -43,6 +43,9 @@ public:
   // Where the modules and their links are drawn, in project coordinates.
   TRect ModulesArea(const std::vector<std::shared_ptr<IModule>>& modules);
   const QImage& Picture() const { return Image; }
+  // Where links were routed anew since this was last asked (their old and new ways), in project
+  // coordinates: a move may route links that are not its modules' around the boxes moved.
+  TRect ReroutedArea();
 
   // The view: zoom 1 shows project pixels as picture pixels.
   double GetZoom() const { return View.GetZoom() / Dpr; }
@@ -62,6 +65,15 @@ public:
   // The link whose curve passes within LinkPickPixels of the pixel (the nearest), or null.
   std::shared_ptr<TLink> LinkAt(QPoint pixel) const;
   static constexpr int LinkPickPixels = 4;
+  // What a gesture on a link asks of its route.
+  enum class TRouteEdit { MoveSegment, MoveBend, AddBend, RemoveBend };
+  // A drag of a link's segment or bend point, or a double click on it, asks for these bend
+  // points (the document checks and applies them).
+  std::function<void(const std::shared_ptr<TLink>&, std::vector<TPoint>, TRouteEdit)> OnLinkRoute;
+  // A bend point is taken within this many pixels.
+  static constexpr int BendPickPixels = 6;
+  // While a segment or a bend of a link is dragged: the bend points it would get (else empty).
+  const std::vector<TPoint>& RouteDragPoints() const { return RouteDrag.Points; }
   // While a wire is drawn from an output: the inputs it may be dropped on.
   bool IsConnecting() const { return Connecting; }
 
@@ -75,7 +87,7 @@ public:
   TMarkHit MarkAt(QPoint pixel) const;
   // The text a mark's tool tip shows: the parameter's title, description and type.
   static QString MarkText(const TMarkHit& hit);
-  static constexpr int PickPixels = 6;
+  static constexpr int PickPixels = 8;
 
   // What the mouse handlers do, with positions in picture pixels. The canvas changes nothing
   // itself: it tells its owner what a gesture asks for, and draws a drag under way as an offset
@@ -173,8 +185,14 @@ private:
   void StartBand(TPoint at);
   TRect Band() const;
   void DrawBand();
-  // Writes the links' values at their middles, for the links in the picture.
-  void DrawLinkValues(const IModuleList& modules);
+  // A press on a link: a drag of its bend point or its segment may start.
+  void StartRouteDrag(const std::shared_ptr<TLink>& link, QPoint pixel);
+  // The route drag's bend points for the mouse at the pixel.
+  std::vector<TPoint> RouteDragAt(QPoint pixel) const;
+  // The bend point of the link within BendPickPixels of the pixel, or -1.
+  int BendAt(const TLink& link, QPoint pixel) const;
+  // A double click on a link: a bend is removed there, or added.
+  bool DblClickLink(QPoint pixel);
   // The wire being drawn: from the output's mark to the mouse.
   std::vector<TPoint> Wire() const;
   // Starts a wire from an output mark; the inputs that may take it are found at once.
@@ -196,6 +214,17 @@ private:
   bool Panning = false;
   QPoint PanFrom;
   std::shared_ptr<TLink> SelectedLink;
+  // A drag of a link's route: the link, its corners when pressed, the segment or bend taken,
+  // where the press was (project) and the points the route would get.
+  struct TRouteDrag {
+    std::shared_ptr<TLink> Link;
+    std::vector<TPoint> Corners;
+    std::size_t Segment = 0;
+    int Bend = -1;
+    TPoint From;
+    bool Moved = false;
+    std::vector<TPoint> Points;
+  } RouteDrag;
   bool Connecting = false;
   QPoint LastPixel, PressPixel;
   TMarkHit WireFrom;

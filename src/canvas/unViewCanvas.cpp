@@ -49,6 +49,13 @@ void TViewCanvas::Polyline(std::span<const TPoint> points) {
   Inner.Polyline(mapped);
 }
 
+void TViewCanvas::FillPolygon(std::span<const TPoint> points, TColor color) {
+  std::vector<TPoint> mapped(points.begin(), points.end());
+  for (TPoint& p : mapped)
+    p = ToPicture(p);
+  Inner.FillPolygon(mapped, color);
+}
+
 void TViewCanvas::TextOut(std::int32_t x, std::int32_t y, const std::u16string& text) {
   const TPoint p = ToPicture({x, y});
   Inner.TextOut(p.X, p.Y, text);

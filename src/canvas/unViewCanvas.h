@@ -23,6 +23,7 @@ public:
   void Rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
                  std::int32_t bottom) override;
   void Polyline(std::span<const TPoint> points) override;
+  void FillPolygon(std::span<const TPoint> points, TColor color) override;
   void TextOut(std::int32_t x, std::int32_t y, const std::u16string& text) override;
   // In project units: the picture's extent divided by the zoom.
   TSize TextExtent(const std::u16string& text) override;

@@ -20,6 +20,8 @@ public:
   bool Moves(const IModule* module) const { return module && Modules.contains(module); }
   bool Empty() const { return Modules.empty() || (Delta.X == 0 && Delta.Y == 0); }
   TPoint GetDelta() const { return Delta; }
+  // Whether both move the same modules (by whatever offsets).
+  bool SameModules(const TDragShift& other) const { return Modules == other.Modules; }
 
 private:
   std::unordered_set<const IModule*> Modules;

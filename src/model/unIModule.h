@@ -42,6 +42,11 @@ struct TWatch {
   friend bool operator==(const TWatch&, const TWatch&) = default;
 };
 
+// Which parameters of a module have a link, by index: inputs and outputs.
+struct TPortsLinked {
+  std::vector<bool> In, Out;
+};
+
 // A module of the project tree. Empty references are null shared pointers.
 class IModule {
 public:
@@ -77,6 +82,14 @@ public:
   // element reads nothing.
   virtual bool LoadFromXml(const TKvenXmlNode1* element) = 0;
   virtual void Draw(TCanvas& canvas) = 0;
+  // Draws the module with the marks of the parameters that have links filled (none for null).
+  virtual void DrawLinked(TCanvas& canvas, const TPortsLinked* linked) = 0;
+  // The box as drawn, edges in order: the width given, and at least as tall as the parameters'
+  // names need.
+  virtual TRect Outline() const = 0;
+  // The title of the module's component, written under its name (empty: none). Not stored.
+  virtual std::u16string GetTypeTitle() const = 0;
+  virtual void SetTypeTitle(const std::u16string& value) = 0;
   // True when the point lies in the module's box, edges included.
   virtual bool HitTest(std::int32_t x, std::int32_t y) const = 0;
   // Writes every value into the element; a null element writes nothing.

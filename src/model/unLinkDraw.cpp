@@ -3,100 +3,91 @@
 #include "model/unDragShift.h"
 #include "model/unIModule.h"
 #include "model/unLinkList.h"
+#include "model/unLinkRouter.h"
+#include "model/unModule.h"
 #include "platform/unCanvas.h"
+#include "platform/unStrings.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <numeric>
 
 namespace {
 
-// Points per curved piece between two of the link's points.
-constexpr int Steps = 16;
 // Pixels of a dash and of the gap after it, on the project.
 constexpr int Dash = 6;
+// Half the side of the square that marks a bend point of the selected link.
+constexpr std::int32_t BendMark = 3;
 
-// Where an end of the link lies: its parameter's mark, or the middle of the module's edge.
-TPoint EndPoint(const IModule& module, bool output, const std::u16string& name,
-                const TDragShift* shift) {
-  const TPoint by = shift ? shift->Of(&module) : TPoint{};
-  const std::int32_t index = ParamIndex(module, output, name);
-  if (index >= 0) {
-    const TPoint mark = module.MarkPoint(output, index);
-    return {mark.X + by.X, mark.Y + by.Y};
-  }
-  const TPoint centre = module.GetPosition();
-  return {centre.X + by.X + (output ? 1 : -1) * std::abs(module.GetWidth()) / 2, centre.Y + by.Y};
+TRect Widened(TRect r, std::int32_t by) {
+  return r.Empty() ? r : TRect{r.Left - by, r.Top - by, r.Right + by, r.Bottom + by};
 }
 
-// The points the curve passes through: the two ends and the bend points between.
-std::vector<TPoint> Through(const TLink& link, const TDragShift* shift) {
-  std::vector<TPoint> through{EndPoint(*link.From, true, link.Output, shift)};
-  through.insert(through.end(), link.Points.begin(), link.Points.end());
-  through.push_back(EndPoint(*link.To, false, link.Input, shift));
-  return through;
+// Whether the project rectangle cannot show within the canvas's clip.
+bool OutsideClip(TCanvas& canvas, TRect clip, TRect r) {
+  if (clip.Empty())
+    return false;
+  const TPoint a = canvas.ToPicture({r.Left, r.Top});
+  const TPoint b = canvas.ToPicture({r.Right, r.Bottom});
+  return std::max(a.X, b.X) < clip.Left || std::min(a.X, b.X) > clip.Right ||
+         std::max(a.Y, b.Y) < clip.Top || std::min(a.Y, b.Y) > clip.Bottom;
 }
 
-// Bounds that hold the whole curve through the points: each piece stays within its control
-// points, which reach Reach() beyond its ends sideways.
-TRect HullBounds(const std::vector<TPoint>& through) {
-  TRect r{through[0].X, through[0].Y, through[0].X, through[0].Y};
-  for (std::size_t i = 0; i < through.size(); ++i) {
-    const TPoint p = through[i];
-    const std::int32_t reach =
-        i + 1 < through.size()
-            ? static_cast<std::int32_t>(std::max(20.0, std::abs(through[i + 1].X - p.X) / 2.0)) + 1
-            : 0;
-    const std::int32_t back =
-        i > 0
-            ? static_cast<std::int32_t>(std::max(20.0, std::abs(p.X - through[i - 1].X) / 2.0)) + 1
-            : 0;
-    r.Left = std::min(r.Left, p.X - back);
-    r.Right = std::max(r.Right, p.X + reach);
-    r.Top = std::min(r.Top, p.Y);
-    r.Bottom = std::max(r.Bottom, p.Y);
-  }
-  return {r.Left - 2, r.Top - 2, r.Right + 2, r.Bottom + 2};
-}
-
-// The flattened curve through the points.
-std::vector<TPoint> Flatten(const std::vector<TPoint>& through) {
-  std::vector<TPoint> curve;
-  curve.reserve(through.size() * Steps);
-  curve.push_back(through.front());
-  for (std::size_t i = 1; i < through.size(); ++i) {
-    const double x0 = through[i - 1].X, y0 = through[i - 1].Y;
-    const double x3 = through[i].X, y3 = through[i].Y;
-    // Horizontal at both ends, reaching out by half the distance (at least a little).
-    const double reach = std::max(20.0, std::abs(x3 - x0) / 2);
-    const double x1 = x0 + reach, x2 = x3 - reach;
-    for (int s = 1; s <= Steps; ++s) {
-      const double t = static_cast<double>(s) / Steps, u = 1 - t;
-      const double x = u * u * u * x0 + 3 * u * u * t * x1 + 3 * u * t * t * x2 + t * t * t * x3;
-      const double y = u * u * u * y0 + 3 * u * u * t * y0 + 3 * u * t * t * y3 + t * t * t * y3;
-      curve.push_back(
-          {static_cast<std::int32_t>(std::lround(x)), static_cast<std::int32_t>(std::lround(y))});
+void DrawDashed(TCanvas& canvas, const std::vector<TPoint>& curve) {
+  std::vector<TPoint> dash{curve.front()};
+  double run = 0;
+  bool on = true;
+  for (std::size_t k = 1; k < curve.size(); ++k) {
+    // Long straight runs are cut into dashes of their own.
+    const TPoint a = curve[k - 1], b = curve[k];
+    const double length = std::hypot(b.X - a.X, b.Y - a.Y);
+    double done = 0;
+    while (done < length) {
+      const double step = std::min(length - done, Dash - run);
+      done += step;
+      run += step;
+      const TPoint at{static_cast<std::int32_t>(std::lround(a.X + (b.X - a.X) * done / length)),
+                      static_cast<std::int32_t>(std::lround(a.Y + (b.Y - a.Y) * done / length))};
+      if (on)
+        dash.push_back(at);
+      if (run >= Dash) {
+        if (on && dash.size() > 1)
+          canvas.Polyline(dash);
+        on = !on;
+        run = 0;
+        dash.assign(1, at);
+      }
     }
   }
-  return curve;
+  if (on && dash.size() > 1)
+    canvas.Polyline(dash);
 }
 
 } // namespace
 
-std::vector<TPoint> LinkCurve(const TLink& link, const TDragShift* shift) {
+std::vector<TPoint> LinkCorners(const IModuleList& modules, const TLink& link,
+                                const TDragShift* shift) {
   if (!link.From || !link.To)
     return {};
-  return Flatten(Through(link, shift));
+  const TLinkRoute* route = LevelRoutes(modules, shift).RouteOf(link);
+  return route ? route->Corners : std::vector<TPoint>{};
+}
+
+std::vector<TPoint> LinkCurve(const IModuleList& modules, const TLink& link,
+                              const TDragShift* shift) {
+  return RoundedRoute(LinkCorners(modules, link, shift), LinkCornerRadius);
 }
 
 std::vector<TPoint> WireCurve(const IModule& from, const std::u16string& output, TPoint end) {
-  return Flatten({EndPoint(from, true, output, nullptr), end});
+  return RoundedRoute(RouteThrough(LinkEnd(from, true, output), {}, end), LinkCornerRadius);
 }
 
-TRect LinkHull(const TLink& link, const TDragShift* shift) {
+TRect LinkHull(const IModuleList& modules, const TLink& link, const TDragShift* shift) {
   if (!link.From || !link.To)
     return {};
-  return HullBounds(Through(link, shift));
+  const TLinkRoute* route = LevelRoutes(modules, shift).RouteOf(link);
+  return route ? Widened(route->Bounds, 2 + BendMark) : TRect{};
 }
 
 TRect LinkBounds(const std::vector<TPoint>& curve) {
@@ -109,54 +100,107 @@ TRect LinkBounds(const std::vector<TPoint>& curve) {
     r.Right = std::max(r.Right, p.X);
     r.Bottom = std::max(r.Bottom, p.Y);
   }
-  return {r.Left - 2, r.Top - 2, r.Right + 2, r.Bottom + 2};
+  return Widened(r, 2);
 }
 
-void DrawLinks(TCanvas& canvas, const TLinkList& links, const TLink* selected,
-               const TDragShift* shift) {
+void DrawLinks(TCanvas& canvas, const IModuleList& modules, const TLink* selected,
+               const TDragShift* shift, TLinkLayer layer) {
   const TRect clip = canvas.Clip();
-  for (std::int32_t i = 0; i < links.Count(); ++i) {
-    const std::shared_ptr<TLink> link = links.Get(i);
+  const TLinkRouter& router = LevelRoutes(modules, shift);
+  const TLinkList& links = modules.GetLinks();
+  for (const std::shared_ptr<TLink>& link : links.All()) {
     if (!link->From || !link->To)
       continue;
-    const std::vector<TPoint> through = Through(*link, shift);
-    // Links that cannot show within the clip are not even flattened.
-    if (!clip.Empty()) {
-      const TRect bounds = HullBounds(through);
-      const TPoint a = canvas.ToPicture({bounds.Left, bounds.Top});
-      const TPoint b = canvas.ToPicture({bounds.Right, bounds.Bottom});
-      if (b.X < clip.Left || a.X > clip.Right || b.Y < clip.Top || a.Y > clip.Bottom)
-        continue;
-    }
-    const std::vector<TPoint> curve = Flatten(through);
+    const TLinkRoute* route = router.RouteOf(*link);
+    if (!route || (layer == TLinkLayer::Below && route->Crosses) ||
+        (layer == TLinkLayer::Above && !route->Crosses))
+      continue;
+    // Links that cannot show within the clip are not even rounded.
+    if (OutsideClip(canvas, clip, Widened(route->Bounds, 2 + BendMark)))
+      continue;
+    const std::vector<TPoint> curve = RoundedRoute(route->Corners, LinkCornerRadius);
+    const bool isSelected = link.get() == selected;
+    canvas.SetPenWidth(isSelected ? 3 : 1);
     if (LinkResolves(*link)) {
       canvas.SetPenColor(clBlue);
-      canvas.SetPenWidth(link.get() == selected ? 3 : 1);
       canvas.Polyline(curve);
+    } else {
+      canvas.SetPenColor(clRed);
+      DrawDashed(canvas, curve);
+    }
+    if (!isSelected)
       continue;
-    }
-    // Dashed red: every other stretch of about Dash units along the curve.
-    canvas.SetPenColor(clRed);
-    canvas.SetPenWidth(link.get() == selected ? 3 : 1);
-    std::vector<TPoint> dash{curve.front()};
-    double run = 0;
-    bool on = true;
-    for (std::size_t k = 1; k < curve.size(); ++k) {
-      run += std::hypot(curve[k].X - curve[k - 1].X, curve[k].Y - curve[k - 1].Y);
-      if (on)
-        dash.push_back(curve[k]);
-      if (run >= Dash) {
-        if (on && dash.size() > 1)
-          canvas.Polyline(dash);
-        on = !on;
-        run = 0;
-        dash.assign(1, curve[k]);
-      }
-    }
-    if (on && dash.size() > 1)
-      canvas.Polyline(dash);
+    // The bend points a user placed, where a double click removes them and a drag moves them.
+    canvas.SetPenWidth(1);
+    for (const TPoint& p : link->Points)
+      canvas.Rectangle(p.X - BendMark, p.Y - BendMark, p.X + BendMark, p.Y + BendMark);
   }
   canvas.SetPenWidth(1);
+}
+
+TRect LinkValuePlace(const IModuleList& modules, const TLink& link, TSize size) {
+  const TLinkRouter& router = modules.GetLinks().Router();
+  const TLinkRoute* route = router.RouteOf(link);
+  if (!route || route->Corners.size() < 2)
+    return {};
+  const auto& c = route->Corners;
+  // The horizontal segments, longest first; the runs at the marks are the last resort.
+  std::vector<std::size_t> order(c.size() - 1);
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const bool endA = a == 0 || a + 2 == c.size(), endB = b == 0 || b + 2 == c.size();
+    if (endA != endB)
+      return endB;
+    return std::abs(c[a + 1].X - c[a].X) > std::abs(c[b + 1].X - c[b].X);
+  });
+  for (const std::size_t k : order) {
+    const TPoint a = c[k], b = c[k + 1];
+    if (a.Y != b.Y)
+      continue;
+    const std::int32_t middle = (a.X + b.X) / 2;
+    const TRect place{middle - size.Width / 2 - 2, a.Y - size.Height - 3,
+                      middle + size.Width / 2 + 2, a.Y - 1};
+    // Clear of every box: the boxes of the link's own modules too.
+    bool free = true;
+    for (std::int32_t row = place.Top; row <= place.Bottom && free;
+         row += std::max(1, (place.Bottom - place.Top) / 2))
+      free = !router.Blocked({place.Left, row}, {place.Right, row}, 1);
+    if (free && !router.Blocked({place.Left, place.Bottom}, {place.Right, place.Bottom}, 1))
+      return place;
+  }
+  return {};
+}
+
+void DrawLinkValues(TCanvas& canvas, const IModuleList& modules,
+                    const std::function<std::u16string(const TLink&)>& value, TColor color) {
+  // Values too small to read are not written, as the parameters' names are not.
+  const TSize sample = canvas.TextExtent(u"0");
+  const std::int32_t onPicture =
+      canvas.ToPicture({0, sample.Height}).Y - canvas.ToPicture({0, 0}).Y;
+  if (!value || onPicture < TModule::MinNameHeight)
+    return;
+  const TRect clip = canvas.Clip();
+  const TLinkRouter& router = LevelRoutes(modules);
+  canvas.SetPenWidth(1);
+  for (const std::shared_ptr<TLink>& link : modules.GetLinks().All()) {
+    if (!link->From || !link->To)
+      continue;
+    const TLinkRoute* route = router.RouteOf(*link);
+    // Beside the picture: nothing to write.
+    if (!route || OutsideClip(canvas, clip, Widened(route->Bounds, 40)))
+      continue;
+    const std::u16string text = ShownText(value(*link), ShownNameUnits);
+    if (text.empty())
+      continue;
+    const TSize size = canvas.TextExtent(text);
+    const TRect place = LinkValuePlace(modules, *link, size);
+    if (place.Empty())
+      continue;
+    // A framed box with the text on it, standing on the link.
+    canvas.SetPenColor(color);
+    canvas.Rectangle(place.Left, place.Top, place.Right, place.Bottom);
+    canvas.TextOut(place.Left + 2, place.Top + 1, text);
+  }
 }
 
 double DistanceToCurve(const std::vector<TPoint>& curve, double x, double y) {

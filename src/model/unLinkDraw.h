@@ -3,30 +3,49 @@
 #include "model/unLink.h"
 #include "platform/unTypes.h"
 
-class TDragShift;
-
+#include <functional>
+#include <string>
 #include <vector>
 
 class IModule;
+class IModuleList;
 class TCanvas;
-class TLinkList;
+class TDragShift;
 
-// The link's curve on the project: a smooth line that leaves the output's mark to the right and
-// reaches the input's mark from the left, through the bend points in order; empty when an end's
-// module is not there. An end whose parameter is not there starts or ends at the middle of its
-// module's edge. With a shift, an end whose module it moves is drawn moved (the bend points stay).
-std::vector<TPoint> LinkCurve(const TLink& link, const TDragShift* shift = nullptr);
-// The curve of a wire being drawn from the module's output (by name) to a point: the same line
-// a link to an input at the point would take.
+// How far a route's corners are rounded, in project units.
+inline constexpr std::int32_t LinkCornerRadius = 8;
+
+// The line drawn for the link among the modules of the list: its route with rounded corners,
+// from the output's mark to the input's mark; empty when an end's module is not there. With a
+// shift, the links of the modules it moves are routed where the drag shows them.
+std::vector<TPoint> LinkCurve(const IModuleList& modules, const TLink& link,
+                              const TDragShift* shift = nullptr);
+// The corners of the link's route (see TLinkRoute); empty when an end's module is not there.
+std::vector<TPoint> LinkCorners(const IModuleList& modules, const TLink& link,
+                                const TDragShift* shift = nullptr);
+// The line of a wire being drawn from the module's output (by name) to a point: the way a link
+// to an input at the point would start and end, with one elbow between.
 std::vector<TPoint> WireCurve(const IModule& from, const std::u16string& output, TPoint end);
-// Bounds that hold the link's whole curve (and a wide pen) without working the curve out: each
-// piece stays within its control points; empty when an end's module is not there.
-TRect LinkHull(const TLink& link, const TDragShift* shift = nullptr);
-// The curve's bounds, with room for a wide pen; empty for an empty curve.
+// Bounds that hold the link's whole line with room for a wide pen; empty when an end's module
+// is not there.
+TRect LinkHull(const IModuleList& modules, const TLink& link, const TDragShift* shift = nullptr);
+// The line's bounds, with room for a wide pen; empty for an empty line.
 TRect LinkBounds(const std::vector<TPoint>& curve);
-// Draws the links: a resolving link in the output marks' colour, the selected one wider; one that
-// does not resolve dashed red. Links whose bounds lie outside the canvas's clip are left out.
-void DrawLinks(TCanvas& canvas, const TLinkList& links, const TLink* selected,
-               const TDragShift* shift = nullptr);
-// The distance from the point to the curve, in the units of both.
+// Which links DrawLinks draws: those that keep clear of the boxes (drawn below them), those that
+// run over a box (drawn above them, so that they are seen), or all.
+enum class TLinkLayer { Below, Above, All };
+// Draws the links of the list's layer: a resolving link in the output marks' colour, the
+// selected one wider with its bend points marked; one that does not resolve dashed red. Links
+// whose bounds lie outside the canvas's clip are left out.
+void DrawLinks(TCanvas& canvas, const IModuleList& modules, const TLink* selected,
+               const TDragShift* shift = nullptr, TLinkLayer layer = TLinkLayer::All);
+// Writes each link's value (as `value` gives it; empty: none) in a framed box on its longest
+// horizontal segment, or on the next that has room, never over a box of the list; a link with
+// no such place shows none. Values are not written where text is too small to read.
+void DrawLinkValues(TCanvas& canvas, const IModuleList& modules,
+                    const std::function<std::u16string(const TLink&)>& value, TColor color);
+// Where DrawLinkValues writes the value of that size for the route, in project units; empty
+// when there is no place.
+TRect LinkValuePlace(const IModuleList& modules, const TLink& link, TSize size);
+// The distance from the point to the line, in the units of both.
 double DistanceToCurve(const std::vector<TPoint>& curve, double x, double y);

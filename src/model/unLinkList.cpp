@@ -3,6 +3,7 @@
 #include "model/unIModule.h"
 #include "model/unLevelGraph.h"
 #include "model/unParamList.h"
+#include "model/unLinkRouter.h"
 #include "model/unPoints.h"
 #include "model/unXmlChildIndex.h"
 #include "platform/unIntText.h"
@@ -57,6 +58,24 @@ std::int32_t ParamIndex(const IModule& module, bool output, const std::u16string
     if (const TParam* p = params->Get(i); p && p->Name == name)
       return i;
   return -1;
+}
+
+TLinkList::TLinkList() = default;
+
+TLinkList::TLinkList(const TLinkList& other) : Items(other.Items) {}
+
+TLinkList& TLinkList::operator=(const TLinkList& other) {
+  Items = other.Items;
+  Routes.reset();
+  return *this;
+}
+
+TLinkList::~TLinkList() = default;
+
+TLinkRouter& TLinkList::Router() const {
+  if (!Routes)
+    Routes = std::make_unique<TLinkRouter>();
+  return *Routes;
 }
 
 std::shared_ptr<TLink> TLinkList::Get(std::int32_t index) const {

@@ -11,6 +11,7 @@
 class IModule;
 class IModuleList;
 class TKvenXmlNode1;
+class TLinkRouter;
 
 // Whether a link may be added, and why not: an input takes one link (a new one replaces it), an
 // output may feed many; no link from a module to itself, none that closes a cycle; where both
@@ -54,9 +55,18 @@ public:
   // Writes every link, its ends as the modules' indices (an end that named no module as the
   // file had it).
   void SaveToXml(TKvenXmlNode1* element, const IModuleList& modules) const;
+  // The routes of the links, kept with them (LevelRoutes brings them up to date). A copy of the
+  // list starts without routes.
+  TLinkRouter& Router() const;
+
+  TLinkList();
+  TLinkList(const TLinkList& other);
+  TLinkList& operator=(const TLinkList& other);
+  ~TLinkList();
 
 private:
   std::vector<std::shared_ptr<TLink>> Items;
+  mutable std::unique_ptr<TLinkRouter> Routes;
 };
 
 // What is wrong with a link among the links before it.

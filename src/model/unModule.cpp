@@ -46,19 +46,30 @@ void TModule::SetPosition(TPoint value) {
   PositionY = value.Y;
 }
 
+std::int32_t TModule::DrawnHeight() const {
+  const std::int32_t ports = std::max(SafeCount(ParamIn.get()), SafeCount(ParamOut.get()));
+  const std::int32_t need = ports > 0 ? HeadHeight + ports * PortPitch : 0;
+  // A height given that is enough is kept as it is (its sign too).
+  return std::abs(Height) >= need ? Height : need;
+}
+
 TModule::TBox TModule::Box() const {
-  return {PositionX - Width / 2, PositionY - Height / 2, PositionX + Width / 2,
-          PositionY + Height / 2};
+  const std::int32_t height = DrawnHeight();
+  return {PositionX - Width / 2, PositionY - height / 2, PositionX + Width / 2,
+          PositionY + height / 2};
 }
 
 std::int32_t TModule::MarkY(std::int32_t k, std::int32_t n) const {
-  // In the middle of its share: a first mark on the box's corner could not be told from the edge.
-  const std::int32_t step = n > 0 ? Height / n : 0;
-  return Box().Top + step / 2 + k * step;
+  // Below the head, each mark in the middle of its share of the rest of the edge.
+  const TRect box = Outline();
+  const std::int32_t ports = std::max(SafeCount(ParamIn.get()), SafeCount(ParamOut.get()));
+  const std::int32_t head = ports > 0 ? HeadHeight : 0;
+  const std::int32_t step = n > 0 ? (box.Bottom - box.Top - head) / n : 0;
+  return box.Top + head + step / 2 + k * step;
 }
 
 TPoint TModule::MarkPoint(bool output, std::int32_t index) const {
-  const TBox box = Box();
+  const TRect box = Outline();
   const std::int32_t n = SafeCount((output ? ParamOut : ParamIn).get());
   return {output ? box.Right : box.Left, MarkY(index, n)};
 }
@@ -94,36 +105,96 @@ const std::u16string& Shown(const std::u16string& text, std::u16string& cut) {
   return cut;
 }
 
+// The text as it fits in `room` on the canvas: whole, or its longest start that fits with an
+// ellipsis after it; empty when not even the ellipsis fits.
+std::u16string Fitted(TCanvas& canvas, const std::u16string& text, std::int32_t room,
+                      TSize& size) {
+  std::u16string cut;
+  const std::u16string& shown = Shown(text, cut);
+  size = canvas.TextExtent(shown);
+  if (size.Width <= room)
+    return shown;
+  std::size_t low = 0, high = shown.size();
+  std::u16string best;
+  while (low < high) {
+    const std::size_t mid = (low + high + 1) / 2;
+    std::u16string candidate = shown.substr(0, mid);
+    // No half of a surrogate pair before the ellipsis.
+    if (!candidate.empty() && candidate.back() >= 0xD800 && candidate.back() <= 0xDBFF)
+      candidate.pop_back();
+    candidate += u'\u2026';
+    if (const TSize s = canvas.TextExtent(candidate); s.Width <= room) {
+      best = std::move(candidate);
+      size = s;
+      low = mid;
+    } else {
+      high = mid - 1;
+    }
+  }
+  if (best.empty()) {
+    const TSize s = canvas.TextExtent(u"\u2026");
+    if (s.Width > room)
+      return {};
+    size = s;
+    return u"\u2026";
+  }
+  return best;
+}
+
 } // namespace
 
 void TModule::Draw(TCanvas& canvas) {
+  DrawLinked(canvas, nullptr);
+}
+
+void TModule::DrawLinked(TCanvas& canvas, const TPortsLinked* linked) {
   const TBox box = Box();
   canvas.SetPenColor(Focused && canvas.ShowsSelection() ? clRed : clBlack);
   canvas.Rectangle(box.Left, box.Top, box.Right, box.Bottom);
   DrawChildrenMark(canvas);
-  // A name longer than any box is drawn cut: laying out megabytes of text would stall the view.
+  DrawTitle(canvas);
+
+  // Marks: an input's points into the box, an output's out of it; filled when linked.
+  const TRect outline = Outline();
+  for (const bool out : {false, true}) {
+    const std::int32_t n = SafeCount((out ? ParamOut : ParamIn).get());
+    const std::vector<bool>* filled = linked ? (out ? &linked->Out : &linked->In) : nullptr;
+    const TColor color = out ? clBlue : clGreen;
+    canvas.SetPenColor(color);
+    for (std::int32_t k = 0; k < n; ++k) {
+      const std::int32_t y = MarkY(k, n);
+      const std::int32_t edge = out ? outline.Right : outline.Left;
+      const std::int32_t back = out ? edge - MarkDepth : edge;
+      const std::array<TPoint, 4> mark{{{back, y - MarkHalf},
+                                        {back + MarkDepth, y},
+                                        {back, y + MarkHalf},
+                                        {back, y - MarkHalf}}};
+      if (filled && static_cast<std::size_t>(k) < filled->size() && (*filled)[k])
+        canvas.FillPolygon(std::span<const TPoint>(mark.data(), 3), color);
+      else
+        canvas.Polyline(mark);
+    }
+  }
+  canvas.SetPenColor(clBlack);
+  DrawNames(canvas);
+}
+
+void TModule::DrawTitle(TCanvas& canvas) const {
+  const TRect box = Outline();
   std::u16string cut;
   const std::u16string& name = Shown(Name, cut);
   const TSize extent = canvas.TextExtent(name);
-  canvas.TextOut(PositionX - extent.Width / 2, PositionY - extent.Height / 2, name);
-
-  const std::int32_t ins = SafeCount(ParamIn.get()), outs = SafeCount(ParamOut.get());
-  if (ins > 0)
-    canvas.SetPenColor(clGreen);
-  for (std::int32_t k = 0; k < ins; ++k) {
-    const std::int32_t y = MarkY(k, ins);
-    const std::array<TPoint, 3> chevron{{{box.Left, y - 2}, {box.Left + 3, y}, {box.Left, y + 2}}};
-    canvas.Polyline(chevron);
-  }
-  if (outs > 0)
-    canvas.SetPenColor(clBlue);
-  for (std::int32_t k = 0; k < outs; ++k) {
-    const std::int32_t y = MarkY(k, outs);
-    const std::array<TPoint, 4> triangle{
-        {{box.Right - 3, y - 2}, {box.Right, y}, {box.Right - 3, y + 2}, {box.Right - 3, y - 2}}};
-    canvas.Polyline(triangle);
-  }
-  DrawNames(canvas, extent.Width);
+  const bool ports = SafeCount(ParamIn.get()) > 0 || SafeCount(ParamOut.get()) > 0;
+  const std::int32_t lines = TypeTitle.empty() ? 1 : 2;
+  // With parameters, the head holds the name and the title; without, they are in the middle.
+  std::int32_t top = ports ? box.Top + 2 : PositionY - extent.Height * lines / 2;
+  canvas.TextOut(PositionX - extent.Width / 2, top, name);
+  if (TypeTitle.empty() || top + 2 * extent.Height > box.Bottom)
+    return;
+  TSize size;
+  const std::u16string title = Fitted(canvas, TypeTitle, box.Right - box.Left - 6, size);
+  if (!title.empty())
+    canvas.TextOut(PositionX - size.Width / 2, top + extent.Height, title);
 }
 
 void TModule::DrawChildrenMark(TCanvas& canvas) const {
@@ -137,32 +208,31 @@ void TModule::DrawChildrenMark(TCanvas& canvas) const {
   canvas.Rectangle(right - 7, top + 2, right, top + 8);
 }
 
-void TModule::DrawNames(TCanvas& canvas, std::int32_t nameWidth) const {
-  // Names are written when they can be read: high enough on the picture, one per share of the
-  // edge, and beside the module's own name rather than over it.
+void TModule::DrawNames(TCanvas& canvas) const {
+  // Names are written when they can be read: high enough on the picture. Each is beside its
+  // mark, cut with an ellipsis only where the box is narrower than the name.
   const TSize sample = canvas.TextExtent(u"Xg");
   const std::int32_t onPicture =
       canvas.ToPicture({0, sample.Height}).Y - canvas.ToPicture({0, 0}).Y;
   if (sample.Height <= 0 || onPicture < MinNameHeight)
     return;
-  const TBox box = Box();
-  const std::int32_t room = (std::abs(Width) - nameWidth) / 2 - 8;
+  const TRect box = Outline();
+  const std::int32_t ins = SafeCount(ParamIn.get()), outs = SafeCount(ParamOut.get());
+  const std::int32_t inner = box.Right - box.Left - 2 * NameInset;
+  const std::int32_t room = ins > 0 && outs > 0 ? (inner - 6) / 2 : inner;
   for (const bool out : {false, true}) {
     const auto* params = dynamic_cast<const TParamList*>((out ? ParamOut : ParamIn).get());
     const std::int32_t n = SafeCount(params);
-    if (n == 0 || std::abs(Height) / n < sample.Height)
-      continue;
     for (std::int32_t k = 0; k < n; ++k) {
       const TParam* param = params->Get(k);
       if (!param || param->Name.empty())
         continue;
-      std::u16string cut;
-      const std::u16string& name = Shown(param->Name, cut);
-      const TSize size = canvas.TextExtent(name);
-      if (size.Width > room)
+      TSize size;
+      const std::u16string name = Fitted(canvas, param->Name, room, size);
+      if (name.empty())
         continue;
       const std::int32_t y = MarkY(k, n) - size.Height / 2;
-      canvas.TextOut(out ? box.Right - 5 - size.Width : box.Left + 5, y, name);
+      canvas.TextOut(out ? box.Right - NameInset - size.Width : box.Left + NameInset, y, name);
     }
   }
 }
@@ -177,16 +247,16 @@ TRect TModule::DrawnBounds(TCanvas& canvas) const {
   const TRect outline = Outline();
   const std::int64_t left = outline.Left, right = outline.Right;
   const std::int64_t top = outline.Top, bottom = outline.Bottom;
-  // The marks reach up to 3 pixels beyond the box; the name may be wider than it.
+  // The name may be wider than the box, and without parameters taller.
   std::u16string cut;
   const TSize text = canvas.TextExtent(Shown(Name, cut));
-  const std::int64_t textLeft = PositionX - text.Width / 2, textTop = PositionY - text.Height / 2;
+  const std::int64_t textLeft = PositionX - text.Width / 2, textTop = PositionY - text.Height;
   auto clamp = [](std::int64_t v) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
   };
-  return {clamp(std::min(left - 3, textLeft)), clamp(std::min(top - 3, textTop)),
-          clamp(std::max(right + 3, textLeft + text.Width)),
-          clamp(std::max(bottom + 3, textTop + text.Height))};
+  return {clamp(std::min(left - 1, textLeft)), clamp(std::min(top - 1, textTop)),
+          clamp(std::max(right + 1, textLeft + text.Width)),
+          clamp(std::max(bottom + 1, textTop + 2 * text.Height))};
 }
 
 namespace {
@@ -215,8 +285,8 @@ bool TModule::Occlude(TCoverage& above, TCanvas& canvas, std::int32_t lineHeight
     const std::int32_t line = lineHeight;
     const TRect band =
         InPicture(canvas,
-                  {outline.Left, std::min(outline.Top - 3, PositionY - line / 2 - 1), outline.Right,
-                   std::max(outline.Bottom + 3, PositionY + line / 2 + 1)},
+                  {outline.Left, std::min(outline.Top - 3, PositionY - line - 1), outline.Right,
+                   std::max(outline.Bottom + 3, PositionY + line + 1)},
                   2);
     if (band.Bottom < clip.Top || band.Top > clip.Bottom)
       return true;

@@ -39,6 +39,10 @@ public:
   void SetWatches(std::vector<TWatch> watches) override { Watches = std::move(watches); }
   bool LoadFromXml(const TKvenXmlNode1* element) override;
   void Draw(TCanvas& canvas) override;
+  void DrawLinked(TCanvas& canvas, const TPortsLinked* linked) override;
+  TRect Outline() const override;
+  std::u16string GetTypeTitle() const override { return TypeTitle; }
+  void SetTypeTitle(const std::u16string& value) override { TypeTitle = value; }
   bool HitTest(std::int32_t x, std::int32_t y) const override;
   void SaveToXml(TKvenXmlNode1* element) const override;
   bool Occlude(TCoverage& above, TCanvas& canvas, std::int32_t lineHeight) const override;
@@ -48,6 +52,15 @@ public:
   // Parameter names are written beside their marks only when their text is at least this many
   // pixels high on the picture.
   static constexpr std::int32_t MinNameHeight = 7;
+  // A box with parameters has its name and its component's title in a head this high, and then
+  // at least PortPitch for each parameter of the side that has more.
+  static constexpr std::int32_t HeadHeight = 36;
+  static constexpr std::int32_t PortPitch = 18;
+  // Where the names of the parameters start, inside the box, from its edge.
+  static constexpr std::int32_t NameInset = 8;
+  // A mark is a triangle this deep into the box and twice this high.
+  static constexpr std::int32_t MarkDepth = 6;
+  static constexpr std::int32_t MarkHalf = 4;
 
   // Drops every reference the module holds (children, parent, parameters, points, project).
   void ReleaseReferences();
@@ -60,14 +73,17 @@ private:
     std::int32_t Left, Top, Right, Bottom;
   };
   TBox Box() const;
-  // The box with its edges in order, whatever the signs of the width and height.
-  TRect Outline() const;
+  // The height the box is drawn with: the one given, or what its parameters need.
+  std::int32_t DrawnHeight() const;
   // The y of the k-th of n marks down the box.
   std::int32_t MarkY(std::int32_t k, std::int32_t n) const;
   // Marks a module that holds modules of its own, when the box has room for the mark.
   void DrawChildrenMark(TCanvas& canvas) const;
   // Writes the parameters' names inside the box beside their marks, when they fit.
-  void DrawNames(TCanvas& canvas, std::int32_t nameWidth) const;
+  void DrawNames(TCanvas& canvas) const;
+  // Writes the module's name, and its component's title under it: in the head of a box with
+  // parameters, else in the middle.
+  void DrawTitle(TCanvas& canvas) const;
 
   std::u16string Description;
   TWordBool Focused = WordFalse;
@@ -88,5 +104,6 @@ public:
   std::int32_t PositionY = 100;
   IProject* Project = nullptr;
   std::u16string Type;
+  std::u16string TypeTitle;
   std::int32_t Width = 100;
 };

@@ -1,6 +1,7 @@
 #include "model/unModuleList.h"
 
 #include "model/unDragShift.h"
+#include "model/unLinkList.h"
 #include "model/unModule.h"
 #include "model/unXmlChildIndex.h"
 #include "platform/unCanvas.h"
@@ -8,6 +9,7 @@
 #include "platform/unShiftCanvas.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 std::int32_t TModuleList::Count() const {
   return static_cast<std::int32_t>(Items.size());
@@ -82,9 +84,29 @@ void DrawModules(TCanvas& canvas, const IModuleList& modules, const TDragShift* 
     for (std::size_t i = count; i-- > 0;)
       hidden[i] = items[i]->Occlude(above, canvasOf(*items[i]), line);
   }
+  // The marks of linked parameters are filled: the links are looked at for the modules drawn.
+  std::unordered_map<const IModule*, TPortsLinked> linked;
   for (std::size_t i = 0; i < count; ++i)
     if (!hidden[i])
-      items[i]->Draw(canvasOf(*items[i]));
+      linked.emplace(items[i].get(), TPortsLinked{});
+  for (const std::shared_ptr<TLink>& link : modules.GetLinks().All()) {
+    for (const bool output : {true, false}) {
+      const IModule* module = output ? link->From.get() : link->To.get();
+      const auto it = module ? linked.find(module) : linked.end();
+      if (it == linked.end())
+        continue;
+      const std::int32_t index = ParamIndex(*module, output, output ? link->Output : link->Input);
+      if (index < 0)
+        continue;
+      std::vector<bool>& marks = output ? it->second.Out : it->second.In;
+      if (marks.size() <= static_cast<std::size_t>(index))
+        marks.resize(static_cast<std::size_t>(index) + 1);
+      marks[static_cast<std::size_t>(index)] = true;
+    }
+  }
+  for (std::size_t i = 0; i < count; ++i)
+    if (!hidden[i])
+      items[i]->DrawLinked(canvasOf(*items[i]), &linked[items[i].get()]);
 }
 
 void TModuleList::Draw(TCanvas& canvas) {

@@ -47,12 +47,11 @@ void TProject::Draw(TCanvas& canvas, const TLink* selected) {
 
 void DrawLevel(TCanvas& canvas, IModuleList& modules, const TLink* selected,
                const TDragShift* shift) {
-  // The links first: the boxes and their names lie above them.
-  DrawLinks(canvas, modules.GetLinks(), selected, shift);
-  if (shift && !shift->Empty())
-    DrawModules(canvas, modules, shift);
-  else
-    modules.Draw(canvas);
+  // The links first: the boxes and their names lie above them; a link that has to cross a box
+  // lies above the boxes, so that it is seen.
+  DrawLinks(canvas, modules, selected, shift, TLinkLayer::Below);
+  DrawModules(canvas, modules, shift && !shift->Empty() ? shift : nullptr);
+  DrawLinks(canvas, modules, selected, shift, TLinkLayer::Above);
 }
 
 bool TProject::ForwardLog(TLogGroupMessage group, TLogTypeMessage type, const std::string& format,

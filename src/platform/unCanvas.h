@@ -18,6 +18,16 @@ public:
   virtual void SetPenWidth(std::int32_t width) { (void)width; }
   // Connects the points in order with the pen; the figure is not closed implicitly.
   virtual void Polyline(std::span<const TPoint> points) = 0;
+  // Fills the polygon (closed implicitly) with the colour, outline included; the pen colour is
+  // left as the colour. A canvas that cannot fill draws the outline.
+  virtual void FillPolygon(std::span<const TPoint> points, TColor color) {
+    SetPenColor(color);
+    Polyline(points);
+    if (points.size() > 2) {
+      const TPoint ends[2] = {points.back(), points.front()};
+      Polyline(ends);
+    }
+  }
   // Writes text with its top-left corner at (x, y) in the current font.
   virtual void TextOut(std::int32_t x, std::int32_t y, const std::u16string& text) = 0;
   virtual TSize TextExtent(const std::u16string& text) = 0;

@@ -14,6 +14,13 @@ void TShiftCanvas::Polyline(std::span<const TPoint> points) {
   Inner.Polyline(moved);
 }
 
+void TShiftCanvas::FillPolygon(std::span<const TPoint> points, TColor color) {
+  std::vector<TPoint> moved(points.begin(), points.end());
+  for (TPoint& p : moved)
+    p = Moved(p);
+  Inner.FillPolygon(moved, color);
+}
+
 void TShiftCanvas::TextOut(std::int32_t x, std::int32_t y, const std::u16string& text) {
   Inner.TextOut(x + Delta.X, y + Delta.Y, text);
 }

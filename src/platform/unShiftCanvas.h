@@ -12,6 +12,7 @@ public:
   void Rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
                  std::int32_t bottom) override;
   void Polyline(std::span<const TPoint> points) override;
+  void FillPolygon(std::span<const TPoint> points, TColor color) override;
   void TextOut(std::int32_t x, std::int32_t y, const std::u16string& text) override;
   TSize TextExtent(const std::u16string& text) override { return Inner.TextExtent(text); }
   TRect Clip() override { return Inner.Clip(); }

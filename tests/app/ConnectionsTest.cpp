@@ -201,7 +201,7 @@ TEST_F(ConnectionsTest, ALinkIsSelectedByAClickNearItDeletedAndBroughtBack) {
   ASSERT_TRUE(Window->GetDocument()->AddLink(generator, u"Signal", adder, u"A").Ok);
   const auto link = Modules()->GetLinks().Get(0);
   // A point on its curve, then 3 pixels off it.
-  const std::vector<TPoint> curve = LinkCurve(*link);
+  const std::vector<TPoint> curve = LinkCurve(*Modules(), *link);
   const TPoint on = curve[curve.size() / 2];
   QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(on.X, on.Y + 3));
   EXPECT_EQ(Window->GetDocument()->SelectedLink(), link);

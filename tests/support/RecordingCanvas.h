@@ -9,7 +9,7 @@
 class TRecordingCanvas : public TCanvas {
 public:
   struct TCall {
-    std::string Kind; // "rect", "line", "text"
+    std::string Kind; // "rect", "line", "fill", "text"
     TColor Pen;
     std::vector<TPoint> Points; // rect: top-left, bottom-right; text: position
     std::u16string Text;
@@ -21,6 +21,10 @@ public:
   }
   void Polyline(std::span<const TPoint> points) override {
     Calls.push_back({"line", Pen, {points.begin(), points.end()}, {}});
+  }
+  void FillPolygon(std::span<const TPoint> points, TColor color) override {
+    Pen = color;
+    Calls.push_back({"fill", Pen, {points.begin(), points.end()}, {}});
   }
   void TextOut(std::int32_t x, std::int32_t y, const std::u16string& text) override {
     Calls.push_back({"text", Pen, {{x, y}}, text});
