@@ -200,9 +200,15 @@ TEST_F(ConnectionsTest, ALinkIsSelectedByAClickNearItDeletedAndBroughtBack) {
   auto* canvas = Window->GetCanvas();
   ASSERT_TRUE(Window->GetDocument()->AddLink(generator, u"Signal", adder, u"A").Ok);
   const auto link = Modules()->GetLinks().Get(0);
-  // A point on its curve, then 3 pixels off it.
-  const std::vector<TPoint> curve = LinkCurve(*Modules(), *link);
-  const TPoint on = curve[curve.size() / 2];
+  // The middle of its longest horizontal segment, then 3 pixels off it.
+  const std::vector<TPoint> corners = LinkCorners(*Modules(), *link);
+  TPoint on = corners.front();
+  for (std::size_t k = 0, longest = 0; k + 1 < corners.size(); ++k)
+    if (const auto run = static_cast<std::size_t>(std::abs(corners[k + 1].X - corners[k].X));
+        corners[k].Y == corners[k + 1].Y && run > longest) {
+      longest = run;
+      on = {(corners[k].X + corners[k + 1].X) / 2, corners[k].Y};
+    }
   QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(on.X, on.Y + 3));
   EXPECT_EQ(Window->GetDocument()->SelectedLink(), link);
   EXPECT_EQ(Window->GetDocument()->Selected(), nullptr);

@@ -43,27 +43,72 @@ TEST(ModuleDraw, BoxNameAndFrameColour) {
   EXPECT_EQ(focused.Of("rect")[0].Pen, clRed);
 }
 
-TEST(ModuleDraw, InputChevronsAndOutputTriangles) {
+TEST(ModuleDraw, MarksStandBelowTheHeadHollowUntilLinked) {
   auto list = std::make_shared<TModuleList>();
   auto m = list->AddModule(100, 100, u"M", 100, 100);
   m->SetParamIn(Params(4));
   m->SetParamOut(Params(3));
+  // Four inputs need 36 + 4 x 18 = 108: the box grows about its centre.
+  TPortsLinked linked{{false, true}, {true}};
+  TRecordingCanvas canvas;
+  m->DrawLinked(canvas, &linked);
+  EXPECT_EQ(canvas.Of("rect")[0].Points, (std::vector<TPoint>{{50, 46}, {150, 154}}));
+  EXPECT_EQ(m->GetHeight(), 100); // the height given is kept
+  const auto lines = canvas.Of("line"), fills = canvas.Of("fill");
+  ASSERT_EQ(lines.size(), 5u);
+  ASSERT_EQ(fills.size(), 2u);
+  auto input = [](int y) {
+    return std::vector<TPoint>{{50, y - 4}, {56, y}, {50, y + 4}, {50, y - 4}};
+  };
+  auto output = [](int y) {
+    return std::vector<TPoint>{{144, y - 4}, {150, y}, {144, y + 4}, {144, y - 4}};
+  };
+  auto filled = [](std::vector<TPoint> mark) {
+    mark.pop_back();
+    return mark;
+  };
+  // Inputs 18 apart from 46 + 36 + 9; outputs 24 apart from 46 + 36 + 12.
+  EXPECT_EQ(lines[0].Points, input(91));
+  EXPECT_EQ(lines[0].Pen, clGreen);
+  EXPECT_EQ(fills[0].Points, filled(input(109)));
+  EXPECT_EQ(fills[0].Pen, clGreen);
+  EXPECT_EQ(lines[1].Points, input(127));
+  EXPECT_EQ(lines[2].Points, input(145));
+  EXPECT_EQ(fills[1].Points, filled(output(94)));
+  EXPECT_EQ(fills[1].Pen, clBlue);
+  EXPECT_EQ(lines[3].Points, output(118));
+  EXPECT_EQ(lines[3].Pen, clBlue);
+  EXPECT_EQ(lines[4].Points, output(142));
+  // Drawn without links, every mark is hollow.
+  TRecordingCanvas plain;
+  m->Draw(plain);
+  EXPECT_EQ(plain.Of("line").size(), 7u);
+  EXPECT_TRUE(plain.Of("fill").empty());
+}
+
+TEST(ModuleDraw, TheComponentsTitleStandsUnderTheName) {
+  auto list = std::make_shared<TModuleList>();
+  auto m = list->AddModule(100, 100, u"M", 100, 100);
+  m->SetTypeTitle(u"Adder");
   TRecordingCanvas canvas;
   m->Draw(canvas);
-  auto lines = canvas.Of("line");
-  ASSERT_EQ(lines.size(), 7u);
-  for (int k = 0; k < 4; ++k) {
-    const int y = 50 + 12 + k * 25; // the middle of each quarter
-    EXPECT_EQ(lines[k].Pen, clGreen);
-    EXPECT_EQ(lines[k].Points, (std::vector<TPoint>{{50, y - 2}, {53, y}, {50, y + 2}})) << k;
-  }
-  for (int k = 0; k < 3; ++k) {
-    const int y = 50 + 16 + k * 33; // the middle of each third of 100
-    const auto& tri = lines[4 + k];
-    EXPECT_EQ(tri.Pen, clBlue);
-    EXPECT_EQ(tri.Points, (std::vector<TPoint>{{147, y - 2}, {150, y}, {147, y + 2}, {147, y - 2}}))
-        << k;
-  }
+  // Without parameters, both in the middle.
+  auto texts = canvas.Of("text");
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0].Points[0], (TPoint{97, 90}));
+  EXPECT_EQ(texts[1].Text, u"Adder");
+  EXPECT_EQ(texts[1].Points[0], (TPoint{85, 100}));
+  // With parameters, in the head; a title wider than the box is cut.
+  m->SetParamIn(Params(1));
+  m->SetWidth(30);
+  m->SetTypeTitle(u"A long title");
+  TRecordingCanvas head;
+  m->Draw(head);
+  texts = head.Of("text");
+  ASSERT_GE(texts.size(), 2u);
+  EXPECT_EQ(texts[0].Points[0], (TPoint{97, 52}));
+  EXPECT_EQ(texts[1].Text, u"A l\u2026");
+  EXPECT_EQ(texts[1].Points[0], (TPoint{88, 62}));
 }
 
 TEST(ModuleDraw, EmptyOrFailingParameterListsDrawNoMarks) {
@@ -106,22 +151,23 @@ struct THalfCanvas : TRecordingCanvas {
 
 } // namespace
 
-TEST(ModuleMarks, PointsAndPickingInTheMiddleOfEachShare) {
+TEST(ModuleMarks, PointsAndPickingInTheMiddleOfEachShareBelowTheHead) {
   auto list = std::make_shared<TModuleList>();
   auto m = list->AddModule(100, 100, u"M", 100, 100);
   m->SetParamIn(Named({u"a", u"b"}));
   m->SetParamOut(Named({u"sum"}));
-  EXPECT_EQ(m->MarkPoint(false, 0), (TPoint{50, 75}));
-  EXPECT_EQ(m->MarkPoint(false, 1), (TPoint{50, 125}));
-  EXPECT_EQ(m->MarkPoint(true, 0), (TPoint{150, 100}));
+  // 64 below the head of 36: two shares of 32, one of 64.
+  EXPECT_EQ(m->MarkPoint(false, 0), (TPoint{50, 102}));
+  EXPECT_EQ(m->MarkPoint(false, 1), (TPoint{50, 134}));
+  EXPECT_EQ(m->MarkPoint(true, 0), (TPoint{150, 118}));
   const struct {
     TPoint At;
     bool Found, Output;
     std::int32_t Index;
-  } table[] = {{{52, 77}, true, false, 0},    {{44, 131}, true, false, 1},
-               {{156, 94}, true, true, 0},    {{157, 100}, false, false, 0},
-               {{100, 100}, false, false, 0}, {{50, 100}, false, false, 0},
-               {{50, 81}, true, false, 0}};
+  } table[] = {{{52, 104}, true, false, 0},   {{44, 140}, true, false, 1},
+               {{156, 112}, true, true, 0},   {{157, 118}, false, false, 0},
+               {{100, 100}, false, false, 0}, {{50, 118}, false, false, 0},
+               {{50, 108}, true, false, 0}};
   for (const auto& row : table) {
     bool output = !row.Output;
     std::int32_t index = -1;
@@ -131,15 +177,15 @@ TEST(ModuleMarks, PointsAndPickingInTheMiddleOfEachShare) {
       EXPECT_EQ(index, row.Index) << row.At.X << "," << row.At.Y;
     }
   }
-  // Of two marks in reach, the nearer.
+  // Of two marks in reach, the nearer: a box 10 high grows to 72, marks at 109 and 127.
   m->SetHeight(10);
   bool output = false;
   std::int32_t index = -1;
-  ASSERT_TRUE(m->MarkAt({50, 100}, 6, output, index)); // marks at 97 and 102
+  ASSERT_TRUE(m->MarkAt({50, 120}, 12, output, index));
   EXPECT_EQ(index, 1);
 }
 
-TEST(ModuleMarks, NamesStandBesideTheirMarksWhenThereIsRoom) {
+TEST(ModuleMarks, NamesStandBesideTheirMarksCutOnlyWhereTheBoxIsNarrower) {
   auto list = std::make_shared<TModuleList>();
   auto m = list->AddModule(100, 100, u"M", 100, 100);
   m->SetParamIn(Named({u"a", u"bb"}));
@@ -150,22 +196,37 @@ TEST(ModuleMarks, NamesStandBesideTheirMarksWhenThereIsRoom) {
   ASSERT_EQ(texts.size(), 4u);
   EXPECT_EQ(texts[0].Text, u"M");
   EXPECT_EQ(texts[1].Text, u"a");
-  EXPECT_EQ(texts[1].Points[0], (TPoint{55, 70}));
+  EXPECT_EQ(texts[1].Points[0], (TPoint{58, 97}));
   EXPECT_EQ(texts[2].Text, u"bb");
-  EXPECT_EQ(texts[2].Points[0], (TPoint{55, 120}));
+  EXPECT_EQ(texts[2].Points[0], (TPoint{58, 129}));
   EXPECT_EQ(texts[3].Text, u"sum");
-  EXPECT_EQ(texts[3].Points[0], (TPoint{150 - 5 - 18, 95}));
-  // Too low a share, too narrow a box, or too small on the picture: no names.
-  for (int variant = 0; variant < 3; ++variant) {
-    auto other = list->AddModule(100, 100, u"M", variant == 0 ? 15 : 100, variant == 1 ? 30 : 100);
+  EXPECT_EQ(texts[3].Points[0], (TPoint{150 - 8 - 18, 113}));
+  // A box too low for its names grows; one too narrow for even an ellipsis, or too small on
+  // the picture, shows none.
+  const struct {
+    std::int32_t Height, Width;
+    bool Half;
+    std::size_t Texts;
+  } variants[] = {{15, 100, false, 5}, {100, 30, false, 1}, {100, 100, true, 1}};
+  for (const auto& v : variants) {
+    auto other = list->AddModule(100, 100, u"M", v.Height, v.Width);
     other->SetParamIn(Named({u"a", u"bb"}));
     other->SetParamOut(Named({u"sum", u"x"}));
     THalfCanvas half;
     TRecordingCanvas plain;
-    TRecordingCanvas& used = variant == 2 ? half : plain;
+    TRecordingCanvas& used = v.Half ? half : plain;
     other->Draw(used);
-    EXPECT_EQ(used.Of("text").size(), 1u) << variant;
+    EXPECT_EQ(used.Of("text").size(), v.Texts) << v.Height << " " << v.Width;
   }
+  // Only inputs: the whole inner width is theirs; a longer name ends in an ellipsis.
+  auto narrow = list->AddModule(100, 100, u"M", 100, 60);
+  narrow->SetParamIn(Named({u"abcdefgh", u"abcdefg"}));
+  TRecordingCanvas cut;
+  narrow->Draw(cut);
+  texts = cut.Of("text");
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[1].Text, u"abcdef\u2026"); // 42 of the 44 there are
+  EXPECT_EQ(texts[2].Text, u"abcdefg");      // exactly 42 fits whole
 }
 
 TEST(ModuleMarks, NamesOfExactlySevenPixelsAreWritten) {
@@ -183,19 +244,18 @@ TEST(ModuleMarks, NamesOfExactlySevenPixelsAreWritten) {
   EXPECT_EQ(canvas.Of("text").size(), 2u);
 }
 
-TEST(ModuleMarks, NamesAreWrittenWhenEachShareIsExactlyOneLineHigh) {
-  // The recording canvas's text is 10 high: two inputs on a box 20 high have 10 each.
+TEST(ModuleMarks, EveryPortsNameIsWrittenHoweverLowTheBoxWasMade) {
   auto list = std::make_shared<TModuleList>();
-  auto fits = list->AddModule(100, 100, u"M", 20, 100);
-  fits->SetParamIn(Named({u"a", u"b"}));
-  TRecordingCanvas canvas;
-  fits->Draw(canvas);
-  EXPECT_EQ(canvas.Of("text").size(), 3u);
-  auto tight = list->AddModule(100, 100, u"M", 19, 100);
-  tight->SetParamIn(Named({u"a", u"b"}));
-  TRecordingCanvas other;
-  tight->Draw(other);
-  EXPECT_EQ(other.Of("text").size(), 1u);
+  for (const std::int32_t height : {0, 1, 19, 20, 71, 72, -5}) {
+    auto m = list->AddModule(100, 100, u"M", height, 100);
+    m->SetParamIn(Named({u"a", u"b"}));
+    TRecordingCanvas canvas;
+    m->Draw(canvas);
+    EXPECT_EQ(canvas.Of("text").size(), 3u) << height;
+    const TRect box = m->Outline();
+    EXPECT_GE(box.Bottom - box.Top, 72) << height;
+    EXPECT_EQ(m->GetHeight(), height);
+  }
 }
 
 TEST(ModuleDraw, ANameLongerThanAnyBoxIsDrawnCut) {

@@ -138,13 +138,15 @@ TEST_F(MainWindowShellTest, ANewModuleOfAComponentShowsItsMarks) {
   EXPECT_EQ(module->GetName(), u"Sum");
   EXPECT_EQ(module->GetParamIn()->Count(), 2);
   EXPECT_TRUE(Window->GetProject()->Modified);
-  // Green input marks at the box's left edge, a blue output mark at its right, each in the
-  // middle of its share of the edge.
+  // Green input marks at the box's left edge, a blue output mark at its right, below the head.
   const QImage& pic = Window->GetCanvas()->Picture();
-  EXPECT_EQ(QColor(pic.pixel(153, 75)), QColor(0, 128, 0));
-  EXPECT_EQ(QColor(pic.pixel(153, 125)), QColor(0, 128, 0));
-  EXPECT_EQ(QColor(pic.pixel(250, 100)), QColor(0, 0, 255));
-  EXPECT_NE(QColor(pic.pixel(153, 52)), QColor(0, 128, 0)); // not on the corner
+  const TPoint a = module->MarkPoint(false, 0), b = module->MarkPoint(false, 1);
+  const TPoint sum = module->MarkPoint(true, 0);
+  EXPECT_EQ(QColor(pic.pixel(a.X, a.Y)), QColor(0, 128, 0));
+  EXPECT_EQ(QColor(pic.pixel(b.X, b.Y)), QColor(0, 128, 0));
+  EXPECT_EQ(QColor(pic.pixel(sum.X, sum.Y)), QColor(0, 0, 255));
+  EXPECT_GT(a.Y, module->Outline().Top + 36); // not in the head
+  EXPECT_NE(QColor(pic.pixel(a.X + 3, module->Outline().Top + 2)), QColor(0, 128, 0));
   // Cancel removes a new module again.
   Trigger("miNewModule");
   EXPECT_EQ(modules->Count(), 2);
