@@ -273,6 +273,49 @@ TEST_F(ConnectionsTest, DeletingAModuleTakesItsLinksAndUndoBringsThemBack) {
   EXPECT_EQ(reopened.Get(2)->Input, u"Value");
 }
 
+TEST_F(ConnectionsTest, ASegmentDraggedAndBendsDoubleClickedAreUndoSteps) {
+  AddModule("SignalGenerator.so", 150, 300);
+  AddModule("Adder.so", 450, 360);
+  auto generator = Modules()->GetItem(1), adder = Modules()->GetItem(2);
+  auto* canvas = Window->GetCanvas();
+  ASSERT_TRUE(Window->GetDocument()->AddLink(generator, u"Signal", adder, u"B").Ok);
+  const auto link = Modules()->GetLinks().Get(0);
+  const std::vector<TPoint> routed = LinkCorners(*Modules(), *link);
+  ASSERT_EQ(routed.size(), 6u); // out, along, across, along, in
+  ASSERT_EQ(routed[2].X, routed[3].X);
+  // The vertical segment dragged 40 to the right.
+  const QPoint grab(routed[2].X, (routed[2].Y + routed[3].Y) / 2);
+  QTest::mousePress(canvas, Qt::LeftButton, {}, grab);
+  for (int step = 1; step <= 4; ++step)
+    QTest::mouseMove(canvas, grab + QPoint(10 * step, 5));
+  QTest::mouseRelease(canvas, Qt::LeftButton, {}, grab + QPoint(40, 5));
+  EXPECT_EQ(link->Points, (std::vector<TPoint>{{routed[2].X + 40, routed[2].Y},
+                                               {routed[3].X + 40, routed[3].Y}}));
+  const std::vector<TPoint> moved = LinkCorners(*Modules(), *link);
+  EXPECT_EQ(moved[2].X, routed[2].X + 40);
+  // Drawn where it was put: blue on the new line, not on the old one.
+  const QImage& picture = canvas->Picture();
+  EXPECT_EQ(QColor(picture.pixel(grab.x() + 40, grab.y())), QColor(Qt::blue));
+  EXPECT_NE(QColor(picture.pixel(grab.x(), grab.y())), QColor(Qt::blue));
+  auto* undo = Window->findChild<QUndoStack*>();
+  ASSERT_NE(undo, nullptr);
+  EXPECT_EQ(undo->undoText(), "Move Link");
+  // A double click on the segment adds a bend there, one on the bend removes it.
+  const QPoint on(moved[2].X, (moved[2].Y + moved[3].Y) / 2);
+  QTest::mouseDClick(canvas, Qt::LeftButton, {}, on);
+  ASSERT_EQ(link->Points.size(), 3u);
+  EXPECT_EQ(link->Points[1], (TPoint{on.x(), on.y()}));
+  EXPECT_EQ(undo->undoText(), "Add Bend");
+  QTest::mouseDClick(canvas, Qt::LeftButton, {}, on + QPoint(2, 2));
+  EXPECT_EQ(link->Points.size(), 2u);
+  EXPECT_EQ(undo->undoText(), "Remove Bend");
+  Trigger("miUndo");
+  Trigger("miUndo");
+  Trigger("miUndo");
+  EXPECT_TRUE(link->Points.empty());
+  EXPECT_EQ(LinkCorners(*Modules(), *link), routed);
+}
+
 TEST_F(ConnectionsTest, MovingAModuleRedrawsItsLinksAsAFullRedrawWould) {
   AddModule("SignalGenerator.so", 150, 200);
   AddModule("Adder.so", 350, 250);
