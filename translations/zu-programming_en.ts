@@ -34,6 +34,18 @@
         <source>Масштаб: %1 %</source>
         <translation>Zoom: %1 %</translation>
     </message>
+    <message>
+        <source>Add Bend</source>
+        <translation>Add Bend</translation>
+    </message>
+    <message>
+        <source>Remove Bend</source>
+        <translation>Remove Bend</translation>
+    </message>
+    <message>
+        <source>Move Link</source>
+        <translation>Move Link</translation>
+    </message>
 </context>
 <context>
     <name>TFormCheck1</name>
@@ -117,6 +129,13 @@
     <message>
         <source>Сообщения программы</source>
         <translation>Program Messages</translation>
+    </message>
+</context>
+<context>
+    <name>TMiniMap</name>
+    <message>
+        <source>Обзор уровня: щелчок показывает это место</source>
+        <translation>Level overview: click to show that place</translation>
     </message>
 </context>
 <context>
@@ -383,6 +402,10 @@
     <message>
         <source>Неизвестный элемент палитры</source>
         <translation>Unknown palette entry</translation>
+    </message>
+    <message>
+        <source>Связи нет на этом уровне</source>
+        <translation>The link is not on this level</translation>
     </message>
 </context>
 <context>
@@ -959,6 +982,10 @@
     <message>
         <source>&amp;Palette</source>
         <translation>&amp;Palette</translation>
+    </message>
+    <message>
+        <source>O&amp;verview</source>
+        <translation>O&amp;verview</translation>
     </message>
 </context>
 <context>

@@ -34,6 +34,18 @@
         <source>Масштаб: %1 %</source>
         <translation>Масштаб: %1 %</translation>
     </message>
+    <message>
+        <source>Add Bend</source>
+        <translation>Добавление изгиба</translation>
+    </message>
+    <message>
+        <source>Remove Bend</source>
+        <translation>Удаление изгиба</translation>
+    </message>
+    <message>
+        <source>Move Link</source>
+        <translation>Перенос связи</translation>
+    </message>
 </context>
 <context>
     <name>TFormCheck1</name>
@@ -117,6 +129,13 @@
     <message>
         <source>Сообщения программы</source>
         <translation>Сообщения программы</translation>
+    </message>
+</context>
+<context>
+    <name>TMiniMap</name>
+    <message>
+        <source>Обзор уровня: щелчок показывает это место</source>
+        <translation>Обзор уровня: щелчок показывает это место</translation>
     </message>
 </context>
 <context>
@@ -383,6 +402,10 @@
     <message>
         <source>Неизвестный элемент палитры</source>
         <translation>Неизвестный элемент палитры</translation>
+    </message>
+    <message>
+        <source>Связи нет на этом уровне</source>
+        <translation>Связи нет на этом уровне</translation>
     </message>
 </context>
 <context>
@@ -959,6 +982,10 @@
     <message>
         <source>&amp;Palette</source>
         <translation>&amp;Палитра</translation>
+    </message>
+    <message>
+        <source>O&amp;verview</source>
+        <translation>О&amp;бзор</translation>
     </message>
 </context>
 <context>

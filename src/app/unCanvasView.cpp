@@ -1,5 +1,6 @@
 #include "app/unCanvasView.h"
 
+#include "app/unMiniMap.h"
 #include "app/unPalette.h"
 
 #include <QDropEvent>
@@ -47,6 +48,8 @@ TCanvasView::TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zo
         Canvas->SetOrigin({ScrollX->value(), ScrollY->value()});
     });
   Canvas->OnViewChange = [this] { UpdateView(); };
+  Overview = new TMiniMap(*Canvas, Canvas);
+  PlaceOverview();
   Canvas->setAcceptDrops(true);
   Canvas->installEventFilter(this);
 
@@ -181,6 +184,8 @@ void TCanvasView::Redraw() {
   // Without a project the canvas keeps what it showed last.
   if (Document.GetProject())
     Canvas->Redraw();
+  if (Overview->isVisible())
+    Overview->Refresh();
   UpdateView();
 }
 
@@ -192,6 +197,8 @@ void TCanvasView::RedrawChanged(const std::vector<std::shared_ptr<IModule>>& mod
   Canvas->RedrawArea(Canvas->ModulesArea(modules));
   // Links the modules now stand on took other ways.
   Canvas->RedrawArea(Canvas->ReroutedArea());
+  if (Overview->isVisible())
+    Overview->Refresh();
   UpdateView();
 }
 
@@ -233,9 +240,26 @@ void TCanvasView::Fit() {
        static_cast<std::int32_t>(std::floor((extent.Top + extent.Bottom - height) / 2))});
 }
 
+void TCanvasView::PlaceOverview() {
+  const QSize size(std::min(200, std::max(60, Canvas->width() / 4)),
+                   std::min(140, std::max(40, Canvas->height() / 4)));
+  Overview->setGeometry(QRect(
+      QPoint(Canvas->width() - size.width() - 8, Canvas->height() - size.height() - 8), size));
+}
+
+void TCanvasView::ShowOverview(bool shown) {
+  Overview->setVisible(shown);
+  if (shown)
+    Overview->Refresh();
+}
+
 bool TCanvasView::eventFilter(QObject* watched, QEvent* event) {
   if (watched != Canvas)
     return QWidget::eventFilter(watched, event);
+  if (event->type() == QEvent::Resize) {
+    PlaceOverview();
+    return false;
+  }
   if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
     auto* drag = static_cast<QDragMoveEvent*>(event);
     if (!drag->mimeData()->hasFormat(TPalette::EntryMimeType))
@@ -298,4 +322,5 @@ void TCanvasView::UpdateView() {
   ScrollX->setValue(origin.X);
   ScrollY->setValue(origin.Y);
   UpdatingScroll = false;
+  Overview->update();
 }

@@ -11,12 +11,14 @@
 class IModule;
 class QLabel;
 class QScrollBar;
+class TMiniMap;
 class TProgrammingImage;
 class TProjectDocument;
 
 // The canvas as a view of the document, with the scroll bars that move it over the modules'
-// extent and the zoom shown in a label (only while it is not 100 %). Presses, drags, arrow keys
-// and double-clicks on the canvas become selections, undo steps and edit requests.
+// extent, the zoom shown in a label and an overview of the level in the canvas's corner. Presses,
+// drags, arrow keys and double-clicks on the canvas become selections, undo steps and edit
+// requests.
 class TCanvasView : public QWidget {
   Q_OBJECT
 public:
@@ -25,6 +27,9 @@ public:
   TCanvasView(TProjectDocument& document, QWidget* parent, QLabel* zoomLabel, QLabel* pathLabel);
 
   TProgrammingImage* GetCanvas() const { return Canvas; }
+  TMiniMap* GetOverview() const { return Overview; }
+  // View ▸ Overview: the overview in the canvas's corner shown or not.
+  void ShowOverview(bool shown);
   // View ▸ Zoom In, Zoom Out, Actual Size: around the mouse on the canvas, else its middle.
   void ZoomIn();
   void ZoomOut();
@@ -61,7 +66,11 @@ private:
   void ShowPath();
 
   TProjectDocument& Document;
+  // Puts the overview in the canvas's bottom right corner.
+  void PlaceOverview();
+
   TProgrammingImage* Canvas;
+  TMiniMap* Overview;
   QScrollBar* ScrollX;
   QScrollBar* ScrollY;
   QLabel* ZoomLabel;

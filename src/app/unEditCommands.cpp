@@ -22,6 +22,7 @@ TModuleValues TModuleValues::Of(const IModule& module, unsigned fields) {
   if (fields & mfParams) {
     values.ParamIn = module.GetParamIn();
     values.ParamOut = module.GetParamOut();
+    values.TypeTitle = module.GetTypeTitle();
   }
   if (fields & mfInputs)
     values.Inputs = module.GetInputValues();
@@ -46,6 +47,7 @@ void TModuleValues::ApplyTo(IModule& module, unsigned fields) const {
   if (fields & mfParams) {
     module.SetParamIn(ParamIn);
     module.SetParamOut(ParamOut);
+    module.SetTypeTitle(TypeTitle);
   }
   if (fields & mfInputs)
     module.SetInputValues(Inputs);

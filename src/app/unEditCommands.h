@@ -30,6 +30,7 @@ enum TModuleField : unsigned {
 // What the user can change of a module, taken at one moment (only the fields asked for).
 struct TModuleValues {
   std::u16string Name, Description, Type;
+  std::u16string TypeTitle; // with the parameters
   TPoint Position;
   std::int32_t Height = 0, Width = 0;
   std::shared_ptr<IParamList> ParamIn, ParamOut;

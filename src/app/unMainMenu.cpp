@@ -241,6 +241,13 @@ void TfmMain::BuildMenu() {
   AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "&Fit"), "miFit", [this] {
     CanvasView->Fit();
   })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+  QAction* overview = AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "O&verview"), "miOverview", [] {});
+  overview->setCheckable(true);
+  overview->setChecked(true);
+  connect(overview, &QAction::toggled, this, [this](bool shown) {
+    if (CanvasView)
+      CanvasView->ShowOverview(shown);
+  });
   AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "Fi&nd..."), "miFind", &TfmMain::Find)
       ->setShortcut(QKeySequence::Find);
   AddItem(view, QT_TRANSLATE_NOOP("TfmMain", "Find N&ext"), "miFindNext", &TfmMain::FindNext)

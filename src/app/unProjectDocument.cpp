@@ -588,8 +588,10 @@ bool TProjectDocument::ParamsOfType(const std::u16string& type, const IModule* m
   if (IComponent* component = ComponentOfType(Components ? Components() : nullptr, type)) {
     values.ParamIn = component->GetParamIn();
     values.ParamOut = component->GetParamOut();
+    values.TypeTitle = component->GetInfo().Title;
     return true;
   }
+  values.TypeTitle.clear();
   // A type no registered component stands behind: no parameters (lists already empty stay).
   auto empty = [](const std::shared_ptr<IParamList>& list) { return list && list->Count() == 0; };
   values.ParamIn =

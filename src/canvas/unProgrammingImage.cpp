@@ -108,10 +108,10 @@ void TProgrammingImage::DrawContent() {
       const TLink& link = *RouteDrag.Link;
       Canvas.SetPenColor(clRed);
       Canvas.SetPenWidth(2);
-      View.Polyline(RoundedRoute(RouteThrough(LinkEnd(*link.From, true, link.Output),
-                                              RouteDrag.Points,
-                                              LinkEnd(*link.To, false, link.Input)),
-                                 LinkCornerRadius));
+      View.Polyline(
+          RoundedRoute(RouteThrough(LinkEnd(*link.From, true, link.Output), RouteDrag.Points,
+                                    LinkEnd(*link.To, false, link.Input)),
+                       LinkCornerRadius));
       Canvas.SetPenWidth(1);
     }
   }

@@ -34,6 +34,8 @@ public:
   TProject* GetProject() const { return Project; }
   // The module list shown (null: the main module's); it must belong to the project.
   void SetLevel(std::shared_ptr<IModuleList> level);
+  // The module list shown; null without a project.
+  std::shared_ptr<IModuleList> ShownLevel() const { return Modules(); }
   // Blanks the picture, draws its black frame and the project's modules.
   void Redraw();
   // Draws again the part of the picture that shows the project rectangle, as Redraw would.

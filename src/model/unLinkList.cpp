@@ -2,8 +2,8 @@
 
 #include "model/unIModule.h"
 #include "model/unLevelGraph.h"
-#include "model/unParamList.h"
 #include "model/unLinkRouter.h"
+#include "model/unParamList.h"
 #include "model/unPoints.h"
 #include "model/unXmlChildIndex.h"
 #include "platform/unIntText.h"

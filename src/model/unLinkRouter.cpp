@@ -161,7 +161,8 @@ namespace {
 TPoint Nearest(TPoint a, TPoint b, double x, double y, double& distance) {
   const double dx = b.X - a.X, dy = b.Y - a.Y;
   const double length = dx * dx + dy * dy;
-  const double t = length > 0 ? std::clamp(((x - a.X) * dx + (y - a.Y) * dy) / length, 0.0, 1.0) : 0;
+  const double t =
+      length > 0 ? std::clamp(((x - a.X) * dx + (y - a.Y) * dy) / length, 0.0, 1.0) : 0;
   const double px = a.X + t * dx, py = a.Y + t * dy;
   distance = std::hypot(x - px, y - py);
   return {static_cast<TCoord>(std::lround(px)), static_cast<TCoord>(std::lround(py))};
@@ -205,7 +206,8 @@ std::vector<TPoint> RoundedRoute(const std::vector<TPoint>& corners, std::int32_
   std::vector<TPoint> out{corners.front()};
   for (std::size_t i = 1; i + 1 < corners.size(); ++i) {
     const TPoint a = corners[i - 1], p = corners[i], b = corners[i + 1];
-    const double in = std::hypot(p.X - a.X, p.Y - a.Y), outLength = std::hypot(b.X - p.X, b.Y - p.Y);
+    const double in = std::hypot(p.X - a.X, p.Y - a.Y),
+                 outLength = std::hypot(b.X - p.X, b.Y - p.Y);
     const double r = std::min({static_cast<double>(radius), in / 2, outLength / 2});
     const bool turns = (a.X - p.X) * (b.Y - p.Y) != (a.Y - p.Y) * (b.X - p.X);
     if (r < 1 || !turns) {
@@ -737,21 +739,19 @@ void TLinkRouter::Update(const IModuleList& modules, const TDragShift* shift) {
     bool route = it == im.Routes.end();
     if (!route) {
       const TImpl::TEntry& e = it->second;
-      route = e.From != link->From.get() || e.To != link->To.get() ||
-              changed.contains(e.From) || changed.contains(e.To) || e.Output != link->Output ||
-              e.Input != link->Input || e.Points != link->Points ||
-              (e.Route.Crosses && !changed.empty());
+      route = e.From != link->From.get() || e.To != link->To.get() || changed.contains(e.From) ||
+              changed.contains(e.To) || e.Output != link->Output || e.Input != link->Input ||
+              e.Points != link->Points || (e.Route.Crosses && !changed.empty());
       if (!route && !standing.empty() && link->Points.empty()) {
         const auto& c = e.Route.Corners;
         for (const TRect& r : standing) {
           if (!Meets(e.Route.Bounds, r))
             continue;
           for (std::size_t k = 0; k + 1 < c.size() && !route; ++k)
-            route = im.Blocked(c[k], c[k + 1], 0, e.From, e.To) &&
-                    !(r.Right < std::min(c[k].X, c[k + 1].X) ||
-                      r.Left > std::max(c[k].X, c[k + 1].X) ||
-                      r.Bottom < std::min(c[k].Y, c[k + 1].Y) ||
-                      r.Top > std::max(c[k].Y, c[k + 1].Y));
+            route =
+                im.Blocked(c[k], c[k + 1], 0, e.From, e.To) &&
+                !(r.Right < std::min(c[k].X, c[k + 1].X) || r.Left > std::max(c[k].X, c[k + 1].X) ||
+                  r.Bottom < std::min(c[k].Y, c[k + 1].Y) || r.Top > std::max(c[k].Y, c[k + 1].Y));
           if (route)
             break;
         }

@@ -107,8 +107,7 @@ const std::u16string& Shown(const std::u16string& text, std::u16string& cut) {
 
 // The text as it fits in `room` on the canvas: whole, or its longest start that fits with an
 // ellipsis after it; empty when not even the ellipsis fits.
-std::u16string Fitted(TCanvas& canvas, const std::u16string& text, std::int32_t room,
-                      TSize& size) {
+std::u16string Fitted(TCanvas& canvas, const std::u16string& text, std::int32_t room, TSize& size) {
   std::u16string cut;
   const std::u16string& shown = Shown(text, cut);
   size = canvas.TextExtent(shown);

@@ -88,8 +88,10 @@ std::size_t AttachParameters(IModuleList& modules, const IComponentList* registr
       } else if (IComponent* component = resolver.Resolve(type)) {
         module->SetParamIn(component->GetParamIn());
         module->SetParamOut(component->GetParamOut());
+        module->SetTypeTitle(component->GetInfo().Title);
       } else if (!type.empty()) {
         ++missing;
+        module->SetTypeTitle({});
         module->SetParamIn(std::make_shared<TParamList>());
         module->SetParamOut(std::make_shared<TParamList>());
       }

@@ -1,4 +1,5 @@
 #include "app/unMain.h"
+#include "app/unMiniMap.h"
 #include "app/unProjectDocument.h"
 #include "canvas/unProgrammingImage.h"
 #include "model/unParamList.h"
@@ -204,6 +205,30 @@ TEST_F(MainWindowEditTest, ZoomIsShownAndTheScrollBarsReachEveryModule) {
   // The far module is on the picture now, at its place less the origin: its right edge.
   EXPECT_EQ(QColor(Window->GetCanvas()->Picture().pixel(5050 - origin.X, 3000 - origin.Y)),
             QColor(Qt::black));
+}
+
+TEST_F(MainWindowEditTest, AClickInTheOverviewBringsThatPartOfTheLevelIntoSight) {
+  auto* overview = Window->findChild<TMiniMap*>("MiniMap");
+  ASSERT_NE(overview, nullptr);
+  EXPECT_TRUE(overview->isVisibleTo(Window.get()));
+  Modules()->AddModule(5000, 3000, u"Far", 100, 100);
+  Window->RefreshView();
+  // The far module is drawn in the overview, and a click on it brings it into sight.
+  const QPointF far = overview->ToMap({4950, 2950, 5050, 3050}).center();
+  EXPECT_NE(overview->grab().toImage().pixelColor(far.toPoint()), QColor(248, 248, 248));
+  QTest::mouseClick(overview, Qt::LeftButton, {}, far.toPoint());
+  const TRect sight = overview->InSight();
+  EXPECT_LT(sight.Left, 5000);
+  EXPECT_GT(sight.Right, 5000);
+  EXPECT_LT(sight.Top, 3000);
+  EXPECT_GT(sight.Bottom, 3000);
+  EXPECT_NEAR((sight.Left + sight.Right) / 2, 5000,
+              2 * overview->ToProject({1, 1}).X - 2 * overview->ToProject({0, 0}).X + 2);
+  // View ▸ Overview hides it and brings it back.
+  Trigger("miOverview");
+  EXPECT_FALSE(overview->isVisibleTo(Window.get()));
+  Trigger("miOverview");
+  EXPECT_TRUE(overview->isVisibleTo(Window.get()));
 }
 
 TEST_F(MainWindowEditTest, TheScrollBarsReachAModuleMovedFarAway) {

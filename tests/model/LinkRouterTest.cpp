@@ -86,7 +86,8 @@ TEST(LinkRouter, NoRouteCrossesAnUnrelatedBoxOnATableOfLayouts) {
        {{0, 5}}},
       {"around a wall", {{0, 0}, {300, -100}, {300, 0}, {300, 100}, {600, 0}}, {{0, 4}}},
       {"both ways between two", {{0, 0}, {300, 40}}, {{0, 1}, {1, 0}}},
-      {"a chain that turns back", {{0, 0}, {200, 0}, {400, 0}, {0, 200}, {200, 200}},
+      {"a chain that turns back",
+       {{0, 0}, {200, 0}, {400, 0}, {0, 200}, {200, 200}},
        {{0, 1}, {1, 2}, {2, 3}, {3, 4}}},
   };
   for (const auto& layout : layouts) {
@@ -212,11 +213,11 @@ TEST(LinkRouter, BendPointsAreKeptAndSegmentsMoveAcross) {
     TPoint Delta;
     std::vector<TPoint> Points;
   } moves[] = {
-      {2, {20, 999}, {{70, 0}, {70, 300}}},                       // the vertical one, across
-      {1, {999, 30}, {{12, 30}, {50, 30}, {50, 300}}},            // off the run out: a joint
-      {3, {999, -40}, {{50, 0}, {50, 260}, {88, 260}}},           // off the run in: a joint
-      {0, {5, 5}, {}},                                            // the runs at the marks stay
-      {4, {5, 5}, {}},                                            //
+      {2, {20, 999}, {{70, 0}, {70, 300}}},             // the vertical one, across
+      {1, {999, 30}, {{12, 30}, {50, 30}, {50, 300}}},  // off the run out: a joint
+      {3, {999, -40}, {{50, 0}, {50, 260}, {88, 260}}}, // off the run in: a joint
+      {0, {5, 5}, {}},                                  // the runs at the marks stay
+      {4, {5, 5}, {}},                                  //
   };
   for (const auto& move : moves) {
     const auto points = MoveSegment(corners, move.Segment, move.Delta);
@@ -232,12 +233,11 @@ TEST(LinkRouter, BendPointsAreKeptAndSegmentsMoveAcross) {
   EXPECT_EQ(MoveSegment({{0, 0}, {12, 0}, {88, 0}, {100, 0}}, 1, {0, 40}),
             (std::vector<TPoint>{{12, 40}, {88, 40}}));
   // Points out of line are reached by elbows, vertical after a horizontal run.
-  EXPECT_EQ(RouteThrough({0, 0}, {{50, 100}}, {200, 0}),
-            (std::vector<TPoint>{{0, 0}, {12, 0}, {12, 100}, {50, 100}, {50, 0}, {188, 0},
-                                 {200, 0}}));
+  EXPECT_EQ(
+      RouteThrough({0, 0}, {{50, 100}}, {200, 0}),
+      (std::vector<TPoint>{{0, 0}, {12, 0}, {12, 100}, {50, 100}, {50, 0}, {188, 0}, {200, 0}}));
   // A bend goes where the click is on the segment, among the corners it keeps.
-  EXPECT_EQ(AddBend(corners, 2, {53, 120}),
-            (std::vector<TPoint>{{50, 0}, {50, 120}, {50, 300}}));
+  EXPECT_EQ(AddBend(corners, 2, {53, 120}), (std::vector<TPoint>{{50, 0}, {50, 120}, {50, 300}}));
   EXPECT_EQ(AddBend(corners, 0, {5, 2}), (std::vector<TPoint>{{12, 0}, {50, 0}, {50, 300}}));
   EXPECT_EQ(NearestSegment(corners, 48, 150), 2u);
   EXPECT_EQ(NearestSegment({}, 0, 0), SIZE_MAX);

@@ -309,7 +309,7 @@ TEST(LinkGeometry, ResolvingLinksAreBlueUnresolvedOnesDashedRedTheSelectedWide) 
     EXPECT_GE(length, 6) << i;
     EXPECT_LT(length, 6 + 20) << i;
   }
-  EXPECT_GT(dashes, 5u);                                          // many dashes...
+  EXPECT_GT(dashes, 5u); // many dashes...
   // ...with gaps as long between them.
   EXPECT_GT(drawn, whole * 0.4);
   EXPECT_LT(drawn, whole * 0.6);
