@@ -151,6 +151,24 @@ void TImageCanvas::Line(TPoint from, TPoint to) {
     endX = std::llround(x1);
     endY = std::llround(y1);
   }
+  // Level and upright lines (most of a diagram's) are rows and columns of pixels.
+  if (y == endY || x == endX) {
+    const std::int64_t half = PenWidth / 2;
+    for (std::int64_t k = -half; k < PenWidth - half; ++k) {
+      if (y == endY) {
+        FillRow(y + k, std::min(x, endX) - half, std::max(x, endX) - half + PenWidth - 1, Pen);
+        continue;
+      }
+      const std::int64_t column = x + k;
+      if (column < ClipLeft || column >= ClipRight)
+        continue;
+      const std::int64_t top = std::max(std::min(y, endY) - half, ClipTop);
+      const std::int64_t bottom = std::min(std::max(y, endY) - half + PenWidth - 1, ClipBottom - 1);
+      for (std::int64_t row = top; row <= bottom; ++row)
+        Row(row)[column] = Pen;
+    }
+    return;
+  }
   // Bresenham, both end points included.
   const std::int64_t dx = std::llabs(endX - x);
   const std::int64_t dy = -std::llabs(endY - y);

@@ -42,6 +42,12 @@ struct TWatch {
   friend bool operator==(const TWatch&, const TWatch&) = default;
 };
 
+// Counts the changes to what modules' boxes and marks depend on (positions, sizes, parameter
+// lists, the members of module lists), in every project: what depends on them is worked out
+// again only after it moved.
+std::uint64_t GeometryEpoch();
+void TouchGeometry();
+
 // Which parameters of a module have a link, by index: inputs and outputs.
 struct TPortsLinked {
   std::vector<bool> In, Out;

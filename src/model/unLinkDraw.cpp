@@ -105,36 +105,35 @@ TRect LinkBounds(const std::vector<TPoint>& curve) {
 
 void DrawLinks(TCanvas& canvas, const IModuleList& modules, const TLink* selected,
                const TDragShift* shift, TLinkLayer layer) {
+  DrawRoutedLinks(canvas, LevelRoutes(modules, shift), selected, layer);
+}
+
+void DrawRoutedLinks(TCanvas& canvas, const TLinkRouter& routes, const TLink* selected,
+                     TLinkLayer layer) {
   const TRect clip = canvas.Clip();
-  const TLinkRouter& router = LevelRoutes(modules, shift);
-  const TLinkList& links = modules.GetLinks();
-  for (const std::shared_ptr<TLink>& link : links.All()) {
-    if (!link->From || !link->To)
-      continue;
-    const TLinkRoute* route = router.RouteOf(*link);
-    if (!route || (layer == TLinkLayer::Below && route->Crosses) ||
-        (layer == TLinkLayer::Above && !route->Crosses))
-      continue;
-    // Links that cannot show within the clip are not even rounded.
-    if (OutsideClip(canvas, clip, Widened(route->Bounds, 2 + BendMark)))
-      continue;
-    const std::vector<TPoint> curve = RoundedRoute(route->Corners, LinkCornerRadius);
-    const bool isSelected = link.get() == selected;
+  routes.ForEach([&](const TLink& link, const TLinkRoute& route) {
+    if ((layer == TLinkLayer::Below && route.Crosses) ||
+        (layer == TLinkLayer::Above && !route.Crosses))
+      return;
+    // Links that cannot show within the clip are left out.
+    if (OutsideClip(canvas, clip, Widened(route.Bounds, 2 + BendMark)))
+      return;
+    const bool isSelected = &link == selected;
     canvas.SetPenWidth(isSelected ? 3 : 1);
-    if (LinkResolves(*link)) {
+    if (route.Resolves) {
       canvas.SetPenColor(clBlue);
-      canvas.Polyline(curve);
+      canvas.Polyline(route.Line);
     } else {
       canvas.SetPenColor(clRed);
-      DrawDashed(canvas, curve);
+      DrawDashed(canvas, route.Line);
     }
     if (!isSelected)
-      continue;
+      return;
     // The bend points a user placed, where a double click removes them and a drag moves them.
     canvas.SetPenWidth(1);
-    for (const TPoint& p : link->Points)
+    for (const TPoint& p : link.Points)
       canvas.Rectangle(p.X - BendMark, p.Y - BendMark, p.X + BendMark, p.Y + BendMark);
-  }
+  });
   canvas.SetPenWidth(1);
 }
 
@@ -180,27 +179,23 @@ void DrawLinkValues(TCanvas& canvas, const IModuleList& modules,
   if (!value || onPicture < TModule::MinNameHeight)
     return;
   const TRect clip = canvas.Clip();
-  const TLinkRouter& router = LevelRoutes(modules);
   canvas.SetPenWidth(1);
-  for (const std::shared_ptr<TLink>& link : modules.GetLinks().All()) {
-    if (!link->From || !link->To)
-      continue;
-    const TLinkRoute* route = router.RouteOf(*link);
+  modules.GetLinks().Router().ForEach([&](const TLink& link, const TLinkRoute& route) {
     // Beside the picture: nothing to write.
-    if (!route || OutsideClip(canvas, clip, Widened(route->Bounds, 40)))
-      continue;
-    const std::u16string text = ShownText(value(*link), ShownNameUnits);
+    if (OutsideClip(canvas, clip, Widened(route.Bounds, 40)))
+      return;
+    const std::u16string text = ShownText(value(link), ShownNameUnits);
     if (text.empty())
-      continue;
+      return;
     const TSize size = canvas.TextExtent(text);
-    const TRect place = LinkValuePlace(modules, *link, size);
+    const TRect place = LinkValuePlace(modules, link, size);
     if (place.Empty())
-      continue;
+      return;
     // A framed box with the text on it, standing on the link.
     canvas.SetPenColor(color);
     canvas.Rectangle(place.Left, place.Top, place.Right, place.Bottom);
     canvas.TextOut(place.Left + 2, place.Top + 1, text);
-  }
+  });
 }
 
 double DistanceToCurve(const std::vector<TPoint>& curve, double x, double y) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/unLink.h"
+#include "model/unLinkRouter.h"
 #include "platform/unTypes.h"
 
 #include <functional>
@@ -13,7 +14,7 @@ class TCanvas;
 class TDragShift;
 
 // How far a route's corners are rounded, in project units.
-inline constexpr std::int32_t LinkCornerRadius = 8;
+inline constexpr std::int32_t LinkCornerRadius = TLinkRouter::CornerRadius;
 
 // The line drawn for the link among the modules of the list: its route with rounded corners,
 // from the output's mark to the input's mark; empty when an end's module is not there. With a
@@ -39,9 +40,13 @@ enum class TLinkLayer { Below, Above, All };
 // whose bounds lie outside the canvas's clip are left out.
 void DrawLinks(TCanvas& canvas, const IModuleList& modules, const TLink* selected,
                const TDragShift* shift = nullptr, TLinkLayer layer = TLinkLayer::All);
+// The same with the routes as the router has them.
+void DrawRoutedLinks(TCanvas& canvas, const TLinkRouter& routes, const TLink* selected,
+                     TLinkLayer layer);
 // Writes each link's value (as `value` gives it; empty: none) in a framed box on its longest
 // horizontal segment, or on the next that has room, never over a box of the list; a link with
-// no such place shows none. Values are not written where text is too small to read.
+// no such place shows none. Values are not written where text is too small to read. The routes
+// are taken as the list's router has them (DrawLevel brings them up to date).
 void DrawLinkValues(TCanvas& canvas, const IModuleList& modules,
                     const std::function<std::u16string(const TLink&)>& value, TColor color);
 // Where DrawLinkValues writes the value of that size for the route, in project units; empty

@@ -254,8 +254,13 @@ struct TLinkRouter::TImpl {
   std::unordered_map<std::int64_t, std::vector<std::uint32_t>> Cells;
   std::unordered_map<const TLink*, TEntry> Routes;
   std::unordered_map<const TLink*, TLinkRoute> DragRoutes;
+  // The entries of the links in their order at the last Update (null: not routed).
+  std::vector<TEntry*> Order;
   std::unordered_map<TCoord, std::vector<TTrack>> Vertical, Horizontal;
   std::uint64_t Generation = 0;
+  // The geometry's count and the list when the boxes were last looked at.
+  std::uint64_t Epoch = 0;
+  const IModuleList* Scanned = nullptr;
   TRect Rerouted;
   void Touch(TRect r) {
     if (r.Empty())
@@ -627,15 +632,20 @@ struct TLinkRouter::TImpl {
 
   TLinkRoute Route(const TLink& link, const TJob& job) const {
     TLinkRoute route;
+    // An end whose run lies in a box cannot get out clear: no way is looked for.
+    const bool shut = Blocked(job.S1, job.S1, 1, nullptr, nullptr) ||
+                      Blocked(job.E1, job.E1, 1, nullptr, nullptr);
     if (!link.Points.empty()) {
       route.Corners = RouteThrough(job.S, link.Points, job.E);
-    } else if (!TryZ(job, route.Corners) && !TryU(job, route.Corners) &&
-               !Search(job, route.Corners)) {
+    } else if (shut || (!TryZ(job, route.Corners) && !TryU(job, route.Corners) &&
+                        !Search(job, route.Corners))) {
       // Nowhere around: across the boxes, by the shortest way.
       const TCoord x = job.E1.X >= job.S1.X ? (job.S1.X + job.E1.X) / 2 : job.S1.X;
       route.Corners = Path(job, {{x, job.S.Y}, {x, job.E.Y}});
     }
     route.Bounds = BoundsOf(route.Corners);
+    route.Line = RoundedRoute(route.Corners, CornerRadius);
+    route.Resolves = LinkResolves(link);
     const auto& c = route.Corners;
     for (std::size_t k = 0; k + 1 < c.size() && !route.Crosses; ++k) {
       // The runs at the marks may touch their own modules.
@@ -668,6 +678,20 @@ bool TLinkRouter::Blocked(TPoint a, TPoint b, std::int32_t inflate, const IModul
   return Impl->Blocked(a, b, inflate, except1, except2);
 }
 
+void TLinkRouter::ForEach(const std::function<void(const TLink&, const TLinkRoute&)>& fn) const {
+  const TImpl& im = *Impl;
+  for (const TImpl::TEntry* e : im.Order) {
+    if (!e)
+      continue;
+    if (!im.DragRoutes.empty())
+      if (const auto it = im.DragRoutes.find(e->Link.get()); it != im.DragRoutes.end()) {
+        fn(*e->Link, it->second);
+        continue;
+      }
+    fn(*e->Link, e->Route);
+  }
+}
+
 TRect TLinkRouter::TakeRerouted() {
   const TRect r = Impl->Rerouted;
   Impl->Rerouted = {};
@@ -679,6 +703,37 @@ const TLinkRoute* TLinkRouter::RouteOf(const TLink& link) const {
     return &it->second;
   const auto it = Impl->Routes.find(&link);
   return it == Impl->Routes.end() ? nullptr : &it->second.Route;
+}
+
+void TLinkRouter::Scan(const IModuleList& modules, std::unordered_set<const IModule*>& changed,
+                       std::vector<TRect>& standing) {
+  TImpl& im = *Impl;
+  const auto count = static_cast<std::size_t>(std::max(0, modules.Count()));
+  std::vector<TImpl::TBox> boxes;
+  boxes.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::shared_ptr<IModule> m = modules.GetItem(static_cast<std::int32_t>(i));
+    const auto ins = m->GetParamIn(), outs = m->GetParamOut();
+    boxes.push_back({m.get(), m->Outline(), ins.get(), outs.get(), ins ? ins->Count() : 0,
+                     outs ? outs->Count() : 0});
+  }
+  if (boxes != im.Boxes) {
+    const bool sameOrder = boxes.size() == im.Boxes.size();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+      const TImpl::TBox* before = nullptr;
+      if (sameOrder && im.Boxes[i].Module == boxes[i].Module) {
+        before = &im.Boxes[i];
+      } else if (const auto it = im.BoxIndex.find(boxes[i].Module); it != im.BoxIndex.end()) {
+        before = &im.Boxes[it->second];
+      }
+      if (before && *before == boxes[i])
+        continue;
+      changed.insert(boxes[i].Module);
+      standing.push_back(boxes[i].Box);
+    }
+    im.Boxes = std::move(boxes);
+    im.Index();
+  }
 }
 
 void TLinkRouter::Update(const IModuleList& modules, const TDragShift* shift) {
@@ -698,58 +753,51 @@ void TLinkRouter::Update(const IModuleList& modules, const TDragShift* shift) {
   im.Moved.clear();
   im.Shift = nullptr;
 
-  // The boxes as they stand; those that changed make way for routes or stand in them.
-  const auto count = static_cast<std::size_t>(std::max(0, modules.Count()));
-  std::vector<TImpl::TBox> boxes;
-  boxes.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::shared_ptr<IModule> m = modules.GetItem(static_cast<std::int32_t>(i));
-    const auto ins = m->GetParamIn(), outs = m->GetParamOut();
-    boxes.push_back({m.get(), m->Outline(), ins.get(), outs.get(), ins ? ins->Count() : 0,
-                     outs ? outs->Count() : 0});
-  }
+  // The boxes as they stand, looked at only when something moved since; those that changed
+  // make way for routes or stand in them.
   std::unordered_set<const IModule*> changed;
   std::vector<TRect> standing; // where changed modules stand now
-  if (boxes != im.Boxes) {
-    const bool sameOrder = boxes.size() == im.Boxes.size();
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-      const TImpl::TBox* before = nullptr;
-      if (sameOrder && im.Boxes[i].Module == boxes[i].Module) {
-        before = &im.Boxes[i];
-      } else if (const auto it = im.BoxIndex.find(boxes[i].Module); it != im.BoxIndex.end()) {
-        before = &im.Boxes[it->second];
-      }
-      if (before && *before == boxes[i])
-        continue;
-      changed.insert(boxes[i].Module);
-      standing.push_back(boxes[i].Box);
-    }
-    im.Boxes = std::move(boxes);
-    im.Index();
+  if (const std::uint64_t epoch = GeometryEpoch(); epoch != im.Epoch || im.Scanned != &modules) {
+    im.Epoch = epoch;
+    im.Scanned = &modules;
+    Scan(modules, changed, standing);
   }
 
   // Links whose ends or bend points changed, or that a changed box now stands on, are routed
   // anew; the routes of links that are gone are dropped.
   const std::uint64_t generation = ++im.Generation;
   const TLinkList& links = modules.GetLinks();
-  for (const std::shared_ptr<TLink>& link : links.All()) {
+  const auto& all = links.All();
+  // The entries in the links' order: where the order is as before, none is looked up.
+  std::vector<TImpl::TEntry*> order(all.size(), nullptr);
+  std::size_t seen = 0;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    const std::shared_ptr<TLink>& link = all[i];
     if (!link->From || !link->To)
       continue;
-    auto it = im.Routes.find(link.get());
-    bool route = it == im.Routes.end();
+    TImpl::TEntry* e =
+        i < im.Order.size() && im.Order[i] && im.Order[i]->Link == link ? im.Order[i] : nullptr;
+    if (!e)
+      if (const auto it = im.Routes.find(link.get()); it != im.Routes.end())
+        e = &it->second;
+    // A link listed twice is routed once.
+    if (e && e->Seen == generation) {
+      order[i] = e;
+      continue;
+    }
+    bool route = !e;
     if (!route) {
-      const TImpl::TEntry& e = it->second;
-      route = e.From != link->From.get() || e.To != link->To.get() || changed.contains(e.From) ||
-              changed.contains(e.To) || e.Output != link->Output || e.Input != link->Input ||
-              e.Points != link->Points || (e.Route.Crosses && !changed.empty());
+      route = e->From != link->From.get() || e->To != link->To.get() || changed.contains(e->From) ||
+              changed.contains(e->To) || e->Output != link->Output || e->Input != link->Input ||
+              e->Points != link->Points || (e->Route.Crosses && !changed.empty());
       if (!route && !standing.empty() && link->Points.empty()) {
-        const auto& c = e.Route.Corners;
+        const auto& c = e->Route.Corners;
         for (const TRect& r : standing) {
-          if (!Meets(e.Route.Bounds, r))
+          if (!Meets(e->Route.Bounds, r))
             continue;
           for (std::size_t k = 0; k + 1 < c.size() && !route; ++k)
             route =
-                im.Blocked(c[k], c[k + 1], 0, e.From, e.To) &&
+                im.Blocked(c[k], c[k + 1], 0, e->From, e->To) &&
                 !(r.Right < std::min(c[k].X, c[k + 1].X) || r.Left > std::max(c[k].X, c[k + 1].X) ||
                   r.Bottom < std::min(c[k].Y, c[k + 1].Y) || r.Top > std::max(c[k].Y, c[k + 1].Y));
           if (route)
@@ -758,33 +806,38 @@ void TLinkRouter::Update(const IModuleList& modules, const TDragShift* shift) {
       }
     }
     if (route) {
-      if (it != im.Routes.end()) {
-        im.Release(link.get(), it->second.Route.Corners);
-        im.Touch(it->second.Route.Bounds);
-      } else
-        it = im.Routes.emplace(link.get(), TImpl::TEntry{}).first;
-      TImpl::TEntry& e = it->second;
+      if (e) {
+        im.Release(link.get(), e->Route.Corners);
+        im.Touch(e->Route.Bounds);
+      } else {
+        e = &im.Routes.emplace(link.get(), TImpl::TEntry{}).first->second;
+      }
       const TImpl::TJob job = im.JobOf(*link, nullptr, true);
-      e.Link = link;
-      e.Route = im.Route(*link, job);
-      e.From = link->From.get();
-      e.To = link->To.get();
-      e.Output = link->Output;
-      e.Input = link->Input;
-      e.Points = link->Points;
-      im.Hold(link.get(), job.Source, e.Route.Corners);
-      im.Touch(e.Route.Bounds);
+      e->Link = link;
+      e->Route = im.Route(*link, job);
+      e->From = link->From.get();
+      e->To = link->To.get();
+      e->Output = link->Output;
+      e->Input = link->Input;
+      e->Points = link->Points;
+      im.Hold(link.get(), job.Source, e->Route.Corners);
+      im.Touch(e->Route.Bounds);
       ++RoutedCount;
     }
-    it->second.Seen = generation;
+    e->Seen = generation;
+    order[i] = e;
+    ++seen;
   }
-  std::erase_if(im.Routes, [&im, generation](auto& item) {
-    if (item.second.Seen == generation)
-      return false;
-    im.Release(item.first, item.second.Route.Corners);
-    im.Touch(item.second.Route.Bounds);
-    return true;
-  });
+  im.Order = std::move(order);
+  // The routes of links that are gone are dropped.
+  if (seen != im.Routes.size())
+    std::erase_if(im.Routes, [&im, generation](auto& item) {
+      if (item.second.Seen == generation)
+        return false;
+      im.Release(item.first, item.second.Route.Corners);
+      im.Touch(item.second.Route.Bounds);
+      return true;
+    });
 
   if (!dragging)
     return;

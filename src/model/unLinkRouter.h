@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class IModule;
@@ -19,8 +21,10 @@ struct TLink;
 // out of the output, the last but one the start of the run into the input.
 struct TLinkRoute {
   std::vector<TPoint> Corners;
-  TRect Bounds;         // holds every corner
-  bool Crosses = false; // it runs over a box of the level it could not get around
+  TRect Bounds;             // holds every corner
+  bool Crosses = false;     // it runs over a box of the level it could not get around
+  std::vector<TPoint> Line; // the corners rounded, as drawn
+  bool Resolves = false;    // both modules have the parameters the link names
 };
 
 // Where an end of a link lies: its parameter's mark, or the middle of the module's edge when the
@@ -59,6 +63,8 @@ public:
   static constexpr std::int32_t Stub = 12;
   static constexpr std::int32_t Clearance = 10;
   static constexpr std::int32_t Spacing = 6;
+  // How far the corners of the line drawn are rounded.
+  static constexpr std::int32_t CornerRadius = 8;
 
   TLinkRouter();
   ~TLinkRouter();
@@ -77,6 +83,9 @@ public:
   // 1 or more, never with 0.
   bool Blocked(TPoint a, TPoint b, std::int32_t inflate, const IModule* except1 = nullptr,
                const IModule* except2 = nullptr) const;
+  // Calls fn with each link the last Update routed, in the list's order, and its route (the
+  // drag's, during one).
+  void ForEach(const std::function<void(const TLink&, const TLinkRoute&)>& fn) const;
   // How many links the last Update routed (drag routes included).
   std::size_t Routed() const { return RoutedCount; }
   // Where the routes of record changed since the last call: the old and new bounds of every
@@ -84,6 +93,10 @@ public:
   TRect TakeRerouted();
 
 private:
+  // Takes the boxes of the list as they stand: the modules whose box or marks changed, and where
+  // they stand now.
+  void Scan(const IModuleList& modules, std::unordered_set<const IModule*>& changed,
+            std::vector<TRect>& standing);
   // Routes the links of the modules the shift moves where it shows them.
   void Drag(const IModuleList& modules, const TDragShift& shift);
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 
@@ -41,9 +42,24 @@ TModule::~TModule() {
     children->SetOwner(nullptr);
 }
 
+namespace {
+
+std::atomic<std::uint64_t> Epoch{1};
+
+} // namespace
+
+std::uint64_t GeometryEpoch() {
+  return Epoch.load(std::memory_order_relaxed);
+}
+
+void TouchGeometry() {
+  Epoch.fetch_add(1, std::memory_order_relaxed);
+}
+
 void TModule::SetPosition(TPoint value) {
   PositionX = value.X;
   PositionY = value.Y;
+  TouchGeometry();
 }
 
 std::int32_t TModule::DrawnHeight() const {
@@ -319,6 +335,7 @@ void TModule::ReleaseReferences() {
 bool TModule::LoadFromXml(const TKvenXmlNode1* element) {
   if (!element)
     return true;
+  TouchGeometry();
   element->ReadString(u"Name", Name);
   element->ReadString(u"Description", Description);
   element->ReadInteger(u"Height", Height);

@@ -16,8 +16,14 @@ public:
 
   std::shared_ptr<IParamList> GetParamIn() const override { return ParamIn; }
   std::shared_ptr<IParamList> GetParamOut() const override { return ParamOut; }
-  void SetParamIn(std::shared_ptr<IParamList> list) override { ParamIn = std::move(list); }
-  void SetParamOut(std::shared_ptr<IParamList> list) override { ParamOut = std::move(list); }
+  void SetParamIn(std::shared_ptr<IParamList> list) override {
+    ParamIn = std::move(list);
+    TouchGeometry();
+  }
+  void SetParamOut(std::shared_ptr<IParamList> list) override {
+    ParamOut = std::move(list);
+    TouchGeometry();
+  }
   std::u16string GetDescription() const override { return Description; }
   TWordBool GetFocused() const override { return Focused; }
   std::int32_t GetHeight() const override { return Height; }
@@ -28,11 +34,17 @@ public:
   std::int32_t GetWidth() const override { return Width; }
   void SetDescription(const std::u16string& value) override { Description = value; }
   void SetFocused(TWordBool value) override { Focused = ToWordBool(value != 0); }
-  void SetHeight(std::int32_t value) override { Height = value; }
+  void SetHeight(std::int32_t value) override {
+    Height = value;
+    TouchGeometry();
+  }
   void SetName(const std::u16string& value) override { Name = value; }
   void SetPosition(TPoint value) override;
   void SetType(const std::u16string& value) override { Type = value; }
-  void SetWidth(std::int32_t value) override { Width = value; }
+  void SetWidth(std::int32_t value) override {
+    Width = value;
+    TouchGeometry();
+  }
   const std::vector<TInputValue>& GetInputValues() const override { return InputValues; }
   void SetInputValues(std::vector<TInputValue> values) override { InputValues = std::move(values); }
   const std::vector<TWatch>& GetWatches() const override { return Watches; }

@@ -20,6 +20,7 @@ std::shared_ptr<IModule> TModuleList::GetItem(std::int32_t index) const {
 }
 
 bool TModuleList::Remove(const std::shared_ptr<IModule>& module) {
+  TouchGeometry();
   if (!module)
     return false;
   auto it = std::find(Items.begin(), Items.end(), module);
@@ -44,6 +45,7 @@ std::shared_ptr<IModule> TModuleList::FindAt(std::int32_t x, std::int32_t y) con
 }
 
 std::int32_t TModuleList::Append(std::shared_ptr<IModule> module) {
+  TouchGeometry();
   Items.push_back(std::move(module));
   return Count() - 1;
 }
@@ -132,6 +134,7 @@ void TModuleList::SaveToXml(TKvenXmlNode1* element) const {
 }
 
 void TModuleList::Insert(std::int32_t index, std::shared_ptr<IModule> module) {
+  TouchGeometry();
   if (index < 0 || index > Count())
     index = Count();
   Items.insert(Items.begin() + index, std::move(module));

@@ -1,5 +1,7 @@
 #include "model/unParamList.h"
 
+#include "model/unIModule.h"
+
 #include "xml/unXml.h"
 
 std::int32_t TParamList::Count() const {
@@ -7,17 +9,20 @@ std::int32_t TParamList::Count() const {
 }
 
 std::int32_t TParamList::Add(std::unique_ptr<TParam> param) {
+  TouchGeometry();
   Items.push_back(std::move(param));
   return Count() - 1;
 }
 
 TParam* TParamList::AddNew() {
+  TouchGeometry();
   auto* param = new TParam;
   Add(std::unique_ptr<TParam>(param));
   return param;
 }
 
 void TParamList::Clear() {
+  TouchGeometry();
   Items.clear();
 }
 

@@ -49,9 +49,10 @@ void DrawLevel(TCanvas& canvas, IModuleList& modules, const TLink* selected,
                const TDragShift* shift) {
   // The links first: the boxes and their names lie above them; a link that has to cross a box
   // lies above the boxes, so that it is seen.
-  DrawLinks(canvas, modules, selected, shift, TLinkLayer::Below);
+  const TLinkRouter& routes = LevelRoutes(modules, shift);
+  DrawRoutedLinks(canvas, routes, selected, TLinkLayer::Below);
   DrawModules(canvas, modules, shift && !shift->Empty() ? shift : nullptr);
-  DrawLinks(canvas, modules, selected, shift, TLinkLayer::Above);
+  DrawRoutedLinks(canvas, routes, selected, TLinkLayer::Above);
 }
 
 bool TProject::ForwardLog(TLogGroupMessage group, TLogTypeMessage type, const std::string& format,
