@@ -722,8 +722,12 @@ TProgrammingImage::TMarkHit TProgrammingImage::MarkAt(QPoint pixel) const {
   const double zoom = GetZoom();
   const auto tolerance = static_cast<std::int32_t>(std::ceil(PickPixels / zoom)) + 1;
   const TPoint at = ToProject(pixel);
+  // Marks under the box the pixel is on are hidden by it: only its own and those of the
+  // modules above it count.
+  const std::shared_ptr<IModule> under = modules->FindAt(at.X, at.Y);
+  const std::int32_t lowest = under ? std::max(0, modules->IndexOf(under)) : 0;
   std::int64_t best = -1;
-  for (std::int32_t i = modules->Count(); i-- > 0;) {
+  for (std::int32_t i = modules->Count(); i-- > lowest;) {
     const std::shared_ptr<IModule> module = modules->GetItem(i);
     bool output = false;
     std::int32_t index = -1;

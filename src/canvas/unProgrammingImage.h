@@ -85,7 +85,8 @@ public:
     bool Output = false;
     std::int32_t Index = -1;
   };
-  // The mark within PickPixels of the pixel (the nearest; on the topmost module that has one).
+  // The mark within PickPixels of the pixel (the nearest), of the module whose box the pixel is
+  // on or of a module above it: a box hides the marks of the modules below it.
   TMarkHit MarkAt(QPoint pixel) const;
   // The text a mark's tool tip shows: the parameter's title, description and type.
   static QString MarkText(const TMarkHit& hit);

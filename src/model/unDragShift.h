@@ -19,6 +19,8 @@ public:
   TPoint Of(const IModule* module) const;
   bool Moves(const IModule* module) const { return module && Modules.contains(module); }
   bool Empty() const { return Modules.empty() || (Delta.X == 0 && Delta.Y == 0); }
+  // Whether it moves any module (perhaps by no offset, at the start of a drag).
+  bool HasModules() const { return !Modules.empty(); }
   TPoint GetDelta() const { return Delta; }
   // Whether both move the same modules (by whatever offsets).
   bool SameModules(const TDragShift& other) const { return Modules == other.Modules; }

@@ -9,6 +9,7 @@
 #include "platform/unStrings.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <numeric>
@@ -32,6 +33,29 @@ bool OutsideClip(TCanvas& canvas, TRect clip, TRect r) {
   const TPoint b = canvas.ToPicture({r.Right, r.Bottom});
   return std::max(a.X, b.X) < clip.Left || std::min(a.X, b.X) > clip.Right ||
          std::max(a.Y, b.Y) < clip.Top || std::min(a.Y, b.Y) > clip.Bottom;
+}
+
+// The canvas's clip in the project's coordinates (the canvas moves and scales alike
+// everywhere), widened for what rounding loses; empty when the canvas has no clip.
+TRect ClipInProject(TCanvas& canvas) {
+  const TRect clip = canvas.Clip();
+  if (clip.Empty())
+    return {};
+  constexpr std::int32_t Far = 1 << 16;
+  const TPoint a = canvas.ToPicture({0, 0}), b = canvas.ToPicture({Far, Far});
+  const double sx = static_cast<double>(b.X - a.X) / Far, sy = static_cast<double>(b.Y - a.Y) / Far;
+  if (sx <= 0 || sy <= 0)
+    return {INT32_MIN / 2, INT32_MIN / 2, INT32_MAX / 2, INT32_MAX / 2};
+  auto at = [](double v) {
+    return static_cast<std::int32_t>(std::clamp(v, double(INT32_MIN / 2), double(INT32_MAX / 2)));
+  };
+  const double mx = 4 / sx + 4, my = 4 / sy + 4;
+  return {at((clip.Left - a.X) / sx - mx), at((clip.Top - a.Y) / sy - my),
+          at((clip.Right - a.X) / sx + mx), at((clip.Bottom - a.Y) / sy + my)};
+}
+
+bool Meets(TRect a, TRect b) {
+  return a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.Bottom && b.Top <= a.Bottom;
 }
 
 void DrawDashed(TCanvas& canvas, const std::vector<TPoint>& curve) {
@@ -110,13 +134,13 @@ void DrawLinks(TCanvas& canvas, const IModuleList& modules, const TLink* selecte
 
 void DrawRoutedLinks(TCanvas& canvas, const TLinkRouter& routes, const TLink* selected,
                      TLinkLayer layer) {
-  const TRect clip = canvas.Clip();
+  const TRect clip = ClipInProject(canvas);
   routes.ForEach([&](const TLink& link, const TLinkRoute& route) {
     if ((layer == TLinkLayer::Below && route.Crosses) ||
         (layer == TLinkLayer::Above && !route.Crosses))
       return;
     // Links that cannot show within the clip are left out.
-    if (OutsideClip(canvas, clip, Widened(route.Bounds, 2 + BendMark)))
+    if (!clip.Empty() && !Meets(clip, Widened(route.Bounds, 2 + BendMark)))
       return;
     const bool isSelected = &link == selected;
     canvas.SetPenWidth(isSelected ? 3 : 1);

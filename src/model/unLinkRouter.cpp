@@ -256,6 +256,8 @@ struct TLinkRouter::TImpl {
   std::unordered_map<const TLink*, TLinkRoute> DragRoutes;
   // The entries of the links in their order at the last Update (null: not routed).
   std::vector<TEntry*> Order;
+  // The routed links of each module, in the list's order.
+  std::unordered_map<const IModule*, std::vector<const TLink*>> ByModule;
   std::unordered_map<TCoord, std::vector<TTrack>> Vertical, Horizontal;
   std::uint64_t Generation = 0;
   // The geometry's count and the list when the boxes were last looked at.
@@ -692,6 +694,12 @@ void TLinkRouter::ForEach(const std::function<void(const TLink&, const TLinkRout
   }
 }
 
+const std::vector<const TLink*>& TLinkRouter::LinksOf(const IModule* module) const {
+  static const std::vector<const TLink*> none;
+  const auto it = Impl->ByModule.find(module);
+  return it == Impl->ByModule.end() ? none : it->second;
+}
+
 TRect TLinkRouter::TakeRerouted() {
   const TRect r = Impl->Rerouted;
   Impl->Rerouted = {};
@@ -739,7 +747,8 @@ void TLinkRouter::Scan(const IModuleList& modules, std::unordered_set<const IMod
 void TLinkRouter::Update(const IModuleList& modules, const TDragShift* shift) {
   TImpl& im = *Impl;
   RoutedCount = 0;
-  const bool dragging = shift && !shift->Empty();
+  // A drag back to where it started is still a drag.
+  const bool dragging = shift && shift->HasModules();
   // Nothing changes the modules while a drag is under way: a step of it routes the dragged
   // modules' links again, and nothing else.
   if (dragging && im.DragList == &modules && im.LastShift.SameModules(*shift)) {
@@ -796,10 +805,8 @@ void TLinkRouter::Update(const IModuleList& modules, const TDragShift* shift) {
           if (!Meets(e->Route.Bounds, r))
             continue;
           for (std::size_t k = 0; k + 1 < c.size() && !route; ++k)
-            route =
-                im.Blocked(c[k], c[k + 1], 0, e->From, e->To) &&
-                !(r.Right < std::min(c[k].X, c[k + 1].X) || r.Left > std::max(c[k].X, c[k + 1].X) ||
-                  r.Bottom < std::min(c[k].Y, c[k + 1].Y) || r.Top > std::max(c[k].Y, c[k + 1].Y));
+            route = Meets(BoundsOf({c[k], c[k + 1]}), r) &&
+                    im.Blocked(c[k], c[k + 1], 0, e->From, e->To);
           if (route)
             break;
         }
@@ -827,6 +834,15 @@ void TLinkRouter::Update(const IModuleList& modules, const TDragShift* shift) {
     e->Seen = generation;
     order[i] = e;
     ++seen;
+  }
+  if (order != im.Order || RoutedCount > 0) {
+    im.ByModule.clear();
+    for (const TImpl::TEntry* e : order)
+      if (e) {
+        im.ByModule[e->From].push_back(e->Link.get());
+        if (e->To != e->From)
+          im.ByModule[e->To].push_back(e->Link.get());
+      }
   }
   im.Order = std::move(order);
   // The routes of links that are gone are dropped.

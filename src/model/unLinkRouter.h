@@ -86,6 +86,8 @@ public:
   // Calls fn with each link the last Update routed, in the list's order, and its route (the
   // drag's, during one).
   void ForEach(const std::function<void(const TLink&, const TLinkRoute&)>& fn) const;
+  // The links from or to the module that the last Update routed, in the list's order.
+  const std::vector<const TLink*>& LinksOf(const IModule* module) const;
   // How many links the last Update routed (drag routes included).
   std::size_t Routed() const { return RoutedCount; }
   // Where the routes of record changed since the last call: the old and new bounds of every

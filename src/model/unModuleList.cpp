@@ -2,6 +2,7 @@
 
 #include "model/unDragShift.h"
 #include "model/unLinkList.h"
+#include "model/unLinkRouter.h"
 #include "model/unModule.h"
 #include "model/unXmlChildIndex.h"
 #include "platform/unCanvas.h"
@@ -67,7 +68,8 @@ std::shared_ptr<IModule> TModuleList::AddModule(std::int32_t x, std::int32_t y,
   return module;
 }
 
-void DrawModules(TCanvas& canvas, const IModuleList& modules, const TDragShift* shift) {
+void DrawModules(TCanvas& canvas, const IModuleList& modules, const TDragShift* shift,
+                 const TLinkRouter* routes) {
   // Later modules lie on top. Going down from the top first finds the modules that nothing of
   // would show (wholly under others or outside the picture); the rest are drawn bottom up.
   const TRect clip = canvas.Clip();
@@ -91,13 +93,13 @@ void DrawModules(TCanvas& canvas, const IModuleList& modules, const TDragShift* 
   for (std::size_t i = 0; i < count; ++i)
     if (!hidden[i])
       linked.emplace(items[i].get(), TPortsLinked{});
-  for (const std::shared_ptr<TLink>& link : modules.GetLinks().All()) {
+  auto mark = [&linked](const TLink& link) {
     for (const bool output : {true, false}) {
-      const IModule* module = output ? link->From.get() : link->To.get();
+      const IModule* module = output ? link.From.get() : link.To.get();
       const auto it = module ? linked.find(module) : linked.end();
       if (it == linked.end())
         continue;
-      const std::int32_t index = ParamIndex(*module, output, output ? link->Output : link->Input);
+      const std::int32_t index = ParamIndex(*module, output, output ? link.Output : link.Input);
       if (index < 0)
         continue;
       std::vector<bool>& marks = output ? it->second.Out : it->second.In;
@@ -105,6 +107,15 @@ void DrawModules(TCanvas& canvas, const IModuleList& modules, const TDragShift* 
         marks.resize(static_cast<std::size_t>(index) + 1);
       marks[static_cast<std::size_t>(index)] = true;
     }
+  };
+  // With the routes, only the links of the modules drawn are looked at.
+  if (routes) {
+    for (const auto& [module, ports] : linked)
+      for (const TLink* link : routes->LinksOf(module))
+        mark(*link);
+  } else {
+    for (const std::shared_ptr<TLink>& link : modules.GetLinks().All())
+      mark(*link);
   }
   for (std::size_t i = 0; i < count; ++i)
     if (!hidden[i])

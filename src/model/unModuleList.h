@@ -7,10 +7,12 @@
 #include <vector>
 
 class TDragShift;
+class TLinkRouter;
 
 // Draws the modules of the list from first to last (later ones on top), leaving out those that
 // would not show; the modules of the shift (if any) where it moves them.
-void DrawModules(TCanvas& canvas, const IModuleList& modules, const TDragShift* shift);
+void DrawModules(TCanvas& canvas, const IModuleList& modules, const TDragShift* shift,
+                 const TLinkRouter* routes = nullptr);
 
 // An ordered list of modules; each held reference keeps its module alive.
 class TModuleList : public IModuleList, public std::enable_shared_from_this<TModuleList> {

@@ -51,7 +51,7 @@ void DrawLevel(TCanvas& canvas, IModuleList& modules, const TLink* selected,
   // lies above the boxes, so that it is seen.
   const TLinkRouter& routes = LevelRoutes(modules, shift);
   DrawRoutedLinks(canvas, routes, selected, TLinkLayer::Below);
-  DrawModules(canvas, modules, shift && !shift->Empty() ? shift : nullptr);
+  DrawModules(canvas, modules, shift && !shift->Empty() ? shift : nullptr, &routes);
   DrawRoutedLinks(canvas, routes, selected, TLinkLayer::Above);
 }
 

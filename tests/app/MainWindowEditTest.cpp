@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -224,6 +225,12 @@ TEST_F(MainWindowEditTest, AClickInTheOverviewBringsThatPartOfTheLevelIntoSight)
   EXPECT_GT(sight.Bottom, 3000);
   EXPECT_NEAR((sight.Left + sight.Right) / 2, 5000,
               2 * overview->ToProject({1, 1}).X - 2 * overview->ToProject({0, 0}).X + 2);
+  // It keeps to the canvas's corner, and the canvas's picture to the canvas, as the window grows.
+  Window->resize(Window->width() + 200, Window->height() + 100);
+  QCoreApplication::processEvents();
+  auto* canvas = Window->GetCanvas();
+  EXPECT_EQ(canvas->Picture().size(), canvas->size());
+  EXPECT_EQ(overview->geometry().bottomRight(), QPoint(canvas->width() - 9, canvas->height() - 9));
   // View ▸ Overview hides it and brings it back.
   Trigger("miOverview");
   EXPECT_FALSE(overview->isVisibleTo(Window.get()));

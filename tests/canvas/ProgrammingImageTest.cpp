@@ -474,6 +474,26 @@ QRect Differing(const QImage& a, const QImage& b) {
 
 } // namespace
 
+TEST_F(ProgrammingImageTest, ABoxHidesTheMarksOfTheModulesBelowIt) {
+  auto below = Add(100, 100), above = Add(160, 100);
+  auto params = std::make_shared<TParamList>();
+  params->AddNew()->Name = u"A";
+  below->SetParamOut(params);
+  above->SetParamIn(params);
+  Image.SetZoom(1, QPoint(0, 0));
+  Image.SetOrigin({0, 0});
+  // The lower module's output mark lies inside the upper box: a press there is on that box.
+  const TPoint hidden = below->MarkPoint(true, 0);
+  ASSERT_TRUE(above->HitTest(hidden.X, hidden.Y));
+  EXPECT_EQ(Image.MarkAt(QPoint(hidden.X, hidden.Y)).Module, nullptr);
+  // The upper module's own mark is found, over the lower box too.
+  const TPoint shown = above->MarkPoint(false, 0);
+  EXPECT_EQ(Image.MarkAt(QPoint(shown.X, shown.Y)).Module, above);
+  // Beside every box, the lower module's mark counts again.
+  Project.GetMainModules()->Remove(above);
+  EXPECT_EQ(Image.MarkAt(QPoint(hidden.X, hidden.Y)).Module, below);
+}
+
 TEST_F(ProgrammingImageTest, ALinksValueIsWrittenAboveItsMiddleWhenItCanBeRead) {
   auto from = Add(60, 150);
   auto to = Add(300, 150);

@@ -86,6 +86,8 @@ TEST(LinkRouter, NoRouteCrossesAnUnrelatedBoxOnATableOfLayouts) {
        {{0, 5}}},
       {"around a wall", {{0, 0}, {300, -100}, {300, 0}, {300, 100}, {600, 0}}, {{0, 4}}},
       {"both ways between two", {{0, 0}, {300, 40}}, {{0, 1}, {1, 0}}},
+      {"ends a run apart", {{0, 0}, {124, 0}}, {{0, 1}}},
+      {"ends a run apart, one lower", {{0, 0}, {124, 40}}, {{0, 1}}},
       {"a chain that turns back",
        {{0, 0}, {200, 0}, {400, 0}, {0, 200}, {200, 200}},
        {{0, 1}, {1, 2}, {2, 3}, {3, 4}}},
@@ -98,6 +100,15 @@ TEST(LinkRouter, NoRouteCrossesAnUnrelatedBoxOnATableOfLayouts) {
     for (const auto& [from, to] : layout.Links)
       level.Link(boxes[from], boxes[to]);
     ExpectRoutesKeepClear(level, layout.Name);
+  }
+  // Ends exactly two runs apart: one segment down between them, nothing more.
+  {
+    TLevel level;
+    auto a = level.Box({0, 0}), b = level.Box({124, 40});
+    auto link = level.Link(a, b);
+    const auto c = LinkCorners(*level.List, *link);
+    ASSERT_EQ(c.size(), 4u);
+    EXPECT_EQ(c[1].X, c[2].X);
   }
   // A grid of boxes with links between random ones.
   std::mt19937 random(11);
@@ -199,6 +210,8 @@ TEST(LinkRouter, AMoveRoutesOnlyItsLinksAndThoseItNowStandsOn) {
   EXPECT_EQ(router.Routed(), 1u);
   EXPECT_EQ(router.RouteOf(*level.List->GetLinks().Get(1))->Corners.front().Y,
             c->MarkPoint(true, 0).Y - 100);
+  // Around the boxes where the drag shows them, the moved one too.
+  EXPECT_FALSE(router.RouteOf(*level.List->GetLinks().Get(1))->Crosses);
   router.Update(*level.List, &shift); // the same step again: nothing new
   EXPECT_EQ(router.Routed(), 0u);
   router.Update(*level.List);
@@ -240,6 +253,9 @@ TEST(LinkRouter, BendPointsAreKeptAndSegmentsMoveAcross) {
   EXPECT_EQ(AddBend(corners, 2, {53, 120}), (std::vector<TPoint>{{50, 0}, {50, 120}, {50, 300}}));
   EXPECT_EQ(AddBend(corners, 0, {5, 2}), (std::vector<TPoint>{{12, 0}, {50, 0}, {50, 300}}));
   EXPECT_EQ(NearestSegment(corners, 48, 150), 2u);
+  // No segment that can take a bend: none.
+  EXPECT_TRUE(AddBend({{0, 0}, {10, 0}}, 0, {5, 0}).empty());
+  EXPECT_TRUE(AddBend(corners, 5, {5, 0}).empty());
   EXPECT_EQ(NearestSegment({}, 0, 0), SIZE_MAX);
 }
 
@@ -286,6 +302,16 @@ TEST(LinkRouter, AValueStandsOnItsLinkNeverInABox) {
   const std::int32_t y = a->MarkPoint(true, 0).Y;
   EXPECT_EQ(place.Bottom, y - 1); // standing on the line
   EXPECT_NEAR((place.Left + place.Right) / 2, 300, 2);
+  // Of two horizontal segments as long, the first takes it.
+  {
+    TLevel z;
+    auto from = z.Box({0, 0}), to = z.Box({300, 200});
+    auto zig = z.Link(from, to);
+    LevelRoutes(*z.List);
+    const TRect first = LinkValuePlace(*z.List, *zig, size);
+    ASSERT_FALSE(first.Empty());
+    EXPECT_EQ(first.Bottom, from->MarkPoint(true, 0).Y - 1);
+  }
   // A box just above the middle of the line: the value goes elsewhere, or nowhere.
   level.Box({300, y - 30}, 100, 40);
   LevelRoutes(*level.List);

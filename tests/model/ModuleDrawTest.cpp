@@ -79,6 +79,8 @@ TEST(ModuleDraw, MarksStandBelowTheHeadHollowUntilLinked) {
   EXPECT_EQ(lines[3].Points, output(118));
   EXPECT_EQ(lines[3].Pen, clBlue);
   EXPECT_EQ(lines[4].Points, output(142));
+  // What it paints: the box grown for its marks, the name inside its head.
+  EXPECT_EQ(m->DrawnBounds(canvas), (TRect{49, 45, 151, 155}));
   // Drawn without links, every mark is hollow.
   TRecordingCanvas plain;
   m->Draw(plain);
@@ -218,14 +220,14 @@ TEST(ModuleMarks, NamesStandBesideTheirMarksCutOnlyWhereTheBoxIsNarrower) {
     other->Draw(used);
     EXPECT_EQ(used.Of("text").size(), v.Texts) << v.Height << " " << v.Width;
   }
-  // Only inputs: the whole inner width is theirs; a longer name ends in an ellipsis.
-  auto narrow = list->AddModule(100, 100, u"M", 100, 60);
+  // Only inputs: the whole inner width is theirs (42 here); a longer name ends in an ellipsis.
+  auto narrow = list->AddModule(100, 100, u"M", 100, 58);
   narrow->SetParamIn(Named({u"abcdefgh", u"abcdefg"}));
   TRecordingCanvas cut;
   narrow->Draw(cut);
   texts = cut.Of("text");
   ASSERT_EQ(texts.size(), 3u);
-  EXPECT_EQ(texts[1].Text, u"abcdef\u2026"); // 42 of the 44 there are
+  EXPECT_EQ(texts[1].Text, u"abcdef\u2026"); // 42 of the 42 there are
   EXPECT_EQ(texts[2].Text, u"abcdefg");      // exactly 42 fits whole
 }
 

@@ -69,7 +69,11 @@ TEST_F(ParamAttachTest, ModulesGetTheListsOfTheirTypesComponentAtEveryDepth) {
     if (c >= 0) {
       EXPECT_EQ(modules[i]->GetParamIn(), Registry.GetComponent(c)->GetParamIn()) << i;
       EXPECT_EQ(modules[i]->GetParamOut(), Registry.GetComponent(c)->GetParamOut()) << i;
+      // The component's title is shown under the module's name.
+      EXPECT_EQ(modules[i]->GetTypeTitle(), Registry.GetComponent(c)->GetInfo().Title) << i;
+      EXPECT_FALSE(modules[i]->GetTypeTitle().empty()) << i;
     } else if (c == -1) {
+      EXPECT_TRUE(modules[i]->GetTypeTitle().empty()) << i;
       EXPECT_EQ(modules[i]->GetParamIn()->Count(), 0) << i;
       EXPECT_EQ(modules[i]->GetParamOut()->Count(), 0) << i;
       EXPECT_NE(modules[i]->GetParamIn(), kept);
