@@ -1,6 +1,8 @@
 #include "support/NetTestSupport.h"
 #include "xml/XmlTestSupport.h"
 
+#include <QImage>
+
 #include <arpa/inet.h>
 #include <array>
 #include <cmath>
@@ -283,6 +285,42 @@ TEST(Cli, CheckCountsLinksAndNamesEveryOneThatDoesNotResolve) {
   const std::string png = (folder.Path / "linked.png").string();
   EXPECT_EQ(RunCli("project render " + file + " " + png).Code, 0);
   EXPECT_TRUE(ReadBytes(Utf8ToUtf16(png)).starts_with("\x89PNG"));
+}
+
+TEST(Cli, RenderRoutesALinkAroundTheBoxBetweenItsEnds) {
+  // A row of three adders, the first linked to the last: the link goes around the middle one.
+  TTempFolder folder;
+  const std::string adder = std::string(ZU_SAMPLES) + "/Adder.so";
+  auto module = [&](int i, int x) {
+    const std::string n = std::to_string(i);
+    return "<Module" + n + "><Name>Adder" + n + "</Name><Type>" + adder +
+           "</Type><PositionX>" + std::to_string(x) +
+           "</PositionX><PositionY>200</PositionY><Width>100</Width><Height>80</Height></Module" +
+           n + ">";
+  };
+  const std::string project =
+      "<Kven_ZU_Programming_Project><Name>Row</Name><ModuleMain><Name>Main</Name><Modules>"
+      "<Count>3</Count>" +
+      module(0, 100) + module(1, 300) + module(2, 500) +
+      "</Modules><Links><Count>1</Count><Link0><From>0</From><Output>Sum</Output><To>2</To>"
+      "<Input>A</Input></Link0></Links></ModuleMain></Kven_ZU_Programming_Project>";
+  const std::string file = (folder.Path / "row.zuproj").string();
+  WriteBytes(Utf8ToUtf16(file), project);
+  const std::string png = (folder.Path / "row.png").string();
+  ASSERT_EQ(RunCli("project render " + file + " " + png).Code, 0);
+  const QImage picture(QString::fromStdString(png));
+  ASSERT_FALSE(picture.isNull());
+  const QColor blue(0, 0, 255);
+  // Nothing of the link inside the middle box (250..350 x 160..240), its marks aside.
+  int inside = 0, around = 0;
+  for (int y = 162; y <= 238; ++y)
+    for (int x = 257; x <= 343; ++x)
+      inside += picture.pixelColor(x, y) == blue ? 1 : 0;
+  for (int y = 0; y < picture.height(); ++y)
+    if (y < 160 || y > 240)
+      around += picture.pixelColor(300, y) == blue ? 1 : 0;
+  EXPECT_EQ(inside, 0);
+  EXPECT_GT(around, 0); // it passes above or below
 }
 
 TEST(Cli, RenderDrawsTheLevelItIsGiven) {
