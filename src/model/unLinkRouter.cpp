@@ -18,6 +18,8 @@ using TCoord = std::int32_t;
 
 // Side of a cell of the boxes' index, in project units.
 constexpr TCoord Cell = 128;
+// A box wider or higher than this many cells is kept beside them.
+constexpr std::int64_t BigCells = 16;
 // The most boxes a search around obstacles takes into account; beyond, the link runs over boxes.
 constexpr std::size_t SearchBoxes = 64;
 // What a bend costs a search, in project units of length.
@@ -113,8 +115,10 @@ std::vector<TPoint> RouteThrough(TPoint from, const std::vector<TPoint>& points,
     }
     out.push_back(p);
   };
+  // Points beyond any screen stop where boxes do: nothing worked out from them overflows.
+  constexpr std::int32_t Limit = 1 << 29;
   for (const TPoint& p : points)
-    reach(p);
+    reach({std::clamp(p.X, -Limit, Limit), std::clamp(p.Y, -Limit, Limit)});
   const TPoint into{to.X - TLinkRouter::Stub, to.Y};
   // The run into the input is horizontal: the last elbow turns into it.
   if (out.back().X != into.X && out.back().Y != into.Y)
@@ -252,6 +256,8 @@ struct TLinkRouter::TImpl {
   std::vector<TBox> Boxes;
   std::unordered_map<const IModule*, std::size_t> BoxIndex;
   std::unordered_map<std::int64_t, std::vector<std::uint32_t>> Cells;
+  // Boxes too large for the cells.
+  std::vector<std::uint32_t> Big;
   std::unordered_map<const TLink*, TEntry> Routes;
   std::unordered_map<const TLink*, TLinkRoute> DragRoutes;
   // The entries of the links in their order at the last Update (null: not routed).
@@ -285,9 +291,16 @@ struct TLinkRouter::TImpl {
   void Index() {
     Cells.clear();
     BoxIndex.clear();
+    Big.clear();
     for (std::size_t i = 0; i < Boxes.size(); ++i) {
       BoxIndex[Boxes[i].Module] = i;
       const TRect r = Boxes[i].Box;
+      // A box over many cells is looked at on its own, for every query.
+      if (std::int64_t{CellOf(r.Right)} - CellOf(r.Left) + 1 > BigCells ||
+          std::int64_t{CellOf(r.Bottom)} - CellOf(r.Top) + 1 > BigCells) {
+        Big.push_back(static_cast<std::uint32_t>(i));
+        continue;
+      }
       for (TCoord cx = CellOf(r.Left); cx <= CellOf(r.Right); ++cx)
         for (TCoord cy = CellOf(r.Top); cy <= CellOf(r.Bottom); ++cy)
           Cells[Key(cx, cy)].push_back(static_cast<std::uint32_t>(i));
@@ -299,6 +312,10 @@ struct TLinkRouter::TImpl {
   bool AnyBox(TRect r, const std::function<bool(const TBox&)>& found) const {
     for (const TBox& box : Moved)
       if (Meets(box.Box, r) && found(box))
+        return true;
+    for (const std::uint32_t i : Big)
+      if (const TBox& box = Boxes[i];
+          !(Shift && Shift->Moves(box.Module)) && Meets(box.Box, r) && found(box))
         return true;
     const TCoord x0 = CellOf(r.Left), x1 = CellOf(r.Right);
     const TCoord y0 = CellOf(r.Top), y1 = CellOf(r.Bottom);

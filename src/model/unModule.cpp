@@ -63,16 +63,22 @@ void TModule::SetPosition(TPoint value) {
 }
 
 std::int32_t TModule::DrawnHeight() const {
-  const std::int32_t ports = std::max(SafeCount(ParamIn.get()), SafeCount(ParamOut.get()));
-  const std::int32_t need = ports > 0 ? HeadHeight + ports * PortPitch : 0;
+  const std::int64_t ports = std::max(SafeCount(ParamIn.get()), SafeCount(ParamOut.get()));
+  const std::int64_t need = ports > 0 ? HeadHeight + ports * PortPitch : 0;
   // A height given that is enough is kept as it is (its sign too).
-  return std::abs(Height) >= need ? Height : need;
+  return std::abs(std::int64_t{Height}) >= need
+             ? Height
+             : static_cast<std::int32_t>(std::min<std::int64_t>(need, GeometryLimit));
 }
 
 TModule::TBox TModule::Box() const {
-  const std::int32_t height = DrawnHeight();
-  return {PositionX - Width / 2, PositionY - height / 2, PositionX + Width / 2,
-          PositionY + height / 2};
+  const std::int64_t height = DrawnHeight();
+  // Far beyond any screen, coordinates stop: what is worked out from them cannot overflow.
+  auto at = [](std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, -GeometryLimit, GeometryLimit));
+  };
+  return {at(std::int64_t{PositionX} - Width / 2), at(PositionY - height / 2),
+          at(std::int64_t{PositionX} + Width / 2), at(PositionY + height / 2)};
 }
 
 std::int32_t TModule::MarkY(std::int32_t k, std::int32_t n) const {

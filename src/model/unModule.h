@@ -70,6 +70,8 @@ public:
   static constexpr std::int32_t PortPitch = 18;
   // Where the names of the parameters start, inside the box, from its edge.
   static constexpr std::int32_t NameInset = 8;
+  // Boxes are drawn within this distance of the origin, whatever a file gives.
+  static constexpr std::int32_t GeometryLimit = 1 << 29;
   // A mark is a triangle this deep into the box and twice this high.
   static constexpr std::int32_t MarkDepth = 6;
   static constexpr std::int32_t MarkHalf = 4;

@@ -323,3 +323,34 @@ TEST(LinkRouter, AValueStandsOnItsLinkNeverInABox) {
         << i;
   }
 }
+
+TEST(LinkRouter, BoxesOfAnySizeAndPlaceAreRoutedAround) {
+  // A file may give a box two billion wide, or a place at the end of the numbers.
+  TLevel level;
+  auto near = level.Box({0, 0});
+  auto wide = level.Box({300, 0}, 2000000000, 80);
+  auto far = level.Box({INT32_MAX, INT32_MIN});
+  auto tall = level.Box({600, 300}, 100, INT32_MIN);
+  auto a = level.Link(near, far);
+  auto b = level.Link(far, tall);
+  auto c = level.Link(wide, near);
+  c->Points = {{INT32_MAX, INT32_MAX}, {INT32_MIN, 5}};
+  TLinkRouter& router = LevelRoutes(*level.List);
+  EXPECT_EQ(router.Routed(), 3u);
+  for (const auto& link : {a, b, c}) {
+    const TLinkRoute* route = router.RouteOf(*link);
+    ASSERT_NE(route, nullptr);
+    EXPECT_EQ(route->Corners.front(), link->From->MarkPoint(true, 0));
+    EXPECT_EQ(route->Corners.back(), link->To->MarkPoint(false, 0));
+  }
+  // Every box stays within reach of the numbers, with room for what is worked out from it.
+  for (const auto& m : {near, wide, far, tall}) {
+    const TRect box = m->Outline();
+    EXPECT_LE(std::max({std::abs(std::int64_t{box.Left}), std::abs(std::int64_t{box.Right}),
+                        std::abs(std::int64_t{box.Top}), std::abs(std::int64_t{box.Bottom})}),
+              std::int64_t{1} << 29);
+  }
+  TRecordingCanvas canvas;
+  DrawLevel(canvas, *level.List, nullptr);
+  EXPECT_FALSE(canvas.Of("line").empty());
+}
