@@ -31,7 +31,10 @@ void TMiniMap::Refresh() {
   Span = {span.Left - margin, span.Top - margin, span.Right + margin, span.Bottom + margin};
   const double w = std::max(1, width() - 2), h = std::max(1, height() - 2);
   Scale = std::max({(Span.Right - Span.Left) / w, (Span.Bottom - Span.Top) / h, 1e-6});
-  Picture = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  // As many pixels as the screen has there, so that it is sharp at any pixel ratio.
+  const qreal ratio = std::max<qreal>(1, devicePixelRatioF());
+  Picture = QImage((QSizeF(size()) * ratio).toSize().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  Picture.setDevicePixelRatio(ratio);
   Picture.fill(QColor(248, 248, 248));
   QPainter painter(&Picture);
   painter.setPen(Qt::NoPen);
@@ -46,7 +49,7 @@ void TMiniMap::Refresh() {
     }
   painter.setPen(QColor(160, 160, 160));
   painter.setBrush(Qt::NoBrush);
-  painter.drawRect(Picture.rect().adjusted(0, 0, -1, -1));
+  painter.drawRect(QRectF(QPointF(0, 0), QSizeF(size())).adjusted(0, 0, -1, -1));
   update();
 }
 
