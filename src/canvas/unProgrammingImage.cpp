@@ -134,9 +134,10 @@ void TProgrammingImage::SetReadOnly(bool readOnly) {
   if (!readOnly)
     return;
   // A drag or a wire under way ends without a change.
-  const bool shown = Dragging || Connecting;
+  const bool shown = Dragging || Connecting || RouteDrag.Moved;
   Dragging = false;
   Connecting = false;
+  RouteDrag = {};
   DragModules.clear();
   Shift = {};
   if (shown)
@@ -163,6 +164,7 @@ std::shared_ptr<IModuleList> TProgrammingImage::Modules() const {
 void TProgrammingImage::SetLevel(std::shared_ptr<IModuleList> level) {
   Level = std::move(level);
   Pressed.reset();
+  RouteDrag = {};
   DragModules.clear();
   Shift = {};
   Dragging = false;

@@ -562,6 +562,20 @@ TEST_F(ProgrammingImageTest, ReadOnlyItSelectsButMovesAndLinksNothing) {
   EXPECT_EQ(to->GetPosition().X, 300);
   Image.DblClick(300, 150);
   EXPECT_TRUE(Edited.empty());
+  // Nor is a link's route changed: neither a drag of its segment nor a double click.
+  int routed = 0;
+  Image.OnLinkRoute = [&](const std::shared_ptr<TLink>&, std::vector<TPoint>,
+                          TProgrammingImage::TRouteEdit) { ++routed; };
+  Image.MouseUp();
+  const TPoint middle{(sum.X + to->MarkPoint(false, 0).X) / 2, sum.Y};
+  Image.MouseDown(middle.X, middle.Y);
+  Image.MouseMove(middle.X, middle.Y + 30);
+  Image.MouseUp();
+  Image.DblClick(middle.X, middle.Y);
+  Image.MouseDown(middle.X, middle.Y); // the press the double click took
+  Image.MouseUp();
+  EXPECT_EQ(routed, 0);
+  EXPECT_TRUE(Image.RouteDragPoints().empty());
   // Writable again: the same press drags (after the press the double click took).
   Image.SetReadOnly(false);
   Image.MouseDown(300, 150);
