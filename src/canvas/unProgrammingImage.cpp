@@ -186,8 +186,12 @@ std::shared_ptr<TLink> TProgrammingImage::LinkAt(QPoint pixel) const {
   std::shared_ptr<TLink> best;
   double nearest = LinkPickPixels + 0.5;
   const TLinkList& links = modules->GetLinks();
+  const TLinkRouter& routes = LevelRoutes(*modules);
   for (std::int32_t i = 0; i < links.Count(); ++i) {
-    std::vector<TPoint> curve = LinkCorners(*modules, *links.Get(i));
+    const TLinkRoute* route = routes.RouteOf(*links.Get(i));
+    if (!route)
+      continue;
+    std::vector<TPoint> curve = route->Corners;
     for (TPoint& p : curve)
       p = view.ToPicture(p);
     // On the picture's pixels, the distance the control's units ask for.
