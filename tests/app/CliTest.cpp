@@ -293,8 +293,8 @@ TEST(Cli, RenderRoutesALinkAroundTheBoxBetweenItsEnds) {
   const std::string adder = std::string(ZU_SAMPLES) + "/Adder.so";
   auto module = [&](int i, int x) {
     const std::string n = std::to_string(i);
-    return "<Module" + n + "><Name>Adder" + n + "</Name><Type>" + adder +
-           "</Type><PositionX>" + std::to_string(x) +
+    return "<Module" + n + "><Name>Adder" + n + "</Name><Type>" + adder + "</Type><PositionX>" +
+           std::to_string(x) +
            "</PositionX><PositionY>200</PositionY><Width>100</Width><Height>80</Height></Module" +
            n + ">";
   };
