@@ -155,8 +155,10 @@ void DrawRoutedLinks(TCanvas& canvas, const TLinkRouter& routes, const TLink* se
       return;
     // The bend points a user placed, where a double click removes them and a drag moves them.
     canvas.SetPenWidth(1);
-    for (const TPoint& p : link.Points)
+    for (const TPoint& bend : link.Points) {
+      const TPoint p = WithinReach(bend);
       canvas.Rectangle(p.X - BendMark, p.Y - BendMark, p.X + BendMark, p.Y + BendMark);
+    }
   });
   canvas.SetPenWidth(1);
 }

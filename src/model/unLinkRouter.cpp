@@ -104,6 +104,11 @@ TPoint LinkEnd(const IModule& module, bool output, const std::u16string& name,
   return {(output ? box.Right : box.Left) + by.X, (box.Top + box.Bottom) / 2 + by.Y};
 }
 
+TPoint WithinReach(TPoint p) {
+  constexpr std::int32_t Limit = 1 << 29;
+  return {std::clamp(p.X, -Limit, Limit), std::clamp(p.Y, -Limit, Limit)};
+}
+
 std::vector<TPoint> RouteThrough(TPoint from, const std::vector<TPoint>& points, TPoint to) {
   std::vector<TPoint> out{from, {from.X + TLinkRouter::Stub, from.Y}};
   auto reach = [&out](TPoint p) {
@@ -115,10 +120,8 @@ std::vector<TPoint> RouteThrough(TPoint from, const std::vector<TPoint>& points,
     }
     out.push_back(p);
   };
-  // Points beyond any screen stop where boxes do: nothing worked out from them overflows.
-  constexpr std::int32_t Limit = 1 << 29;
   for (const TPoint& p : points)
-    reach({std::clamp(p.X, -Limit, Limit), std::clamp(p.Y, -Limit, Limit)});
+    reach(WithinReach(p));
   const TPoint into{to.X - TLinkRouter::Stub, to.Y};
   // The run into the input is horizontal: the last elbow turns into it.
   if (out.back().X != into.X && out.back().Y != into.Y)
@@ -163,7 +166,7 @@ std::vector<TPoint> MoveSegment(const std::vector<TPoint>& corners, std::size_t 
 namespace {
 
 TPoint Nearest(TPoint a, TPoint b, double x, double y, double& distance) {
-  const double dx = b.X - a.X, dy = b.Y - a.Y;
+  const double dx = double(b.X) - a.X, dy = double(b.Y) - a.Y;
   const double length = dx * dx + dy * dy;
   const double t =
       length > 0 ? std::clamp(((x - a.X) * dx + (y - a.Y) * dy) / length, 0.0, 1.0) : 0;
@@ -210,16 +213,18 @@ std::vector<TPoint> RoundedRoute(const std::vector<TPoint>& corners, std::int32_
   std::vector<TPoint> out{corners.front()};
   for (std::size_t i = 1; i + 1 < corners.size(); ++i) {
     const TPoint a = corners[i - 1], p = corners[i], b = corners[i + 1];
-    const double in = std::hypot(p.X - a.X, p.Y - a.Y),
-                 outLength = std::hypot(b.X - p.X, b.Y - p.Y);
+    // In doubles: the differences of far points do not fit the coordinates' type.
+    const double ax = double(a.X) - p.X, ay = double(a.Y) - p.Y;
+    const double bx = double(b.X) - p.X, by = double(b.Y) - p.Y;
+    const double in = std::hypot(ax, ay), outLength = std::hypot(bx, by);
     const double r = std::min({static_cast<double>(radius), in / 2, outLength / 2});
-    const bool turns = (a.X - p.X) * (b.Y - p.Y) != (a.Y - p.Y) * (b.X - p.X);
+    const bool turns = ax * by != ay * bx;
     if (r < 1 || !turns) {
       out.push_back(p);
       continue;
     }
-    const double sx = p.X + (a.X - p.X) / in * r, sy = p.Y + (a.Y - p.Y) / in * r;
-    const double ex = p.X + (b.X - p.X) / outLength * r, ey = p.Y + (b.Y - p.Y) / outLength * r;
+    const double sx = p.X + ax / in * r, sy = p.Y + ay / in * r;
+    const double ex = p.X + bx / outLength * r, ey = p.Y + by / outLength * r;
     for (int s = 0; s <= Steps; ++s) {
       const double t = static_cast<double>(s) / Steps, u = 1 - t;
       const double x = u * u * sx + 2 * u * t * p.X + t * t * ex;

@@ -32,6 +32,10 @@ struct TLinkRoute {
 TPoint LinkEnd(const IModule& module, bool output, const std::u16string& name,
                const TDragShift* shift = nullptr);
 
+// The point, or where it stops short of overflowing what is worked out from it: boxes and bend
+// points beyond 2^29 from the origin are drawn there.
+TPoint WithinReach(TPoint p);
+
 // The route through the bend points a user placed: out of the output's mark by a straight run,
 // to each point in turn (by an elbow, vertical first after a horizontal run, where the point is
 // not in line), into the input's mark by a straight run.

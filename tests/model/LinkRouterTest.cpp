@@ -351,6 +351,11 @@ TEST(LinkRouter, BoxesOfAnySizeAndPlaceAreRoutedAround) {
               std::int64_t{1} << 29);
   }
   TRecordingCanvas canvas;
-  DrawLevel(canvas, *level.List, nullptr);
+  DrawLevel(canvas, *level.List, c.get()); // selected: its bend points marked too
   EXPECT_FALSE(canvas.Of("line").empty());
+  EXPECT_EQ(NearestSegment({{INT32_MIN, 0}, {INT32_MAX, 0}}, 0, 5), 0u);
+  EXPECT_EQ(
+      RoundedRoute({{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MIN}, {INT32_MAX, INT32_MAX}}, 8)
+          .back(),
+      (TPoint{INT32_MAX, INT32_MAX}));
 }
