@@ -115,16 +115,7 @@ TRect LinkHull(const IModuleList& modules, const TLink& link, const TDragShift* 
 }
 
 TRect LinkBounds(const std::vector<TPoint>& curve) {
-  if (curve.empty())
-    return {};
-  TRect r{curve[0].X, curve[0].Y, curve[0].X, curve[0].Y};
-  for (const TPoint& p : curve) {
-    r.Left = std::min(r.Left, p.X);
-    r.Top = std::min(r.Top, p.Y);
-    r.Right = std::max(r.Right, p.X);
-    r.Bottom = std::max(r.Bottom, p.Y);
-  }
-  return Widened(r, 2);
+  return Widened(PointsBounds(curve), 2);
 }
 
 void DrawLinks(TCanvas& canvas, const IModuleList& modules, const TLink* selected,

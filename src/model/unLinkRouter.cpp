@@ -25,19 +25,6 @@ constexpr std::size_t SearchBoxes = 64;
 // What a bend costs a search, in project units of length.
 constexpr std::int64_t BendCost = 40;
 
-TRect BoundsOf(const std::vector<TPoint>& points) {
-  if (points.empty())
-    return {};
-  TRect r{points[0].X, points[0].Y, points[0].X, points[0].Y};
-  for (const TPoint& p : points) {
-    r.Left = std::min(r.Left, p.X);
-    r.Top = std::min(r.Top, p.Y);
-    r.Right = std::max(r.Right, p.X);
-    r.Bottom = std::max(r.Bottom, p.Y);
-  }
-  return r;
-}
-
 bool Meets(TRect a, TRect b) {
   return !a.Empty() && !b.Empty() && a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.Bottom &&
          b.Top <= a.Bottom;
@@ -102,6 +89,19 @@ TPoint LinkEnd(const IModule& module, bool output, const std::u16string& name,
   }
   const TRect box = module.Outline();
   return {(output ? box.Right : box.Left) + by.X, (box.Top + box.Bottom) / 2 + by.Y};
+}
+
+TRect PointsBounds(const std::vector<TPoint>& points) {
+  if (points.empty())
+    return {};
+  TRect r{points[0].X, points[0].Y, points[0].X, points[0].Y};
+  for (const TPoint& p : points) {
+    r.Left = std::min(r.Left, p.X);
+    r.Top = std::min(r.Top, p.Y);
+    r.Right = std::max(r.Right, p.X);
+    r.Bottom = std::max(r.Bottom, p.Y);
+  }
+  return r;
 }
 
 TPoint WithinReach(TPoint p) {
@@ -501,11 +501,15 @@ struct TLinkRouter::TImpl {
     return false;
   }
 
+  // The rectangle from the end of the run out to the start of the run in, widened by margin.
+  static TRect Window(const TJob& job, TCoord margin) {
+    return {std::min(job.S1.X, job.E1.X) - margin, std::min(job.S.Y, job.E.Y) - margin,
+            std::max(job.S1.X, job.E1.X) + margin, std::max(job.S.Y, job.E.Y) + margin};
+  }
+
   // A route of five segments: out, across to a free line, along it, across, in.
   bool TryU(const TJob& job, std::vector<TPoint>& out) const {
-    const TCoord left = std::min(job.S1.X, job.E1.X), right = std::max(job.S1.X, job.E1.X);
-    const TCoord top = std::min(job.S.Y, job.E.Y), bottom = std::max(job.S.Y, job.E.Y);
-    const TRect window{left - 4 * Cell, top - 4 * Cell, right + 4 * Cell, bottom + 4 * Cell};
+    const TRect window = Window(job, 4 * Cell);
     std::vector<TCoord> xs, ys{(job.S.Y + job.E.Y) / 2};
     for (const IModule* m : {job.From, job.To})
       if (const auto it = BoxIndex.find(m); it != BoxIndex.end()) {
@@ -549,10 +553,7 @@ struct TLinkRouter::TImpl {
   // A search over the lines along the edges of the boxes near the link: the shortest way with
   // few bends that touches no box.
   bool Search(const TJob& job, std::vector<TPoint>& out) const {
-    const TCoord left = std::min(job.S1.X, job.E1.X), right = std::max(job.S1.X, job.E1.X);
-    const TCoord top = std::min(job.S.Y, job.E.Y), bottom = std::max(job.S.Y, job.E.Y);
-    const TCoord margin = 3 * Cell;
-    const TRect window{left - margin, top - margin, right + margin, bottom + margin};
+    const TRect window = Window(job, 3 * Cell);
     std::vector<TCoord> xs{job.S1.X, job.E1.X, window.Left, window.Right};
     std::vector<TCoord> ys{job.S.Y, job.E.Y, window.Top, window.Bottom};
     std::unordered_set<const IModule*> seen;
@@ -667,7 +668,7 @@ struct TLinkRouter::TImpl {
       const TCoord x = job.E1.X >= job.S1.X ? (job.S1.X + job.E1.X) / 2 : job.S1.X;
       route.Corners = Path(job, {{x, job.S.Y}, {x, job.E.Y}});
     }
-    route.Bounds = BoundsOf(route.Corners);
+    route.Bounds = PointsBounds(route.Corners);
     route.Line = RoundedRoute(route.Corners, CornerRadius);
     route.Resolves = LinkResolves(link);
     const auto& c = route.Corners;
@@ -827,7 +828,7 @@ void TLinkRouter::Update(const IModuleList& modules, const TDragShift* shift) {
           if (!Meets(e->Route.Bounds, r))
             continue;
           for (std::size_t k = 0; k + 1 < c.size() && !route; ++k)
-            route = Meets(BoundsOf({c[k], c[k + 1]}), r) &&
+            route = Meets(PointsBounds({c[k], c[k + 1]}), r) &&
                     im.Blocked(c[k], c[k + 1], 0, e->From, e->To);
           if (route)
             break;

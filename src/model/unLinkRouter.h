@@ -32,6 +32,9 @@ struct TLinkRoute {
 TPoint LinkEnd(const IModule& module, bool output, const std::u16string& name,
                const TDragShift* shift = nullptr);
 
+// The smallest rectangle that holds the points (edges included); empty for none.
+TRect PointsBounds(const std::vector<TPoint>& points);
+
 // The point, or where it stops short of overflowing what is worked out from it: boxes and bend
 // points beyond 2^29 from the origin are drawn there.
 TPoint WithinReach(TPoint p);
